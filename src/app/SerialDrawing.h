@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QtGlobal>
+
+// The page drawing of the serial-number window: what goes on a page and where. The
+// window reads its inputs into SerialPage for every call, so a page always shows what
+// is typed at that moment.
+namespace serial {
+
+// The serial font: what the settings file stores and the font dialog edits.
+struct SerialFont {
+    QString Name = QStringLiteral("Arial");
+    int Size = 24;        // points
+    qint32 Color = 0;     // 0x00BBGGRR
+    bool Bold = false;
+    bool Underline = false;
+    bool Italic = false;
+    bool StrikeOut = false;
+    friend bool operator==(const SerialFont&, const SerialFont&) = default;
+};
+
+// Everything one page's drawing reads from the window.
+struct SerialPage {
+    qint32 StartingNumber = 0;
+    QString Prefix;
+    QString Suffix;
+    double HorizontalIndent = 0; // inches from the canvas origin
+    double VerticalIndent = 0;
+    double HorizontalIndent2 = 0;
+    double VerticalIndent2 = 0;
+    SerialFont Font;
+};
+
+// The number on page pageIndex (counted from 1): start + pageIndex - 1, wrapping as a
+// signed 32-bit value (2147483647 on page 2 gives -2147483648).
+qint32 SerialNumber(qint32 start, qint32 pageIndex);
+
+// prefix + number + suffix with nothing between; the number in plain decimal.
+QString SerialText(const QString& prefix, qint32 start, qint32 pageIndex, const QString& suffix);
+
+// A position in device pixels from unrounded pixel amounts, halves going to even.
+QPoint DevicePoint(double xPixels, double yPixels);
+
+} // namespace serial

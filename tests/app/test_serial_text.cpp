@@ -1,0 +1,92 @@
+#include "app/SerialDrawing.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+struct NumberRow {
+    const char* name;
+    qint32 start;
+    qint32 page;
+    qint32 expected;
+};
+
+class SerialNumberTest : public testing::TestWithParam<NumberRow> { };
+
+TEST_P(SerialNumberTest, CountsFromTheStartingNumber)
+{
+    const NumberRow& row = GetParam();
+    EXPECT_EQ(serial::SerialNumber(row.start, row.page), row.expected);
+}
+
+constexpr qint32 kMax = std::numeric_limits<qint32>::max();
+constexpr qint32 kMin = std::numeric_limits<qint32>::min();
+
+INSTANTIATE_TEST_SUITE_P(Rows, SerialNumberTest, testing::Values(
+    NumberRow{"FirstPageCarriesTheStart", 100, 1, 100},
+    NumberRow{"FifthPage", 100, 5, 104},
+    NumberRow{"ThirdPageOf41", 41, 3, 43},
+    NumberRow{"NegativeClimbsTowardsZero", -2, 3, 0},
+    NumberRow{"NegativeFourthPage", -2, 4, 1},
+    NumberRow{"WrapsPastTheLargest", kMax, 2, kMin},
+    NumberRow{"WrapsFurther", kMax, 4, kMin + 2},
+    NumberRow{"SmallestOnFirstPage", kMin, 1, kMin},
+    NumberRow{"LargePageIndex", 0, kMax, kMax - 1}),
+    [](const testing::TestParamInfo<NumberRow>& info) { return std::string(info.param.name); });
+
+struct TextRow {
+    const char* name;
+    const char* prefix;
+    qint32 start;
+    qint32 page;
+    const char* suffix;
+    const char* expected;
+};
+
+class SerialTextTest : public testing::TestWithParam<TextRow> { };
+
+TEST_P(SerialTextTest, JoinsPrefixNumberAndSuffix)
+{
+    const TextRow& row = GetParam();
+    EXPECT_EQ(serial::SerialText(QString::fromUtf8(row.prefix), row.start, row.page,
+                                 QString::fromUtf8(row.suffix)),
+              QString::fromUtf8(row.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SerialTextTest, testing::Values(
+    TextRow{"PrefixAndSuffix", "A-", 41, 3, "/B", "A-43/B"},
+    TextRow{"NumberAlone", "", 7, 1, "", "7"},
+    TextRow{"EmptyFieldCountsAsZero", "No. ", 0, 1, "", "No. 0"},
+    TextRow{"NegativeHasMinus", "", -2, 1, "x", "-2x"},
+    TextRow{"NoThousandSeparators", "", 1234567, 1, "", "1234567"},
+    TextRow{"WrappedIsNegative", "[", kMax, 2, "]", "[-2147483648]"},
+    TextRow{"BlanksKept", " a ", 5, 1, " b ", " a 5 b "}),
+    [](const testing::TestParamInfo<TextRow>& info) { return std::string(info.param.name); });
+
+struct PointRow {
+    const char* name;
+    double x;
+    double y;
+    QPoint expected;
+};
+
+class DevicePointTest : public testing::TestWithParam<PointRow> { };
+
+TEST_P(DevicePointTest, RoundsHalvesToEven)
+{
+    const PointRow& row = GetParam();
+    EXPECT_EQ(serial::DevicePoint(row.x, row.y), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DevicePointTest, testing::Values(
+    PointRow{"OneInchByHalfAt600Dpi", 1.0 * 600, 0.5 * 600, QPoint(600, 300)},
+    PointRow{"HalfGoesDownToEven", 2.5, 3.5, QPoint(2, 4)},
+    PointRow{"NotQuiteHalf", 2.4999, 2.5001, QPoint(2, 3)},
+    PointRow{"Origin", 0.0, 0.0, QPoint(0, 0)},
+    PointRow{"HundredthInchAt300Dpi", 0.01 * 300, 1.25 * 300, QPoint(3, 375)},
+    PointRow{"OddHalf", 0.5 * 301, 1.5, QPoint(150, 2)}),
+    [](const testing::TestParamInfo<PointRow>& info) { return std::string(info.param.name); });
+
+} // namespace
