@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+enum TPersistenceLocation { plInifile, plRegistry };
+
+// Where an input field keeps its own text between runs.
+class TPersistence {
+public:
+    bool Enable() const { return enable_; }
+    void SetEnable(bool v) { enable_ = v; }
+    const QString& Key() const { return key_; }
+    void SetKey(const QString& v) { key_ = v; }
+    const QString& Section() const { return section_; }
+    void SetSection(const QString& v) { section_ = v; }
+    TPersistenceLocation Location() const { return location_; }
+    void SetLocation(TPersistenceLocation v) { location_ = v; }
+
+private:
+    bool enable_ = false;
+    QString key_;
+    QString section_;
+    TPersistenceLocation location_ = plInifile;
+};
+
+// Where a history field keeps its list; Count bounds the entries written when MaxCount.
+class THistoryPersist : public TPersistence {
+public:
+    int Count() const { return count_; }
+    void SetCount(int v) { count_ = v; }
+    bool MaxCount() const { return maxCount_; }
+    void SetMaxCount(bool v) { maxCount_ = v; }
+
+private:
+    int count_ = 0;
+    bool maxCount_ = false;
+};
+
+namespace persistence {
+
+// A section of named strings in an INI file or in the per-user store.
+class Store {
+public:
+    virtual ~Store() = default;
+    virtual QString Read(const QString& name, const QString& defaultValue) = 0;
+    virtual void Write(const QString& name, const QString& value) = 0;
+};
+
+// The INI file a location names: an empty key stands for the program's own path with
+// the extension ".INI", and that name is kept in the settings.
+QString IniFileNameFor(const QString& key);
+
+// Opens the store the settings name (resolving an empty INI key as above).
+std::unique_ptr<Store> Open(TPersistence& settings);
+
+// Marks an entry that is missing; a stored text of exactly this is never restored.
+inline const QString kMissing = QStringLiteral("@");
+
+// The field's saved text, or kMissing when there is none (nothing when disabled).
+QString LoadValue(TPersistence& settings, const QString& fieldName);
+void SaveValue(TPersistence& settings, const QString& fieldName, const QString& windowText);
+
+// History entries are "Item1", "Item2", ...; reading stops at the first empty one.
+QStringList ReadHistory(Store& store);
+// The names and values a save writes: the newest Count entries when MaxCount, with an
+// empty entry ending a shorter list.
+QList<QPair<QString, QString>> HistoryEntries(const QStringList& items, int count, bool maxCount);
+
+QStringList LoadHistory(THistoryPersist& settings);
+void SaveHistory(THistoryPersist& settings, const QStringList& items);
+
+} // namespace persistence

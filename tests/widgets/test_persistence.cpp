@@ -1,0 +1,148 @@
+#include "platform/Shell.h"
+#include "platform/UserStore.h"
+#include "widgets/Persistence.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+void EnsureApplication()
+{
+    if (QCoreApplication::instance())
+        return;
+    static int argc = 1;
+    static char name[] = "test_persistence";
+    static char* argv[] = {name, nullptr};
+    new QCoreApplication(argc, argv);
+}
+
+using Entries = QList<QPair<QString, QString>>;
+
+TEST(HistoryEntries, MaxCountWritesTheNewestEntriesAndEndsTheList)
+{
+    const QStringList six{"a", "b", "c", "d", "e", "f"};
+    EXPECT_EQ(persistence::HistoryEntries(six, 4, true),
+              (Entries{{"Item1", "c"}, {"Item2", "d"}, {"Item3", "e"}, {"Item4", "f"}, {"Item5", ""}}));
+}
+
+TEST(HistoryEntries, ShortListUnderMaxCountIsEndedByAnEmptyEntry)
+{
+    EXPECT_EQ(persistence::HistoryEntries({"a", "b"}, 4, true),
+              (Entries{{"Item1", "a"}, {"Item2", "b"}, {"Item3", ""}, {"Item4", ""}}));
+}
+
+TEST(HistoryEntries, WithoutMaxCountEveryEntryIsWrittenAndCountIgnored)
+{
+    EXPECT_EQ(persistence::HistoryEntries({"a", "b", "c"}, 1, false),
+              (Entries{{"Item1", "a"}, {"Item2", "b"}, {"Item3", "c"}, {"Item4", ""}}));
+    EXPECT_EQ(persistence::HistoryEntries({}, 0, false), (Entries{{"Item1", ""}}));
+}
+
+class PersistenceFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureApplication();
+        ASSERT_TRUE(dir.isValid());
+        TUserStore::SetRootDirectory(dir.filePath("store"));
+    }
+    void TearDown() override { TUserStore::SetRootDirectory(QString()); }
+
+    THistoryPersist HistoryIn(const QString& fileName, TPersistenceLocation location = plInifile)
+    {
+        THistoryPersist settings;
+        settings.SetEnable(true);
+        settings.SetLocation(location);
+        settings.SetKey(location == plInifile ? dir.filePath(fileName) : fileName);
+        settings.SetSection("Cities");
+        return settings;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(PersistenceFiles, SixEntriesSavedWithMaxCountFourReadBackAsFour)
+{
+    THistoryPersist settings = HistoryIn("history.ini");
+    settings.SetMaxCount(true);
+    settings.SetCount(4);
+    persistence::SaveHistory(settings, {"1", "2", "3", "4", "5", "6"});
+
+    EXPECT_EQ(persistence::LoadHistory(settings), (QStringList{"3", "4", "5", "6"}));
+    QFile file(dir.filePath("history.ini"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("[Cities]"));
+    EXPECT_TRUE(text.contains("Item1=3"));
+    EXPECT_TRUE(text.contains("Item4=6"));
+}
+
+TEST_F(PersistenceFiles, AShorterSaveDoesNotBringBackOlderEntries)
+{
+    THistoryPersist settings = HistoryIn("history.ini");
+    persistence::SaveHistory(settings, {"a", "b", "c", "d", "e"});
+    persistence::SaveHistory(settings, {"x", "y"});
+    EXPECT_EQ(persistence::LoadHistory(settings), (QStringList{"x", "y"}));
+}
+
+TEST_F(PersistenceFiles, HistoryInTheUserStore)
+{
+    THistoryPersist settings = HistoryIn("Software\\Tallyforge\\Tests", plRegistry);
+    persistence::SaveHistory(settings, {"Berlin", "Paris"});
+    EXPECT_EQ(persistence::LoadHistory(settings), (QStringList{"Berlin", "Paris"}));
+    TUserStore store("Software/Tallyforge/Tests");
+    EXPECT_EQ(store.ReadString("Cities", "Item2", ""), "Paris");
+}
+
+TEST_F(PersistenceFiles, DisabledPersistenceReadsAndWritesNothing)
+{
+    THistoryPersist settings = HistoryIn("history.ini");
+    settings.SetEnable(false);
+    persistence::SaveHistory(settings, {"a"});
+    EXPECT_FALSE(QFile::exists(dir.filePath("history.ini")));
+    EXPECT_EQ(persistence::LoadValue(settings, "txtName"), persistence::kMissing);
+}
+
+TEST_F(PersistenceFiles, ValueRoundTripAndMissingEntry)
+{
+    TPersistence settings;
+    settings.SetEnable(true);
+    settings.SetKey(dir.filePath("values.ini"));
+    settings.SetSection("SN");
+    EXPECT_EQ(persistence::LoadValue(settings, "txtStartingSN"), "@");
+    persistence::SaveValue(settings, "txtStartingSN", "No. 42");
+    EXPECT_EQ(persistence::LoadValue(settings, "txtStartingSN"), "No. 42");
+    EXPECT_EQ(persistence::LoadValue(settings, "txtPageCount"), "@");
+}
+
+TEST_F(PersistenceFiles, EmptyIniKeyBecomesTheProgramPathWithIniExtension)
+{
+    shell::SetExecutableDirectory(dir.path());
+    TPersistence settings;
+    settings.SetEnable(true);
+    settings.SetSection("SN");
+    persistence::SaveValue(settings, "txtStartingSN", "17");
+    shell::SetExecutableDirectory(QString());
+    EXPECT_EQ(settings.Key(), dir.path() + "/widgets_test_persistence.INI");
+    EXPECT_TRUE(QFile::exists(dir.path() + "/widgets_test_persistence.INI"));
+}
+
+TEST_F(PersistenceFiles, UnreadableFileGivesAnEmptyHistory)
+{
+    THistoryPersist settings = HistoryIn("locked.ini");
+    QFile file(dir.filePath("locked.ini"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Cities]\r\nItem1=a\r\n");
+    file.close();
+    file.setPermissions(QFileDevice::WriteOwner);
+    if (file.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "running with rights that read any file";
+    EXPECT_TRUE(persistence::LoadHistory(settings).isEmpty());
+    persistence::SaveHistory(settings, {"b"}); // must not throw either
+}
+
+} // namespace
