@@ -1,0 +1,345 @@
+#include "platform/Canvas.h"
+
+#include <QPainter>
+#include <QRegion>
+
+#include <cstdlib>
+
+namespace {
+
+// Stands for "no clipping" when a rectangle is excluded from an unclipped canvas.
+const QRect kUnclipped(QPoint(-(1 << 28), -(1 << 28)), QPoint(1 << 28, 1 << 28));
+
+Qt::PenStyle ToQtPenStyle(TPenStyle style)
+{
+    switch (style) {
+    case psDash: return Qt::DashLine;
+    case psDot: return Qt::DotLine;
+    case psDashDot: return Qt::DashDotLine;
+    case psDashDotDot: return Qt::DashDotDotLine;
+    case psClear: return Qt::NoPen;
+    case psSolid:
+    case psInsideFrame: break;
+    }
+    return Qt::SolidLine;
+}
+
+Qt::BrushStyle ToQtBrushStyle(TBrushStyle style)
+{
+    switch (style) {
+    case bsClear: return Qt::NoBrush;
+    case bsHorizontal: return Qt::HorPattern;
+    case bsVertical: return Qt::VerPattern;
+    case bsFDiagonal: return Qt::FDiagPattern;
+    case bsBDiagonal: return Qt::BDiagPattern;
+    case bsCross: return Qt::CrossPattern;
+    case bsDiagCross: return Qt::DiagCrossPattern;
+    case bsSolid: break;
+    }
+    return Qt::SolidPattern;
+}
+
+QPainter::CompositionMode ToQtMode(TPenMode mode)
+{
+    switch (mode) {
+    case pmNot: return QPainter::RasterOp_NotDestination;
+    case pmXor: return QPainter::RasterOp_SourceXorDestination;
+    case pmMerge: return QPainter::RasterOp_SourceOrDestination;
+    case pmMask: return QPainter::RasterOp_SourceAndDestination;
+    case pmNotCopy: return QPainter::RasterOp_NotSource;
+    case pmWhite: return QPainter::RasterOp_SetDestination;
+    case pmBlack: return QPainter::RasterOp_ClearDestination;
+    case pmCopy: break;
+    }
+    return QPainter::CompositionMode_SourceOver;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TFont
+
+void TFont::SetName(const QString& name)
+{
+    if (name != name_) {
+        name_ = name;
+        Changed();
+    }
+}
+
+void TFont::SetSize(int points)
+{
+    if (points != size_) {
+        size_ = points;
+        Changed();
+    }
+}
+
+void TFont::SetStyle(TFontStyles style)
+{
+    if (style != style_) {
+        style_ = style;
+        Changed();
+    }
+}
+
+void TFont::SetColor(const QColor& color)
+{
+    if (color != color_) {
+        color_ = color;
+        Changed();
+    }
+}
+
+void TFont::SetPixelsPerInch(int ppi)
+{
+    if (ppi > 0 && ppi != pixelsPerInch_) {
+        pixelsPerInch_ = ppi;
+        Changed();
+    }
+}
+
+int TFont::PixelHeight() const
+{
+    // 64-bit product: a large size at a fine resolution must not wrap.
+    const qint64 product = qint64(std::abs(size_)) * pixelsPerInch_;
+    return qMax(1, RoundHalfEven(double(product) / 72.0));
+}
+
+void TFont::Assign(const TFont& source)
+{
+    SetName(source.name_);
+    SetSize(source.size_);
+    SetStyle(source.style_);
+    SetColor(source.color_);
+    SetPixelsPerInch(source.pixelsPerInch_);
+}
+
+QFont TFont::ToQFont() const
+{
+    QFont font(name_);
+    font.setPixelSize(PixelHeight());
+    font.setBold(style_.testFlag(fsBold));
+    font.setItalic(style_.testFlag(fsItalic));
+    font.setUnderline(style_.testFlag(fsUnderline));
+    font.setStrikeOut(style_.testFlag(fsStrikeOut));
+    return font;
+}
+
+// ---------------------------------------------------------------- TPen, TBrush
+
+void TPen::SetColor(const QColor& color)
+{
+    if (color != color_) {
+        color_ = color;
+        Changed();
+    }
+}
+
+void TPen::SetWidth(int width)
+{
+    width = qMax(0, width);
+    if (width != width_) {
+        width_ = width;
+        Changed();
+    }
+}
+
+void TPen::SetStyle(TPenStyle style)
+{
+    if (style != style_) {
+        style_ = style;
+        Changed();
+    }
+}
+
+void TPen::SetMode(TPenMode mode)
+{
+    if (mode != mode_) {
+        mode_ = mode;
+        Changed();
+    }
+}
+
+void TPen::Assign(const TPen& source)
+{
+    SetColor(source.color_);
+    SetWidth(source.width_);
+    SetStyle(source.style_);
+    SetMode(source.mode_);
+}
+
+void TBrush::SetColor(const QColor& color)
+{
+    if (color != color_) {
+        color_ = color;
+        Changed();
+    }
+}
+
+void TBrush::SetStyle(TBrushStyle style)
+{
+    if (style != style_) {
+        style_ = style;
+        Changed();
+    }
+}
+
+void TBrush::Assign(const TBrush& source)
+{
+    SetColor(source.color_);
+    SetStyle(source.style_);
+}
+
+// ---------------------------------------------------------------- TCanvas
+
+TCanvas::TCanvas(QPainter* painter)
+    : painter_(painter), baseTransform_(painter ? painter->worldTransform() : QTransform())
+{
+}
+
+void TCanvas::ApplyFont()
+{
+    if (appliedFont_ == font_.Revision())
+        return;
+    qfont_ = font_.ToQFont();
+    painter_->setFont(qfont_);
+    appliedFont_ = font_.Revision();
+}
+
+void TCanvas::ApplyPen()
+{
+    if (appliedPen_ == pen_.Revision())
+        return;
+    QPen pen(pen_.Color(), pen_.Width(), ToQtPenStyle(pen_.Style()));
+    pen.setCosmetic(pen_.Width() == 0);
+    painter_->setPen(pen);
+    const QPainter::CompositionMode mode = ToQtMode(pen_.Mode());
+    if (painter_->compositionMode() != mode)
+        painter_->setCompositionMode(mode);
+    appliedPen_ = pen_.Revision();
+}
+
+void TCanvas::ApplyBrush()
+{
+    if (appliedBrush_ == brush_.Revision())
+        return;
+    painter_->setBrush(QBrush(brush_.Color(), ToQtBrushStyle(brush_.Style())));
+    appliedBrush_ = brush_.Revision();
+}
+
+const QFontMetrics& TCanvas::Metrics()
+{
+    ApplyFont();
+    if (!metrics_ || metricsFont_ != appliedFont_) {
+        if (painter_->device())
+            metrics_.emplace(qfont_, painter_->device());
+        else
+            metrics_.emplace(qfont_);
+        metricsFont_ = appliedFont_;
+    }
+    return *metrics_;
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text)
+{
+    const QFontMetrics& metrics = Metrics();
+    const int width = metrics.horizontalAdvance(text);
+    if (brush_.Style() == bsSolid)
+        painter_->fillRect(QRect(x, y, width, metrics.height()), brush_.Color());
+    // Text is drawn in the font's colour; the pen is put back before the next shape.
+    painter_->setPen(QPen(font_.Color()));
+    appliedPen_ = 0;
+    painter_->drawText(QPoint(x, y + metrics.ascent()), text);
+    penPos_ = QPoint(x + width, y);
+}
+
+QSize TCanvas::TextExtent(const QString& text)
+{
+    const QFontMetrics& metrics = Metrics();
+    return QSize(metrics.horizontalAdvance(text), metrics.height());
+}
+
+int TCanvas::TextWidth(const QString& text)
+{
+    return Metrics().horizontalAdvance(text);
+}
+
+int TCanvas::TextHeight(const QString&)
+{
+    return Metrics().height();
+}
+
+void TCanvas::Rectangle(const TRect& rect)
+{
+    if (rect.Width() <= 0 || rect.Height() <= 0)
+        return;
+    ApplyPen();
+    ApplyBrush();
+    painter_->drawRect(QRect(rect.Left, rect.Top, rect.Width() - 1, rect.Height() - 1));
+}
+
+void TCanvas::FillRect(const TRect& rect)
+{
+    if (rect.Width() <= 0 || rect.Height() <= 0 || brush_.Style() == bsClear)
+        return;
+    painter_->fillRect(rect.ToQRect(), QBrush(brush_.Color(), ToQtBrushStyle(brush_.Style())));
+}
+
+void TCanvas::MoveTo(int x, int y)
+{
+    penPos_ = QPoint(x, y);
+}
+
+void TCanvas::LineTo(int x, int y)
+{
+    ApplyPen();
+    painter_->drawLine(penPos_, QPoint(x, y));
+    penPos_ = QPoint(x, y);
+}
+
+void TCanvas::ExcludeClipRect(const TRect& rect)
+{
+    const QRegion current = painter_->hasClipping() ? painter_->clipRegion() : QRegion(kUnclipped);
+    painter_->setClipRegion(current.subtracted(QRegion(rect.ToQRect())));
+}
+
+void TCanvas::IntersectClipRect(const TRect& rect)
+{
+    if (painter_->hasClipping())
+        painter_->setClipRect(rect.ToQRect(), Qt::IntersectClip);
+    else
+        painter_->setClipRect(rect.ToQRect(), Qt::ReplaceClip);
+}
+
+void TCanvas::RemoveClip()
+{
+    painter_->setClipping(false);
+}
+
+QPoint TCanvas::SetViewportOrg(const QPoint& origin)
+{
+    const QPoint previous = viewportOrg_;
+    if (origin != viewportOrg_) {
+        viewportOrg_ = origin;
+        ApplyTransform();
+    }
+    return previous;
+}
+
+void TCanvas::SetMapping(QSize windowExt, QSize viewportExt)
+{
+    // An empty extent would divide by zero; it leaves the mapping as it is.
+    if (windowExt.width() == 0 || windowExt.height() == 0)
+        return;
+    windowExt_ = windowExt;
+    viewportExt_ = viewportExt;
+    ApplyTransform();
+}
+
+void TCanvas::ApplyTransform()
+{
+    const double sx = double(viewportExt_.width()) / windowExt_.width();
+    const double sy = double(viewportExt_.height()) / windowExt_.height();
+    const QTransform mapping(sx, 0, 0, sy, viewportOrg_.x(), viewportOrg_.y());
+    painter_->setWorldTransform(mapping * baseTransform_);
+}

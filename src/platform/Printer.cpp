@@ -1,0 +1,450 @@
+#include "platform/Printer.h"
+
+#include "platform/Exception.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+
+#include <malloc.h>
+
+#include <optional>
+
+namespace {
+
+const QString kPdfPrinterName = QStringLiteral("PDF");
+const QString kTestPrinterName = QStringLiteral("Test printer");
+const QString kDefaultDocumentName = QStringLiteral("Tallyforge");
+// The built-in PDF printer's resolution: fine enough for text, coarse enough to keep
+// page coordinates small.
+constexpr int kPdfResolution = 600;
+
+// A title made usable as a file name: no directory separators, no control characters.
+QString FileStem(const QString& title)
+{
+    QString stem;
+    stem.reserve(title.size());
+    for (QChar c : title)
+        stem.append(c == u'/' || c == u'\\' || c.category() == QChar::Other_Control ? QChar(u'_') : c);
+    stem = stem.trimmed();
+    while (stem.startsWith(u'.'))
+        stem.remove(0, 1);
+    return stem.isEmpty() ? kDefaultDocumentName : stem;
+}
+
+// "dir/Stem.pdf", or "dir/Stem (2).pdf" and so on when that exists.
+QString UniqueFile(const QString& dir, const QString& stem, const QString& suffix)
+{
+    QString path = QDir(dir).filePath(stem + suffix);
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = QDir(dir).filePath(QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(suffix));
+    return path;
+}
+
+} // namespace
+
+void TunePrintingAllocator()
+{
+    static const bool tuned = [] {
+        mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+        mallopt(M_TOP_PAD, 16 * 1024 * 1024);
+        return true;
+    }();
+    (void)tuned;
+}
+
+struct TPrinter::Impl {
+    enum class Source { Machine, TestDevice, None };
+
+    Source source = Source::Machine;
+    TDeviceCaps testCaps;
+    QStringList printers;
+    bool printersRead = false;
+    int index = -1;
+    TPrinterOrientation orientation = poPortrait;
+
+    std::unique_ptr<QPrinter> device;
+    int deviceIndex = -1;        // printer the device is set up for
+    bool deviceHandedOut = false; // a dialog may have changed the device
+    std::optional<TDeviceCaps> caps;
+
+    QPainter painter;
+    std::optional<TCanvas> canvas;
+    QString documentFile;         // file of the open document, if it writes one
+    bool chosenFileUsed = false;  // the chosen output file already holds a document
+
+    // Sets the QPrinter up for the current printer; re-done only when the printer changed.
+    void ConfigureDevice();
+    int PdfIndex() const { return source == Source::Machine ? int(printers.size()) - 1 : -1; }
+};
+
+TPrinter::TPrinter() : d(std::make_unique<Impl>()) { }
+
+TPrinter::~TPrinter()
+{
+    ReleaseDevice();
+}
+
+void TPrinter::ReleaseDevice()
+{
+    if (d->painter.isActive())
+        Abort();
+    d->canvas.reset();
+    d->device.reset();
+    d->deviceIndex = -1;
+    d->caps.reset();
+}
+
+QStringList TPrinter::Printers()
+{
+    if (!d->printersRead)
+        RefreshPrinters();
+    return d->printers;
+}
+
+void TPrinter::RefreshPrinters()
+{
+    const QString current = d->index >= 0 && d->index < d->printers.size() ? d->printers[d->index] : QString();
+    d->printersRead = true;
+    switch (d->source) {
+    case Impl::Source::None:
+        d->printers.clear();
+        d->index = -1;
+        return;
+    case Impl::Source::TestDevice:
+        d->printers = QStringList{kTestPrinterName};
+        d->index = 0;
+        return;
+    case Impl::Source::Machine:
+        break;
+    }
+    d->printers = QPrinterInfo::availablePrinterNames();
+    d->printers.append(kPdfPrinterName);
+    int index = current.isEmpty() ? -1 : d->printers.indexOf(current);
+    if (index < 0) {
+        const QString defaultName = QPrinterInfo::defaultPrinterName();
+        index = defaultName.isEmpty() ? -1 : d->printers.indexOf(defaultName);
+    }
+    if (index < 0)
+        index = d->PdfIndex();
+    if (index != d->index) {
+        d->index = index;
+        d->caps.reset();
+    }
+}
+
+int TPrinter::PrinterIndex()
+{
+    Printers();
+    if (d->deviceHandedOut)
+        DeviceCaps();
+    return d->index;
+}
+
+void TPrinter::SetPrinterIndex(int index)
+{
+    const QStringList names = Printers();
+    if (index < 0 || index >= names.size())
+        throw Exception(QStringLiteral("Printer index out of range"));
+    if (Printing())
+        throw Exception(QStringLiteral("Cannot change the printer while printing"));
+    if (index != d->index) {
+        d->index = index;
+        d->caps.reset();
+    }
+}
+
+QString TPrinter::PrinterName()
+{
+    const int index = PrinterIndex();
+    return index >= 0 ? d->printers[index] : QString();
+}
+
+bool TPrinter::IsPdfPrinter()
+{
+    const int index = PrinterIndex();
+    if (d->source == Impl::Source::TestDevice)
+        return true;
+    return index >= 0 && index == d->PdfIndex();
+}
+
+bool TPrinter::HasHandle()
+{
+    return !Printers().isEmpty();
+}
+
+TDeviceCaps TPrinter::DeviceCaps()
+{
+    Printers();
+    if (d->source == Impl::Source::None)
+        throw Exception(QStringLiteral("There is no printer installed"));
+    if (d->deviceHandedOut) {
+        // Take over what a dialog chose: printer, PDF file, orientation.
+        d->deviceHandedOut = false;
+        QPrinter& device = *d->device;
+        if (d->source == Impl::Source::Machine) {
+            int index = device.outputFormat() == QPrinter::PdfFormat
+                ? d->PdfIndex() : d->printers.indexOf(device.printerName());
+            if (index < 0)
+                index = d->PdfIndex();
+            d->index = index;
+            d->deviceIndex = index;
+        }
+        if (device.outputFormat() == QPrinter::PdfFormat && !device.outputFileName().isEmpty()
+            && device.outputFileName() != outputFileName_)
+            SetOutputFileName(device.outputFileName());
+        d->orientation = device.pageLayout().orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
+        d->caps.reset();
+    }
+    if (d->caps)
+        return *d->caps;
+    if (d->source == Impl::Source::TestDevice) {
+        TDeviceCaps caps = d->testCaps;
+        if (d->orientation == poLandscape) {
+            std::swap(caps.LogPixelsX, caps.LogPixelsY);
+            std::swap(caps.PhysicalWidth, caps.PhysicalHeight);
+            std::swap(caps.PhysicalOffsetX, caps.PhysicalOffsetY);
+            std::swap(caps.HorzRes, caps.VertRes);
+        }
+        d->caps = caps;
+        return caps;
+    }
+    d->ConfigureDevice();
+    const QPrinter& device = *d->device;
+    const int dpi = device.resolution();
+    const QPageLayout layout = device.pageLayout();
+    const QRect paper = layout.fullRectPixels(dpi);
+    const QRect printable = layout.paintRectPixels(dpi);
+    d->caps = TDeviceCaps{dpi, dpi, paper.width(), paper.height(),
+                          printable.left() - paper.left(), printable.top() - paper.top(),
+                          printable.width(), printable.height()};
+    return *d->caps;
+}
+
+void TPrinter::Impl::ConfigureDevice()
+{
+    Impl* d = this;
+    if (d->device && d->deviceIndex == d->index)
+        return;
+    if (!d->device)
+        d->device = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrinter& device = *d->device;
+    if (d->source == Source::TestDevice) {
+        const TDeviceCaps& caps = d->testCaps;
+        const double dpiX = qMax(1, caps.LogPixelsX);
+        const double dpiY = qMax(1, caps.LogPixelsY);
+        device.setOutputFormat(QPrinter::PdfFormat);
+        device.setResolution(caps.LogPixelsX);
+        const QPageSize size(QSizeF(caps.PhysicalWidth / dpiX, caps.PhysicalHeight / dpiY),
+                             QPageSize::Inch, QString(), QPageSize::ExactMatch);
+        const QMarginsF margins(caps.PhysicalOffsetX / dpiX, caps.PhysicalOffsetY / dpiY,
+                                (caps.PhysicalWidth - caps.PhysicalOffsetX - caps.HorzRes) / dpiX,
+                                (caps.PhysicalHeight - caps.PhysicalOffsetY - caps.VertRes) / dpiY);
+        device.setPageLayout(QPageLayout(size, QPageLayout::Portrait, margins, QPageLayout::Inch));
+    } else if (d->index == d->PdfIndex()) {
+        device.setOutputFormat(QPrinter::PdfFormat);
+        device.setResolution(kPdfResolution);
+    } else {
+        device.setOutputFormat(QPrinter::NativeFormat);
+        device.setPrinterName(d->printers.value(d->index));
+    }
+    device.setPageOrientation(d->orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    d->deviceIndex = d->index;
+    d->caps.reset();
+}
+
+TCanvas* TPrinter::Canvas()
+{
+    return d->canvas ? &*d->canvas : nullptr;
+}
+
+bool TPrinter::Printing() const
+{
+    return d->painter.isActive();
+}
+
+TPrinterOrientation TPrinter::Orientation()
+{
+    if (d->deviceHandedOut)
+        DeviceCaps();
+    return d->orientation;
+}
+
+void TPrinter::SetOrientation(TPrinterOrientation orientation)
+{
+    if (d->deviceHandedOut && d->source != Impl::Source::None)
+        DeviceCaps();
+    if (orientation == d->orientation || Printing())
+        return;
+    d->orientation = orientation;
+    if (d->device)
+        d->device->setPageOrientation(orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    d->caps.reset();
+}
+
+void TPrinter::SetOutputFileName(const QString& fileName)
+{
+    outputFileName_ = fileName;
+    d->chosenFileUsed = false;
+}
+
+QPrinter* TPrinter::QtPrinter()
+{
+    if (Printers().isEmpty())
+        return nullptr;
+    DeviceCaps(); // takes over earlier changes and sets the device up
+    d->ConfigureDevice();
+    if (IsPdfPrinter() && !outputFileName_.isEmpty())
+        d->device->setOutputFileName(outputFileName_);
+    d->deviceHandedOut = true;
+    return d->device.get();
+}
+
+void TPrinter::BeginDoc()
+{
+    if (Printing())
+        throw Exception(QStringLiteral("Printing is already in progress"));
+    if (!HasHandle())
+        throw Exception(QStringLiteral("There is no printer installed"));
+    DeviceCaps();
+    d->ConfigureDevice();
+    QPrinter& device = *d->device;
+    device.setDocName(title_.isEmpty() ? kDefaultDocumentName : title_);
+    device.setCreator(kDefaultDocumentName);
+
+    QString file;
+    if (IsPdfPrinter()) {
+        // The chosen file takes the first document; later ones go beside it, so that a
+        // run of several documents never overwrites its own output.
+        if (!outputFileName_.isEmpty() && !d->chosenFileUsed) {
+            file = outputFileName_;
+        } else {
+            QString dir;
+            QString stem;
+            if (!outputFileName_.isEmpty()) {
+                const QFileInfo chosen(outputFileName_);
+                dir = chosen.absolutePath();
+                stem = chosen.completeBaseName();
+            } else {
+                dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+                if (dir.isEmpty())
+                    dir = QDir::homePath();
+                stem = FileStem(title_);
+            }
+            if (!QDir().mkpath(dir))
+                throw Exception(QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(dir)));
+            file = UniqueFile(dir, stem, QStringLiteral(".pdf"));
+        }
+        device.setOutputFileName(file);
+    }
+    if (!d->painter.begin(&device)) {
+        if (!file.isEmpty())
+            throw Exception(QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(file)));
+        throw Exception(QStringLiteral("Cannot start printing on %1").arg(PrinterName()));
+    }
+    if (!file.isEmpty() && file == outputFileName_)
+        d->chosenFileUsed = true;
+    d->documentFile = file;
+    d->canvas.emplace(&d->painter);
+    if (OnEvent)
+        OnEvent(peBeginDoc);
+}
+
+void TPrinter::NewPage()
+{
+    if (!Printing())
+        throw Exception(QStringLiteral("Printer is not printing"));
+    if (!d->device->newPage())
+        throw Exception(QStringLiteral("Cannot start a new page on %1").arg(PrinterName()));
+    if (OnEvent)
+        OnEvent(peNewPage);
+}
+
+void TPrinter::EndDoc()
+{
+    if (!Printing())
+        throw Exception(QStringLiteral("Printer is not printing"));
+    d->canvas.reset();
+    const bool written = d->painter.end();
+    lastOutputFile_ = d->documentFile;
+    d->documentFile.clear();
+    if (OnEvent)
+        OnEvent(peEndDoc);
+    if (!written)
+        throw Exception(QStringLiteral("Cannot finish printing on %1").arg(PrinterName()));
+}
+
+void TPrinter::Abort()
+{
+    if (!Printing())
+        return;
+    d->canvas.reset();
+    d->device->abort();
+    d->painter.end();
+    // What a file-writing document produced so far is incomplete: it goes.
+    if (!d->documentFile.isEmpty()) {
+        QFile::remove(d->documentFile);
+        if (d->documentFile == outputFileName_)
+            d->chosenFileUsed = false;
+    }
+    d->documentFile.clear();
+    if (OnEvent)
+        OnEvent(peAbort);
+}
+
+void TPrinter::InstallTestDevice(const TDeviceCaps& caps)
+{
+    TPrinter& printer = Printer();
+    printer.ReleaseDevice();
+    printer.d->source = Impl::Source::TestDevice;
+    printer.d->testCaps = caps;
+    printer.d->orientation = poPortrait;
+    printer.d->index = -1;
+    printer.outputFileName_.clear();
+    printer.d->chosenFileUsed = false;
+    printer.RefreshPrinters();
+}
+
+void TPrinter::ClearInstalledPrinters()
+{
+    TPrinter& printer = Printer();
+    printer.ReleaseDevice();
+    printer.d->source = Impl::Source::None;
+    printer.RefreshPrinters();
+}
+
+void TPrinter::ResetForTests()
+{
+    TPrinter& printer = Printer();
+    printer.ReleaseDevice();
+    printer.OnEvent = nullptr;
+    printer.d->source = Impl::Source::Machine;
+    printer.d->orientation = poPortrait;
+    printer.d->index = -1;
+    printer.d->printersRead = false;
+    printer.d->deviceHandedOut = false;
+    printer.outputFileName_.clear();
+    printer.d->chosenFileUsed = false;
+    printer.lastOutputFile_.clear();
+    printer.title_.clear();
+}
+
+TPrinter& Printer()
+{
+    // Never destroyed at exit: the device is dropped when the application object goes,
+    // since QPrinter must not outlive it.
+    static TPrinter* instance = [] {
+        auto* printer = new TPrinter;
+        qAddPostRoutine([] { Printer().ReleaseDevice(); });
+        return printer;
+    }();
+    return *instance;
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "platform/Canvas.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QPrinter;
+
+// Device quantities of the current printer, all in printer pixels (dots) except the
+// resolutions, which are dots per inch.
+struct TDeviceCaps {
+    int LogPixelsX = 0;       // dots per inch, horizontal
+    int LogPixelsY = 0;       // dots per inch, vertical
+    int PhysicalWidth = 0;    // paper width
+    int PhysicalHeight = 0;   // paper height
+    int PhysicalOffsetX = 0;  // paper corner to printable area corner
+    int PhysicalOffsetY = 0;
+    int HorzRes = 0;          // printable width
+    int VertRes = 0;          // printable height
+    friend bool operator==(const TDeviceCaps&, const TDeviceCaps&) = default;
+};
+
+enum TPrinterOrientation { poPortrait, poLandscape };
+
+// What the printer did, reported to an observer (tests, diagnostics).
+enum TPrinterEvent { peBeginDoc, peNewPage, peEndDoc, peAbort };
+
+// Raises the heap thresholds once so that the PDF engine's large per-page blocks are
+// reused instead of being mapped and unmapped for every page.
+void TunePrintingAllocator();
+
+// The process's printer: the CUPS queues plus a built-in printer named "PDF" that
+// writes PDF files. One instance per process, reached through Printer().
+class TPrinter {
+public:
+    TPrinter();
+    ~TPrinter();
+    TPrinter(const TPrinter&) = delete;
+    TPrinter& operator=(const TPrinter&) = delete;
+
+    // Installed printers; the list is read from CUPS once and kept (RefreshPrinters
+    // reads it again).
+    QStringList Printers();
+    void RefreshPrinters();
+    int PrinterIndex();
+    void SetPrinterIndex(int index);
+    QString PrinterName();
+    bool IsPdfPrinter();
+    // True when there is a device to print on (false only when no printer exists).
+    bool HasHandle();
+
+    // Cached until the printer, its orientation or its set-up may have changed.
+    TDeviceCaps DeviceCaps();
+
+    // The canvas of the open document, origin at the printable area's corner;
+    // nullptr when no document is open.
+    TCanvas* Canvas();
+
+    QString Title() const { return title_; }
+    void SetTitle(const QString& title) { title_ = title; }
+    bool Printing() const;
+    TPrinterOrientation Orientation();
+    void SetOrientation(TPrinterOrientation orientation);
+
+    // Raise Exception when the output cannot be opened.
+    void BeginDoc();
+    void NewPage();
+    void EndDoc();
+    // Discards the open document: nothing more is sent, a partial PDF file is removed.
+    void Abort();
+
+    // The real device, for QPrintDialog and QPageSetupDialog. Handing it out marks the
+    // cached quantities stale, since a dialog may change the device.
+    QPrinter* QtPrinter();
+
+    // PDF printer: the file chosen in set-up. Without one, a document goes to the
+    // documents folder, named after the title, never over an existing file.
+    QString OutputFileName() const { return outputFileName_; }
+    void SetOutputFileName(const QString& fileName);
+    // The file the last document went to (empty for a CUPS queue).
+    QString LastOutputFile() const { return lastOutputFile_; }
+
+    // Observer of documents and pages; fired only when set.
+    std::function<void(TPrinterEvent)> OnEvent;
+
+    // Test seams. InstallTestDevice: one printer whose quantities are exactly these;
+    // output still goes through a QPrinter writing PDF. ClearInstalledPrinters: no
+    // printer at all. ResetForTests: back to the machine's own printers.
+    static void InstallTestDevice(const TDeviceCaps& caps);
+    static void ClearInstalledPrinters();
+    static void ResetForTests();
+
+    // Drops the device; called before the application object goes away.
+    void ReleaseDevice();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+    QString title_;
+    QString outputFileName_;
+    QString lastOutputFile_;
+};
+
+TPrinter& Printer();
