@@ -1,5 +1,8 @@
 #pragma once
 
+#include "printjob/PrintJob.h"
+
+#include <QColor>
 #include <QPoint>
 #include <QString>
 #include <QtGlobal>
@@ -42,5 +45,20 @@ QString SerialText(const QString& prefix, qint32 start, qint32 pageIndex, const 
 
 // A position in device pixels from unrounded pixel amounts, halves going to even.
 QPoint DevicePoint(double xPixels, double yPixels);
+
+// Colours as stored: red + 256 * green + 65536 * blue. System colours (top bit set)
+// have no fixed value here and read as black, the text colour they stand for.
+QColor ColorFromValue(qint32 value);
+qint32 ColorValue(const QColor& color);
+
+// The serial font on a canvas: name, size, style and colour, in that order; the
+// canvas's other font settings stay as the job set them.
+void ApplySerialFont(TFont& font, const SerialFont& serialFont);
+
+// One page: the serial text twice, at the two indents converted by the job's own
+// InchesToPixels, each a plain text-out at the cell's top-left corner. Only the body
+// band is drawn on.
+void DrawSerialPage(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, TDrawArea area,
+                    const SerialPage& page);
 
 } // namespace serial

@@ -1,0 +1,250 @@
+#include "support_cups.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// A PPD whose only filter passes PDF through, so the queue's output is a PDF that
+// pdftotext can read. Letter paper with a printable area inset like a real laser.
+const char* const kPassThroughPpd = R"ppd(*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "TFPDF.PPD"
+*Manufacturer: "Tallyforge Tests"
+*Product: "(PDF file)"
+*ModelName: "PDF file"
+*ShortNickName: "PDF file"
+*NickName: "PDF file"
+*PSVersion: "(3010.000) 0"
+*LanguageLevel: "3"
+*ColorDevice: True
+*DefaultColorSpace: RGB
+*FileSystem: False
+*Throughput: "1"
+*LandscapeOrientation: Plus90
+*TTRasterizer: Type42
+*cupsFilter2: "application/vnd.cups-pdf application/pdf 0 -"
+*OpenUI *PageSize/Page Size: PickOne
+*OrderDependency: 10 AnySetup *PageSize
+*DefaultPageSize: Letter
+*PageSize Letter/US Letter: "<</PageSize[612 792]/ImagingBBox null>>setpagedevice"
+*CloseUI: *PageSize
+*OpenUI *PageRegion/Page Region: PickOne
+*OrderDependency: 10 AnySetup *PageRegion
+*DefaultPageRegion: Letter
+*PageRegion Letter/US Letter: "<</PageSize[612 792]/ImagingBBox null>>setpagedevice"
+*CloseUI: *PageRegion
+*DefaultImageableArea: Letter
+*ImageableArea Letter/US Letter: "18 36 594 756"
+*DefaultPaperDimension: Letter
+*PaperDimension Letter/US Letter: "612 792"
+)ppd";
+
+int freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return 0;
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    socklen_t length = sizeof(address);
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
+bool canConnect(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    ::close(fd);
+    return ok;
+}
+
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+}
+
+// cupsd runs its filters as lp, which must reach the folders.
+void openUp(const QString& path, QFileDevice::Permissions extra = {})
+{
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                    | QFileDevice::ReadGroup | QFileDevice::ExeGroup
+                                    | QFileDevice::ReadOther | QFileDevice::ExeOther | extra);
+}
+
+} // namespace
+
+PrivateCups::PrivateCups() = default;
+
+PrivateCups::~PrivateCups() { Stop(); }
+
+QString PrivateCups::UnavailableReason()
+{
+    if (::geteuid() != 0)
+        return QStringLiteral("a private CUPS scheduler needs root");
+    if (QStandardPaths::findExecutable(QStringLiteral("cupsd"), { QStringLiteral("/usr/sbin"), QStringLiteral("/sbin") }).isEmpty())
+        return QStringLiteral("cupsd is not installed");
+    if (QStandardPaths::findExecutable(QStringLiteral("lpadmin"), { QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin") }).isEmpty())
+        return QStringLiteral("lpadmin is not installed");
+    return {};
+}
+
+QString PrivateCups::Server() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
+
+QString PrivateCups::OutputFile() const { return dir_ ? dir_->filePath(QStringLiteral("out/job.pdf")) : QString(); }
+
+bool PrivateCups::Start()
+{
+    dir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tf-cups-XXXXXX"));
+    if (!dir_->isValid()) {
+        error_ = QStringLiteral("cannot create a temporary folder");
+        return false;
+    }
+    const QString root = dir_->path();
+    openUp(root);
+    for (const char* sub : { "spool", "log", "cache", "state", "tmp", "out", "ppd" }) {
+        const QString path = root + QLatin1Char('/') + QLatin1String(sub);
+        QDir().mkpath(path);
+        openUp(path, QFileDevice::WriteGroup | QFileDevice::WriteOther);
+    }
+    port_ = freePort();
+    if (port_ == 0) {
+        error_ = QStringLiteral("no free port");
+        return false;
+    }
+    const QByteArray conf = QStringLiteral(
+        "Listen 127.0.0.1:%1\n"
+        "LogLevel warn\n"
+        "Browsing No\n"
+        "WebInterface No\n"
+        "DefaultAuthType None\n"
+        "MaxJobs 0\n"
+        "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+        "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
+        "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n").arg(port_).toUtf8();
+    const QByteArray files = QStringLiteral(
+        "FileDevice Yes\n"
+        "ServerRoot %1\n"
+        "RequestRoot %1/spool\n"
+        "CacheDir %1/cache\n"
+        "StateDir %1/state\n"
+        "TempDir %1/tmp\n"
+        "ErrorLog %1/log/error_log\n"
+        "AccessLog %1/log/access_log\n"
+        "PageLog %1/log/page_log\n"
+        "User lp\nGroup lp\nSystemGroup root\n").arg(root).toUtf8();
+    if (!writeFile(root + QStringLiteral("/cupsd.conf"), conf)
+        || !writeFile(root + QStringLiteral("/cups-files.conf"), files)
+        || !writeFile(root + QStringLiteral("/tfpdf.ppd"), kPassThroughPpd)) {
+        error_ = QStringLiteral("cannot write the configuration");
+        return false;
+    }
+    scheduler_.setProcessChannelMode(QProcess::MergedChannels);
+    scheduler_.setStandardOutputFile(root + QStringLiteral("/log/cupsd.out"));
+    scheduler_.start(QStringLiteral("/usr/sbin/cupsd"),
+                     { QStringLiteral("-f"), QStringLiteral("-c"), root + QStringLiteral("/cupsd.conf"),
+                       QStringLiteral("-s"), root + QStringLiteral("/cups-files.conf") });
+    if (!scheduler_.waitForStarted(5000)) {
+        error_ = QStringLiteral("cupsd did not start: ") + scheduler_.errorString();
+        return false;
+    }
+    if (!waitUntilListening(15000)) {
+        error_ = QStringLiteral("cupsd is not listening on port %1").arg(port_);
+        return false;
+    }
+    int code = -1;
+    const QString device = QStringLiteral("file://") + OutputFile();
+    const QString out = RunTool(QStringLiteral("lpadmin"),
+                                { QStringLiteral("-p"), QueueName(), QStringLiteral("-E"), QStringLiteral("-v"), device,
+                                  QStringLiteral("-P"), root + QStringLiteral("/tfpdf.ppd") }, &code);
+    if (code != 0) {
+        error_ = QStringLiteral("lpadmin failed: ") + out;
+        return false;
+    }
+    RunTool(QStringLiteral("lpadmin"), { QStringLiteral("-d"), QueueName() }, &code);
+    if (code != 0) {
+        error_ = QStringLiteral("cannot make the queue the default");
+        return false;
+    }
+    return true;
+}
+
+bool PrivateCups::waitUntilListening(int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (scheduler_.state() != QProcess::Running)
+            return false;
+        if (canConnect(port_))
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+void PrivateCups::Stop()
+{
+    if (scheduler_.state() != QProcess::NotRunning) {
+        scheduler_.terminate();
+        if (!scheduler_.waitForFinished(10000)) {
+            scheduler_.kill();
+            scheduler_.waitForFinished(5000);
+        }
+    }
+}
+
+QString PrivateCups::RunTool(const QString& program, const QStringList& arguments, int* exitCode)
+{
+    QProcess tool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CUPS_SERVER"), Server());
+    tool.setProcessEnvironment(environment);
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.start(program, arguments);
+    const bool finished = tool.waitForFinished(30000);
+    if (exitCode)
+        *exitCode = finished && tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+    return QString::fromLocal8Bit(tool.readAll());
+}
+
+bool PrivateCups::WaitForJobs(int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        int code = -1;
+        const QString pending = RunTool(QStringLiteral("lpstat"), { QStringLiteral("-o") }, &code);
+        const QFileInfo output(OutputFile());
+        if (code == 0 && pending.trimmed().isEmpty() && output.exists() && output.size() > 0)
+            return true;
+        QThread::msleep(200);
+    }
+    return false;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A private CUPS scheduler for one test: its own configuration, spool and log folders in
+// a temporary directory, listening on a free port of 127.0.0.1, with one queue "tfq" that
+// is the default and prints into a PDF file through a pass-through driver. The machine's
+// own CUPS is never touched. Starting needs root (cupsd drops to the lp user for its
+// filters and refuses to run them as root, but only root may run it that way).
+class PrivateCups {
+public:
+    PrivateCups();
+    ~PrivateCups();
+    PrivateCups(const PrivateCups&) = delete;
+    PrivateCups& operator=(const PrivateCups&) = delete;
+
+    // Why the scheduler cannot run here (not root, no cupsd), or empty when it can.
+    static QString UnavailableReason();
+
+    // Starts cupsd and adds the queue; false with Error() set on failure.
+    bool Start();
+    void Stop();
+    QString Error() const { return error_; }
+
+    // "127.0.0.1:port", for CUPS_SERVER.
+    QString Server() const;
+    QString QueueName() const { return QStringLiteral("tfq"); }
+    // The file the queue writes each job into (overwritten by the next job).
+    QString OutputFile() const;
+
+    // Waits until no job is pending and the output file exists; false on timeout.
+    bool WaitForJobs(int timeoutMs = 30000);
+    // Runs a CUPS command-line tool against this scheduler; returns its standard output.
+    QString RunTool(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
+
+private:
+    bool waitUntilListening(int timeoutMs);
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QProcess scheduler_;
+    int port_ = 0;
+    QString error_;
+};
