@@ -30,6 +30,72 @@ QStringList KeyParts(const QString& key)
     return parts;
 }
 
+// A stored string must come back exactly, but INI lines lose their outer blanks and
+// cannot hold line breaks: such values (and any that start with a quote) are written
+// quoted with backslash escapes.
+bool NeedsQuoting(const QString& value)
+{
+    if (value.isEmpty())
+        return false;
+    if (value.front().unicode() <= ' ' || value.back().unicode() <= ' ' || value.front() == u'"')
+        return true;
+    for (QChar c : value)
+        if (c.unicode() < ' ')
+            return true;
+    return false;
+}
+
+QString Encode(const QString& value)
+{
+    if (!NeedsQuoting(value))
+        return value;
+    QString encoded = QStringLiteral("\"");
+    for (QChar c : value) {
+        switch (c.unicode()) {
+        case '\\': encoded += QStringLiteral("\\\\"); break;
+        case '"': encoded += QStringLiteral("\\\""); break;
+        case '\n': encoded += QStringLiteral("\\n"); break;
+        case '\r': encoded += QStringLiteral("\\r"); break;
+        case '\t': encoded += QStringLiteral("\\t"); break;
+        default:
+            if (c.unicode() < ' ')
+                encoded += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+            else
+                encoded += c;
+        }
+    }
+    return encoded + u'"';
+}
+
+QString Decode(const QString& stored)
+{
+    if (stored.size() < 2 || !stored.startsWith(u'"') || !stored.endsWith(u'"'))
+        return stored;
+    QString value;
+    const qsizetype end = stored.size() - 1;
+    for (qsizetype i = 1; i < end; ++i) {
+        const QChar c = stored[i];
+        if (c != u'\\' || i + 1 >= end) {
+            value += c;
+            continue;
+        }
+        const QChar next = stored[++i];
+        switch (next.unicode()) {
+        case 'n': value += u'\n'; break;
+        case 'r': value += u'\r'; break;
+        case 't': value += u'\t'; break;
+        case 'x':
+            if (i + 2 < end) {
+                value += QChar(stored.mid(i + 1, 2).toUShort(nullptr, 16));
+                i += 2;
+            }
+            break;
+        default: value += next; // backslash and quote
+        }
+    }
+    return value;
+}
+
 } // namespace
 
 QString TUserStore::RootDirectory()
@@ -76,12 +142,14 @@ QStringList TUserStore::ValueNames(const QString& subkey) const { return file_->
 
 QString TUserStore::ReadString(const QString& subkey, const QString& name, const QString& defaultValue) const
 {
-    return file_->ReadString(subkey, name, defaultValue);
+    if (!file_->ValueExists(subkey, name))
+        return defaultValue;
+    return Decode(file_->ReadString(subkey, name, QString()));
 }
 
 void TUserStore::WriteString(const QString& subkey, const QString& name, const QString& value)
 {
-    file_->WriteString(subkey, name, value);
+    file_->WriteString(subkey, name, Encode(value));
     dirty_ = true;
 }
 

@@ -1,0 +1,407 @@
+#include "platform/Exception.h"
+#include "platform/FormatSettings.h"
+#include "platform/IniFile.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+TIniFile Parsed(const QByteArray& bytes)
+{
+    TIniFile ini { QString() };
+    ini.LoadFromBytes(bytes);
+    return ini;
+}
+
+QString ThrownMessage(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Exception& error) {
+        return error.Message();
+    }
+    return QStringLiteral("<nothing thrown>");
+}
+
+// ---- Layout of the file --------------------------------------------------------------
+
+TEST(IniLayout, ReadingDropsCommentsBlanksAndLinesBeforeTheFirstSection)
+{
+    const TIniFile ini = Parsed("orphan=1\r\n"
+                                "; a comment\n"
+                                "  [ SN ]  \n"
+                                "\n"
+                                "  LastNumber =  41  \n"
+                                "\t; indented comment\n"
+                                "Prefix=  AB C  \n"
+                                "no equals sign here\n"
+                                "Empty=\n"
+                                "a=b=c\n");
+    EXPECT_EQ(ini.ReadSections(), QStringList { "SN" });
+    EXPECT_EQ(ini.ReadInteger("sn", "lastnumber", 0), 41);
+    EXPECT_EQ(ini.ReadString("SN", "Prefix", "x"), "AB C");
+    EXPECT_EQ(ini.ReadString("SN", "Empty", "x"), "");
+    EXPECT_EQ(ini.ReadString("SN", "a", ""), "b=c");
+    EXPECT_FALSE(ini.ValueExists("SN", "no equals sign here"));
+    EXPECT_FALSE(ini.ValueExists("SN", "orphan"));
+    EXPECT_EQ(ini.ToBytes(), "[SN]\r\n"
+                             "LastNumber=41\r\n"
+                             "Prefix=AB C\r\n"
+                             "no equals sign here\r\n"
+                             "Empty=\r\n"
+                             "a=b=c\r\n"
+                             "\r\n");
+}
+
+TEST(IniLayout, LaterDuplicateIsReadAndIsTheOneAWriteUpdates)
+{
+    TIniFile ini = Parsed("[SN]\nLastNumber=1\nPrefix=P\nlastnumber=2\n");
+    EXPECT_EQ(ini.ReadInteger("SN", "LastNumber", 0), 2);
+    ini.WriteInteger("SN", "LASTNUMBER", 3);
+    EXPECT_EQ(ini.ToBytes(), "[SN]\r\nLastNumber=1\r\nPrefix=P\r\nlastnumber=3\r\n\r\n");
+}
+
+TEST(IniLayout, RepeatedSectionJoinsTheFirstAndKeepsItsPlace)
+{
+    const TIniFile ini = Parsed("[A]\nx=1\n[B]\ny=2\n[a]\nz=3\n");
+    EXPECT_EQ(ini.ReadSections(), (QStringList { "A", "B" }));
+    EXPECT_EQ(ini.ToBytes(), "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n\r\n");
+}
+
+TEST(IniLayout, NewKeysGoToTheEndOfTheirSectionAndNewSectionsLast)
+{
+    TIniFile ini = Parsed("[View]\nWholePage=1\n[SN]\nUnknown=keep me\n");
+    ini.WriteString("Font", "Name", "Arial");
+    ini.WriteString("sn", "Prefix", "A-");
+    ini.WriteString("View", "WholePage", "0");
+    ini.WriteString("Paper", "X", "1");
+    EXPECT_EQ(ini.ToBytes(), "[View]\r\nWholePage=0\r\n\r\n"
+                             "[SN]\r\nUnknown=keep me\r\nPrefix=A-\r\n\r\n"
+                             "[Font]\r\nName=Arial\r\n\r\n"
+                             "[Paper]\r\nX=1\r\n\r\n");
+}
+
+TEST(IniLayout, ValuesWithBlanksAreWrittenAsTheyAreButStrippedOnReading)
+{
+    TIniFile ini { QString() };
+    ini.WriteString("SN", "Prefix", "  A ");
+    EXPECT_EQ(ini.ToBytes(), "[SN]\r\nPrefix=  A \r\n\r\n");
+    EXPECT_EQ(Parsed(ini.ToBytes()).ReadString("SN", "Prefix", ""), "A");
+}
+
+TEST(IniLayout, LoneCarriageReturnsAndAByteOrderMarkAreUnderstood)
+{
+    const TIniFile ini = Parsed("\xEF\xBB\xBF[S]\rk=v\rk2=w");
+    EXPECT_EQ(ini.ReadString("S", "k", ""), "v");
+    EXPECT_EQ(ini.ReadString("S", "k2", ""), "w");
+}
+
+TEST(IniLayout, EmptySectionsAreKeptWithTheirEmptyLine)
+{
+    const TIniFile ini = Parsed("[Empty]\n[Full]\nk=1\n");
+    EXPECT_TRUE(ini.SectionExists("empty"));
+    EXPECT_EQ(ini.ToBytes(), "[Empty]\r\n\r\n[Full]\r\nk=1\r\n\r\n");
+}
+
+TEST(IniLayout, NonAsciiTextSurvivesAWriteAndARead)
+{
+    TIniFile ini { QString() };
+    ini.WriteString("SN", "Prefix", QStringLiteral("N\u00BA \u20AC-"));
+    EXPECT_EQ(Parsed(ini.ToBytes()).ReadString("SN", "Prefix", ""), QStringLiteral("N\u00BA \u20AC-"));
+}
+
+// ---- Sections and keys as a whole ----------------------------------------------------
+
+TEST(IniSections, EraseDeleteAndListing)
+{
+    TIniFile ini = Parsed("[H]\nItem1=a\nItem2=b\nitem1=c\nloose\n[Other]\nk=v\n");
+    EXPECT_EQ(ini.ReadSection("h"), (QStringList { "Item1", "Item2" }));
+    EXPECT_TRUE(ini.ReadSection("missing").isEmpty());
+
+    ini.DeleteKey("H", "ITEM1");
+    EXPECT_FALSE(ini.ValueExists("H", "Item1")); // the earlier duplicate must not come back
+    EXPECT_TRUE(ini.ValueExists("H", "Item2"));
+
+    ini.EraseSection("other");
+    EXPECT_FALSE(ini.SectionExists("Other"));
+    EXPECT_EQ(ini.ToBytes(), "[H]\r\nItem2=b\r\nloose\r\n\r\n");
+}
+
+// ---- Integers and booleans -----------------------------------------------------------
+
+struct IntegerRow {
+    const char* name;
+    const char* text;
+    int expected;
+};
+
+class IniInteger : public testing::TestWithParam<IntegerRow> { };
+
+TEST_P(IniInteger, ReadsOrFallsBackToTheDefault)
+{
+    const IntegerRow row = GetParam();
+    const TIniFile ini = Parsed(QByteArray("[S]\nk=") + row.text + "\n");
+    EXPECT_EQ(ini.ReadInteger("S", "k", -99), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, IniInteger,
+    testing::Values(IntegerRow { "Decimal", "41", 41 },
+        IntegerRow { "Negative", "-12", -12 },
+        IntegerRow { "Plus", "+12", 12 },
+        IntegerRow { "HexWith0x", "0x10", 16 },
+        IntegerRow { "HexWith0X", "0X1f", 31 },
+        IntegerRow { "HexWithDollar", "$10", 16 },
+        IntegerRow { "NegativeHex", "-$10", -16 },
+        IntegerRow { "HexTopBitIsNegative", "$FFFFFFFF", -1 },
+        IntegerRow { "SystemColourValue", "$80000008", -2147483640 },
+        IntegerRow { "Largest", "2147483647", 2147483647 },
+        IntegerRow { "Smallest", "-2147483648", -2147483647 - 1 },
+        IntegerRow { "DecimalOverflow", "2147483648", -99 },
+        IntegerRow { "HexOverflow", "$100000000", -99 },
+        IntegerRow { "Letters", "abc", -99 },
+        IntegerRow { "TrailingLetters", "12abc", -99 },
+        IntegerRow { "Empty", "", -99 },
+        IntegerRow { "InnerBlank", "1 2", -99 },
+        IntegerRow { "PrefixOnly0x", "0x", -99 },
+        IntegerRow { "PrefixOnlyDollar", "$", -99 },
+        IntegerRow { "SignOnly", "-", -99 },
+        IntegerRow { "Decimals", "1.5", -99 }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IniInteger, MissingKeyGivesTheDefaultAndWritingIsDecimal)
+{
+    TIniFile ini { QString() };
+    EXPECT_EQ(ini.ReadInteger("S", "k", 10), 10);
+    ini.WriteInteger("S", "a", -2147483640);
+    ini.WriteInteger("S", "b", 0);
+    EXPECT_EQ(ini.ToBytes(), "[S]\r\na=-2147483640\r\nb=0\r\n\r\n");
+}
+
+TEST(IniBool, NonZeroIsTrueAndUnreadableGivesTheDefault)
+{
+    const TIniFile ini = Parsed("[F]\nOne=1\nZero=0\nTwo=2\nMinus=-1\nHexZero=$0\nWord=yes\nEmpty=\n");
+    EXPECT_TRUE(ini.ReadBool("F", "One", false));
+    EXPECT_FALSE(ini.ReadBool("F", "Zero", true));
+    EXPECT_TRUE(ini.ReadBool("F", "Two", false));
+    EXPECT_TRUE(ini.ReadBool("F", "Minus", false));
+    EXPECT_FALSE(ini.ReadBool("F", "HexZero", true));
+    EXPECT_TRUE(ini.ReadBool("F", "Word", true));
+    EXPECT_FALSE(ini.ReadBool("F", "Word", false));
+    EXPECT_TRUE(ini.ReadBool("F", "Empty", true));
+    EXPECT_TRUE(ini.ReadBool("F", "Missing", true));
+
+    TIniFile written { QString() };
+    written.WriteBool("F", "Bold", true);
+    written.WriteBool("F", "Italic", false);
+    EXPECT_EQ(written.ToBytes(), "[F]\r\nBold=1\r\nItalic=0\r\n\r\n");
+}
+
+// ---- Floating values -----------------------------------------------------------------
+
+struct FloatFormatRow {
+    const char* name;
+    double value;
+    const char* point;
+    const char* comma;
+};
+
+class IniFloatFormat : public testing::TestWithParam<FloatFormatRow> { };
+
+TEST_P(IniFloatFormat, GeneralFormInBothSeparators)
+{
+    const FloatFormatRow row = GetParam();
+    EXPECT_EQ(inirules::FormatFloat(row.value, u'.'), QString::fromLatin1(row.point));
+    EXPECT_EQ(inirules::FormatFloat(row.value, u','), QString::fromLatin1(row.comma));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, IniFloatFormat,
+    testing::Values(FloatFormatRow { "One", 1.0, "1", "1" },
+        FloatFormatRow { "Quarter", 0.25, "0.25", "0,25" },
+        FloatFormatRow { "Zero", 0.0, "0", "0" },
+        FloatFormatRow { "NegativeZero", -0.0, "0", "0" },
+        FloatFormatRow { "Negative", -2.5, "-2.5", "-2,5" },
+        FloatFormatRow { "Hundred", 100.0, "100", "100" },
+        FloatFormatRow { "BinaryNoiseRoundedAway", 0.1 + 0.2, "0.3", "0,3" },
+        FloatFormatRow { "Third", 1.0 / 3.0, "0.333333333333333", "0,333333333333333" },
+        FloatFormatRow { "TwoThirdsRoundsUp", 2.0 / 3.0, "0.666666666666667", "0,666666666666667" },
+        FloatFormatRow { "FifteenIntegerDigits", 123456789012345.0, "123456789012345", "123456789012345" },
+        FloatFormatRow { "SixteenIntegerDigits", 1e15, "1E15", "1E15" },
+        FloatFormatRow { "RoundsUpIntoExponent", 999999999999999.9, "1E15", "1E15" },
+        FloatFormatRow { "Huge", 1.5e100, "1.5E100", "1,5E100" },
+        FloatFormatRow { "SmallestFixed", 0.00001, "0.00001", "0,00001" },
+        FloatFormatRow { "SmallGoesToExponent", 0.0000015, "1.5E-6", "1,5E-6" },
+        FloatFormatRow { "Mixed", 12345.678, "12345.678", "12345,678" }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct FloatParseRow {
+    const char* name;
+    const char* text;
+    char separator;
+    double expected; // NAN: unreadable
+};
+
+class IniFloatParse : public testing::TestWithParam<FloatParseRow> { };
+
+TEST_P(IniFloatParse, AcceptsOnlyTheLocalesForm)
+{
+    const FloatParseRow row = GetParam();
+    const std::optional<double> parsed = inirules::ParseFloat(QString::fromLatin1(row.text), QLatin1Char(row.separator));
+    if (std::isnan(row.expected)) {
+        EXPECT_FALSE(parsed.has_value()) << *parsed;
+    } else {
+        ASSERT_TRUE(parsed.has_value());
+        EXPECT_DOUBLE_EQ(*parsed, row.expected);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, IniFloatParse,
+    testing::Values(FloatParseRow { "Point", "0.25", '.', 0.25 },
+        FloatParseRow { "Comma", "0,25", ',', 0.25 },
+        FloatParseRow { "CommaUnderPointLocale", "0,25", '.', NAN },
+        FloatParseRow { "PointUnderCommaLocale", "0.25", ',', NAN },
+        FloatParseRow { "Integer", "3", '.', 3.0 },
+        FloatParseRow { "LeadingSeparator", ".5", '.', 0.5 },
+        FloatParseRow { "TrailingSeparator", "5.", '.', 5.0 },
+        FloatParseRow { "Signed", "-1.5", '.', -1.5 },
+        FloatParseRow { "Exponent", "1.5E-7", '.', 1.5e-7 },
+        FloatParseRow { "LowerExponentWithPlus", "2e+3", '.', 2000.0 },
+        FloatParseRow { "CommaExponent", "1,5E100", ',', 1.5e100 },
+        FloatParseRow { "Empty", "", '.', NAN },
+        FloatParseRow { "Word", "abc", '.', NAN },
+        FloatParseRow { "SeparatorOnly", ".", '.', NAN },
+        FloatParseRow { "ExponentWithoutDigits", "1e", '.', NAN },
+        FloatParseRow { "Grouped", "1,000.5", '.', NAN },
+        FloatParseRow { "Infinity", "inf", '.', NAN },
+        FloatParseRow { "Overflow", "1e999", '.', NAN },
+        FloatParseRow { "Underflow", "1e-999", '.', 0.0 }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IniFloat, CommaLocaleWritesAndReadsBackItsOwnForm)
+{
+    ScopedFormatSettings comma(u',', u'.');
+    TIniFile ini { QString() };
+    ini.WriteFloat("Paper", "HorizontalIndent", 0.25);
+    ini.WriteFloat("Paper", "VerticalIndent", 1.0);
+    EXPECT_EQ(ini.ToBytes(), "[Paper]\r\nHorizontalIndent=0,25\r\nVerticalIndent=1\r\n\r\n");
+    const TIniFile again = Parsed(ini.ToBytes());
+    EXPECT_DOUBLE_EQ(again.ReadFloat("Paper", "HorizontalIndent", 9), 0.25);
+    EXPECT_DOUBLE_EQ(again.ReadFloat("paper", "Missing", 9), 9.0);
+}
+
+// ---- The file on disk ----------------------------------------------------------------
+
+TEST(IniFileOnDisk, MissingFileReadsEmptyAndUpdateCreatesIt)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("new.ini");
+    TIniFile ini(path);
+    EXPECT_TRUE(ini.ReadSections().isEmpty());
+    ini.WriteString("A", "k", "v");
+    ini.UpdateFile();
+    EXPECT_EQ(ReadAll(path), "[A]\r\nk=v\r\n\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "new.ini" });
+}
+
+TEST(IniFileOnDisk, ExistingButUnreadableFileRaisesCannotOpen)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("folder.ini");
+    ASSERT_TRUE(QDir().mkdir(path));
+    EXPECT_EQ(ThrownMessage([&] { TIniFile ini(path); }), "Cannot open file " + path);
+}
+
+TEST(IniFileOnDisk, TargetThatIsAFolderRaisesCannotCreateAndStaysAsItWas)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("folder.ini");
+    TIniFile ini(path); // read while it did not exist yet
+    ini.WriteString("A", "k", "v");
+    ASSERT_TRUE(QDir().mkdir(path));
+    WriteBytes(path + "/inside", "still here");
+    EXPECT_EQ(ThrownMessage([&] { ini.UpdateFile(); }), "Cannot create file " + path);
+    EXPECT_EQ(ReadAll(path + "/inside"), "still here");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList { "folder.ini" });
+}
+
+TEST(IniFileOnDisk, MissingFolderRaisesCannotCreate)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("no/such/folder/x.ini");
+    TIniFile ini(path);
+    ini.WriteString("A", "k", "v");
+    EXPECT_EQ(ThrownMessage([&] { ini.UpdateFile(); }), "Cannot create file " + path);
+}
+
+// A full disk, simulated with a file size limit (which holds for root too): the write
+// fails half-way and the old file must come through whole.
+TEST(IniFileOnDisk, WriteThatFailsHalfWayLeavesTheOldFileWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Tallyforge.ini");
+    const QByteArray old = "[SN]\r\nLastNumber=41\r\n\r\n";
+    WriteBytes(path, old);
+
+    TIniFile ini(path);
+    ini.WriteString("SN", "Prefix", QString(4000, u'x'));
+
+    rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString message = ThrownMessage([&] { ini.UpdateFile(); });
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(message, "Cannot create file " + path);
+    EXPECT_EQ(ReadAll(path), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "Tallyforge.ini" });
+}
+
+TEST(IniFileOnDisk, RewriteKeepsPermissionsAndWritesThroughASymbolicLink)
+{
+    QTemporaryDir dir;
+    const QString real = dir.filePath("real.ini");
+    const QString link = dir.filePath("link.ini");
+    WriteBytes(real, "[A]\nk=1\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(real).constData(), 0640), 0);
+    ASSERT_TRUE(QFile::link(real, link));
+
+    TIniFile ini(link);
+    ini.WriteInteger("A", "k", 2);
+    ini.UpdateFile();
+
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(ReadAll(real), "[A]\r\nk=2\r\n\r\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+} // namespace
