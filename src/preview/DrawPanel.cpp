@@ -1,0 +1,175 @@
+#include "preview/DrawPanel.h"
+
+#include "platform/Printer.h"
+#include "preview/Preview.h"
+#include "preview/PreviewLayout.h"
+#include "printjob/PrintJob.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QRegion>
+
+namespace {
+
+const QColor PageColor = Qt::white;
+const QColor BorderColor = Qt::black;
+
+int DotsPerMeter(int dpi)
+{
+    return qRound(dpi / 0.0254);
+}
+
+} // namespace
+
+TDrawPanel::TDrawPanel(TCustomPreview* preview, QWidget* parent)
+    : QWidget(parent), preview_(preview)
+{
+    // The panel paints every pixel itself; the toolkit need not clear it first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setGeometry(8, 8, 46, 67);
+}
+
+void TDrawPanel::SetColor(const QColor& color)
+{
+    if (color == color_)
+        return;
+    color_ = color;
+    update();
+}
+
+void TDrawPanel::SetPagePicture(QPicture picture, QSize paperSize)
+{
+    picture_ = std::move(picture);
+    paperSize_ = paperSize;
+    pageImageValid_ = false;
+}
+
+const QImage& TDrawPanel::PageImage(QSize size)
+{
+    if (pageImageValid_ && pageImage_.size() == size)
+        return pageImage_;
+    pageImage_ = QImage(size, QImage::Format_RGB32);
+    pageImageValid_ = true;
+    if (pageImage_.isNull())
+        return pageImage_;
+    // Replayed at the picture's own resolution: QPicture rescales fonts (sizes and
+    // positions) by the target's resolution, so any other would move the text away
+    // from where the printer puts it.
+    pageImage_.setDotsPerMeterX(DotsPerMeter(picture_.logicalDpiX()));
+    pageImage_.setDotsPerMeterY(DotsPerMeter(picture_.logicalDpiY()));
+    pageImage_.fill(PageColor);
+    if (!picture_.isNull() && paperSize_.width() > 0 && paperSize_.height() > 0) {
+        QPainter painter(&pageImage_);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.scale(double(size.width()) / paperSize_.width(),
+                      double(size.height()) / paperSize_.height());
+        painter.drawPicture(0, 0, picture_);
+    }
+    return pageImage_;
+}
+
+void TDrawPanel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    PaintPanel(painter);
+}
+
+void TDrawPanel::PaintPanel(QPainter& painter)
+{
+    painter.fillRect(rect(), color_);
+    try {
+        PaintPage(painter);
+    } catch (...) {
+        // Painting reports nothing; the next paint tries again.
+    }
+}
+
+void TDrawPanel::PaintPage(QPainter& painter)
+{
+    if (preview_ == nullptr || preview_->PrintJob() == nullptr)
+        return;
+    TCustomPrintJob* job = preview_->PrintJob()->GetPageJob(preview_->PageIndex());
+    // Hands the job's orientation to the printer before its quantities are read.
+    job->UpdatePageSize();
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    const int shadow = preview_->ShadowSize();
+    const preview::TPageFrame frame = preview::PageFrame(
+        width(), height(), shadow,
+        preview::TPaperCaps{caps.PhysicalWidth, caps.PhysicalHeight, caps.PhysicalOffsetX,
+                            caps.PhysicalOffsetY, caps.HorzRes, caps.VertRes});
+    const QRect page = frame.Page.ToQRect();
+
+    if (shadow > 0) {
+        const QRegion band = QRegion(shadow, shadow, width() - shadow, height() - shadow)
+                                 .subtracted(QRegion(page));
+        for (const QRect& r : band)
+            painter.fillRect(r, preview_->ShadowColor());
+    }
+    if (page.isEmpty())
+        return;
+
+    painter.drawImage(page.topLeft(), PageImage(page.size()));
+
+    // The printer cannot print outside its printable area, so neither does the preview;
+    // the page border is drawn with the same clip, so a printable area reaching the
+    // paper's edge hides the border there.
+    const QRegion outside = QRegion(page).subtracted(QRegion(frame.Printable.ToQRect()));
+    painter.save();
+    painter.setClipRegion(outside);
+    painter.fillRect(page.adjusted(1, 1, -1, -1), PageColor);
+    painter.fillRect(QRect(page.left(), page.top(), page.width(), 1), BorderColor);
+    painter.fillRect(QRect(page.left(), page.bottom(), page.width(), 1), BorderColor);
+    painter.fillRect(QRect(page.left(), page.top(), 1, page.height()), BorderColor);
+    painter.fillRect(QRect(page.right(), page.top(), 1, page.height()), BorderColor);
+    painter.restore();
+}
+
+void TDrawPanel::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (preview_ == nullptr || !preview_->DragScroll())
+        return;
+    dragging_ = true;
+    cursorBeforeDrag_ = cursor();
+    setCursor(Qt::SizeAllCursor);
+    const QPoint at = event->position().toPoint();
+    grabX_ = at.x();
+    grabY_ = at.y();
+}
+
+void TDrawPanel::mouseMoveEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (!dragging_ || preview_ == nullptr)
+        return;
+    // The grab point is kept: the page moves under the pointer until a bar hits an end.
+    const QPoint at = event->position().toPoint();
+    TBoxScrollBar& h = preview_->ScrollBox()->HorzScrollBar();
+    TBoxScrollBar& v = preview_->ScrollBox()->VertScrollBar();
+    h.SetPosition(h.Position() - at.x() + grabX_);
+    v.SetPosition(v.Position() - at.y() + grabY_);
+}
+
+void TDrawPanel::mouseReleaseEvent(QMouseEvent* event)
+{
+    EndDrag();
+    if (preview_ != nullptr && event->button() == Qt::LeftButton
+        && rect().contains(event->position().toPoint()))
+        preview_->setFocus(Qt::MouseFocusReason);
+    event->accept();
+}
+
+void TDrawPanel::hideEvent(QHideEvent* event)
+{
+    EndDrag();
+    QWidget::hideEvent(event);
+}
+
+void TDrawPanel::EndDrag()
+{
+    if (!dragging_)
+        return;
+    dragging_ = false;
+    setCursor(cursorBeforeDrag_);
+}
