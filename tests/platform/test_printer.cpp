@@ -1,0 +1,244 @@
+// The process printer: test devices, no printer at all, PDF output and file naming.
+#include "platform/Exception.h"
+#include "platform/Printer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class ApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "printer_tests";
+        static char* argv[] = {name, nullptr};
+        application_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { application_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> application_;
+};
+
+[[maybe_unused]] ::testing::Environment* const environment =
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+const TDeviceCaps kCaps{600, 300, 5100, 3300, 100, 75, 4900, 3150};
+
+QString PdfInfo(const QString& file)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {file});
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString PdfText(const QString& file)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+class PrinterTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        TPrinter::InstallTestDevice(kCaps);
+    }
+    void TearDown() override
+    {
+        TPrinter::ResetForTests();
+        qunsetenv("HOME");
+        if (!savedHome.isEmpty())
+            qputenv("HOME", savedHome);
+        if (!savedConfig.isEmpty())
+            qputenv("XDG_CONFIG_HOME", savedConfig);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+    }
+    // Points the documents folder into the temporary folder.
+    QString UseTemporaryHome()
+    {
+        savedHome = qgetenv("HOME");
+        savedConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", dir.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+        return dir.filePath(QStringLiteral("Documents"));
+    }
+    void PrintOnePage(const QString& text)
+    {
+        Printer().BeginDoc();
+        Printer().Canvas()->TextOut(0, 0, text);
+        Printer().EndDoc();
+    }
+    QTemporaryDir dir;
+    QByteArray savedHome;
+    QByteArray savedConfig;
+};
+
+TEST_F(PrinterTest, TestDeviceReportsItsQuantitiesExactly)
+{
+    EXPECT_TRUE(Printer().HasHandle());
+    EXPECT_EQ(Printer().Printers().size(), 1);
+    EXPECT_EQ(Printer().PrinterIndex(), 0);
+    EXPECT_EQ(Printer().DeviceCaps(), kCaps);
+    EXPECT_EQ(Printer().Orientation(), poPortrait);
+    EXPECT_FALSE(Printer().Printing());
+    EXPECT_EQ(Printer().Canvas(), nullptr);
+}
+
+TEST_F(PrinterTest, LandscapeSwapsTheAxes)
+{
+    Printer().SetOrientation(poLandscape);
+    EXPECT_EQ(Printer().Orientation(), poLandscape);
+    EXPECT_EQ(Printer().DeviceCaps(), (TDeviceCaps{300, 600, 3300, 5100, 75, 100, 3150, 4900}));
+    Printer().SetOrientation(poPortrait);
+    EXPECT_EQ(Printer().DeviceCaps(), kCaps);
+}
+
+TEST_F(PrinterTest, NoPrinterAtAll)
+{
+    TPrinter::ClearInstalledPrinters();
+    EXPECT_FALSE(Printer().HasHandle());
+    EXPECT_TRUE(Printer().Printers().isEmpty());
+    EXPECT_EQ(Printer().QtPrinter(), nullptr);
+    EXPECT_THROW(Printer().BeginDoc(), Exception);
+    EXPECT_THROW(Printer().DeviceCaps(), Exception);
+}
+
+TEST_F(PrinterTest, MachinePrintersEndWithTheBuiltInPdfPrinter)
+{
+    TPrinter::ResetForTests();
+    const QStringList printers = Printer().Printers();
+    ASSERT_FALSE(printers.isEmpty());
+    EXPECT_EQ(printers.back(), QStringLiteral("PDF"));
+    Printer().SetPrinterIndex(int(printers.size()) - 1);
+    EXPECT_TRUE(Printer().IsPdfPrinter());
+    EXPECT_EQ(Printer().PrinterName(), QStringLiteral("PDF"));
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    EXPECT_EQ(caps.LogPixelsX, 600);
+    EXPECT_GT(caps.PhysicalWidth, 0);
+    EXPECT_LE(caps.PhysicalOffsetX + caps.HorzRes, caps.PhysicalWidth);
+}
+
+TEST_F(PrinterTest, PrintsToTheChosenFileThenBesideIt)
+{
+    const QString chosen = dir.filePath(QStringLiteral("serials.pdf"));
+    Printer().SetOutputFileName(chosen);
+    PrintOnePage(QStringLiteral("first"));
+    EXPECT_EQ(Printer().LastOutputFile(), chosen);
+    EXPECT_EQ(PdfText(chosen), QStringLiteral("first"));
+    PrintOnePage(QStringLiteral("second"));
+    EXPECT_EQ(Printer().LastOutputFile(), dir.filePath(QStringLiteral("serials (2).pdf")));
+    EXPECT_EQ(PdfText(chosen), QStringLiteral("first")) << "an earlier document is never overwritten";
+    EXPECT_EQ(PdfText(Printer().LastOutputFile()), QStringLiteral("second"));
+}
+
+TEST_F(PrinterTest, PaperAndResolutionGoIntoThePdf)
+{
+    TPrinter::InstallTestDevice(TDeviceCaps{600, 600, 4961, 7016, 0, 0, 4961, 7016}); // A4
+    const QString file = dir.filePath(QStringLiteral("a4.pdf"));
+    Printer().SetOutputFileName(file);
+    Printer().SetTitle(QStringLiteral("Sheet"));
+    Printer().BeginDoc();
+    EXPECT_TRUE(Printer().Printing());
+    Printer().NewPage();
+    Printer().EndDoc();
+    const QString info = PdfInfo(file);
+    EXPECT_TRUE(info.contains(QStringLiteral("Pages:           2"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("595 x 842 pts"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("Sheet"))) << info.toStdString();
+}
+
+TEST_F(PrinterTest, WithoutAChosenFileTheDocumentsFolderIsUsedAndNothingOverwritten)
+{
+    const QString documents = UseTemporaryHome();
+    ASSERT_FALSE(QDir(documents).exists());
+    Printer().SetTitle(QStringLiteral("Run 7"));
+    PrintOnePage(QStringLiteral("a"));
+    EXPECT_EQ(Printer().LastOutputFile(), QDir(documents).filePath(QStringLiteral("Run 7.pdf")));
+    PrintOnePage(QStringLiteral("b"));
+    EXPECT_EQ(Printer().LastOutputFile(), QDir(documents).filePath(QStringLiteral("Run 7 (2).pdf")));
+    Printer().SetTitle(QString());
+    PrintOnePage(QStringLiteral("c"));
+    EXPECT_EQ(Printer().LastOutputFile(), QDir(documents).filePath(QStringLiteral("Tallyforge.pdf")));
+    Printer().SetTitle(QStringLiteral("../a/b"));
+    PrintOnePage(QStringLiteral("d"));
+    EXPECT_EQ(QFileInfo(Printer().LastOutputFile()).absolutePath(), QDir(documents).absolutePath());
+    EXPECT_EQ(PdfText(QDir(documents).filePath(QStringLiteral("Run 7.pdf"))), QStringLiteral("a"));
+}
+
+TEST_F(PrinterTest, AbortRemovesThePartialFile)
+{
+    const QString file = dir.filePath(QStringLiteral("partial.pdf"));
+    Printer().SetOutputFileName(file);
+    Printer().BeginDoc();
+    Printer().Canvas()->TextOut(0, 0, QStringLiteral("x"));
+    Printer().Abort();
+    EXPECT_FALSE(Printer().Printing());
+    EXPECT_FALSE(QFile::exists(file));
+    PrintOnePage(QStringLiteral("again"));
+    EXPECT_EQ(Printer().LastOutputFile(), file) << "the chosen file was never completed";
+}
+
+TEST_F(PrinterTest, UnwritableOutputRaisesAClearError)
+{
+    Printer().SetOutputFileName(dir.filePath(QStringLiteral("missing/folder/out.pdf")));
+    try {
+        Printer().BeginDoc();
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Cannot create file"))) << e.what();
+    }
+    EXPECT_FALSE(Printer().Printing());
+}
+
+TEST_F(PrinterTest, EventsReportDocumentsAndPages)
+{
+    QStringList events;
+    Printer().OnEvent = [&](TPrinterEvent e) { events << QString::number(int(e)); };
+    Printer().SetOutputFileName(dir.filePath(QStringLiteral("e.pdf")));
+    Printer().BeginDoc();
+    Printer().NewPage();
+    Printer().EndDoc();
+    EXPECT_EQ(events, (QStringList{"0", "1", "2"}));
+    EXPECT_THROW(Printer().NewPage(), Exception);
+}
+
+TEST_F(PrinterTest, PrintableOriginIsTheCanvasOrigin)
+{
+    // Printable area 100 x 100 pixels in from the paper's corner at 100 dpi: a mark at the
+    // canvas origin lands one inch from the page's top-left corner.
+    TPrinter::InstallTestDevice(TDeviceCaps{100, 100, 850, 1100, 100, 100, 650, 900});
+    const QString file = dir.filePath(QStringLiteral("origin.pdf"));
+    Printer().SetOutputFileName(file);
+    Printer().BeginDoc();
+    Printer().Canvas()->Font().SetPixelsPerInch(100);
+    Printer().Canvas()->TextOut(0, 0, QStringLiteral("origin"));
+    Printer().EndDoc();
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), file, QStringLiteral("-")});
+    process.waitForFinished(60000);
+    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>origin<")).match(html);
+    ASSERT_TRUE(match.hasMatch()) << html.toStdString();
+    EXPECT_NEAR(match.captured(1).toDouble(), 72.0, 2.0);
+    EXPECT_NEAR(match.captured(2).toDouble(), 72.0, 4.0);
+}
+
+} // namespace
