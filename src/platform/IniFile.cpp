@@ -3,6 +3,7 @@
 #include "platform/Exception.h"
 #include "platform/FormatSettings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -11,6 +12,7 @@
 #include <cmath>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,6 +74,24 @@ void SyncDirectory(const QString& directory)
         return;
     ::fsync(fd); // best effort: the rename itself has already happened
     ::close(fd);
+}
+
+// A save that was killed leaves its temporary file behind; the next save of the same
+// file removes those whose writer no longer runs.
+void RemoveOrphanedTemporaries(const QString& directory, const QString& fileName)
+{
+    const QString prefix = u'.' + fileName + u'.';
+    const QStringList candidates = QDir(directory).entryList({ prefix + QStringLiteral("*.tmp") },
+        QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& candidate : candidates) {
+        const QString middle = candidate.mid(prefix.size(), candidate.size() - prefix.size() - 4);
+        bool ok = false;
+        const int pid = middle.section(u'-', 0, 0).toInt(&ok);
+        if (!ok || pid <= 0 || pid == ::getpid())
+            continue;
+        if (::kill(pid, 0) != 0 && errno == ESRCH)
+            QFile::remove(directory + u'/' + candidate);
+    }
 }
 
 } // namespace
@@ -256,6 +276,7 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
         return false;
     }
     SyncDirectory(directory);
+    RemoveOrphanedTemporaries(directory, targetInfo.fileName());
     return true;
 }
 

@@ -1,0 +1,115 @@
+#include "app/SettingsFile.h"
+
+#include "platform/IniFile.h"
+#include "platform/Shell.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+namespace {
+
+const QString kSN = QStringLiteral("SN");
+const QString kPaper = QStringLiteral("Paper");
+const QString kFont = QStringLiteral("Font");
+const QString kView = QStringLiteral("View");
+
+constexpr quint32 kSystemColorBit = 0x80000000u;
+
+struct SystemColor {
+    int index;
+    QPalette::ColorGroup group;
+    QPalette::ColorRole role;
+};
+
+// The system colours a settings file may name, by their index, and where our palette
+// keeps the same colour.
+constexpr SystemColor kSystemColors[] = {
+    { 4, QPalette::Active, QPalette::Window },           // menu
+    { 5, QPalette::Active, QPalette::Base },             // window
+    { 7, QPalette::Active, QPalette::WindowText },       // menu text
+    { 8, QPalette::Active, QPalette::Text },             // window text
+    { 13, QPalette::Active, QPalette::Highlight },       // highlight
+    { 14, QPalette::Active, QPalette::HighlightedText }, // highlight text
+    { 15, QPalette::Active, QPalette::Button },          // button face
+    { 16, QPalette::Active, QPalette::Dark },            // button shadow
+    { 17, QPalette::Disabled, QPalette::Text },          // grey text
+    { 18, QPalette::Active, QPalette::ButtonText },      // button text
+    { 20, QPalette::Active, QPalette::Light },           // button highlight
+    { 21, QPalette::Active, QPalette::Shadow },          // dark 3D shadow
+    { 22, QPalette::Active, QPalette::Midlight },        // 3D light
+    { 23, QPalette::Active, QPalette::ToolTipText },     // tooltip text
+    { 24, QPalette::Active, QPalette::ToolTipBase },     // tooltip background
+};
+
+} // namespace
+
+QString SettingsFilePath()
+{
+    return shell::ExecutableDirectory() + QStringLiteral("/Tallyforge.ini");
+}
+
+TallyforgeSettings LoadSettingsFile(const QString& path)
+{
+    const TIniFile ini(path);
+    const TallyforgeSettings d = TallyforgeSettings::Defaults();
+    TallyforgeSettings s;
+    s.Prefix = ini.ReadString(kSN, QStringLiteral("Prefix"), d.Prefix);
+    s.Suffix = ini.ReadString(kSN, QStringLiteral("Suffix"), d.Suffix);
+    s.LastNumber = ini.ReadInteger(kSN, QStringLiteral("LastNumber"), d.LastNumber);
+    s.PageCount = ini.ReadInteger(kSN, QStringLiteral("PageCount"), d.PageCount);
+    s.HorizontalIndent = ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent);
+    s.VerticalIndent = ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent);
+    s.HorizontalIndent2 = ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent2"), d.HorizontalIndent2);
+    s.VerticalIndent2 = ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent2"), d.VerticalIndent2);
+    s.FontName = ini.ReadString(kFont, QStringLiteral("Name"), d.FontName);
+    s.FontSize = ini.ReadInteger(kFont, QStringLiteral("Size"), d.FontSize);
+    s.FontColor = ini.ReadInteger(kFont, QStringLiteral("Color"), d.FontColor);
+    s.FontBold = ini.ReadBool(kFont, QStringLiteral("Bold"), d.FontBold);
+    s.FontUnderline = ini.ReadBool(kFont, QStringLiteral("Underline"), d.FontUnderline);
+    s.FontItalic = ini.ReadBool(kFont, QStringLiteral("Italic"), d.FontItalic);
+    s.FontStrikeout = ini.ReadBool(kFont, QStringLiteral("Strikeout"), d.FontStrikeout);
+    s.WholePage = ini.ReadBool(kView, QStringLiteral("WholePage"), d.WholePage);
+    return s;
+}
+
+void SaveSettingsFile(const QString& path, const TallyforgeSettings& s)
+{
+    TIniFile ini(path);
+    // This order decides the order of a file written from scratch.
+    ini.WriteInteger(kSN, QStringLiteral("LastNumber"), s.LastNumber);
+    ini.WriteInteger(kSN, QStringLiteral("PageCount"), s.PageCount);
+    ini.WriteFloat(kPaper, QStringLiteral("HorizontalIndent"), s.HorizontalIndent);
+    ini.WriteFloat(kPaper, QStringLiteral("VerticalIndent"), s.VerticalIndent);
+    ini.WriteFloat(kPaper, QStringLiteral("HorizontalIndent2"), s.HorizontalIndent2);
+    ini.WriteFloat(kPaper, QStringLiteral("VerticalIndent2"), s.VerticalIndent2);
+    ini.WriteString(kSN, QStringLiteral("Prefix"), s.Prefix);
+    ini.WriteString(kSN, QStringLiteral("Suffix"), s.Suffix);
+    ini.WriteString(kFont, QStringLiteral("Name"), s.FontName);
+    ini.WriteInteger(kFont, QStringLiteral("Size"), s.FontSize);
+    ini.WriteInteger(kFont, QStringLiteral("Color"), s.FontColor);
+    ini.WriteBool(kFont, QStringLiteral("Bold"), s.FontBold);
+    ini.WriteBool(kFont, QStringLiteral("Underline"), s.FontUnderline);
+    ini.WriteBool(kFont, QStringLiteral("Italic"), s.FontItalic);
+    ini.WriteBool(kFont, QStringLiteral("Strikeout"), s.FontStrikeout);
+    ini.WriteBool(kView, QStringLiteral("WholePage"), s.WholePage);
+    ini.UpdateFile();
+}
+
+int ColorToInt(const QColor& color)
+{
+    const QColor rgb = color.toRgb();
+    return rgb.red() | (rgb.green() << 8) | (rgb.blue() << 16);
+}
+
+QColor IntToColor(int value)
+{
+    const quint32 bits = quint32(value);
+    if (bits & kSystemColorBit) {
+        const int index = int(bits & 0xFFu);
+        for (const SystemColor& system : kSystemColors)
+            if (system.index == index && qGuiApp)
+                return QGuiApplication::palette().color(system.group, system.role);
+        return QColor(Qt::black);
+    }
+    return QColor(int(bits & 0xFFu), int((bits >> 8) & 0xFFu), int((bits >> 16) & 0xFFu));
+}

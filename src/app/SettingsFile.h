@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+// Everything the main window keeps in "Tallyforge.ini", as the file holds it.
+struct TallyforgeSettings {
+    // [SN]
+    QString Prefix;
+    QString Suffix;
+    int LastNumber = 0; // the last serial number used; the window starts at LastNumber + 1
+    int PageCount = 10;
+    // [Paper], inches
+    double HorizontalIndent = 1.0;
+    double VerticalIndent = 1.0;
+    double HorizontalIndent2 = 1.0;
+    double VerticalIndent2 = 1.0;
+    // [Font]
+    QString FontName = QStringLiteral("Arial");
+    int FontSize = 24;   // points
+    int FontColor = 0;   // 0x00BBGGRR; see ColorToInt()
+    bool FontBold = false;
+    bool FontUnderline = false;
+    bool FontItalic = false;
+    bool FontStrikeout = false;
+    // [View]
+    bool WholePage = true;
+
+    // The values of a first start, when the file has none.
+    static TallyforgeSettings Defaults() { return {}; }
+
+    bool operator==(const TallyforgeSettings&) const = default;
+};
+
+// "Tallyforge.ini" in the folder of the running executable.
+QString SettingsFilePath();
+
+// Reads every key, each falling back to its default when missing or unreadable; a
+// missing file gives Defaults(). A file that exists but cannot be read raises
+// Exception("Cannot open file <path>").
+TallyforgeSettings LoadSettingsFile(const QString& path);
+
+// Reads what the file holds, sets every key (keys and sections the program does not
+// know are kept) and writes the file back atomically. Raises "Cannot open file <path>"
+// when the existing file cannot be read (it is then left alone) and "Cannot create file
+// <path>" when it cannot be written (the old file stays whole).
+void SaveSettingsFile(const QString& path, const TallyforgeSettings& settings);
+
+// Colours as the file stores them: red + 256 * green + 65536 * blue. A value with the top
+// bit set names a system colour (0x80000000 + index, e.g. 0x80000008 for window text),
+// which is negative as an int.
+int ColorToInt(const QColor& color);
+// Low 24 bits as blue-green-red; system colours come from the application's palette
+// (black for indexes without a counterpart or without an application).
+QColor IntToColor(int value);

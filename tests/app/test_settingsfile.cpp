@@ -1,0 +1,351 @@
+#include "app/SettingsFile.h"
+
+#include "platform/Exception.h"
+#include "platform/FormatSettings.h"
+#include "platform/Shell.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <random>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray kDefaultFile = "[SN]\r\n"
+                                "LastNumber=0\r\n"
+                                "PageCount=10\r\n"
+                                "Prefix=\r\n"
+                                "Suffix=\r\n"
+                                "\r\n"
+                                "[Paper]\r\n"
+                                "HorizontalIndent=1\r\n"
+                                "VerticalIndent=1\r\n"
+                                "HorizontalIndent2=1\r\n"
+                                "VerticalIndent2=1\r\n"
+                                "\r\n"
+                                "[Font]\r\n"
+                                "Name=Arial\r\n"
+                                "Size=24\r\n"
+                                "Color=0\r\n"
+                                "Bold=0\r\n"
+                                "Underline=0\r\n"
+                                "Italic=0\r\n"
+                                "Strikeout=0\r\n"
+                                "\r\n"
+                                "[View]\r\n"
+                                "WholePage=1\r\n"
+                                "\r\n";
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QString ThrownMessage(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Exception& error) {
+        return error.Message();
+    }
+    return QStringLiteral("<nothing thrown>");
+}
+
+class SettingsFile : public testing::Test {
+protected:
+    QString Path() const { return dir_.filePath("Tallyforge.ini"); }
+    QStringList Entries() const
+    {
+        return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+TEST_F(SettingsFile, FirstStartReadsTheDefaults)
+{
+    const TallyforgeSettings s = LoadSettingsFile(Path());
+    EXPECT_EQ(s, TallyforgeSettings::Defaults());
+    EXPECT_EQ(s.PageCount, 10);
+    EXPECT_EQ(s.LastNumber, 0);
+    EXPECT_EQ(s.HorizontalIndent, 1.0);
+    EXPECT_EQ(s.FontName, "Arial");
+    EXPECT_EQ(s.FontSize, 24);
+    EXPECT_EQ(s.FontColor, 0);
+    EXPECT_FALSE(s.FontBold || s.FontUnderline || s.FontItalic || s.FontStrikeout);
+    EXPECT_TRUE(s.WholePage);
+    EXPECT_FALSE(QFile::exists(Path())); // reading never creates the file
+}
+
+TEST_F(SettingsFile, FirstSaveWritesEveryKeyInItsOrder)
+{
+    SaveSettingsFile(Path(), TallyforgeSettings::Defaults());
+    EXPECT_EQ(ReadAll(Path()), kDefaultFile);
+    EXPECT_EQ(Entries(), QStringList { "Tallyforge.ini" });
+}
+
+TEST_F(SettingsFile, EveryValueSurvivesASaveAndALoad)
+{
+    TallyforgeSettings s;
+    s.Prefix = "SN-";
+    s.Suffix = "/A";
+    s.LastNumber = -2147483647 - 1;
+    s.PageCount = 0;
+    s.HorizontalIndent = 0.25;
+    s.VerticalIndent = 10.5;
+    s.HorizontalIndent2 = 1.0 / 3.0;
+    s.VerticalIndent2 = 0;
+    s.FontName = "DejaVu Sans";
+    s.FontSize = 72;
+    s.FontColor = int(0x80000008u); // window text, a system colour
+    s.FontBold = true;
+    s.FontUnderline = false;
+    s.FontItalic = true;
+    s.FontStrikeout = true;
+    s.WholePage = false;
+    SaveSettingsFile(Path(), s);
+    EXPECT_EQ(ReadAll(Path()), "[SN]\r\nLastNumber=-2147483648\r\nPageCount=0\r\nPrefix=SN-\r\nSuffix=/A\r\n\r\n"
+                               "[Paper]\r\nHorizontalIndent=0.25\r\nVerticalIndent=10.5\r\n"
+                               "HorizontalIndent2=0.333333333333333\r\nVerticalIndent2=0\r\n\r\n"
+                               "[Font]\r\nName=DejaVu Sans\r\nSize=72\r\nColor=-2147483640\r\n"
+                               "Bold=1\r\nUnderline=0\r\nItalic=1\r\nStrikeout=1\r\n\r\n"
+                               "[View]\r\nWholePage=0\r\n\r\n");
+    TallyforgeSettings back = LoadSettingsFile(Path());
+    EXPECT_DOUBLE_EQ(back.HorizontalIndent2, 0.333333333333333);
+    back.HorizontalIndent2 = s.HorizontalIndent2; // 15 digits are what the file keeps
+    EXPECT_EQ(back, s);
+}
+
+TEST_F(SettingsFile, ReadingForgivesWhatAHandEditLeaves)
+{
+    WriteBytes(Path(), "Stray line before any section\n"
+                       "; the serial counter\n"
+                       "[ sn ]\n"
+                       "  LastNumber = 0x10  \n"
+                       "PageCount=$10\n"
+                       "Prefix=   No.   \n"
+                       "Suffix=old\n"
+                       "suffix=new\n"
+                       "Operator=Kim\n"
+                       "\n"
+                       "[Font]\n"
+                       "Size=abc\n"
+                       "Bold=2\n"
+                       "Italic=maybe\n"
+                       "Color=$FF\n"
+                       "[Printer]\n"
+                       "Queue=office\n");
+    const TallyforgeSettings s = LoadSettingsFile(Path());
+    EXPECT_EQ(s.LastNumber, 16); // the window then starts at 17
+    EXPECT_EQ(s.PageCount, 16);
+    EXPECT_EQ(s.Prefix, "No.");
+    EXPECT_EQ(s.Suffix, "new");
+    EXPECT_EQ(s.FontSize, 24);
+    EXPECT_TRUE(s.FontBold);
+    EXPECT_FALSE(s.FontItalic);
+    EXPECT_EQ(s.FontColor, 255);
+    EXPECT_EQ(s.FontName, "Arial");
+    EXPECT_TRUE(s.WholePage);
+
+    // A save drops comments and the stray line, keeps what it does not know, updates the
+    // later duplicate and adds what is missing at the end of its section.
+    SaveSettingsFile(Path(), s);
+    EXPECT_EQ(ReadAll(Path()), "[sn]\r\nLastNumber=16\r\nPageCount=16\r\nPrefix=No.\r\nSuffix=old\r\n"
+                               "suffix=new\r\nOperator=Kim\r\n\r\n"
+                               "[Font]\r\nSize=24\r\nBold=1\r\nItalic=0\r\nColor=255\r\nName=Arial\r\n"
+                               "Underline=0\r\nStrikeout=0\r\n\r\n"
+                               "[Printer]\r\nQueue=office\r\n\r\n"
+                               "[Paper]\r\nHorizontalIndent=1\r\nVerticalIndent=1\r\nHorizontalIndent2=1\r\n"
+                               "VerticalIndent2=1\r\n\r\n"
+                               "[View]\r\nWholePage=1\r\n\r\n");
+}
+
+TEST_F(SettingsFile, PrefixBlanksAreWrittenButNotReadBack)
+{
+    TallyforgeSettings s;
+    s.Prefix = " A ";
+    SaveSettingsFile(Path(), s);
+    EXPECT_TRUE(ReadAll(Path()).contains("\r\nPrefix= A \r\n"));
+    EXPECT_EQ(LoadSettingsFile(Path()).Prefix, "A");
+}
+
+TEST_F(SettingsFile, CommaDecimalLocaleWritesAndReadsItsOwnForm)
+{
+    ScopedFormatSettings comma(u',', u'.');
+    TallyforgeSettings s;
+    s.HorizontalIndent = 0.25;
+    s.VerticalIndent2 = 2.5;
+    SaveSettingsFile(Path(), s);
+    const QByteArray bytes = ReadAll(Path());
+    EXPECT_TRUE(bytes.contains("\r\nHorizontalIndent=0,25\r\n"));
+    EXPECT_TRUE(bytes.contains("\r\nVerticalIndent2=2,5\r\n"));
+    const TallyforgeSettings back = LoadSettingsFile(Path());
+    EXPECT_EQ(back.HorizontalIndent, 0.25);
+    EXPECT_EQ(back.VerticalIndent2, 2.5);
+}
+
+TEST_F(SettingsFile, PointFormUnderACommaLocaleFallsBackToTheDefault)
+{
+    WriteBytes(Path(), "[Paper]\nHorizontalIndent=0.25\nVerticalIndent=\n");
+    ScopedFormatSettings comma(u',', u'.');
+    const TallyforgeSettings s = LoadSettingsFile(Path());
+    EXPECT_EQ(s.HorizontalIndent, 1.0);
+    EXPECT_EQ(s.VerticalIndent, 1.0);
+}
+
+TEST_F(SettingsFile, FileThatCannotBeReadIsReportedAndLeftAlone)
+{
+    ASSERT_TRUE(QDir().mkdir(Path())); // exists, but no file can be read from it
+    EXPECT_EQ(ThrownMessage([&] { LoadSettingsFile(Path()); }), "Cannot open file " + Path());
+    EXPECT_EQ(ThrownMessage([&] { SaveSettingsFile(Path(), TallyforgeSettings::Defaults()); }),
+        "Cannot open file " + Path());
+    EXPECT_TRUE(QFileInfo(Path()).isDir());
+}
+
+TEST(SettingsFileWrite, FolderNobodyCanWriteToReportsCannotCreate)
+{
+    // /proc takes no new files, not even from root.
+    const QString path = QStringLiteral("/proc/Tallyforge.ini");
+    EXPECT_EQ(ThrownMessage([&] { SaveSettingsFile(path, TallyforgeSettings::Defaults()); }),
+        "Cannot create file " + path);
+}
+
+// A disk that fills up half-way through the save (a file size limit, which binds root
+// too): the old file comes through whole and no temporary file is left.
+TEST_F(SettingsFile, SaveThatFailsHalfWayKeepsTheOldFile)
+{
+    TallyforgeSettings old;
+    old.LastNumber = 41;
+    SaveSettingsFile(Path(), old);
+    const QByteArray before = ReadAll(Path());
+
+    TallyforgeSettings bigger = old;
+    bigger.Prefix = QString(5000, u'P');
+    rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 2048;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString message = ThrownMessage([&] { SaveSettingsFile(Path(), bigger); });
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(message, "Cannot create file " + Path());
+    EXPECT_EQ(ReadAll(Path()), before);
+    EXPECT_EQ(LoadSettingsFile(Path()).LastNumber, 41);
+    EXPECT_EQ(Entries(), QStringList { "Tallyforge.ini" });
+}
+
+// A child process saves two different settings in turn and is killed at random moments;
+// whatever moment the kill hits, the file holds one of the two complete versions.
+TEST_F(SettingsFile, KillDuringSaveLeavesTheOldOrTheNewFileNeverATornOne)
+{
+    TallyforgeSettings first;
+    first.LastNumber = 1000;
+    first.Prefix = QString(60000, u'a'); // large enough that a write takes many steps
+    TallyforgeSettings second = first;
+    second.LastNumber = 2000;
+    second.Prefix = QString(90000, u'b');
+    SaveSettingsFile(Path(), first);
+    const QByteArray firstBytes = ReadAll(Path());
+    SaveSettingsFile(Path(), second);
+    const QByteArray secondBytes = ReadAll(Path());
+
+    std::mt19937 random(20240607);
+    std::uniform_int_distribution<int> pause(0, 15000);
+    int killedMidRun = 0;
+    for (int round = 0; round < 25; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (unsigned i = 0;; ++i) {
+                try {
+                    SaveSettingsFile(Path(), i % 2 ? second : first);
+                } catch (...) {
+                    _exit(3);
+                }
+            }
+        }
+        usleep(useconds_t(pause(random)));
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+            ++killedMidRun;
+        else
+            ADD_FAILURE() << "the saving child stopped by itself, status " << status;
+
+        const QByteArray now = ReadAll(Path());
+        ASSERT_TRUE(now == firstBytes || now == secondBytes) << "round " << round << ", " << now.size() << " bytes";
+        const int lastNumber = LoadSettingsFile(Path()).LastNumber;
+        EXPECT_TRUE(lastNumber == 1000 || lastNumber == 2000);
+    }
+    EXPECT_EQ(killedMidRun, 25);
+
+    // The next save tidies what the killed saves left behind.
+    SaveSettingsFile(Path(), first);
+    EXPECT_EQ(Entries(), QStringList { "Tallyforge.ini" });
+}
+
+TEST(SettingsFilePath, IsBesideTheExecutable)
+{
+    shell::SetExecutableDirectory("/opt/tallyforge");
+    EXPECT_EQ(SettingsFilePath(), "/opt/tallyforge/Tallyforge.ini");
+    shell::SetExecutableDirectory(QString());
+    EXPECT_EQ(SettingsFilePath(), shell::ExecutableDirectory() + "/Tallyforge.ini");
+    EXPECT_TRUE(SettingsFilePath().startsWith(u'/'));
+}
+
+TEST(SettingsColor, RgbIsStoredAsBlueGreenRed)
+{
+    EXPECT_EQ(ColorToInt(Qt::black), 0);
+    EXPECT_EQ(ColorToInt(QColor(255, 0, 0)), 255);
+    EXPECT_EQ(ColorToInt(QColor(0, 255, 0)), 65280);
+    EXPECT_EQ(ColorToInt(QColor(0, 0, 255)), 16711680);
+    EXPECT_EQ(ColorToInt(QColor(64, 64, 64)), 4210752);
+    EXPECT_EQ(ColorToInt(QColor::fromHsv(0, 255, 255)), 255); // any colour spec works
+
+    EXPECT_EQ(IntToColor(0x00102030), QColor(0x30, 0x20, 0x10));
+    EXPECT_EQ(IntToColor(16711680), QColor(0, 0, 255));
+    // Bits between the colour and the system-colour bit are not part of the colour.
+    EXPECT_EQ(IntToColor(0x02FFFFFF), QColor(255, 255, 255));
+}
+
+TEST(SettingsColor, SystemColoursComeFromThePalette)
+{
+    EXPECT_EQ(IntToColor(int(0x80000008u)), QColor(Qt::black)); // no application yet
+    int argc = 1;
+    char name[] = "app_test_settingsfile";
+    char* argv[] = { name };
+    QGuiApplication application(argc, argv);
+    QPalette palette;
+    palette.setColor(QPalette::Active, QPalette::Text, QColor(1, 2, 3));
+    palette.setColor(QPalette::Active, QPalette::Highlight, QColor(4, 5, 6));
+    QGuiApplication::setPalette(palette);
+    EXPECT_EQ(IntToColor(int(0x80000008u)), QColor(1, 2, 3));  // window text
+    EXPECT_EQ(IntToColor(int(0x8000000Du)), QColor(4, 5, 6));  // highlight
+    EXPECT_EQ(IntToColor(int(0x800000FFu)), QColor(Qt::black)); // no such system colour
+}
+
+} // namespace
