@@ -1,0 +1,156 @@
+#include "support_preview.h"
+
+#include <QPainter>
+
+using previewtest::PreviewFixture;
+
+namespace {
+
+const QColor Black(Qt::black);
+const QColor White(Qt::white);
+const QColor Grey(0x80, 0x80, 0x80);
+const QColor Shadow(0x40, 0x40, 0x40);
+
+QRect InkBox(const QImage& image)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// The preview at 500 x 300 gives a panel of 216 x 276 with the shadow 8: the page is
+// (0, 0, 208, 268), and with offsets of 150 on 5100 x 6600 the printable area scales to
+// (7, 7, 202, 262).
+class PagePainting : public PreviewFixture {
+protected:
+    void SetUp() override
+    {
+        PreviewFixture::SetUp();
+        // The job blackens its whole page, so every white pixel is blanking.
+        job->OnDraw = [](TCustomPrintJob*, TCanvas* canvas, int, TRect rect, TDrawArea,
+                         TDrawTarget) {
+            canvas->Brush().SetColor(Qt::black);
+            canvas->FillRect(rect);
+        };
+        preview->SetPrintJob(job.get());
+        ASSERT_EQ(preview->DrawPanel()->size(), QSize(216, 276));
+    }
+};
+
+TEST_F(PagePainting, BorderBlankingBandsAndPrintableArea)
+{
+    const QImage img = PaintPanel();
+    const int y = 100;
+    EXPECT_EQ(img.pixelColor(0, y), Black) << "left border";
+    for (int x = 1; x <= 6; ++x)
+        EXPECT_EQ(img.pixelColor(x, y), White) << "left band at x " << x;
+    EXPECT_EQ(img.pixelColor(7, y), Black) << "first printable column";
+    EXPECT_EQ(img.pixelColor(201, y), Black) << "last printable column";
+    for (int x = 202; x <= 206; ++x)
+        EXPECT_EQ(img.pixelColor(x, y), White) << "right band at x " << x;
+    EXPECT_EQ(img.pixelColor(207, y), Black) << "right border";
+
+    const int x = 100;
+    EXPECT_EQ(img.pixelColor(x, 0), Black) << "top border";
+    for (int yy = 1; yy <= 6; ++yy)
+        EXPECT_EQ(img.pixelColor(x, yy), White) << "top band at y " << yy;
+    EXPECT_EQ(img.pixelColor(x, 7), Black);
+    EXPECT_EQ(img.pixelColor(x, 261), Black);
+    for (int yy = 262; yy <= 266; ++yy)
+        EXPECT_EQ(img.pixelColor(x, yy), White) << "bottom band at y " << yy;
+    EXPECT_EQ(img.pixelColor(x, 267), Black) << "bottom border";
+}
+
+TEST_F(PagePainting, ShadowBandAndCornerSquares)
+{
+    const QImage img = PaintPanel();
+    for (int x = 208; x < 216; ++x) {
+        EXPECT_EQ(img.pixelColor(x, 8), Shadow) << "right band at x " << x;
+        EXPECT_EQ(img.pixelColor(x, 275), Shadow) << "corner at x " << x;
+        EXPECT_EQ(img.pixelColor(x, 7), Grey) << "top-right square at x " << x;
+    }
+    for (int y = 268; y < 276; ++y) {
+        EXPECT_EQ(img.pixelColor(8, y), Shadow) << "bottom band at y " << y;
+        EXPECT_EQ(img.pixelColor(7, y), Grey) << "bottom-left square at y " << y;
+    }
+}
+
+TEST_F(PagePainting, NoShadowPageFillsThePanel)
+{
+    preview->SetShadowSize(0);
+    const QSize size = preview->DrawPanel()->size();
+    const QImage img = PaintPanel();
+    EXPECT_EQ(img.pixelColor(size.width() - 1, 100), Black) << "right border at the edge";
+    EXPECT_EQ(img.pixelColor(100, size.height() - 1), Black) << "bottom border at the edge";
+    EXPECT_EQ(img.pixelColor(size.width() - 2, 100), White);
+}
+
+TEST_F(PagePainting, PrintableAreaOfTheWholePaperHidesTheRightAndBottomBorder)
+{
+    TPrinter::InstallTestDevice(TDeviceCaps{600, 600, 5100, 6600, 0, 0, 5100, 6600});
+    const QImage img = PaintPanel();
+    EXPECT_EQ(img.pixelColor(0, 100), Black);
+    EXPECT_EQ(img.pixelColor(100, 0), Black);
+    // Page content, not the border, shows at the last column and row: make it white.
+    job->OnDraw = nullptr;
+    preview->Update();
+    const QImage blank = PaintPanel();
+    EXPECT_EQ(blank.pixelColor(0, 100), Black) << "left border stays";
+    EXPECT_EQ(blank.pixelColor(207, 100), White) << "right border is covered by the page";
+    EXPECT_EQ(blank.pixelColor(100, 267), White) << "bottom border is covered by the page";
+}
+
+TEST_F(PagePainting, UnboundPanelShowsOnlyItsColour)
+{
+    preview->SetPrintJob(nullptr);
+    preview->DrawPanel()->resize(40, 40);
+    const QImage img = PaintPanel();
+    EXPECT_EQ(img.pixelColor(0, 0), Grey);
+    EXPECT_EQ(img.pixelColor(20, 20), Grey);
+    EXPECT_EQ(img.pixelColor(39, 39), Grey);
+}
+
+TEST_F(PreviewFixture, TextLandsWhereThePrinterPutsIt)
+{
+    TPrinter::InstallTestDevice(TDeviceCaps{600, 600, 5100, 6600, 0, 0, 5100, 6600});
+    auto draw = [](TCanvas* canvas) {
+        canvas->Font().SetSize(72); // an inch high at the printer's resolution
+        canvas->TextOut(1000, 1000, QStringLiteral("HH"));
+    };
+    job->OnDraw = [&](TCustomPrintJob*, TCanvas* canvas, int, TRect, TDrawArea, TDrawTarget) {
+        draw(canvas);
+    };
+    preview->SetViewMode(vmCustom);
+    preview->SetPrintJob(job.get());
+    preview->SetViewScale(100); // 818 wide; the whole paper maps onto the page, 810 wide
+    const QImage shown = PaintPanel();
+
+    // The same drawing on a 600 dpi device, as the printer draws it (a window of it).
+    QImage paper(2000, 1200, QImage::Format_RGB32);
+    paper.setDotsPerMeterX(qRound(600 / 0.0254));
+    paper.setDotsPerMeterY(qRound(600 / 0.0254));
+    paper.fill(Qt::white);
+    {
+        QPainter painter(&paper);
+        painter.translate(-500, -500);
+        TCanvas canvas(&painter);
+        canvas.Font().SetPixelsPerInch(600);
+        canvas.Brush().SetStyle(bsClear);
+        draw(&canvas);
+    }
+    const QRect printed = InkBox(paper).translated(500, 500);
+    ASSERT_FALSE(printed.isEmpty());
+    // Inside the page border.
+    const QRect onScreen = InkBox(shown.copy(1, 1, 808, 1046)).translated(1, 1);
+    ASSERT_FALSE(onScreen.isEmpty());
+    const double s = 810.0 / 5100;
+    EXPECT_NEAR(onScreen.left(), printed.left() * s, 2.0);
+    EXPECT_NEAR(onScreen.top(), printed.top() * s, 2.0);
+    EXPECT_NEAR(onScreen.width(), printed.width() * s, 2.0);
+    EXPECT_NEAR(onScreen.height(), printed.height() * s, 2.0);
+}
+
+} // namespace
