@@ -1,0 +1,2 @@
+add_executable(print_throughput ${CMAKE_CURRENT_LIST_DIR}/print_throughput.cpp)
+target_link_libraries(print_throughput PRIVATE tf_printjob)
