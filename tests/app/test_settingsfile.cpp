@@ -204,15 +204,6 @@ TEST_F(SettingsFile, CommaDecimalLocaleWritesAndReadsItsOwnForm)
     EXPECT_EQ(back.VerticalIndent2, 2.5);
 }
 
-TEST_F(SettingsFile, PointFormUnderACommaLocaleFallsBackToTheDefault)
-{
-    WriteBytes(Path(), "[Paper]\nHorizontalIndent=0.25\nVerticalIndent=\n");
-    ScopedFormatSettings comma(u',', u'.');
-    const TallyforgeSettings s = LoadSettingsFile(Path());
-    EXPECT_EQ(s.HorizontalIndent, 1.0);
-    EXPECT_EQ(s.VerticalIndent, 1.0);
-}
-
 TEST_F(SettingsFile, FileThatCannotBeReadIsReportedAndLeftAlone)
 {
     ASSERT_TRUE(QDir().mkdir(Path())); // exists, but no file can be read from it
@@ -324,7 +315,7 @@ TEST(SettingsColor, RgbIsStoredAsBlueGreenRed)
     EXPECT_EQ(ColorToInt(QColor(0, 255, 0)), 65280);
     EXPECT_EQ(ColorToInt(QColor(0, 0, 255)), 16711680);
     EXPECT_EQ(ColorToInt(QColor(64, 64, 64)), 4210752);
-    EXPECT_EQ(ColorToInt(QColor::fromHsv(0, 255, 255)), 255); // any colour spec works
+    EXPECT_EQ(ColorToInt(QColor::fromHsv(0, 255, 255)), 255); // any colour model works
 
     EXPECT_EQ(IntToColor(0x00102030), QColor(0x30, 0x20, 0x10));
     EXPECT_EQ(IntToColor(16711680), QColor(0, 0, 255));
