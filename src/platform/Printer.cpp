@@ -296,6 +296,11 @@ void TPrinter::SetOutputFileName(const QString& fileName)
     d->chosenFileUsed = false;
 }
 
+void TPrinter::NewRun()
+{
+    d->chosenFileUsed = false;
+}
+
 QPrinter* TPrinter::QtPrinter()
 {
     if (Printers().isEmpty())
@@ -322,8 +327,8 @@ void TPrinter::BeginDoc()
 
     QString file;
     if (IsPdfPrinter()) {
-        // The chosen file takes the first document; later ones go beside it, so that a
-        // run of several documents never overwrites its own output.
+        // The chosen file takes the first document of a run; later ones go beside it, so
+        // that a run of several documents never overwrites its own output.
         if (!outputFileName_.isEmpty() && !d->chosenFileUsed) {
             file = outputFileName_;
         } else {

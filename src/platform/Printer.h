@@ -79,8 +79,12 @@ public:
 
     // PDF printer: the file chosen in set-up. Without one, a document goes to the
     // documents folder, named after the title, never over an existing file.
+    // The chosen file takes the first document of a run (replacing what it held); further
+    // documents of the same run go beside it as "Name (2).pdf" and so on.
     QString OutputFileName() const { return outputFileName_; }
     void SetOutputFileName(const QString& fileName);
+    // Starts a run: its first document goes to the chosen file again.
+    void NewRun();
     // The file the last document went to (empty for a CUPS queue).
     QString LastOutputFile() const { return lastOutputFile_; }
 

@@ -506,6 +506,7 @@ void TCustomPrintJob::PrintPages(int FromPage, int ToPage, bool OneDocumentPerPa
     aborted_ = false;
     TPrinter& printer = Printer();
     printer.SetTitle(title_);
+    printer.NewRun();
     DoStartPrint();
     // Only a document this run opened is aborted when a handler raises: a nested run
     // refused by a busy printer must not take the outer run's document down.

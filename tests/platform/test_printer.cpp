@@ -135,7 +135,7 @@ TEST_F(PrinterTest, MachinePrintersEndWithTheBuiltInPdfPrinter)
     EXPECT_LE(caps.PhysicalOffsetX + caps.HorzRes, caps.PhysicalWidth);
 }
 
-TEST_F(PrinterTest, PrintsToTheChosenFileThenBesideIt)
+TEST_F(PrinterTest, RunPrintsToTheChosenFileThenBesideIt)
 {
     const QString chosen = dir.filePath(QStringLiteral("serials.pdf"));
     Printer().SetOutputFileName(chosen);
@@ -146,6 +146,10 @@ TEST_F(PrinterTest, PrintsToTheChosenFileThenBesideIt)
     EXPECT_EQ(Printer().LastOutputFile(), dir.filePath(QStringLiteral("serials (2).pdf")));
     EXPECT_EQ(PdfText(chosen), QStringLiteral("first")) << "an earlier document is never overwritten";
     EXPECT_EQ(PdfText(Printer().LastOutputFile()), QStringLiteral("second"));
+    Printer().NewRun();
+    PrintOnePage(QStringLiteral("third"));
+    EXPECT_EQ(Printer().LastOutputFile(), chosen) << "a new run replaces the chosen file";
+    EXPECT_EQ(PdfText(chosen), QStringLiteral("third"));
 }
 
 TEST_F(PrinterTest, PaperAndResolutionGoIntoThePdf)

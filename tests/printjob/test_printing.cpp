@@ -226,6 +226,12 @@ TEST_F(PrintingTest, MultiDocGivesADocumentPerPage)
     EXPECT_EQ(Printer().LastOutputFile(), fifth);
     EXPECT_EQ(PdfPageCount(fifth), 1);
     EXPECT_EQ(PdfPageText(fifth, 1), QStringLiteral("Page 5"));
+
+    job.SetMultiDoc(false);
+    job.SetPageCount(2);
+    job.Print();
+    EXPECT_EQ(Printer().LastOutputFile(), output) << "the next run starts on the chosen file again";
+    EXPECT_EQ(PdfPageCount(output), 2);
 }
 
 TEST_F(PrintingTest, AbortAfterPageTwoEndsTheDocumentNormally)
