@@ -1,0 +1,565 @@
+// Keyboard and clipboard handling of TValueEdit: key-down steps, the character filter,
+// Return and Escape, and the clipboard rules.
+#include "widgets/KeyFilter.h"
+#include "widgets/ValueEdit.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+using keyfilter::kBackspace;
+using keyfilter::kEscape;
+using keyfilter::kReturn;
+
+bool IsReturn(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+
+// The characters a key press types, as the platform's character messages would carry
+// them: Backspace, Return and Escape as control characters, Control+letter as its
+// control code, nothing for navigation keys and Alt combinations.
+QString TypedCharacters(const QKeyEvent* event)
+{
+    const int key = event->key();
+    switch (key) {
+    case Qt::Key_Backspace:
+        return QString(kBackspace);
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return QString(kReturn);
+    case Qt::Key_Escape:
+        return QString(kEscape);
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Delete:
+        return {};
+    default:
+        break;
+    }
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const bool control = modifiers & Qt::ControlModifier;
+    const bool alt = modifiers & Qt::AltModifier;
+    if (control && !alt)
+        return key >= Qt::Key_A && key <= Qt::Key_Z ? QString(QChar(key - Qt::Key_A + 1)) : QString();
+    if (alt && !control)
+        return {};
+    QString typed;
+    for (const QChar c : event->text())
+        if (c.unicode() >= 0x20 && c.unicode() != 0x7F)
+            typed += c;
+    return typed;
+}
+
+bool IsControlCharacter(QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }
+
+} // namespace
+
+void TValueEdit::PostKey(QObject* receiver, int key, bool withRelease) const
+{
+    if (!receiver)
+        return;
+    QCoreApplication::postEvent(receiver, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+    if (withRelease)
+        QCoreApplication::postEvent(receiver,
+                                    new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier));
+}
+
+// --- key down ------------------------------------------------------------------------
+
+void TValueEdit::keyPressEvent(QKeyEvent* event)
+{
+    const int qtKey = event->key();
+    if (IsReturn(qtKey) || qtKey == Qt::Key_Escape)
+        SpecialKey(event);
+    int key = qtKey;
+    const TKeyDownResult result = KeyDown(event, key);
+    event->accept();
+    if (result == kdFinished)
+        return;
+
+    void (TValueEdit::*clipboardOperation)() = nullptr;
+    if (IsClipboardShortcut(event, clipboardOperation)) {
+        if (result == kdDefault && key != 0)
+            (this->*clipboardOperation)();
+    } else {
+        const QString typed = TypedCharacters(event);
+        if (!typed.isEmpty()) {
+            // The character arrives whatever the key-down steps did with the key.
+            for (const QChar ch : typed)
+                KeyPress(ch, event);
+        } else if (result == kdDefault && key != 0 && key != Qt::Key_Tab) {
+            QLineEdit::keyPressEvent(event);
+        }
+    }
+    if (result == kdDefault)
+        KeyDownDone(qtKey);
+}
+
+bool TValueEdit::IsClipboardShortcut(QKeyEvent* event, void (TValueEdit::*&operation)()) const
+{
+    if (event->matches(QKeySequence::Copy))
+        operation = &TValueEdit::ClipboardCopy;
+    else if (event->matches(QKeySequence::Cut))
+        operation = &TValueEdit::ClipboardCut;
+    else if (event->matches(QKeySequence::Paste))
+        operation = &TValueEdit::ClipboardPaste;
+    else
+        return false;
+    return true;
+}
+
+void TValueEdit::SpecialKey(QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Escape && canUndo_) {
+        SetText(textAtFocus_);
+        ApplyFontColor(focusFontColor_);
+        SelectValue();
+        SetModifiedState(false);
+        PostKey(parentWidget(), Qt::Key_Escape, true);
+    } else if (IsReturn(key)) {
+        // The field swallows the character; the surrounding panel still sees Return.
+        PostKey(parentWidget(), Qt::Key_Return, true);
+    }
+}
+
+QString TValueEdit::ValueAfterDeletion(bool forward) const
+{
+    const int prefixLength = int(prefix_.size());
+    QString value = Text();
+    const auto toValue = [&](int windowPosition) {
+        return std::clamp(windowPosition - prefixLength, 0, int(value.size()));
+    };
+    if (SelLength() > 0) {
+        const int from = toValue(SelStart());
+        const int to = toValue(SelStart() + SelLength());
+        value.remove(from, to - from);
+    } else {
+        const int at = SelStart() - prefixLength - (forward ? 0 : 1);
+        if (at >= 0 && at < value.size())
+            value.remove(at, 1);
+    }
+    return value;
+}
+
+TValueEdit::TKeyDownResult TValueEdit::KeyDown(QKeyEvent* event, int& key)
+{
+    if (LookupKeyDown(event))
+        return kdFinished;
+    const int prefixLength = int(prefix_.size());
+    const int valueEnd = prefixLength + int(Text().size());
+    const int selStart = SelStart();
+    const int selEnd = selStart + SelLength();
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+
+    if (IsReturn(key) && returnIsTab_) {
+        key = Qt::Key_Tab;
+        if (isVisible())
+            PostKey(this, Qt::Key_Tab, false);
+    }
+    // The caret stays between prefix and suffix.
+    if (key == Qt::Key_Right && !suffix_.isEmpty() && selEnd >= valueEnd)
+        return kdSwallowed;
+    if (key == Qt::Key_Delete && !suffix_.isEmpty()) {
+        if (selEnd >= valueEnd && SelLength() == 0)
+            return kdSwallowed;
+        SetModifiedState(true);
+    }
+    if (key == Qt::Key_Left && !prefix_.isEmpty() && selEnd <= prefixLength)
+        return kdSwallowed;
+    if (key == Qt::Key_End && !suffix_.isEmpty()) {
+        if (shift) {
+            const int caret = cursorPosition();
+            setSelection(caret, valueEnd - caret);
+        } else {
+            setCursorPosition(valueEnd);
+        }
+        return kdFinished;
+    }
+    if (key == Qt::Key_Home && !prefix_.isEmpty()) {
+        if (shift)
+            setSelection(valueEnd, prefixLength - valueEnd); // caret at the value's start
+        else
+            setCursorPosition(prefixLength);
+        return kdFinished;
+    }
+    if (key == Qt::Key_Backspace && !prefix_.isEmpty()) {
+        if (selStart <= prefixLength + 1)
+            return kdSwallowed;
+        SetModifiedState(true);
+    }
+    if (key == Qt::Key_Delete && selStart >= prefixLength) {
+        if (lengthLimit_ > 0 &&
+            valuetext::IntegerLength(ValueAfterDeletion(true), FormatSettings::Current()) > lengthLimit_)
+            return kdSwallowed;
+        SetModifiedState(true);
+    }
+    DoKeyDown(key, event->modifiers());
+    return kdDefault;
+}
+
+void TValueEdit::DoKeyDown(int& key, Qt::KeyboardModifiers modifiers)
+{
+    if (OnKeyDown)
+        OnKeyDown(this, key, modifiers);
+}
+
+void TValueEdit::KeyDownDone(int key)
+{
+    if (key == Qt::Key_Delete && editType_ == etMoney)
+        RegroupThousands();
+    if (!prefix_.isEmpty() && cursorPosition() < prefix_.size())
+        setCursorPosition(int(prefix_.size()));
+}
+
+// --- characters ------------------------------------------------------------------------
+
+void TValueEdit::DoKeyPress(QChar& key)
+{
+    if (OnKeyPress)
+        OnKeyPress(this, key);
+}
+
+void TValueEdit::KeyPress(QChar ch, QKeyEvent* event)
+{
+    if (ch != kReturn) {
+        DoKeyPress(ch);
+        if (ch.isNull())
+            return;
+    }
+    const FormatSettings& fs = FormatSettings::Current();
+    keyfilter::Input in;
+    in.type = editType_;
+    in.isSigned = signed_;
+    in.precision = precision_;
+    in.lengthLimit = lengthLimit_;
+    in.canUndo = canUndo_;
+    in.excelStyleDecimalSeparator = excelStyleDecimalSeparator_;
+    in.prefix = prefix_;
+    in.value = Text();
+    in.selStart = SelStart();
+    in.selLength = SelLength();
+    in.selectedText = selectedText();
+    in.controlHeld = event && (event->modifiers() & Qt::ControlModifier);
+    in.keypadDecimalKey = event && (event->modifiers() & Qt::KeypadModifier) &&
+                          event->key() == Qt::Key_Period;
+    const keyfilter::Decision decision = keyfilter::Filter(in, ch, fs);
+    const bool canWrite = !isReadOnly();
+
+    switch (decision.action) {
+    case keyfilter::Action::ReturnKey: {
+        QChar returnKey = kReturn; // a change the handler makes is ignored
+        DoKeyPress(returnKey);
+        return;
+    }
+    case keyfilter::Action::Drop:
+        break;
+    case keyfilter::Action::OverwritePass:
+        if (canWrite) {
+            setSelection(SelStart(), 1);
+            PassCharacter(decision.ch, event);
+        }
+        break;
+    case keyfilter::Action::Pass:
+        PassCharacter(decision.text.size() == 1 ? decision.text.at(0) : decision.ch, event);
+        if (decision.text.size() > 1 && canWrite) // a case mapping that grew, as "ß" to "SS"
+            insert(decision.text.mid(1));
+        if (decision.mixedCase && canWrite) {
+            const QString value = Text();
+            const QString recased = valuetext::MixedCase(value);
+            if (recased != value) {
+                const int caret = cursorPosition();
+                const bool wasModified = isModified();
+                SetValueRaw(recased);
+                setCursorPosition(caret);
+                setModified(wasModified);
+            }
+        }
+        if (decision.regroup && canWrite) {
+            const QString value = Text();
+            if (!value.isEmpty() && value != QLatin1String("-")) {
+                if (isModified())
+                    SetModifiedState(true);
+                RegroupThousands();
+            }
+        }
+        break;
+    case keyfilter::Action::ToggleSign:
+        if (canWrite)
+            ToggleSign();
+        break;
+    case keyfilter::Action::ZeroDecimal:
+        if (canWrite) {
+            SetValueRaw(QStringLiteral("0") + fs.DecimalSeparator);
+            setCursorPosition(int(prefix_.size()) + 2);
+            SetModifiedState(true);
+        }
+        break;
+    case keyfilter::Action::JumpCaret:
+        setCursorPosition(decision.caret);
+        break;
+    }
+    if (decision.afterSteps)
+        RunFilterAfterSteps();
+}
+
+void TValueEdit::PassCharacter(QChar ch, QKeyEvent* event)
+{
+    if (IsControlCharacter(ch)) {
+        // Escape with undo was handled at the special-key query; the parent has its copy.
+        if (ch == kEscape && canUndo_)
+            return;
+        if (event)
+            QLineEdit::keyPressEvent(event);
+        return;
+    }
+    if (!isReadOnly())
+        insert(QString(ch));
+}
+
+void TValueEdit::RunFilterAfterSteps()
+{
+    if (tabOnFullLength_ && lengthLimit_ > 0 &&
+        valuetext::IntegerLength(Text(), FormatSettings::Current()) >= lengthLimit_ &&
+        SelLength() == 0 && cursorPosition() - prefix_.size() == lengthLimit_)
+        PostKey(this, Qt::Key_Tab, false);
+    if (isModified())
+        SetModifiedState(true);
+    UpdateLookupList();
+}
+
+void TValueEdit::ToggleSign()
+{
+    const int caret = SelStart();
+    const int selection = SelLength();
+    const int prefixLength = int(prefix_.size());
+    QString value = Text();
+    const int minusAt = int(value.indexOf(QLatin1Char('-')));
+    int newCaret;
+    if (minusAt >= 0) {
+        value.remove(minusAt, 1);
+        newCaret = (caret > 0 && caret > prefixLength) ? caret - 1 : prefixLength;
+    } else {
+        value.prepend(QLatin1Char('-'));
+        newCaret = caret + 1;
+    }
+    // Written directly: no precision formatting while the sign changes.
+    SetValueRaw(value);
+    const int valueEnd = prefixLength + int(value.size());
+    newCaret = std::clamp(newCaret, prefixLength, valueEnd);
+    setCursorPosition(newCaret);
+    SetModifiedState(true);
+    if (editType_ == etNumeric && selection > 0)
+        setSelection(newCaret, std::min(selection, valueEnd - newCaret));
+}
+
+void TValueEdit::keyReleaseEvent(QKeyEvent* event) { KeyUp(event); }
+
+void TValueEdit::KeyUp(QKeyEvent* event)
+{
+    int key = event->key();
+    DoKeyUp(key, event->modifiers());
+    if (key != 0)
+        QLineEdit::keyReleaseEvent(event);
+}
+
+void TValueEdit::DoKeyUp(int& key, Qt::KeyboardModifiers modifiers)
+{
+    if (OnKeyUp)
+        OnKeyUp(this, key, modifiers);
+}
+
+void TValueEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString committed = event->commitString();
+    if (committed.isEmpty()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // Composed text goes through the same filter as typed text.
+    QInputMethodEvent preeditOnly(event->preeditString(), event->attributes());
+    QLineEdit::inputMethodEvent(&preeditOnly);
+    for (const QChar ch : committed)
+        if (!IsControlCharacter(ch))
+            KeyPress(ch, nullptr);
+    event->accept();
+}
+
+// --- clipboard -------------------------------------------------------------------------
+
+QString TValueEdit::SelectedValuePart() const
+{
+    const QString value = Text();
+    const int prefixLength = int(prefix_.size());
+    const int from = std::clamp(SelStart() - prefixLength, 0, int(value.size()));
+    const int to = std::clamp(SelStart() + SelLength() - prefixLength, from, int(value.size()));
+    return value.mid(from, to - from);
+}
+
+void TValueEdit::ClipboardCopy()
+{
+    bool allow = true;
+    if (OnClipboardCopy)
+        OnClipboardCopy(this, SelectedValuePart(), allow);
+    if (allow)
+        copy();
+}
+
+void TValueEdit::ClipboardCut()
+{
+    bool allow = true;
+    if (OnClipboardCut)
+        OnClipboardCut(this, SelectedValuePart(), allow);
+    if (!allow || isReadOnly() || editType_ == etPassword || SelLength() == 0)
+        return;
+    // Only the value can be cut: prefix and suffix stay whole.
+    const int prefixLength = int(prefix_.size());
+    const int valueEnd = prefixLength + int(Text().size());
+    const int from = std::clamp(SelStart(), prefixLength, valueEnd);
+    const int to = std::clamp(SelStart() + SelLength(), from, valueEnd);
+    if (to == from)
+        return;
+    setSelection(from, to - from);
+    cut();
+    SetModifiedState(true);
+}
+
+void TValueEdit::ClipboardPaste()
+{
+    if (isReadOnly())
+        return;
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard->mimeData();
+    if (!data || !data->hasText() || clipboard->text().isEmpty()) {
+        UpdateLookupList();
+        return;
+    }
+    QString pasted = clipboard->text();
+    // A single-line field takes the first line only.
+    const int lineBreak = int(pasted.indexOf(QRegularExpression(QStringLiteral("[\r\n]"))));
+    if (lineBreak >= 0)
+        pasted.truncate(lineBreak);
+    if (OnClipboardPaste) {
+        bool allow = true;
+        OnClipboardPaste(this, SelectedValuePart(), allow);
+        if (!allow)
+            return;
+    }
+    const FormatSettings& fs = FormatSettings::Current();
+    const int prefixLength = int(prefix_.size());
+    const QString value = Text();
+    const bool hadSelection = SelLength() > 0;
+    const int from = std::clamp(SelStart() - prefixLength, 0, int(value.size()));
+    const int to = std::clamp(SelStart() + SelLength() - prefixLength, from, int(value.size()));
+    const QString newValue = value.left(from) + pasted + value.mid(to);
+
+    bool set = false;
+    switch (editType_) {
+    case etString:
+    case etPassword:
+        SetText(newValue);
+        set = true;
+        break;
+    case etUppercase:
+        SetText(newValue.toUpper());
+        set = true;
+        break;
+    case etLowerCase:
+        SetText(newValue.toLower());
+        set = true;
+        break;
+    case etMixedCase:
+        SetText(valuetext::MixedCase(newValue));
+        set = true;
+        break;
+    case etNumeric:
+        if (valuetext::ClassifyNumber(newValue, fs) == nkInteger) {
+            SetText(newValue);
+            SetModifiedState(true);
+            set = true;
+        }
+        break;
+    case etFloat:
+    case etMoney: {
+        const TNumberKind kind = valuetext::ClassifyNumber(newValue, fs);
+        const bool decimalsAllowed = precision_ != 0 || !pasted.contains(fs.DecimalSeparator);
+        if ((kind == nkInteger || kind == nkDecimal) && decimalsAllowed) {
+            SetText(newValue);
+            SetAsFloat(AsFloat());
+            set = true;
+        }
+        break;
+    }
+    case etAlphaNumeric: {
+        const bool plain = std::all_of(newValue.begin(), newValue.end(), [](QChar c) {
+            return c.unicode() < 0x80 && c.isLetterOrNumber();
+        });
+        if (plain) {
+            SetText(newValue);
+            SetModifiedState(true);
+            set = true;
+        }
+        break;
+    }
+    case etRange:
+    case etHex:
+        break;
+    }
+    if (set) {
+        const int valueEnd = prefixLength + int(Text().size());
+        const int pastedStart = std::min(prefixLength + from, valueEnd);
+        const int pastedEnd = std::min(prefixLength + from + int(pasted.size()), valueEnd);
+        if (editType_ == etMoney && Text().size() > 3)
+            SelectValue();
+        else if (hadSelection)
+            setSelection(pastedStart, pastedEnd - pastedStart);
+        else
+            setCursorPosition(pastedEnd);
+        switch (editType_) {
+        case etString:
+        case etPassword:
+        case etUppercase:
+        case etLowerCase:
+        case etMixedCase:
+            SetModifiedState(true);
+            break;
+        default:
+            break;
+        }
+    }
+    UpdateLookupList();
+}
+
+QMenu* TValueEdit::CreateContextMenu()
+{
+    QMenu* menu = createStandardContextMenu();
+    // Copy, cut and paste from the menu obey the same rules as the keyboard.
+    const struct {
+        const char* name;
+        void (TValueEdit::*operation)();
+    } routes[] = {{"edit-copy", &TValueEdit::ClipboardCopy},
+                  {"edit-cut", &TValueEdit::ClipboardCut},
+                  {"edit-paste", &TValueEdit::ClipboardPaste}};
+    for (QAction* action : menu->actions()) {
+        for (const auto& route : routes) {
+            if (action->objectName() == QLatin1String(route.name)) {
+                disconnect(action, &QAction::triggered, nullptr, nullptr);
+                connect(action, &QAction::triggered, this, route.operation);
+            }
+        }
+    }
+    return menu;
+}
+
+void TValueEdit::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = CreateContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
