@@ -1,9 +1,13 @@
 // Page drawing on canvases and the print loop, printing for real to PDF on test printers.
 #include "support_printjob.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QTimer>
 
 using testsupport::PdfPageCount;
 using testsupport::PdfPageText;
@@ -359,6 +363,47 @@ TEST_F(PrintingTest, PrinterSetupRefreshesOnOkOnly)
     job.PrinterSetup();
     EXPECT_EQ(setupChanges, 1);
     EXPECT_EQ(updates, 1);
+}
+
+// Accepts the next modal dialog once it is shown, reporting its title.
+void AcceptNextDialog(QString* title)
+{
+    QTimer::singleShot(0, [title] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            *title = dialog->windowTitle();
+            dialog->accept();
+        } else {
+            AcceptNextDialog(title);
+        }
+    });
+}
+
+TEST_F(PrintingTest, RealPrintDialogAcceptedPrintsAllPages)
+{
+    job.SetPageCount(3);
+    int setupChanges = 0;
+    job.OnPrinterSetupChange = [&](TCustomPrintJob*) { ++setupChanges; };
+    QString title;
+    AcceptNextDialog(&title);
+    job.PrintWithDialog();
+    EXPECT_FALSE(title.isEmpty());
+    EXPECT_EQ(setupChanges, 1);
+    EXPECT_EQ(log.filter(QRegularExpression(QStringLiteral("^Draw"))), (QStringList{"Draw 1", "Draw 2", "Draw 3"}));
+}
+
+TEST_F(PrintingTest, RealSetupDialogAcceptedRefreshes)
+{
+    int setupChanges = 0;
+    int updates = 0;
+    job.OnPrinterSetupChange = [&](TCustomPrintJob*) { ++setupChanges; };
+    job.OnUpdate = [&](TCustomPrintJob*) { ++updates; };
+    QString title;
+    AcceptNextDialog(&title);
+    job.PrinterSetup();
+    EXPECT_EQ(title, QStringLiteral("Printer Setup"));
+    EXPECT_EQ(setupChanges, 1);
+    EXPECT_EQ(updates, 1);
+    EXPECT_TRUE(Printer().HasHandle());
 }
 
 } // namespace
