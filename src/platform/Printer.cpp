@@ -100,6 +100,7 @@ void TPrinter::ReleaseDevice()
     d->canvas.reset();
     d->device.reset();
     d->deviceIndex = -1;
+    d->deviceHandedOut = false;
     d->caps.reset();
 }
 
@@ -186,7 +187,7 @@ TDeviceCaps TPrinter::DeviceCaps()
     Printers();
     if (d->source == Impl::Source::None)
         throw Exception(QStringLiteral("There is no printer installed"));
-    if (d->deviceHandedOut) {
+    if (d->deviceHandedOut && d->device) {
         // Take over what a dialog chose: printer, PDF file, orientation.
         d->deviceHandedOut = false;
         QPrinter& device = *d->device;
@@ -307,7 +308,9 @@ QPrinter* TPrinter::QtPrinter()
         return nullptr;
     DeviceCaps(); // takes over earlier changes and sets the device up
     d->ConfigureDevice();
-    if (IsPdfPrinter() && !outputFileName_.isEmpty())
+    // The dialog shows the chosen file, not one picked for an earlier document: taking
+    // that over as the choice would overwrite it next time.
+    if (IsPdfPrinter())
         d->device->setOutputFileName(outputFileName_);
     d->deviceHandedOut = true;
     return d->device.get();

@@ -110,6 +110,35 @@ TEST_F(PrinterTest, LandscapeSwapsTheAxes)
     EXPECT_EQ(Printer().DeviceCaps(), kCaps);
 }
 
+TEST_F(PrinterTest, ChangesMadeOnTheQtPrinterAreTakenOver)
+{
+    // What a print or set-up dialog does to the device.
+    QPrinter* device = Printer().QtPrinter();
+    ASSERT_NE(device, nullptr);
+    const QString chosen = dir.filePath(QStringLiteral("chosen.pdf"));
+    device->setPageOrientation(QPageLayout::Landscape);
+    device->setOutputFileName(chosen);
+    EXPECT_EQ(Printer().Orientation(), poLandscape);
+    EXPECT_EQ(Printer().DeviceCaps().PhysicalWidth, 3300);
+    EXPECT_EQ(Printer().OutputFileName(), chosen);
+    PrintOnePage(QStringLiteral("landscape"));
+    EXPECT_EQ(Printer().LastOutputFile(), chosen);
+    EXPECT_TRUE(PdfInfo(chosen).contains(QStringLiteral("792 x 612 pts"))) << PdfInfo(chosen).toStdString();
+    // A device dropped while handed out is not touched again.
+    Printer().QtPrinter();
+    TPrinter::InstallTestDevice(kCaps);
+    EXPECT_EQ(Printer().DeviceCaps(), kCaps);
+}
+
+TEST_F(PrinterTest, DialogSeesTheChosenFileNotAnEarlierAutomaticOne)
+{
+    UseTemporaryHome();
+    PrintOnePage(QStringLiteral("auto"));
+    ASSERT_FALSE(Printer().LastOutputFile().isEmpty());
+    EXPECT_EQ(Printer().QtPrinter()->outputFileName(), QString());
+    EXPECT_EQ(Printer().OutputFileName(), QString());
+}
+
 TEST_F(PrinterTest, NoPrinterAtAll)
 {
     TPrinter::ClearInstalledPrinters();
