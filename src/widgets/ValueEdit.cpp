@@ -80,10 +80,12 @@ TValueEdit::TValueEdit(QWidget* parent)
     labelFont_ = QApplication::font();
     connect(this, &QLineEdit::textChanged, this, [this] { Change(); });
     ApplyAlignment();
+    InitAppearance();
 }
 
 TValueEdit::~TValueEdit()
 {
+    SavePersistence(); // the field's window goes: keep its text when asked to
     delete label_.data();
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "widgets/EditAppearance.h"
 #include "widgets/EditLabel.h"
+#include "widgets/LookupList.h"
+#include "widgets/Persistence.h"
 #include "widgets/ValueText.h"
 
 #include <QColor>
@@ -15,6 +18,7 @@
 class QLabel;
 class QMenu;
 class QPainter;
+class TEditDragDrop;
 class TValueEdit;
 
 using TNotifyEvent = std::function<void(TValueEdit* sender)>;
@@ -26,6 +30,8 @@ using TValueValidateEvent =
 // key is a Qt::Key; setting it to 0 stops the control's own handling of the key.
 using TKeyEvent = std::function<void(TValueEdit* sender, int& key, Qt::KeyboardModifiers shift)>;
 using TKeyPressEvent = std::function<void(TValueEdit* sender, QChar& key)>;
+// value is what the accepted lookup entry puts into the field; it may be changed.
+using TLookupSelectEvent = std::function<void(TValueEdit* sender, QString& value)>;
 
 // The labelled single-line input field. The window text (QLineEdit::text()) is
 // Prefix() + value + Suffix(); Text() is the value alone. Caret and selection positions
@@ -150,9 +156,45 @@ public:
     // The standard context menu with copy, cut and paste routed through the rules above.
     QMenu* CreateContextMenu();
 
-    // Stores of the field's own value between runs; nothing here by default.
-    virtual void LoadPersistence() {}
-    virtual void SavePersistence() {}
+    // --- lookup pop-up, own store, appearance, drag and drop ------------------------
+    // (ValueEditLookup.cpp and ValueEditAppearance.cpp)
+    TLookupSettings& Lookup() { return lookup_; }
+    const TLookupSettings& Lookup() const { return lookup_; }
+    void SetLookup(const TLookupSettings& settings) { lookup_ = settings; }
+    TListHintWindow* LookupPopup() const { return lookupPopup_; } // nullptr until first used
+    // Takes the highlighted pop-up entry (its ValueList entry when there is one).
+    void AcceptLookupItem();
+    TPersistence& Persistence() { return persistence_; }
+    const TPersistence& Persistence() const { return persistence_; }
+    void SetPersistence(const TPersistence& settings) { persistence_ = settings; }
+    // The field's own store: read after loading, written when the field goes.
+    virtual void LoadPersistence();
+    virtual void SavePersistence();
+
+    bool Flat() const { return appearance_.flat; }
+    void SetFlat(bool value);
+    QColor FlatLineColor() const { return appearance_.flatLineColor; }
+    void SetFlatLineColor(const QColor& color);
+    bool FlatParentColor() const { return appearance_.flatParentColor; }
+    void SetFlatParentColor(bool value);
+    bool SoftBorder() const { return appearance_.softBorder; }
+    void SetSoftBorder(bool value);
+    bool FocusBorder() const { return appearance_.focusBorder; }
+    void SetFocusBorder(bool value);
+    bool AutoFocus() const { return appearance_.autoFocus; }
+    void SetAutoFocus(bool value) { appearance_.autoFocus = value; }
+    bool Transparent() const { return appearance_.transparent; }
+    void SetTransparent(bool value);
+    bool ShowURL() const { return appearance_.showURL; }
+    void SetShowURL(bool value);
+    QColor URLColor() const { return appearance_.urlColor; }
+    void SetURLColor(const QColor& color);
+    bool HintShowLargeText() const { return appearance_.hintShowLargeText; }
+    void SetHintShowLargeText(bool value) { appearance_.hintShowLargeText = value; }
+    bool OleDropTarget() const;
+    void SetOleDropTarget(bool value);
+    bool OleDropSource() const;
+    void SetOleDropSource(bool value);
 
     void setVisible(bool visible) override; // the label follows
 
@@ -167,6 +209,7 @@ public:
     TClipboardEvent OnClipboardCut;
     TClipboardEvent OnClipboardPaste;
     TValueValidateEvent OnValueValidate;
+    TLookupSelectEvent OnLookupSelect;
 
 protected:
     enum TKeyDownResult {
@@ -219,21 +262,27 @@ protected:
 
     // Lookup pop-up hooks (no pop-up here). LookupKeyDown sees every key first and
     // returns true when the pop-up consumed it.
-    virtual bool LookupKeyDown(QKeyEvent* /*event*/) { return false; }
-    virtual void UpdateLookupList() {}
-    virtual void HideLookup(QWidget* /*newFocus*/) {}
+    virtual bool LookupKeyDown(QKeyEvent* event);
+    virtual void UpdateLookupList();
+    virtual void HideLookup(QWidget* newFocus);
 
     // Address display hooks (no address display here).
-    virtual bool AddressDisplayed() const { return false; }
-    virtual void UpdateAddressDisplay() {}
+    virtual bool AddressDisplayed() const;
+    virtual void UpdateAddressDisplay();
     // Where SelectValue starts inside the value.
-    virtual int ValueSelectionStart(const QString& /*value*/) const { return 0; }
+    virtual int ValueSelectionStart(const QString& value) const;
 
     // Where a platform edit would re-create its window (alignment, undo, password
     // switches): the field's own store is written as at any window destruction.
     virtual void RecreateWindow();
     // Appearance applied once loading has finished (before the label is placed).
-    virtual void LoadedAppearance() {}
+    virtual void LoadedAppearance();
+    // Flat line or focus border, drawn after the line edit has painted.
+    void PaintAppearance(QPainter& painter);
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override; // the large-text hint
 
     // Helpers for descendants.
     void WriteWindowText(const QString& windowText); // raw, only when it differs
@@ -308,4 +357,15 @@ private:
     bool labelAlwaysEnabled_ = false;
     bool focusLabel_ = false;
     QObject* passwordStyle_ = nullptr;
+
+    // Lookup pop-up, own store, appearance and drag and drop.
+    void InitAppearance();
+    TListHintWindow* EnsureLookupPopup();
+    void ApplyFlat(bool on);
+    bool TakeDrop(const QString& windowText, int insertAt, const QString& dropped);
+    TLookupSettings lookup_;
+    TListHintWindow* lookupPopup_ = nullptr; // a child: deleted with the field
+    TPersistence persistence_;
+    TEditAppearanceOptions appearance_;
+    TEditDragDrop* dragDrop_ = nullptr;      // a child as well
 };

@@ -134,6 +134,7 @@ void TValueEdit::paintEvent(QPaintEvent* event)
     QLineEdit::paintEvent(event);
     QPainter painter(this);
     PaintAdditions(painter);
+    PaintAppearance(painter);
 }
 
 void TValueEdit::PaintAdditions(QPainter& painter)

@@ -1,0 +1,196 @@
+#include "widgets/EditDragDrop.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+#include <algorithm>
+
+namespace dragdrop {
+
+QString FirstLine(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('\r') || text[i] == QLatin1Char('\n'))
+            return text.left(i);
+    }
+    return text;
+}
+
+DropPlan PlanDrop(int dropPos, bool fromThisField, bool copy, int selStart, int selLength,
+                  int valueStart, int valueEnd)
+{
+    DropPlan plan;
+    int pos = std::clamp(dropPos, valueStart, std::max(valueStart, valueEnd));
+    const int selEnd = selStart + selLength;
+    if (fromThisField && selLength > 0) {
+        if (pos > selStart && pos < selEnd) {
+            plan.ignored = true;
+            return plan;
+        }
+        if (!copy) {
+            plan.removeFrom = selStart;
+            plan.removeCount = selLength;
+            if (pos >= selEnd)
+                pos -= selLength;
+        }
+    }
+    plan.insertAt = pos;
+    return plan;
+}
+
+Selection AfterClick(Selection current, int valueStart, int valueEnd)
+{
+    if (current.length == 0 && current.start < valueStart)
+        return {valueStart, std::max(0, valueEnd - valueStart)};
+    const int start = std::clamp(current.start, valueStart, std::max(valueStart, valueEnd));
+    const int end = std::clamp(current.start + current.length, start, std::max(start, valueEnd));
+    return {start, end - start};
+}
+
+} // namespace dragdrop
+
+namespace {
+
+// QLineEdit keeps this much space between its contents rectangle and the text.
+constexpr int kLineEditHorizontalMargin = 2;
+
+} // namespace
+
+TEditDragDrop::TEditDragDrop(QLineEdit* edit)
+    : QObject(edit)
+    , edit_(edit)
+    , marker_(new QWidget(edit))
+{
+    marker_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    marker_->setAutoFillBackground(true);
+    marker_->hide();
+    edit_->setAcceptDrops(false);
+    edit_->setDragEnabled(false);
+    edit_->installEventFilter(this);
+}
+
+void TEditDragDrop::SetDropTarget(bool on)
+{
+    dropTarget_ = on;
+    edit_->setAcceptDrops(on);
+}
+
+void TEditDragDrop::SetDropSource(bool on)
+{
+    // The edit's own drag offers copy and move of the selection and deletes it after a
+    // move elsewhere; a move inside the field is done by the drop below.
+    dropSource_ = on;
+    edit_->setDragEnabled(on);
+}
+
+std::pair<int, int> TEditDragDrop::Range() const
+{
+    if (ValueRange)
+        return ValueRange();
+    return {0, int(edit_->text().size())};
+}
+
+void TEditDragDrop::ShowMarker(int pos)
+{
+    markerPos_ = pos;
+    const QFontMetrics metrics(edit_->font());
+    const QString shown = edit_->displayText();
+    QStyleOptionFrame option;
+    option.initFrom(edit_);
+    option.lineWidth = edit_->hasFrame() ? edit_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit_) : 0;
+    QRect text = edit_->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit_);
+    text = text.marginsRemoved(edit_->textMargins());
+    int left = text.left() + kLineEditHorizontalMargin;
+    const int textWidth = metrics.horizontalAdvance(shown);
+    const Qt::Alignment h = QStyle::visualAlignment(edit_->layoutDirection(), edit_->alignment()) & Qt::AlignHorizontal_Mask;
+    if (h & Qt::AlignRight)
+        left = text.right() - kLineEditHorizontalMargin - textWidth;
+    else if (h & Qt::AlignHCenter)
+        left = text.left() + (text.width() - textWidth) / 2;
+    const int x = left + metrics.horizontalAdvance(shown.left(pos));
+    const int top = text.top() + (text.height() - metrics.height()) / 2;
+    QPalette pal = marker_->palette();
+    pal.setColor(QPalette::Window, edit_->palette().color(QPalette::Text));
+    marker_->setPalette(pal);
+    marker_->setGeometry(x, top, 1, metrics.height());
+    marker_->show();
+    marker_->raise();
+}
+
+void TEditDragDrop::HideMarker()
+{
+    markerPos_ = -1;
+    marker_->hide();
+}
+
+bool TEditDragDrop::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != edit_ || !dropTarget_)
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (!drag->mimeData()->hasText() || edit_->isReadOnly()) {
+            drag->ignore();
+            return true;
+        }
+        const bool move = drag->source() == edit_ && !(drag->modifiers() & Qt::ControlModifier);
+        drag->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);
+        drag->accept();
+        const auto [valueStart, valueEnd] = Range();
+        ShowMarker(std::clamp(edit_->cursorPositionAt(drag->position().toPoint()), valueStart, valueEnd));
+        return true;
+    }
+    case QEvent::DragLeave:
+        HideMarker();
+        return true;
+    case QEvent::Drop:
+        HideMarker();
+        Drop(static_cast<QDropEvent*>(event));
+        return true;
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+void TEditDragDrop::Drop(QDropEvent* event)
+{
+    const QString text = dragdrop::FirstLine(event->mimeData()->text());
+    if (text.isEmpty() || edit_->isReadOnly()) {
+        event->ignore();
+        return;
+    }
+    const bool fromThis = event->source() == edit_;
+    const bool copy = event->modifiers() & Qt::ControlModifier;
+    const auto [valueStart, valueEnd] = Range();
+    const int selStart = edit_->hasSelectedText() ? edit_->selectionStart() : edit_->cursorPosition();
+    const int selLength = int(edit_->selectedText().size());
+    const dragdrop::DropPlan plan = dragdrop::PlanDrop(edit_->cursorPositionAt(event->position().toPoint()),
+                                                       fromThis, copy, selStart, selLength, valueStart, valueEnd);
+    if (plan.ignored) {
+        event->ignore();
+        return;
+    }
+    QString windowText = edit_->text();
+    windowText.remove(plan.removeFrom, plan.removeCount);
+    windowText.insert(plan.insertAt, text);
+    bool taken = true;
+    if (AcceptDrop) {
+        taken = AcceptDrop(windowText, plan.insertAt, text);
+    } else {
+        edit_->setText(windowText);
+        edit_->setCursorPosition(plan.insertAt + int(text.size()));
+    }
+    if (!taken) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(fromThis && !copy ? Qt::MoveAction : Qt::CopyAction);
+    event->accept();
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QLineEdit;
+class QWidget;
+
+// Dragging text into and out of an input field, kept out of the field itself.
+namespace dragdrop {
+
+// What a drop keeps: the text before the first carriage return or line feed.
+QString FirstLine(const QString& text);
+
+// Positions count in the window text; the value lies in [valueStart, valueEnd).
+struct DropPlan {
+    bool ignored = false;
+    int removeFrom = 0;   // the field's own selection taken away first (a move) ...
+    int removeCount = 0;  // ... or nothing
+    int insertAt = 0;     // where the text goes, after the removal
+};
+DropPlan PlanDrop(int dropPos, bool fromThisField, bool copy, int selStart, int selLength,
+                  int valueStart, int valueEnd);
+
+// After a click: a caret inside the prefix selects the value, and a caret or selection
+// reaching past the value is cut back to it.
+struct Selection {
+    int start = 0;
+    int length = 0;
+    bool operator==(const Selection&) const = default;
+};
+Selection AfterClick(Selection current, int valueStart, int valueEnd);
+
+} // namespace dragdrop
+
+// Drop target and drag source behaviour of one field, as an event filter on it.
+class TEditDragDrop : public QObject {
+    Q_OBJECT
+public:
+    explicit TEditDragDrop(QLineEdit* edit);
+
+    bool DropTarget() const { return dropTarget_; }
+    void SetDropTarget(bool on);
+    bool DropSource() const { return dropSource_; }
+    void SetDropSource(bool on);
+
+    // Where the value lies in the window text (prefix and suffix excluded).
+    std::function<std::pair<int, int>()> ValueRange;
+    // Takes a drop: the window text it would give and where the dropped text starts in
+    // it. Returns false to refuse the drop (nothing changes then). By default the text
+    // is written as it is.
+    std::function<bool(const QString& windowText, int insertAt, const QString& dropped)> AcceptDrop;
+
+    // The marker's place while text is dragged over the field, or -1.
+    int MarkerPosition() const { return markerPos_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::pair<int, int> Range() const;
+    void ShowMarker(int pos);
+    void HideMarker();
+    void Drop(class QDropEvent* event);
+
+    QLineEdit* edit_;
+    QWidget* marker_;
+    bool dropTarget_ = false;
+    bool dropSource_ = false;
+    int markerPos_ = -1;
+};

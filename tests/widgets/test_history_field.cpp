@@ -1,0 +1,264 @@
+#include "widgets/HistoryEdit.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+
+namespace {
+
+void EnsureApplication()
+{
+    if (QApplication::instance())
+        return;
+    static int argc = 1;
+    static char name[] = "test_history_field";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+}
+
+// A window with two history fields and a plain edit to move the focus to.
+class HistoryField : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureApplication();
+        window = std::make_unique<QWidget>();
+        auto* layout = new QVBoxLayout(window.get());
+        field = new THistoryEdit(window.get());
+        field->setObjectName("txtField");
+        field->SetAutoHistory(true);
+        second = new THistoryEdit(window.get());
+        other = new QLineEdit(window.get());
+        layout->addWidget(field);
+        layout->addWidget(second);
+        layout->addWidget(other);
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        Focus(field);
+    }
+
+    static void Focus(QWidget* w)
+    {
+        w->setFocus(Qt::OtherFocusReason);
+        QApplication::processEvents();
+    }
+
+    // Types into the field and leaves it for the plain edit.
+    void LeaveWith(const QString& value)
+    {
+        Focus(field);
+        field->SetText(value);
+        Focus(other);
+    }
+
+    std::unique_ptr<QWidget> window;
+    THistoryEdit* field = nullptr;
+    THistoryEdit* second = nullptr;
+    QLineEdit* other = nullptr;
+};
+
+TEST_F(HistoryField, LeavingAddsEachValueOnceIgnoringCaseButNeverAnEmptyOne)
+{
+    QStringList told;
+    field->OnAddToHistory = [&](THistoryEdit*, const QString& s) { told << s; };
+    LeaveWith("100");
+    LeaveWith("abc");
+    LeaveWith("ABC");
+    LeaveWith("");
+    EXPECT_EQ(field->LookupItems(), (QStringList{"100", "abc"}));
+    EXPECT_EQ(told, (QStringList{"100", "abc"}));
+}
+
+TEST_F(HistoryField, WithoutAutoHistoryNothingIsAdded)
+{
+    field->SetAutoHistory(false);
+    LeaveWith("100");
+    EXPECT_TRUE(field->LookupItems().isEmpty());
+}
+
+TEST_F(HistoryField, HistorySeesTheReformattedValue)
+{
+    field->SetEditType(etFloat);
+    field->SetPrecision(2);
+    Focus(field);
+    field->selectAll();
+    QTest::keyClicks(field, "2");
+    Focus(other);
+    EXPECT_EQ(field->LookupItems(), (QStringList{"2.00"}));
+}
+
+TEST_F(HistoryField, DigitCompletesToTheEntryWithTheTailSelected)
+{
+    field->SetEditType(etNumeric);
+    field->SetLookupItems({"100"});
+    field->selectAll();
+    QTest::keyClicks(field, "1");
+    EXPECT_EQ(field->text(), "100");
+    EXPECT_EQ(field->selectedText(), "00");
+    EXPECT_EQ(field->cursorPosition(), 3);
+    EXPECT_TRUE(field->Modified());
+
+    QTest::keyClicks(field, "5");
+    EXPECT_EQ(field->text(), "15");
+    EXPECT_FALSE(field->hasSelectedText());
+}
+
+TEST_F(HistoryField, BackspaceAndDeleteNeverComplete)
+{
+    field->SetLookupItems({"100"});
+    field->SetText("10");
+    field->setCursorPosition(2);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    EXPECT_EQ(field->text(), "1");
+    field->SetText("10");
+    field->setCursorPosition(1);
+    QTest::keyClick(field, Qt::Key_Delete);
+    EXPECT_EQ(field->text(), "1");
+    EXPECT_FALSE(field->hasSelectedText());
+}
+
+TEST_F(HistoryField, TypedPartKeepsTheUsersCase)
+{
+    field->SetLookupItems({"Alpha"});
+    QTest::keyClicks(field, "al");
+    EXPECT_EQ(field->text(), "alpha");
+    EXPECT_EQ(field->selectedText(), "pha");
+}
+
+TEST_F(HistoryField, MatchCaseCompletesOnlyTheSameCase)
+{
+    field->SetMatchCase(true);
+    field->SetLookupItems({"Alpha"});
+    QTest::keyClicks(field, "al");
+    EXPECT_EQ(field->text(), "al");
+    field->SetText("");
+    QTest::keyClicks(field, "Al");
+    EXPECT_EQ(field->text(), "Alpha");
+}
+
+TEST_F(HistoryField, ReturnTakesTheStoredSpelling)
+{
+    field->SetLookupItems({"Alpha"});
+    field->SetText("ALPHA");
+    field->setCursorPosition(5);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(field->text(), "Alpha");
+}
+
+TEST_F(HistoryField, AutoCompleteMayChangeTheTail)
+{
+    field->SetLookupItems({"Berlin"});
+    int seenIndex = -2;
+    field->AutoComplete = [&](THistoryEdit*, const QString& head, QString& tail, int idx) {
+        seenIndex = idx;
+        EXPECT_EQ(head, "b");
+        tail = tail.toUpper();
+    };
+    QTest::keyClicks(field, "b");
+    EXPECT_EQ(seenIndex, 0);
+    EXPECT_EQ(field->text(), "bERLIN");
+    EXPECT_EQ(field->selectedText(), "ERLIN");
+}
+
+TEST_F(HistoryField, RefusedAcceptKeepsTheFocusAndAddsNothing)
+{
+    int exits = 0;
+    QString seen;
+    int seenIndex = -2;
+    field->OnExit = [&](TValueEdit*) { ++exits; };
+    field->Accept = [&](THistoryEdit*, const QString& s, int idx, bool& accept) {
+        seen = s;
+        seenIndex = idx;
+        accept = false;
+    };
+    QTest::keyClicks(field, "xyz");
+    QTest::keyClick(field, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), field);
+    EXPECT_TRUE(field->LookupItems().isEmpty());
+    EXPECT_EQ(seen, "xyz");
+    EXPECT_EQ(seenIndex, -1);
+    EXPECT_EQ(exits, 0);
+}
+
+TEST_F(HistoryField, AcceptedExitFiresOnExitAndTellsTheIndex)
+{
+    field->SetLookupItems({"a", "xyz"});
+    int seenIndex = -2, exits = 0;
+    field->OnExit = [&](TValueEdit*) { ++exits; };
+    field->Accept = [&](THistoryEdit*, const QString&, int idx, bool&) { seenIndex = idx; };
+    LeaveWith("XYZ");
+    EXPECT_EQ(seenIndex, 1);
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(field->LookupItems().size(), 2);
+}
+
+TEST_F(HistoryField, SynchronizedFieldsShareTheWholeHistory)
+{
+    field->SetAutoSynchronize(true);
+    second->SetAutoHistory(true);
+    second->SetAutoSynchronize(true);
+    second->SetLookupItems({"old"});
+    auto* elsewhere = new THistoryEdit(window.get());
+    elsewhere->SetAutoHistory(true);
+    elsewhere->SetAutoSynchronize(true);
+    elsewhere->LookupPersist().SetSection("Other");
+    field->SetLookupItems({"first"});
+    LeaveWith("second");
+    EXPECT_EQ(second->LookupItems(), (QStringList{"first", "second"}));
+    EXPECT_TRUE(elsewhere->LookupItems().isEmpty());
+}
+
+TEST_F(HistoryField, FileNamesCompleteWhenTheHistoryIsEmpty)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile file(dir.filePath("report.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    field->SetFileLookup(true);
+    const QString typed = dir.path() + "/Re";
+    field->SetText(typed);
+    field->setCursorPosition(int(typed.size()));
+    field->CompleteFromHistory();
+    EXPECT_EQ(field->text(), dir.path() + "/report.txt");
+    EXPECT_EQ(field->selectedText(), "port.txt");
+
+    field->SetFileLookup(false);
+    field->SetText(typed);
+    field->CompleteFromHistory();
+    EXPECT_EQ(field->text(), typed);
+}
+
+TEST_F(HistoryField, SixEntriesSavedWithMaxCountFourComeBackAsFour)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto configure = [&](THistoryEdit* edit) {
+        edit->setObjectName("txtCity");
+        edit->LookupPersist().SetEnable(true);
+        edit->LookupPersist().SetKey(dir.filePath("history.ini"));
+        edit->LookupPersist().SetSection("Cities");
+        edit->LookupPersist().SetMaxCount(true);
+        edit->LookupPersist().SetCount(4);
+    };
+    auto* saving = new THistoryEdit(window.get());
+    configure(saving);
+    saving->SetLookupItems({"1", "2", "3", "4", "5", "6"});
+    delete saving; // the window goes: the history is written
+
+    auto* loading = new THistoryEdit(window.get());
+    configure(loading);
+    loading->SetLoading(true);
+    loading->SetLoading(false);
+    loading->Loaded();
+    EXPECT_EQ(loading->LookupItems(), (QStringList{"3", "4", "5", "6"}));
+}
+
+} // namespace
