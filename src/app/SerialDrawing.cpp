@@ -1,14 +1,19 @@
 #include "app/SerialDrawing.h"
 
+#include "app/SettingsFile.h"
 #include "platform/Geometry.h"
 
 namespace serial {
 
-qint32 SerialNumber(qint32 start, qint32 pageIndex)
+qint32 AddWrapping(qint32 a, qint32 b)
 {
     // Unsigned arithmetic wraps by definition; the conversion back is modular in C++20.
-    const quint32 sum = static_cast<quint32>(start) + static_cast<quint32>(pageIndex) - 1u;
-    return static_cast<qint32>(sum);
+    return static_cast<qint32>(static_cast<quint32>(a) + static_cast<quint32>(b));
+}
+
+qint32 SerialNumber(qint32 start, qint32 pageIndex)
+{
+    return AddWrapping(start, AddWrapping(pageIndex, -1));
 }
 
 QString SerialText(const QString& prefix, qint32 start, qint32 pageIndex, const QString& suffix)
@@ -19,19 +24,6 @@ QString SerialText(const QString& prefix, qint32 start, qint32 pageIndex, const 
 QPoint DevicePoint(double xPixels, double yPixels)
 {
     return QPoint(RoundHalfEven(xPixels), RoundHalfEven(yPixels));
-}
-
-QColor ColorFromValue(qint32 value)
-{
-    if (value < 0)
-        return QColor(Qt::black);
-    return QColor(value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff);
-}
-
-qint32 ColorValue(const QColor& color)
-{
-    const QColor rgb = color.toRgb();
-    return rgb.red() + 256 * rgb.green() + 65536 * rgb.blue();
 }
 
 void ApplySerialFont(TFont& font, const SerialFont& serialFont)
@@ -48,7 +40,7 @@ void ApplySerialFont(TFont& font, const SerialFont& serialFont)
     if (serialFont.StrikeOut)
         style |= fsStrikeOut;
     font.SetStyle(style);
-    font.SetColor(ColorFromValue(serialFont.Color));
+    font.SetColor(IntToColor(serialFont.Color));
 }
 
 namespace {

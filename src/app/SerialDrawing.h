@@ -2,7 +2,6 @@
 
 #include "printjob/PrintJob.h"
 
-#include <QColor>
 #include <QPoint>
 #include <QString>
 #include <QtGlobal>
@@ -16,7 +15,7 @@ namespace serial {
 struct SerialFont {
     QString Name = QStringLiteral("Arial");
     int Size = 24;        // points
-    qint32 Color = 0;     // 0x00BBGGRR
+    int Color = 0;        // as the settings file stores it (0x00BBGGRR)
     bool Bold = false;
     bool Underline = false;
     bool Italic = false;
@@ -40,16 +39,14 @@ struct SerialPage {
 // signed 32-bit value (2147483647 on page 2 gives -2147483648).
 qint32 SerialNumber(qint32 start, qint32 pageIndex);
 
+// a + b wrapping as a signed 32-bit value, as the serial counter does.
+qint32 AddWrapping(qint32 a, qint32 b);
+
 // prefix + number + suffix with nothing between; the number in plain decimal.
 QString SerialText(const QString& prefix, qint32 start, qint32 pageIndex, const QString& suffix);
 
 // A position in device pixels from unrounded pixel amounts, halves going to even.
 QPoint DevicePoint(double xPixels, double yPixels);
-
-// Colours as stored: red + 256 * green + 65536 * blue. System colours (top bit set)
-// have no fixed value here and read as black, the text colour they stand for.
-QColor ColorFromValue(qint32 value);
-qint32 ColorValue(const QColor& color);
 
 // The serial font on a canvas: name, size, style and colour, in that order; the
 // canvas's other font settings stay as the job set them.

@@ -1,17 +1,26 @@
+#include "app/Tallyforge.h"
+#include "app/TestScript.h"
 #include "platform/Application.h"
 #include "platform/FormatSettings.h"
+#include "platform/Printer.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char* argv[])
 {
+    // Before anything allocates: PDF pages reuse their large blocks instead of mapping
+    // and unmapping them page after page.
+    TunePrintingAllocator();
     QApplication application(argc, argv);
     app::SetTitle(QStringLiteral("Tallyforge"));
     FormatSettings::LoadFromSystem();
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tallyforge"));
-    window.resize(525, 420);
-    window.show();
-    return application.exec();
+    int result = 0;
+    {
+        TfrmTallyforge window;
+        window.show();
+        TestScript::StartIfRequested(&window);
+        result = application.exec();
+    }
+    Printer().ReleaseDevice();
+    return result;
 }

@@ -1,0 +1,513 @@
+#include "app/Tallyforge.h"
+
+#include "app/About.h"
+#include "app/Icons.h"
+#include "app/MainWindowDesign.h"
+#include "app/SettingsFile.h"
+#include "platform/Application.h"
+#include "platform/Printer.h"
+#include "preview/Preview.h"
+#include "preview/PreviewStatusBar.h"
+#include "widgets/HistoryEdit.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The font every control of the window has by design; without a readable settings
+// file it is also the serial font. Its colour is the system's window text.
+serial::SerialFont designSerialFont()
+{
+    serial::SerialFont font;
+    font.Name = QStringLiteral("MS Sans Serif");
+    font.Size = 8;
+    font.Color = static_cast<int>(0x80000008u);
+    return font;
+}
+
+QFont toQFont(const serial::SerialFont& serialFont)
+{
+    QFont font(serialFont.Name);
+    if (serialFont.Size > 0)
+        font.setPointSize(serialFont.Size);
+    font.setBold(serialFont.Bold);
+    font.setItalic(serialFont.Italic);
+    font.setUnderline(serialFont.Underline);
+    font.setStrikeOut(serialFont.StrikeOut);
+    return font;
+}
+
+serial::SerialFont fromQFont(const QFont& font, int color)
+{
+    serial::SerialFont serialFont;
+    serialFont.Name = font.family();
+    serialFont.Size = font.pointSizeF() > 0 ? qRound(font.pointSizeF()) : font.pointSize();
+    serialFont.Color = color;
+    serialFont.Bold = font.bold();
+    serialFont.Italic = font.italic();
+    serialFont.Underline = font.underline();
+    serialFont.StrikeOut = font.strikeOut();
+    return serialFont;
+}
+
+} // namespace
+
+TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
+    : QMainWindow(parent)
+    , settingsPath_(settingsPath.isEmpty() ? SettingsFilePath() : settingsPath)
+    , serialFont_(designSerialFont())
+{
+    setObjectName(QStringLiteral("frmTallyforge"));
+    setWindowTitle(QStringLiteral("Tallyforge"));
+    setFont(design::WindowFont());
+    setMinimumSize(design::kWindowSize);
+
+    CreatePrintJob();
+    CreateToolBar();
+    CreateMenu();
+    CreateInputPanel();
+    CreatePreview();
+    PlaceWindow();
+
+    // The inputs have their design texts by now; from here on every change redraws.
+    for (THistoryEdit* edit : { txtStartingSN, txtHorizontalIndent, txtVerticalIndent, txtPrefix,
+                                txtSuffix, txtHorizontalIndent2, txtVerticalIndent2 })
+        edit->OnChange = [this](TValueEdit*) { app::Guard([this] { txtStartingSNChange(); }); };
+    txtPageCount->OnChange = [this](TValueEdit*) { app::Guard([this] { txtPageCountChange(); }); };
+
+    app::Guard([this] { FormCreate(); });
+}
+
+TfrmTallyforge::~TfrmTallyforge()
+{
+    // The preview and the job are children of the window; unbind first so neither
+    // outlives the other's notice.
+    if (Preview1)
+        Preview1->SetPrintJob(nullptr);
+}
+
+void TfrmTallyforge::CreatePrintJob()
+{
+    pjSN = new TPrintJob(this);
+    pjSN->setObjectName(QStringLiteral("pjSN"));
+    // The job's stored settings, in the order its design lists them.
+    pjSN->BeginLoading();
+    pjSN->SetMultiDoc(false);
+    pjSN->SetPageCount(1);
+    TMargins margins;
+    margins.SetLeft(design::kJobMargin);
+    margins.SetTop(design::kJobMargin);
+    margins.SetRight(design::kJobMargin);
+    margins.SetBottom(design::kJobMargin);
+    pjSN->SetMargins(margins);
+    pjSN->SetMarginsUnits(unInches);
+    pjSN->SetMarginsError(meAutoFix);
+    pjSN->SetHeaderUnits(unPixels);
+    pjSN->SetFooterUnits(unPixels);
+    pjSN->SetPageMode(pmDefault);
+    pjSN->SetPageWidth(design::kJobPageWidth);
+    pjSN->SetPageHeight(design::kJobPageHeight);
+    pjSN->SetPageUnits(unInches);
+    pjSN->SetOrientation(orDefault);
+    pjSN->SetOptions({});
+    pjSN->SetRelativeCoords(false);
+    pjSN->OnDraw = [this](TCustomPrintJob* sender, TCanvas* canvas, int pageIndex, TRect rect,
+                          TDrawArea area, TDrawTarget target) {
+        pjSNDraw(sender, canvas, pageIndex, rect, area, target);
+    };
+    pjSN->Loaded();
+}
+
+void TfrmTallyforge::Wire(QAction* action, void (TfrmTallyforge::*handler)())
+{
+    connect(action, &QAction::triggered, this, [this, handler] { app::Guard([this, handler] { (this->*handler)(); }); });
+}
+
+void TfrmTallyforge::CreateToolBar()
+{
+    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setFixedHeight(design::kToolBarHeight);
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    QAction** targets[] = { &ToolButton1, &ToolButton2, &butNextPage, &butPrevPage,
+                          &butPageWidth, &butWholePage, &butFont };
+    for (std::size_t i = 0; i < design::kToolButtons.size(); ++i) {
+        const design::ToolButtonDesign& button = design::kToolButtons[i];
+        QAction* action = ToolBar1->addAction(icons::ImageListIcon(button.image), QLatin1String(button.hint));
+        action->setObjectName(QLatin1String(button.name));
+        action->setToolTip(QLatin1String(button.hint));
+        if (QWidget* widget = ToolBar1->widgetForAction(action)) {
+            widget->setObjectName(QLatin1String(button.name) + QStringLiteral("Button"));
+            widget->setFixedWidth(design::kToolButtonWidth);
+        }
+        *targets[i] = action;
+    }
+    Wire(ToolButton1, &TfrmTallyforge::ToolButton1Click);
+    Wire(ToolButton2, &TfrmTallyforge::ToolButton2Click);
+    Wire(butNextPage, &TfrmTallyforge::butNextPageClick);
+    Wire(butPrevPage, &TfrmTallyforge::butPrevPageClick);
+    Wire(butPageWidth, &TfrmTallyforge::butPageWidthClick);
+    Wire(butWholePage, &TfrmTallyforge::butWholePageClick);
+    Wire(butFont, &TfrmTallyforge::mnuFontClick);
+}
+
+void TfrmTallyforge::CreateMenu()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    mnuFile = bar->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuPrint = design::AddMenuItem(mnuFile, "mnuPrint", "&Print", icons::PrintImage);
+    mnuExit = design::AddMenuItem(mnuFile, "mnuExit", "E&xit", icons::ExitImage);
+
+    mnuOptions = bar->addMenu(QStringLiteral("Options"));
+    mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
+    mnuUnits = mnuOptions->addMenu(QStringLiteral("Units"));
+    mnuUnits->setObjectName(QStringLiteral("mnuUnits"));
+    txtCentimeter = design::AddMenuItem(mnuUnits, "txtCentimeter", "Centimeter");
+    mnuInches = design::AddMenuItem(mnuUnits, "mnuInches", "Inches");
+    // Positions are always inches: Centimeter cannot be chosen, and choosing Inches
+    // (one checked item of an exclusive group) changes nothing.
+    unitsGroup_ = new QActionGroup(this);
+    for (QAction* unit : { txtCentimeter, mnuInches }) {
+        unit->setCheckable(true);
+        unitsGroup_->addAction(unit);
+    }
+    txtCentimeter->setEnabled(false);
+    mnuInches->setChecked(true);
+
+    mnuView = mnuOptions->addMenu(QStringLiteral("View"));
+    mnuView->setObjectName(QStringLiteral("mnuView"));
+    mnuPageWidth = design::AddMenuItem(mnuView, "mnuPageWidth", "Page Width");
+    mnuWholePage = design::AddMenuItem(mnuView, "mnuWholePage", "Whole Page");
+    mnuPageWidth->setCheckable(true);
+    mnuWholePage->setCheckable(true);
+    mnuFont = design::AddMenuItem(mnuOptions, "mnuFont", "Font...");
+
+    Help1 = bar->addMenu(QStringLiteral("Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    mnuAbout = design::AddMenuItem(Help1, "mnuAbout", "About");
+
+    Wire(mnuPrint, &TfrmTallyforge::mnuPrintClick);
+    Wire(mnuExit, &TfrmTallyforge::mnuExitClick);
+    Wire(mnuPageWidth, &TfrmTallyforge::butPageWidthClick);
+    Wire(mnuWholePage, &TfrmTallyforge::butWholePageClick);
+    Wire(mnuFont, &TfrmTallyforge::mnuFontClick);
+    Wire(mnuAbout, &TfrmTallyforge::mnuAboutClick);
+}
+
+void TfrmTallyforge::CreateInputPanel()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    setCentralWidget(central);
+
+    Panel1 = new QWidget(central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(design::kInputPanelHeight);
+    layout->addWidget(Panel1);
+
+    Label1 = new QLabel(QStringLiteral("Label1"), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(360, 0);
+    Label1->hide();
+
+    THistoryEdit** targets[] = { &txtStartingSN, &txtPageCount, &txtHorizontalIndent, &txtVerticalIndent,
+                               &txtPrefix, &txtSuffix, &txtHorizontalIndent2, &txtVerticalIndent2 };
+    std::vector<std::pair<int, THistoryEdit*>> tabOrder;
+    for (std::size_t i = 0; i < design::kInputs.size(); ++i) {
+        *targets[i] = design::CreateInput(design::kInputs[i], Panel1);
+        tabOrder.emplace_back(design::kInputs[i].tabOrder, *targets[i]);
+    }
+    std::sort(tabOrder.begin(), tabOrder.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    SetSerialFont(serialFont_);
+}
+
+void TfrmTallyforge::CreatePreview()
+{
+    auto* layout = static_cast<QVBoxLayout*>(centralWidget()->layout());
+    Preview1 = new TPreview(centralWidget());
+    Preview1->setObjectName(QStringLiteral("Preview1"));
+    Preview1->SetPrintJob(pjSN);
+    Preview1->SetBorderStyle(bsSingle);
+    Preview1->SetColor(QColor(QRgb(design::kPreviewColor)));
+    Preview1->SetShadowColor(QColor(QRgb(design::kShadowColor)));
+    Preview1->SetShadowSize(design::kShadowSize);
+    Preview1->SetViewMode(vmWholePage);
+    Preview1->SetViewScale(design::kViewScale);
+    Preview1->SetPageIndex(1);
+    Preview1->SetScrollTracking(false);
+    Preview1->SetDragScroll(false);
+    Preview1->setFocusPolicy(Qt::StrongFocus);
+    Preview1->OnPageChanged = [this](TCustomPreview*) { app::Guard([this] { Preview1PageChanged(); }); };
+    layout->addWidget(Preview1, 1);
+    QWidget::setTabOrder(txtVerticalIndent2, Preview1);
+
+    PreviewStatusBar1 = new TPreviewStatusBar(centralWidget());
+    PreviewStatusBar1->setObjectName(QStringLiteral("PreviewStatusBar1"));
+    PreviewStatusBar1->setFixedHeight(design::kStatusBarHeight);
+    PreviewStatusBar1->SetPreview(Preview1);
+    PreviewStatusBar1->SetPanels({ pnPage, pnScale });
+    PreviewStatusBar1->SetPagePanelWidth(design::kStatusPanelWidth);
+    PreviewStatusBar1->SetScalePanelWidth(design::kStatusPanelWidth);
+    PreviewStatusBar1->SetSizeGrip(true);
+    layout->addWidget(PreviewStatusBar1);
+}
+
+void TfrmTallyforge::PlaceWindow()
+{
+    // Restored, the window has its design size in the middle of the screen; it opens
+    // maximized.
+    resize(design::kWindowSize);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        move(available.center() - QPoint(design::kWindowSize.width() / 2, design::kWindowSize.height() / 2));
+    }
+    setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+QFontDialog* TfrmTallyforge::FontDialog1()
+{
+    if (!fontDialog_) {
+        fontDialog_ = new QFontDialog(this);
+        fontDialog_->setObjectName(QStringLiteral("FontDialog1"));
+        QFont initial(QStringLiteral("MS Sans Serif"));
+        initial.setPointSize(8);
+        fontDialog_->setCurrentFont(initial);
+    }
+    return fontDialog_;
+}
+
+void TfrmTallyforge::SetSerialFont(const serial::SerialFont& font)
+{
+    serialFont_ = font;
+    Label1->setFont(toQFont(font));
+    QPalette palette = Label1->palette();
+    palette.setColor(QPalette::WindowText, IntToColor(font.Color));
+    Label1->setPalette(palette);
+}
+
+serial::SerialPage TfrmTallyforge::CurrentPage() const
+{
+    serial::SerialPage page;
+    page.StartingNumber = txtStartingSN->AsInteger();
+    page.Prefix = txtPrefix->Text();
+    page.Suffix = txtSuffix->Text();
+    page.HorizontalIndent = txtHorizontalIndent->AsFloat();
+    page.VerticalIndent = txtVerticalIndent->AsFloat();
+    page.HorizontalIndent2 = txtHorizontalIndent2->AsFloat();
+    page.VerticalIndent2 = txtVerticalIndent2->AsFloat();
+    page.Font = serialFont_;
+    return page;
+}
+
+bool TfrmTallyforge::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        app::Guard([this] { FormActivate(); });
+    return handled;
+}
+
+void TfrmTallyforge::closeEvent(QCloseEvent* event)
+{
+    // A failed save has been shown to the user; the window closes all the same.
+    app::Guard([this] { FormClose(); });
+    event->accept();
+}
+
+// --- handlers ------------------------------------------------------------------------
+
+void TfrmTallyforge::FormCreate() { LoadSettings(); }
+
+void TfrmTallyforge::FormActivate() { txtStartingSNChange(); }
+
+void TfrmTallyforge::FormClose() { SaveSettings(); }
+
+void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageIndex, TRect, TDrawArea Area,
+                              TDrawTarget)
+{
+    serial::DrawSerialPage(*pjSN, *TheCanvas, PageIndex, Area, CurrentPage());
+}
+
+void TfrmTallyforge::ToolButton1Click()
+{
+    if (Printer().Printing())
+        return; // a print is running; its pages are still being drawn
+    pjSN->SetPageCount(txtPageCount->AsInteger());
+    pjSN->Print();
+    AfterPrint();
+    txtStartingSN->SetAsInteger(serial::AddWrapping(txtStartingSN->AsInteger(), txtPageCount->AsInteger()));
+    SaveSettings();
+}
+
+void TfrmTallyforge::mnuPrintClick()
+{
+    if (Printer().Printing())
+        return;
+    pjSN->Print();
+    AfterPrint();
+}
+
+void TfrmTallyforge::AfterPrint()
+{
+    // A PDF lands in a file the user did not name: say where.
+    const QString file = Printer().IsPdfPrinter() ? Printer().LastOutputFile() : QString();
+    if (!file.isEmpty())
+        PreviewStatusBar1->SetUserText(QStringLiteral("Printed to %1").arg(file));
+}
+
+void TfrmTallyforge::ToolButton2Click()
+{
+    if (Printer().Printing())
+        return;
+    pjSN->PrinterSetup();
+}
+
+void TfrmTallyforge::butNextPageClick() { Preview1->SetPageIndex(Preview1->PageIndex() + 1); }
+
+void TfrmTallyforge::butPrevPageClick() { Preview1->SetPageIndex(Preview1->PageIndex() - 1); }
+
+void TfrmTallyforge::butWholePageClick()
+{
+    Preview1->SetViewMode(vmWholePage);
+    mnuWholePage->setChecked(true);
+    mnuPageWidth->setChecked(false);
+}
+
+void TfrmTallyforge::butPageWidthClick()
+{
+    Preview1->SetViewMode(vmPageWidth);
+    mnuPageWidth->setChecked(true);
+    mnuWholePage->setChecked(false);
+}
+
+void TfrmTallyforge::mnuFontClick()
+{
+    QFontDialog* dialog = FontDialog1();
+    dialog->setCurrentFont(toQFont(serialFont_));
+    if (dialog->exec() == QDialog::Accepted)
+        SetSerialFont(fromQFont(dialog->selectedFont(), serialFont_.Color));
+    txtStartingSNChange();
+}
+
+void TfrmTallyforge::mnuExitClick() { close(); }
+
+void TfrmTallyforge::mnuAboutClick()
+{
+    TAboutBox::Execute(this);
+    txtStartingSNChange();
+}
+
+void TfrmTallyforge::txtStartingSNChange()
+{
+    Preview1->SetPrintJob(nullptr);
+    Preview1->SetPrintJob(pjSN);
+    Preview1->Repaint();
+}
+
+void TfrmTallyforge::txtPageCountChange() { pjSN->SetPageCount(txtPageCount->AsInteger()); }
+
+void TfrmTallyforge::Preview1PageChanged()
+{
+    const int count = std::max(1, pjSN->PageCount());
+    const int index = Preview1->PageIndex();
+    if (index == 1) {
+        butPrevPage->setEnabled(false);
+        butNextPage->setEnabled(count > 1);
+    } else if (index == count) {
+        butNextPage->setEnabled(false);
+        butPrevPage->setEnabled(true);
+    } else {
+        butNextPage->setEnabled(true);
+        butPrevPage->setEnabled(true);
+    }
+}
+
+// --- settings file -------------------------------------------------------------------
+
+void TfrmTallyforge::LoadSettings()
+{
+    TallyforgeSettings settings;
+    try {
+        settings = LoadSettingsFile(settingsPath_);
+    } catch (...) {
+        // Keep the design values, and keep the file: it may hold the serial counter.
+        settingsLoaded_ = false;
+        throw;
+    }
+    settingsLoaded_ = true;
+    txtPrefix->SetText(settings.Prefix);
+    txtSuffix->SetText(settings.Suffix);
+    txtStartingSN->SetAsInteger(serial::AddWrapping(settings.LastNumber, 1));
+    txtPageCount->SetAsInteger(settings.PageCount);
+    pjSN->SetPageCount(txtPageCount->AsInteger());
+    txtHorizontalIndent->SetAsFloat(settings.HorizontalIndent);
+    txtVerticalIndent->SetAsFloat(settings.VerticalIndent);
+    txtHorizontalIndent2->SetAsFloat(settings.HorizontalIndent2);
+    txtVerticalIndent2->SetAsFloat(settings.VerticalIndent2);
+
+    serial::SerialFont font;
+    font.Name = settings.FontName;
+    font.Size = settings.FontSize;
+    font.Color = settings.FontColor;
+    font.Bold = settings.FontBold;
+    font.Underline = settings.FontUnderline;
+    font.Italic = settings.FontItalic;
+    font.StrikeOut = settings.FontStrikeout;
+    SetSerialFont(font);
+
+    if (settings.WholePage)
+        butWholePageClick();
+    else
+        butPageWidthClick();
+}
+
+void TfrmTallyforge::SaveSettings()
+{
+    if (!settingsLoaded_)
+        return; // the file could not be read: writing design values would lose it
+    TallyforgeSettings settings;
+    settings.LastNumber = serial::AddWrapping(txtStartingSN->AsInteger(), -1);
+    settings.PageCount = txtPageCount->AsInteger();
+    settings.HorizontalIndent = txtHorizontalIndent->AsFloat();
+    settings.VerticalIndent = txtVerticalIndent->AsFloat();
+    settings.HorizontalIndent2 = txtHorizontalIndent2->AsFloat();
+    settings.VerticalIndent2 = txtVerticalIndent2->AsFloat();
+    settings.Prefix = txtPrefix->Text();
+    settings.Suffix = txtSuffix->Text();
+    settings.FontName = serialFont_.Name;
+    settings.FontSize = serialFont_.Size;
+    settings.FontColor = serialFont_.Color;
+    settings.FontBold = serialFont_.Bold;
+    settings.FontUnderline = serialFont_.Underline;
+    settings.FontItalic = serialFont_.Italic;
+    settings.FontStrikeout = serialFont_.StrikeOut;
+    settings.WholePage = mnuWholePage->isChecked();
+    SaveSettingsFile(settingsPath_, settings);
+}

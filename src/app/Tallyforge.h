@@ -1,0 +1,130 @@
+#pragma once
+
+#include "app/SerialDrawing.h"
+#include "printjob/PrintJob.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+
+class QAction;
+class QActionGroup;
+class QFontDialog;
+class QLabel;
+class QMenu;
+class QToolBar;
+class TCustomPreview;
+class THistoryEdit;
+class TPreview;
+class TPreviewStatusBar;
+class TValueEdit;
+
+// The serial-number window: toolbar, the eight inputs, the preview of the current page
+// with its status bar, the menu, and the print job that draws the pages. It holds
+// wiring and handlers only; the controls come from MainWindowDesign, the drawing from
+// SerialDrawing and the settings file rules from SettingsFile.
+class TfrmTallyforge : public QMainWindow {
+    Q_OBJECT
+public:
+    // settingsPath: the settings file; empty means "Tallyforge.ini" beside the program.
+    // Tests pass a file of their own.
+    explicit TfrmTallyforge(QWidget* parent = nullptr, const QString& settingsPath = {});
+    ~TfrmTallyforge() override;
+
+    QString SettingsPath() const { return settingsPath_; }
+    // False when the settings file existed but could not be read at start; the window
+    // then leaves the file alone.
+    bool SettingsLoaded() const { return settingsLoaded_; }
+
+    // The serial font, as the hidden Label1 shows it.
+    const serial::SerialFont& SerialFont() const { return serialFont_; }
+    void SetSerialFont(const serial::SerialFont& font);
+    // What a page's drawing reads, taken from the inputs now.
+    serial::SerialPage CurrentPage() const;
+
+    // --- published handlers
+    void FormCreate();
+    void FormActivate();
+    void FormClose();
+    void pjSNDraw(TCustomPrintJob* Sender, TCanvas* TheCanvas, int PageIndex, TRect TheRect,
+                  TDrawArea Area, TDrawTarget Target);
+    void ToolButton1Click();
+    void mnuPrintClick();
+    void ToolButton2Click();
+    void butNextPageClick();
+    void butPrevPageClick();
+    void butWholePageClick();
+    void butPageWidthClick();
+    void mnuFontClick();
+    void mnuExitClick();
+    void mnuAboutClick();
+    void txtStartingSNChange();
+    void txtPageCountChange();
+    void Preview1PageChanged();
+
+    void LoadSettings();
+    void SaveSettings();
+
+    // --- components, named as in the design
+    QToolBar* ToolBar1 = nullptr;
+    QAction* ToolButton1 = nullptr;
+    QAction* ToolButton2 = nullptr;
+    QAction* butNextPage = nullptr;
+    QAction* butPrevPage = nullptr;
+    QAction* butPageWidth = nullptr;
+    QAction* butWholePage = nullptr;
+    QAction* butFont = nullptr;
+
+    QWidget* Panel1 = nullptr;
+    QLabel* Label1 = nullptr;
+    THistoryEdit* txtStartingSN = nullptr;
+    THistoryEdit* txtPageCount = nullptr;
+    THistoryEdit* txtHorizontalIndent = nullptr;
+    THistoryEdit* txtVerticalIndent = nullptr;
+    THistoryEdit* txtPrefix = nullptr;
+    THistoryEdit* txtSuffix = nullptr;
+    THistoryEdit* txtHorizontalIndent2 = nullptr;
+    THistoryEdit* txtVerticalIndent2 = nullptr;
+
+    TPreview* Preview1 = nullptr;
+    TPreviewStatusBar* PreviewStatusBar1 = nullptr;
+
+    QMenu* mnuFile = nullptr;
+    QAction* mnuPrint = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuOptions = nullptr;
+    QMenu* mnuUnits = nullptr;
+    QAction* txtCentimeter = nullptr;
+    QAction* mnuInches = nullptr;
+    QMenu* mnuView = nullptr;
+    QAction* mnuPageWidth = nullptr;
+    QAction* mnuWholePage = nullptr;
+    QAction* mnuFont = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* mnuAbout = nullptr;
+
+    TPrintJob* pjSN = nullptr;
+    // Made on first use: building the font list costs start-up time for nothing.
+    QFontDialog* FontDialog1();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateToolBar();
+    void CreateInputPanel();
+    void CreatePreview();
+    void CreateMenu();
+    void CreatePrintJob();
+    void PlaceWindow();
+    void Wire(QAction* action, void (TfrmTallyforge::*handler)());
+    void AfterPrint();
+
+    QString settingsPath_;
+    bool settingsLoaded_ = true;
+    serial::SerialFont serialFont_;
+    QActionGroup* unitsGroup_ = nullptr;
+    QFontDialog* fontDialog_ = nullptr;
+};
