@@ -538,22 +538,30 @@ void TValueEdit::ClipboardPaste()
 
 QMenu* TValueEdit::CreateContextMenu()
 {
-    QMenu* menu = createStandardContextMenu();
-    // Copy, cut and paste from the menu obey the same rules as the keyboard.
-    const struct {
-        const char* name;
-        void (TValueEdit::*operation)();
-    } routes[] = {{"edit-copy", &TValueEdit::ClipboardCopy},
-                  {"edit-cut", &TValueEdit::ClipboardCut},
-                  {"edit-paste", &TValueEdit::ClipboardPaste}};
-    for (QAction* action : menu->actions()) {
-        for (const auto& route : routes) {
-            if (action->objectName() == QLatin1String(route.name)) {
-                disconnect(action, &QAction::triggered, nullptr, nullptr);
-                connect(action, &QAction::triggered, this, route.operation);
-            }
-        }
-    }
+    // Our own menu, so that copy, cut and paste obey the same rules as the keyboard.
+    auto* menu = new QMenu(this);
+    const bool writable = !isReadOnly();
+    const bool selection = hasSelectedText();
+    const bool shown = echoMode() == QLineEdit::Normal;
+    const auto add = [&](const char* name, const QString& text, QKeySequence::StandardKey key,
+                         bool enabled, auto operation) {
+        QAction* action = menu->addAction(text, this, operation);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(QKeySequence(key));
+        action->setEnabled(enabled);
+    };
+    add("edit-undo", tr("&Undo"), QKeySequence::Undo, writable && isUndoAvailable(), &QLineEdit::undo);
+    add("edit-redo", tr("&Redo"), QKeySequence::Redo, writable && isRedoAvailable(), &QLineEdit::redo);
+    menu->addSeparator();
+    add("edit-cut", tr("Cu&t"), QKeySequence::Cut, writable && selection && shown,
+        &TValueEdit::ClipboardCut);
+    add("edit-copy", tr("&Copy"), QKeySequence::Copy, selection && shown, &TValueEdit::ClipboardCopy);
+    add("edit-paste", tr("&Paste"), QKeySequence::Paste,
+        writable && !QGuiApplication::clipboard()->text().isEmpty(), &TValueEdit::ClipboardPaste);
+    add("edit-delete", tr("Delete"), QKeySequence::Delete, writable && selection, &QLineEdit::del);
+    menu->addSeparator();
+    add("select-all", tr("Select All"), QKeySequence::SelectAll, !text().isEmpty(),
+        &QLineEdit::selectAll);
     return menu;
 }
 

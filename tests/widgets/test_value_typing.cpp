@@ -1,0 +1,461 @@
+// Typing, keys and pasting into real fields, by edit type, under several locales.
+#include "value_edit_testing.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+
+using valueedit_testing::SetClipboard;
+using valueedit_testing::Window;
+
+namespace {
+
+struct LocaleRow {
+    const char* name;
+    char decimal;
+    char thousand;
+};
+
+class Typing : public ::testing::TestWithParam<LocaleRow> {
+protected:
+    Typing() : pinned_(QLatin1Char(GetParam().decimal), QLatin1Char(GetParam().thousand)) {}
+    QString D() const { return QString(QLatin1Char(GetParam().decimal)); }
+    QString T() const { return QString(QLatin1Char(GetParam().thousand)); }
+    // Typeable thousand separator of etFloat (comma or full stop)?
+    bool ThousandTypeable() const { return GetParam().thousand == ',' || GetParam().thousand == '.'; }
+
+    ScopedFormatSettings pinned_;
+    Window w;
+};
+
+// --- etNumeric ------------------------------------------------------------------------
+
+TEST_P(Typing, NumericRefusesMinusFullStopLetterAndSpace)
+{
+    w.edit->SetEditType(etNumeric);
+    w.edit->SetText("12");
+    w.FocusAt(2);
+    for (const QString& key : {QStringLiteral("-"), QStringLiteral("."), QStringLiteral("a"),
+                               QStringLiteral(" "), QStringLiteral(",")})
+        w.Type(key);
+    EXPECT_EQ(w.edit->Text(), "12");
+    EXPECT_FALSE(w.edit->Modified());
+    w.Type("3");
+    EXPECT_EQ(w.edit->Text(), "123");
+    EXPECT_TRUE(w.edit->Modified());
+}
+
+TEST_P(Typing, NumericCtrlVTakesOnlyWholeNumbers)
+{
+    w.edit->SetEditType(etNumeric);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    SetClipboard("12a");
+    w.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w.edit->Text(), "");
+    SetClipboard("123");
+    w.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w.edit->Text(), "123");
+    EXPECT_EQ(w.edit->cursorPosition(), 3);
+    EXPECT_TRUE(w.edit->Modified());
+}
+
+TEST_P(Typing, SignedNumericMinusTogglesTheSignAndMovesTheCaret)
+{
+    w.edit->SetEditType(etNumeric);
+    w.edit->SetSigned(true);
+    w.edit->SetText("123");
+    w.FocusAt(2);
+    w.Type("-");
+    EXPECT_EQ(w.edit->Text(), "-123");
+    EXPECT_EQ(w.edit->cursorPosition(), 3);
+    w.Type("-");
+    EXPECT_EQ(w.edit->Text(), "123");
+    EXPECT_EQ(w.edit->cursorPosition(), 2);
+    EXPECT_TRUE(w.edit->Modified());
+}
+
+// --- etFloat --------------------------------------------------------------------------
+
+TEST_P(Typing, FloatSeparatorJumpsIntoDecimalsWhichAreOverwritten)
+{
+    w.edit->SetEditType(etFloat);
+    w.edit->SetPrecision(2);
+    w.edit->SetText("1" + D() + "25");
+    ASSERT_EQ(w.edit->Text(), "1" + D() + "25");
+    w.FocusAt(0);
+    w.Type(D());
+    EXPECT_EQ(w.edit->cursorPosition(), 2);
+    EXPECT_EQ(w.edit->Text(), "1" + D() + "25");
+    w.Type("7");
+    EXPECT_EQ(w.edit->Text(), "1" + D() + "75");
+    w.edit->setCursorPosition(4);
+    w.Type("9");
+    EXPECT_EQ(w.edit->Text(), "1" + D() + "75"); // a digit at the very end is refused
+}
+
+TEST_P(Typing, FloatSeparatorIntoEmptyFieldGivesZeroPoint)
+{
+    w.edit->SetEditType(etFloat);
+    w.edit->SetPrecision(2);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    w.Type(D());
+    EXPECT_EQ(w.edit->Text(), "0" + D());
+    EXPECT_EQ(w.edit->cursorPosition(), 2);
+    EXPECT_TRUE(w.edit->Modified());
+    w.Type("5");
+    EXPECT_EQ(w.edit->Text(), "0" + D() + "5");
+}
+
+TEST_P(Typing, FloatWithoutDecimalsRefusesTheSeparatorTypedOrPasted)
+{
+    w.edit->SetEditType(etFloat);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    w.Type("12" + D());
+    EXPECT_EQ(w.edit->Text(), "12");
+    w.edit->selectAll();
+    SetClipboard("1" + D() + "5");
+    w.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w.edit->Text(), "12");
+    SetClipboard("34");
+    w.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w.edit->Text(), "34");
+}
+
+TEST_P(Typing, FloatThousandSeparatorOnlyThreeFromTheNearestOne)
+{
+    w.edit->SetEditType(etFloat);
+    if (!ThousandTypeable()) {
+        // A space is no etFloat character.
+        w.edit->SetText("1234");
+        w.FocusAt(1);
+        w.Type(T());
+        EXPECT_EQ(w.edit->Text(), "1234");
+        return;
+    }
+    w.edit->SetText("1" + T() + "234");
+    w.FocusAt(4); // 1,23|4
+    w.Type(T());
+    EXPECT_EQ(w.edit->Text(), "1" + T() + "234");
+    w.edit->setCursorPosition(5);
+    w.Type(T());
+    EXPECT_EQ(w.edit->Text(), "1" + T() + "234" + T());
+    w.Type("567");
+    w.edit->setCursorPosition(8); // 1,234,56|7
+    w.Type(T());
+    EXPECT_EQ(w.edit->Text(), "1" + T() + "234" + T() + "567");
+}
+
+TEST_P(Typing, FloatRefusesFullStopOrCommaTheLocaleDoesNotUse)
+{
+    w.edit->SetEditType(etFloat);
+    w.edit->SetPrecision(2);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    w.Type("5");
+    for (const char c : {'.', ','}) {
+        if (c != GetParam().decimal && c != GetParam().thousand) {
+            w.Type(QString(QLatin1Char(c)));
+            EXPECT_EQ(w.edit->Text(), "5") << c;
+        }
+    }
+}
+
+TEST_P(Typing, FloatClipboardShortcutsWorkAndPasteIsFormatted)
+{
+    w.edit->SetEditType(etFloat);
+    w.edit->SetPrecision(2);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    SetClipboard("2" + D() + "5");
+    w.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w.edit->Text(), "2" + D() + "50");
+    w.edit->selectAll();
+    SetClipboard("");
+    w.Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "2" + D() + "50");
+    w.Key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(w.edit->Text(), "");
+}
+
+TEST_P(Typing, MoneyGroupsThousandsWhileTyping)
+{
+    w.edit->SetEditType(etMoney);
+    w.edit->SetPrecision(2);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    w.Type("1234567" + D() + "89");
+    EXPECT_EQ(w.edit->Text(), "1" + T() + "234" + T() + "567" + D() + "89");
+    EXPECT_EQ(w.edit->cursorPosition(), w.edit->text().size());
+    EXPECT_DOUBLE_EQ(w.edit->AsFloat(), 1234567.89);
+    w.Key(Qt::Key_Backspace);
+    w.Key(Qt::Key_Backspace);
+    w.Key(Qt::Key_Backspace);
+    w.Key(Qt::Key_Backspace);
+    EXPECT_EQ(w.edit->Text(), "123" + T() + "456");
+}
+
+// --- length limit ------------------------------------------------------------------
+
+TEST_P(Typing, LengthLimitStopsTheIntegerPartButNotTheDecimals)
+{
+    w.edit->SetEditType(etFloat);
+    w.edit->SetPrecision(2);
+    w.edit->SetLengthLimit(3);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    w.Type("1234");
+    EXPECT_EQ(w.edit->Text(), "123");
+    w.Type(D() + "5");
+    EXPECT_EQ(w.edit->Text(), "123" + D() + "5");
+    w.Key(Qt::Key_Backspace);
+    EXPECT_EQ(w.edit->Text(), "123" + D());
+}
+
+TEST_P(Typing, TabOnFullLengthMovesTheFocusOnAtTheThirdDigit)
+{
+    w.edit->SetEditType(etNumeric);
+    w.edit->SetLengthLimit(3);
+    w.edit->SetTabOnFullLength(true);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    w.Type("12");
+    EXPECT_TRUE(w.edit->hasFocus());
+    w.Type("3");
+    EXPECT_EQ(w.edit->Text(), "123");
+    EXPECT_TRUE(w.next->hasFocus());
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, Typing,
+                         ::testing::Values(LocaleRow{"DotAndComma", '.', ','},
+                                           LocaleRow{"CommaAndDot", ',', '.'},
+                                           LocaleRow{"CommaAndSpace", ',', ' '}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// --- locale-free keys ----------------------------------------------------------------
+
+class ParentKeys : public QObject {
+public:
+    QList<QPair<QEvent::Type, int>> seen;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
+            seen.append({event->type(), static_cast<QKeyEvent*>(event)->key()});
+        return false;
+    }
+};
+
+TEST(Keys, ReturnInsertsNothingTellsKeyPressAndReachesTheParentAsAPair)
+{
+    Window w;
+    ParentKeys parent;
+    w.top->installEventFilter(&parent);
+    w.edit->SetText("ab");
+    QList<int> pressed;
+    w.edit->OnKeyPress = [&](TValueEdit* sender, QChar& key) {
+        EXPECT_EQ(sender, w.edit);
+        pressed.append(key.unicode());
+    };
+    w.FocusAt(1);
+    w.Key(Qt::Key_Return);
+    EXPECT_EQ(w.edit->text(), "ab");
+    EXPECT_EQ(pressed, QList<int>{13});
+    const QList<QPair<QEvent::Type, int>> expected{{QEvent::KeyPress, Qt::Key_Return},
+                                                   {QEvent::KeyRelease, Qt::Key_Return}};
+    EXPECT_EQ(parent.seen, expected);
+}
+
+TEST(Keys, ReturnIsTabMovesTheFocusOn)
+{
+    Window w;
+    w.edit->SetReturnIsTab(true);
+    w.FocusAt(0);
+    w.Key(Qt::Key_Return);
+    EXPECT_TRUE(w.next->hasFocus());
+}
+
+TEST(Keys, EscapeRestoresTheTextAtFocusAndClearsModified)
+{
+    Window w;
+    ParentKeys parent;
+    w.top->installEventFilter(&parent);
+    w.edit->SetText("abc");
+    w.FocusAt(3);
+    w.Type("xyz");
+    ASSERT_EQ(w.edit->Text(), "abcxyz");
+    ASSERT_TRUE(w.edit->Modified());
+    w.Key(Qt::Key_Escape);
+    EXPECT_EQ(w.edit->Text(), "abc");
+    EXPECT_FALSE(w.edit->Modified());
+    EXPECT_EQ(w.edit->selectedText(), "abc");
+    const QList<QPair<QEvent::Type, int>> expected{{QEvent::KeyPress, Qt::Key_Escape},
+                                                   {QEvent::KeyRelease, Qt::Key_Escape}};
+    EXPECT_EQ(parent.seen, expected);
+}
+
+TEST(Keys, PasswordFieldCannotUndoAndShowsStars)
+{
+    Window w;
+    w.edit->SetEditType(etPassword);
+    EXPECT_FALSE(w.edit->CanUndo());
+    w.edit->SetCanUndo(true);
+    EXPECT_FALSE(w.edit->CanUndo());
+    w.FocusAt(0);
+    w.Type("abc");
+    EXPECT_EQ(w.edit->Text(), "abc");
+    EXPECT_EQ(w.edit->displayText(), "***");
+    w.Key(Qt::Key_Escape);
+    EXPECT_EQ(w.edit->Text(), "abc");
+}
+
+TEST(Keys, CaretStaysBetweenPrefixAndSuffix)
+{
+    Window w;
+    w.edit->SetPrefix("SN-");
+    w.edit->SetSuffix(" pcs");
+    w.edit->SetText("12");
+    ASSERT_EQ(w.edit->text(), "SN-12 pcs");
+    w.FocusAt(4);
+    w.Key(Qt::Key_Home);
+    EXPECT_EQ(w.edit->cursorPosition(), 3);
+    w.Key(Qt::Key_Left);
+    EXPECT_EQ(w.edit->cursorPosition(), 3);
+    w.Key(Qt::Key_Backspace);
+    EXPECT_EQ(w.edit->text(), "SN-12 pcs");
+    w.Key(Qt::Key_End);
+    EXPECT_EQ(w.edit->cursorPosition(), 5);
+    w.Key(Qt::Key_Right);
+    EXPECT_EQ(w.edit->cursorPosition(), 5);
+    w.Key(Qt::Key_Delete);
+    EXPECT_EQ(w.edit->text(), "SN-12 pcs");
+    w.Key(Qt::Key_Home, Qt::ShiftModifier);
+    EXPECT_EQ(w.edit->selectedText(), "12");
+    EXPECT_EQ(w.edit->cursorPosition(), 3);
+    w.Type("7");
+    EXPECT_EQ(w.edit->text(), "SN-7 pcs");
+    EXPECT_EQ(w.edit->Text(), "7");
+}
+
+struct TypedRow {
+    const char* name;
+    TValueEditType type;
+    const char* typed;
+    const char* shown;
+};
+
+class TypedByType : public ::testing::TestWithParam<TypedRow> {};
+
+TEST_P(TypedByType, KeepsOnlyWhatTheTypeAllows)
+{
+    const TypedRow& row = GetParam();
+    Window w;
+    w.edit->SetEditType(row.type);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    w.Type(QString::fromUtf8(row.typed));
+    EXPECT_EQ(w.edit->Text(), QString::fromUtf8(row.shown));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TypedByType,
+    ::testing::Values(
+        TypedRow{"MixedCaseMcPrefix", etMixedCase, "mcdonald", "McDonald"},
+        TypedRow{"MixedCaseRomanTwo", etMixedCase, "john smith ii", "John Smith II"},
+        TypedRow{"MixedCaseApostropheAndHyphen", etMixedCase, "o'neil-smith", "O'Neil-Smith"},
+        TypedRow{"UppercaseTurnsUp", etUppercase, "aBc 1", "ABC 1"},
+        TypedRow{"LowercaseTurnsDown", etLowerCase, "AbC", "abc"},
+        TypedRow{"RangeListTyped", etRange, "1-5;7", "1-5;7"},
+        TypedRow{"RangeNoSeparatorFirst", etRange, ",1", "1"},
+        TypedRow{"RangeNoTwoSeparatorsInARow", etRange, "1,;-2", "1,2"},
+        TypedRow{"RangeRefusesLetters", etRange, "1a2", "12"},
+        TypedRow{"HexDigitsAndMinus", etHex, "-1fz", "-1f"},
+        TypedRow{"AlphaNumericLettersAndDigits", etAlphaNumeric, "a1-b_Z", "a1bZ"},
+        TypedRow{"StringTakesAll", etString, "a-1. ,", "a-1. ,"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Keys, RangeSeparatorRefusedDirectlyBeforeAnother)
+{
+    Window w;
+    w.edit->SetEditType(etRange);
+    w.edit->SetText("1;2");
+    w.FocusAt(1); // 1|;2
+    w.Type(",");
+    EXPECT_EQ(w.edit->Text(), "1;2");
+}
+
+TEST(Clipboard, ContextMenuTakesTheSamePathAsTheKeyboard)
+{
+    ScopedFormatSettings pinned(QLatin1Char('.'), QLatin1Char(','));
+    Window w;
+    w.edit->SetEditType(etNumeric);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    const auto pasteFromMenu = [&] {
+        std::unique_ptr<QMenu> menu(w.edit->CreateContextMenu());
+        for (QAction* action : menu->actions())
+            if (action->objectName() == "edit-paste")
+                return action->trigger(), true;
+        return false;
+    };
+    SetClipboard("4x");
+    ASSERT_TRUE(pasteFromMenu());
+    EXPECT_EQ(w.edit->Text(), "");
+    SetClipboard("42");
+    ASSERT_TRUE(pasteFromMenu());
+    EXPECT_EQ(w.edit->Text(), "42");
+}
+
+TEST(Clipboard, VetoesStopCopyCutAndPaste)
+{
+    Window w;
+    w.edit->SetText("keep");
+    w.FocusAt(0);
+    w.edit->selectAll();
+    QString offered;
+    w.edit->OnClipboardCopy = [&](TValueEdit*, const QString& value, bool& allow) {
+        offered = value;
+        allow = false;
+    };
+    w.edit->OnClipboardCut = [](TValueEdit*, const QString&, bool& allow) { allow = false; };
+    w.edit->OnClipboardPaste = [](TValueEdit*, const QString&, bool& allow) { allow = false; };
+    SetClipboard("before");
+    w.Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(offered, "keep");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+    w.Key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(w.edit->Text(), "keep");
+    w.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w.edit->Text(), "keep");
+}
+
+TEST(Clipboard, PasteKeepsTheFirstLineAndSelectsWhatReplacedTheSelection)
+{
+    Window w;
+    w.edit->SetText("abcd");
+    w.FocusAt(0);
+    w.edit->setSelection(1, 2);
+    SetClipboard("XY\nZ");
+    w.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w.edit->Text(), "aXYd");
+    EXPECT_EQ(w.edit->selectedText(), "XY");
+    EXPECT_TRUE(w.edit->Modified());
+}
+
+TEST(Clipboard, RangeAndHexTakeNoPaste)
+{
+    Window w;
+    for (TValueEditType type : {etRange, etHex}) {
+        w.edit->SetEditType(type);
+        w.edit->SetText("1");
+        w.FocusAt(1);
+        SetClipboard("2");
+        w.Key(Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(w.edit->Text(), "1") << type;
+    }
+}
+
+} // namespace
