@@ -49,7 +49,8 @@ const QImage& TDrawPanel::PageImage(QSize size)
 {
     if (pageImageValid_ && pageImage_.size() == size)
         return pageImage_;
-    pageImage_ = QImage(size, QImage::Format_RGB32);
+    if (pageImage_.size() != size)
+        pageImage_ = QImage(size, QImage::Format_RGB32);
     pageImageValid_ = true;
     if (pageImage_.isNull())
         return pageImage_;
@@ -58,8 +59,10 @@ const QImage& TDrawPanel::PageImage(QSize size)
     // from where the printer puts it.
     pageImage_.setDotsPerMeterX(DotsPerMeter(picture_.logicalDpiX()));
     pageImage_.setDotsPerMeterY(DotsPerMeter(picture_.logicalDpiY()));
-    pageImage_.fill(PageColor);
-    if (!picture_.isNull() && paperSize_.width() > 0 && paperSize_.height() > 0) {
+    if (picture_.isNull() || paperSize_.width() <= 0 || paperSize_.height() <= 0) {
+        pageImage_.fill(PageColor);
+    } else {
+        // The recording starts by filling the whole paper, which covers the image.
         QPainter painter(&pageImage_);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.scale(double(size.width()) / paperSize_.width(),
@@ -67,6 +70,30 @@ const QImage& TDrawPanel::PageImage(QSize size)
         painter.drawPicture(0, 0, picture_);
     }
     return pageImage_;
+}
+
+void TDrawPanel::DrawPicture(QPainter& painter, const QRect& page)
+{
+    const QPaintDevice* device = painter.device();
+    const bool sameResolution = device != nullptr
+        && device->logicalDpiX() == picture_.logicalDpiX()
+        && device->logicalDpiY() == picture_.logicalDpiY()
+        && device->physicalDpiX() == picture_.physicalDpiX()
+        && device->physicalDpiY() == picture_.physicalDpiY();
+    if (!sameResolution || picture_.isNull() || paperSize_.width() <= 0
+        || paperSize_.height() <= 0) {
+        painter.drawImage(page.topLeft(), PageImage(page.size()));
+        return;
+    }
+    // Same resolution as the recording: replay straight onto the target, which saves
+    // a pass over the whole page.
+    painter.save();
+    painter.setClipRect(page, Qt::IntersectClip);
+    painter.translate(page.topLeft());
+    painter.scale(double(page.width()) / paperSize_.width(),
+                  double(page.height()) / paperSize_.height());
+    painter.drawPicture(0, 0, picture_);
+    painter.restore();
 }
 
 void TDrawPanel::paintEvent(QPaintEvent*)
@@ -77,15 +104,18 @@ void TDrawPanel::paintEvent(QPaintEvent*)
 
 void TDrawPanel::PaintPanel(QPainter& painter)
 {
-    painter.fillRect(rect(), color_);
+    // Only what the page and its shadow leave uncovered gets the panel's colour.
+    QRegion background(rect());
     try {
-        PaintPage(painter);
+        PaintPage(painter, background);
     } catch (...) {
         // Painting reports nothing; the next paint tries again.
     }
+    for (const QRect& r : background)
+        painter.fillRect(r, color_);
 }
 
-void TDrawPanel::PaintPage(QPainter& painter)
+void TDrawPanel::PaintPage(QPainter& painter, QRegion& background)
 {
     if (preview_ == nullptr || preview_->PrintJob() == nullptr)
         return;
@@ -105,11 +135,13 @@ void TDrawPanel::PaintPage(QPainter& painter)
                                  .subtracted(QRegion(page));
         for (const QRect& r : band)
             painter.fillRect(r, preview_->ShadowColor());
+        background -= band;
     }
     if (page.isEmpty())
         return;
+    background -= page;
 
-    painter.drawImage(page.topLeft(), PageImage(page.size()));
+    DrawPicture(painter, page);
 
     // The printer cannot print outside its printable area, so neither does the preview;
     // the page border is drawn with the same clip, so a printable area reaching the

@@ -7,6 +7,7 @@
 
 class TCustomPreview;
 class QPainter;
+class QRegion;
 
 // The page panel inside the preview's scroll box: it replays the page picture that the
 // preview recorded, with the drop shadow, the blanking outside the printable area and the
@@ -40,7 +41,11 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void PaintPage(QPainter& painter);
+    // Paints the shadow and the page and takes what they cover out of background.
+    void PaintPage(QPainter& painter, QRegion& background);
+    // The picture stretched onto the page rectangle. Where the target's resolution
+    // differs from the recording's, through an image at the recording's resolution.
+    void DrawPicture(QPainter& painter, const QRect& page);
     const QImage& PageImage(QSize size);
     void EndDrag();
 

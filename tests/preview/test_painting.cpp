@@ -151,6 +151,20 @@ TEST_F(PreviewFixture, TextLandsWhereThePrinterPutsIt)
     EXPECT_NEAR(onScreen.top(), printed.top() * s, 2.0);
     EXPECT_NEAR(onScreen.width(), printed.width() * s, 2.0);
     EXPECT_NEAR(onScreen.height(), printed.height() * s, 2.0);
+
+    // A target of another resolution (a high-density screen) shows the same page.
+    QImage dense(preview->DrawPanel()->size(), QImage::Format_RGB32);
+    dense.setDotsPerMeterX(qRound(192 / 0.0254));
+    dense.setDotsPerMeterY(qRound(192 / 0.0254));
+    {
+        QPainter painter(&dense);
+        preview->DrawPanel()->PaintPanel(painter);
+    }
+    const QRect denseInk = InkBox(dense.copy(1, 1, 808, 1046)).translated(1, 1);
+    EXPECT_NEAR(denseInk.left(), onScreen.left(), 1);
+    EXPECT_NEAR(denseInk.top(), onScreen.top(), 1);
+    EXPECT_NEAR(denseInk.width(), onScreen.width(), 1);
+    EXPECT_NEAR(denseInk.height(), onScreen.height(), 1);
 }
 
 } // namespace
