@@ -24,13 +24,13 @@ QString FormatNumbers(const QString& format, std::initializer_list<int> numbers)
     for (qsizetype i = 0; i < format.size(); ++i) {
         const QChar c = format.at(i);
         if (c == u'%' && i + 1 < format.size()) {
-            const QChar spec = format.at(i + 1);
-            if (spec == u'%') {
+            const QChar directive = format.at(i + 1);
+            if (directive == u'%') {
                 out += u'%';
                 ++i;
                 continue;
             }
-            if (spec == u'd' && next != numbers.end()) {
+            if (directive == u'd' && next != numbers.end()) {
                 out += QString::number(*next++);
                 ++i;
                 continue;

@@ -103,6 +103,16 @@ TEST_F(PagePainting, PrintableAreaOfTheWholePaperHidesTheRightAndBottomBorder)
     EXPECT_EQ(blank.pixelColor(100, 267), White) << "bottom border is covered by the page";
 }
 
+TEST_F(PagePainting, TheWidgetPaintsWhatThePanelPaints)
+{
+    const QImage expected = PaintPanel();
+    const QImage shown = preview->DrawPanel()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), expected.size());
+    for (QPoint at : {QPoint(0, 100), QPoint(3, 100), QPoint(100, 100), QPoint(204, 100),
+                      QPoint(212, 100), QPoint(212, 2), QPoint(100, 272)})
+        EXPECT_EQ(shown.pixel(at), expected.pixel(at)) << at.x() << "," << at.y();
+}
+
 TEST_F(PagePainting, UnboundPanelShowsOnlyItsColour)
 {
     preview->SetPrintJob(nullptr);
