@@ -20,8 +20,9 @@ THistoryEdit* CreateInput(const InputDesign& input, QWidget* panel)
 {
     auto* edit = new THistoryEdit(panel);
     edit->setObjectName(QLatin1String(input.name));
-    edit->SetLoading(true);
+    // Placed before loading starts: the field re-applies the height it had then.
     edit->setGeometry(input.left, input.top, input.width, kInputHeight);
+    edit->SetLoading(true);
     edit->SetEditType(input.editType);
     edit->SetEditAlign(input.editAlign);
     edit->SetPrecision(static_cast<qint16>(input.precision));

@@ -1,0 +1,114 @@
+#include "support_app.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+
+namespace apptest {
+
+QApplication* EnsureApplication()
+{
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return existing;
+    static int argc = 1;
+    static char name[] = "tallyforge-test";
+    static char* argv[] = { name, nullptr };
+    return new QApplication(argc, argv);
+}
+
+void UseHome(const QString& home)
+{
+    QDir().mkpath(home + QStringLiteral("/Documents"));
+    QDir().mkpath(home + QStringLiteral("/.config"));
+    qputenv("HOME", home.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toLocal8Bit());
+    qputenv("XDG_DOCUMENTS_DIR", (home + QStringLiteral("/Documents")).toLocal8Bit());
+}
+
+QString Run(const QString& program, const QStringList& arguments, int* exitCode, int timeoutMs)
+{
+    QProcess process;
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(timeoutMs);
+    if (!finished)
+        process.kill();
+    if (exitCode)
+        *exitCode = finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString PdfText(const QString& pdf, int page)
+{
+    QStringList arguments { QStringLiteral("-layout") };
+    if (page > 0)
+        arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l") << QString::number(page);
+    arguments << pdf << QStringLiteral("-");
+    return Run(QStringLiteral("pdftotext"), arguments);
+}
+
+int PdfPageCount(const QString& pdf)
+{
+    const QString info = Run(QStringLiteral("pdfinfo"), { pdf });
+    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"),
+                                                             QRegularExpression::MultilineOption).match(info);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+QList<PdfWord> PdfWords(const QString& pdf)
+{
+    const QString xhtml = Run(QStringLiteral("pdftotext"), { QStringLiteral("-bbox"), pdf, QStringLiteral("-") });
+    QList<PdfWord> words;
+    QXmlStreamReader reader(xhtml);
+    int page = 0;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (!reader.isStartElement())
+            continue;
+        if (reader.name() == QLatin1String("page")) {
+            ++page;
+        } else if (reader.name() == QLatin1String("word")) {
+            PdfWord word;
+            word.page = page;
+            const QXmlStreamAttributes attributes = reader.attributes();
+            word.xMin = attributes.value(QLatin1String("xMin")).toDouble();
+            word.yMin = attributes.value(QLatin1String("yMin")).toDouble();
+            word.xMax = attributes.value(QLatin1String("xMax")).toDouble();
+            word.yMax = attributes.value(QLatin1String("yMax")).toDouble();
+            word.text = reader.readElementText();
+            words.append(word);
+        }
+    }
+    return words;
+}
+
+QString ReadText(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+QString IniValue(const QString& path, const QString& section, const QString& key)
+{
+    QString value;
+    QString current;
+    const QStringList lines = ReadText(path).split(QRegularExpression(QStringLiteral("\r?\n")));
+    for (const QString& raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            current = line.mid(1, line.size() - 2).trimmed();
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq > 0 && current.compare(section, Qt::CaseInsensitive) == 0
+            && line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            value = line.mid(eq + 1).trimmed();
+    }
+    return value;
+}
+
+} // namespace apptest

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QApplication;
+
+// Shared by the window and end-to-end tests of the application.
+namespace apptest {
+
+// The one QApplication of a test program (offscreen unless the environment says
+// otherwise), created on first use.
+QApplication* EnsureApplication();
+
+// Points HOME and the XDG folders at a private folder, so the PDF printer's default
+// output folder is known. Call before the first QApplication.
+void UseHome(const QString& home);
+
+// Runs a program and returns its standard output; exitCode -1 when it did not finish.
+QString Run(const QString& program, const QStringList& arguments, int* exitCode = nullptr,
+            int timeoutMs = 60000);
+
+// pdftotext of one page (1-based) or, with page 0, of the whole file.
+QString PdfText(const QString& pdf, int page = 0);
+int PdfPageCount(const QString& pdf);
+
+// A word that pdftotext -bbox finds: its box in points from the page's top-left.
+struct PdfWord {
+    int page = 0;
+    QString text;
+    double xMin = 0;
+    double yMin = 0;
+    double xMax = 0;
+    double yMax = 0;
+};
+QList<PdfWord> PdfWords(const QString& pdf);
+
+// The value of key in section of an INI text (last occurrence wins), or a null string.
+QString IniValue(const QString& path, const QString& section, const QString& key);
+
+QString ReadText(const QString& path);
+
+} // namespace apptest

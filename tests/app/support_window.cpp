@@ -1,0 +1,41 @@
+#include "support_window.h"
+
+#include "support_app.h"
+
+#include "platform/Application.h"
+
+#include <QFile>
+
+void WindowTest::SetUpTestSuite() { apptest::EnsureApplication(); }
+
+void WindowTest::SetUp()
+{
+    ASSERT_TRUE(dir_.isValid());
+    settingsPath_ = dir_.filePath(QStringLiteral("Tallyforge.ini"));
+    TPrinter::InstallTestDevice(kCaps);
+    Printer().SetOutputFileName(OutputPdf());
+    app::SetErrorHandler([this](const QString&, const QString& text) { errors_ << text; });
+}
+
+void WindowTest::TearDown()
+{
+    app::SetErrorHandler(nullptr);
+    TPrinter::ResetForTests();
+}
+
+std::unique_ptr<TfrmTallyforge> WindowTest::MakeWindow()
+{
+    return std::make_unique<TfrmTallyforge>(nullptr, settingsPath_);
+}
+
+void WindowTest::WriteSettings(const QByteArray& content)
+{
+    QFile file(settingsPath_);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+QString WindowTest::Setting(const QString& section, const QString& key) const
+{
+    return apptest::IniValue(settingsPath_, section, key);
+}

@@ -1,0 +1,359 @@
+// The window's commands: printing, paging, views, font, about, and the page drawing.
+#include "support_app.h"
+#include "support_window.h"
+
+#include "app/About.h"
+#include "preview/Preview.h"
+#include "preview/PreviewStatusBar.h"
+#include "widgets/HistoryEdit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QImage>
+#include <QPainter>
+#include <QTimer>
+
+namespace {
+
+using CommandTest = WindowTest;
+
+// Answers the next modal dialog once it is up.
+void WhenModal(std::function<void(QWidget*)> answer)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [answer, poll] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            answer(modal);
+        else
+            QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+TEST_F(CommandTest, ToolbarPrintMovesTheStartPastThePagesAndSaves)
+{
+    auto window = MakeWindow();
+    window->txtStartingSN->SetText(QStringLiteral("100"));
+    window->txtPageCount->SetText(QStringLiteral("5"));
+    window->ToolButton1->trigger();
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(apptest::PdfPageCount(OutputPdf()), 5);
+    EXPECT_EQ(window->txtStartingSN->Text(), QStringLiteral("105"));
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("104"));
+    EXPECT_EQ(Setting("SN", "PageCount"), QStringLiteral("5"));
+    // The preview is back on page 1 with the new numbers.
+    EXPECT_EQ(window->Preview1->PageIndex(), 1);
+}
+
+TEST_F(CommandTest, MenuPrintPrintsTheSamePagesAndMovesNothing)
+{
+    auto window = MakeWindow();
+    window->txtStartingSN->SetText(QStringLiteral("100"));
+    window->txtPageCount->SetText(QStringLiteral("5"));
+    window->mnuPrint->trigger();
+    EXPECT_TRUE(errors_.isEmpty());
+    EXPECT_EQ(apptest::PdfPageCount(OutputPdf()), 5);
+    EXPECT_TRUE(apptest::PdfText(OutputPdf(), 5).contains(QStringLiteral("104")));
+    EXPECT_EQ(window->txtStartingSN->Text(), QStringLiteral("100"));
+    EXPECT_FALSE(QFileInfo::exists(settingsPath_));
+}
+
+TEST_F(CommandTest, PageCountZeroPrintsOnePageAndKeepsTheStart)
+{
+    auto window = MakeWindow();
+    window->txtStartingSN->SetText(QStringLiteral("7"));
+    window->txtPageCount->SetText(QStringLiteral("0"));
+    window->ToolButton1->trigger();
+    EXPECT_EQ(apptest::PdfPageCount(OutputPdf()), 1);
+    EXPECT_EQ(window->txtStartingSN->Text(), QStringLiteral("7"));
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("6"));
+}
+
+TEST_F(CommandTest, FailedPrintIsReportedAndMovesNothing)
+{
+    auto window = MakeWindow();
+    window->txtStartingSN->SetText(QStringLiteral("100"));
+    Printer().SetOutputFileName(dir_.filePath(QStringLiteral("missing/folder/out.pdf")));
+    window->ToolButton1->trigger();
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_TRUE(errors_[0].startsWith(QStringLiteral("Cannot create file"))) << errors_[0].toStdString();
+    EXPECT_EQ(window->txtStartingSN->Text(), QStringLiteral("100"));
+    EXPECT_FALSE(QFileInfo::exists(settingsPath_));
+    // The window goes on: the next print works.
+    Printer().SetOutputFileName(OutputPdf());
+    window->txtPageCount->SetText(QStringLiteral("2"));
+    window->ToolButton1->trigger();
+    EXPECT_EQ(errors_.size(), 1);
+    EXPECT_EQ(window->txtStartingSN->Text(), QStringLiteral("102"));
+}
+
+TEST_F(CommandTest, StatusBarNamesThePdfWritten)
+{
+    auto window = MakeWindow();
+    window->txtPageCount->SetText(QStringLiteral("1"));
+    window->mnuPrint->trigger();
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(OutputPdf()))
+        << window->PreviewStatusBar1->UserText().toStdString();
+}
+
+struct PageButtonRow {
+    const char* name;
+    int pageCount;
+    int nextClicks;
+    int expectedPage;
+    bool nextEnabled;
+    bool prevEnabled;
+};
+
+class PageButtonTest : public WindowTest, public testing::WithParamInterface<PageButtonRow> { };
+
+TEST_P(PageButtonTest, ButtonsFollowThePageShown)
+{
+    const PageButtonRow& row = GetParam();
+    auto window = MakeWindow();
+    window->txtPageCount->SetText(QString::number(row.pageCount));
+    window->txtPrefix->SetText(QStringLiteral("P")); // re-binds: page 1, buttons re-evaluated
+    for (int i = 0; i < row.nextClicks; ++i)
+        window->butNextPage->trigger();
+    EXPECT_EQ(window->Preview1->PageIndex(), row.expectedPage);
+    EXPECT_EQ(window->butNextPage->isEnabled(), row.nextEnabled);
+    EXPECT_EQ(window->butPrevPage->isEnabled(), row.prevEnabled);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PageButtonTest, testing::Values(
+    PageButtonRow{"OnePageOnly", 1, 0, 1, false, false},
+    PageButtonRow{"FirstOfTen", 10, 0, 1, true, false},
+    PageButtonRow{"MiddleOfTen", 10, 4, 5, true, true},
+    PageButtonRow{"LastOfTen", 10, 9, 10, false, true},
+    PageButtonRow{"NextOnLastStays", 10, 12, 10, false, true},
+    PageButtonRow{"TwoPagesSecond", 2, 1, 2, false, true}),
+    [](const testing::TestParamInfo<PageButtonRow>& info) { return std::string(info.param.name); });
+
+TEST_F(CommandTest, PreviousPageStepsBack)
+{
+    auto window = MakeWindow();
+    window->txtPageCount->SetText(QStringLiteral("10"));
+    window->butNextPage->trigger();
+    window->butNextPage->trigger();
+    window->butPrevPage->trigger();
+    EXPECT_EQ(window->Preview1->PageIndex(), 2);
+    EXPECT_TRUE(window->butPrevPage->isEnabled());
+}
+
+TEST_F(CommandTest, TypingInAnInputShowsPageOneAgain)
+{
+    auto window = MakeWindow();
+    for (int i = 0; i < 3; ++i)
+        window->butNextPage->trigger();
+    ASSERT_EQ(window->Preview1->PageIndex(), 4);
+    window->txtPrefix->SetText(QStringLiteral("N"));
+    EXPECT_EQ(window->Preview1->PageIndex(), 1);
+    EXPECT_FALSE(window->butPrevPage->isEnabled());
+}
+
+TEST_F(CommandTest, LoweringThePageCountLeavesTheButtonsUntilTheNextPageChange)
+{
+    auto window = MakeWindow();
+    for (int i = 0; i < 6; ++i)
+        window->butNextPage->trigger();
+    ASSERT_EQ(window->Preview1->PageIndex(), 7);
+    window->txtPageCount->SetText(QStringLiteral("3"));
+    EXPECT_EQ(window->pjSN->PageCount(), 3);
+    EXPECT_TRUE(window->butNextPage->isEnabled());
+    EXPECT_TRUE(window->butPrevPage->isEnabled());
+    window->butNextPage->trigger();
+    EXPECT_EQ(window->Preview1->PageIndex(), 3);
+    EXPECT_FALSE(window->butNextPage->isEnabled());
+    EXPECT_TRUE(window->butPrevPage->isEnabled());
+}
+
+TEST_F(CommandTest, ViewCommandsSetTheModeAndTheCheckMarks)
+{
+    auto window = MakeWindow();
+    window->butPageWidth->trigger();
+    EXPECT_EQ(window->Preview1->ViewMode(), vmPageWidth);
+    EXPECT_TRUE(window->mnuPageWidth->isChecked());
+    EXPECT_FALSE(window->mnuWholePage->isChecked());
+    window->mnuWholePage->trigger();
+    EXPECT_EQ(window->Preview1->ViewMode(), vmWholePage);
+    EXPECT_TRUE(window->mnuWholePage->isChecked());
+    EXPECT_FALSE(window->mnuPageWidth->isChecked());
+    // Choosing the view already on keeps its check mark.
+    window->mnuWholePage->trigger();
+    EXPECT_TRUE(window->mnuWholePage->isChecked());
+    window->mnuPageWidth->trigger();
+    EXPECT_EQ(window->Preview1->ViewMode(), vmPageWidth);
+    EXPECT_TRUE(window->mnuPageWidth->isChecked());
+}
+
+TEST_F(CommandTest, CancelledFontDialogKeepsTheFontAndStillRedraws)
+{
+    auto window = MakeWindow();
+    const serial::SerialFont before = window->SerialFont();
+    int updates = 0;
+    window->Preview1->OnUpdate = [&](TCustomPreview*) { ++updates; };
+    QString shownFamily;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFontDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        shownFamily = dialog->currentFont().family();
+        dialog->reject();
+    });
+    window->butFont->trigger();
+    EXPECT_EQ(window->SerialFont(), before);
+    EXPECT_GT(updates, 0);
+    EXPECT_EQ(window->Preview1->PageIndex(), 1);
+    EXPECT_FALSE(shownFamily.isEmpty());
+}
+
+TEST_F(CommandTest, ConfirmedFontDialogChangesTheSerialFontButNotItsColour)
+{
+    WriteSettings("[Font]\r\nColor=32768\r\n");
+    auto window = MakeWindow();
+    WhenModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<QFontDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        QFont font(QStringLiteral("DejaVu Serif"));
+        font.setPointSize(30);
+        font.setItalic(true);
+        dialog->setCurrentFont(font);
+        dialog->accept();
+    });
+    window->mnuFont->trigger();
+    EXPECT_EQ(window->SerialFont().Size, 30);
+    EXPECT_TRUE(window->SerialFont().Italic);
+    EXPECT_FALSE(window->SerialFont().Bold);
+    EXPECT_EQ(window->SerialFont().Color, 32768);
+    EXPECT_EQ(window->Label1->font().pointSize(), 30);
+}
+
+TEST_F(CommandTest, AboutBoxIsModalAndThePreviewRedrawsAfterwards)
+{
+    auto window = MakeWindow();
+    window->butNextPage->trigger();
+    ASSERT_EQ(window->Preview1->PageIndex(), 2);
+    bool sawAbout = false;
+    WhenModal([&](QWidget* modal) {
+        sawAbout = dynamic_cast<TAboutBox*>(modal) != nullptr;
+        static_cast<QDialog*>(modal)->accept();
+    });
+    window->mnuAbout->trigger();
+    EXPECT_TRUE(sawAbout);
+    EXPECT_EQ(window->Preview1->PageIndex(), 1);
+    // Created for one use: nothing of it is left.
+    EXPECT_EQ(window->findChild<TAboutBox*>(), nullptr);
+}
+
+TEST_F(CommandTest, ActivationRedrawsPageOne)
+{
+    auto window = MakeWindow();
+    window->butNextPage->trigger();
+    ASSERT_EQ(window->Preview1->PageIndex(), 2);
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(window.get(), &activate);
+    EXPECT_EQ(window->Preview1->PageIndex(), 1);
+}
+
+// --- page drawing ----------------------------------------------------------------------
+
+using DrawingTest = WindowTest;
+
+const QRgb kBackground = qRgb(200, 200, 200);
+
+// Draws one page area on a grey image the size of the paper; the text cells show white.
+QImage drawArea(TfrmTallyforge& window, int page, TDrawArea area)
+{
+    QImage image(2400, 1600, QImage::Format_RGB32);
+    image.fill(kBackground);
+    QPainter painter(&image);
+    TCanvas canvas(&painter);
+    canvas.Font().SetPixelsPerInch(600);
+    canvas.Brush().SetColor(Qt::white);
+    canvas.Brush().SetStyle(bsSolid);
+    window.pjSNDraw(window.pjSN, &canvas, page, TRect { 0, 0, 5100, 6600 }, area, dtCanvas);
+    painter.end();
+    return image;
+}
+
+TEST_F(DrawingTest, TextCellsStartAtTheTwoIndents)
+{
+    auto window = MakeWindow();
+    window->txtHorizontalIndent->SetText(QStringLiteral("1.00"));
+    window->txtVerticalIndent->SetText(QStringLiteral("0.50"));
+    window->txtHorizontalIndent2->SetText(QStringLiteral("0.25"));
+    window->txtVerticalIndent2->SetText(QStringLiteral("2.00"));
+    const QImage image = drawArea(*window, 1, daBody);
+    // 600 dpi: (1.00 in, 0.50 in) is (600, 300); (0.25 in, 2.00 in) is (150, 1200).
+    for (QPoint corner : { QPoint(600, 300), QPoint(150, 1200) }) {
+        EXPECT_EQ(image.pixel(corner), qRgb(255, 255, 255)) << corner.x() << "," << corner.y();
+        EXPECT_EQ(image.pixel(corner - QPoint(1, 0)), kBackground) << corner.x() << "," << corner.y();
+        EXPECT_EQ(image.pixel(corner - QPoint(0, 1)), kBackground) << corner.x() << "," << corner.y();
+    }
+}
+
+TEST_F(DrawingTest, HalfPixelPositionsRoundToEven)
+{
+    auto window = MakeWindow();
+    window->txtHorizontalIndent2->SetText(QStringLiteral("3.00"));
+    window->txtVerticalIndent2->SetText(QStringLiteral("2.00"));
+    // The fields keep two decimals, so finer positions go to the drawing directly:
+    // 0.0025 in at 600 dpi is 1.5 px, which goes to 2; 0.0075 in is 4.5 px, which goes to 4.
+    serial::SerialPage page = window->CurrentPage();
+    page.HorizontalIndent = 0.0025;
+    page.VerticalIndent = 0.0075;
+    QImage image(400, 400, QImage::Format_RGB32);
+    image.fill(kBackground);
+    QPainter painter(&image);
+    TCanvas canvas(&painter);
+    canvas.Font().SetPixelsPerInch(600);
+    serial::DrawSerialPage(*window->pjSN, canvas, 1, daBody, page);
+    painter.end();
+    EXPECT_EQ(image.pixel(2, 4), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(1, 4), kBackground);
+    EXPECT_EQ(image.pixel(2, 3), kBackground);
+}
+
+TEST_F(DrawingTest, HeaderAndFooterAreasStayEmpty)
+{
+    auto window = MakeWindow();
+    window->txtHorizontalIndent->SetText(QStringLiteral("0.10"));
+    window->txtVerticalIndent->SetText(QStringLiteral("0.10"));
+    for (TDrawArea area : { daHeader, daFooter }) {
+        const QImage image = drawArea(*window, 1, area);
+        QImage empty(image.size(), image.format());
+        empty.fill(kBackground);
+        EXPECT_EQ(image, empty) << int(area);
+    }
+}
+
+TEST_F(DrawingTest, SerialFontIsSetOnTheCanvas)
+{
+    WriteSettings("[Font]\r\nName=DejaVu Sans\r\nSize=30\r\nColor=255\r\nItalic=1\r\n");
+    auto window = MakeWindow();
+    QImage image(10, 10, QImage::Format_RGB32);
+    QPainter painter(&image);
+    TCanvas canvas(&painter);
+    window->pjSNDraw(window->pjSN, &canvas, 1, TRect {}, daBody, dtPreview);
+    painter.end();
+    EXPECT_EQ(canvas.Font().Name(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(canvas.Font().Size(), 30);
+    EXPECT_EQ(canvas.Font().Style(), TFontStyles(fsItalic));
+    EXPECT_EQ(canvas.Font().Color(), QColor(255, 0, 0));
+}
+
+TEST_F(DrawingTest, PageTextReadsTheInputsAtEachCall)
+{
+    auto window = MakeWindow();
+    window->txtStartingSN->SetText(QStringLiteral("41"));
+    window->txtPrefix->SetText(QStringLiteral("A-"));
+    window->txtSuffix->SetText(QStringLiteral("/B"));
+    window->txtPageCount->SetText(QStringLiteral("3"));
+    window->txtVerticalIndent2->SetText(QStringLiteral("5.00")); // apart from the first
+    window->mnuPrint->trigger();
+    EXPECT_TRUE(apptest::PdfText(OutputPdf(), 3).contains(QStringLiteral("A-43/B")));
+    EXPECT_EQ(apptest::PdfText(OutputPdf(), 1).count(QStringLiteral("A-41/B")), 2);
+}
+
+} // namespace
