@@ -25,6 +25,7 @@ struct TEditAppearanceOptions {
     bool flatApplied = false;  // the flat look is in effect (not just stored)
     bool frameBeforeFlat = true;
     bool addressShown = false; // underlined, URL colour, hand cursor
+    QColor fontColorBeforeAddress;
 };
 
 // The drawing and text rules of those options, free of any widget.

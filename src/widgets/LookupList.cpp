@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QStyledItemDelegate>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -135,10 +134,6 @@ TListHintWindow::TListHintWindow(QWidget* field)
     setAutoFillBackground(true);
     setWindowTitle(QStringLiteral("  "));
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(1, 1, 1, 1);
-    layout->addWidget(list_);
-
     list_->setFrameShape(QFrame::NoFrame);
     list_->setItemDelegate(new FixedRowDelegate(list_));
     list_->setUniformItemSizes(true);
@@ -196,6 +191,13 @@ lookup::Match TListHintWindow::Current() const
     if (!item)
         return {};
     return {item->text(), item->data(Qt::UserRole).toInt()};
+}
+
+void TListHintWindow::resizeEvent(QResizeEvent* event)
+{
+    QFrame::resizeEvent(event);
+    // Placed by hand: a layout would impose the list's minimum size on the window.
+    list_->setGeometry(contentsRect());
 }
 
 bool TListHintWindow::eventFilter(QObject* watched, QEvent* event)

@@ -260,10 +260,16 @@ void TValueEdit::UpdateAddressDisplay()
     underlined.setUnderline(show);
     setFont(underlined);
     if (show) {
+        appearance_.fontColorBeforeAddress = FontColor();
         ApplyFontColor(appearance_.urlColor);
         setCursor(Qt::PointingHandCursor);
     } else {
-        ApplyFontColor(normalFontColor_);
+        // A focus change while the address showed may have taken the link colour for
+        // the normal one; the colour from before the address is the real one.
+        if (normalFontColor_ == appearance_.urlColor)
+            normalFontColor_ = appearance_.fontColorBeforeAddress;
+        const bool stateColours = showModified_ || (errorState_ && showError_);
+        ApplyFontColor(hasFocus() && !stateColours ? focusFontColor_ : normalFontColor_);
         setCursor(Qt::IBeamCursor);
     }
 }
