@@ -101,8 +101,12 @@ void TValueEdit::UpdateLabel()
     if (!label_)
         return;
     label_->setAutoFillBackground(!labelTransparent_);
-    // The font goes first so that the label is placed by the size it will have.
-    label_->setFont(labelFont_);
+    // The font goes first so that the label is placed by the size it will have; a
+    // focused field keeps its label bold through moves and resizes.
+    QFont font = labelFont_;
+    if (focusLabel_ && hasFocus())
+        font.setBold(true);
+    label_->setFont(font);
     label_->adjustSize();
     const int captionWidth = QFontMetrics(label_->font()).horizontalAdvance(label_->text());
     label_->move(editlabel::LabelTopLeft(labelPosition_, geometry(), label_->size(), captionWidth,

@@ -1,0 +1,438 @@
+// The field's value: Text, AsInteger and AsFloat writes and reads, precision, focus
+// sequences, change handling, colours and the painted hints.
+#include "value_edit_testing.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLabel>
+
+using valueedit_testing::Window;
+
+namespace {
+
+struct LocaleRow {
+    const char* name;
+    char decimal;
+    char thousand;
+};
+
+class Value : public ::testing::TestWithParam<LocaleRow> {
+protected:
+    Value() : pinned_(QLatin1Char(GetParam().decimal), QLatin1Char(GetParam().thousand)) {}
+    // "1,234.5" written with the pinned separators.
+    QString N(const char* pattern) const
+    {
+        QString text = QString::fromLatin1(pattern);
+        for (QChar& c : text) {
+            if (c == QLatin1Char(','))
+                c = QLatin1Char(GetParam().thousand);
+            else if (c == QLatin1Char('.'))
+                c = QLatin1Char(GetParam().decimal);
+        }
+        return text;
+    }
+    void MakeFloat(int precision)
+    {
+        w.edit->SetEditType(etFloat);
+        w.edit->SetPrecision(precision);
+    }
+
+    ScopedFormatSettings pinned_;
+    Window w;
+};
+
+TEST_P(Value, FloatTextIsFormattedToPrecision)
+{
+    MakeFloat(2);
+    w.edit->SetText(N("1.5"));
+    EXPECT_EQ(w.edit->Text(), N("1.50"));
+    EXPECT_FALSE(w.edit->Modified());
+    w.edit->SetText("abc");
+    EXPECT_EQ(w.edit->Text(), N("0.00"));
+    w.edit->SetText("");
+    EXPECT_EQ(w.edit->Text(), "");
+    w.FocusAt(0);
+    w.Leave();
+    EXPECT_EQ(w.edit->Text(), N("0.00"));
+}
+
+TEST_P(Value, TypedFloatLeavesWithTwoDecimalsFiresChangeAndStaysModified)
+{
+    MakeFloat(2);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    w.Type("2");
+    int changes = 0;
+    w.edit->OnChange = [&](TValueEdit* sender) {
+        EXPECT_EQ(sender, w.edit);
+        ++changes;
+    };
+    w.Leave();
+    EXPECT_EQ(w.edit->Text(), N("2.00"));
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(w.edit->Modified());
+}
+
+TEST_P(Value, PrecisionChangeReformatsOnlyDecimalTypes)
+{
+    MakeFloat(2);
+    w.edit->SetText(N("1.25"));
+    w.edit->SetPrecision(3);
+    EXPECT_EQ(w.edit->Precision(), 3);
+    EXPECT_EQ(w.edit->Text(), N("1.250"));
+    w.edit->SetEditType(etNumeric);
+    EXPECT_EQ(w.edit->Text(), "0"); // "1.250" is no whole number
+    w.edit->SetPrecision(1);
+    EXPECT_EQ(w.edit->Precision(), 3);
+    EXPECT_EQ(w.edit->Text(), "0");
+}
+
+TEST_P(Value, FloatReadsGroupedValues)
+{
+    MakeFloat(0);
+    w.edit->SetText(N("1,234.50"));
+    if (GetParam().thousand == ' ') {
+        EXPECT_EQ(w.edit->Text(), "0"); // a blank is no character of a decimal number
+    } else {
+        EXPECT_DOUBLE_EQ(w.edit->AsFloat(), 1234.5);
+        EXPECT_EQ(w.edit->AsInteger(), 1); // whole-number reading stops at the separator
+    }
+    w.edit->SetAsInteger(5);
+    EXPECT_EQ(w.edit->Text(), "5");
+    MakeFloat(2);
+    w.edit->SetAsInteger(5);
+    EXPECT_EQ(w.edit->Text(), N("5.00"));
+    EXPECT_TRUE(w.edit->Modified());
+}
+
+TEST_P(Value, MoneyWritesGroupThousands)
+{
+    w.edit->SetEditType(etMoney);
+    w.edit->SetPrecision(2);
+    w.edit->SetAsFloat(1234567.891);
+    if (GetParam().thousand == ' ') // a space-grouped locale shows spaces
+        EXPECT_EQ(w.edit->Text(), "1 234 567,89");
+    else
+        EXPECT_EQ(w.edit->Text(), N("1,234,567.89"));
+    EXPECT_DOUBLE_EQ(w.edit->AsFloat(), 1234567.89);
+    EXPECT_EQ(w.edit->AsInteger(), 1234567);
+    w.edit->SetAutoThousandSeparator(false);
+    EXPECT_EQ(w.edit->Text(), N("1234567.89"));
+    w.edit->SetAsInteger(-9876);
+    EXPECT_EQ(w.edit->Text(), N("-9876.00"));
+}
+
+TEST_P(Value, MoneyReadsLoneMinusAndTrailingSeparatorAsNumbers)
+{
+    w.edit->SetEditType(etMoney);
+    w.edit->SetSigned(true);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    w.Type("-");
+    EXPECT_EQ(w.edit->Text(), "-");
+    EXPECT_DOUBLE_EQ(w.edit->AsFloat(), 0.0);
+    w.edit->SetPrecision(2);
+    w.edit->SetText("");
+    w.Type("12" + N("."));
+    EXPECT_DOUBLE_EQ(w.edit->AsFloat(), 12.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, Value,
+                         ::testing::Values(LocaleRow{"DotAndComma", '.', ','},
+                                           LocaleRow{"CommaAndDot", ',', '.'},
+                                           LocaleRow{"CommaAndSpace", ',', ' '}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// --- whole numbers ---------------------------------------------------------------------
+
+TEST(Numeric, EmptyReadsZeroAndBecomesZeroOnLeaving)
+{
+    Window w;
+    w.edit->SetEditType(etNumeric);
+    EXPECT_EQ(w.edit->Text(), "0"); // choosing the type fills an empty field
+    w.edit->SetText("");
+    EXPECT_EQ(w.edit->AsInteger(), 0);
+    w.FocusAt(0);
+    w.Leave();
+    EXPECT_EQ(w.edit->Text(), "0");
+    w.edit->SetText("12.5");
+    EXPECT_EQ(w.edit->Text(), "0");
+}
+
+struct IntegerRow {
+    const char* name;
+    const char* text;
+    std::int32_t value;
+};
+
+class NumericRead : public ::testing::TestWithParam<IntegerRow> {};
+
+TEST_P(NumericRead, AsIntegerOfTypedText)
+{
+    Window w;
+    w.edit->SetEditType(etNumeric);
+    w.edit->setText(GetParam().text); // as typed: not normalised
+    EXPECT_EQ(w.edit->AsInteger(), GetParam().value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, NumericRead,
+                         ::testing::Values(IntegerRow{"LeadingZeros", "007", 7},
+                                           IntegerRow{"TrailingLetter", "12a", 12},
+                                           IntegerRow{"NegativeWithLetter", "-12a", 12},
+                                           IntegerRow{"TenNines", "9999999999", 999999999},
+                                           IntegerRow{"Negative", "-42", -42}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Numeric, AsFloatReadsAndWritesWholeNumbers)
+{
+    ScopedFormatSettings pinned(QLatin1Char('.'), QLatin1Char(','));
+    Window w;
+    w.edit->SetEditType(etNumeric);
+    w.edit->SetText("15");
+    EXPECT_DOUBLE_EQ(w.edit->AsFloat(), 15.0);
+    w.edit->SetAsFloat(1234.6); // no separator, so the field accepts it
+    EXPECT_EQ(w.edit->Text(), "1235");
+}
+
+TEST(Hex, WritesUpperCaseAndReadsBack)
+{
+    Window w;
+    w.edit->SetEditType(etHex);
+    EXPECT_EQ(w.edit->Text(), "0");
+    w.edit->SetText("ff");
+    EXPECT_EQ(w.edit->Text(), "FF");
+    EXPECT_EQ(w.edit->AsInteger(), 255);
+    w.edit->SetAsInteger(-1);
+    EXPECT_EQ(w.edit->Text(), "FFFFFFFF");
+    EXPECT_EQ(w.edit->AsInteger(), -1);
+    w.edit->SetAsFloat(26.9);
+    EXPECT_EQ(w.edit->Text(), "1A");
+    w.edit->SetText("xyz");
+    EXPECT_EQ(w.edit->Text(), "0");
+}
+
+TEST(TextWrite, UnchangedTextFiresNoChangeAndPrefixSuffixKeepTheValue)
+{
+    Window w;
+    w.edit->SetText("abc");
+    int changes = 0;
+    w.edit->OnChange = [&](TValueEdit*) { ++changes; };
+    w.edit->SetText("abc");
+    EXPECT_EQ(changes, 0);
+    w.edit->SetPrefix("<");
+    w.edit->SetSuffix(">");
+    EXPECT_EQ(w.edit->text(), "<abc>");
+    EXPECT_EQ(w.edit->Text(), "abc");
+    EXPECT_EQ(changes, 2);
+    w.edit->SetText("x");
+    EXPECT_EQ(w.edit->text(), "<x>");
+}
+
+// --- modified, validation, error colours -----------------------------------------------
+
+TEST(States, ShowModifiedColoursTypedTextUntilTextIsWritten)
+{
+    Window w;
+    const QColor modified(0, 0, 200);
+    w.edit->SetShowModified(true);
+    w.edit->SetModifiedColor(modified);
+    const QColor normal = w.edit->FontColor();
+    w.FocusAt(0);
+    w.Type("a");
+    EXPECT_TRUE(w.edit->Modified());
+    EXPECT_EQ(w.edit->FontColor(), modified);
+    w.edit->SetText("b");
+    EXPECT_FALSE(w.edit->Modified());
+    EXPECT_EQ(w.edit->FontColor(), normal);
+}
+
+TEST(States, ReadOnlyAndLoadingKeepTheModifiedStateAlone)
+{
+    Window w;
+    w.edit->SetLoading(true);
+    w.edit->SetModifiedState(true);
+    EXPECT_FALSE(w.edit->Modified());
+    w.edit->Loaded();
+    w.edit->setReadOnly(true);
+    w.edit->SetModifiedState(true);
+    EXPECT_FALSE(w.edit->Modified());
+}
+
+TEST(States, ErrorColoursFollowValidationOnEveryChange)
+{
+    Window w;
+    const QColor normal = w.edit->Color();
+    w.edit->SetShowError(true);
+    w.edit->OnValueValidate = [](TValueEdit*, const QString& value, bool& valid) {
+        valid = !value.contains('x');
+    };
+    w.edit->SetText("abx");
+    EXPECT_TRUE(w.edit->ErrorState());
+    EXPECT_EQ(w.edit->Color(), w.edit->ErrorColor());
+    EXPECT_EQ(w.edit->FontColor(), w.edit->ErrorFontColor());
+    w.edit->SetText("ab");
+    EXPECT_FALSE(w.edit->ErrorState());
+    EXPECT_EQ(w.edit->Color(), normal);
+}
+
+TEST(States, ValidationDoesNotReenter)
+{
+    Window w;
+    int calls = 0;
+    w.edit->OnValueValidate = [&](TValueEdit* sender, const QString&, bool& valid) {
+        ++calls;
+        valid = false;
+        EXPECT_TRUE(sender->ValidateValue("nested")); // answered by the guard
+    };
+    EXPECT_FALSE(w.edit->ValidateValue("v"));
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(States, LoadingSilencesValidationUntilLoaded)
+{
+    Window w;
+    int calls = 0;
+    w.edit->OnValueValidate = [&](TValueEdit*, const QString&, bool&) { ++calls; };
+    w.edit->SetLoading(true);
+    w.edit->SetText("a");
+    EXPECT_EQ(calls, 0);
+    w.edit->Loaded();
+    w.edit->SetText("b");
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(Colours, FocusColoursComeAndGo)
+{
+    Window w;
+    const QColor normal = w.edit->Color();
+    w.edit->SetFocusColor(QColor(255, 255, 200));
+    w.edit->SetFocusFontColor(QColor(0, 0, 128));
+    w.FocusAt(0);
+    EXPECT_EQ(w.edit->Color(), QColor(255, 255, 200));
+    EXPECT_EQ(w.edit->FontColor(), QColor(0, 0, 128));
+    w.Leave();
+    EXPECT_EQ(w.edit->Color(), normal);
+}
+
+TEST(Colours, DisabledColourAndLabelFollowEnabled)
+{
+    Window w;
+    w.edit->SetColor(QColor(250, 240, 230));
+    w.edit->SetLabelCaption("Count");
+    w.edit->setEnabled(false);
+    EXPECT_EQ(w.edit->Color(), w.edit->DisabledColor());
+    EXPECT_FALSE(w.edit->Label()->isEnabled());
+    w.edit->setEnabled(true);
+    EXPECT_EQ(w.edit->Color(), QColor(250, 240, 230));
+    EXPECT_TRUE(w.edit->Label()->isEnabled());
+    w.edit->SetLabelAlwaysEnabled(true);
+    w.edit->setEnabled(false);
+    EXPECT_TRUE(w.edit->Label()->isEnabled());
+}
+
+TEST(Focus, AutoSelectSelectsTheValueWithoutPrefixAndSuffix)
+{
+    Window w;
+    w.edit->SetPrefix("No. ");
+    w.edit->SetSuffix("!");
+    w.edit->SetText("42");
+    w.edit->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(w.edit->selectedText(), "42");
+    EXPECT_EQ(w.edit->TextAtFocus(), "42");
+}
+
+TEST(Focus, WithoutAutoSelectTheCaretStandsBeforeTheDecimals)
+{
+    ScopedFormatSettings pinned(QLatin1Char('.'), QLatin1Char(','));
+    Window w;
+    w.edit->SetEditType(etFloat);
+    w.edit->SetPrecision(2);
+    w.edit->SetAutoSelect(false);
+    w.edit->SetText("12.50");
+    w.edit->setFocus(Qt::MouseFocusReason);
+    EXPECT_FALSE(w.edit->hasSelectedText());
+    EXPECT_EQ(w.edit->cursorPosition(), 2);
+}
+
+TEST(Focus, EnterAndExitEventsAndFocusExtras)
+{
+    Window w;
+    QStringList seen;
+    w.edit->OnEnter = [&](TValueEdit*) { seen << "enter"; };
+    w.edit->OnExit = [&](TValueEdit*) { seen << "exit"; };
+    w.edit->SetFocusWidthInc(30);
+    w.edit->SetFocusAlign(eaRight);
+    w.edit->SetFocusLabel(true);
+    w.edit->SetLabelCaption("Name");
+    w.FocusAt(0);
+    EXPECT_EQ(w.edit->width(), 150);
+    EXPECT_EQ(w.edit->EditAlign(), eaRight);
+    EXPECT_TRUE(w.edit->Label()->font().bold());
+    w.Leave();
+    EXPECT_EQ(w.edit->width(), 120);
+    EXPECT_EQ(w.edit->EditAlign(), eaLeft);
+    EXPECT_FALSE(w.edit->Label()->font().bold());
+    EXPECT_EQ(seen, QStringList({"enter", "exit"}));
+}
+
+// --- painted hints ---------------------------------------------------------------------
+
+int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QColor)>& match)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (match(image.pixelColor(x, y)))
+                ++count;
+    return count;
+}
+
+bool IsRed(QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; }
+bool IsGrey(QColor c)
+{
+    return c.red() == c.green() && c.green() == c.blue() && c.red() > 100 && c.red() < 200;
+}
+
+int DifferentPixels(const QImage& a, const QImage& b)
+{
+    int count = 0;
+    for (int y = 0; y < std::min(a.height(), b.height()); ++y)
+        for (int x = 0; x < std::min(a.width(), b.width()); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
+                ++count;
+    return count;
+}
+
+TEST(Painting, EmptyTextShowsOnlyInAnEmptyUnfocusedField)
+{
+    Window w;
+    const auto withAndWithoutHint = [&] {
+        w.edit->SetEmptyText("type here");
+        const QImage with = w.edit->grab().toImage();
+        w.edit->SetEmptyText("");
+        return DifferentPixels(with, w.edit->grab().toImage());
+    };
+    EXPECT_GT(withAndWithoutHint(), 20);
+    w.edit->SetText("x");
+    EXPECT_EQ(withAndWithoutHint(), 0);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    EXPECT_EQ(withAndWithoutHint(), 0);
+}
+
+TEST(Painting, ErrorMarkerUnderlinesTheMarkedCharacters)
+{
+    Window w;
+    w.edit->SetText("abcdefghij");
+    w.edit->SetErrorMarkerPos(5);
+    w.edit->SetErrorMarkerLen(3);
+    const QImage image = w.edit->grab().toImage();
+    const int x5 = 2 + w.edit->fontMetrics().horizontalAdvance("abcde");
+    EXPECT_GT(CountPixels(image, QRect(x5 + 1, 0, 10, 21), IsRed), 4);
+    EXPECT_EQ(CountPixels(image, QRect(0, 0, x5 - 2, 21), IsRed), 0);
+    w.edit->SetErrorMarkerLen(0);
+    EXPECT_EQ(CountPixels(w.edit->grab().toImage(), QRect(0, 0, 120, 21), IsRed), 0);
+}
+
+} // namespace
