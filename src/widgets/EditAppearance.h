@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QLine>
 #include <QMargins>
+#include <QPair>
 #include <QRect>
 #include <QString>
 
@@ -26,6 +27,7 @@ struct TEditAppearanceOptions {
     bool frameBeforeFlat = true;
     bool addressShown = false; // underlined, URL colour, hand cursor
     QColor fontColorBeforeAddress;
+    QPair<QColor, QColor> colorsBeforeTransparent; // normal and focus background
 };
 
 // The drawing and text rules of those options, free of any widget.

@@ -154,9 +154,17 @@ void TValueEdit::SetTransparent(bool value)
     if (appearance_.transparent == value)
         return;
     appearance_.transparent = value;
-    // The parent paints under a transparent base; every repaint shows it afresh.
+    // The parent paints under a transparent base; every repaint shows it afresh. The
+    // focus colour would cover it again, so it goes transparent as well meanwhile.
     setAutoFillBackground(false);
-    ApplyBackground(value ? QColor(Qt::transparent) : normalColor_);
+    if (value) {
+        appearance_.colorsBeforeTransparent = {normalColor_, focusColor_};
+        normalColor_ = focusColor_ = QColor(Qt::transparent);
+    } else {
+        normalColor_ = appearance_.colorsBeforeTransparent.first;
+        focusColor_ = appearance_.colorsBeforeTransparent.second;
+    }
+    ApplyBackground(hasFocus() ? focusColor_ : normalColor_);
     update();
 }
 

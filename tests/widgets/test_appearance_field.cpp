@@ -158,8 +158,12 @@ TEST_F(FieldLook, TransparentFieldShowsTheParent)
     pal.setColor(QPalette::Window, Qt::green);
     window->setPalette(pal);
     field->SetTransparent(true);
-    const QImage image = window->grab(field->geometry()).toImage();
-    EXPECT_EQ(image.pixelColor(110, 12), QColor(Qt::green));
+    EXPECT_EQ(window->grab(field->geometry()).toImage().pixelColor(110, 12), QColor(Qt::green));
+    field->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(window->grab(field->geometry()).toImage().pixelColor(110, 12), QColor(Qt::green));
+    field->SetTransparent(false);
+    EXPECT_NE(window->grab(field->geometry()).toImage().pixelColor(110, 12), QColor(Qt::green));
 }
 
 TEST_F(FieldLook, AddressIsShownAsALinkAndOpenedOnClick)

@@ -1,0 +1,154 @@
+#include "widgets/EditDragDrop.h"
+#include "widgets/ValueEdit.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTest>
+
+namespace {
+
+void EnsureApplication()
+{
+    if (QApplication::instance())
+        return;
+    static int argc = 1;
+    static char name[] = "test_dragdrop_field";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+}
+
+class FieldDrop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureApplication();
+        field = std::make_unique<TValueEdit>();
+        field->resize(200, 24);
+        field->SetOleDropTarget(true);
+        field->show();
+    }
+
+    // A point over the gap before the character at index (the caret position there).
+    QPoint PointAt(int index) const
+    {
+        for (int x = 0; x < field->width(); ++x)
+            if (field->cursorPositionAt(QPoint(x, 12)) == index)
+                return QPoint(x, 12);
+        ADD_FAILURE() << "no point for position " << index;
+        return {};
+    }
+
+    bool Drop(const QString& text, const QPoint& at)
+    {
+        QMimeData data;
+        data.setText(text);
+        // As in a real drag, the drop goes to the widget that took the drag's entry.
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(field.get(), &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(field.get(), &drop);
+        return drop.isAccepted();
+    }
+
+    std::unique_ptr<TValueEdit> field;
+};
+
+TEST_F(FieldDrop, FieldsTakeNoDropsUnlessAsked)
+{
+    TValueEdit plain;
+    EXPECT_FALSE(plain.acceptDrops());
+    EXPECT_FALSE(plain.dragEnabled());
+    EXPECT_TRUE(field->acceptDrops());
+    field->SetOleDropSource(true);
+    EXPECT_TRUE(field->dragEnabled());
+}
+
+TEST_F(FieldDrop, FirstLineIsInsertedAtTheDropPosition)
+{
+    field->SetText("hello world");
+    EXPECT_TRUE(Drop("big \r\nsecond line", PointAt(6)));
+    EXPECT_EQ(field->Text(), "hello big world");
+    EXPECT_EQ(field->cursorPosition(), 10);
+    EXPECT_TRUE(field->Modified());
+}
+
+TEST_F(FieldDrop, DropAtTheStartAndPastTheEnd)
+{
+    field->SetText("abc");
+    EXPECT_TRUE(Drop("x", PointAt(0)));
+    EXPECT_EQ(field->Text(), "xabc");
+    EXPECT_TRUE(Drop("y", QPoint(195, 12)));
+    EXPECT_EQ(field->Text(), "xabcy");
+}
+
+TEST_F(FieldDrop, DropNeverLandsInThePrefixOrSuffix)
+{
+    field->SetPrefix("No. ");
+    field->SetSuffix(" pcs");
+    field->SetText("12");
+    EXPECT_TRUE(Drop("7", PointAt(1)));
+    EXPECT_EQ(field->text(), "No. 712 pcs");
+}
+
+TEST_F(FieldDrop, NumericFieldRefusesLettersButTakesDigits)
+{
+    field->SetEditType(etNumeric);
+    field->SetText("12");
+    EXPECT_FALSE(Drop("abc", PointAt(1)));
+    EXPECT_EQ(field->Text(), "12");
+    EXPECT_TRUE(Drop("34", PointAt(1)));
+    EXPECT_EQ(field->Text(), "1342");
+}
+
+TEST_F(FieldDrop, UppercaseFieldConvertsTheDroppedText)
+{
+    field->SetEditType(etUppercase);
+    field->SetText("AB");
+    EXPECT_TRUE(Drop("cd", PointAt(2)));
+    EXPECT_EQ(field->Text(), "ABCD");
+}
+
+TEST_F(FieldDrop, ReadOnlyFieldAndEmptyTextTakeNothing)
+{
+    field->SetText("abc");
+    EXPECT_FALSE(Drop("\nonly later lines", PointAt(1)));
+    field->setReadOnly(true);
+    EXPECT_FALSE(Drop("x", PointAt(1)));
+    EXPECT_EQ(field->Text(), "abc");
+}
+
+TEST_F(FieldDrop, MarkerFollowsTheDragAndGoesWithIt)
+{
+    field->SetText("hello");
+    auto* dnd = field->findChild<TEditDragDrop*>();
+    ASSERT_NE(dnd, nullptr);
+    QMimeData data;
+    data.setText("x");
+    QDragEnterEvent enter(PointAt(2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(field.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(dnd->MarkerPosition(), 2);
+    QDragMoveEvent move(PointAt(4), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(field.get(), &move);
+    EXPECT_EQ(dnd->MarkerPosition(), 4);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(field.get(), &leave);
+    EXPECT_EQ(dnd->MarkerPosition(), -1);
+}
+
+TEST_F(FieldDrop, ClickInThePrefixSelectsTheValue)
+{
+    field->SetPrefix("No. ");
+    field->SetText("12");
+    QTest::mouseClick(field.get(), Qt::LeftButton, {}, PointAt(1));
+    EXPECT_EQ(field->selectedText(), "12");
+    field->SetSuffix(" pcs");
+    QTest::mouseClick(field.get(), Qt::LeftButton, {}, QPoint(195, 12));
+    EXPECT_EQ(field->cursorPosition(), 6); // end of the value, before the suffix
+    EXPECT_FALSE(field->hasSelectedText());
+}
+
+} // namespace
