@@ -11,6 +11,15 @@ namespace design {
 
 QFont WindowFont()
 {
+    // The design's font is not on Linux machines; a narrow sans keeps the captions
+    // within their fields' widths as designed.
+    static const bool substituted = [] {
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                                   { QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                     QStringLiteral("Helvetica") });
+        return true;
+    }();
+    (void)substituted;
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPixelSize(11);
     return font;

@@ -241,6 +241,10 @@ void TfrmTallyforge::CreateInputPanel()
         *targets[i] = design::CreateInput(design::kInputs[i], Panel1);
         tabOrder.emplace_back(design::kInputs[i].tabOrder, *targets[i]);
     }
+    // Every field above every caption: the second row's captions, placed above their
+    // fields like the others, lie behind the first row and stay unseen.
+    for (const auto& entry : tabOrder)
+        entry.second->raise();
     std::sort(tabOrder.begin(), tabOrder.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < tabOrder.size(); ++i)

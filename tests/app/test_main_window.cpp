@@ -96,6 +96,25 @@ TEST_F(MainWindowDesignTest, InputsWithCaptionsGeometryAndTypes)
     EXPECT_TRUE(window->Label1->isHidden());
 }
 
+TEST_F(MainWindowDesignTest, SecondRowCaptionsLieBehindTheFirstRow)
+{
+    auto window = MakeWindow();
+    const QObjectList stack = window->Panel1->children(); // bottom to top
+    for (THistoryEdit* second : { window->txtHorizontalIndent2, window->txtVerticalIndent2 }) {
+        ASSERT_NE(second->Label(), nullptr);
+        const QRect caption = second->Label()->geometry();
+        for (THistoryEdit* first : { window->txtHorizontalIndent, window->txtVerticalIndent }) {
+            if (!first->geometry().intersects(caption))
+                continue;
+            EXPECT_GT(stack.indexOf(first), stack.indexOf(second->Label()))
+                << first->objectName().toStdString() << " over the caption of "
+                << second->objectName().toStdString();
+        }
+        EXPECT_TRUE(window->txtHorizontalIndent->geometry().intersects(caption)
+                    || window->txtVerticalIndent->geometry().intersects(caption));
+    }
+}
+
 TEST_F(MainWindowDesignTest, TabOrderFollowsTheDesign)
 {
     auto window = MakeWindow();
