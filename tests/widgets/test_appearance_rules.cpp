@@ -21,8 +21,9 @@ TEST_P(Addresses, RecognisedOpenedAndSelected)
 {
     const AddressRow& r = GetParam();
     EXPECT_EQ(appearance::LooksLikeAddress(r.value), r.address);
-    if (r.address)
+    if (r.address) {
         EXPECT_EQ(appearance::AddressToOpen(r.value), r.open);
+    }
     EXPECT_EQ(appearance::AddressSelectionStart(r.value), r.selectionStart);
 }
 
