@@ -297,6 +297,15 @@ protected:
     void PostKey(QObject* receiver, int key, bool withRelease) const;
 
 private:
+    struct EditSnapshot {
+        QString text;
+        int cursor = 0;
+        int selStart = 0;
+        int selLength = 0;
+        bool modified = false;
+    };
+    EditSnapshot Snapshot() const;
+    void RestoreIfBroken(const EditSnapshot& before);
     void RunFilterAfterSteps();
     void ToggleSign();
     void PassCharacter(QChar ch, QKeyEvent* event);

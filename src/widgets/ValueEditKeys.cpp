@@ -77,6 +77,7 @@ void TValueEdit::keyPressEvent(QKeyEvent* event)
     const int qtKey = event->key();
     if (IsReturn(qtKey) || qtKey == Qt::Key_Escape)
         SpecialKey(event);
+    const EditSnapshot before = Snapshot();
     int key = qtKey;
     const TKeyDownResult result = KeyDown(event, key);
     event->accept();
@@ -99,6 +100,44 @@ void TValueEdit::keyPressEvent(QKeyEvent* event)
     }
     if (result == kdDefault)
         KeyDownDone(qtKey);
+    RestoreIfBroken(before);
+}
+
+TValueEdit::EditSnapshot TValueEdit::Snapshot() const
+{
+    return {text(), cursorPosition(), SelStart(), SelLength(), modified_};
+}
+
+void TValueEdit::RestoreIfBroken(const EditSnapshot& before)
+{
+    const QString now = text();
+    if (now == before.text)
+        return;
+    bool broken = now.size() < prefix_.size() + suffix_.size() || !now.startsWith(prefix_) ||
+                  !now.endsWith(suffix_);
+    if (!broken && (editType_ == etNumeric || editType_ == etFloat || editType_ == etMoney)) {
+        const FormatSettings& fs = FormatSettings::Current();
+        QString value = Text();
+        if (editType_ == etMoney) // regrouped live, in whatever separator the locale uses
+            value.remove(fs.ThousandSeparator);
+        const TNumberKind kind = valuetext::ClassifyNumber(value, fs);
+        broken = !value.isEmpty() &&
+                 (editType_ == etNumeric ? kind != nkInteger : kind != nkInteger && kind != nkDecimal);
+    }
+    if (!broken)
+        return;
+    // An edit that would break the prefix, the suffix or the number is refused like a
+    // refused key: everything goes back as it was.
+    WriteWindowText(before.text);
+    if (before.selLength > 0) {
+        if (before.cursor == before.selStart)
+            setSelection(before.selStart + before.selLength, -before.selLength);
+        else
+            setSelection(before.selStart, before.selLength);
+    } else {
+        setCursorPosition(before.cursor);
+    }
+    SetModifiedState(before.modified);
 }
 
 bool TValueEdit::IsClipboardShortcut(QKeyEvent* event, void (TValueEdit::*&operation)()) const
@@ -214,8 +253,25 @@ void TValueEdit::KeyDownDone(int key)
 {
     if (key == Qt::Key_Delete && editType_ == etMoney)
         RegroupThousands();
-    if (!prefix_.isEmpty() && cursorPosition() < prefix_.size())
-        setCursorPosition(int(prefix_.size()));
+    if (prefix_.isEmpty() && suffix_.isEmpty())
+        return;
+    // Caret and selection end up inside the value, whatever key moved them.
+    const int valueStart = int(prefix_.size());
+    const int valueEnd = valueStart + int(Text().size());
+    if (hasSelectedText()) {
+        const int start = selectionStart();
+        const int end = start + selectionLength();
+        const int newStart = std::clamp(start, valueStart, valueEnd);
+        const int newEnd = std::clamp(end, valueStart, valueEnd);
+        if (newStart == start && newEnd == end)
+            return;
+        if (cursorPosition() == start)
+            setSelection(newEnd, newStart - newEnd);
+        else
+            setSelection(newStart, newEnd - newStart);
+    } else if (cursorPosition() < valueStart || cursorPosition() > valueEnd) {
+        setCursorPosition(std::clamp(cursorPosition(), valueStart, valueEnd));
+    }
 }
 
 // --- characters ------------------------------------------------------------------------
@@ -312,11 +368,23 @@ void TValueEdit::KeyPress(QChar ch, QKeyEvent* event)
 void TValueEdit::PassCharacter(QChar ch, QKeyEvent* event)
 {
     if (IsControlCharacter(ch)) {
-        // Escape with undo was handled at the special-key query; the parent has its copy.
-        if (ch == kEscape && canUndo_)
+        if (!event)
             return;
-        if (event)
+        if (ch == kBackspace) {
+            // One character at a time, so a word deletion cannot reach into the prefix.
+            QKeyEvent plain(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QString(kBackspace));
+            QLineEdit::keyPressEvent(&plain);
+        } else if (ch == kEscape) {
+            // With undo, Escape was handled at the special-key query and the parent has
+            // its copy; without, the parent gets it from here.
+            if (!canUndo_)
+                QLineEdit::keyPressEvent(event);
+        } else if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo) ||
+                   event->matches(QKeySequence::SelectAll)) {
+            // Only the edit shortcuts of the classic control; line-editing extras such as
+            // Ctrl+K could cut into the suffix.
             QLineEdit::keyPressEvent(event);
+        }
         return;
     }
     if (!isReadOnly())
@@ -385,9 +453,13 @@ void TValueEdit::inputMethodEvent(QInputMethodEvent* event)
     // Composed text goes through the same filter as typed text.
     QInputMethodEvent preeditOnly(event->preeditString(), event->attributes());
     QLineEdit::inputMethodEvent(&preeditOnly);
-    for (const QChar ch : committed)
-        if (!IsControlCharacter(ch))
-            KeyPress(ch, nullptr);
+    for (const QChar ch : committed) {
+        if (IsControlCharacter(ch))
+            continue;
+        const EditSnapshot before = Snapshot();
+        KeyPress(ch, nullptr);
+        RestoreIfBroken(before);
+    }
     event->accept();
 }
 
@@ -425,9 +497,11 @@ void TValueEdit::ClipboardCut()
     const int to = std::clamp(SelStart() + SelLength(), from, valueEnd);
     if (to == from)
         return;
+    const EditSnapshot before = Snapshot();
     setSelection(from, to - from);
     cut();
     SetModifiedState(true);
+    RestoreIfBroken(before);
 }
 
 void TValueEdit::ClipboardPaste()

@@ -230,6 +230,26 @@ TEST_P(Typing, TabOnFullLengthMovesTheFocusOnAtTheThirdDigit)
     EXPECT_TRUE(w.next->hasFocus());
 }
 
+TEST_P(Typing, DeletionsThatWouldBreakTheNumberAreRefused)
+{
+    w.edit->SetEditType(etFloat);
+    w.edit->SetSigned(true);
+    w.edit->SetText("-12");
+    w.FocusAt(3);
+    w.edit->setSelection(2, 1);
+    w.Type("-"); // would give "-1-"
+    EXPECT_EQ(w.edit->Text(), "-12");
+    if (!ThousandTypeable())
+        return;
+    w.edit->SetText("1" + T() + "234" + T() + "567");
+    w.FocusAt(5); // 1,234|,567
+    w.Key(Qt::Key_Backspace);
+    EXPECT_EQ(w.edit->Text(), "1" + T() + "23" + T() + "567");
+    w.Key(Qt::Key_Backspace); // "1,2,567" would have its separators too close
+    EXPECT_EQ(w.edit->Text(), "1" + T() + "23" + T() + "567");
+    EXPECT_EQ(w.edit->cursorPosition(), 4);
+}
+
 INSTANTIATE_TEST_SUITE_P(Locales, Typing,
                          ::testing::Values(LocaleRow{"DotAndComma", '.', ','},
                                            LocaleRow{"CommaAndDot", ',', '.'},
@@ -338,6 +358,24 @@ TEST(Keys, CaretStaysBetweenPrefixAndSuffix)
     w.Type("7");
     EXPECT_EQ(w.edit->text(), "SN-7 pcs");
     EXPECT_EQ(w.edit->Text(), "7");
+}
+
+TEST(Keys, SelectAllAndLineEditingShortcutsLeavePrefixAndSuffixWhole)
+{
+    Window w;
+    w.edit->SetPrefix("SN-");
+    w.edit->SetSuffix(" pcs");
+    w.edit->SetText("12");
+    w.FocusAt(4);
+    w.Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(w.edit->selectedText(), "12");
+    w.Type("7");
+    EXPECT_EQ(w.edit->text(), "SN-7 pcs");
+    w.edit->setCursorPosition(3);
+    w.Key(Qt::Key_K, Qt::ControlModifier); // no kill-to-end into the suffix
+    w.Key(Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(w.edit->text(), "SN-7 pcs");
+    EXPECT_LE(w.edit->cursorPosition(), 4);
 }
 
 struct TypedRow {
