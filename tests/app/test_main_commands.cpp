@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QImage>
+#include <QMap>
 #include <QPainter>
 #include <QTimer>
 
@@ -354,6 +355,42 @@ TEST_F(DrawingTest, PageTextReadsTheInputsAtEachCall)
     window->mnuPrint->trigger();
     EXPECT_TRUE(apptest::PdfText(OutputPdf(), 3).contains(QStringLiteral("A-43/B")));
     EXPECT_EQ(apptest::PdfText(OutputPdf(), 1).count(QStringLiteral("A-41/B")), 2);
+}
+
+TEST_F(DrawingTest, AnEditDuringAPrintReachesThePagesDrawnAfterIt)
+{
+    auto window = MakeWindow();
+    window->txtPageCount->SetText(QStringLiteral("3"));
+    window->txtHorizontalIndent->SetText(QStringLiteral("1.00"));
+    window->txtVerticalIndent2->SetText(QStringLiteral("5.00"));
+    window->pjSN->OnEndPrintPage = [&](TCustomPrintJob*, int page) {
+        if (page == 1)
+            window->txtHorizontalIndent->SetText(QStringLiteral("2.00"));
+    };
+    window->mnuPrint->trigger();
+    ASSERT_TRUE(errors_.isEmpty());
+    // The canvas origin is the printable area's corner, 100 pixels in at 600 dpi. The
+    // first copy of each page is the upper one (the second stands 5 inches down).
+    QMap<int, double> firstLeft;
+    for (const apptest::PdfWord& word : apptest::PdfWords(OutputPdf()))
+        if (word.yMin < 200)
+            firstLeft[word.page] = word.xMin;
+    ASSERT_EQ(firstLeft.size(), 3);
+    EXPECT_NEAR(firstLeft.value(1), (100 + 600) * 72.0 / 600, 3.0);
+    EXPECT_NEAR(firstLeft.value(2), (100 + 1200) * 72.0 / 600, 3.0);
+    EXPECT_NEAR(firstLeft.value(3), (100 + 1200) * 72.0 / 600, 3.0);
+}
+
+TEST_F(DrawingTest, IndentsAreReadUnderTheSeparatorsInForce)
+{
+    auto window = MakeWindow();
+    window->txtHorizontalIndent->SetText(QStringLiteral("1.00"));
+    EXPECT_DOUBLE_EQ(window->CurrentPage().HorizontalIndent, 1.0);
+    // Under a comma decimal separator "1.00" holds a thousand separator: it reads 100,
+    // as the field itself reads it.
+    ScopedFormatSettings comma(QLatin1Char(','), QLatin1Char('.'));
+    EXPECT_DOUBLE_EQ(window->CurrentPage().HorizontalIndent, window->txtHorizontalIndent->AsFloat());
+    EXPECT_DOUBLE_EQ(window->CurrentPage().HorizontalIndent, 100.0);
 }
 
 } // namespace
