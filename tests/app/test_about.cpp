@@ -18,8 +18,10 @@ QApplication& Application()
     static int argc = 1;
     static char name[] = "app_test_about";
     static char* argv[] = { name, nullptr };
-    static QApplication application(argc, argv);
-    return application;
+    // Never destroyed: a QApplication torn down among the exit-time statics crashes
+    // inside Qt's own input-device cleanup.
+    static QApplication* application = new QApplication(argc, argv);
+    return *application;
 }
 
 class AboutBox : public testing::Test {
