@@ -99,6 +99,50 @@ TEST_F(CommandTest, StatusBarNamesThePdfWritten)
         << window->PreviewStatusBar1->UserText().toStdString();
 }
 
+TEST_F(CommandTest, PrintSetupConfirmedRefreshesCancelledChangesNothing)
+{
+    auto window = MakeWindow();
+    int changes = 0;
+    int updates = 0;
+    window->pjSN->OnPrinterSetupChange = [&](TCustomPrintJob*) { ++changes; };
+    window->Preview1->OnUpdate = [&](TCustomPreview*) { ++updates; };
+    bool answer = false;
+    int asked = 0;
+    TCustomPrintJob::SetSetupDialogHandler([&] { ++asked; return answer; });
+    window->ToolButton2->trigger();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(updates, 0);
+    answer = true;
+    window->ToolButton2->trigger();
+    TCustomPrintJob::SetSetupDialogHandler(nullptr);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(changes, 1);
+    EXPECT_GT(updates, 0); // the preview follows the printer
+}
+
+TEST_F(CommandTest, PrintCommandsDuringAPrintAreIgnored)
+{
+    auto window = MakeWindow();
+    window->txtStartingSN->SetText(QStringLiteral("1"));
+    window->txtPageCount->SetText(QStringLiteral("3"));
+    int setups = 0;
+    TCustomPrintJob::SetSetupDialogHandler([&] { ++setups; return true; });
+    window->pjSN->OnEndPrintPage = [&](TCustomPrintJob*, int page) {
+        if (page == 1) { // clicks that reach the window between pages
+            window->ToolButton1->trigger();
+            window->mnuPrint->trigger();
+            window->ToolButton2->trigger();
+        }
+    };
+    window->ToolButton1->trigger();
+    TCustomPrintJob::SetSetupDialogHandler(nullptr);
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(setups, 0);
+    EXPECT_EQ(apptest::PdfPageCount(OutputPdf()), 3);
+    EXPECT_EQ(window->txtStartingSN->Text(), QStringLiteral("4")); // moved once
+}
+
 struct PageButtonRow {
     const char* name;
     int pageCount;
