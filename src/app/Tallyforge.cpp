@@ -5,7 +5,6 @@
 #include "app/MainWindowDesign.h"
 #include "app/SettingsFile.h"
 #include "platform/Application.h"
-#include "platform/FormatSettings.h"
 #include "platform/Printer.h"
 #include "preview/Preview.h"
 #include "preview/PreviewStatusBar.h"
@@ -323,30 +322,12 @@ serial::SerialPage TfrmTallyforge::CurrentPage() const
     page.StartingNumber = txtStartingSN->AsInteger();
     page.Prefix = txtPrefix->Text();
     page.Suffix = txtSuffix->Text();
-    page.HorizontalIndent = IndentValue(txtHorizontalIndent, 0);
-    page.VerticalIndent = IndentValue(txtVerticalIndent, 1);
-    page.HorizontalIndent2 = IndentValue(txtHorizontalIndent2, 2);
-    page.VerticalIndent2 = IndentValue(txtVerticalIndent2, 3);
+    page.HorizontalIndent = txtHorizontalIndent->AsFloat();
+    page.VerticalIndent = txtVerticalIndent->AsFloat();
+    page.HorizontalIndent2 = txtHorizontalIndent2->AsFloat();
+    page.VerticalIndent2 = txtVerticalIndent2->AsFloat();
     page.Font = serialFont_;
     return page;
-}
-
-double TfrmTallyforge::IndentValue(const THistoryEdit* edit, int slot) const
-{
-    // The same text under the same separators always reads the same value, so an edit
-    // during a print still reaches the pages drawn after it.
-    const FormatSettings& formats = FormatSettings::Current();
-    IndentReading& reading = indentReadings_[slot];
-    const QString text = edit->text();
-    if (!reading.valid || reading.text != text || reading.decimalSeparator != formats.DecimalSeparator
-        || reading.thousandSeparator != formats.ThousandSeparator) {
-        reading.text = text;
-        reading.decimalSeparator = formats.DecimalSeparator;
-        reading.thousandSeparator = formats.ThousandSeparator;
-        reading.value = edit->AsFloat();
-        reading.valid = true;
-    }
-    return reading.value;
 }
 
 bool TfrmTallyforge::event(QEvent* event)

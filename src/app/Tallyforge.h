@@ -121,22 +121,10 @@ private:
     void PlaceWindow();
     void Wire(QAction* action, void (TfrmTallyforge::*handler)());
     void AfterPrint();
-    double IndentValue(const THistoryEdit* edit, int slot) const;
 
     QString settingsPath_;
     bool settingsLoaded_ = true;
     serial::SerialFont serialFont_;
     QActionGroup* unitsGroup_ = nullptr;
     QFontDialog* fontDialog_ = nullptr;
-
-    // The last reading of each indent with the text and separators it came from: a long
-    // print reads the same four texts on every page, and parsing them dominated the run.
-    struct IndentReading {
-        QString text;
-        QChar decimalSeparator;
-        QChar thousandSeparator;
-        double value = 0;
-        bool valid = false;
-    };
-    mutable IndentReading indentReadings_[4];
 };

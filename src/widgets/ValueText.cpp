@@ -1,9 +1,7 @@
 #include "widgets/ValueText.h"
 
-#include <QRegularExpression>
-
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -100,7 +98,9 @@ QString Compose(double x, int decimals, const FormatSettings& fs, bool grouped)
     QString result = integerPart;
     if (decimals > 0)
         result += fs.DecimalSeparator + fraction;
-    const bool allZero = !result.contains(QRegularExpression(QStringLiteral("[1-9]")));
+    const bool allZero = std::none_of(result.cbegin(), result.cend(), [](QChar c) {
+        return c >= QLatin1Char('1') && c <= QLatin1Char('9');
+    });
     if (x < 0 && !allZero)
         result.prepend(QLatin1Char('-'));
     return result;
@@ -176,15 +176,47 @@ QString FormatGeneral(double x, const FormatSettings& fs)
     return text;
 }
 
+namespace {
+
+// True for [+-]digits[sep digits][e[+-]digits] with at least one mantissa digit. Written
+// by hand: this runs for every page a print draws, so no pattern is compiled per call.
+bool HasDecimalShape(const QString& s, QChar decimalSeparator)
+{
+    int i = 0;
+    const int n = int(s.size());
+    auto digitsFrom = [&](int& at) {
+        const int start = at;
+        while (at < n && IsDigit(s.at(at)))
+            ++at;
+        return at - start;
+    };
+    if (i < n && (s.at(i) == QLatin1Char('+') || s.at(i) == QLatin1Char('-')))
+        ++i;
+    int mantissaDigits = digitsFrom(i);
+    if (i < n && s.at(i) == decimalSeparator) {
+        ++i;
+        mantissaDigits += digitsFrom(i);
+    }
+    if (mantissaDigits == 0)
+        return false;
+    if (i < n && (s.at(i) == QLatin1Char('e') || s.at(i) == QLatin1Char('E'))) {
+        ++i;
+        if (i < n && (s.at(i) == QLatin1Char('+') || s.at(i) == QLatin1Char('-')))
+            ++i;
+        if (digitsFrom(i) == 0)
+            return false;
+    }
+    return i == n;
+}
+
+} // namespace
+
 double TextToFloat(const QString& text, const FormatSettings& fs)
 {
     QString plain = text;
     plain.remove(fs.ThousandSeparator);
     plain = plain.trimmed();
-    const QString dec = QRegularExpression::escape(QString(fs.DecimalSeparator));
-    const QRegularExpression shape(QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$")
-                                       .arg(dec));
-    if (!shape.match(plain).hasMatch())
+    if (!HasDecimalShape(plain, fs.DecimalSeparator))
         return 0.0;
     plain.replace(fs.DecimalSeparator, QLatin1Char('.'));
     bool ok = false;
