@@ -201,15 +201,24 @@ void TCanvas::ApplyFont()
 {
     if (appliedFont_ == font_.Revision())
         return;
+    appliedFont_ = font_.Revision();
+    // A page's drawing resets the font and then sets the same one as the page before:
+    // only a different face reaches the painter (and invalidates the metrics).
+    Face face{font_.Name(), font_.PixelHeight(), font_.Style()};
+    if (appliedFace_ == face) {
+        metricsFont_ = appliedFont_;
+        return;
+    }
+    appliedFace_ = std::move(face);
     qfont_ = font_.ToQFont();
     painter_->setFont(qfont_);
-    appliedFont_ = font_.Revision();
 }
 
 void TCanvas::ApplyPen()
 {
     if (appliedPen_ == pen_.Revision())
         return;
+    textPen_.reset();
     QPen pen(pen_.Color(), pen_.Width(), ToQtPenStyle(pen_.Style()));
     pen.setCosmetic(pen_.Width() == 0);
     painter_->setPen(pen);
@@ -243,14 +252,38 @@ const QFontMetrics& TCanvas::Metrics()
 void TCanvas::TextOut(int x, int y, const QString& text)
 {
     const QFontMetrics& metrics = Metrics();
-    const int width = metrics.horizontalAdvance(text);
-    if (brush_.Style() == bsSolid)
-        painter_->fillRect(QRect(x, y, width, metrics.height()), brush_.Color());
+    // The painter fills the cell itself in opaque mode: the text is laid out once.
+    const bool fill = brush_.Style() == bsSolid;
+    ApplyTextBackground(fill);
+    if (fill && painter_->background().color() != brush_.Color())
+        painter_->setBackground(brush_.Color());
     // Text is drawn in the font's colour; the pen is put back before the next shape.
-    painter_->setPen(QPen(font_.Color()));
-    appliedPen_ = 0;
+    if (textPen_ != font_.Color()) {
+        painter_->setPen(QPen(font_.Color()));
+        textPen_ = font_.Color();
+        appliedPen_ = 0;
+    }
     painter_->drawText(QPoint(x, y + metrics.ascent()), text);
-    penPos_ = QPoint(x + width, y);
+    penPos_ = QPoint(x, y);
+    pendingText_ = text;
+}
+
+QPoint TCanvas::PenPos()
+{
+    // TextOut leaves the pen at the cell's top-right corner; measured on demand.
+    if (pendingText_) {
+        penPos_.rx() += Metrics().horizontalAdvance(*pendingText_);
+        pendingText_.reset();
+    }
+    return penPos_;
+}
+
+void TCanvas::ApplyTextBackground(bool opaque)
+{
+    if (opaque != opaqueText_) {
+        painter_->setBackgroundMode(opaque ? Qt::OpaqueMode : Qt::TransparentMode);
+        opaqueText_ = opaque;
+    }
 }
 
 QSize TCanvas::TextExtent(const QString& text)
@@ -275,6 +308,7 @@ void TCanvas::Rectangle(const TRect& rect)
         return;
     ApplyPen();
     ApplyBrush();
+    ApplyTextBackground(false);
     painter_->drawRect(QRect(rect.Left, rect.Top, rect.Width() - 1, rect.Height() - 1));
 }
 
@@ -287,13 +321,15 @@ void TCanvas::FillRect(const TRect& rect)
 
 void TCanvas::MoveTo(int x, int y)
 {
+    pendingText_.reset();
     penPos_ = QPoint(x, y);
 }
 
 void TCanvas::LineTo(int x, int y)
 {
     ApplyPen();
-    painter_->drawLine(penPos_, QPoint(x, y));
+    ApplyTextBackground(false);
+    painter_->drawLine(PenPos(), QPoint(x, y));
     penPos_ = QPoint(x, y);
 }
 

@@ -131,7 +131,7 @@ public:
     void MoveTo(int x, int y);
     // A line from the pen position to (x, y); the pen position becomes (x, y).
     void LineTo(int x, int y);
-    QPoint PenPos() const { return penPos_; }
+    QPoint PenPos();
 
     void ExcludeClipRect(const TRect& rect);
     void IntersectClipRect(const TRect& rect);
@@ -150,6 +150,7 @@ private:
     void ApplyFont();
     void ApplyPen();
     void ApplyBrush();
+    void ApplyTextBackground(bool opaque);
     bool BrushFills() const { return brush_.Style() != bsClear; }
     const QFontMetrics& Metrics();
 
@@ -166,6 +167,18 @@ private:
     quint64 appliedPen_ = 0;
     quint64 appliedBrush_ = 0;
     quint64 metricsFont_ = 0;
+    // What the painter holds now, so that setting a font, pen or background to what it
+    // already is costs nothing (the print engine re-emits state on every change).
+    struct Face {
+        QString name;
+        int pixelHeight = 0;
+        TFontStyles style;
+        bool operator==(const Face&) const = default;
+    };
+    std::optional<Face> appliedFace_;
+    std::optional<QColor> textPen_;     // the pen is the font colour set by TextOut
+    bool opaqueText_ = false;           // background mode is opaque, for text cells
+    std::optional<QString> pendingText_; // TextOut's text, measured only if PenPos asks
     QFont qfont_;
     std::optional<QFontMetrics> metrics_;
 };
