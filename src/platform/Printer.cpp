@@ -254,8 +254,14 @@ void TPrinter::Impl::ConfigureDevice()
         device.setOutputFormat(QPrinter::PdfFormat);
         device.setResolution(kPdfResolution);
     } else {
+        const QString name = d->printers.value(d->index);
         device.setOutputFormat(QPrinter::NativeFormat);
-        device.setPrinterName(d->printers.value(d->index));
+        device.setPrinterName(name);
+        // Qt keeps the previous paper whenever the new queue supports it; the queue's own
+        // default paper is what its pages are meant for.
+        const QPageSize paper = QPrinterInfo::printerInfo(name).defaultPageSize();
+        if (paper.isValid())
+            device.setPageSize(paper);
     }
     device.setPageOrientation(d->orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     d->deviceIndex = d->index;

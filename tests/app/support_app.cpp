@@ -57,6 +57,15 @@ int PdfPageCount(const QString& pdf)
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
+QSizeF PdfPageSizePoints(const QString& pdf)
+{
+    const QString info = Run(QStringLiteral("pdfinfo"), { pdf });
+    const QRegularExpressionMatch match
+        = QRegularExpression(QStringLiteral("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts"),
+                             QRegularExpression::MultilineOption).match(info);
+    return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()) : QSizeF();
+}
+
 QList<PdfWord> PdfWords(const QString& pdf)
 {
     const QString xhtml = Run(QStringLiteral("pdftotext"), { QStringLiteral("-bbox"), pdf, QStringLiteral("-") });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +24,8 @@ QString Run(const QString& program, const QStringList& arguments, int* exitCode 
 // pdftotext of one page (1-based) or, with page 0, of the whole file.
 QString PdfText(const QString& pdf, int page = 0);
 int PdfPageCount(const QString& pdf);
+// The first page's size in points, as pdfinfo reports it.
+QSizeF PdfPageSizePoints(const QString& pdf);
 
 // A word that pdftotext -bbox finds: its box in points from the page's top-left.
 struct PdfWord {

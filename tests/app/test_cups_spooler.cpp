@@ -98,8 +98,12 @@ TEST_F(CupsSpoolerTest, ToolbarPrintGoesThroughTheDefaultQueue)
     ASSERT_TRUE(cups_->WaitForJobs()) << "the queue did not finish the job";
     const QString output = cups_->OutputFile();
     ASSERT_EQ(apptest::PdfPageCount(output), 3);
-    // The queue's filters may scale the page to its paper, so only the text is checked
-    // here; positions on paper are checked on the PDF printer.
+    // The job is laid out on the queue's own default paper (Letter), so nothing is scaled
+    // on the way and the serials stand at the typed inches from the printable corner.
+    EXPECT_EQ(apptest::PdfPageSizePoints(output), QSizeF(612, 792));
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    const double offsetX = caps.PhysicalOffsetX * 72.0 / caps.LogPixelsX;
+    const double offsetY = caps.PhysicalOffsetY * 72.0 / caps.LogPixelsY;
     const QList<apptest::PdfWord> words = apptest::PdfWords(output);
     for (int page = 1; page <= 3; ++page) {
         const QString serial = QStringLiteral("Q-%1-Z").arg(6 + page);
@@ -110,7 +114,10 @@ TEST_F(CupsSpoolerTest, ToolbarPrintGoesThroughTheDefaultQueue)
         ASSERT_EQ(found.size(), 2) << "page " << page;
         // The upper copy is the one further left, as typed.
         std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.yMin < b.yMin; });
-        EXPECT_LT(found[0].xMin, found[1].xMin) << "page " << page;
+        EXPECT_NEAR(found[0].xMin, offsetX + 72, 2) << "page " << page;
+        EXPECT_NEAR(found[1].xMin, offsetX + 3 * 72, 2) << "page " << page;
+        EXPECT_NEAR(found[0].yMin, offsetY + 72, 6) << "page " << page;
+        EXPECT_NEAR(found[1].yMin, offsetY + 6 * 72, 6) << "page " << page;
     }
 }
 
