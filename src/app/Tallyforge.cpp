@@ -1,6 +1,7 @@
 #include "app/Tallyforge.h"
 
 #include "app/About.h"
+#include "app/FontDialog.h"
 #include "app/Icons.h"
 #include "app/MainWindowDesign.h"
 #include "app/SettingsFile.h"
@@ -14,7 +15,6 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -295,14 +295,14 @@ void TfrmTallyforge::PlaceWindow()
     setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-QFontDialog* TfrmTallyforge::FontDialog1()
+TFontDialog* TfrmTallyforge::FontDialog1()
 {
     if (!fontDialog_) {
-        fontDialog_ = new QFontDialog(this);
+        fontDialog_ = new TFontDialog(this);
         fontDialog_->setObjectName(QStringLiteral("FontDialog1"));
         QFont initial(QStringLiteral("MS Sans Serif"));
         initial.setPointSize(8);
-        fontDialog_->setCurrentFont(initial);
+        fontDialog_->SetCurrentFont(initial);
     }
     return fontDialog_;
 }
@@ -413,10 +413,11 @@ void TfrmTallyforge::butPageWidthClick()
 
 void TfrmTallyforge::mnuFontClick()
 {
-    QFontDialog* dialog = FontDialog1();
-    dialog->setCurrentFont(toQFont(serialFont_));
+    TFontDialog* dialog = FontDialog1();
+    dialog->SetCurrentFont(toQFont(serialFont_));
+    dialog->SetColor(IntToColor(serialFont_.Color));
     if (dialog->exec() == QDialog::Accepted)
-        SetSerialFont(fromQFont(dialog->selectedFont(), serialFont_.Color));
+        SetSerialFont(fromQFont(dialog->CurrentFont(), ColorToInt(dialog->Color())));
     txtStartingSNChange();
 }
 

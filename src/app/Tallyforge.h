@@ -10,11 +10,11 @@
 
 class QAction;
 class QActionGroup;
-class QFontDialog;
 class QLabel;
 class QMenu;
 class QToolBar;
 class TCustomPreview;
+class TFontDialog;
 class THistoryEdit;
 class TPreview;
 class TPreviewStatusBar;
@@ -106,7 +106,7 @@ public:
 
     TPrintJob* pjSN = nullptr;
     // Made on first use: building the font list costs start-up time for nothing.
-    QFontDialog* FontDialog1();
+    TFontDialog* FontDialog1();
 
 protected:
     bool event(QEvent* event) override;
@@ -126,5 +126,5 @@ private:
     bool settingsLoaded_ = true;
     serial::SerialFont serialFont_;
     QActionGroup* unitsGroup_ = nullptr;
-    QFontDialog* fontDialog_ = nullptr;
+    TFontDialog* fontDialog_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "support_window.h"
 
 #include "app/About.h"
+#include "app/FontDialog.h"
 #include "preview/Preview.h"
 #include "preview/PreviewStatusBar.h"
 #include "widgets/HistoryEdit.h"
@@ -10,7 +11,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QImage>
 #include <QMap>
 #include <QPainter>
@@ -241,9 +241,9 @@ TEST_F(CommandTest, CancelledFontDialogKeepsTheFontAndStillRedraws)
     window->Preview1->OnUpdate = [&](TCustomPreview*) { ++updates; };
     QString shownFamily;
     WhenModal([&](QWidget* modal) {
-        auto* dialog = qobject_cast<QFontDialog*>(modal);
+        auto* dialog = qobject_cast<TFontDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
-        shownFamily = dialog->currentFont().family();
+        shownFamily = dialog->CurrentFont().family();
         dialog->reject();
     });
     window->butFont->trigger();
@@ -253,24 +253,28 @@ TEST_F(CommandTest, CancelledFontDialogKeepsTheFontAndStillRedraws)
     EXPECT_FALSE(shownFamily.isEmpty());
 }
 
-TEST_F(CommandTest, ConfirmedFontDialogChangesTheSerialFontButNotItsColour)
+TEST_F(CommandTest, ConfirmedFontDialogChangesTheSerialFontAndItsColour)
 {
-    WriteSettings("[Font]\r\nColor=32768\r\n");
+    WriteSettings("[Font]\r\nColor=32768\r\n"); // green
     auto window = MakeWindow();
-    WhenModal([](QWidget* modal) {
-        auto* dialog = qobject_cast<QFontDialog*>(modal);
+    QColor shownColor;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<TFontDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
+        shownColor = dialog->Color();
         QFont font(QStringLiteral("DejaVu Serif"));
         font.setPointSize(30);
         font.setItalic(true);
-        dialog->setCurrentFont(font);
+        dialog->SetCurrentFont(font);
+        dialog->SetColor(Qt::red);
         dialog->accept();
     });
     window->mnuFont->trigger();
+    EXPECT_EQ(shownColor, QColor(0, 128, 0));
     EXPECT_EQ(window->SerialFont().Size, 30);
     EXPECT_TRUE(window->SerialFont().Italic);
     EXPECT_FALSE(window->SerialFont().Bold);
-    EXPECT_EQ(window->SerialFont().Color, 32768);
+    EXPECT_EQ(window->SerialFont().Color, 255);
     EXPECT_EQ(window->Label1->font().pointSize(), 30);
 }
 

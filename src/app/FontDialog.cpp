@@ -1,0 +1,84 @@
+#include "app/FontDialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QFormLayout>
+#include <QPainter>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+namespace {
+
+struct NamedColor {
+    const char* name;
+    QRgb rgb;
+};
+
+// The sixteen colours a font dialog traditionally offers.
+constexpr NamedColor kColors[] = {
+    { "Black", 0x000000 }, { "Maroon", 0x800000 }, { "Green", 0x008000 }, { "Olive", 0x808000 },
+    { "Navy", 0x000080 },  { "Purple", 0x800080 }, { "Teal", 0x008080 },  { "Gray", 0x808080 },
+    { "Silver", 0xC0C0C0 }, { "Red", 0xFF0000 },   { "Lime", 0x00FF00 },  { "Yellow", 0xFFFF00 },
+    { "Blue", 0x0000FF },  { "Fuchsia", 0xFF00FF }, { "Aqua", 0x00FFFF }, { "White", 0xFFFFFF },
+};
+
+QIcon swatch(const QColor& color)
+{
+    QPixmap pixmap(16, 12);
+    pixmap.fill(color);
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::black);
+    painter.drawRect(0, 0, 15, 11);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+TFontDialog::TFontDialog(QWidget* parent)
+    : QDialog(parent)
+    , chooser_(new QFontDialog(this))
+    , colorBox_(new QComboBox(this))
+{
+    setWindowTitle(tr("Font"));
+    // Qt's chooser embedded as a plain widget; this dialog owns the buttons.
+    chooser_->setWindowFlags(Qt::Widget);
+    chooser_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+
+    for (const NamedColor& entry : kColors)
+        colorBox_->addItem(swatch(QColor(entry.rgb)), tr(entry.name), QColor(entry.rgb));
+
+    auto* colorRow = new QFormLayout;
+    colorRow->addRow(tr("&Color:"), colorBox_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(chooser_);
+    layout->addLayout(colorRow);
+    layout->addWidget(buttons);
+}
+
+QFont TFontDialog::CurrentFont() const { return chooser_->currentFont(); }
+
+void TFontDialog::SetCurrentFont(const QFont& font) { chooser_->setCurrentFont(font); }
+
+QColor TFontDialog::Color() const { return colorBox_->currentData().value<QColor>(); }
+
+void TFontDialog::SetColor(const QColor& color)
+{
+    const QColor rgb = color.toRgb();
+    int index = -1;
+    for (int i = 0; i < colorBox_->count(); ++i)
+        if (colorBox_->itemData(i).value<QColor>() == rgb)
+            index = i;
+    if (index < 0) {
+        // Only one extra entry: the one for the colour last set from outside.
+        if (colorBox_->count() > int(std::size(kColors)))
+            colorBox_->removeItem(colorBox_->count() - 1);
+        colorBox_->addItem(swatch(rgb), tr("Custom"), rgb);
+        index = colorBox_->count() - 1;
+    }
+    colorBox_->setCurrentIndex(index);
+}
