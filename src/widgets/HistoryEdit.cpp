@@ -17,16 +17,17 @@ void THistoryEdit::DoKeyDown(int& key, Qt::KeyboardModifiers modifiers)
 {
     if (key == Qt::Key_Backspace || key == Qt::Key_Delete) {
         completionAllowed_ = false;
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        // Return settles on the stored spelling of a value typed in another case. It
+        // leaves the completion flag alone, so a value cut back with Backspace is not
+        // completed again when Return is released.
+        const int index = history::IndexOf(lookupItems_, Text());
+        if (index >= 0) {
+            SetText(lookupItems_[index]);
+            Change();
+        }
     } else {
         completionAllowed_ = true;
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            // Return settles on the stored spelling of a value typed in another case.
-            const int index = history::IndexOf(lookupItems_, Text());
-            if (index >= 0) {
-                SetText(lookupItems_[index]);
-                Change();
-            }
-        }
     }
     TValueEdit::DoKeyDown(key, modifiers);
 }

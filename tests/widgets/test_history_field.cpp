@@ -1,32 +1,21 @@
+#include "value_edit_testing.h"
 #include "widgets/HistoryEdit.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QVBoxLayout>
 
 namespace {
-
-void EnsureApplication()
-{
-    if (QApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "test_history_field";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
 
 // A window with two history fields and a plain edit to move the focus to.
 class HistoryField : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureApplication();
+        valueedit_testing::App();
         window = std::make_unique<QWidget>();
         auto* layout = new QVBoxLayout(window.get());
         field = new THistoryEdit(window.get());
@@ -151,6 +140,17 @@ TEST_F(HistoryField, ReturnTakesTheStoredSpelling)
     EXPECT_EQ(field->text(), "Alpha");
 }
 
+TEST_F(HistoryField, ReturnAfterBackspaceDoesNotCompleteAgain)
+{
+    field->SetLookupItems({"abc", "ab"});
+    QTest::keyClicks(field, "ab");
+    EXPECT_EQ(field->selectedText(), "c");
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(field->text(), "ab");
+    EXPECT_FALSE(field->hasSelectedText());
+}
+
 TEST_F(HistoryField, AutoCompleteMayChangeTheTail)
 {
     field->SetLookupItems({"Berlin"});
@@ -234,31 +234,6 @@ TEST_F(HistoryField, FileNamesCompleteWhenTheHistoryIsEmpty)
     field->SetText(typed);
     field->CompleteFromHistory();
     EXPECT_EQ(field->text(), typed);
-}
-
-TEST_F(HistoryField, SixEntriesSavedWithMaxCountFourComeBackAsFour)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    auto configure = [&](THistoryEdit* edit) {
-        edit->setObjectName("txtCity");
-        edit->LookupPersist().SetEnable(true);
-        edit->LookupPersist().SetKey(dir.filePath("history.ini"));
-        edit->LookupPersist().SetSection("Cities");
-        edit->LookupPersist().SetMaxCount(true);
-        edit->LookupPersist().SetCount(4);
-    };
-    auto* saving = new THistoryEdit(window.get());
-    configure(saving);
-    saving->SetLookupItems({"1", "2", "3", "4", "5", "6"});
-    delete saving; // the window goes: the history is written
-
-    auto* loading = new THistoryEdit(window.get());
-    configure(loading);
-    loading->SetLoading(true);
-    loading->SetLoading(false);
-    loading->Loaded();
-    EXPECT_EQ(loading->LookupItems(), (QStringList{"3", "4", "5", "6"}));
 }
 
 } // namespace
