@@ -193,7 +193,9 @@ void TBrush::Assign(const TBrush& source)
 // ---------------------------------------------------------------- TCanvas
 
 TCanvas::TCanvas(QPainter* painter)
-    : painter_(painter), baseTransform_(painter ? painter->worldTransform() : QTransform())
+    : painter_(painter),
+      baseTransform_(painter ? painter->worldTransform() : QTransform()),
+      opaqueText_(painter && painter->backgroundMode() == Qt::OpaqueMode)
 {
 }
 
@@ -265,14 +267,14 @@ void TCanvas::TextOut(int x, int y, const QString& text)
     }
     painter_->drawText(QPoint(x, y + metrics.ascent()), text);
     penPos_ = QPoint(x, y);
-    pendingText_ = text;
+    pendingText_.emplace(PendingAdvance{text, metrics});
 }
 
 QPoint TCanvas::PenPos()
 {
     // TextOut leaves the pen at the cell's top-right corner; measured on demand.
     if (pendingText_) {
-        penPos_.rx() += Metrics().horizontalAdvance(*pendingText_);
+        penPos_.rx() += pendingText_->metrics.horizontalAdvance(pendingText_->text);
         pendingText_.reset();
     }
     return penPos_;
@@ -316,6 +318,8 @@ void TCanvas::FillRect(const TRect& rect)
 {
     if (rect.Width() <= 0 || rect.Height() <= 0 || brush_.Style() == bsClear)
         return;
+    // In opaque mode the painter would also fill a hatched brush's gaps.
+    ApplyTextBackground(false);
     painter_->fillRect(rect.ToQRect(), QBrush(brush_.Color(), ToQtBrushStyle(brush_.Style())));
 }
 

@@ -151,7 +151,6 @@ private:
     void ApplyPen();
     void ApplyBrush();
     void ApplyTextBackground(bool opaque);
-    bool BrushFills() const { return brush_.Style() != bsClear; }
     const QFontMetrics& Metrics();
 
     QPainter* painter_;
@@ -177,8 +176,13 @@ private:
     };
     std::optional<Face> appliedFace_;
     std::optional<QColor> textPen_;     // the pen is the font colour set by TextOut
-    bool opaqueText_ = false;           // background mode is opaque, for text cells
-    std::optional<QString> pendingText_; // TextOut's text, measured only if PenPos asks
+    bool opaqueText_;                   // background mode is opaque, for text cells
+    // TextOut's text with the metrics it was drawn in, measured only if PenPos asks.
+    struct PendingAdvance {
+        QString text;
+        QFontMetrics metrics;
+    };
+    std::optional<PendingAdvance> pendingText_;
     QFont qfont_;
     std::optional<QFontMetrics> metrics_;
 };

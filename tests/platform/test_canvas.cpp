@@ -186,6 +186,29 @@ TEST_F(CanvasTest, TextIsDrawnInTheFontColour)
     EXPECT_GT(red, 0);
 }
 
+TEST_F(CanvasTest, PenPosAfterTextOutUsesTheFontTheTextWasDrawnIn)
+{
+    canvas->Font().SetSize(10);
+    const int width = canvas->TextWidth(QStringLiteral("Hello"));
+    canvas->TextOut(30, 40, QStringLiteral("Hello"));
+    canvas->Font().SetSize(40);
+    EXPECT_EQ(canvas->PenPos(), QPoint(30 + width, 40));
+}
+
+TEST_F(CanvasTest, HatchedFillAfterTextLeavesTheGapsUntouched)
+{
+    canvas->Font().SetSize(20);
+    canvas->TextOut(0, 0, QStringLiteral("x"));
+    canvas->Brush().SetColor(Qt::red);
+    canvas->Brush().SetStyle(bsHorizontal);
+    canvas->FillRect(TRect{100, 100, 200, 200});
+    canvas->Rectangle(TRect{100, 0, 200, 100});
+    int grey = 0;
+    for (int y = 101; y < 199; ++y)
+        grey += At(150, y) == kGrey && At(150, y - 100) == kGrey;
+    EXPECT_GT(grey, 50) << "the brush's gaps were filled";
+}
+
 TEST_F(CanvasTest, RectangleIsPenOutlineAndBrushFill)
 {
     canvas->Pen().SetColor(Qt::black);
