@@ -1,15 +1,24 @@
 #include "widgets/Persistence.h"
 
-#include "platform/Exception.h"
 #include "platform/IniFile.h"
 #include "platform/Shell.h"
 #include "platform/UserStore.h"
 
 #include <QFileInfo>
 
+#include <memory>
+
 namespace persistence {
 
 namespace {
+
+// A section of named strings in an INI file or in the per-user store.
+class Store {
+public:
+    virtual ~Store() = default;
+    virtual QString Read(const QString& name, const QString& defaultValue) = 0;
+    virtual void Write(const QString& name, const QString& value) = 0;
+};
 
 const QString kItemPrefix = QStringLiteral("Item");
 
@@ -74,24 +83,32 @@ private:
     QString subkey_;
 };
 
-} // namespace
-
-QString IniFileNameFor(const QString& key)
-{
-    return key.isEmpty() ? ProgramIniName() : key;
-}
-
 std::unique_ptr<Store> Open(TPersistence& settings)
 {
     try {
         if (settings.Location() == plRegistry)
             return std::make_unique<UserStoreSection>(settings.Key(), settings.Section());
-        settings.SetKey(IniFileNameFor(settings.Key()));
+        if (settings.Key().isEmpty())
+            settings.SetKey(ProgramIniName());
         return std::make_unique<IniStore>(settings.Key(), settings.Section());
     } catch (const std::exception&) {
         return nullptr; // an unreadable store reads as empty and takes nothing
     }
 }
+
+QStringList ReadHistory(Store& store)
+{
+    QStringList items;
+    for (int k = 1;; ++k) {
+        const QString value = store.Read(kItemPrefix + QString::number(k), QString());
+        if (value.isEmpty())
+            break;
+        items.append(value);
+    }
+    return items;
+}
+
+} // namespace
 
 QString LoadValue(TPersistence& settings, const QString& fieldName)
 {
@@ -126,18 +143,6 @@ void SaveHistory(THistoryPersist& settings, const QStringList& items)
         return;
     for (const auto& [name, value] : HistoryEntries(items, settings.Count(), settings.MaxCount()))
         store->Write(name, value);
-}
-
-QStringList ReadHistory(Store& store)
-{
-    QStringList items;
-    for (int k = 1;; ++k) {
-        const QString value = store.Read(kItemPrefix + QString::number(k), QString());
-        if (value.isEmpty())
-            break;
-        items.append(value);
-    }
-    return items;
 }
 
 QList<QPair<QString, QString>> HistoryEntries(const QStringList& items, int count, bool maxCount)

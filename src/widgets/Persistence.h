@@ -5,8 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <memory>
-
 enum TPersistenceLocation { plInifile, plRegistry };
 
 // Where an input field keeps its own text between runs.
@@ -43,35 +41,22 @@ private:
 
 namespace persistence {
 
-// A section of named strings in an INI file or in the per-user store.
-class Store {
-public:
-    virtual ~Store() = default;
-    virtual QString Read(const QString& name, const QString& defaultValue) = 0;
-    virtual void Write(const QString& name, const QString& value) = 0;
-};
-
-// The INI file a location names: an empty key stands for the program's own path with
-// the extension ".INI", and that name is kept in the settings.
-QString IniFileNameFor(const QString& key);
-
-// Opens the store the settings name (resolving an empty INI key as above).
-std::unique_ptr<Store> Open(TPersistence& settings);
-
 // Marks an entry that is missing; a stored text of exactly this is never restored.
 inline const QString kMissing = QStringLiteral("@");
 
-// The field's saved text, or kMissing when there is none (nothing when disabled).
+// The store is the INI file named by Key (an empty Key stands for the program's own path
+// with the extension ".INI", and that name is then kept in Key) or the per-user store
+// under Key; Section is the section or subkey. Nothing is read or written unless Enable.
+
+// The field's saved text, or kMissing when there is none.
 QString LoadValue(TPersistence& settings, const QString& fieldName);
 void SaveValue(TPersistence& settings, const QString& fieldName, const QString& windowText);
 
 // History entries are "Item1", "Item2", ...; reading stops at the first empty one.
-QStringList ReadHistory(Store& store);
+QStringList LoadHistory(THistoryPersist& settings);
+void SaveHistory(THistoryPersist& settings, const QStringList& items);
 // The names and values a save writes: the newest Count entries when MaxCount, with an
 // empty entry ending a shorter list.
 QList<QPair<QString, QString>> HistoryEntries(const QStringList& items, int count, bool maxCount);
-
-QStringList LoadHistory(THistoryPersist& settings);
-void SaveHistory(THistoryPersist& settings, const QStringList& items);
 
 } // namespace persistence

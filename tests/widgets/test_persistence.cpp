@@ -1,4 +1,3 @@
-#include "platform/Shell.h"
 #include "platform/UserStore.h"
 #include "widgets/Persistence.h"
 
@@ -22,25 +21,33 @@ void EnsureApplication()
 
 using Entries = QList<QPair<QString, QString>>;
 
-TEST(HistoryEntries, MaxCountWritesTheNewestEntriesAndEndsTheList)
+struct EntriesRow {
+    const char* name;
+    QStringList items;
+    int count;
+    bool maxCount;
+    Entries written;
+};
+
+class HistoryEntries : public ::testing::TestWithParam<EntriesRow> {};
+
+TEST_P(HistoryEntries, NamesAndValuesWritten)
 {
-    const QStringList six{"a", "b", "c", "d", "e", "f"};
-    EXPECT_EQ(persistence::HistoryEntries(six, 4, true),
-              (Entries{{"Item1", "c"}, {"Item2", "d"}, {"Item3", "e"}, {"Item4", "f"}, {"Item5", ""}}));
+    const EntriesRow& row = GetParam();
+    EXPECT_EQ(persistence::HistoryEntries(row.items, row.count, row.maxCount), row.written);
 }
 
-TEST(HistoryEntries, ShortListUnderMaxCountIsEndedByAnEmptyEntry)
-{
-    EXPECT_EQ(persistence::HistoryEntries({"a", "b"}, 4, true),
-              (Entries{{"Item1", "a"}, {"Item2", "b"}, {"Item3", ""}, {"Item4", ""}}));
-}
-
-TEST(HistoryEntries, WithoutMaxCountEveryEntryIsWrittenAndCountIgnored)
-{
-    EXPECT_EQ(persistence::HistoryEntries({"a", "b", "c"}, 1, false),
-              (Entries{{"Item1", "a"}, {"Item2", "b"}, {"Item3", "c"}, {"Item4", ""}}));
-    EXPECT_EQ(persistence::HistoryEntries({}, 0, false), (Entries{{"Item1", ""}}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, HistoryEntries,
+    ::testing::Values(
+        EntriesRow{"MaxCountWritesTheNewest", {"a", "b", "c", "d", "e", "f"}, 4, true,
+                   {{"Item1", "c"}, {"Item2", "d"}, {"Item3", "e"}, {"Item4", "f"}, {"Item5", ""}}},
+        EntriesRow{"ShortListUnderMaxCountEndsEmpty", {"a", "b"}, 4, true,
+                   {{"Item1", "a"}, {"Item2", "b"}, {"Item3", ""}, {"Item4", ""}}},
+        EntriesRow{"WithoutMaxCountCountIsIgnored", {"a", "b", "c"}, 1, false,
+                   {{"Item1", "a"}, {"Item2", "b"}, {"Item3", "c"}, {"Item4", ""}}},
+        EntriesRow{"EmptyHistoryEndsAtOnce", {}, 0, false, {{"Item1", ""}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 class PersistenceFiles : public ::testing::Test {
 protected:
@@ -96,39 +103,6 @@ TEST_F(PersistenceFiles, HistoryInTheUserStore)
     EXPECT_EQ(persistence::LoadHistory(settings), (QStringList{"Berlin", "Paris"}));
     TUserStore store("Software/Tallyforge/Tests");
     EXPECT_EQ(store.ReadString("Cities", "Item2", ""), "Paris");
-}
-
-TEST_F(PersistenceFiles, DisabledPersistenceReadsAndWritesNothing)
-{
-    THistoryPersist settings = HistoryIn("history.ini");
-    settings.SetEnable(false);
-    persistence::SaveHistory(settings, {"a"});
-    EXPECT_FALSE(QFile::exists(dir.filePath("history.ini")));
-    EXPECT_EQ(persistence::LoadValue(settings, "txtName"), persistence::kMissing);
-}
-
-TEST_F(PersistenceFiles, ValueRoundTripAndMissingEntry)
-{
-    TPersistence settings;
-    settings.SetEnable(true);
-    settings.SetKey(dir.filePath("values.ini"));
-    settings.SetSection("SN");
-    EXPECT_EQ(persistence::LoadValue(settings, "txtStartingSN"), "@");
-    persistence::SaveValue(settings, "txtStartingSN", "No. 42");
-    EXPECT_EQ(persistence::LoadValue(settings, "txtStartingSN"), "No. 42");
-    EXPECT_EQ(persistence::LoadValue(settings, "txtPageCount"), "@");
-}
-
-TEST_F(PersistenceFiles, EmptyIniKeyBecomesTheProgramPathWithIniExtension)
-{
-    shell::SetExecutableDirectory(dir.path());
-    TPersistence settings;
-    settings.SetEnable(true);
-    settings.SetSection("SN");
-    persistence::SaveValue(settings, "txtStartingSN", "17");
-    shell::SetExecutableDirectory(QString());
-    EXPECT_EQ(settings.Key(), dir.path() + "/widgets_test_persistence.INI");
-    EXPECT_TRUE(QFile::exists(dir.path() + "/widgets_test_persistence.INI"));
 }
 
 TEST_F(PersistenceFiles, UnreadableFileGivesAnEmptyHistory)

@@ -1,30 +1,20 @@
 #include "platform/Shell.h"
 #include "platform/UserStore.h"
+#include "value_edit_testing.h"
 #include "widgets/HistoryEdit.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
 namespace {
 
-void EnsureApplication()
-{
-    if (QApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "test_persistence_field";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
-
 class FieldStore : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureApplication();
+        valueedit_testing::App();
         ASSERT_TRUE(dir.isValid());
         TUserStore::SetRootDirectory(dir.filePath("store"));
     }
@@ -95,8 +85,12 @@ TEST_F(FieldStore, WholeWindowTextIsStoredAndRestoredAsIs)
 TEST_F(FieldStore, EmptyKeyUsesTheProgramsIniFile)
 {
     shell::SetExecutableDirectory(dir.path());
-    Load("1", QString())->SetText("77");
     const QString beside = dir.path() + "/widgets_test_persistence_field.INI";
+    {
+        auto field = Load("1", QString());
+        field->SetText("77");
+        EXPECT_EQ(field->Persistence().Key(), beside); // the name is kept
+    }
     EXPECT_TRUE(FileText(beside).contains("txtStartingSN=77"));
     EXPECT_EQ(Load("1", QString())->Text(), "77");
 }
@@ -108,13 +102,16 @@ TEST_F(FieldStore, UserStoreRoundTrip)
     EXPECT_EQ(Load("1", "Software/Tallyforge/Fields", plRegistry)->Text(), "99");
 }
 
-TEST_F(FieldStore, DisabledStoreWritesNothing)
+TEST_F(FieldStore, DisabledStoresWriteNothing)
 {
     const QString ini = dir.filePath("fields.ini");
     {
-        auto field = Load("1", ini);
-        field->Persistence().SetEnable(false);
-        field->SetText("5");
+        THistoryEdit field;
+        field.setObjectName("txtPrefix");
+        field.Persistence().SetKey(ini);
+        field.LookupPersist().SetKey(ini);
+        field.SetLookupItems({"A-"});
+        field.SetText("A-");
     }
     EXPECT_FALSE(QFile::exists(ini));
 }
