@@ -62,25 +62,13 @@ private:
 
 // ---------------------------------------------------------------- life cycle
 
-TCustomPrintJob::TCustomPrintJob(QObject* owner) : QObject(owner)
+TCustomPrintJob::TCustomPrintJob(QObject* owner, TJobNotifyEvent onCreate)
+    : QObject(owner), OnCreate(std::move(onCreate))
 {
-    Construct();
-}
-
-TCustomPrintJob::TCustomPrintJob(QObject* owner, TJobNotifyEvent onCreate) : QObject(owner)
-{
-    OnCreate = std::move(onCreate);
-    Construct();
-}
-
-void TCustomPrintJob::Construct()
-{
-    pageCount_ = 1;
-    margins_ = TMargins();
     UpdatePageSize();
-    previews_.clear();
     if (OnCreate)
         OnCreate(this);
+    // Set only now, so that a check during OnCreate finds nothing to do.
     marginsError_ = meAutoFix;
 }
 
@@ -93,7 +81,6 @@ TCustomPrintJob::~TCustomPrintJob()
             // A failing handler must not stop the job's removal.
         }
     }
-    previews_.clear();
 }
 
 void TCustomPrintJob::BeginLoading()
@@ -245,6 +232,13 @@ void TCustomPrintJob::GetMarginsRect(TRect& R)
     MarginsRectFor(margins_, R);
 }
 
+// A band's height in pixels; percentages are of the margins rectangle's height.
+qint64 TCustomPrintJob::BandHeight(double length, TUnits units, const TRect& margins)
+{
+    const double base = double(qint64(margins.Bottom) - margins.Top);
+    return RoundHalfEven64(ConvertUnits(units, unPixels, length, true, base));
+}
+
 void TCustomPrintJob::GetHeaderRect(TRect& R)
 {
     if (!options_.Contains(joHeader)) {
@@ -252,8 +246,7 @@ void TCustomPrintJob::GetHeaderRect(TRect& R)
         return;
     }
     GetMarginsRect(R);
-    const double height = double(qint64(R.Bottom) - R.Top);
-    R.Bottom = ClampToInt(R.Top + RoundHalfEven64(ConvertUnits(headerUnits_, unPixels, header_, true, height)));
+    R.Bottom = ClampToInt(R.Top + BandHeight(header_, headerUnits_, R));
 }
 
 void TCustomPrintJob::GetFooterRect(TRect& R)
@@ -263,18 +256,17 @@ void TCustomPrintJob::GetFooterRect(TRect& R)
         return;
     }
     GetMarginsRect(R);
-    const double height = double(qint64(R.Bottom) - R.Top);
-    R.Top = ClampToInt(R.Bottom - RoundHalfEven64(ConvertUnits(footerUnits_, unPixels, footer_, true, height)));
+    R.Top = ClampToInt(R.Bottom - BandHeight(footer_, footerUnits_, R));
 }
 
 void TCustomPrintJob::GetBodyRect(TRect& R)
 {
     GetMarginsRect(R);
-    const double height = double(qint64(R.Bottom) - R.Top);
+    const TRect margins = R;
     if (options_.Contains(joHeader))
-        R.Top = ClampToInt(R.Top + RoundHalfEven64(ConvertUnits(headerUnits_, unPixels, header_, true, height)));
+        R.Top = ClampToInt(R.Top + BandHeight(header_, headerUnits_, margins));
     if (options_.Contains(joFooter))
-        R.Bottom = ClampToInt(R.Bottom - RoundHalfEven64(ConvertUnits(footerUnits_, unPixels, footer_, true, height)));
+        R.Bottom = ClampToInt(R.Bottom - BandHeight(footer_, footerUnits_, margins));
 }
 
 // ---------------------------------------------------------------- margin check
@@ -629,27 +621,33 @@ void TCustomPrintJob::SetSetupDialogHandler(TSetupDialogHandler handler)
 
 // ---------------------------------------------------------------- property setters
 
+namespace {
+// Stores a changed value; false when it is already there.
+template <typename T>
+bool Store(T& field, const T& value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+} // namespace
+
 void TCustomPrintJob::SetPageCount(int value)
 {
-    value = qMax(1, value);
-    if (value == pageCount_)
-        return;
-    pageCount_ = value;
-    Update();
+    if (Store(pageCount_, qMax(1, value)))
+        Update();
 }
 
 void TCustomPrintJob::SetRelativeCoords(bool value)
 {
-    if (value == relativeCoords_)
-        return;
-    relativeCoords_ = value;
-    Update();
+    if (Store(relativeCoords_, value))
+        Update();
 }
 
 void TCustomPrintJob::SetMarginsError(TMarginsError value)
 {
-    if (value == marginsError_)
-        return;
+    // An unchanged mode other than meNone still checks.
     marginsError_ = value;
     if (value != meNone)
         CheckMargins(margins_);
@@ -665,84 +663,69 @@ void TCustomPrintJob::SetMargins(const TMargins& value)
 
 void TCustomPrintJob::SetMarginsUnits(TUnits value)
 {
-    if (value == marginsUnits_)
-        return;
-    marginsUnits_ = value;
-    Update();
+    if (Store(marginsUnits_, value))
+        Update();
 }
 
 void TCustomPrintJob::SetHeader(double value)
 {
-    if (value == header_)
-        return;
-    header_ = value;
-    Update();
+    if (Store(header_, value))
+        Update();
 }
 
 void TCustomPrintJob::SetHeaderUnits(TUnits value)
 {
-    if (value == headerUnits_)
-        return;
-    headerUnits_ = value;
-    Update();
+    if (Store(headerUnits_, value))
+        Update();
 }
 
 void TCustomPrintJob::SetFooter(double value)
 {
-    if (value == footer_)
-        return;
-    footer_ = value;
-    Update();
+    if (Store(footer_, value))
+        Update();
 }
 
 void TCustomPrintJob::SetFooterUnits(TUnits value)
 {
-    if (value == footerUnits_)
-        return;
-    footerUnits_ = value;
-    Update();
+    if (Store(footerUnits_, value))
+        Update();
 }
 
 void TCustomPrintJob::SetOptions(TJobOptionsSet value)
 {
-    if (value == options_)
-        return;
-    options_ = value;
-    Update();
+    if (Store(options_, value))
+        Update();
 }
 
 void TCustomPrintJob::SetPageMode(TPageMode value)
 {
-    if (value == pageMode_)
+    if (!Store(pageMode_, value))
         return;
-    pageMode_ = value;
     UpdatePageSize();
     Update();
 }
 
 void TCustomPrintJob::SetPageUnits(TUnits value)
 {
-    if (value == pageUnits_)
+    if (!Store(pageUnits_, value))
         return;
-    pageUnits_ = value;
     UpdatePageSize();
     Update();
 }
 
 void TCustomPrintJob::SetOrientation(TPageOrientation value)
 {
-    if (value == orientation_)
+    if (!Store(orientation_, value))
         return;
-    orientation_ = value;
     UpdatePageSize();
     Update();
 }
 
+// The printer's paper decides the size unless the page is custom.
 void TCustomPrintJob::SetPageWidth(double value)
 {
     if (value == pageWidth_)
         return;
-    // The printer's paper decides the size unless the page is custom.
     if (pageMode_ == pmCustom)
         pageWidth_ = value;
     else

@@ -106,12 +106,11 @@ using TSetupDialogHandler = std::function<bool()>;
 // All rectangles are in printer pixels from the paper's top-left corner.
 //
 // OnCreate fires at the end of construction only if it is set by then: pass it to the
-// two-argument constructor.
+// constructor.
 class TCustomPrintJob : public QObject {
     Q_OBJECT
 public:
-    explicit TCustomPrintJob(QObject* owner = nullptr);
-    TCustomPrintJob(QObject* owner, TJobNotifyEvent onCreate);
+    explicit TCustomPrintJob(QObject* owner = nullptr, TJobNotifyEvent onCreate = {});
     ~TCustomPrintJob() override;
 
     // --- events (fired only when set, sender first)
@@ -237,10 +236,10 @@ public:
     static void SetSetupDialogHandler(TSetupDialogHandler handler);
 
 private:
-    void Construct();
     void DrawBand(TCanvas* Canvas, int PageIndex, TRect R, TDrawArea Area, TDrawTarget Target,
                   QPoint origin, double sx, double sy);
     void MarginsRectFor(const TMargins& M, TRect& R);
+    qint64 BandHeight(double length, TUnits units, const TRect& margins);
     bool ShowPrintDialog(int& fromPage, int& toPage);
     bool ShowSetupDialog();
 

@@ -147,13 +147,16 @@ TEST_F(MarginsTest, MessageBoxAsksAndFixesOnYesOnly)
     EXPECT_EQ(asked.size(), 3) << "fixed margins are inside";
 }
 
-TEST_F(MarginsTest, NoneChecksNothingAndSwitchingBackChecksAtOnce)
+TEST_F(MarginsTest, NoneChecksNothingAndEveryOtherAssignmentChecksAtOnce)
 {
     job.SetMargins(AllMargins(0.1));
     job.Update();
     ExpectMargins(job.Margins(), 0.1, 0.1, 0.1, 0.1);
     job.SetMarginsError(meAutoFix);
     ExpectMargins(job.Margins(), 0.167, 0.167, 0.167, 0.167);
+    job.Margins().SetLeft(0.05);
+    job.SetMarginsError(meAutoFix);
+    EXPECT_DOUBLE_EQ(job.Margins().Left(), 0.167) << "the same mode again still checks";
 }
 
 TEST_F(MarginsTest, WithoutMarginsOptionThePageIsAlwaysOutside)
