@@ -8,6 +8,18 @@ namespace {
 
 constexpr int kMaxTail = 255;
 
+// A typed path split after its last "/" into the folder part and the name being typed.
+struct PathParts {
+    QString directory;
+    QString name;
+};
+
+PathParts SplitPath(const QString& value)
+{
+    const qsizetype slash = value.lastIndexOf(QLatin1Char('/'));
+    return {value.left(slash + 1), value.mid(slash + 1)};
+}
+
 } // namespace
 
 int IndexOf(const QStringList& items, const QString& value)
@@ -31,12 +43,6 @@ std::optional<Completion> FindCompletion(const QStringList& items, const QString
             return Completion{i, typed, items[i].mid(typed.size(), kMaxTail)};
     }
     return std::nullopt;
-}
-
-PathParts SplitPath(const QString& value)
-{
-    const qsizetype slash = value.lastIndexOf(QLatin1Char('/'));
-    return {value.left(slash + 1), value.mid(slash + 1)};
 }
 
 std::optional<QString> CompleteFileName(const QString& value)

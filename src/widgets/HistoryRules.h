@@ -23,13 +23,6 @@ struct Completion {
 std::optional<Completion> FindCompletion(const QStringList& items, const QString& value, int caret,
                                          bool matchCase);
 
-// A typed path split after its last "/" into the folder part and the name being typed.
-struct PathParts {
-    QString directory;
-    QString name;
-};
-PathParts SplitPath(const QString& value);
-
 // The completed path for a typed one: the first entry of the folder (in name order)
 // whose name begins with the typed name (ignoring case), or nothing. Hidden names
 // (beginning with ".") are never offered.

@@ -2,19 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 namespace {
-
-TEST(HistoryIndexOf, ComparesIgnoringCase)
-{
-    const QStringList items{"100", "abc"};
-    EXPECT_EQ(history::IndexOf(items, "ABC"), 1);
-    EXPECT_EQ(history::IndexOf(items, "100"), 0);
-    EXPECT_EQ(history::IndexOf(items, "10"), -1);
-}
 
 struct CompletionRow {
     const char* name;
@@ -44,11 +35,7 @@ TEST_P(HistoryCompletion, FirstEntryBeginningWithTheTypedPart)
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, HistoryCompletion,
-    ::testing::Values(CompletionRow{"DigitCompletesNumber", {"100"}, "1", 1, false, 0, "1", "00"},
-                      CompletionRow{"NoEntryBeginsWith15", {"100"}, "15", 2, false, -1, {}, {}},
-                      CompletionRow{"TypedPartKeepsUsersCase", {"Alpha"}, "al", 2, false, 0, "al", "pha"},
-                      CompletionRow{"MatchCaseRefusesOtherCase", {"Alpha"}, "al", 2, true, -1, {}, {}},
-                      CompletionRow{"FirstOfSeveralWins", {"Bonn", "Bern", "Berlin"}, "be", 2, false, 1, "be", "rn"},
+    ::testing::Values(CompletionRow{"FirstOfSeveralWins", {"Bonn", "Bern", "Berlin"}, "be", 2, false, 1, "be", "rn"},
                       CompletionRow{"OnlyTextBeforeCaretCounts", {"abcd"}, "abX", 2, false, 0, "ab", "cd"},
                       CompletionRow{"EmptyTypedTextMatchesNothing", {"abc"}, "abc", 0, false, -1, {}, {}},
                       CompletionRow{"FullEntryLeavesEmptyTail", {"abc"}, "ABC", 3, false, 0, "ABC", ""}),
@@ -60,14 +47,6 @@ TEST(HistoryCompletion, TailIsCutAt255Characters)
     const auto found = history::FindCompletion({entry}, "x", 1, false);
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(found->tail.size(), 255);
-}
-
-TEST(HistoryPaths, SplitAfterTheLastSlash)
-{
-    EXPECT_EQ(history::SplitPath("/home/ann/rep").directory, "/home/ann/");
-    EXPECT_EQ(history::SplitPath("/home/ann/rep").name, "rep");
-    EXPECT_EQ(history::SplitPath("rep").directory, "");
-    EXPECT_EQ(history::SplitPath("/tmp/").name, "");
 }
 
 TEST(HistoryPaths, CompletesTheFirstVisibleNameInTheFolder)
