@@ -1,44 +1,19 @@
-#include "widgets/ValueEdit.h"
+#include "value_edit_testing.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QTest>
-#include <QVBoxLayout>
 
 namespace {
-
-void EnsureApplication()
-{
-    if (QApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "test_lookup_popup";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
 
 class LookupPopup : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureApplication();
-        window = std::make_unique<QWidget>();
-        auto* layout = new QVBoxLayout(window.get());
-        field = new TValueEdit(window.get());
-        other = new QLineEdit(window.get());
-        layout->addWidget(field);
-        layout->addWidget(other);
         field->Lookup().SetEnabled(true);
         field->Lookup().SetNumChars(2);
         field->Lookup().SetDisplayList({"Berlin", "Bern", "Paris"});
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        field->setFocus();
-        QApplication::processEvents();
+        w.FocusAt(0);
     }
 
     bool PopupShown() const { return field->LookupPopup() && field->LookupPopup()->isVisible(); }
@@ -52,9 +27,8 @@ protected:
         return rows;
     }
 
-    std::unique_ptr<QWidget> window;
-    TValueEdit* field = nullptr;
-    QLineEdit* other = nullptr;
+    valueedit_testing::Window w;
+    TValueEdit* field = w.edit;
 };
 
 TEST_F(LookupPopup, AppearsAtNumCharsWithTheMatchesAndReturnTakesTheHighlighted)
@@ -132,8 +106,7 @@ TEST_F(LookupPopup, LeavingTheFieldHidesThePopup)
 {
     QTest::keyClicks(field, "be");
     ASSERT_TRUE(PopupShown());
-    other->setFocus();
-    QApplication::processEvents();
+    w.Leave();
     EXPECT_FALSE(PopupShown());
 }
 

@@ -12,17 +12,13 @@ TEST(LookupMatches, IgnoreCaseByDefaultAndShowSorted)
 {
     EXPECT_EQ(lookup::FindMatches(kCities, "be", false), (QList<Match>{{"berlin", 2}, {"Bern", 1}}));
     EXPECT_EQ(lookup::FindMatches(kCities, "BO", false), (QList<Match>{{"Bonn", 3}}));
+    EXPECT_TRUE(lookup::FindMatches(kCities, "Berlin!", false).isEmpty());
 }
 
 TEST(LookupMatches, CaseSensitiveKeepsOnlyExactPrefixes)
 {
     EXPECT_EQ(lookup::FindMatches(kCities, "Be", true), (QList<Match>{{"Bern", 1}}));
     EXPECT_TRUE(lookup::FindMatches(kCities, "pa", true).isEmpty());
-}
-
-TEST(LookupMatches, NothingMatchesALongerText)
-{
-    EXPECT_TRUE(lookup::FindMatches(kCities, "Berlin!", false).isEmpty());
 }
 
 TEST(LookupAcceptedValue, ValueListEntryOfTheSameIndexWinsWhenPresent)
@@ -33,24 +29,12 @@ TEST(LookupAcceptedValue, ValueListEntryOfTheSameIndexWinsWhenPresent)
     EXPECT_EQ(lookup::AcceptedValue({"Bern", 1}, {}), "Bern");
 }
 
-TEST(LookupPopupSize, HeightFollowsMatchesUpToDisplayCount)
-{
-    EXPECT_EQ(lookup::PopupHeight(2, 4), 28);
-    EXPECT_EQ(lookup::PopupHeight(4, 4), 52);
-    EXPECT_EQ(lookup::PopupHeight(9, 4), 52);
-}
-
 TEST(LookupPopupSize, WidthIsWidestPlusTenNeverBelowSixty)
 {
     EXPECT_EQ(lookup::PopupWidth(3, 20), 60);
     EXPECT_EQ(lookup::PopupWidth(3, 50), 60);
     EXPECT_EQ(lookup::PopupWidth(3, 131), 141);
     EXPECT_EQ(lookup::PopupWidth(0, 131), 200);
-}
-
-TEST(LookupPopupSize, StandsBelowTheFieldShiftedRight)
-{
-    EXPECT_EQ(lookup::PopupGeometry(QRect(100, 50, 120, 21), 60, 28), QRect(116, 65, 60, 28));
 }
 
 struct Move {
@@ -92,8 +76,6 @@ TEST(LookupSettings, NumCharsIgnoresZeroAndBelow)
     EXPECT_EQ(settings.NumChars(), 2);
     settings.SetNumChars(3);
     EXPECT_EQ(settings.NumChars(), 3);
-    EXPECT_FALSE(settings.Enabled());
-    EXPECT_EQ(settings.DisplayCount(), 4);
 }
 
 } // namespace
