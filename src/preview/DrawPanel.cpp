@@ -122,12 +122,9 @@ void TDrawPanel::PaintPage(QPainter& painter, QRegion& background)
     TCustomPrintJob* job = preview_->PrintJob()->GetPageJob(preview_->PageIndex());
     // Hands the job's orientation to the printer before its quantities are read.
     job->UpdatePageSize();
-    const TDeviceCaps caps = Printer().DeviceCaps();
     const int shadow = preview_->ShadowSize();
-    const preview::TPageFrame frame = preview::PageFrame(
-        width(), height(), shadow,
-        preview::TPaperCaps{caps.PhysicalWidth, caps.PhysicalHeight, caps.PhysicalOffsetX,
-                            caps.PhysicalOffsetY, caps.HorzRes, caps.VertRes});
+    const preview::TPageFrame frame =
+        preview::PageFrame(width(), height(), shadow, Printer().DeviceCaps());
     const QRect page = frame.Page.ToQRect();
 
     if (shadow > 0) {

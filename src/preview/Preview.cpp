@@ -10,6 +10,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -100,14 +101,9 @@ void TCustomPreview::BindJob(TCustomPrintJob* job, bool tellOldJob)
     Update();
 }
 
-int TCustomPreview::PageCount() const
-{
-    return job_ != nullptr ? job_->PageCount() : 0;
-}
-
 void TCustomPreview::SetPageIndex(int index)
 {
-    const int page = preview::ClampPageIndex(index, PageCount(), job_ != nullptr);
+    const int page = job_ != nullptr ? std::min(std::max(index, 1), job_->PageCount()) : 1;
     if (page != pageIndex_) {
         pageIndex_ = page;
         scrollBox_->HorzScrollBar().SetPosition(0);
@@ -131,7 +127,7 @@ void TCustomPreview::SetViewScale(int scale)
 {
     if (viewMode_ != vmCustom)
         return;
-    scale = preview::ClampViewScale(scale);
+    scale = std::clamp(scale, preview::MinViewScale, preview::MaxViewScale);
     if (scale == viewScale_)
         return;
     viewScale_ = scale;
@@ -157,7 +153,7 @@ void TCustomPreview::SetShadowColor(const QColor& color)
 
 void TCustomPreview::SetShadowSize(int size)
 {
-    size = preview::ClampShadowSize(size);
+    size = std::clamp(size, 0, preview::MaxShadowSize);
     if (size == shadowSize_)
         return;
     shadowSize_ = size;
@@ -335,7 +331,7 @@ bool TCustomPreview::OfferKey(QEvent* event)
     // A navigation key stays consumed even when the page turn it caused raised.
     app::Guard([&] {
         handled = true;
-        handled = ChildKey(key->key(), key->modifiers());
+        handled = CMChildKey(key->key(), key->modifiers());
     });
     if (handled)
         event->accept();

@@ -37,8 +37,6 @@ public:
     // --- page shown, 1-based; every assignment reports through OnPageChanged
     int PageIndex() const { return pageIndex_; }
     void SetPageIndex(int index);
-    // The bound job's page count; 0 without a job.
-    int PageCount() const;
 
     TViewMode ViewMode() const { return viewMode_; }
     void SetViewMode(TViewMode mode);
@@ -78,7 +76,7 @@ public:
 
     // The navigation keys (Page Up/Down, Home, End, arrows, alone or with Ctrl); true
     // when the key was one of them and is consumed.
-    bool ChildKey(int key, Qt::KeyboardModifiers modifiers);
+    bool CMChildKey(int key, Qt::KeyboardModifiers modifiers);
 
     // "Page 2 of 10", empty without a job.
     QString PageText() const;

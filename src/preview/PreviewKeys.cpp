@@ -2,7 +2,7 @@
 
 // Keyboard paging and scrolling. Every position written here is clamped by its scroll
 // bar; every page turn goes through SetPageIndex, which clamps and reports.
-bool TCustomPreview::ChildKey(int key, Qt::KeyboardModifiers modifiers)
+bool TCustomPreview::CMChildKey(int key, Qt::KeyboardModifiers modifiers)
 {
     const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
     TBoxScrollBar& h = scrollBox_->HorzScrollBar();

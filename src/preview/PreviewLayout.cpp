@@ -23,23 +23,6 @@ int ProportionalSide(int side, int shadow, double along, double across)
 
 } // namespace
 
-int ClampViewScale(int scale)
-{
-    return std::clamp(scale, MinViewScale, MaxViewScale);
-}
-
-int ClampShadowSize(int size)
-{
-    return std::clamp(size, 0, MaxShadowSize);
-}
-
-int ClampPageIndex(int index, int pageCount, bool hasJob)
-{
-    if (!hasJob)
-        return 1;
-    return std::min(std::max(index, 1), pageCount);
-}
-
 TBoxClient BoxClient(const TBoxMetrics& box, int horzRange, int vertRange)
 {
     const int e = box.ScrollBarExtent;
@@ -51,11 +34,6 @@ TBoxClient BoxClient(const TBoxMetrics& box, int horzRange, int vertRange)
     client.Width = std::max(0, box.ContentsWidth - (client.VertBar ? e : 0));
     client.Height = std::max(0, box.ContentsHeight - (client.HorzBar ? e : 0));
     return client;
-}
-
-int MaxScrollPosition(int range, int clientExtent)
-{
-    return std::max(0, range - clientExtent);
 }
 
 TLayoutResult LayoutPage(const TLayoutInput& in)
@@ -125,7 +103,7 @@ TLayoutResult LayoutPage(const TLayoutInput& in)
     return out;
 }
 
-TPageFrame PageFrame(int panelWidth, int panelHeight, int shadowSize, const TPaperCaps& caps)
+TPageFrame PageFrame(int panelWidth, int panelHeight, int shadowSize, const TDeviceCaps& caps)
 {
     TPageFrame frame;
     const int pw = panelWidth - shadowSize;
@@ -139,8 +117,8 @@ TPageFrame PageFrame(int panelWidth, int panelHeight, int shadowSize, const TPap
         return frame;
     }
     // Truncating integer arithmetic, products in 64 bits.
-    q.Left += int(qint64(caps.OffsetX) * pw / caps.PhysicalWidth);
-    q.Top += int(qint64(caps.OffsetY) * ph / caps.PhysicalHeight);
+    q.Left += int(qint64(caps.PhysicalOffsetX) * pw / caps.PhysicalWidth);
+    q.Top += int(qint64(caps.PhysicalOffsetY) * ph / caps.PhysicalHeight);
     q.Right = int(qint64(caps.HorzRes) * pw / caps.PhysicalWidth) + q.Left;
     q.Bottom = int(qint64(caps.VertRes) * ph / caps.PhysicalHeight) + q.Top;
     return frame;

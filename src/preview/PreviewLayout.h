@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/Geometry.h"
+#include "platform/Printer.h"
 
 #include <QRect>
 
 #include <cstdint>
+#include <iterator>
 
 // How the preview sizes the page.
 enum TViewMode : std::uint8_t { vmWholePage = 0, vmPageWidth = 1, vmCustom = 2 };
@@ -15,16 +17,11 @@ namespace preview {
 
 // Preset zoom steps in percent; the first and last bound ViewScale.
 inline constexpr int ViewScaleSteps[] = {10, 25, 50, 75, 100, 150, 200, 300, 500, 700, 1000};
-inline constexpr int MinViewScale = 10;
-inline constexpr int MaxViewScale = 1000;
+inline constexpr int MinViewScale = ViewScaleSteps[0];
+inline constexpr int MaxViewScale = ViewScaleSteps[std::size(ViewScaleSteps) - 1];
 inline constexpr int MaxShadowSize = 100;
 // Background kept around the page panel on every side of the scrolled content.
 inline constexpr int ContentMargin = 8;
-
-int ClampViewScale(int scale);
-int ClampShadowSize(int size);
-// pageCount < 1 stands for "no job": every page index then becomes 1.
-int ClampPageIndex(int index, int pageCount, bool hasJob);
 
 // The scroll box as the layout sees it.
 struct TBoxMetrics {
@@ -43,9 +40,6 @@ struct TBoxClient {
     bool VertBar = false;
 };
 TBoxClient BoxClient(const TBoxMetrics& box, int horzRange, int vertRange);
-
-// Largest scroll position for a range shown through a client extent.
-int MaxScrollPosition(int range, int clientExtent);
 
 struct TLayoutInput {
     TViewMode Mode = vmWholePage;
@@ -73,20 +67,11 @@ TLayoutResult LayoutPage(const TLayoutInput& in);
 
 // Page and printable area inside a panel of the given size. Page = (0, 0, W - S, H - S);
 // Printable is where the printer can print, scaled onto the page inside its border.
-struct TPaperCaps {
-    int PhysicalWidth = 0;
-    int PhysicalHeight = 0;
-    int OffsetX = 0;
-    int OffsetY = 0;
-    int HorzRes = 0;
-    int VertRes = 0;
-};
-
 struct TPageFrame {
     TRect Page;
     TRect Printable;
 };
 
-TPageFrame PageFrame(int panelWidth, int panelHeight, int shadowSize, const TPaperCaps& caps);
+TPageFrame PageFrame(int panelWidth, int panelHeight, int shadowSize, const TDeviceCaps& caps);
 
 } // namespace preview

@@ -1,22 +1,11 @@
 #include "preview/SpecialScrollBox.h"
 
-#include <QChildEvent>
 #include <QCoreApplication>
 #include <QScrollBar>
 #include <QStyle>
 #include <QWheelEvent>
 
 #include <algorithm>
-
-void TBoxScrollBar::SetRange(int range)
-{
-    range = std::max(0, range);
-    box_->explicitRanges_ = true;
-    if (range == range_)
-        return;
-    range_ = range;
-    box_->LayoutBars();
-}
 
 int TBoxScrollBar::Position() const
 {
@@ -35,6 +24,11 @@ void TBoxScrollBar::SetIncrement(int increment)
     bar_->setSingleStep(increment_);
 }
 
+bool TBoxScrollBar::IsVisible() const
+{
+    return !bar_->isHidden();
+}
+
 bool TBoxScrollBar::Tracking() const
 {
     return bar_->hasTracking();
@@ -50,8 +44,8 @@ TSpecialScrollBox::TSpecialScrollBox(QWidget* parent)
       viewport_(new QWidget(this)),
       content_(new QWidget(viewport_)),
       corner_(new QWidget(this)),
-      horz_(this, new QScrollBar(Qt::Horizontal, this)),
-      vert_(this, new QScrollBar(Qt::Vertical, this))
+      horz_(new QScrollBar(Qt::Horizontal, this)),
+      vert_(new QScrollBar(Qt::Vertical, this))
 {
     for (TBoxScrollBar* sb : {&horz_, &vert_}) {
         sb->bar_->setFocusPolicy(Qt::NoFocus);
@@ -65,21 +59,12 @@ TSpecialScrollBox::TSpecialScrollBox(QWidget* parent)
     corner_->hide();
     viewport_->setAutoFillBackground(true);
     content_->setAutoFillBackground(true);
-    content_->installEventFilter(this);
     SetColor(color_);
     UpdateFrame();
 }
 
-TSpecialScrollBox::~TSpecialScrollBox()
-{
-    // The children are destroyed after this; their events must not resize anything.
-    content_->removeEventFilter(this);
-    explicitRanges_ = true;
-}
-
 void TSpecialScrollBox::SetRanges(int horzRange, int vertRange)
 {
-    explicitRanges_ = true;
     horzRange = std::max(0, horzRange);
     vertRange = std::max(0, vertRange);
     if (horzRange == horz_.range_ && vertRange == vert_.range_)
@@ -156,8 +141,6 @@ void TSpecialScrollBox::LayoutBars()
     const int e = metrics.ScrollBarExtent;
 
     viewport_->setGeometry(inner.x(), inner.y(), client.Width, client.Height);
-    horz_.visible_ = client.HorzBar;
-    vert_.visible_ = client.VertBar;
     horz_.bar_->setGeometry(inner.x(), inner.y() + client.Height, client.Width, e);
     vert_.bar_->setGeometry(inner.x() + client.Width, inner.y(), e, client.Height);
     horz_.bar_->setVisible(client.HorzBar);
@@ -167,8 +150,9 @@ void TSpecialScrollBox::LayoutBars()
 
     horz_.bar_->setPageStep(std::max(1, client.Width));
     vert_.bar_->setPageStep(std::max(1, client.Height));
-    horz_.bar_->setRange(0, preview::MaxScrollPosition(horz_.range_, client.Width));
-    vert_.bar_->setRange(0, preview::MaxScrollPosition(vert_.range_, client.Height));
+    // Positions stay within 0..Range - visible extent.
+    horz_.bar_->setRange(0, std::max(0, horz_.range_ - client.Width));
+    vert_.bar_->setRange(0, std::max(0, vert_.range_ - client.Height));
     laying_ = false;
     PlaceContent();
 }
@@ -182,26 +166,6 @@ void TSpecialScrollBox::PlaceContent()
     content_->setGeometry(-horz_.bar_->value(), -vert_.bar_->value(), w, h);
 }
 
-void TSpecialScrollBox::UpdateAutoRanges()
-{
-    if (explicitRanges_)
-        return;
-    int right = 0;
-    int bottom = 0;
-    for (QObject* child : content_->children()) {
-        auto* w = qobject_cast<QWidget*>(child);
-        if (w == nullptr || w->isHidden())
-            continue;
-        right = std::max(right, w->x() + w->width());
-        bottom = std::max(bottom, w->y() + w->height());
-    }
-    if (right == horz_.range_ && bottom == vert_.range_)
-        return;
-    horz_.range_ = right;
-    vert_.range_ = bottom;
-    LayoutBars();
-}
-
 void TSpecialScrollBox::resizeEvent(QResizeEvent* event)
 {
     QFrame::resizeEvent(event);
@@ -210,39 +174,12 @@ void TSpecialScrollBox::resizeEvent(QResizeEvent* event)
 
 void TSpecialScrollBox::wheelEvent(QWheelEvent* event)
 {
-    QScrollBar* target = vert_.visible_ ? vert_.bar_ : horz_.visible_ ? horz_.bar_ : nullptr;
+    QScrollBar* target = vert_.IsVisible() ? vert_.bar_
+        : horz_.IsVisible()                  ? horz_.bar_
+                                             : nullptr;
     if (target == nullptr) {
         event->ignore();
         return;
     }
     QCoreApplication::sendEvent(target, event);
-}
-
-bool TSpecialScrollBox::eventFilter(QObject* watched, QEvent* event)
-{
-    if (explicitRanges_)
-        return QFrame::eventFilter(watched, event);
-    if (watched == content_) {
-        if (event->type() == QEvent::ChildAdded) {
-            QObject* child = static_cast<QChildEvent*>(event)->child();
-            if (child->isWidgetType())
-                child->installEventFilter(this);
-        }
-        if (event->type() == QEvent::ChildRemoved)
-            UpdateAutoRanges();
-    } else {
-        switch (event->type()) {
-        case QEvent::Move:
-        case QEvent::Resize:
-        case QEvent::Show:
-        case QEvent::Hide:
-        case QEvent::ShowToParent:
-        case QEvent::HideToParent:
-            UpdateAutoRanges();
-            break;
-        default:
-            break;
-        }
-    }
-    return QFrame::eventFilter(watched, event);
 }

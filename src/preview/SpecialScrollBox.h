@@ -16,7 +16,6 @@ enum TBorderStyle : std::uint8_t { bsNone, bsSingle };
 class TBoxScrollBar {
 public:
     int Range() const { return range_; }
-    void SetRange(int range);
     int Position() const;
     void SetPosition(int position);
     int Increment() const { return increment_; }
@@ -24,28 +23,25 @@ public:
     // Off: a dragged thumb scrolls the view only when it is released.
     bool Tracking() const;
     void SetTracking(bool tracking);
-    bool IsVisible() const { return visible_; }
+    bool IsVisible() const;
     QScrollBar* Bar() const { return bar_; }
 
 private:
     friend class TSpecialScrollBox;
-    TBoxScrollBar(TSpecialScrollBox* box, QScrollBar* bar) : box_(box), bar_(bar) { }
+    explicit TBoxScrollBar(QScrollBar* bar) : bar_(bar) { }
 
-    TSpecialScrollBox* box_;
     QScrollBar* bar_;
     int range_ = 0;
     int increment_ = 8;
-    bool visible_ = false;
 };
 
-// A scroll box with explicit ranges. Widgets placed on Content() are positioned in content
-// coordinates and move with the scroll positions. Until a range is set, the box sizes its
-// ranges from those widgets; once one is set, the ranges are the caller's alone.
+// A scroll box whose ranges are set by its owner, never computed from what it holds.
+// Widgets placed on Content() are positioned in content coordinates and move with the
+// scroll positions.
 class TSpecialScrollBox : public QFrame {
     Q_OBJECT
 public:
     explicit TSpecialScrollBox(QWidget* parent = nullptr);
-    ~TSpecialScrollBox() override;
 
     TBoxScrollBar& HorzScrollBar() { return horz_; }
     TBoxScrollBar& VertScrollBar() { return vert_; }
@@ -53,7 +49,6 @@ public:
 
     // Sets both ranges with one re-layout of the bars.
     void SetRanges(int horzRange, int vertRange);
-    bool RangesSetExplicitly() const { return explicitRanges_; }
 
     int ClientWidth() const;
     int ClientHeight() const;
@@ -72,13 +67,9 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend class TBoxScrollBar;
-    void RangeAssigned();
     void UpdateFrame();
-    void UpdateAutoRanges();
     void PlaceContent();
 
     QWidget* viewport_;
@@ -89,6 +80,5 @@ private:
     QColor color_{0x80, 0x80, 0x80};
     TBorderStyle borderStyle_ = bsSingle;
     bool ctl3D_ = true;
-    bool explicitRanges_ = false;
     bool laying_ = false;
 };

@@ -65,11 +65,6 @@ void PreviewFixture::TearDown()
     app::SetQuestionHandler(nullptr);
 }
 
-void PreviewFixture::ResizePreview(int width, int height)
-{
-    preview->resize(width, height);
-}
-
 QImage PreviewFixture::PaintPanel()
 {
     TDrawPanel* panel = preview->DrawPanel();

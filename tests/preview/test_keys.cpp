@@ -20,7 +20,7 @@ protected:
         job->SetPageHeight(2000);
         job->SetPageCount(3);
         const int bar = preview->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-        ResizePreview(447 + 20 + bar, 300);
+        preview->resize(447 + 20 + bar, 300);
         preview->SetViewMode(vmPageWidth);
         preview->SetPrintJob(job.get());
         ASSERT_EQ(V().Range(), 900);
