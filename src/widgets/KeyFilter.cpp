@@ -38,26 +38,6 @@ Decision Passed(Decision d, const QString& text)
     return d;
 }
 
-// The value once Backspace has removed the selection or the character before the caret.
-QString ValueAfterBackspace(const Input& in)
-{
-    const int prefixLength = int(in.prefix.size());
-    const auto toValue = [&](int windowPosition) {
-        return std::clamp(windowPosition - prefixLength, 0, int(in.value.size()));
-    };
-    QString after = in.value;
-    if (in.selLength > 0) {
-        const int from = toValue(in.selStart);
-        const int to = toValue(in.selStart + in.selLength);
-        after.remove(from, to - from);
-    } else {
-        const int at = in.selStart - prefixLength - 1;
-        if (at >= 0 && at < after.size())
-            after.remove(at, 1);
-    }
-    return after;
-}
-
 Decision DecimalType(const Input& in, Decision d, const FormatSettings& fs)
 {
     const QChar ch = d.ch;
@@ -164,7 +144,9 @@ Decision Filter(const Input& in, QChar ch, const FormatSettings& fs)
     }
     // Deleting a decimal separator must not push the integer part over the limit.
     if (ch == kBackspace && in.lengthLimit > 0 &&
-        valuetext::IntegerLength(ValueAfterBackspace(in), fs) > in.lengthLimit)
+        valuetext::IntegerLength(
+            ValueAfterDeletion(in.value, int(in.prefix.size()), in.selStart, in.selLength, false),
+            fs) > in.lengthLimit)
         return Refused(d, false);
     const bool numberType = in.type == etNumeric || in.type == etFloat || in.type == etMoney;
     if (ch == QLatin1Char('-') && numberType && !in.isSigned)
@@ -221,6 +203,24 @@ Decision Filter(const Input& in, QChar ch, const FormatSettings& fs)
         return DecimalType(in, d, fs);
     }
     return Refused(d, false);
+}
+
+QString ValueAfterDeletion(const QString& value, int prefixLength, int selStart, int selLength,
+                           bool forward)
+{
+    const auto toValue = [&](int windowPosition) {
+        return std::clamp(windowPosition - prefixLength, 0, int(value.size()));
+    };
+    QString after = value;
+    if (selLength > 0) {
+        const int from = toValue(selStart);
+        after.remove(from, toValue(selStart + selLength) - from);
+    } else {
+        const int at = selStart - prefixLength - (forward ? 0 : 1);
+        if (at >= 0 && at < after.size())
+            after.remove(at, 1);
+    }
+    return after;
 }
 
 } // namespace keyfilter

@@ -51,4 +51,10 @@ struct Decision {
 
 Decision Filter(const Input& in, QChar ch, const FormatSettings& fs);
 
+// The value once Backspace (forward false) or Delete (forward true) has removed the
+// selection, or else the character before or after the caret. Positions are in the
+// window text, which starts with a prefix of prefixLength characters.
+QString ValueAfterDeletion(const QString& value, int prefixLength, int selStart, int selLength,
+                           bool forward);
+
 } // namespace keyfilter

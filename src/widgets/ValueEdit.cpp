@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProxyStyle>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 #include <cmath>
@@ -28,6 +29,15 @@ public:
 };
 
 const FormatSettings& Formats() { return FormatSettings::Current(); }
+
+void SetPaletteColor(QWidget* widget, QPalette::ColorRole role, const QColor& color)
+{
+    if (widget->palette().color(role) == color)
+        return;
+    QPalette colours = widget->palette();
+    colours.setColor(role, color);
+    widget->setPalette(colours);
+}
 
 // The floating value of a value text as the field's type reads it.
 double FloatOfValue(TValueEditType type, const QString& value)
@@ -371,11 +381,7 @@ bool TValueEdit::ValidateValue(const QString& value)
         return true;
     bool isValid = true;
     if (OnValueValidate) {
-        validating_ = true;
-        struct Reset {
-            bool& flag;
-            ~Reset() { flag = false; }
-        } reset{validating_};
+        const QScopedValueRollback guard(validating_, true);
         OnValueValidate(this, value, isValid);
     }
     return isValid;
@@ -440,23 +446,9 @@ QColor TValueEdit::FontColor() const { return palette().color(QPalette::Text); }
 
 void TValueEdit::SetFontColor(const QColor& color) { ApplyFontColor(color); }
 
-void TValueEdit::ApplyBackground(const QColor& color)
-{
-    if (palette().color(QPalette::Base) == color)
-        return;
-    QPalette colours = palette();
-    colours.setColor(QPalette::Base, color);
-    setPalette(colours);
-}
+void TValueEdit::ApplyBackground(const QColor& color) { SetPaletteColor(this, QPalette::Base, color); }
 
-void TValueEdit::ApplyFontColor(const QColor& color)
-{
-    if (palette().color(QPalette::Text) == color)
-        return;
-    QPalette colours = palette();
-    colours.setColor(QPalette::Text, color);
-    setPalette(colours);
-}
+void TValueEdit::ApplyFontColor(const QColor& color) { SetPaletteColor(this, QPalette::Text, color); }
 
 void TValueEdit::SetErrorMarkerPos(int value)
 {

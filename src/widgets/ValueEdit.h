@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 class QLabel;
 class QMenu;
@@ -289,10 +290,6 @@ protected:
     void SetValueRaw(const QString& value);           // Prefix + value + Suffix, raw
     void ApplyBackground(const QColor& color);
     void ApplyFontColor(const QColor& color);
-    QColor NormalColor() const { return normalColor_; }
-    void SetNormalColor(const QColor& color) { normalColor_ = color; }
-    QColor NormalFontColor() const { return normalFontColor_; }
-    void SetNormalFontColor(const QColor& color) { normalFontColor_ = color; }
     void SetErrorState(bool error);
     void PostKey(QObject* receiver, int key, bool withRelease) const;
 
@@ -308,10 +305,11 @@ private:
     void RestoreIfBroken(const EditSnapshot& before);
     void RunFilterAfterSteps();
     void ToggleSign();
-    void PassCharacter(QChar ch, QKeyEvent* event);
-    bool IsClipboardShortcut(QKeyEvent* event, void (TValueEdit::*&operation)()) const;
+    void PassText(const QString& text, QKeyEvent* event);
+    using ClipboardOperation = void (TValueEdit::*)();
+    static ClipboardOperation ClipboardShortcut(QKeyEvent* event); // nullptr for other keys
+    std::pair<int, int> SelectedValueRange() const; // [from, to) in the value
     QString SelectedValuePart() const;
-    QString ValueAfterDeletion(bool forward) const;
     void ApplyAlignment();
     void ApplyPasswordStyle();
     void PaintEmptyText(QPainter& painter);

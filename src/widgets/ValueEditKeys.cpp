@@ -84,10 +84,9 @@ void TValueEdit::keyPressEvent(QKeyEvent* event)
     if (result == kdFinished)
         return;
 
-    void (TValueEdit::*clipboardOperation)() = nullptr;
-    if (IsClipboardShortcut(event, clipboardOperation)) {
+    if (const ClipboardOperation operation = ClipboardShortcut(event)) {
         if (result == kdDefault && key != 0)
-            (this->*clipboardOperation)();
+            (this->*operation)();
     } else {
         const QString typed = TypedCharacters(event);
         if (!typed.isEmpty()) {
@@ -140,17 +139,15 @@ void TValueEdit::RestoreIfBroken(const EditSnapshot& before)
     SetModifiedState(before.modified);
 }
 
-bool TValueEdit::IsClipboardShortcut(QKeyEvent* event, void (TValueEdit::*&operation)()) const
+TValueEdit::ClipboardOperation TValueEdit::ClipboardShortcut(QKeyEvent* event)
 {
     if (event->matches(QKeySequence::Copy))
-        operation = &TValueEdit::ClipboardCopy;
-    else if (event->matches(QKeySequence::Cut))
-        operation = &TValueEdit::ClipboardCut;
-    else if (event->matches(QKeySequence::Paste))
-        operation = &TValueEdit::ClipboardPaste;
-    else
-        return false;
-    return true;
+        return &TValueEdit::ClipboardCopy;
+    if (event->matches(QKeySequence::Cut))
+        return &TValueEdit::ClipboardCut;
+    if (event->matches(QKeySequence::Paste))
+        return &TValueEdit::ClipboardPaste;
+    return nullptr;
 }
 
 void TValueEdit::SpecialKey(QKeyEvent* event)
@@ -166,25 +163,6 @@ void TValueEdit::SpecialKey(QKeyEvent* event)
         // The field swallows the character; the surrounding panel still sees Return.
         PostKey(parentWidget(), Qt::Key_Return, true);
     }
-}
-
-QString TValueEdit::ValueAfterDeletion(bool forward) const
-{
-    const int prefixLength = int(prefix_.size());
-    QString value = Text();
-    const auto toValue = [&](int windowPosition) {
-        return std::clamp(windowPosition - prefixLength, 0, int(value.size()));
-    };
-    if (SelLength() > 0) {
-        const int from = toValue(SelStart());
-        const int to = toValue(SelStart() + SelLength());
-        value.remove(from, to - from);
-    } else {
-        const int at = SelStart() - prefixLength - (forward ? 0 : 1);
-        if (at >= 0 && at < value.size())
-            value.remove(at, 1);
-    }
-    return value;
 }
 
 TValueEdit::TKeyDownResult TValueEdit::KeyDown(QKeyEvent* event, int& key)
@@ -235,7 +213,9 @@ TValueEdit::TKeyDownResult TValueEdit::KeyDown(QKeyEvent* event, int& key)
     }
     if (key == Qt::Key_Delete && selStart >= prefixLength) {
         if (lengthLimit_ > 0 &&
-            valuetext::IntegerLength(ValueAfterDeletion(true), FormatSettings::Current()) > lengthLimit_)
+            valuetext::IntegerLength(
+                keyfilter::ValueAfterDeletion(Text(), prefixLength, selStart, SelLength(), true),
+                FormatSettings::Current()) > lengthLimit_)
             return kdSwallowed;
         SetModifiedState(true);
     }
@@ -319,13 +299,11 @@ void TValueEdit::KeyPress(QChar ch, QKeyEvent* event)
     case keyfilter::Action::OverwritePass:
         if (canWrite) {
             setSelection(SelStart(), 1);
-            PassCharacter(decision.ch, event);
+            PassText(decision.text, event);
         }
         break;
     case keyfilter::Action::Pass:
-        PassCharacter(decision.text.size() == 1 ? decision.text.at(0) : decision.ch, event);
-        if (decision.text.size() > 1 && canWrite) // a case mapping that grew, as "ß" to "SS"
-            insert(decision.text.mid(1));
+        PassText(decision.text, event); // a case mapping may grow, as "ß" to "SS"
         if (decision.mixedCase && canWrite) {
             const QString value = Text();
             const QString recased = valuetext::MixedCase(value);
@@ -365,8 +343,9 @@ void TValueEdit::KeyPress(QChar ch, QKeyEvent* event)
         RunFilterAfterSteps();
 }
 
-void TValueEdit::PassCharacter(QChar ch, QKeyEvent* event)
+void TValueEdit::PassText(const QString& text, QKeyEvent* event)
 {
+    const QChar ch = text.isEmpty() ? QChar() : text.at(0);
     if (IsControlCharacter(ch)) {
         if (!event)
             return;
@@ -388,7 +367,7 @@ void TValueEdit::PassCharacter(QChar ch, QKeyEvent* event)
         return;
     }
     if (!isReadOnly())
-        insert(QString(ch));
+        insert(text);
 }
 
 void TValueEdit::RunFilterAfterSteps()
@@ -465,13 +444,19 @@ void TValueEdit::inputMethodEvent(QInputMethodEvent* event)
 
 // --- clipboard -------------------------------------------------------------------------
 
+std::pair<int, int> TValueEdit::SelectedValueRange() const
+{
+    const int prefixLength = int(prefix_.size());
+    const int valueLength = int(Text().size());
+    const int from = std::clamp(SelStart() - prefixLength, 0, valueLength);
+    const int to = std::clamp(SelStart() + SelLength() - prefixLength, from, valueLength);
+    return {from, to};
+}
+
 QString TValueEdit::SelectedValuePart() const
 {
-    const QString value = Text();
-    const int prefixLength = int(prefix_.size());
-    const int from = std::clamp(SelStart() - prefixLength, 0, int(value.size()));
-    const int to = std::clamp(SelStart() + SelLength() - prefixLength, from, int(value.size()));
-    return value.mid(from, to - from);
+    const auto [from, to] = SelectedValueRange();
+    return Text().mid(from, to - from);
 }
 
 void TValueEdit::ClipboardCopy()
@@ -491,14 +476,11 @@ void TValueEdit::ClipboardCut()
     if (!allow || isReadOnly() || editType_ == etPassword || SelLength() == 0)
         return;
     // Only the value can be cut: prefix and suffix stay whole.
-    const int prefixLength = int(prefix_.size());
-    const int valueEnd = prefixLength + int(Text().size());
-    const int from = std::clamp(SelStart(), prefixLength, valueEnd);
-    const int to = std::clamp(SelStart() + SelLength(), from, valueEnd);
+    const auto [from, to] = SelectedValueRange();
     if (to == from)
         return;
     const EditSnapshot before = Snapshot();
-    setSelection(from, to - from);
+    setSelection(int(prefix_.size()) + from, to - from);
     cut();
     SetModifiedState(true);
     RestoreIfBroken(before);
@@ -529,8 +511,7 @@ void TValueEdit::ClipboardPaste()
     const int prefixLength = int(prefix_.size());
     const QString value = Text();
     const bool hadSelection = SelLength() > 0;
-    const int from = std::clamp(SelStart() - prefixLength, 0, int(value.size()));
-    const int to = std::clamp(SelStart() + SelLength() - prefixLength, from, int(value.size()));
+    const auto [from, to] = SelectedValueRange();
     const QString newValue = value.left(from) + pasted + value.mid(to);
 
     bool set = false;
