@@ -35,7 +35,12 @@ void SetLabelBold(QLabel* label, bool bold)
 
 void TValueEdit::focusInEvent(QFocusEvent* event)
 {
+    const int caret = cursorPosition();
+    const bool hadSelection = hasSelectedText();
     QLineEdit::focusInEvent(event);
+    // The line edit selects everything when tabbed into; without AutoSelect nothing is.
+    if (!autoSelect_ && !hadSelection && hasSelectedText())
+        setCursorPosition(caret);
     if (loading_)
         return;
     FocusReceived(event);

@@ -342,15 +342,21 @@ TEST(Focus, AutoSelectSelectsTheValueWithoutPrefixAndSuffix)
     EXPECT_EQ(w.edit->TextAtFocus(), "42");
 }
 
-TEST(Focus, WithoutAutoSelectTheCaretStandsBeforeTheDecimals)
+TEST(Focus, WithoutAutoSelectNothingIsSelectedAndDecimalsPutTheCaretBeforeTheSeparator)
 {
     ScopedFormatSettings pinned(QLatin1Char('.'), QLatin1Char(','));
     Window w;
+    w.edit->SetAutoSelect(false);
+    w.edit->SetText("abc");
+    w.edit->setCursorPosition(1);
+    w.edit->setFocus(Qt::TabFocusReason);
+    EXPECT_FALSE(w.edit->hasSelectedText());
+    EXPECT_EQ(w.edit->cursorPosition(), 1);
+    w.Leave();
     w.edit->SetEditType(etFloat);
     w.edit->SetPrecision(2);
-    w.edit->SetAutoSelect(false);
     w.edit->SetText("12.50");
-    w.edit->setFocus(Qt::MouseFocusReason);
+    w.edit->setFocus(Qt::TabFocusReason);
     EXPECT_FALSE(w.edit->hasSelectedText());
     EXPECT_EQ(w.edit->cursorPosition(), 2);
 }
