@@ -105,15 +105,6 @@ int TFont::PixelHeight() const
     return qMax(1, RoundHalfEven(double(product) / 72.0));
 }
 
-void TFont::Assign(const TFont& source)
-{
-    SetName(source.name_);
-    SetSize(source.size_);
-    SetStyle(source.style_);
-    SetColor(source.color_);
-    SetPixelsPerInch(source.pixelsPerInch_);
-}
-
 QFont TFont::ToQFont() const
 {
     QFont font(name_);
@@ -160,14 +151,6 @@ void TPen::SetMode(TPenMode mode)
     }
 }
 
-void TPen::Assign(const TPen& source)
-{
-    SetColor(source.color_);
-    SetWidth(source.width_);
-    SetStyle(source.style_);
-    SetMode(source.mode_);
-}
-
 void TBrush::SetColor(const QColor& color)
 {
     if (color != color_) {
@@ -182,12 +165,6 @@ void TBrush::SetStyle(TBrushStyle style)
         style_ = style;
         Changed();
     }
-}
-
-void TBrush::Assign(const TBrush& source)
-{
-    SetColor(source.color_);
-    SetStyle(source.style_);
 }
 
 // ---------------------------------------------------------------- TCanvas

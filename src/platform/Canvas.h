@@ -49,7 +49,6 @@ public:
     // Height of the character cell in pixels: Size * PixelsPerInch / 72, rounded.
     int PixelHeight() const;
 
-    void Assign(const TFont& source);
     QFont ToQFont() const;
 
 private:
@@ -74,7 +73,6 @@ public:
     void SetStyle(TPenStyle style);
     TPenMode Mode() const { return mode_; }
     void SetMode(TPenMode mode);
-    void Assign(const TPen& source);
 
 private:
     QColor color_ = Qt::black;
@@ -92,7 +90,6 @@ public:
     void SetColor(const QColor& color);
     TBrushStyle Style() const { return style_; }
     void SetStyle(TBrushStyle style);
-    void Assign(const TBrush& source);
 
 private:
     QColor color_ = Qt::white;

@@ -18,10 +18,6 @@ struct TRect {
     constexpr int Width() const { return Right - Left; }
     constexpr int Height() const { return Bottom - Top; }
     QRect ToQRect() const { return QRect(Left, Top, Width(), Height()); }
-    static TRect FromQRect(const QRect& r)
-    {
-        return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-    }
     friend constexpr bool operator==(const TRect&, const TRect&) = default;
 };
 

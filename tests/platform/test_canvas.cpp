@@ -66,16 +66,6 @@ TEST(RoundingTest64, KeepsValuesBeyondThirtyTwoBits)
     EXPECT_EQ(ClampToInt(qint64(1) << 40), std::numeric_limits<int>::max());
 }
 
-TEST(RectTest, RightAndBottomLieOnePastTheLastPixel)
-{
-    const TRect r{10, 20, 110, 70};
-    EXPECT_EQ(r.Width(), 100);
-    EXPECT_EQ(r.Height(), 50);
-    EXPECT_EQ(r.ToQRect(), QRect(10, 20, 100, 50));
-    EXPECT_EQ(r.ToQRect().right(), 109);
-    EXPECT_EQ(TRect::FromQRect(QRect(10, 20, 100, 50)), r);
-}
-
 struct FontSizeRow {
     const char* name;
     int points;
@@ -105,22 +95,11 @@ TEST_P(FontSizeTest, PixelSizeFollowsPointsAndResolution)
 INSTANTIATE_TEST_SUITE_P(Rows, FontSizeTest, ::testing::ValuesIn(kFontSizes),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FontTest, AssignCopiesEveryAttributeAndStylesMapToQFont)
+TEST(FontTest, StylesMapToTheQFont)
 {
-    TFont source;
-    source.SetName(QStringLiteral("DejaVu Serif"));
-    source.SetSize(14);
-    source.SetStyle(fsBold | fsUnderline);
-    source.SetColor(Qt::blue);
-    source.SetPixelsPerInch(300);
-    TFont copy;
-    copy.Assign(source);
-    EXPECT_EQ(copy.Name(), source.Name());
-    EXPECT_EQ(copy.Size(), 14);
-    EXPECT_EQ(copy.Style(), fsBold | fsUnderline);
-    EXPECT_EQ(copy.Color(), QColor(Qt::blue));
-    EXPECT_EQ(copy.PixelsPerInch(), 300);
-    const QFont qfont = copy.ToQFont();
+    TFont font;
+    font.SetStyle(fsBold | fsUnderline);
+    const QFont qfont = font.ToQFont();
     EXPECT_TRUE(qfont.bold());
     EXPECT_TRUE(qfont.underline());
     EXPECT_FALSE(qfont.italic());

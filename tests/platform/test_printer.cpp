@@ -240,18 +240,6 @@ TEST_F(PrinterTest, UnwritableOutputRaisesAClearError)
     EXPECT_FALSE(Printer().Printing());
 }
 
-TEST_F(PrinterTest, EventsReportDocumentsAndPages)
-{
-    QStringList events;
-    Printer().OnEvent = [&](TPrinterEvent e) { events << QString::number(int(e)); };
-    Printer().SetOutputFileName(dir.filePath(QStringLiteral("e.pdf")));
-    Printer().BeginDoc();
-    Printer().NewPage();
-    Printer().EndDoc();
-    EXPECT_EQ(events, (QStringList{"0", "1", "2"}));
-    EXPECT_THROW(Printer().NewPage(), Exception);
-}
-
 TEST_F(PrinterTest, PrintableOriginIsTheCanvasOrigin)
 {
     // Printable area 100 x 100 pixels in from the paper's corner at 100 dpi: a mark at the

@@ -74,8 +74,6 @@ TEST_F(GeometryTest, UnroundedConversionsUseTheAxisResolution)
     EXPECT_DOUBLE_EQ(job.InchesToPixels(true, 1.25), 375.0);
     EXPECT_DOUBLE_EQ(job.MillimetersToPixels(false, 12.7), 300.0);
     EXPECT_NEAR(job.PixelsToMillimeters(true, 100), 8.4666666, 1e-6);
-    EXPECT_DOUBLE_EQ(TCustomPrintJob::InchesToMillimeters(2), 50.8);
-    EXPECT_DOUBLE_EQ(TCustomPrintJob::MillimetersToInches(50.8), 2.0);
 }
 
 TEST_F(GeometryTest, DefaultPageIsThePaperInPixels)

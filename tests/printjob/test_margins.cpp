@@ -179,31 +179,37 @@ TEST_F(MarginsTest, DirectFieldWritesRunNoCheck)
     EXPECT_THROW(job.Update(), EPrintJobException);
 }
 
-TEST_F(MarginsTest, LoadingDefersTheCheckToLoaded)
+struct LoadingRow {
+    const char* name;
+    TMarginsError mode;
+};
+
+class LoadingTest : public PrinterFixture, public ::testing::WithParamInterface<LoadingRow> { };
+
+TEST_P(LoadingTest, CheckWaitsForLoaded)
 {
     TPrintJob loaded;
     loaded.BeginLoading();
     loaded.SetMarginsUnits(unInches);
     loaded.SetMargins(AllMargins(0.1));
-    loaded.SetMarginsError(meException);
+    loaded.SetMarginsError(GetParam().mode);
     loaded.SetOptions({joMargins});
     EXPECT_TRUE(loaded.Loading());
     ExpectMargins(loaded.Margins(), 0.1, 0.1, 0.1, 0.1);
-    EXPECT_THROW(loaded.Loaded(), EPrintJobException);
+    if (GetParam().mode == meException) {
+        EXPECT_THROW(loaded.Loaded(), EPrintJobException);
+        ExpectMargins(loaded.Margins(), 0.1, 0.1, 0.1, 0.1);
+    } else {
+        loaded.Loaded();
+        ExpectMargins(loaded.Margins(), 0.167, 0.167, 0.167, 0.167);
+    }
     EXPECT_FALSE(loaded.Loading());
 }
 
-TEST_F(MarginsTest, LoadedFixesInAutoFixMode)
-{
-    TPrintJob loaded;
-    loaded.BeginLoading();
-    loaded.SetMarginsUnits(unInches);
-    loaded.SetMargins(AllMargins(0.1));
-    loaded.SetOptions({joMargins});
-    ExpectMargins(loaded.Margins(), 0.1, 0.1, 0.1, 0.1);
-    loaded.Loaded();
-    ExpectMargins(loaded.Margins(), 0.167, 0.167, 0.167, 0.167);
-}
+INSTANTIATE_TEST_SUITE_P(Modes, LoadingTest,
+                         ::testing::Values(LoadingRow{"AutoFixFixes", meAutoFix},
+                                           LoadingRow{"ExceptionRaises", meException}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MarginsTest, NothingIsCheckedWithoutAPrinter)
 {
