@@ -88,13 +88,6 @@ void TEditDragDrop::SetDropSource(bool on)
     edit_->setDragEnabled(on);
 }
 
-std::pair<int, int> TEditDragDrop::Range() const
-{
-    if (ValueRange)
-        return ValueRange();
-    return {0, int(edit_->text().size())};
-}
-
 void TEditDragDrop::ShowMarker(int pos)
 {
     markerPos_ = pos;
@@ -143,7 +136,7 @@ bool TEditDragDrop::eventFilter(QObject* watched, QEvent* event)
         const bool move = drag->source() == edit_ && !(drag->modifiers() & Qt::ControlModifier);
         drag->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);
         drag->accept();
-        const auto [valueStart, valueEnd] = Range();
+        const auto [valueStart, valueEnd] = ValueRange();
         ShowMarker(std::clamp(edit_->cursorPositionAt(drag->position().toPoint()), valueStart, valueEnd));
         return true;
     }
@@ -168,7 +161,7 @@ void TEditDragDrop::Drop(QDropEvent* event)
     }
     const bool fromThis = event->source() == edit_;
     const bool copy = event->modifiers() & Qt::ControlModifier;
-    const auto [valueStart, valueEnd] = Range();
+    const auto [valueStart, valueEnd] = ValueRange();
     const int selStart = edit_->hasSelectedText() ? edit_->selectionStart() : edit_->cursorPosition();
     const int selLength = int(edit_->selectedText().size());
     const dragdrop::DropPlan plan = dragdrop::PlanDrop(edit_->cursorPositionAt(event->position().toPoint()),
@@ -180,14 +173,7 @@ void TEditDragDrop::Drop(QDropEvent* event)
     QString windowText = edit_->text();
     windowText.remove(plan.removeFrom, plan.removeCount);
     windowText.insert(plan.insertAt, text);
-    bool taken = true;
-    if (AcceptDrop) {
-        taken = AcceptDrop(windowText, plan.insertAt, text);
-    } else {
-        edit_->setText(windowText);
-        edit_->setCursorPosition(plan.insertAt + int(text.size()));
-    }
-    if (!taken) {
+    if (!AcceptDrop(windowText, plan.insertAt, text)) {
         event->ignore();
         return;
     }

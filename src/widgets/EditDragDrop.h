@@ -46,11 +46,11 @@ public:
     bool DropSource() const { return dropSource_; }
     void SetDropSource(bool on);
 
-    // Where the value lies in the window text (prefix and suffix excluded).
+    // Both set by the field. Where the value lies in the window text (prefix and
+    // suffix excluded).
     std::function<std::pair<int, int>()> ValueRange;
     // Takes a drop: the window text it would give and where the dropped text starts in
-    // it. Returns false to refuse the drop (nothing changes then). By default the text
-    // is written as it is.
+    // it. Returns false to refuse the drop (nothing changes then).
     std::function<bool(const QString& windowText, int insertAt, const QString& dropped)> AcceptDrop;
 
     // The marker's place while text is dragged over the field, or -1.
@@ -60,7 +60,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    std::pair<int, int> Range() const;
     void ShowMarker(int pos);
     void HideMarker();
     void Drop(class QDropEvent* event);

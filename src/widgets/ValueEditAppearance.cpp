@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace {
 
 QColor ParentColor(const QWidget* field)
@@ -58,9 +60,9 @@ bool TValueEdit::TakeDrop(const QString& windowText, int insertAt, const QString
     case etRange:
         return false; // as for a paste
     case etAlphaNumeric:
-        for (const QChar c : value)
-            if (!(c.isDigit() || (c.toLatin1() >= 'A' && c.toLatin1() <= 'Z') || (c.toLatin1() >= 'a' && c.toLatin1() <= 'z')))
-                return false;
+        if (!std::all_of(value.begin(), value.end(),
+                         [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); }))
+            return false;
         break;
     case etUppercase:
         value = value.toUpper();

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QPainter>
-
 namespace {
 
 struct AddressRow {
@@ -43,70 +40,6 @@ TEST(FlatGeometry, LinesStartTwoLeftAndFourAboveTheText)
     EXPECT_EQ(text, QRect(2, 4, 96, 13));
     EXPECT_EQ(appearance::SoftBorderFrame(field, text), QRect(0, 0, 100, 21));
     EXPECT_EQ(appearance::FlatUnderline(field, text), QLine(0, 20, 99, 20));
-}
-
-QImage Blank()
-{
-    QImage image(40, 20, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    return image;
-}
-
-TEST(FlatPainting, UnderlineOnlyOnTheBottomRow)
-{
-    QImage image = Blank();
-    {
-        QPainter painter(&image);
-        appearance::PaintFlatLine(painter, image.rect(), image.rect().adjusted(2, 4, -2, -4), Qt::red, false);
-    }
-    EXPECT_EQ(image.pixelColor(0, 19), QColor(Qt::red));
-    EXPECT_EQ(image.pixelColor(39, 19), QColor(Qt::red));
-    EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::white));
-    EXPECT_EQ(image.pixelColor(39, 10), QColor(Qt::white));
-}
-
-TEST(FlatPainting, SoftBorderFramesTheField)
-{
-    QImage image = Blank();
-    {
-        QPainter painter(&image);
-        appearance::PaintFlatLine(painter, image.rect(), image.rect().adjusted(2, 4, -2, -4), Qt::red, true);
-    }
-    for (const QPoint& p : {QPoint(0, 0), QPoint(39, 0), QPoint(0, 19), QPoint(39, 19), QPoint(20, 0)})
-        EXPECT_EQ(image.pixelColor(p), QColor(Qt::red)) << p.x() << "," << p.y();
-    EXPECT_EQ(image.pixelColor(20, 10), QColor(Qt::white));
-}
-
-TEST(FocusBorderPainting, SunkenEdgeWithButtonFaceInsideWhenHighlighted)
-{
-    const appearance::BorderColors colors{Qt::darkGray, Qt::white, Qt::lightGray, Qt::green};
-    QImage image = Blank();
-    image.fill(Qt::blue);
-    {
-        QPainter painter(&image);
-        appearance::PaintFocusBorder(painter, image.rect(), true, colors);
-    }
-    EXPECT_EQ(image.pixelColor(10, 0), QColor(Qt::darkGray));
-    EXPECT_EQ(image.pixelColor(0, 10), QColor(Qt::darkGray));
-    EXPECT_EQ(image.pixelColor(10, 19), QColor(Qt::white));
-    EXPECT_EQ(image.pixelColor(39, 10), QColor(Qt::white));
-    EXPECT_EQ(image.pixelColor(10, 1), QColor(Qt::lightGray));
-    EXPECT_EQ(image.pixelColor(38, 10), QColor(Qt::lightGray));
-    EXPECT_EQ(image.pixelColor(10, 2), QColor(Qt::blue));
-}
-
-TEST(FocusBorderPainting, TwoParentColouredFramesOtherwise)
-{
-    const appearance::BorderColors colors{Qt::darkGray, Qt::white, Qt::lightGray, Qt::green};
-    QImage image = Blank();
-    {
-        QPainter painter(&image);
-        appearance::PaintFocusBorder(painter, image.rect(), false, colors);
-    }
-    EXPECT_EQ(image.pixelColor(10, 0), QColor(Qt::green));
-    EXPECT_EQ(image.pixelColor(10, 1), QColor(Qt::green));
-    EXPECT_EQ(image.pixelColor(39, 19), QColor(Qt::green));
-    EXPECT_EQ(image.pixelColor(10, 2), QColor(Qt::white));
 }
 
 } // namespace
