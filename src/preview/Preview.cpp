@@ -58,7 +58,7 @@ TCustomPreview::TCustomPreview(QWidget* parent)
     drawPanel_->SetColor(color_);
     // Keys pressed on anything inside the preview are offered to the navigation first.
     QWidget* inside[] = {scrollBox_, scrollBox_->HorzScrollBar().Bar(),
-                               scrollBox_->VertScrollBar().Bar(), drawPanel_};
+                         scrollBox_->VertScrollBar().Bar(), drawPanel_};
     for (QWidget* w : inside)
         w->installEventFilter(this);
     Update();
@@ -66,11 +66,10 @@ TCustomPreview::TCustomPreview(QWidget* parent)
 
 TCustomPreview::~TCustomPreview()
 {
-    statusBars_.clear();
+    // Attached status bars learn of this through destroyed(); they do not call back.
     if (job_ != nullptr) {
         disconnect(jobDestroyed_);
         job_->RemovePreview(this);
-        job_ = nullptr;
     }
 }
 

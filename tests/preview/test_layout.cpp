@@ -126,9 +126,8 @@ TEST(LayoutPage, PageWithoutAreaIsNotLaidOut)
 TEST(LayoutPage, TinyBoxGivesAnEmptyPanelNotANegativeOne)
 {
     const TLayoutResult out = LayoutPage(Input(vmWholePage, Box(10, 10)));
-    EXPECT_GE(out.Panel.width(), 0);
-    EXPECT_GE(out.Panel.height(), 0);
     EXPECT_EQ(out.Panel.width(), 0); // BW - 16 is negative
+    EXPECT_GE(out.Panel.height(), 0);
 }
 
 TEST(BoxClient, BarsTakeRoomFromEachOther)

@@ -91,14 +91,12 @@ TEST_F(PagePainting, NoShadowPageFillsThePanel)
 TEST_F(PagePainting, PrintableAreaOfTheWholePaperHidesTheRightAndBottomBorder)
 {
     TPrinter::InstallTestDevice(TDeviceCaps{600, 600, 5100, 6600, 0, 0, 5100, 6600});
-    const QImage img = PaintPanel();
-    EXPECT_EQ(img.pixelColor(0, 100), Black);
-    EXPECT_EQ(img.pixelColor(100, 0), Black);
-    // Page content, not the border, shows at the last column and row: make it white.
+    // A blank page, so that page content shows white where the border is hidden.
     job->OnDraw = nullptr;
     preview->Update();
     const QImage blank = PaintPanel();
     EXPECT_EQ(blank.pixelColor(0, 100), Black) << "left border stays";
+    EXPECT_EQ(blank.pixelColor(100, 0), Black) << "top border stays";
     EXPECT_EQ(blank.pixelColor(207, 100), White) << "right border is covered by the page";
     EXPECT_EQ(blank.pixelColor(100, 267), White) << "bottom border is covered by the page";
 }
@@ -106,7 +104,8 @@ TEST_F(PagePainting, PrintableAreaOfTheWholePaperHidesTheRightAndBottomBorder)
 TEST_F(PagePainting, TheWidgetPaintsWhatThePanelPaints)
 {
     const QImage expected = PaintPanel();
-    const QImage shown = preview->DrawPanel()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shown =
+        preview->DrawPanel()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(shown.size(), expected.size());
     for (QPoint at : {QPoint(0, 100), QPoint(3, 100), QPoint(100, 100), QPoint(204, 100),
                       QPoint(212, 100), QPoint(212, 2), QPoint(100, 272)})

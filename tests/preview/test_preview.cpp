@@ -193,19 +193,6 @@ TEST_F(Preview, PageWithoutAreaIsHiddenInsteadOfDividingByZero)
     EXPECT_EQ(preview->DrawPanel()->height(), 276);
 }
 
-TEST_F(Preview, ShadowColourAndRepaintOnlyReplayThePicture)
-{
-    preview->SetPrintJob(job.get());
-    drawCount = 0;
-    updates = 0;
-    preview->SetShadowColor(Qt::red);
-    preview->Repaint();
-    preview->DrawPanel()->grab();
-    EXPECT_EQ(drawCount, 0);
-    EXPECT_EQ(updates, 0);
-    EXPECT_EQ(PaintPanel().pixelColor(212, 100), QColor(Qt::red));
-}
-
 TEST_F(Preview, ColourReachesTheBoxAndThePanel)
 {
     preview->SetPrintJob(job.get());
@@ -216,7 +203,7 @@ TEST_F(Preview, ColourReachesTheBoxAndThePanel)
     EXPECT_EQ(PaintPanel().pixelColor(212, 2), QColor(Qt::darkGreen));
 }
 
-TEST_F(Preview, UpdateRecordsThePageForTheDrawingCallbackOnce)
+TEST_F(Preview, UpdateRecordsThePageOnceAndPaintingOnlyReplaysIt)
 {
     std::vector<TDrawTarget> targets;
     job->OnDraw = [&](TCustomPrintJob*, TCanvas*, int page, TRect, TDrawArea, TDrawTarget t) {
@@ -224,10 +211,14 @@ TEST_F(Preview, UpdateRecordsThePageForTheDrawingCallbackOnce)
         EXPECT_EQ(page, 1);
     };
     preview->SetPrintJob(job.get());
+    updates = 0;
     preview->DrawPanel()->grab();
+    preview->SetShadowColor(Qt::red);
+    preview->Repaint();
     preview->DrawPanel()->grab();
-    ASSERT_EQ(targets.size(), 1u);
-    EXPECT_EQ(targets[0], dtPreview);
+    EXPECT_EQ(targets, std::vector<TDrawTarget>{dtPreview});
+    EXPECT_EQ(updates, 0) << "recolouring the shadow lays nothing out";
+    EXPECT_EQ(PaintPanel().pixelColor(212, 100), QColor(Qt::red));
 }
 
 TEST_F(Preview, DrawingFailureKeepsWhatWasRecordedAndReachesTheCaller)
