@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr int kRowHeight = 12;
+constexpr int kDefaultWidth = 200;
 const char* const kListFontFamily = "Arial";
 constexpr int kListFontPoints = 8;
 constexpr int kFrameExtra = 4;      // border of the pop-up around its rows
@@ -27,7 +29,7 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setHeight(lookup::kRowHeight);
+        size.setHeight(kRowHeight);
         return size;
     }
 };

@@ -44,9 +44,6 @@ private:
 
 namespace lookup {
 
-inline constexpr int kRowHeight = 12;
-inline constexpr int kDefaultWidth = 200;
-
 // One entry shown in the pop-up and where it came from in the display list.
 struct Match {
     QString text;
