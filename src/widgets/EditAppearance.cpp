@@ -44,12 +44,13 @@ QString AddressToOpen(const QString& value)
 
 int AddressSelectionStart(const QString& value)
 {
-    const qsizetype scheme = value.indexOf(kScheme);
-    if (scheme >= 0)
-        return int(scheme + kScheme.size());
+    // A mail address may carry a web address in its body; the recipient comes first.
     const qsizetype mail = value.indexOf(kMailto);
     if (mail >= 0)
         return int(mail + kMailto.size());
+    const qsizetype scheme = value.indexOf(kScheme);
+    if (scheme >= 0)
+        return int(scheme + kScheme.size());
     return 0;
 }
 

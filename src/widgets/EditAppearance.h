@@ -37,7 +37,7 @@ namespace appearance {
 bool LooksLikeAddress(const QString& value);
 // What the desktop is asked to open: the value itself, a bare mail address as "mailto:".
 QString AddressToOpen(const QString& value);
-// Where SelectValue starts in an address: after "://" or after "mailto:", else 0.
+// Where SelectValue starts in an address: after "mailto:", else after "://", else 0.
 int AddressSelectionStart(const QString& value);
 
 // The flat look insets the text 2 pixels left and right and 4 top and bottom.

@@ -28,6 +28,8 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, Addresses,
     ::testing::Values(AddressRow{"WebAddress", "https://example.org", true, "https://example.org", 8},
                       AddressRow{"MailtoAddress", "mailto:ann@example.org", true, "mailto:ann@example.org", 7},
+                      AddressRow{"MailWithWebAddressInBody", "mailto:ann@example.org?body=http://x.org", true,
+                                 "mailto:ann@example.org?body=http://x.org", 7},
                       AddressRow{"BareMailGetsMailto", "ann@example.org", true, "mailto:ann@example.org", 0},
                       AddressRow{"AtFirstIsNoAddress", "@home", false, "", 0},
                       AddressRow{"PlainText", "Serial 42", false, "", 0}),
