@@ -12,22 +12,10 @@ using valueedit_testing::Window;
 
 namespace {
 
-struct LocaleRow {
-    const char* name;
-    char decimal;
-    char thousand;
-};
-
-class Typing : public ::testing::TestWithParam<LocaleRow> {
+class Typing : public valueedit_testing::LocaleTest {
 protected:
-    Typing() : pinned_(QLatin1Char(GetParam().decimal), QLatin1Char(GetParam().thousand)) {}
-    QString D() const { return QString(QLatin1Char(GetParam().decimal)); }
-    QString T() const { return QString(QLatin1Char(GetParam().thousand)); }
     // Typeable thousand separator of etFloat (comma or full stop)?
     bool ThousandTypeable() const { return GetParam().thousand == ',' || GetParam().thousand == '.'; }
-
-    ScopedFormatSettings pinned_;
-    Window w;
 };
 
 // --- etNumeric ------------------------------------------------------------------------
@@ -214,6 +202,10 @@ TEST_P(Typing, LengthLimitStopsTheIntegerPartButNotTheDecimals)
     EXPECT_EQ(w.edit->Text(), "123" + D() + "5");
     w.Key(Qt::Key_Backspace);
     EXPECT_EQ(w.edit->Text(), "123" + D());
+    w.Type("4");
+    w.edit->setCursorPosition(3);
+    w.Key(Qt::Key_Delete); // "1234" would break the limit
+    EXPECT_EQ(w.edit->Text(), "123" + D() + "4");
 }
 
 TEST_P(Typing, TabOnFullLengthMovesTheFocusOnAtTheThirdDigit)
@@ -250,11 +242,8 @@ TEST_P(Typing, DeletionsThatWouldBreakTheNumberAreRefused)
     EXPECT_EQ(w.edit->cursorPosition(), 4);
 }
 
-INSTANTIATE_TEST_SUITE_P(Locales, Typing,
-                         ::testing::Values(LocaleRow{"DotAndComma", '.', ','},
-                                           LocaleRow{"CommaAndDot", ',', '.'},
-                                           LocaleRow{"CommaAndSpace", ',', ' '}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Locales, Typing, ::testing::ValuesIn(valueedit_testing::kLocales),
+                         valueedit_testing::LocaleName);
 
 // --- locale-free keys ----------------------------------------------------------------
 
@@ -402,8 +391,6 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, TypedByType,
     ::testing::Values(
         TypedRow{"MixedCaseMcPrefix", etMixedCase, "mcdonald", "McDonald"},
-        TypedRow{"MixedCaseRomanTwo", etMixedCase, "john smith ii", "John Smith II"},
-        TypedRow{"MixedCaseApostropheAndHyphen", etMixedCase, "o'neil-smith", "O'Neil-Smith"},
         TypedRow{"UppercaseTurnsUp", etUppercase, "aBc 1", "ABC 1"},
         TypedRow{"LowercaseTurnsDown", etLowerCase, "AbC", "abc"},
         TypedRow{"RangeListTyped", etRange, "1-5;7", "1-5;7"},
@@ -414,16 +401,6 @@ INSTANTIATE_TEST_SUITE_P(
         TypedRow{"AlphaNumericLettersAndDigits", etAlphaNumeric, "a1-b_Z", "a1bZ"},
         TypedRow{"StringTakesAll", etString, "a-1. ,", "a-1. ,"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Keys, RangeSeparatorRefusedDirectlyBeforeAnother)
-{
-    Window w;
-    w.edit->SetEditType(etRange);
-    w.edit->SetText("1;2");
-    w.FocusAt(1); // 1|;2
-    w.Type(",");
-    EXPECT_EQ(w.edit->Text(), "1;2");
-}
 
 TEST(Clipboard, ContextMenuTakesTheSamePathAsTheKeyboard)
 {

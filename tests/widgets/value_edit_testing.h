@@ -6,6 +6,8 @@
 
 #include "widgets/ValueEdit.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QTest>
@@ -75,5 +77,31 @@ struct Window {
 };
 
 inline void SetClipboard(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+
+// Number tests run under three pairs of decimal and thousand separators.
+struct LocaleRow {
+    const char* name;
+    char decimal;
+    char thousand;
+};
+
+inline const LocaleRow kLocales[] = {
+    {"DotAndComma", '.', ','}, {"CommaAndDot", ',', '.'}, {"CommaAndSpace", ',', ' '}};
+
+inline std::string LocaleName(const ::testing::TestParamInfo<LocaleRow>& info)
+{
+    return info.param.name;
+}
+
+// A window with the field, under the row's separators.
+class LocaleTest : public ::testing::TestWithParam<LocaleRow> {
+protected:
+    LocaleTest() : pinned_(QLatin1Char(GetParam().decimal), QLatin1Char(GetParam().thousand)) {}
+    QString D() const { return QString(QLatin1Char(GetParam().decimal)); }
+    QString T() const { return QString(QLatin1Char(GetParam().thousand)); }
+
+    ScopedFormatSettings pinned_;
+    Window w;
+};
 
 } // namespace valueedit_testing
