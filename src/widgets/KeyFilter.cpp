@@ -48,14 +48,14 @@ Decision DecimalType(const Input& in, Decision d, const FormatSettings& fs)
     const int valueCaret = in.selStart - prefixLength;
     const bool hasSelection = in.selLength > 0;
 
-    // 1. A comma or full stop only where the locale uses it.
+    // A comma or full stop only where the locale uses it.
     if (!money) {
         if (ch == QLatin1Char(',') && dec != ch && thousand != ch)
             return Refused(d, false);
         if (ch == QLatin1Char('.') && dec != ch && thousand != ch)
             return Refused(d, false);
     }
-    // 2. The type's list.
+    // The type's list.
     const bool candidate =
         money ? (IsEditKey(ch) || ch == QLatin1Char('-') || IsDigit(ch) || ch == dec)
               : (IsEditKey(ch) || ch == QLatin1Char(',') || ch == QLatin1Char('-') ||
@@ -64,23 +64,23 @@ Decision DecimalType(const Input& in, Decision d, const FormatSettings& fs)
         return Refused(d, true);
 
     const int decimalAt = int(in.value.indexOf(dec));
-    // 3. One decimal separator; typing it again moves into the decimals.
+    // One decimal separator; typing it again moves into the decimals.
     if (ch == dec) {
         const bool replacesSelected = !money && in.selectedText.contains(dec);
         if ((decimalAt >= 0 && !replacesSelected) || in.precision == 0) {
-            if (in.precision > 0) {
+            if (in.precision > 0) { // so the value already holds one
                 d.action = Action::JumpCaret;
-                d.caret = prefixLength + (decimalAt >= 0 ? decimalAt + 1 : 0);
+                d.caret = prefixLength + decimalAt + 1;
                 d.afterSteps = false;
                 return d;
             }
             return Refused(d, false);
         }
     }
-    // 4. Separators keep their distance from the existing thousand separators.
+    // Separators keep their distance from the existing thousand separators.
     if ((ch == thousand || ch == dec) && !valuetext::SeparatorDistanceAllows(in.value, valueCaret, fs))
         return Refused(d, false);
-    // 5. Full decimals are overwritten rather than extended.
+    // Full decimals are overwritten rather than extended.
     if (in.precision > 0 && decimalAt >= 0 && valueCaret > decimalAt &&
         in.value.size() - valueCaret <= in.precision &&
         in.value.size() - decimalAt - 1 >= in.precision && (IsDigit(ch) || ch == dec) &&
@@ -91,19 +91,19 @@ Decision DecimalType(const Input& in, Decision d, const FormatSettings& fs)
         d.action = Action::OverwritePass;
         return d;
     }
-    // 6. A separator typed into an empty value starts it with "0".
+    // A separator typed into an empty value starts it with "0".
     if (ch == dec && in.value.isEmpty() && valueCaret == 0) {
         d.action = Action::ZeroDecimal;
         d.afterSteps = false;
         return d;
     }
-    // 7. Minus toggles the sign unless it replaces a selection.
+    // Minus toggles the sign unless it replaces a selection.
     if (ch == QLatin1Char('-') && !hasSelection) {
         d.action = Action::ToggleSign;
         d.afterSteps = false;
         return d;
     }
-    // 8.
+    // Everything else goes in; money regroups its integer part.
     d = Passed(d, QString(ch));
     d.regroup = money && ch != dec;
     return d;
