@@ -51,7 +51,7 @@ QString SettingsFilePath()
 TallyforgeSettings LoadSettingsFile(const QString& path)
 {
     const TIniFile ini(path);
-    const TallyforgeSettings d = TallyforgeSettings::Defaults();
+    const TallyforgeSettings d;
     TallyforgeSettings s;
     s.Prefix = ini.ReadString(kSN, QStringLiteral("Prefix"), d.Prefix);
     s.Suffix = ini.ReadString(kSN, QStringLiteral("Suffix"), d.Suffix);
@@ -61,13 +61,13 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     s.VerticalIndent = ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent);
     s.HorizontalIndent2 = ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent2"), d.HorizontalIndent2);
     s.VerticalIndent2 = ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent2"), d.VerticalIndent2);
-    s.FontName = ini.ReadString(kFont, QStringLiteral("Name"), d.FontName);
-    s.FontSize = ini.ReadInteger(kFont, QStringLiteral("Size"), d.FontSize);
-    s.FontColor = ini.ReadInteger(kFont, QStringLiteral("Color"), d.FontColor);
-    s.FontBold = ini.ReadBool(kFont, QStringLiteral("Bold"), d.FontBold);
-    s.FontUnderline = ini.ReadBool(kFont, QStringLiteral("Underline"), d.FontUnderline);
-    s.FontItalic = ini.ReadBool(kFont, QStringLiteral("Italic"), d.FontItalic);
-    s.FontStrikeout = ini.ReadBool(kFont, QStringLiteral("Strikeout"), d.FontStrikeout);
+    s.Font.Name = ini.ReadString(kFont, QStringLiteral("Name"), d.Font.Name);
+    s.Font.Size = ini.ReadInteger(kFont, QStringLiteral("Size"), d.Font.Size);
+    s.Font.Color = ini.ReadInteger(kFont, QStringLiteral("Color"), d.Font.Color);
+    s.Font.Bold = ini.ReadBool(kFont, QStringLiteral("Bold"), d.Font.Bold);
+    s.Font.Underline = ini.ReadBool(kFont, QStringLiteral("Underline"), d.Font.Underline);
+    s.Font.Italic = ini.ReadBool(kFont, QStringLiteral("Italic"), d.Font.Italic);
+    s.Font.StrikeOut = ini.ReadBool(kFont, QStringLiteral("Strikeout"), d.Font.StrikeOut);
     s.WholePage = ini.ReadBool(kView, QStringLiteral("WholePage"), d.WholePage);
     return s;
 }
@@ -84,13 +84,13 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s)
     ini.WriteFloat(kPaper, QStringLiteral("VerticalIndent2"), s.VerticalIndent2);
     ini.WriteString(kSN, QStringLiteral("Prefix"), s.Prefix);
     ini.WriteString(kSN, QStringLiteral("Suffix"), s.Suffix);
-    ini.WriteString(kFont, QStringLiteral("Name"), s.FontName);
-    ini.WriteInteger(kFont, QStringLiteral("Size"), s.FontSize);
-    ini.WriteInteger(kFont, QStringLiteral("Color"), s.FontColor);
-    ini.WriteBool(kFont, QStringLiteral("Bold"), s.FontBold);
-    ini.WriteBool(kFont, QStringLiteral("Underline"), s.FontUnderline);
-    ini.WriteBool(kFont, QStringLiteral("Italic"), s.FontItalic);
-    ini.WriteBool(kFont, QStringLiteral("Strikeout"), s.FontStrikeout);
+    ini.WriteString(kFont, QStringLiteral("Name"), s.Font.Name);
+    ini.WriteInteger(kFont, QStringLiteral("Size"), s.Font.Size);
+    ini.WriteInteger(kFont, QStringLiteral("Color"), s.Font.Color);
+    ini.WriteBool(kFont, QStringLiteral("Bold"), s.Font.Bold);
+    ini.WriteBool(kFont, QStringLiteral("Underline"), s.Font.Underline);
+    ini.WriteBool(kFont, QStringLiteral("Italic"), s.Font.Italic);
+    ini.WriteBool(kFont, QStringLiteral("Strikeout"), s.Font.StrikeOut);
     ini.WriteBool(kView, QStringLiteral("WholePage"), s.WholePage);
     ini.UpdateFile();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SerialDrawing.h"
+
 #include <QColor>
 #include <QString>
 
@@ -16,18 +18,9 @@ struct TallyforgeSettings {
     double HorizontalIndent2 = 1.0;
     double VerticalIndent2 = 1.0;
     // [Font]
-    QString FontName = QStringLiteral("Arial");
-    int FontSize = 24;   // points
-    int FontColor = 0;   // 0x00BBGGRR; see ColorToInt()
-    bool FontBold = false;
-    bool FontUnderline = false;
-    bool FontItalic = false;
-    bool FontStrikeout = false;
+    serial::SerialFont Font;
     // [View]
     bool WholePage = true;
-
-    // The values of a first start, when the file has none.
-    static TallyforgeSettings Defaults() { return {}; }
 
     bool operator==(const TallyforgeSettings&) const = default;
 };
@@ -36,7 +29,7 @@ struct TallyforgeSettings {
 QString SettingsFilePath();
 
 // Reads every key, each falling back to its default when missing or unreadable; a
-// missing file gives Defaults(). A file that exists but cannot be read raises
+// missing file gives the defaults above. A file that exists but cannot be read raises
 // Exception("Cannot open file <path>").
 TallyforgeSettings LoadSettingsFile(const QString& path);
 

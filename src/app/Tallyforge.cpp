@@ -14,13 +14,11 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -55,7 +53,7 @@ serial::SerialFont fromQFont(const QFont& font, int color)
 {
     serial::SerialFont serialFont;
     serialFont.Name = font.family();
-    serialFont.Size = font.pointSizeF() > 0 ? qRound(font.pointSizeF()) : font.pointSize();
+    serialFont.Size = qRound(font.pointSizeF());
     serialFont.Color = color;
     serialFont.Bold = font.bold();
     serialFont.Italic = font.italic();
@@ -84,10 +82,13 @@ TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
     PlaceWindow();
 
     // The inputs have their design texts by now; from here on every change redraws.
-    for (THistoryEdit* edit : { txtStartingSN, txtHorizontalIndent, txtVerticalIndent, txtPrefix,
-                                txtSuffix, txtHorizontalIndent2, txtVerticalIndent2 })
-        edit->OnChange = [this](TValueEdit*) { app::Guard([this] { txtStartingSNChange(); }); };
-    txtPageCount->OnChange = [this](TValueEdit*) { app::Guard([this] { txtPageCountChange(); }); };
+    for (const design::InputDesign& input : design::kInputs) {
+        const auto handler = input.onChange == design::Handler::PageCountChange
+            ? &TfrmTallyforge::txtPageCountChange
+            : &TfrmTallyforge::txtStartingSNChange;
+        Panel1->findChild<THistoryEdit*>(QLatin1String(input.name))->OnChange
+            = [this, handler](TValueEdit*) { app::Guard([this, handler] { (this->*handler)(); }); };
+    }
 
     app::Guard([this] { FormCreate(); });
 }
@@ -187,10 +188,10 @@ void TfrmTallyforge::CreateMenu()
     mnuInches = design::AddMenuItem(mnuUnits, "mnuInches", "Inches");
     // Positions are always inches: Centimeter cannot be chosen, and choosing Inches
     // (one checked item of an exclusive group) changes nothing.
-    unitsGroup_ = new QActionGroup(this);
+    auto* unitsGroup = new QActionGroup(this);
     for (QAction* unit : { txtCentimeter, mnuInches }) {
         unit->setCheckable(true);
-        unitsGroup_->addAction(unit);
+        unitsGroup->addAction(unit);
     }
     txtCentimeter->setEnabled(false);
     mnuInches->setChecked(true);
@@ -477,15 +478,7 @@ void TfrmTallyforge::LoadSettings()
     txtHorizontalIndent2->SetAsFloat(settings.HorizontalIndent2);
     txtVerticalIndent2->SetAsFloat(settings.VerticalIndent2);
 
-    serial::SerialFont font;
-    font.Name = settings.FontName;
-    font.Size = settings.FontSize;
-    font.Color = settings.FontColor;
-    font.Bold = settings.FontBold;
-    font.Underline = settings.FontUnderline;
-    font.Italic = settings.FontItalic;
-    font.StrikeOut = settings.FontStrikeout;
-    SetSerialFont(font);
+    SetSerialFont(settings.Font);
 
     if (settings.WholePage)
         butWholePageClick();
@@ -506,13 +499,7 @@ void TfrmTallyforge::SaveSettings()
     settings.VerticalIndent2 = txtVerticalIndent2->AsFloat();
     settings.Prefix = txtPrefix->Text();
     settings.Suffix = txtSuffix->Text();
-    settings.FontName = serialFont_.Name;
-    settings.FontSize = serialFont_.Size;
-    settings.FontColor = serialFont_.Color;
-    settings.FontBold = serialFont_.Bold;
-    settings.FontUnderline = serialFont_.Underline;
-    settings.FontItalic = serialFont_.Italic;
-    settings.FontStrikeout = serialFont_.StrikeOut;
+    settings.Font = serialFont_;
     settings.WholePage = mnuWholePage->isChecked();
     SaveSettingsFile(settingsPath_, settings);
 }

@@ -6,10 +6,7 @@
 #include <QMainWindow>
 #include <QString>
 
-#include <functional>
-
 class QAction;
-class QActionGroup;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -32,7 +29,6 @@ public:
     explicit TfrmTallyforge(QWidget* parent = nullptr, const QString& settingsPath = {});
     ~TfrmTallyforge() override;
 
-    QString SettingsPath() const { return settingsPath_; }
     // False when the settings file existed but could not be read at start; the window
     // then leaves the file alone.
     bool SettingsLoaded() const { return settingsLoaded_; }
@@ -125,6 +121,5 @@ private:
     QString settingsPath_;
     bool settingsLoaded_ = true;
     serial::SerialFont serialFont_;
-    QActionGroup* unitsGroup_ = nullptr;
     TFontDialog* fontDialog_ = nullptr;
 };
