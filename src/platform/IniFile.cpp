@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <atomic>
 #include <charconv>
@@ -246,6 +247,9 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
         target = info.canonicalFilePath();
     const QFileInfo targetInfo(target);
     const QString directory = targetInfo.absolutePath();
+    // Renaming would replace a file its owner made read-only; honour that as a write would.
+    if (::access(QFile::encodeName(target).constData(), W_OK) != 0 && errno != ENOENT)
+        return false;
 
     static std::atomic<unsigned> counter { 0 };
     QString temporary;
@@ -300,7 +304,12 @@ TIniFile::TIniFile(const QString& fileName)
 void TIniFile::LoadFromBytes(const QByteArray& bytes)
 {
     sections_.clear();
-    QString text = QString::fromUtf8(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    // Edited in a legacy code page: keep its characters instead of replacement marks that
+    // the next save would write back.
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
 
@@ -470,14 +479,6 @@ QStringList TIniFile::ReadSection(const QString& section) const
                 keys.append(line.key);
     }
     return keys;
-}
-
-QStringList TIniFile::ReadSections() const
-{
-    QStringList names;
-    for (const Section& section : sections_)
-        names.append(section.name);
-    return names;
 }
 
 void TIniFile::EraseSection(const QString& section)

@@ -63,7 +63,6 @@ public:
     bool ValueExists(const QString& section, const QString& key) const;
     // The key names of a section, each once, in the order first met.
     QStringList ReadSection(const QString& section) const;
-    QStringList ReadSections() const;
     void EraseSection(const QString& section);
     // Removes every line of that key, so an earlier duplicate cannot come back.
     void DeleteKey(const QString& section, const QString& key);

@@ -20,14 +20,6 @@ std::optional<QString> TVersionInfo::QueryValue(const QString& path) const
     return std::nullopt;
 }
 
-QStringList TVersionInfo::Translations() const
-{
-    QStringList result;
-    for (const StringTable& table : tables_)
-        result.append(table.translation);
-    return result;
-}
-
 const TVersionInfo& TVersionInfo::Program()
 {
 #if defined(TALLYFORGE_VERSION_MAJOR) && defined(TALLYFORGE_VERSION_MINOR) \

@@ -27,9 +27,6 @@ public:
     // Looks up "\StringFileInfo\<translation>\<name>"; parts match without regard to case.
     std::optional<QString> QueryValue(const QString& path) const;
 
-    // The translations present, in table order.
-    QStringList Translations() const;
-
     // The table compiled into this program (empty when built without it).
     static const TVersionInfo& Program();
 
