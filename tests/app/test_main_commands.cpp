@@ -90,15 +90,6 @@ TEST_F(CommandTest, FailedPrintIsReportedAndMovesNothing)
     EXPECT_EQ(window->txtStartingSN->Text(), QStringLiteral("102"));
 }
 
-TEST_F(CommandTest, StatusBarNamesThePdfWritten)
-{
-    auto window = MakeWindow();
-    window->txtPageCount->SetText(QStringLiteral("1"));
-    window->mnuPrint->trigger();
-    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(OutputPdf()))
-        << window->PreviewStatusBar1->UserText().toStdString();
-}
-
 TEST_F(CommandTest, PrintSetupConfirmedRefreshesCancelledChangesNothing)
 {
     auto window = MakeWindow();
@@ -147,6 +138,7 @@ struct PageButtonRow {
     const char* name;
     int pageCount;
     int nextClicks;
+    int prevClicks;
     int expectedPage;
     bool nextEnabled;
     bool prevEnabled;
@@ -162,30 +154,23 @@ TEST_P(PageButtonTest, ButtonsFollowThePageShown)
     window->txtPrefix->SetText(QStringLiteral("P")); // re-binds: page 1, buttons re-evaluated
     for (int i = 0; i < row.nextClicks; ++i)
         window->butNextPage->trigger();
+    for (int i = 0; i < row.prevClicks; ++i)
+        window->butPrevPage->trigger();
     EXPECT_EQ(window->Preview1->PageIndex(), row.expectedPage);
     EXPECT_EQ(window->butNextPage->isEnabled(), row.nextEnabled);
     EXPECT_EQ(window->butPrevPage->isEnabled(), row.prevEnabled);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, PageButtonTest, testing::Values(
-    PageButtonRow{"OnePageOnly", 1, 0, 1, false, false},
-    PageButtonRow{"FirstOfTen", 10, 0, 1, true, false},
-    PageButtonRow{"MiddleOfTen", 10, 4, 5, true, true},
-    PageButtonRow{"LastOfTen", 10, 9, 10, false, true},
-    PageButtonRow{"NextOnLastStays", 10, 12, 10, false, true},
-    PageButtonRow{"TwoPagesSecond", 2, 1, 2, false, true}),
+    PageButtonRow{"OnePageOnly", 1, 0, 0, 1, false, false},
+    PageButtonRow{"FirstOfTen", 10, 0, 0, 1, true, false},
+    PageButtonRow{"MiddleOfTen", 10, 4, 0, 5, true, true},
+    PageButtonRow{"LastOfTen", 10, 9, 0, 10, false, true},
+    PageButtonRow{"NextOnLastStays", 10, 12, 0, 10, false, true},
+    PageButtonRow{"PreviousStepsBack", 10, 2, 1, 2, true, true},
+    PageButtonRow{"PreviousOnFirstStays", 10, 1, 3, 1, true, false},
+    PageButtonRow{"TwoPagesSecond", 2, 1, 0, 2, false, true}),
     [](const testing::TestParamInfo<PageButtonRow>& info) { return std::string(info.param.name); });
-
-TEST_F(CommandTest, PreviousPageStepsBack)
-{
-    auto window = MakeWindow();
-    window->txtPageCount->SetText(QStringLiteral("10"));
-    window->butNextPage->trigger();
-    window->butNextPage->trigger();
-    window->butPrevPage->trigger();
-    EXPECT_EQ(window->Preview1->PageIndex(), 2);
-    EXPECT_TRUE(window->butPrevPage->isEnabled());
-}
 
 TEST_F(CommandTest, TypingInAnInputShowsPageOneAgain)
 {
@@ -427,18 +412,6 @@ TEST_F(DrawingTest, AnEditDuringAPrintReachesThePagesDrawnAfterIt)
     EXPECT_NEAR(firstLeft.value(1), (100 + 600) * 72.0 / 600, 3.0);
     EXPECT_NEAR(firstLeft.value(2), (100 + 1200) * 72.0 / 600, 3.0);
     EXPECT_NEAR(firstLeft.value(3), (100 + 1200) * 72.0 / 600, 3.0);
-}
-
-TEST_F(DrawingTest, IndentsAreReadUnderTheSeparatorsInForce)
-{
-    auto window = MakeWindow();
-    window->txtHorizontalIndent->SetText(QStringLiteral("1.00"));
-    EXPECT_DOUBLE_EQ(window->CurrentPage().HorizontalIndent, 1.0);
-    // Under a comma decimal separator "1.00" holds a thousand separator: it reads 100,
-    // as the field itself reads it.
-    ScopedFormatSettings comma(QLatin1Char(','), QLatin1Char('.'));
-    EXPECT_DOUBLE_EQ(window->CurrentPage().HorizontalIndent, window->txtHorizontalIndent->AsFloat());
-    EXPECT_DOUBLE_EQ(window->CurrentPage().HorizontalIndent, 100.0);
 }
 
 } // namespace
