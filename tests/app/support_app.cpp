@@ -7,6 +7,10 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
 namespace apptest {
 
 QApplication* EnsureApplication()
@@ -26,6 +30,16 @@ void UseHome(const QString& home)
     qputenv("HOME", home.toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toLocal8Bit());
     qputenv("XDG_DOCUMENTS_DIR", (home + QStringLiteral("/Documents")).toLocal8Bit());
+}
+
+void EndWithTest(QProcess& process)
+{
+    const pid_t test = ::getpid();
+    process.setChildProcessModifier([test] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != test) // the test ended before the signal was armed
+            ::_exit(1);
+    });
 }
 
 QString Run(const QString& program, const QStringList& arguments, int* exitCode, int timeoutMs)

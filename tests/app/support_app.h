@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class QApplication;
+class QProcess;
 
 // Shared by the window and end-to-end tests of the application.
 namespace apptest {
@@ -16,6 +17,10 @@ QApplication* EnsureApplication();
 // Points HOME and the XDG folders at a private folder, so the PDF printer's default
 // output folder is known. Call before the first QApplication.
 void UseHome(const QString& home);
+
+// Makes the process, once started, end with this test program even when the test is
+// killed (a timeout, a crash), so no server or program outlives its test.
+void EndWithTest(QProcess& process);
 
 // Runs a program and returns its standard output; exitCode -1 when it did not finish.
 QString Run(const QString& program, const QStringList& arguments, int* exitCode = nullptr,

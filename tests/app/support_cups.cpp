@@ -1,5 +1,7 @@
 #include "support_cups.h"
 
+#include "support_app.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -133,6 +135,48 @@ bool PrivateCups::Start()
         QDir().mkpath(path);
         openUp(path, QFileDevice::WriteGroup | QFileDevice::WriteOther);
     }
+    const QByteArray files = QStringLiteral(
+        "FileDevice Yes\n"
+        "ServerRoot %1\n"
+        "RequestRoot %1/spool\n"
+        "CacheDir %1/cache\n"
+        "StateDir %1/state\n"
+        "TempDir %1/tmp\n"
+        "ErrorLog %1/log/error_log\n"
+        "AccessLog %1/log/access_log\n"
+        "PageLog %1/log/page_log\n"
+        "User lp\nGroup lp\nSystemGroup root\n").arg(root).toUtf8();
+    if (!writeFile(root + QStringLiteral("/cups-files.conf"), files)
+        || !writeFile(root + QStringLiteral("/tfpdf.ppd"), kPassThroughPpd)) {
+        error_ = QStringLiteral("cannot write the configuration");
+        return false;
+    }
+    // The free port is only free when asked; another program may take it before cupsd
+    // binds it, and then cupsd gives up: try again on another.
+    for (int attempt = 0; attempt < 5 && !startScheduler(); ++attempt)
+        Stop();
+    if (scheduler_.state() != QProcess::Running)
+        return false;
+    int code = -1;
+    const QString device = QStringLiteral("file://") + OutputFile();
+    const QString out = RunTool(QStringLiteral("lpadmin"),
+                                { QStringLiteral("-p"), QueueName(), QStringLiteral("-E"), QStringLiteral("-v"), device,
+                                  QStringLiteral("-P"), root + QStringLiteral("/tfpdf.ppd") }, &code);
+    if (code != 0) {
+        error_ = QStringLiteral("lpadmin failed: ") + out;
+        return false;
+    }
+    RunTool(QStringLiteral("lpadmin"), { QStringLiteral("-d"), QueueName() }, &code);
+    if (code != 0) {
+        error_ = QStringLiteral("cannot make the queue the default");
+        return false;
+    }
+    return true;
+}
+
+bool PrivateCups::startScheduler()
+{
+    const QString root = dir_->path();
     port_ = freePort();
     if (port_ == 0) {
         error_ = QStringLiteral("no free port");
@@ -148,25 +192,13 @@ bool PrivateCups::Start()
         "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
         "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
         "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n").arg(port_).toUtf8();
-    const QByteArray files = QStringLiteral(
-        "FileDevice Yes\n"
-        "ServerRoot %1\n"
-        "RequestRoot %1/spool\n"
-        "CacheDir %1/cache\n"
-        "StateDir %1/state\n"
-        "TempDir %1/tmp\n"
-        "ErrorLog %1/log/error_log\n"
-        "AccessLog %1/log/access_log\n"
-        "PageLog %1/log/page_log\n"
-        "User lp\nGroup lp\nSystemGroup root\n").arg(root).toUtf8();
-    if (!writeFile(root + QStringLiteral("/cupsd.conf"), conf)
-        || !writeFile(root + QStringLiteral("/cups-files.conf"), files)
-        || !writeFile(root + QStringLiteral("/tfpdf.ppd"), kPassThroughPpd)) {
+    if (!writeFile(root + QStringLiteral("/cupsd.conf"), conf)) {
         error_ = QStringLiteral("cannot write the configuration");
         return false;
     }
     scheduler_.setProcessChannelMode(QProcess::MergedChannels);
-    scheduler_.setStandardOutputFile(root + QStringLiteral("/log/cupsd.out"));
+    scheduler_.setStandardOutputFile(root + QStringLiteral("/log/cupsd.out"), QIODevice::Append);
+    apptest::EndWithTest(scheduler_);
     scheduler_.start(QStringLiteral("/usr/sbin/cupsd"),
                      { QStringLiteral("-f"), QStringLiteral("-c"), root + QStringLiteral("/cupsd.conf"),
                        QStringLiteral("-s"), root + QStringLiteral("/cups-files.conf") });
@@ -178,20 +210,7 @@ bool PrivateCups::Start()
         error_ = QStringLiteral("cupsd is not listening on port %1").arg(port_);
         return false;
     }
-    int code = -1;
-    const QString device = QStringLiteral("file://") + OutputFile();
-    const QString out = RunTool(QStringLiteral("lpadmin"),
-                                { QStringLiteral("-p"), QueueName(), QStringLiteral("-E"), QStringLiteral("-v"), device,
-                                  QStringLiteral("-P"), root + QStringLiteral("/tfpdf.ppd") }, &code);
-    if (code != 0) {
-        error_ = QStringLiteral("lpadmin failed: ") + out;
-        return false;
-    }
-    RunTool(QStringLiteral("lpadmin"), { QStringLiteral("-d"), QueueName() }, &code);
-    if (code != 0) {
-        error_ = QStringLiteral("cannot make the queue the default");
-        return false;
-    }
+    error_.clear();
     return true;
 }
 

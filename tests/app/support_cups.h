@@ -38,6 +38,7 @@ public:
     QString RunTool(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
 
 private:
+    bool startScheduler();
     bool waitUntilListening(int timeoutMs);
 
     std::unique_ptr<QTemporaryDir> dir_;

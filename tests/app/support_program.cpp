@@ -45,6 +45,7 @@ void ProgramCopy::Start(QProcess& process, const QStringList& script)
     process.setProcessEnvironment(Environment(script));
     process.setWorkingDirectory(Home()); // the current folder plays no part
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    apptest::EndWithTest(process);
     process.start(program_, {});
 }
 

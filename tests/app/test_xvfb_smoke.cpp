@@ -17,7 +17,9 @@
 
 namespace {
 
-// An X server of this test's own on the first free display number from 90.
+// An X server of this test's own. It picks the first free display number itself and
+// reports it once it accepts connections, so tests running side by side never race
+// for one.
 class PrivateXvfb {
 public:
     ~PrivateXvfb()
@@ -32,28 +34,21 @@ public:
 
     bool Start()
     {
-        for (int number = 90; number < 140; ++number) {
-            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number))
-                || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
-                continue;
-            display_ = QStringLiteral(":%1").arg(number);
-            server_.setProcessChannelMode(QProcess::MergedChannels);
-            server_.start(QStringLiteral("Xvfb"), { display_, QStringLiteral("-screen"), QStringLiteral("0"),
-                                                    QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                                                    QStringLiteral("tcp") });
-            if (!server_.waitForStarted(5000))
-                return false;
-            QElapsedTimer timer;
-            timer.start();
-            while (timer.elapsed() < 10000 && server_.state() == QProcess::Running) {
-                if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
-                    return true;
-                QThread::msleep(50);
-            }
-            server_.kill();
-            server_.waitForFinished(5000);
-        }
-        return false;
+        server_.setProcessChannelMode(QProcess::SeparateChannels);
+        server_.setStandardErrorFile(QProcess::nullDevice());
+        apptest::EndWithTest(server_);
+        server_.start(QStringLiteral("Xvfb"), { QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                                QStringLiteral("-screen"), QStringLiteral("0"),
+                                                QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                                                QStringLiteral("tcp") });
+        QElapsedTimer timer;
+        timer.start();
+        while (!server_.canReadLine() && server_.state() != QProcess::NotRunning && timer.elapsed() < 15000)
+            server_.waitForReadyRead(500);
+        if (!server_.canReadLine())
+            return false;
+        display_ = QLatin1Char(':') + QString::fromLatin1(server_.readLine().trimmed());
+        return display_.size() > 1;
     }
 
     QString Display() const { return display_; }
@@ -97,6 +92,7 @@ TEST(XvfbSmokeTest, WindowShowsThePageAndExitsCleanly)
     QProcess program;
     program.setProcessEnvironment(environment);
     program.setProcessChannelMode(QProcess::ForwardedChannels);
+    apptest::EndWithTest(program);
     program.start(copy.Dir() + QStringLiteral("/Tallyforge"), {});
     ASSERT_TRUE(program.waitForStarted(10000));
     const bool shown = waitForFile(painted, program, 30000);
