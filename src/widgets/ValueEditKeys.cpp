@@ -8,7 +8,6 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMimeData>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -490,13 +489,11 @@ void TValueEdit::ClipboardPaste()
 {
     if (isReadOnly())
         return;
-    const QClipboard* clipboard = QGuiApplication::clipboard();
-    const QMimeData* data = clipboard->mimeData();
-    if (!data || !data->hasText() || clipboard->text().isEmpty()) {
+    QString pasted = QGuiApplication::clipboard()->text();
+    if (pasted.isEmpty()) {
         UpdateLookupList();
         return;
     }
-    QString pasted = clipboard->text();
     // A single-line field takes the first line only.
     const int lineBreak = int(pasted.indexOf(QRegularExpression(QStringLiteral("[\r\n]"))));
     if (lineBreak >= 0)
@@ -514,56 +511,47 @@ void TValueEdit::ClipboardPaste()
     const auto [from, to] = SelectedValueRange();
     const QString newValue = value.left(from) + pasted + value.mid(to);
 
-    bool set = false;
+    // Each type takes the new value only in a shape it accepts.
+    bool set = true;
     switch (editType_) {
     case etString:
     case etPassword:
         SetText(newValue);
-        set = true;
         break;
     case etUppercase:
         SetText(newValue.toUpper());
-        set = true;
         break;
     case etLowerCase:
         SetText(newValue.toLower());
-        set = true;
         break;
     case etMixedCase:
         SetText(valuetext::MixedCase(newValue));
-        set = true;
         break;
     case etNumeric:
-        if (valuetext::ClassifyNumber(newValue, fs) == nkInteger) {
+        set = valuetext::ClassifyNumber(newValue, fs) == nkInteger;
+        if (set)
             SetText(newValue);
-            SetModifiedState(true);
-            set = true;
-        }
         break;
     case etFloat:
     case etMoney: {
         const TNumberKind kind = valuetext::ClassifyNumber(newValue, fs);
         const bool decimalsAllowed = precision_ != 0 || !pasted.contains(fs.DecimalSeparator);
-        if ((kind == nkInteger || kind == nkDecimal) && decimalsAllowed) {
+        set = (kind == nkInteger || kind == nkDecimal) && decimalsAllowed;
+        if (set) {
             SetText(newValue);
-            SetAsFloat(AsFloat());
-            set = true;
+            SetAsFloat(AsFloat()); // to its precision
         }
         break;
     }
-    case etAlphaNumeric: {
-        const bool plain = std::all_of(newValue.begin(), newValue.end(), [](QChar c) {
-            return c.unicode() < 0x80 && c.isLetterOrNumber();
-        });
-        if (plain) {
+    case etAlphaNumeric:
+        set = std::all_of(newValue.begin(), newValue.end(),
+                          [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); });
+        if (set)
             SetText(newValue);
-            SetModifiedState(true);
-            set = true;
-        }
         break;
-    }
     case etRange:
     case etHex:
+        set = false;
         break;
     }
     if (set) {
@@ -576,17 +564,7 @@ void TValueEdit::ClipboardPaste()
             setSelection(pastedStart, pastedEnd - pastedStart);
         else
             setCursorPosition(pastedEnd);
-        switch (editType_) {
-        case etString:
-        case etPassword:
-        case etUppercase:
-        case etLowerCase:
-        case etMixedCase:
-            SetModifiedState(true);
-            break;
-        default:
-            break;
-        }
+        SetModifiedState(true);
     }
     UpdateLookupList();
 }
