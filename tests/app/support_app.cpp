@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 #include <csignal>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -105,6 +107,16 @@ QList<PdfWord> PdfWords(const QString& pdf)
         }
     }
     return words;
+}
+
+QList<PdfWord> PdfWordsOnPage(const QList<PdfWord>& words, int page, const QString& text)
+{
+    QList<PdfWord> found;
+    for (const PdfWord& word : words)
+        if (word.page == page && word.text == text)
+            found << word;
+    std::sort(found.begin(), found.end(), [](const PdfWord& a, const PdfWord& b) { return a.yMin < b.yMin; });
+    return found;
 }
 
 QString ReadText(const QString& path)

@@ -42,6 +42,8 @@ struct PdfWord {
     double yMax = 0;
 };
 QList<PdfWord> PdfWords(const QString& pdf);
+// The words on one page that read exactly text, from the top of the page down.
+QList<PdfWord> PdfWordsOnPage(const QList<PdfWord>& words, int page, const QString& text);
 
 // The value of key in section of an INI text (last occurrence wins), or a null string.
 QString IniValue(const QString& path, const QString& section, const QString& key);

@@ -106,14 +106,9 @@ TEST_F(CupsSpoolerTest, ToolbarPrintGoesThroughTheDefaultQueue)
     const double offsetY = caps.PhysicalOffsetY * 72.0 / caps.LogPixelsY;
     const QList<apptest::PdfWord> words = apptest::PdfWords(output);
     for (int page = 1; page <= 3; ++page) {
-        const QString serial = QStringLiteral("Q-%1-Z").arg(6 + page);
-        QList<apptest::PdfWord> found;
-        for (const apptest::PdfWord& word : words)
-            if (word.page == page && word.text == serial)
-                found << word;
+        const QList<apptest::PdfWord> found = apptest::PdfWordsOnPage(words, page, QStringLiteral("Q-%1-Z").arg(6 + page));
         ASSERT_EQ(found.size(), 2) << "page " << page;
         // The upper copy is the one further left, as typed.
-        std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.yMin < b.yMin; });
         EXPECT_NEAR(found[0].xMin, offsetX + 72, 2) << "page " << page;
         EXPECT_NEAR(found[1].xMin, offsetX + 3 * 72, 2) << "page " << page;
         EXPECT_NEAR(found[0].yMin, offsetY + 72, 6) << "page " << page;

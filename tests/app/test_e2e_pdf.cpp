@@ -91,13 +91,8 @@ TEST_F(PdfEndToEndTest, ToolbarPrintToPdfThenFileThenRestart)
     const double originY = caps.PhysicalOffsetY * 72.0 / caps.LogPixelsY;
     const QList<apptest::PdfWord> words = apptest::PdfWords(pdf);
     for (int page = 1; page <= 5; ++page) {
-        const QString serial = QStringLiteral("A-%1/B").arg(99 + page);
-        QList<apptest::PdfWord> found;
-        for (const apptest::PdfWord& word : words)
-            if (word.page == page && word.text == serial)
-                found << word;
+        const QList<apptest::PdfWord> found = apptest::PdfWordsOnPage(words, page, QStringLiteral("A-%1/B").arg(99 + page));
         ASSERT_EQ(found.size(), 2) << "page " << page;
-        std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.yMin < b.yMin; });
         // The glyphs start a little right of and below the cell's corner.
         EXPECT_NEAR(found[0].xMin, originX + 72.0, 3.0) << "page " << page;
         EXPECT_NEAR(found[0].yMin, originY + 36.0, 4.0) << "page " << page;
