@@ -6,6 +6,7 @@
 #include "app/MainWindowDesign.h"
 #include "app/SettingsFile.h"
 #include "platform/Application.h"
+#include "platform/Exception.h"
 #include "platform/Printer.h"
 #include "preview/Preview.h"
 #include "preview/PreviewStatusBar.h"
@@ -352,7 +353,13 @@ void TfrmTallyforge::FormCreate() { LoadSettings(); }
 
 void TfrmTallyforge::FormActivate() { txtStartingSNChange(); }
 
-void TfrmTallyforge::FormClose() { SaveSettings(); }
+void TfrmTallyforge::FormClose()
+{
+    // A file that could not be read at start keeps what it holds (it may carry the serial
+    // counter); the user has been told at start.
+    if (settingsLoaded_)
+        SaveSettings();
+}
 
 void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageIndex, TRect, TDrawArea Area,
                               TDrawTarget)
@@ -488,8 +495,10 @@ void TfrmTallyforge::LoadSettings()
 
 void TfrmTallyforge::SaveSettings()
 {
+    // Writing the design values over a file that could not be read would lose it; a print
+    // still says that its counter was not kept.
     if (!settingsLoaded_)
-        return; // the file could not be read: writing design values would lose it
+        throw Exception(QStringLiteral("Cannot open file %1").arg(settingsPath_));
     TallyforgeSettings settings;
     settings.LastNumber = serial::AddWrapping(txtStartingSN->AsInteger(), -1);
     settings.PageCount = txtPageCount->AsInteger();
