@@ -182,15 +182,17 @@ void TCanvas::ApplyFont()
         return;
     appliedFont_ = font_.Revision();
     // A page's drawing resets the font and then sets the same one as the page before:
-    // only a different face reaches the painter (and invalidates the metrics).
+    // only a different face reaches the painter and is measured again.
     Face face{font_.Name(), font_.PixelHeight(), font_.Style()};
-    if (appliedFace_ == face) {
-        metricsFont_ = appliedFont_;
+    if (appliedFace_ == face)
         return;
-    }
     appliedFace_ = std::move(face);
-    qfont_ = font_.ToQFont();
-    painter_->setFont(qfont_);
+    const QFont qfont = font_.ToQFont();
+    painter_->setFont(qfont);
+    if (painter_->device())
+        metrics_.emplace(qfont, painter_->device());
+    else
+        metrics_.emplace(qfont);
 }
 
 void TCanvas::ApplyPen()
@@ -218,13 +220,6 @@ void TCanvas::ApplyBrush()
 const QFontMetrics& TCanvas::Metrics()
 {
     ApplyFont();
-    if (!metrics_ || metricsFont_ != appliedFont_) {
-        if (painter_->device())
-            metrics_.emplace(qfont_, painter_->device());
-        else
-            metrics_.emplace(qfont_);
-        metricsFont_ = appliedFont_;
-    }
     return *metrics_;
 }
 

@@ -162,7 +162,6 @@ private:
     quint64 appliedFont_ = 0;
     quint64 appliedPen_ = 0;
     quint64 appliedBrush_ = 0;
-    quint64 metricsFont_ = 0;
     // What the painter holds now, so that setting a font, pen or background to what it
     // already is costs nothing (the print engine re-emits state on every change).
     struct Face {
@@ -180,6 +179,5 @@ private:
         QFontMetrics metrics;
     };
     std::optional<PendingAdvance> pendingText_;
-    QFont qfont_;
     std::optional<QFontMetrics> metrics_;
 };

@@ -232,40 +232,39 @@ TDeviceCaps TPrinter::DeviceCaps()
 
 void TPrinter::Impl::ConfigureDevice()
 {
-    Impl* d = this;
-    if (d->device && d->deviceIndex == d->index)
+    if (device && deviceIndex == index)
         return;
-    if (!d->device)
-        d->device = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QPrinter& device = *d->device;
-    if (d->source == Source::TestDevice) {
-        const TDeviceCaps& caps = d->testCaps;
-        const double dpiX = qMax(1, caps.LogPixelsX);
-        const double dpiY = qMax(1, caps.LogPixelsY);
-        device.setOutputFormat(QPrinter::PdfFormat);
-        device.setResolution(caps.LogPixelsX);
-        const QPageSize size(QSizeF(caps.PhysicalWidth / dpiX, caps.PhysicalHeight / dpiY),
+    if (!device)
+        device = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrinter& printer = *device;
+    if (source == Source::TestDevice) {
+        const TDeviceCaps& test = testCaps;
+        const double dpiX = qMax(1, test.LogPixelsX);
+        const double dpiY = qMax(1, test.LogPixelsY);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setResolution(test.LogPixelsX);
+        const QPageSize size(QSizeF(test.PhysicalWidth / dpiX, test.PhysicalHeight / dpiY),
                              QPageSize::Inch, QString(), QPageSize::ExactMatch);
-        const QMarginsF margins(caps.PhysicalOffsetX / dpiX, caps.PhysicalOffsetY / dpiY,
-                                (caps.PhysicalWidth - caps.PhysicalOffsetX - caps.HorzRes) / dpiX,
-                                (caps.PhysicalHeight - caps.PhysicalOffsetY - caps.VertRes) / dpiY);
-        device.setPageLayout(QPageLayout(size, QPageLayout::Portrait, margins, QPageLayout::Inch));
-    } else if (d->index == d->PdfIndex()) {
-        device.setOutputFormat(QPrinter::PdfFormat);
-        device.setResolution(kPdfResolution);
+        const QMarginsF margins(test.PhysicalOffsetX / dpiX, test.PhysicalOffsetY / dpiY,
+                                (test.PhysicalWidth - test.PhysicalOffsetX - test.HorzRes) / dpiX,
+                                (test.PhysicalHeight - test.PhysicalOffsetY - test.VertRes) / dpiY);
+        printer.setPageLayout(QPageLayout(size, QPageLayout::Portrait, margins, QPageLayout::Inch));
+    } else if (index == PdfIndex()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setResolution(kPdfResolution);
     } else {
-        const QString name = d->printers.value(d->index);
-        device.setOutputFormat(QPrinter::NativeFormat);
-        device.setPrinterName(name);
+        const QString name = printers.value(index);
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(name);
         // Qt keeps the previous paper whenever the new queue supports it; the queue's own
         // default paper is what its pages are meant for.
         const QPageSize paper = QPrinterInfo::printerInfo(name).defaultPageSize();
         if (paper.isValid())
-            device.setPageSize(paper);
+            printer.setPageSize(paper);
     }
-    device.setPageOrientation(d->orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    d->deviceIndex = d->index;
-    d->caps.reset();
+    printer.setPageOrientation(orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    deviceIndex = index;
+    caps.reset();
 }
 
 TCanvas* TPrinter::Canvas()
