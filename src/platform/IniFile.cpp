@@ -418,13 +418,10 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
 {
     Section& target = SectionForWriting(section);
     // The last line of the key is the one readers see, so it is the one to change.
-    for (auto it = target.lines.rbegin(); it != target.lines.rend(); ++it) {
-        if (it->isPair && SameName(it->key, key)) {
-            it->value = value;
-            return;
-        }
-    }
-    target.lines.push_back(Line { true, key, value });
+    if (const Line* line = FindKey(target, key))
+        const_cast<Line*>(line)->value = value;
+    else
+        target.lines.push_back(Line { true, key, value });
 }
 
 int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const
