@@ -81,17 +81,6 @@ TEST_F(AboutBox, ControlsSitWhereTheDesignPutsThem)
     EXPECT_TRUE(box.OKButton->isDefault());
 }
 
-TEST_F(AboutBox, LinksLookLikeLinks)
-{
-    TAboutBox box(nullptr, TVersionInfo());
-    for (TLinkLabel* link : { box.Label2, box.Label4 }) {
-        EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-        EXPECT_TRUE(link->font().underline());
-        EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
-    }
-    EXPECT_FALSE(box.Label1->font().underline());
-}
-
 // Holds in both builds: with the table (the default) and configured without it.
 TEST_F(AboutBox, VersionLineComesFromTheProgramsTable)
 {
