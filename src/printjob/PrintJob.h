@@ -37,13 +37,6 @@ public:
     }
     constexpr quint8 Bits() const { return bits_; }
     constexpr bool Contains(TJobOption option) const { return (bits_ & Bit(option)) != 0; }
-    constexpr bool IsEmpty() const { return bits_ == 0; }
-    constexpr TJobOptionsSet& Include(TJobOption option) { bits_ |= Bit(option); return *this; }
-    constexpr TJobOptionsSet& Exclude(TJobOption option)
-    {
-        bits_ &= quint8(~Bit(option));
-        return *this;
-    }
     friend constexpr bool operator==(TJobOptionsSet, TJobOptionsSet) = default;
 
 private:
@@ -68,7 +61,6 @@ public:
     void SetRight(double value) { right_ = value; }
     void SetBottom(double value) { bottom_ = value; }
     void Assign(const TMargins& source) { *this = source; }
-    friend bool operator==(const TMargins&, const TMargins&) = default;
 
 private:
     double left_ = 0;
