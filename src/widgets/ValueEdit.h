@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <utility>
 
 class QLabel;
@@ -261,13 +262,13 @@ protected:
     // Drawn after the line edit has painted: empty-text hint and error marker.
     virtual void PaintAdditions(QPainter& painter);
 
-    // Lookup pop-up hooks (no pop-up here). LookupKeyDown sees every key first and
+    // Lookup pop-up (ValueEditLookup.cpp). LookupKeyDown sees every key first and
     // returns true when the pop-up consumed it.
     virtual bool LookupKeyDown(QKeyEvent* event);
     virtual void UpdateLookupList();
     virtual void HideLookup(QWidget* newFocus);
 
-    // Address display hooks (no address display here).
+    // Address display (ValueEditAppearance.cpp).
     virtual bool AddressDisplayed() const;
     virtual void UpdateAddressDisplay();
     // Where SelectValue starts inside the value.
@@ -310,6 +311,13 @@ private:
     static ClipboardOperation ClipboardShortcut(QKeyEvent* event); // nullptr for other keys
     std::pair<int, int> SelectedValueRange() const; // [from, to) in the value
     QString SelectedValuePart() const;
+    // The value a paste or a drop of `inserted` leaves, in the shape the field's type
+    // takes it; nothing when the type refuses it. A paste never brings a hexadecimal
+    // value; a drop may.
+    std::optional<QString> InsertedValue(const QString& newValue, const QString& inserted,
+                                         bool hexAllowed) const;
+    // Writes an accepted inserted value, at the field's precision for decimal types.
+    void SetInsertedValue(const QString& value);
     void ApplyAlignment();
     void ApplyPasswordStyle();
     void PaintEmptyText(QPainter& painter);

@@ -38,47 +38,11 @@ void TValueEdit::InitAppearance()
 bool TValueEdit::TakeDrop(const QString& windowText, int insertAt, const QString& dropped)
 {
     // A drop is typed text too: it must give a value the field's type accepts.
-    QString value = windowText.mid(prefix_.size(), windowText.size() - prefix_.size() - suffix_.size());
-    const FormatSettings& fs = FormatSettings::Current();
-    const TNumberKind kind = valuetext::ClassifyNumber(value, fs);
-    switch (editType_) {
-    case etNumeric:
-        if (kind != nkInteger)
-            return false;
-        break;
-    case etFloat:
-    case etMoney:
-        if (kind != nkInteger && kind != nkDecimal)
-            return false;
-        if (precision_ <= 0 && dropped.contains(fs.DecimalSeparator))
-            return false;
-        break;
-    case etHex:
-        if (kind != nkInteger && kind != nkHex)
-            return false;
-        break;
-    case etRange:
-        return false; // as for a paste
-    case etAlphaNumeric:
-        if (!std::all_of(value.begin(), value.end(),
-                         [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); }))
-            return false;
-        break;
-    case etUppercase:
-        value = value.toUpper();
-        break;
-    case etLowerCase:
-        value = value.toLower();
-        break;
-    case etMixedCase:
-        value = valuetext::MixedCase(value);
-        break;
-    default:
-        break;
-    }
-    SetText(value);
-    if (editType_ == etFloat || editType_ == etMoney)
-        SetAsFloat(AsFloat());
+    const QString value = windowText.mid(prefix_.size(), windowText.size() - prefix_.size() - suffix_.size());
+    const std::optional<QString> accepted = InsertedValue(value, dropped, true);
+    if (!accepted)
+        return false;
+    SetInsertedValue(*accepted);
     setCursorPosition(std::min(insertAt + int(dropped.size()), int(prefix_.size() + Text().size())));
     SetModifiedState(true);
     UpdateLookupList();

@@ -504,56 +504,16 @@ void TValueEdit::ClipboardPaste()
         if (!allow)
             return;
     }
-    const FormatSettings& fs = FormatSettings::Current();
     const int prefixLength = int(prefix_.size());
     const QString value = Text();
     const bool hadSelection = SelLength() > 0;
     const auto [from, to] = SelectedValueRange();
     const QString newValue = value.left(from) + pasted + value.mid(to);
 
-    // Each type takes the new value only in a shape it accepts.
-    bool set = true;
-    switch (editType_) {
-    case etString:
-    case etPassword:
-        SetText(newValue);
-        break;
-    case etUppercase:
-        SetText(newValue.toUpper());
-        break;
-    case etLowerCase:
-        SetText(newValue.toLower());
-        break;
-    case etMixedCase:
-        SetText(valuetext::MixedCase(newValue));
-        break;
-    case etNumeric:
-        set = valuetext::ClassifyNumber(newValue, fs) == nkInteger;
-        if (set)
-            SetText(newValue);
-        break;
-    case etFloat:
-    case etMoney: {
-        const TNumberKind kind = valuetext::ClassifyNumber(newValue, fs);
-        const bool decimalsAllowed = precision_ != 0 || !pasted.contains(fs.DecimalSeparator);
-        set = (kind == nkInteger || kind == nkDecimal) && decimalsAllowed;
-        if (set) {
-            SetText(newValue);
-            SetAsFloat(AsFloat()); // to its precision
-        }
-        break;
-    }
-    case etAlphaNumeric:
-        set = std::all_of(newValue.begin(), newValue.end(),
-                          [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); });
-        if (set)
-            SetText(newValue);
-        break;
-    case etRange:
-    case etHex:
-        set = false;
-        break;
-    }
+    const std::optional<QString> accepted = InsertedValue(newValue, pasted, false);
+    const bool set = accepted.has_value();
+    if (set)
+        SetInsertedValue(*accepted);
     if (set) {
         const int valueEnd = prefixLength + int(Text().size());
         const int pastedStart = std::min(prefixLength + from, valueEnd);
@@ -603,4 +563,54 @@ void TValueEdit::contextMenuEvent(QContextMenuEvent* event)
     QMenu* menu = CreateContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
+}
+
+std::optional<QString> TValueEdit::InsertedValue(const QString& newValue, const QString& inserted,
+                                                 bool hexAllowed) const
+{
+    const FormatSettings& fs = FormatSettings::Current();
+    switch (editType_) {
+    case etString:
+    case etPassword:
+        return newValue;
+    case etUppercase:
+        return newValue.toUpper();
+    case etLowerCase:
+        return newValue.toLower();
+    case etMixedCase:
+        return valuetext::MixedCase(newValue);
+    case etNumeric:
+        if (valuetext::ClassifyNumber(newValue, fs) == nkInteger)
+            return newValue;
+        return std::nullopt;
+    case etFloat:
+    case etMoney: {
+        const TNumberKind kind = valuetext::ClassifyNumber(newValue, fs);
+        const bool decimalsAllowed = precision_ != 0 || !inserted.contains(fs.DecimalSeparator);
+        if ((kind == nkInteger || kind == nkDecimal) && decimalsAllowed)
+            return newValue;
+        return std::nullopt;
+    }
+    case etAlphaNumeric:
+        if (std::all_of(newValue.begin(), newValue.end(),
+                        [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); }))
+            return newValue;
+        return std::nullopt;
+    case etHex: {
+        const TNumberKind kind = valuetext::ClassifyNumber(newValue, fs);
+        if (hexAllowed && (kind == nkInteger || kind == nkHex))
+            return newValue;
+        return std::nullopt;
+    }
+    case etRange:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void TValueEdit::SetInsertedValue(const QString& value)
+{
+    SetText(value);
+    if (editType_ == etFloat || editType_ == etMoney)
+        SetAsFloat(AsFloat()); // to its precision
 }
