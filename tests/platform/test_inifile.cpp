@@ -12,6 +12,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -393,15 +394,34 @@ TEST(IniFileOnDisk, WriteThatFailsHalfWayLeavesTheOldFileWhole)
 
 TEST(IniFileOnDisk, ReadOnlyFileIsNotReplaced)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may write any file";
     QTemporaryDir dir;
     const QString path = dir.filePath("Tallyforge.ini");
     WriteBytes(path, "[SN]\nLastNumber=41\n");
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
-    TIniFile ini(path);
-    ini.WriteInteger("SN", "LastNumber", 50);
-    EXPECT_EQ(ThrownMessage([&] { ini.UpdateFile(); }), "Cannot create file " + path);
+    // Root may write any file, so the save runs as an ordinary user in a child process.
+    const bool asRoot = ::geteuid() == 0;
+    if (asRoot) {
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    }
+    auto save = [&]() -> QString {
+        TIniFile ini(path);
+        ini.WriteInteger("SN", "LastNumber", 50);
+        return ThrownMessage([&] { ini.UpdateFile(); });
+    };
+    if (asRoot) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+            ::_exit(dropped && save() == "Cannot create file " + path ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save did not fail as it should";
+    } else {
+        EXPECT_EQ(save(), "Cannot create file " + path);
+    }
     EXPECT_EQ(ReadAll(path), "[SN]\nLastNumber=41\n");
 }
 
