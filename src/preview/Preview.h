@@ -2,7 +2,7 @@
 
 #include "preview/DrawPanel.h"
 #include "preview/PreviewLayout.h"
-#include "preview/SpecialScrollBox.h"
+#include "preview/ScrollBox.h"
 #include "printjob/PrintJob.h"
 
 #include <QColor>

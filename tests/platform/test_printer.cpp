@@ -1,4 +1,6 @@
 // The process printer: test devices, no printer at all, PDF output and file naming.
+#include "TestApplication.h"
+
 #include "platform/Exception.h"
 #include "platform/Printer.h"
 
@@ -15,24 +17,6 @@
 #include <memory>
 
 namespace {
-
-class ApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "printer_tests";
-        static char* argv[] = {name, nullptr};
-        application_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { application_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> application_;
-};
-
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
 const TDeviceCaps kCaps{600, 300, 5100, 3300, 100, 75, 4900, 3150};
 

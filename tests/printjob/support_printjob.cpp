@@ -1,5 +1,7 @@
 #include "support_printjob.h"
 
+#include "TestApplication.h"
+
 #include "platform/Application.h"
 
 #include <QApplication>
@@ -9,29 +11,6 @@
 #include <QTemporaryDir>
 
 #include <memory>
-
-namespace {
-
-// One application object for the whole test program; printing needs a GUI application.
-class ApplicationEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "printjob_tests";
-        static char* argv[] = {name, nullptr};
-        application_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { application_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> application_;
-};
-
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-
-} // namespace
 
 namespace testsupport {
 

@@ -1,4 +1,4 @@
-#include "preview/SpecialScrollBox.h"
+#include "preview/ScrollBox.h"
 
 #include <QCoreApplication>
 #include <QScrollBar>
