@@ -1,3 +1,5 @@
+#include "FileBytes.h"
+
 #include "app/SettingsFile.h"
 
 #include "platform/Exception.h"
@@ -43,20 +45,8 @@ const QByteArray kDefaultFile = "[SN]\r\n"
                                 "WholePage=1\r\n"
                                 "\r\n";
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using filebytes::ReadAll;
+using filebytes::WriteBytes;
 
 QString ThrownMessage(const std::function<void()>& action)
 {

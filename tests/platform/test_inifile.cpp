@@ -1,3 +1,5 @@
+#include "FileBytes.h"
+
 #include "platform/Exception.h"
 #include "platform/FormatSettings.h"
 #include "platform/IniFile.h"
@@ -17,20 +19,8 @@
 
 namespace {
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using filebytes::ReadAll;
+using filebytes::WriteBytes;
 
 TIniFile Parsed(const QByteArray& bytes)
 {
