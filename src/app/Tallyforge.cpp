@@ -372,9 +372,13 @@ void TfrmTallyforge::ToolButton1Click()
     if (Printer().Printing())
         return; // a print is running; its pages are still being drawn
     pjSN->SetPageCount(txtPageCount->AsInteger());
+    // The pages this run prints: the job raises a count below 1 to 1, and the field may
+    // be edited while the pages go out. The counter moves past exactly these pages, or
+    // the next run would print some of the same numbers again.
+    const int printed = pjSN->PageCount();
     pjSN->Print();
     AfterPrint();
-    txtStartingSN->SetAsInteger(serial::AddWrapping(txtStartingSN->AsInteger(), txtPageCount->AsInteger()));
+    txtStartingSN->SetAsInteger(serial::AddWrapping(txtStartingSN->AsInteger(), printed));
     SaveSettings();
 }
 

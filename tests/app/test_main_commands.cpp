@@ -61,15 +61,29 @@ TEST_F(CommandTest, MenuPrintPrintsTheSamePagesAndMovesNothing)
     EXPECT_FALSE(QFileInfo::exists(settingsPath_));
 }
 
-TEST_F(CommandTest, PageCountZeroPrintsOnePageAndKeepsTheStart)
+// The counter moves past the pages that went out, never by anything else: a count below 1
+// still prints one page, and a count edited during the run does not change what was
+// printed. Otherwise the next run would repeat serial numbers on paper.
+TEST_F(CommandTest, CounterMovesPastExactlyThePagesPrinted)
 {
     auto window = MakeWindow();
     window->txtStartingSN->SetText(QStringLiteral("7"));
     window->txtPageCount->SetText(QStringLiteral("0"));
     window->ToolButton1->trigger();
     EXPECT_EQ(apptest::PdfPageCount(OutputPdf()), 1);
-    EXPECT_EQ(window->txtStartingSN->Text(), QStringLiteral("7"));
-    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("6"));
+    EXPECT_EQ(window->txtStartingSN->Text(), QStringLiteral("8"));
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("7"));
+
+    window->txtPageCount->SetText(QStringLiteral("4"));
+    window->pjSN->OnEndPrintPage = [&](TCustomPrintJob*, int page) {
+        if (page == 1)
+            window->txtPageCount->SetText(QStringLiteral("1"));
+    };
+    window->ToolButton1->trigger();
+    window->pjSN->OnEndPrintPage = nullptr;
+    EXPECT_EQ(apptest::PdfPageCount(OutputPdf()), 4);
+    EXPECT_EQ(window->txtStartingSN->Text(), QStringLiteral("12"));
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("11"));
 }
 
 TEST_F(CommandTest, FailedPrintIsReportedAndMovesNothing)
