@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontInfo>
 #include <QFontDialog>
 #include <QFormLayout>
 #include <QPainter>
@@ -44,6 +45,7 @@ TFontDialog::TFontDialog(QWidget* parent)
     // Qt's chooser embedded as a plain widget; this dialog owns the buttons.
     chooser_->setWindowFlags(Qt::Widget);
     chooser_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    chooser_->setSizeGripEnabled(false);
 
     for (const NamedColor& entry : kColors)
         colorBox_->addItem(swatch(QColor(entry.rgb)), tr(entry.name), QColor(entry.rgb));
@@ -62,7 +64,14 @@ TFontDialog::TFontDialog(QWidget* parent)
 
 QFont TFontDialog::CurrentFont() const { return chooser_->currentFont(); }
 
-void TFontDialog::SetCurrentFont(const QFont& font) { chooser_->setCurrentFont(font); }
+void TFontDialog::SetCurrentFont(const QFont& font)
+{
+    // A name the machine only knows as an alias ("Arial" for a metric-compatible face)
+    // is shown as the face that really draws it, not as the chooser's nearest guess.
+    QFont shown = font;
+    shown.setFamily(QFontInfo(font).family());
+    chooser_->setCurrentFont(shown);
+}
 
 QColor TFontDialog::Color() const { return colorBox_->currentData().value<QColor>(); }
 
