@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <random>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -433,6 +434,37 @@ TEST(IniFileOnDisk, RewriteKeepsPermissionsAndWritesThroughASymbolicLink)
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// Whatever a settings file holds, reading never fails, a written key reads back, and a
+// file the program wrote once is stable: saving it again gives the same bytes.
+TEST(IniFileRobustness, ArbitraryBytesReadAndRoundTrip)
+{
+    std::mt19937 random(20261207);
+    const char* const lines[] = { "[SN]", " [sn] ", "[Paper]", "[", "]", "[]", "LastNumber=5",
+                                  " lastnumber = 0x10 ", "LastNumber=$zz", ";LastNumber=9", "junk",
+                                  "=", "Key=Value=More", "HorizontalIndent=1e999", "\xff\xfe\xc3",
+                                  "WholePage=2", "", "\t", "Prefix= A- " };
+    const char* const endings[] = { "\r\n", "\n", "\r", "" };
+    for (int round = 0; round < 300; ++round) {
+        QByteArray bytes;
+        const int count = int(random() % 30);
+        for (int i = 0; i < count; ++i) {
+            bytes += lines[random() % std::size(lines)];
+            bytes += endings[random() % std::size(endings)];
+        }
+        if (random() % 4 == 0)
+            bytes.insert(int(random() % (bytes.size() + 1)), '\0');
+        TIniFile ini = Parsed(bytes);
+        ini.ReadInteger("SN", "LastNumber", 0);
+        ini.ReadFloat("Paper", "HorizontalIndent", 1.0);
+        ini.ReadBool("View", "WholePage", true);
+        ini.WriteInteger("SN", "LastNumber", round);
+        const QByteArray written = ini.ToBytes();
+        const TIniFile reread = Parsed(written);
+        ASSERT_EQ(reread.ReadInteger("SN", "LastNumber", -1), round) << bytes.toHex().constData();
+        ASSERT_EQ(reread.ToBytes(), written) << bytes.toHex().constData();
+    }
 }
 
 } // namespace
