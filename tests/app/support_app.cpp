@@ -1,5 +1,7 @@
 #include "support_app.h"
 
+#include "platform/Printer.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -80,6 +82,12 @@ QSizeF PdfPageSizePoints(const QString& pdf)
         = QRegularExpression(QStringLiteral("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts"),
                              QRegularExpression::MultilineOption).match(info);
     return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()) : QSizeF();
+}
+
+QPointF PrintableOriginPoints()
+{
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    return QPointF(caps.PhysicalOffsetX * 72.0 / caps.LogPixelsX, caps.PhysicalOffsetY * 72.0 / caps.LogPixelsY);
 }
 
 QList<PdfWord> PdfWords(const QString& pdf)

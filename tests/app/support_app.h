@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointF>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -42,6 +43,10 @@ struct PdfWord {
     double yMax = 0;
 };
 QList<PdfWord> PdfWords(const QString& pdf);
+
+// Where the current printer's canvas origin (the printable area's corner) lies on the
+// paper, in points from the paper's top-left corner.
+QPointF PrintableOriginPoints();
 // The words on one page that read exactly text, from the top of the page down.
 QList<PdfWord> PdfWordsOnPage(const QList<PdfWord>& words, int page, const QString& text);
 

@@ -101,9 +101,9 @@ TEST_F(CupsSpoolerTest, ToolbarPrintGoesThroughTheDefaultQueue)
     // The job is laid out on the queue's own default paper (Letter), so nothing is scaled
     // on the way and the serials stand at the typed inches from the printable corner.
     EXPECT_EQ(apptest::PdfPageSizePoints(output), QSizeF(612, 792));
-    const TDeviceCaps caps = Printer().DeviceCaps();
-    const double offsetX = caps.PhysicalOffsetX * 72.0 / caps.LogPixelsX;
-    const double offsetY = caps.PhysicalOffsetY * 72.0 / caps.LogPixelsY;
+    const QPointF origin = apptest::PrintableOriginPoints();
+    const double offsetX = origin.x();
+    const double offsetY = origin.y();
     const QList<apptest::PdfWord> words = apptest::PdfWords(output);
     for (int page = 1; page <= 3; ++page) {
         const QList<apptest::PdfWord> found = apptest::PdfWordsOnPage(words, page, QStringLiteral("Q-%1-Z").arg(6 + page));

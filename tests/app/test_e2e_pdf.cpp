@@ -86,9 +86,9 @@ TEST_F(PdfEndToEndTest, ToolbarPrintToPdfThenFileThenRestart)
     ASSERT_EQ(apptest::PdfPageCount(pdf), 5);
 
     // Where the canvas origin (the printable area's corner) lies on the paper, in points.
-    const TDeviceCaps caps = Printer().DeviceCaps();
-    const double originX = caps.PhysicalOffsetX * 72.0 / caps.LogPixelsX;
-    const double originY = caps.PhysicalOffsetY * 72.0 / caps.LogPixelsY;
+    const QPointF origin = apptest::PrintableOriginPoints();
+    const double originX = origin.x();
+    const double originY = origin.y();
     const QList<apptest::PdfWord> words = apptest::PdfWords(pdf);
     for (int page = 1; page <= 5; ++page) {
         const QList<apptest::PdfWord> found = apptest::PdfWordsOnPage(words, page, QStringLiteral("A-%1/B").arg(99 + page));
