@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  poppler-utils cups cups-client cups-bsd
+  poppler-utils cups cups-client cups-bsd libcups2-dev
   xvfb xauth x11-utils imagemagick
   fonts-dejavu-core fonts-liberation
 )
