@@ -4,7 +4,13 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QWidget>
+
+#include <csignal>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace app {
 namespace {
@@ -59,6 +65,38 @@ bool AskYesNo(const QString& text)
 }
 
 void ProcessMessages() { QCoreApplication::processEvents(); }
+
+namespace {
+
+int signalPipe[2] = { -1, -1 };
+
+void WriteSignal(int signal)
+{
+    const unsigned char byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
+}
+
+} // namespace
+
+void OnTerminationRequest(std::function<void(int)> handler)
+{
+    if (signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [handler = std::move(handler)] {
+        unsigned char byte = 0;
+        while (::read(signalPipe[1], &byte, 1) == 1)
+            handler(byte);
+    });
+    // The handler itself only writes a byte; the work happens in the event loop, which
+    // the print loop also runs between pages.
+    struct sigaction action {};
+    action.sa_handler = WriteSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : { SIGTERM, SIGINT, SIGHUP })
+        ::sigaction(signal, &action, nullptr);
+}
 
 QString ExceptionText(std::exception_ptr error)
 {

@@ -25,6 +25,11 @@ bool AskYesNo(const QString& text);
 // Lets pending window messages run (repaints, clicks) from inside a long operation.
 void ProcessMessages();
 
+// Calls `handler` on the user-interface thread when the process is asked to stop
+// (SIGTERM, SIGINT, SIGHUP), instead of dying wherever it is. Set once, after the
+// application object exists.
+void OnTerminationRequest(std::function<void(int signal)> handler);
+
 // The text of whatever a handler threw.
 QString ExceptionText(std::exception_ptr error);
 

@@ -1,6 +1,8 @@
 #include "platform/Printer.h"
 
+#include "platform/CupsJob.h"
 #include "platform/Exception.h"
+#include "platform/OutputFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,6 +11,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -37,15 +40,6 @@ QString FileStem(const QString& title)
     while (stem.startsWith(u'.'))
         stem.remove(0, 1);
     return stem.isEmpty() ? kDefaultDocumentName : stem;
-}
-
-// "dir/Stem.pdf", or "dir/Stem (2).pdf" and so on when that exists.
-QString UniqueFile(const QString& dir, const QString& stem, const QString& suffix)
-{
-    QString path = QDir(dir).filePath(stem + suffix);
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = QDir(dir).filePath(QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(suffix));
-    return path;
 }
 
 } // namespace
@@ -78,8 +72,15 @@ struct TPrinter::Impl {
 
     QPainter painter;
     std::optional<TCanvas> canvas;
-    QString documentFile;         // file of the open document, if it writes one
+    std::unique_ptr<TOutputFile> output; // the open document's file
+    std::unique_ptr<QPdfWriter> writer;
     bool chosenFileUsed = false;  // the chosen output file already holds a document
+
+    // The page the open document is laid out on, as the device quantities describe it.
+    QPageLayout Layout() const;
+    int Resolution() const;
+    // Drops the open document's writer and file; the file goes unless it was published.
+    void CloseDocument();
 
     // Sets the QPrinter up for the current printer; re-done only when the printer changed.
     void ConfigureDevice();
@@ -199,9 +200,14 @@ TDeviceCaps TPrinter::DeviceCaps()
             d->index = index;
             d->deviceIndex = index;
         }
-        if (device.outputFormat() == QPrinter::PdfFormat && !device.outputFileName().isEmpty()
-            && device.outputFileName() != outputFileName_)
-            SetOutputFileName(device.outputFileName());
+        // A dialog's output box is a suggestion, and its ranges, copies and order belong to
+        // the dialog's own print: each run prints all of its document, once.
+        device.setOutputFileName(QString());
+        device.setPrintRange(QPrinter::AllPages);
+        device.setPageRanges(QPageRanges());
+        device.setCopyCount(1);
+        device.setCollateCopies(false);
+        device.setPageOrder(QPrinter::FirstPageFirst);
         d->orientation = device.pageLayout().orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
         d->caps.reset();
     }
@@ -307,18 +313,87 @@ void TPrinter::NewRun()
     d->chosenFileUsed = false;
 }
 
+void TPrinter::SetOutputFolder(const QString& folder)
+{
+    outputFolder_ = folder;
+}
+
+QString TPrinter::DocumentsFolder()
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return dir.isEmpty() ? QDir::homePath() : dir;
+}
+
+QPageSize TPrinter::PaperSize()
+{
+    if (d->source == Impl::Source::TestDevice || !HasHandle())
+        return {};
+    DeviceCaps();
+    d->ConfigureDevice();
+    return d->device->pageLayout().pageSize();
+}
+
+void TPrinter::SetPaperSize(const QPageSize& size)
+{
+    if (!size.isValid() || Printing() || d->source != Impl::Source::Machine)
+        return;
+    DeviceCaps();
+    d->ConfigureDevice();
+    if (d->device->pageLayout().pageSize().isEquivalentTo(size))
+        return;
+    d->device->setPageSize(size);
+    d->caps.reset();
+}
+
+QList<QPageSize> TPrinter::PaperSizes()
+{
+    if (d->source != Impl::Source::Machine || !HasHandle())
+        return {};
+    return PaperSizesOf(PrinterName());
+}
+
+QList<QPageSize> TPrinter::PaperSizesOf(const QString& printerName)
+{
+    if (printerName != kPdfPrinterName)
+        return QPrinterInfo::printerInfo(printerName).supportedPageSizes();
+    QList<QPageSize> sizes;
+    for (QPageSize::PageSizeId id : { QPageSize::A3, QPageSize::A4, QPageSize::A5, QPageSize::B5, QPageSize::Letter,
+                                      QPageSize::Legal, QPageSize::Executive, QPageSize::Tabloid })
+        sizes.append(QPageSize(id));
+    return sizes;
+}
+
 QPrinter* TPrinter::QtPrinter()
 {
     if (Printers().isEmpty())
         return nullptr;
     DeviceCaps(); // takes over earlier changes and sets the device up
     d->ConfigureDevice();
-    // The dialog shows the chosen file, not one picked for an earlier document: taking
-    // that over as the choice would overwrite it next time.
-    if (IsPdfPrinter())
-        d->device->setOutputFileName(outputFileName_);
     d->deviceHandedOut = true;
     return d->device.get();
+}
+
+QPageLayout TPrinter::Impl::Layout() const
+{
+    // The device is set up for the current printer (a queue, the PDF printer or a test
+    // device), so its layout is the one the device quantities describe.
+    QPageLayout layout = device->pageLayout();
+    layout.setMinimumMargins(QMarginsF());
+    return layout;
+}
+
+int TPrinter::Impl::Resolution() const
+{
+    return device->resolution();
+}
+
+void TPrinter::Impl::CloseDocument()
+{
+    canvas.reset();
+    if (painter.isActive())
+        painter.end();
+    writer.reset();
+    output.reset();
 }
 
 void TPrinter::BeginDoc()
@@ -329,43 +404,34 @@ void TPrinter::BeginDoc()
         throw Exception(QStringLiteral("There is no printer installed"));
     DeviceCaps();
     d->ConfigureDevice();
-    QPrinter& device = *d->device;
-    device.setDocName(title_.isEmpty() ? kDefaultDocumentName : title_);
-    device.setCreator(kDefaultDocumentName);
+    const QString name = title_.isEmpty() ? kDefaultDocumentName : title_;
 
-    QString file;
-    if (IsPdfPrinter()) {
-        // The chosen file takes the first document of a run; later ones go beside it, so
-        // that a run of several documents never overwrites its own output.
-        if (!outputFileName_.isEmpty() && !d->chosenFileUsed) {
-            file = outputFileName_;
-        } else {
-            QString dir;
-            QString stem;
-            if (!outputFileName_.isEmpty()) {
-                const QFileInfo chosen(outputFileName_);
-                dir = chosen.absolutePath();
-                stem = chosen.completeBaseName();
-            } else {
-                dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-                if (dir.isEmpty())
-                    dir = QDir::homePath();
-                stem = FileStem(title_);
-            }
-            if (!QDir().mkpath(dir))
-                throw Exception(QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(dir)));
-            file = UniqueFile(dir, stem, QStringLiteral(".pdf"));
-        }
-        device.setOutputFileName(file);
+    // A queue's document is drawn privately and sent whole; a PDF is drawn beside the
+    // place it will have, so publishing it is a rename.
+    // Only the documents folder is made when missing: a chosen place that is gone is
+    // an error to report, not a folder to invent.
+    QString folder;
+    if (!IsPdfPrinter())
+        folder = QDir::tempPath();
+    else if (!outputFileName_.isEmpty())
+        folder = QFileInfo(outputFileName_).absolutePath();
+    else if (!outputFolder_.isEmpty())
+        folder = outputFolder_;
+    else if (folder = DocumentsFolder(); !QDir().mkpath(folder))
+        throw Exception(QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(folder)));
+    TOutputFile::RemoveLeftovers(folder);
+
+    d->output = std::make_unique<TOutputFile>(folder);
+    d->writer = std::make_unique<QPdfWriter>(&d->output->Device());
+    d->writer->setResolution(d->Resolution());
+    d->writer->setPageLayout(d->Layout());
+    d->writer->setTitle(name);
+    d->writer->setCreator(kDefaultDocumentName);
+    if (!d->painter.begin(d->writer.get())) {
+        const QString file = d->output->TemporaryPath();
+        d->CloseDocument();
+        throw Exception(QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(file)));
     }
-    if (!d->painter.begin(&device)) {
-        if (!file.isEmpty())
-            throw Exception(QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(file)));
-        throw Exception(QStringLiteral("Cannot start printing on %1").arg(PrinterName()));
-    }
-    if (!file.isEmpty() && file == outputFileName_)
-        d->chosenFileUsed = true;
-    d->documentFile = file;
     d->canvas.emplace(&d->painter);
     if (OnEvent)
         OnEvent(peBeginDoc);
@@ -375,7 +441,7 @@ void TPrinter::NewPage()
 {
     if (!Printing())
         throw Exception(QStringLiteral("Printer is not printing"));
-    if (!d->device->newPage())
+    if (!d->writer->newPage())
         throw Exception(QStringLiteral("Cannot start a new page on %1").arg(PrinterName()));
     if (OnEvent)
         OnEvent(peNewPage);
@@ -386,29 +452,50 @@ void TPrinter::EndDoc()
     if (!Printing())
         throw Exception(QStringLiteral("Printer is not printing"));
     d->canvas.reset();
-    const bool written = d->painter.end();
-    lastOutputFile_ = d->documentFile;
-    d->documentFile.clear();
+    d->painter.end();
+    d->writer.reset();
+    lastOutputFile_.clear();
+    lastJobId_ = 0;
+    try {
+        // The painter reports neither a full disk nor a refused job: only a synced,
+        // published file or a job the queue took counts as output.
+        d->output->Finish();
+        if (IsPdfPrinter()) {
+            QString stem;
+            QString replaceable;
+            if (!outputFileName_.isEmpty()) {
+                stem = QFileInfo(outputFileName_).completeBaseName();
+                if (!d->chosenFileUsed)
+                    replaceable = outputFileName_;
+            } else {
+                stem = FileStem(title_);
+            }
+            lastOutputFile_ = d->output->Publish(stem, QStringLiteral(".pdf"), replaceable);
+            if (!replaceable.isEmpty())
+                d->chosenFileUsed = true;
+        } else {
+            const QString queue = PrinterName();
+            lastJobId_ = SubmitPdfToQueue(queue, d->output->TemporaryPath(),
+                                          title_.isEmpty() ? kDefaultDocumentName : title_,
+                                          d->device->pageLayout().pageSize().key());
+        }
+    } catch (...) {
+        d->CloseDocument();
+        if (OnEvent)
+            OnEvent(peAbort);
+        throw;
+    }
+    d->CloseDocument();
     if (OnEvent)
         OnEvent(peEndDoc);
-    if (!written)
-        throw Exception(QStringLiteral("Cannot finish printing on %1").arg(PrinterName()));
 }
 
 void TPrinter::Abort()
 {
     if (!Printing())
         return;
-    d->canvas.reset();
-    d->device->abort();
-    d->painter.end();
-    // What a file-writing document produced so far is incomplete: it goes.
-    if (!d->documentFile.isEmpty()) {
-        QFile::remove(d->documentFile);
-        if (d->documentFile == outputFileName_)
-            d->chosenFileUsed = false;
-    }
-    d->documentFile.clear();
+    // Nothing of the document is published or sent.
+    d->CloseDocument();
     if (OnEvent)
         OnEvent(peAbort);
 }
@@ -445,8 +532,10 @@ void TPrinter::ResetForTests()
     printer.d->printersRead = false;
     printer.d->deviceHandedOut = false;
     printer.outputFileName_.clear();
+    printer.outputFolder_.clear();
     printer.d->chosenFileUsed = false;
     printer.lastOutputFile_.clear();
+    printer.lastJobId_ = 0;
     printer.title_.clear();
 }
 

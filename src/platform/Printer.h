@@ -2,6 +2,8 @@
 
 #include "platform/Canvas.h"
 
+#include <QList>
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
 
@@ -66,27 +68,46 @@ public:
     TPrinterOrientation Orientation();
     void SetOrientation(TPrinterOrientation orientation);
 
-    // Raise Exception when the output cannot be opened.
+    // A document is drawn into a private temporary PDF laid out as the printer's page.
+    // BeginDoc raises Exception when that cannot be created. EndDoc confirms the output
+    // before it returns: the file is synced and published (PDF printer) or the whole
+    // document accepted by the queue (CUPS); otherwise it raises, and nothing is left.
     void BeginDoc();
     void NewPage();
     void EndDoc();
-    // Discards the open document: nothing more is sent, a partial PDF file is removed.
+    // Discards the open document: nothing is published or sent.
     void Abort();
 
-    // The real device, for QPrintDialog and QPageSetupDialog. Handing it out marks the
-    // cached quantities stale, since a dialog may change the device.
+    // The real device, for QPrintDialog. Handing it out marks the cached quantities
+    // stale, since a dialog may change the device; what a dialog leaves on it besides the
+    // printer and the page (ranges, copies, order) is cleared when it is taken over.
     QPrinter* QtPrinter();
 
-    // PDF printer: the file chosen in set-up. Without one, a document goes to the
-    // documents folder, named after the title, never over an existing file.
-    // The chosen file takes the first document of a run (replacing what it held); further
-    // documents of the same run go beside it as "Name (2).pdf" and so on.
+    // Paper of the current printer, and the sizes it offers.
+    QPageSize PaperSize();
+    void SetPaperSize(const QPageSize& size);
+    QList<QPageSize> PaperSizes();
+    // The sizes a printer offers, by its name.
+    static QList<QPageSize> PaperSizesOf(const QString& printerName);
+
+    // Where the PDF printer's documents go. Without a chosen file, into OutputFolder()
+    // (empty: the documents folder) under a name made from the title, never over an
+    // existing file. A chosen file (one the user picked and confirmed) takes the first
+    // document of each run, replacing what it held; further documents of the same run
+    // go beside it as "Name (2).pdf" and so on, never over an existing file.
     QString OutputFileName() const { return outputFileName_; }
     void SetOutputFileName(const QString& fileName);
     // Starts a run: its first document goes to the chosen file again.
     void NewRun();
-    // The file the last document went to (empty for a CUPS queue).
+    QString OutputFolder() const { return outputFolder_; }
+    void SetOutputFolder(const QString& folder);
+    // The folder a document goes to when nothing else was chosen.
+    static QString DocumentsFolder();
+
+    // What the last finished document became: the published file (PDF printer) or the
+    // job id the queue accepted it under (CUPS queue, 0 otherwise).
     QString LastOutputFile() const { return lastOutputFile_; }
+    int LastJobId() const { return lastJobId_; }
 
     // Observer of documents and pages; fired only when set.
     std::function<void(TPrinterEvent)> OnEvent;
@@ -106,7 +127,9 @@ private:
     std::unique_ptr<Impl> d;
     QString title_;
     QString outputFileName_;
+    QString outputFolder_;
     QString lastOutputFile_;
+    int lastJobId_ = 0;
 };
 
 TPrinter& Printer();

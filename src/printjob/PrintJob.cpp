@@ -2,12 +2,13 @@
 
 #include "platform/Application.h"
 #include "platform/Printer.h"
+#include "printjob/PrinterSetupDialog.h"
 
-#include <QPushButton>
-#include <QDialogButtonBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QWidget>
+
+#include <utility>
 
 namespace {
 
@@ -496,6 +497,7 @@ void TCustomPrintJob::PrintPages(int FromPage, int ToPage, bool OneDocumentPerPa
     if (!DoAllowPrint())
         return;
     aborted_ = false;
+    pagesDelivered_ = 0;
     TPrinter& printer = Printer();
     printer.SetTitle(title_);
     printer.NewRun();
@@ -503,15 +505,18 @@ void TCustomPrintJob::PrintPages(int FromPage, int ToPage, bool OneDocumentPerPa
     // Only a document this run opened is aborted when a handler raises: a nested run
     // refused by a busy printer must not take the outer run's document down.
     bool documentOpen = false;
+    int pagesInDocument = 0;
     try {
         if (!OneDocumentPerPage) {
             printer.BeginDoc();
             documentOpen = true;
         }
         const int pagesInRun = ClampToInt(qint64(ToPage) - FromPage + 1);
+        bool cancelled = false;
         for (qint64 page = FromPage; page <= ToPage; ++page) {
             if (aborted_) {
                 aborted_ = false;
+                cancelled = true;
                 break;
             }
             const int p = int(page);
@@ -522,9 +527,11 @@ void TCustomPrintJob::PrintPages(int FromPage, int ToPage, bool OneDocumentPerPa
             DoStartPrintPage(p);
             DrawPage(printer.Canvas(), p, dtPrinter);
             DoEndPrintPage(p);
+            ++pagesInDocument;
             if (OneDocumentPerPage) {
                 documentOpen = false;
                 printer.EndDoc();
+                pagesDelivered_ += std::exchange(pagesInDocument, 0);
             } else if (p != ToPage) {
                 printer.NewPage();
             }
@@ -533,7 +540,14 @@ void TCustomPrintJob::PrintPages(int FromPage, int ToPage, bool OneDocumentPerPa
         }
         if (!OneDocumentPerPage) {
             documentOpen = false;
-            printer.EndDoc();
+            // A file keeps the pages printed before the stop; a queue gets all of its
+            // document or nothing, so a stopped run sends nothing.
+            if (cancelled && !printer.IsPdfPrinter()) {
+                printer.Abort();
+            } else {
+                printer.EndDoc();
+                pagesDelivered_ += pagesInDocument;
+            }
         }
     } catch (...) {
         if (documentOpen && printer.Printing())
@@ -573,6 +587,9 @@ bool TCustomPrintJob::ShowPrintDialog(int& fromPage, int& toPage)
         throw EPrintJobException(QStringLiteral("There is no printer installed"));
     QPrintDialog dialog(device, qobject_cast<QWidget*>(parent()));
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    // The job draws the chosen pages itself, once each; what else the dialog offers
+    // (copies, order) is cleared before the run.
+    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
     dialog.setMinMax(1, pageCount_);
     dialog.setFromTo(1, pageCount_);
     dialog.setPrintRange(QAbstractPrintDialog::AllPages);
@@ -592,21 +609,13 @@ bool TCustomPrintJob::ShowSetupDialog()
 {
     if (const TSetupDialogHandler& handler = SetupDialogHandler())
         return handler();
-    QPrinter* device = Printer().QtPrinter();
-    if (!device)
+    if (!Printer().HasHandle())
         throw EPrintJobException(QStringLiteral("There is no printer installed"));
-    // The print dialog without a page range doubles as the set-up dialog: it chooses
-    // the printer, the PDF file, the paper and the orientation.
-    QPrintDialog dialog(device, qobject_cast<QWidget*>(parent()));
-    dialog.setWindowTitle(tr("Printer Setup"));
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
-        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
-            ok->setText(tr("OK"));
-    }
-    return dialog.exec() == QDialog::Accepted;
+    TPrinterSetupDialog dialog(qobject_cast<QWidget*>(parent()));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    dialog.Apply();
+    return true;
 }
 
 void TCustomPrintJob::SetPrintDialogHandler(TPrintDialogHandler handler)

@@ -222,6 +222,9 @@ public:
     void SetOptions(TJobOptionsSet value);
 
     bool Aborted() const { return aborted_; }
+    // Pages of the last run that reached confirmed output (a published file, a job the
+    // queue accepted), counted from its first page.
+    int PagesDelivered() const { return pagesDelivered_; }
 
     // Dialog test seams (nullptr restores the real dialogs).
     static void SetPrintDialogHandler(TPrintDialogHandler handler);
@@ -253,6 +256,7 @@ private:
     TPageOrientation orientation_ = orDefault;
     TJobOptionsSet options_;
     bool aborted_ = false;
+    int pagesDelivered_ = 0;
     bool loading_ = false;
     QList<IJobPreview*> previews_;
 };

@@ -96,15 +96,21 @@ TEST_F(PrinterTest, LandscapeSwapsTheAxes)
 
 TEST_F(PrinterTest, ChangesMadeOnTheQtPrinterAreTakenOver)
 {
-    // What a print or set-up dialog does to the device.
+    // What a print dialog does to the device: its orientation counts; the file name it
+    // suggests and the range and copies it offers never reach a later run.
+    const QString chosen = dir.filePath(QStringLiteral("chosen.pdf"));
+    Printer().SetOutputFileName(chosen);
     QPrinter* device = Printer().QtPrinter();
     ASSERT_NE(device, nullptr);
-    const QString chosen = dir.filePath(QStringLiteral("chosen.pdf"));
     device->setPageOrientation(QPageLayout::Landscape);
-    device->setOutputFileName(chosen);
+    device->setOutputFileName(dir.filePath(QStringLiteral("suggested.pdf")));
+    device->setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
+    device->setCopyCount(3);
     EXPECT_EQ(Printer().Orientation(), poLandscape);
     EXPECT_EQ(Printer().DeviceCaps().PhysicalWidth, 3300);
     EXPECT_EQ(Printer().OutputFileName(), chosen);
+    EXPECT_TRUE(device->pageRanges().isEmpty());
+    EXPECT_EQ(device->copyCount(), 1);
     PrintOnePage(QStringLiteral("landscape"));
     EXPECT_EQ(Printer().LastOutputFile(), chosen);
     EXPECT_TRUE(PdfInfo(chosen).contains(QStringLiteral("792 x 612 pts"))) << PdfInfo(chosen).toStdString();

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QIODevice>
+#include <QString>
+
+#include <memory>
+
+// A document being written: a hidden temporary file in the folder it is meant for,
+// created exclusively (never through a symbolic link) and locked while this process
+// writes it. Nothing counts as output until Finish() has flushed and synced it and
+// Publish() has given it its final name; a file that is destroyed unpublished is
+// removed, and one left behind by a killed process is removed by the next run.
+class TOutputFile {
+public:
+    // Raises Exception("Cannot create file <folder>/...: <reason>").
+    explicit TOutputFile(const QString& folder);
+    ~TOutputFile();
+    TOutputFile(const TOutputFile&) = delete;
+    TOutputFile& operator=(const TOutputFile&) = delete;
+
+    // The open file to write into.
+    QIODevice& Device();
+    const QString& TemporaryPath() const { return temporary_; }
+
+    // Flushes and syncs; raises Exception("Cannot write file <path>: <reason>") when any
+    // write so far failed (a full disk, a file size limit) or the sync fails.
+    void Finish();
+
+    // Gives the finished file the name "<stem>.pdf" in its folder, or "<stem> (2).pdf"
+    // and so on when that exists, never replacing a file or following a link; then syncs
+    // the folder. With `replaceable` set, that exact path may be replaced (a file the
+    // user chose and confirmed). Returns the path it now has. Raises
+    // Exception("Cannot create file <path>: <reason>").
+    QString Publish(const QString& stem, const QString& suffix, const QString& replaceable = {});
+
+    // Removes what killed runs left in `folder` (temporaries no process holds).
+    static void RemoveLeftovers(const QString& folder);
+
+private:
+    class Sink;
+    QString folder_;
+    QString temporary_;
+    int fd_ = -1;
+    std::unique_ptr<Sink> sink_;
+    bool published_ = false;
+};
