@@ -1,5 +1,6 @@
 #include "app/SettingsFile.h"
 
+#include "app/run/SeriesCounter.h"
 #include "platform/IniFile.h"
 #include "platform/Shell.h"
 
@@ -50,12 +51,15 @@ QString SettingsFilePath()
 
 TallyforgeSettings LoadSettingsFile(const QString& path)
 {
+    TSeriesCounter::CheckReadable(path);
     const TIniFile ini(path);
     const TallyforgeSettings d;
     TallyforgeSettings s;
     s.Prefix = ini.ReadString(kSN, QStringLiteral("Prefix"), d.Prefix);
     s.Suffix = ini.ReadString(kSN, QStringLiteral("Suffix"), d.Suffix);
     s.LastNumber = ini.ReadInteger(kSN, QStringLiteral("LastNumber"), d.LastNumber);
+    s.LastNumberText = ini.ReadString(kSN, QStringLiteral("LastNumber"), QString());
+    s.LastNumberReadable = s.LastNumberText.isEmpty() || inirules::ParseInteger(s.LastNumberText).has_value();
     s.PageCount = ini.ReadInteger(kSN, QStringLiteral("PageCount"), d.PageCount);
     s.HorizontalIndent = ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent);
     s.VerticalIndent = ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent);
@@ -72,11 +76,13 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     return s;
 }
 
-void SaveSettingsFile(const QString& path, const TallyforgeSettings& s)
+void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool writeLastNumber)
 {
+    TSeriesCounter::CheckReadable(path);
     TIniFile ini(path);
     // This order decides the order of a file written from scratch.
-    ini.WriteInteger(kSN, QStringLiteral("LastNumber"), s.LastNumber);
+    if (writeLastNumber)
+        ini.WriteInteger(kSN, QStringLiteral("LastNumber"), s.LastNumber);
     ini.WriteInteger(kSN, QStringLiteral("PageCount"), s.PageCount);
     ini.WriteFloat(kPaper, QStringLiteral("HorizontalIndent"), s.HorizontalIndent);
     ini.WriteFloat(kPaper, QStringLiteral("VerticalIndent"), s.VerticalIndent);

@@ -11,6 +11,9 @@ struct TallyforgeSettings {
     QString Prefix;
     QString Suffix;
     int LastNumber = 0; // the last serial number used; the window starts at LastNumber + 1
+    // LastNumber as the file holds it (empty when missing), and whether it is a number.
+    QString LastNumberText;
+    bool LastNumberReadable = true;
     int PageCount = 10;
     // [Paper], inches
     double HorizontalIndent = 1.0;
@@ -37,7 +40,8 @@ TallyforgeSettings LoadSettingsFile(const QString& path);
 // know are kept) and writes the file back atomically. Raises "Cannot open file <path>"
 // when the existing file cannot be read (it is then left alone) and "Cannot create file
 // <path>" when it cannot be written (the old file stays whole).
-void SaveSettingsFile(const QString& path, const TallyforgeSettings& settings);
+// With writeLastNumber false, LastNumber keeps what the file holds.
+void SaveSettingsFile(const QString& path, const TallyforgeSettings& settings, bool writeLastNumber = true);
 
 // Colours as the file stores them: red + 256 * green + 65536 * blue. A value with the top
 // bit set names a system colour (0x80000000 + index, e.g. 0x80000008 for window text),

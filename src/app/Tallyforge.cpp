@@ -18,6 +18,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -342,6 +343,14 @@ bool TfrmTallyforge::event(QEvent* event)
 
 void TfrmTallyforge::closeEvent(QCloseEvent* event)
 {
+    // A running print stops after its current page and the window closes then, so the
+    // counter follows what came out and nothing prints on without a window.
+    if (running_) {
+        closeAfterRun_ = true;
+        pjSN->Abort();
+        event->ignore();
+        return;
+    }
     // A failed save has been shown to the user; the window closes all the same.
     app::Guard([this] { FormClose(); });
     event->accept();
@@ -364,43 +373,142 @@ void TfrmTallyforge::FormClose()
 void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageIndex, TRect, TDrawArea Area,
                               TDrawTarget)
 {
-    serial::DrawSerialPage(*pjSN, *TheCanvas, PageIndex, Area, CurrentPage());
+    serial::DrawSerialPage(*pjSN, *TheCanvas, PageIndex, Area, runPage_ ? *runPage_ : CurrentPage());
 }
 
-void TfrmTallyforge::ToolButton1Click()
+void TfrmTallyforge::ToolButton1Click() { RunPrint(true); }
+
+void TfrmTallyforge::mnuPrintClick() { RunPrint(false); }
+
+std::optional<TSeriesCounter::Reservation> TfrmTallyforge::ReserveRun(int count)
 {
-    if (Printer().Printing())
+    // A file that could not be read keeps no counter this window could move safely.
+    if (!settingsLoaded_)
+        throw Exception(QStringLiteral("Cannot open file %1").arg(settingsPath_));
+    TSeriesCounter counter(settingsPath_);
+    for (;;) {
+        TSeriesCounter::Moved moved;
+        if (auto reservation = counter.Reserve(txtStartingSN->AsInteger(), count, knownLastNumber_, &moved)) {
+            knownLastNumber_ = reservation->text;
+            lastNumberUnreadable_ = false;
+            return reservation;
+        }
+        if (!moved.now.value)
+            throw Exception(QStringLiteral("The last number in %1 cannot be read: '%2'")
+                                .arg(settingsPath_, moved.now.text));
+        const int next = serial::AddWrapping(*moved.now.value, 1);
+        if (!app::AskYesNo(QStringLiteral("Another Tallyforge printed up to %1. Continue from %2?")
+                               .arg(*moved.now.value)
+                               .arg(next)))
+            return std::nullopt;
+        knownLastNumber_ = moved.now.text;
+        txtStartingSN->SetAsInteger(next);
+    }
+}
+
+void TfrmTallyforge::RunPrint(bool advance)
+{
+    if (running_ || Printer().Printing())
         return; // a print is running; its pages are still being drawn
     pjSN->SetPageCount(txtPageCount->AsInteger());
-    // The pages this run prints: the job raises a count below 1 to 1, and the field may
-    // be edited while the pages go out. The counter moves past exactly these pages, or
-    // the next run would print some of the same numbers again.
-    const int printed = pjSN->PageCount();
-    pjSN->Print();
-    AfterPrint();
-    txtStartingSN->SetAsInteger(serial::AddWrapping(txtStartingSN->AsInteger(), printed));
-    SaveSettings();
+    // The job raises a count below 1 to 1: the counter moves past the pages printed.
+    const int count = pjSN->PageCount();
+    std::optional<TSeriesCounter::Reservation> reservation;
+    if (advance) {
+        reservation = ReserveRun(count);
+        if (!reservation)
+            return;
+    }
+    runPage_ = CurrentPage();
+    const int first = runPage_->StartingNumber;
+    pjSN->SetTitle(QStringLiteral("Tallyforge %1-%2").arg(first).arg(serial::SerialNumber(first, count)));
+    running_ = true;
+    progressClock_.invalidate();
+    int delivered = 0;
+    const auto finish = [&] {
+        delete progress_;
+        progress_ = nullptr;
+        pjSN->OnPrintProgress = nullptr;
+        runPage_.reset();
+        running_ = false;
+        if (reservation) {
+            // What did not come out goes back to the series, unless another run took
+            // numbers after ours.
+            knownLastNumber_ = TSeriesCounter(settingsPath_).GiveBack(*reservation, delivered);
+        }
+        if (closeAfterRun_)
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    };
+    pjSN->OnPrintProgress = [this](TCustomPrintJob*, int pos, int, int max) { ShowProgress(pos, max); };
+    try {
+        pjSN->Print();
+        delivered = pjSN->PagesDelivered();
+    } catch (...) {
+        delivered = pjSN->PagesDelivered();
+        const std::exception_ptr error = std::current_exception();
+        try {
+            finish();
+        } catch (...) {
+        }
+        std::rethrow_exception(error);
+    }
+    finish();
+    ReportOutput(delivered, count);
+    if (advance) {
+        txtStartingSN->SetAsInteger(serial::AddWrapping(first, delivered));
+        SaveSettings();
+    }
 }
 
-void TfrmTallyforge::mnuPrintClick()
+void TfrmTallyforge::ShowProgress(int done, int total)
 {
-    if (Printer().Printing())
+    // A run of more than a moment shows how far it is and can be stopped (Cancel, Esc).
+    if (!progress_) {
+        if (!progressClock_.isValid()) {
+            progressClock_.start();
+            return;
+        }
+        if (progressClock_.elapsed() < 400 || done >= total)
+            return;
+        progress_ = new QProgressDialog(this);
+        progress_->setObjectName(QStringLiteral("PrintProgress"));
+        progress_->setWindowTitle(QStringLiteral("Printing"));
+        progress_->setCancelButtonText(QStringLiteral("Cancel"));
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+        progress_->setMinimumDuration(0);
+        progress_->setRange(0, total);
+        connect(progress_, &QProgressDialog::canceled, this, [this] { pjSN->Abort(); });
+        progress_->show();
+    } else if (progressClock_.elapsed() < 100) {
         return;
-    pjSN->Print();
-    AfterPrint();
+    }
+    progressClock_.restart();
+    const QString serialText = runPage_ ? serial::SerialText(runPage_->Prefix, runPage_->StartingNumber,
+                                                             qMin(done + 1, total), runPage_->Suffix)
+                                        : QString();
+    progress_->setLabelText(QStringLiteral("Printing page %1 of %2: %3").arg(qMin(done + 1, total)).arg(total).arg(serialText));
+    progress_->setValue(done);
 }
 
-void TfrmTallyforge::AfterPrint()
+void TfrmTallyforge::ReportOutput(int delivered, int total)
 {
-    // A PDF lands in a file the user did not name: say where.
-    const QString file = Printer().IsPdfPrinter() ? Printer().LastOutputFile() : QString();
-    if (!file.isEmpty())
-        PreviewStatusBar1->SetUserText(QStringLiteral("Printed to %1").arg(file));
+    QString text;
+    if (Printer().IsPdfPrinter() && !Printer().LastOutputFile().isEmpty())
+        text = QStringLiteral("Printed to %1").arg(Printer().LastOutputFile());
+    else if (Printer().LastJobId() > 0)
+        text = QStringLiteral("Sent to %1 as job %2").arg(Printer().PrinterName()).arg(Printer().LastJobId());
+    if (delivered < total)
+        text = text.isEmpty() ? QStringLiteral("Printing stopped: nothing was printed")
+                              : QStringLiteral("Printing stopped after %1 of %2 pages. %3").arg(delivered).arg(total).arg(text);
+    if (!text.isEmpty())
+        PreviewStatusBar1->SetUserText(text);
 }
 
 void TfrmTallyforge::ToolButton2Click()
 {
-    if (Printer().Printing())
+    if (running_ || Printer().Printing())
         return;
     pjSN->PrinterSetup();
 }
@@ -479,9 +587,12 @@ void TfrmTallyforge::LoadSettings()
         throw;
     }
     settingsLoaded_ = true;
+    knownLastNumber_ = settings.LastNumberText;
+    lastNumberUnreadable_ = !settings.LastNumberReadable;
     txtPrefix->SetText(settings.Prefix);
     txtSuffix->SetText(settings.Suffix);
     txtStartingSN->SetAsInteger(serial::AddWrapping(settings.LastNumber, 1));
+    startingNumberAtLoad_ = txtStartingSN->AsInteger();
     txtPageCount->SetAsInteger(settings.PageCount);
     pjSN->SetPageCount(txtPageCount->AsInteger());
     txtHorizontalIndent->SetAsFloat(settings.HorizontalIndent);
@@ -495,6 +606,10 @@ void TfrmTallyforge::LoadSettings()
         butWholePageClick();
     else
         butPageWidthClick();
+
+    if (lastNumberUnreadable_)
+        app::ShowError(QStringLiteral("The last number in %1 cannot be read: '%2'. The series starts at 1.")
+                           .arg(settingsPath_, settings.LastNumberText));
 }
 
 void TfrmTallyforge::SaveSettings()
@@ -514,5 +629,16 @@ void TfrmTallyforge::SaveSettings()
     settings.Suffix = txtSuffix->Text();
     settings.Font = serialFont_;
     settings.WholePage = mnuWholePage->isChecked();
-    SaveSettingsFile(settingsPath_, settings);
+    // LastNumber is written only over what this window knows to be there: another window
+    // or process that printed since keeps its number, and text that is not a number
+    // stays until the user prints or sets the starting number.
+    TSeriesCounter(settingsPath_).Locked([&](const TSeriesCounter::Reading& now) {
+        const bool keepUnreadable = lastNumberUnreadable_ && txtStartingSN->AsInteger() == startingNumberAtLoad_;
+        const bool writeLastNumber = now.text == knownLastNumber_ && !keepUnreadable;
+        SaveSettingsFile(settingsPath_, settings, writeLastNumber);
+        if (writeLastNumber) {
+            knownLastNumber_ = QString::number(settings.LastNumber);
+            lastNumberUnreadable_ = false;
+        }
+    });
 }

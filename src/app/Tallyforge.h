@@ -1,14 +1,19 @@
 #pragma once
 
 #include "app/SerialDrawing.h"
+#include "app/run/SeriesCounter.h"
 #include "printjob/PrintJob.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
+
+#include <optional>
 
 class QAction;
 class QLabel;
 class QMenu;
+class QProgressDialog;
 class QToolBar;
 class TCustomPreview;
 class TFontDialog;
@@ -116,10 +121,31 @@ private:
     void CreatePrintJob();
     void PlaceWindow();
     void Wire(QAction* action, void (TfrmTallyforge::*handler)());
-    void AfterPrint();
+    // One run of the job, from the toolbar (moving the counter) or the menu, drawn from
+    // the inputs as they are when it starts.
+    void RunPrint(bool advance);
+    // Moves the counter past `count` pages from the starting number, asking first when
+    // another window or process has moved it since this window read it. False: the
+    // user chose not to go on.
+    std::optional<TSeriesCounter::Reservation> ReserveRun(int count);
+    void ShowProgress(int done, int total);
+    void ReportOutput(int delivered, int total);
 
     QString settingsPath_;
     bool settingsLoaded_ = true;
+    // LastNumber as this window last read or wrote it: a different text in the file
+    // means another window or process printed since.
+    QString knownLastNumber_;
+    // LastNumber was present but not a number: it is kept until the user prints or sets
+    // the starting number.
+    bool lastNumberUnreadable_ = false;
+    int startingNumberAtLoad_ = 1;
+    // The page the running print draws, fixed when it starts.
+    std::optional<serial::SerialPage> runPage_;
+    bool running_ = false;
+    bool closeAfterRun_ = false;
+    QProgressDialog* progress_ = nullptr;
+    QElapsedTimer progressClock_;
     serial::SerialFont serialFont_;
     TFontDialog* fontDialog_ = nullptr;
 };

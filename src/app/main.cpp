@@ -18,6 +18,9 @@ int main(int argc, char* argv[])
     {
         TfrmTallyforge window;
         window.show();
+        // Asked to stop, the program closes as File > Exit does: a print stops after its
+        // page and the settings are saved.
+        app::OnTerminationRequest([&window](int) { window.close(); });
         TestScript::StartIfRequested(&window);
         result = application.exec();
     }

@@ -92,8 +92,9 @@ TEST_F(CupsSpoolerTest, ToolbarPrintGoesThroughTheDefaultQueue)
     ASSERT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(window.txtStartingSN->Text(), QStringLiteral("10"));
     EXPECT_EQ(apptest::IniValue(settings, QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("9"));
-    // Spooled, not written by the program itself: nothing to name in the status bar.
-    EXPECT_TRUE(window.PreviewStatusBar1->UserText().isEmpty());
+    // The status bar names the queue and the job it accepted.
+    EXPECT_TRUE(window.PreviewStatusBar1->UserText().startsWith(QStringLiteral("Sent to tfq as job ")))
+        << window.PreviewStatusBar1->UserText().toStdString();
 
     ASSERT_TRUE(cups_->WaitForJobs()) << "the queue did not finish the job";
     const QString output = cups_->OutputFile();

@@ -111,6 +111,9 @@ TEST_F(SettingsFile, EveryValueSurvivesASaveAndALoad)
     TallyforgeSettings back = LoadSettingsFile(Path());
     EXPECT_DOUBLE_EQ(back.HorizontalIndent2, 0.333333333333333);
     back.HorizontalIndent2 = s.HorizontalIndent2; // 15 digits are what the file keeps
+    EXPECT_EQ(back.LastNumberText, QStringLiteral("-2147483648"));
+    EXPECT_TRUE(back.LastNumberReadable);
+    s.LastNumberText = back.LastNumberText;
     EXPECT_EQ(back, s);
 }
 

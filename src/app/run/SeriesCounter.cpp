@@ -1,0 +1,131 @@
+#include "app/run/SeriesCounter.h"
+
+#include "platform/Exception.h"
+#include "platform/IniFile.h"
+
+#include <QFile>
+#include <QLockFile>
+
+namespace {
+
+const QString kSection = QStringLiteral("SN");
+const QString kKey = QStringLiteral("LastNumber");
+// Long enough for a save on a slow disk, short enough that a stuck program is reported.
+constexpr int kLockWaitMs = 15000;
+
+TSeriesCounter::Reading ReadingOf(const TIniFile& ini)
+{
+    TSeriesCounter::Reading reading;
+    reading.text = ini.ReadString(kSection, kKey, QString());
+    // A missing or empty key is a series not yet begun; any other text must be a number.
+    reading.value = reading.text.isEmpty() ? std::optional<int>(0) : inirules::ParseInteger(reading.text);
+    return reading;
+}
+
+qint32 AddWrapping(qint32 a, qint32 b) { return qint32(quint32(a) + quint32(b)); }
+
+// The file's bytes, or nothing when there is no file.
+std::optional<QByteArray> FileBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("Cannot open file %1").arg(path));
+    return file.readAll();
+}
+
+} // namespace
+
+TSeriesCounter::TSeriesCounter(QString settingsPath)
+    : path_(std::move(settingsPath))
+{
+}
+
+TSeriesCounter::Reading TSeriesCounter::Read() const
+{
+    CheckReadable(path_);
+    return ReadingOf(TIniFile(path_));
+}
+
+void TSeriesCounter::CheckReadable(const QString& settingsPath)
+{
+    QFile file(settingsPath);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("Cannot open file %1").arg(settingsPath));
+    const QByteArray start = file.read(2);
+    if (start == QByteArray("\xff\xfe", 2) || start == QByteArray("\xfe\xff", 2))
+        throw Exception(QStringLiteral("Cannot open file %1").arg(settingsPath));
+}
+
+void TSeriesCounter::Locked(const std::function<void(const Reading&)>& change)
+{
+    QLockFile lock(path_ + QStringLiteral(".lock"));
+    if (!lock.tryLock(kLockWaitMs)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            throw Exception(QStringLiteral("The settings file %1 is in use by another program").arg(path_));
+        throw Exception(QStringLiteral("Cannot create file %1").arg(path_ + QStringLiteral(".lock")));
+    }
+    change(Read());
+}
+
+std::optional<TSeriesCounter::Reservation> TSeriesCounter::Reserve(int first, int count, const QString& expectedText,
+                                                                   Moved* moved)
+{
+    std::optional<Reservation> reservation;
+    Locked([&](const Reading& now) {
+        if (now.text != expectedText) {
+            if (moved)
+                moved->now = now;
+            return;
+        }
+        Reservation taken;
+        taken.first = first;
+        taken.last = AddWrapping(first, qMax(1, count) - 1);
+        taken.before = FileBytes(path_);
+        TIniFile ini(path_);
+        ini.WriteInteger(kSection, kKey, taken.last);
+        ini.UpdateFile();
+        taken.text = ReadingOf(ini).text;
+        taken.after = ini.ToBytes();
+        reservation = taken;
+    });
+    return reservation;
+}
+
+QString TSeriesCounter::GiveBack(const Reservation& reservation, int pagesPrinted)
+{
+    const int count = int(quint32(reservation.last) - quint32(reservation.first)) + 1;
+    QString text;
+    Locked([&](const Reading& now) {
+        text = now.text;
+        if (now.text != reservation.text || pagesPrinted >= count)
+            return;
+        TIniFile ini(path_);
+        if (pagesPrinted > 0) {
+            ini.WriteInteger(kSection, kKey, AddWrapping(reservation.first, pagesPrinted - 1));
+        } else if (FileBytes(path_) == reservation.after) {
+            // Nothing else changed the file meanwhile: put back exactly what it held.
+            if (!reservation.before) {
+                if (!QFile::remove(path_))
+                    throw Exception(QStringLiteral("Cannot create file %1").arg(path_));
+            } else if (!inirules::WriteFileAtomically(path_, *reservation.before)) {
+                throw Exception(QStringLiteral("Cannot create file %1").arg(path_));
+            }
+            text = Read().text;
+            return;
+        } else {
+            TIniFile before(QString{});
+            before.LoadFromBytes(reservation.before.value_or(QByteArray()));
+            if (before.ValueExists(kSection, kKey))
+                ini.WriteString(kSection, kKey, before.ReadString(kSection, kKey, QString()));
+            else
+                ini.DeleteKey(kSection, kKey);
+        }
+        ini.UpdateFile();
+        text = ReadingOf(ini).text;
+    });
+    return text;
+}

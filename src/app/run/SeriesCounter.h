@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// The serial counter: [SN] LastNumber of a settings file, shared by every window and
+// process that uses the file. Changes happen under a lock file beside it
+// ("<file>.lock"), each re-reading the file first, so that two runs never take the same
+// numbers. A run reserves its whole range before its first page and gives back the
+// unprinted tail afterwards, only if nobody reserved after it: a kill at any moment
+// leaves a gap, never a repeat.
+class TSeriesCounter {
+public:
+    explicit TSeriesCounter(QString settingsPath);
+
+    // LastNumber as the file holds it: its text (empty when the key is missing) and its
+    // value when that text is a number.
+    struct Reading {
+        QString text;
+        std::optional<int> value;
+        bool operator==(const Reading&) const = default;
+    };
+    // Raises Exception("Cannot open file <path>") when the file exists but cannot be read.
+    Reading Read() const;
+
+    struct Reservation {
+        int first = 0;
+        int last = 0;
+        QString text; // what LastNumber holds after the reservation
+        // The file before and after the reservation (no bytes: there was no file), so
+        // that a run that printed nothing leaves it exactly as it found it.
+        std::optional<QByteArray> before;
+        QByteArray after;
+    };
+    // Reserves `count` (at least 1) numbers from `first` if LastNumber still holds
+    // `expectedText`; otherwise reserves nothing and returns what it holds now (another
+    // window or process printed since). Raises "Cannot open file", "Cannot create file"
+    // or "The settings file <path> is in use by another program" when it cannot.
+    struct Moved {
+        Reading now;
+    };
+    std::optional<Reservation> Reserve(int first, int count, const QString& expectedText, Moved* moved);
+
+    // After the run, unless somebody moved LastNumber since the reservation: with pages
+    // printed, LastNumber := the last of them; with none, the file as it was before.
+    // Returns the text LastNumber holds afterwards.
+    QString GiveBack(const Reservation& reservation, int pagesPrinted);
+
+    // Runs `change` under the lock with the file's LastNumber as it is now.
+    void Locked(const std::function<void(const Reading& now)>& change);
+
+    const QString& Path() const { return path_; }
+
+    // Raises Exception("Cannot open file <path>") for a file that exists but is not one
+    // this program can read and write back without loss (a UTF-16 file): rewriting it
+    // would lose the counter it holds.
+    static void CheckReadable(const QString& settingsPath);
+
+private:
+    QString path_;
+};
