@@ -479,7 +479,10 @@ void TfrmTallyforge::ShowProgress(int done, int total)
         progress_->setAutoReset(false);
         progress_->setMinimumDuration(0);
         progress_->setRange(0, total);
+        // Cancel, Escape (a shortcut when the dialog is active, a key press otherwise) and
+        // closing the dialog all stop the run after its current page.
         connect(progress_, &QProgressDialog::canceled, this, [this] { pjSN->Abort(); });
+        connect(progress_, &QDialog::rejected, this, [this] { pjSN->Abort(); });
         progress_->show();
     } else if (progressClock_.elapsed() < 100) {
         return;

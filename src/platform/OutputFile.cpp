@@ -148,7 +148,8 @@ void TOutputFile::Finish()
     if (error == 0 && ::fsync(fd_) != 0)
         error = errno;
     if (error != 0)
-        throw Exception(QStringLiteral("Cannot write file %1: %2").arg(QDir::toNativeSeparators(temporary_), Reason(error)));
+        throw Exception(QStringLiteral("Cannot write file %1: %2")
+                            .arg(QDir::toNativeSeparators(intended_.isEmpty() ? temporary_ : intended_), Reason(error)));
 }
 
 QString TOutputFile::Publish(const QString& stem, const QString& suffix, const QString& replaceable)

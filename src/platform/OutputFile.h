@@ -22,9 +22,11 @@ public:
     QIODevice& Device();
     const QString& TemporaryPath() const { return temporary_; }
 
-    // Flushes and syncs; raises Exception("Cannot write file <path>: <reason>") when any
-    // write so far failed (a full disk, a file size limit) or the sync fails.
+    // Flushes and syncs; raises Exception("Cannot write file <name>: <reason>") when any
+    // write so far failed (a full disk, a file size limit) or the sync fails. The name
+    // is the one the file is meant to get, when set, else the temporary one.
     void Finish();
+    void SetIntendedPath(const QString& path) { intended_ = path; }
 
     // Gives the finished file the name "<stem>.pdf" in its folder, or "<stem> (2).pdf"
     // and so on when that exists, never replacing a file or following a link; then syncs
@@ -40,6 +42,7 @@ private:
     class Sink;
     QString folder_;
     QString temporary_;
+    QString intended_;
     int fd_ = -1;
     std::unique_ptr<Sink> sink_;
     bool published_ = false;

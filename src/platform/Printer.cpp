@@ -422,6 +422,9 @@ void TPrinter::BeginDoc()
     TOutputFile::RemoveLeftovers(folder);
 
     d->output = std::make_unique<TOutputFile>(folder);
+    if (IsPdfPrinter())
+        d->output->SetIntendedPath(outputFileName_.isEmpty() ? QDir(folder).filePath(FileStem(title_) + QStringLiteral(".pdf"))
+                                                             : outputFileName_);
     d->writer = std::make_unique<QPdfWriter>(&d->output->Device());
     d->writer->setResolution(d->Resolution());
     d->writer->setPageLayout(d->Layout());

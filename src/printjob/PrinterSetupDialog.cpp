@@ -127,7 +127,8 @@ void TPrinterSetupDialog::FillPapers()
 
 void TPrinterSetupDialog::UpdateDestination()
 {
-    PdfGroup->setEnabled(PrinterBox->currentText() == kPdfPrinterName);
+    const bool currentIsPdf = PrinterBox->currentIndex() == Printer().PrinterIndex() && Printer().IsPdfPrinter();
+    PdfGroup->setEnabled(currentIsPdf || PrinterBox->currentText() == kPdfPrinterName);
     FolderEdit->setEnabled(ToFolder->isChecked());
     BrowseFolder->setEnabled(ToFolder->isChecked());
     FileEdit->setEnabled(ToFile->isChecked());

@@ -14,10 +14,11 @@
 // A main window on its own settings file in a temporary folder, printing to a test
 // device of known quantities; error boxes are collected instead of shown.
 class WindowTest : public testing::Test {
-protected:
+public:
     // 600 dpi letter paper with a printable area inset by 100 and 150 pixels.
     static constexpr TDeviceCaps kCaps { 600, 600, 5100, 6600, 100, 150, 4900, 6300 };
 
+protected:
     static void SetUpTestSuite();
     void SetUp() override;
     void TearDown() override;

@@ -4,7 +4,13 @@
 #include "platform/IniFile.h"
 
 #include <QFile>
-#include <QLockFile>
+#include <QThread>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -62,11 +68,23 @@ void TSeriesCounter::CheckReadable(const QString& settingsPath)
 
 void TSeriesCounter::Locked(const std::function<void(const Reading&)>& change)
 {
-    QLockFile lock(path_ + QStringLiteral(".lock"));
-    if (!lock.tryLock(kLockWaitMs)) {
-        if (lock.error() == QLockFile::LockFailedError)
+    // The kernel's lock on an open file: it goes with the process however that ends, so
+    // a killed run never leaves the series locked, and no guess about staleness (which
+    // may take a live process's lock) is ever made.
+    const QString lockPath = path_ + QStringLiteral(".lock");
+    const int fd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw Exception(QStringLiteral("Cannot create file %1").arg(lockPath));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); } // releases the lock
+    } closer { fd };
+    for (int waited = 0; ::flock(fd, LOCK_EX | LOCK_NB) != 0; waited += 10) {
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            throw Exception(QStringLiteral("Cannot create file %1").arg(lockPath));
+        if (waited >= kLockWaitMs)
             throw Exception(QStringLiteral("The settings file %1 is in use by another program").arg(path_));
-        throw Exception(QStringLiteral("Cannot create file %1").arg(path_ + QStringLiteral(".lock")));
+        QThread::msleep(10);
     }
     change(Read());
 }
@@ -90,6 +108,8 @@ std::optional<TSeriesCounter::Reservation> TSeriesCounter::Reserve(int first, in
         ini.UpdateFile();
         taken.text = ReadingOf(ini).text;
         taken.after = ini.ToBytes();
+
+
         reservation = taken;
     });
     return reservation;
@@ -98,9 +118,10 @@ std::optional<TSeriesCounter::Reservation> TSeriesCounter::Reserve(int first, in
 QString TSeriesCounter::GiveBack(const Reservation& reservation, int pagesPrinted)
 {
     const int count = int(quint32(reservation.last) - quint32(reservation.first)) + 1;
-    QString text;
+    // What this caller knows LastNumber to hold: its reservation, unless it changes it
+    // now. A number moved by somebody else is not ours to know; the next run sees it.
+    QString text = reservation.text;
     Locked([&](const Reading& now) {
-        text = now.text;
         if (now.text != reservation.text || pagesPrinted >= count)
             return;
         TIniFile ini(path_);

@@ -7,7 +7,7 @@
 #include <optional>
 
 // The serial counter: [SN] LastNumber of a settings file, shared by every window and
-// process that uses the file. Changes happen under a lock file beside it
+// process that uses the file. Changes happen under a lock on a file beside it
 // ("<file>.lock"), each re-reading the file first, so that two runs never take the same
 // numbers. A run reserves its whole range before its first page and gives back the
 // unprinted tail afterwards, only if nobody reserved after it: a kill at any moment
@@ -46,7 +46,8 @@ public:
 
     // After the run, unless somebody moved LastNumber since the reservation: with pages
     // printed, LastNumber := the last of them; with none, the file as it was before.
-    // Returns the text LastNumber holds afterwards.
+    // Returns the text LastNumber holds as far as this run knows: what it wrote, or
+    // its reservation's text when somebody else has moved the number since.
     QString GiveBack(const Reservation& reservation, int pagesPrinted);
 
     // Runs `change` under the lock with the file's LastNumber as it is now.
