@@ -176,4 +176,40 @@ TEST_F(PreviewFixture, TextLandsWhereThePrinterPutsIt)
     EXPECT_NEAR(denseInk.height(), onScreen.height(), 1);
 }
 
+// Text far taller than usual (a size in the thousands of points) is the normal-size text
+// scaled up, on the screen as on the paper: the ink of a dot at ten times the size lies
+// ten times as far from the text's corner and is ten times as large.
+TEST_F(PreviewFixture, HugeTextIsTheNormalTextScaledUp)
+{
+    TPrinter::InstallTestDevice(TDeviceCaps{600, 600, 5100, 6600, 0, 0, 5100, 6600});
+    int points = 0;
+    QPoint corner;
+    job->OnDraw = [&](TCustomPrintJob*, TCanvas* canvas, int, TRect, TDrawArea, TDrawTarget) {
+        canvas->Font().SetName(QStringLiteral("DejaVu Sans"));
+        canvas->Font().SetSize(points);
+        canvas->TextOut(corner.x(), corner.y(), QStringLiteral("."));
+    };
+    preview->SetViewMode(vmCustom);
+    preview->SetPrintJob(job.get());
+    preview->SetViewScale(100); // the paper's 5100 pixels on 810
+    const double s = 810.0 / 5100;
+    auto inkFromCorner = [&](int size, QPoint at) {
+        points = size;
+        corner = at;
+        preview->Update();
+        const QRect ink = InkBox(PaintPanel().copy(1, 1, 808, 1046)).translated(1, 1);
+        return QRectF(ink.left() - at.x() * s, ink.top() - at.y() * s, ink.width(), ink.height());
+    };
+    const QRectF normal = inkFromCorner(300, QPoint(-200, -1800));
+    ASSERT_FALSE(normal.isEmpty());
+    for (const int huge : {2000, 3000}) {
+        const double k = huge / 300.0;
+        const QRectF big = inkFromCorner(huge, QPoint(qRound(-200 * k), qRound(-1800 * k)));
+        EXPECT_NEAR(big.left(), normal.left() * k, 2 * k) << huge;
+        EXPECT_NEAR(big.top(), normal.top() * k, 2 * k) << huge;
+        EXPECT_NEAR(big.width(), normal.width() * k, 2 * k) << huge;
+        EXPECT_NEAR(big.height(), normal.height() * k, 2 * k) << huge;
+    }
+}
+
 } // namespace
