@@ -212,4 +212,44 @@ TEST_F(PreviewFixture, HugeTextIsTheNormalTextScaledUp)
     }
 }
 
+// On a screen whose resolution differs from the recording's, the page goes through an
+// image: only the exposed part, at any zoom, and it shows what a direct replay shows.
+class ExposedPart : public PreviewFixture, public testing::WithParamInterface<int> { };
+
+TEST_P(ExposedPart, IsAllThatIsReplayed)
+{
+    TPrinter::InstallTestDevice(TDeviceCaps{600, 600, 5100, 6600, 0, 0, 5100, 6600});
+    job->OnDraw = [&](TCustomPrintJob*, TCanvas* canvas, int, TRect, TDrawArea, TDrawTarget) {
+        canvas->Font().SetSize(72);
+        canvas->TextOut(1000, 1000, QStringLiteral("HH"));
+    };
+    preview->SetViewMode(vmCustom);
+    preview->SetPrintJob(job.get());
+    preview->SetViewScale(GetParam());
+    TDrawPanel* panel = preview->DrawPanel();
+    const double s = double(panel->width() - 2 - preview->ShadowSize()) / 5100;
+    const QRect exposed(qRound(1000 * s) - 60, qRound(1000 * s) - 40, 400, 300);
+
+    auto paint = [&](int dpi) {
+        QImage image(exposed.size(), QImage::Format_RGB32);
+        image.setDotsPerMeterX(qRound(dpi / 0.0254));
+        image.setDotsPerMeterY(qRound(dpi / 0.0254));
+        image.fill(Qt::magenta);
+        panel->render(&image, QPoint(), QRegion(exposed));
+        return image;
+    };
+    const QRect direct = InkBox(paint(96));
+    const QRect dense = InkBox(paint(192));
+    EXPECT_LE(panel->ReplayImageSize().width(), exposed.width());
+    EXPECT_LE(panel->ReplayImageSize().height(), exposed.height());
+    ASSERT_FALSE(direct.isEmpty());
+    EXPECT_NEAR(dense.left(), direct.left(), 1);
+    EXPECT_NEAR(dense.top(), direct.top(), 1);
+    EXPECT_NEAR(dense.right(), direct.right(), 1);
+    EXPECT_NEAR(dense.bottom(), direct.bottom(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Zoom, ExposedPart, testing::Values(100, 1000),
+    [](const auto& info) { return "Percent" + std::to_string(info.param); });
+
 } // namespace
