@@ -5,9 +5,14 @@
 #include <QFontInfo>
 #include <QFontDialog>
 #include <QFormLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace {
 
@@ -34,18 +39,42 @@ QIcon swatch(const QColor& color)
     return QIcon(pixmap);
 }
 
+// Qt's chooser as a part of this dialog: whatever would close it alone (Escape, Enter in
+// its lists) closes the whole dialog instead, so the chooser never hides itself.
+class EmbeddedChooser : public QFontDialog {
+public:
+    explicit EmbeddedChooser(QDialog* owner)
+        : QFontDialog(owner), owner_(owner)
+    {
+    }
+
+protected:
+    void done(int result) override { owner_->done(result); }
+
+private:
+    QDialog* owner_;
+};
+
 } // namespace
 
 TFontDialog::TFontDialog(QWidget* parent)
     : QDialog(parent)
-    , chooser_(new QFontDialog(this))
+    , chooser_(new EmbeddedChooser(this))
     , colorBox_(new QComboBox(this))
+    , faceHint_(new QLabel(this))
 {
     setWindowTitle(tr("Font"));
     // Qt's chooser embedded as a plain widget; this dialog owns the buttons.
     chooser_->setWindowFlags(Qt::Widget);
     chooser_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     chooser_->setSizeGripEnabled(false);
+    // A serial font may be any size; Qt's size box stops at three digits.
+    for (QLineEdit* edit : chooser_->findChildren<QLineEdit*>())
+        if (qobject_cast<const QIntValidator*>(edit->validator()))
+            edit->setValidator(new QIntValidator(1, std::numeric_limits<int>::max(), edit));
+    faceHint_->setObjectName(QStringLiteral("FaceHint"));
+    faceHint_->hide();
+    connect(chooser_, &QFontDialog::currentFontChanged, this, [this] { ShowFaceHint(); });
 
     for (const NamedColor& entry : kColors)
         colorBox_->addItem(swatch(QColor(entry.rgb)), tr(entry.name), QColor(entry.rgb));
@@ -58,11 +87,19 @@ TFontDialog::TFontDialog(QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(chooser_);
+    layout->addWidget(faceHint_);
     layout->addLayout(colorRow);
     layout->addWidget(buttons);
 }
 
-QFont TFontDialog::CurrentFont() const { return chooser_->currentFont(); }
+QFont TFontDialog::CurrentFont() const
+{
+    QFont font = chooser_->currentFont();
+    // Unless another face was picked, the stored name stays as the user wrote it.
+    if (!requestedFamily_.isEmpty() && font.family() == shownFamily_)
+        font.setFamily(requestedFamily_);
+    return font;
+}
 
 void TFontDialog::SetCurrentFont(const QFont& font)
 {
@@ -71,6 +108,18 @@ void TFontDialog::SetCurrentFont(const QFont& font)
     QFont shown = font;
     shown.setFamily(QFontInfo(font).family());
     chooser_->setCurrentFont(shown);
+    requestedFamily_ = font.family();
+    shownFamily_ = chooser_->currentFont().family();
+    ShowFaceHint();
+}
+
+void TFontDialog::ShowFaceHint()
+{
+    const QString family = chooser_->currentFont().family();
+    const bool alias = !requestedFamily_.isEmpty() && family == shownFamily_
+        && family != requestedFamily_;
+    faceHint_->setText(alias ? tr("%1 is drawn with %2").arg(requestedFamily_, family) : QString());
+    faceHint_->setVisible(alias);
 }
 
 QColor TFontDialog::Color() const { return colorBox_->currentData().value<QColor>(); }

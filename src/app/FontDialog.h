@@ -6,6 +6,7 @@
 
 class QComboBox;
 class QFontDialog;
+class QLabel;
 
 // The font dialog of the serial font: face, size and style from Qt's font chooser, plus
 // the text colour, which Qt's own dialog does not offer but the serial font carries.
@@ -14,6 +15,8 @@ class TFontDialog : public QDialog {
 public:
     explicit TFontDialog(QWidget* parent = nullptr);
 
+    // The chosen font; its name is the one set by SetCurrentFont unless the user picked
+    // another face, even where that name is only an alias of the face that draws it.
     QFont CurrentFont() const;
     void SetCurrentFont(const QFont& font);
     QColor Color() const;
@@ -25,6 +28,12 @@ public:
     QComboBox* ColorBox() const { return colorBox_; }
 
 private:
+    void ShowFaceHint();
+
     QFontDialog* chooser_;
     QComboBox* colorBox_;
+    QLabel* faceHint_;
+    // The name asked for and the face the chooser shows for it.
+    QString requestedFamily_;
+    QString shownFamily_;
 };

@@ -1,11 +1,16 @@
 #include "platform/Canvas.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QRegion>
 
 #include <cstdlib>
 
 namespace {
+
+// Qt's font metrics and a recorded picture's text replay go wrong for faces many
+// thousands of pixels high; taller text is laid out at this height and scaled up.
+constexpr int kLargestLaidOutPixels = 4096;
 
 // Stands for "no clipping" when a rectangle is excluded from an unclipped canvas.
 const QRect kUnclipped(QPoint(-(1 << 28), -(1 << 28)), QPoint(1 << 28, 1 << 28));
@@ -100,8 +105,9 @@ void TFont::SetPixelsPerInch(int ppi)
 
 int TFont::PixelHeight() const
 {
-    // 64-bit product: a large size at a fine resolution must not wrap.
-    const qint64 product = qint64(std::abs(size_)) * pixelsPerInch_;
+    // 64-bit magnitude and product: the most negative size and a large size at a fine
+    // resolution must not wrap.
+    const qint64 product = std::abs(qint64(size_)) * pixelsPerInch_;
     return qMax(1, RoundHalfEven(double(product) / 72.0));
 }
 
@@ -187,7 +193,12 @@ void TCanvas::ApplyFont()
     if (appliedFace_ == face)
         return;
     appliedFace_ = std::move(face);
-    const QFont qfont = font_.ToQFont();
+    QFont qfont = font_.ToQFont();
+    textScale_ = 1.0;
+    if (qfont.pixelSize() > kLargestLaidOutPixels) {
+        textScale_ = double(qfont.pixelSize()) / kLargestLaidOutPixels;
+        qfont.setPixelSize(kLargestLaidOutPixels);
+    }
     painter_->setFont(qfont);
     if (painter_->device())
         metrics_.emplace(qfont, painter_->device());
@@ -226,6 +237,10 @@ const QFontMetrics& TCanvas::Metrics()
 void TCanvas::TextOut(int x, int y, const QString& text)
 {
     const QFontMetrics& metrics = Metrics();
+    if (textScale_ != 1.0) {
+        ScaledTextOut(x, y, text);
+        return;
+    }
     // The painter fills the cell itself in opaque mode: the text is laid out once.
     const bool fill = brush_.Style() == bsSolid;
     ApplyTextBackground(fill);
@@ -239,14 +254,37 @@ void TCanvas::TextOut(int x, int y, const QString& text)
     }
     painter_->drawText(QPoint(x, y + metrics.ascent()), text);
     penPos_ = QPoint(x, y);
-    pendingText_.emplace(PendingAdvance{text, metrics});
+    pendingText_.emplace(PendingAdvance{text, metrics, 1.0});
+}
+
+void TCanvas::ScaledTextOut(int x, int y, const QString& text)
+{
+    // The outline of the text at the laid-out height, scaled to the font's: every device
+    // and a recorded picture then draw the same shapes.
+    const QFontMetrics& metrics = *metrics_;
+    QPainterPath outline;
+    outline.addText(0, metrics.ascent(), painter_->font(), text);
+    QTransform place;
+    place.translate(x, y);
+    place.scale(textScale_, textScale_);
+    painter_->save();
+    painter_->setRenderHint(QPainter::Antialiasing);
+    if (brush_.Style() == bsSolid) {
+        const QRectF cell(0, 0, metrics.horizontalAdvance(text), metrics.height());
+        painter_->fillRect(place.mapRect(cell), brush_.Color());
+    }
+    painter_->fillPath(place.map(outline), font_.Color());
+    painter_->restore();
+    penPos_ = QPoint(x, y);
+    pendingText_.emplace(PendingAdvance{text, metrics, textScale_});
 }
 
 QPoint TCanvas::PenPos()
 {
     // TextOut leaves the pen at the cell's top-right corner; measured on demand.
     if (pendingText_) {
-        penPos_.rx() += pendingText_->metrics.horizontalAdvance(pendingText_->text);
+        penPos_.rx() += RoundHalfEven(pendingText_->metrics.horizontalAdvance(pendingText_->text)
+                                      * pendingText_->scale);
         pendingText_.reset();
     }
     return penPos_;
@@ -262,18 +300,19 @@ void TCanvas::ApplyTextBackground(bool opaque)
 
 QSize TCanvas::TextExtent(const QString& text)
 {
-    const QFontMetrics& metrics = Metrics();
-    return QSize(metrics.horizontalAdvance(text), metrics.height());
+    return QSize(TextWidth(text), TextHeight(text));
 }
 
 int TCanvas::TextWidth(const QString& text)
 {
-    return Metrics().horizontalAdvance(text);
+    const int width = Metrics().horizontalAdvance(text);
+    return textScale_ == 1.0 ? width : RoundHalfEven(width * textScale_);
 }
 
 int TCanvas::TextHeight(const QString&)
 {
-    return Metrics().height();
+    const int height = Metrics().height();
+    return textScale_ == 1.0 ? height : RoundHalfEven(height * textScale_);
 }
 
 void TCanvas::Rectangle(const TRect& rect)

@@ -148,7 +148,9 @@ private:
     void ApplyPen();
     void ApplyBrush();
     void ApplyTextBackground(bool opaque);
+    // The metrics of the font as laid out, before textScale_.
     const QFontMetrics& Metrics();
+    void ScaledTextOut(int x, int y, const QString& text);
 
     QPainter* painter_;
     QTransform baseTransform_;
@@ -177,7 +179,10 @@ private:
     struct PendingAdvance {
         QString text;
         QFontMetrics metrics;
+        double scale;
     };
     std::optional<PendingAdvance> pendingText_;
     std::optional<QFontMetrics> metrics_;
+    // Text taller than Qt lays out well is laid out smaller and scaled by this.
+    double textScale_ = 1.0;
 };

@@ -45,13 +45,16 @@ void TDrawPanel::SetPagePicture(QPicture picture, QSize paperSize)
     pageImageValid_ = false;
 }
 
-const QImage& TDrawPanel::PageImage(QSize size)
+const QImage& TDrawPanel::PageImage(QSize size, const QRect& part)
 {
-    if (pageImageValid_ && pageImage_.size() == size)
+    if (pageImageValid_ && pageImageScale_ == size && pageImageCorner_ == part.topLeft()
+        && pageImage_.size() == part.size())
         return pageImage_;
-    if (pageImage_.size() != size)
-        pageImage_ = QImage(size, QImage::Format_RGB32);
+    if (pageImage_.size() != part.size())
+        pageImage_ = QImage(part.size(), QImage::Format_RGB32);
     pageImageValid_ = true;
+    pageImageScale_ = size;
+    pageImageCorner_ = part.topLeft();
     if (pageImage_.isNull())
         return pageImage_;
     // Replayed at the picture's own resolution: QPicture rescales fonts (sizes and
@@ -65,6 +68,7 @@ const QImage& TDrawPanel::PageImage(QSize size)
         // The recording starts by filling the whole paper, which covers the image.
         QPainter painter(&pageImage_);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.translate(-part.left(), -part.top());
         painter.scale(double(size.width()) / paperSize_.width(),
                       double(size.height()) / paperSize_.height());
         painter.drawPicture(0, 0, picture_);
@@ -72,7 +76,7 @@ const QImage& TDrawPanel::PageImage(QSize size)
     return pageImage_;
 }
 
-void TDrawPanel::DrawPicture(QPainter& painter, const QRect& page)
+void TDrawPanel::DrawPicture(QPainter& painter, const QRect& page, const QRect& exposed)
 {
     const QPaintDevice* device = painter.device();
     const bool sameResolution = device != nullptr
@@ -82,7 +86,12 @@ void TDrawPanel::DrawPicture(QPainter& painter, const QRect& page)
         && device->physicalDpiY() == picture_.physicalDpiY();
     if (!sameResolution || picture_.isNull() || paperSize_.width() <= 0
         || paperSize_.height() <= 0) {
-        painter.drawImage(page.topLeft(), PageImage(page.size()));
+        // Only what is exposed: a zoomed page can be far larger than the screen.
+        const QRect visible = page.intersected(exposed);
+        if (visible.isEmpty())
+            return;
+        painter.drawImage(visible.topLeft(),
+                          PageImage(page.size(), visible.translated(-page.topLeft())));
         return;
     }
     // Same resolution as the recording: replay straight onto the target, which saves
@@ -96,18 +105,19 @@ void TDrawPanel::DrawPicture(QPainter& painter, const QRect& page)
     painter.restore();
 }
 
-void TDrawPanel::paintEvent(QPaintEvent*)
+void TDrawPanel::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    PaintPanel(painter);
+    PaintPanel(painter, event->rect());
 }
 
-void TDrawPanel::PaintPanel(QPainter& painter)
+void TDrawPanel::PaintPanel(QPainter& painter, const QRect& exposed)
 {
+    const QRect area = exposed.isEmpty() ? rect() : exposed.intersected(rect());
     // Only what the page and its shadow leave uncovered gets the panel's colour.
-    QRegion background(rect());
+    QRegion background(area);
     try {
-        PaintPage(painter, background);
+        PaintPage(painter, background, area);
     } catch (...) {
         // Painting reports nothing; the next paint tries again.
     }
@@ -115,7 +125,7 @@ void TDrawPanel::PaintPanel(QPainter& painter)
         painter.fillRect(r, color_);
 }
 
-void TDrawPanel::PaintPage(QPainter& painter, QRegion& background)
+void TDrawPanel::PaintPage(QPainter& painter, QRegion& background, const QRect& exposed)
 {
     if (preview_ == nullptr || preview_->PrintJob() == nullptr)
         return;
@@ -138,7 +148,7 @@ void TDrawPanel::PaintPage(QPainter& painter, QRegion& background)
         return;
     background -= page;
 
-    DrawPicture(painter, page);
+    DrawPicture(painter, page, exposed);
 
     // The printer cannot print outside its printable area, so neither does the preview;
     // the page border is drawn with the same clip, so a printable area reaching the

@@ -26,8 +26,11 @@ public:
     QSize PaperSize() const { return paperSize_; }
     void SetPagePicture(QPicture picture, QSize paperSize);
 
-    // Paints the whole panel (background included) on the painter.
-    void PaintPanel(QPainter& painter);
+    // Paints the panel (background included) on the painter: the exposed part, or all of
+    // it when exposed is empty.
+    void PaintPanel(QPainter& painter, const QRect& exposed = QRect());
+    // The size of the image the last replay at another resolution went through.
+    QSize ReplayImageSize() const { return pageImage_.size(); }
 
     int GrabX() const { return grabX_; }
     int GrabY() const { return grabY_; }
@@ -42,19 +45,24 @@ protected:
 
 private:
     // Paints the shadow and the page and takes what they cover out of background.
-    void PaintPage(QPainter& painter, QRegion& background);
+    void PaintPage(QPainter& painter, QRegion& background, const QRect& exposed);
     // The picture stretched onto the page rectangle. Where the target's resolution
-    // differs from the recording's, through an image at the recording's resolution.
-    void DrawPicture(QPainter& painter, const QRect& page);
-    const QImage& PageImage(QSize size);
+    // differs from the recording's, the exposed part through an image at the
+    // recording's resolution.
+    void DrawPicture(QPainter& painter, const QRect& page, const QRect& exposed);
+    // The part of the page at size whose corner is at part.topLeft(), replayed.
+    const QImage& PageImage(QSize size, const QRect& part);
     void EndDrag();
 
     TCustomPreview* preview_;
     QColor color_{0x80, 0x80, 0x80};
     QPicture picture_;
     QSize paperSize_;
-    // The picture replayed at the page's current size; rebuilt when either changes.
+    // A part of the picture replayed at the page's current size; rebuilt when the
+    // picture, the page size or the part changes.
     QImage pageImage_;
+    QSize pageImageScale_;
+    QPoint pageImageCorner_;
     bool pageImageValid_ = false;
     int grabX_ = 0;
     int grabY_ = 0;

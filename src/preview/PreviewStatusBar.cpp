@@ -134,8 +134,12 @@ void TCustomPreviewStatusBar::Update()
             texts.append(preview_->PageText());
         }
         if (panels_.Contains(pnScale)) {
-            edges.append(scalePanelWidth_ + (edges.isEmpty() ? 0 : edges.first()));
-            texts.append(preview_->ScaleText());
+            // The scale part widens to show its whole text ("Page width (157%)" or a
+            // longer translation); the user part moves right.
+            const QString text = preview_->ScaleText();
+            const int needed = fontMetrics().horizontalAdvance(text) + 2 * TextIndent + PartGap;
+            edges.append(std::max(scalePanelWidth_, needed) + (edges.isEmpty() ? 0 : edges.first()));
+            texts.append(text);
         }
         edges.append(preview_->width());
         texts.append(userText_);

@@ -80,6 +80,8 @@ const FontSizeRow kFontSizes[] = {
     {"HalfPixelGoesToEvenUp", 3, 36, 2},   // 1.5
     {"NeverBelowOnePixel", 1, 10, 1},
     {"HugeSizeAtFineResolution", 2000000, 2400, 66666667},
+    {"MostNegativeSizeSaturates", std::numeric_limits<int>::min(), 600,
+     std::numeric_limits<int>::max()},
 };
 
 class FontSizeTest : public ::testing::TestWithParam<FontSizeRow> { };

@@ -176,4 +176,80 @@ TEST_F(PreviewFixture, TextLandsWhereThePrinterPutsIt)
     EXPECT_NEAR(denseInk.height(), onScreen.height(), 1);
 }
 
+// Text far taller than usual (a size in the thousands of points) is the normal-size text
+// scaled up, on the screen as on the paper: the ink of a dot at ten times the size lies
+// ten times as far from the text's corner and is ten times as large.
+TEST_F(PreviewFixture, HugeTextIsTheNormalTextScaledUp)
+{
+    TPrinter::InstallTestDevice(TDeviceCaps{600, 600, 5100, 6600, 0, 0, 5100, 6600});
+    int points = 0;
+    QPoint corner;
+    job->OnDraw = [&](TCustomPrintJob*, TCanvas* canvas, int, TRect, TDrawArea, TDrawTarget) {
+        canvas->Font().SetName(QStringLiteral("DejaVu Sans"));
+        canvas->Font().SetSize(points);
+        canvas->TextOut(corner.x(), corner.y(), QStringLiteral("."));
+    };
+    preview->SetViewMode(vmCustom);
+    preview->SetPrintJob(job.get());
+    preview->SetViewScale(100); // the paper's 5100 pixels on 810
+    const double s = 810.0 / 5100;
+    auto inkFromCorner = [&](int size, QPoint at) {
+        points = size;
+        corner = at;
+        preview->Update();
+        const QRect ink = InkBox(PaintPanel().copy(1, 1, 808, 1046)).translated(1, 1);
+        return QRectF(ink.left() - at.x() * s, ink.top() - at.y() * s, ink.width(), ink.height());
+    };
+    const QRectF normal = inkFromCorner(300, QPoint(-200, -1800));
+    ASSERT_FALSE(normal.isEmpty());
+    for (const int huge : {2000, 3000}) {
+        const double k = huge / 300.0;
+        const QRectF big = inkFromCorner(huge, QPoint(qRound(-200 * k), qRound(-1800 * k)));
+        EXPECT_NEAR(big.left(), normal.left() * k, 2 * k) << huge;
+        EXPECT_NEAR(big.top(), normal.top() * k, 2 * k) << huge;
+        EXPECT_NEAR(big.width(), normal.width() * k, 2 * k) << huge;
+        EXPECT_NEAR(big.height(), normal.height() * k, 2 * k) << huge;
+    }
+}
+
+// On a screen whose resolution differs from the recording's, the page goes through an
+// image: only the exposed part, at any zoom, and it shows what a direct replay shows.
+class ExposedPart : public PreviewFixture, public testing::WithParamInterface<int> { };
+
+TEST_P(ExposedPart, IsAllThatIsReplayed)
+{
+    TPrinter::InstallTestDevice(TDeviceCaps{600, 600, 5100, 6600, 0, 0, 5100, 6600});
+    job->OnDraw = [&](TCustomPrintJob*, TCanvas* canvas, int, TRect, TDrawArea, TDrawTarget) {
+        canvas->Font().SetSize(72);
+        canvas->TextOut(1000, 1000, QStringLiteral("HH"));
+    };
+    preview->SetViewMode(vmCustom);
+    preview->SetPrintJob(job.get());
+    preview->SetViewScale(GetParam());
+    TDrawPanel* panel = preview->DrawPanel();
+    const double s = double(panel->width() - 2 - preview->ShadowSize()) / 5100;
+    const QRect exposed(qRound(1000 * s) - 60, qRound(1000 * s) - 40, 400, 300);
+
+    auto paint = [&](int dpi) {
+        QImage image(exposed.size(), QImage::Format_RGB32);
+        image.setDotsPerMeterX(qRound(dpi / 0.0254));
+        image.setDotsPerMeterY(qRound(dpi / 0.0254));
+        image.fill(Qt::magenta);
+        panel->render(&image, QPoint(), QRegion(exposed));
+        return image;
+    };
+    const QRect direct = InkBox(paint(96));
+    const QRect dense = InkBox(paint(192));
+    EXPECT_LE(panel->ReplayImageSize().width(), exposed.width());
+    EXPECT_LE(panel->ReplayImageSize().height(), exposed.height());
+    ASSERT_FALSE(direct.isEmpty());
+    EXPECT_NEAR(dense.left(), direct.left(), 1);
+    EXPECT_NEAR(dense.top(), direct.top(), 1);
+    EXPECT_NEAR(dense.right(), direct.right(), 1);
+    EXPECT_NEAR(dense.bottom(), direct.bottom(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Zoom, ExposedPart, testing::Values(100, 1000),
+    [](const auto& info) { return "Percent" + std::to_string(info.param); });
+
 } // namespace

@@ -8,6 +8,8 @@
 #include <QStyle>
 #include <QTranslator>
 
+#include <algorithm>
+
 using previewtest::PreviewFixture;
 
 namespace {
@@ -29,6 +31,13 @@ protected:
         PreviewFixture::TearDown();
     }
 
+    // Where the scale part ends after a page part of pageEdge: its own width, or wider
+    // when its text needs more.
+    int ScaleEdge(int pageEdge, int width, const QString& text) const
+    {
+        return pageEdge + std::max(width, bar->fontMetrics().horizontalAdvance(text) + 8);
+    }
+
     QWidget host;
     TPreviewStatusBar* bar = nullptr;
     int barUpdates = 0;
@@ -38,7 +47,7 @@ TEST_F(StatusBar, DefaultPartsShowPageScaleAndUserText)
 {
     bar->SetPreview(preview.get());
     preview->SetPageIndex(2);
-    EXPECT_EQ(bar->PartEdges(), QList<int>({100, 200, 500}));
+    EXPECT_EQ(bar->PartEdges(), QList<int>({100, ScaleEdge(100, 100, "Whole page (26%)"), 500}));
     EXPECT_EQ(bar->PartTexts(), QStringList({"Page 2 of 10", "Whole page (26%)", ""}));
 }
 
@@ -59,7 +68,7 @@ TEST_F(StatusBar, PartsNotShownTakeNoRoom)
     bar->SetPreview(preview.get());
     bar->SetUserText("ready");
     bar->SetPanels({pnScale});
-    EXPECT_EQ(bar->PartEdges(), QList<int>({100, 500}));
+    EXPECT_EQ(bar->PartEdges(), QList<int>({ScaleEdge(0, 100, "Whole page (26%)"), 500}));
     EXPECT_EQ(bar->PartTexts(), QStringList({"Whole page (26%)", "ready"}));
     bar->SetScalePanelWidth(150);
     EXPECT_EQ(bar->PartEdges(), QList<int>({150, 500}));
@@ -183,8 +192,40 @@ TEST_F(StatusBar, PartsAreSunkenFramesEndingAtTheirEdges)
     EXPECT_EQ(image.pixel(97, 10), light) << "right edge of the page part";
     EXPECT_EQ(image.pixel(98, 10), face) << "gap between parts";
     EXPECT_EQ(image.pixel(100, 10), dark) << "left edge of the scale part";
-    EXPECT_EQ(image.pixel(197, 10), light);
+    EXPECT_EQ(image.pixel(bar->PartRect(1).right(), 10), light);
 }
+
+struct ScaleRow {
+    const char* name;
+    TViewMode mode;
+    int previewWidth;
+    const char* text;
+};
+
+class ScalePart : public StatusBar, public testing::WithParamInterface<ScaleRow> { };
+
+// The scale part is as wide as its text needs, never narrower than set, and the user
+// part moves right to make room.
+TEST_P(ScalePart, ShowsItsWholeText)
+{
+    bar->resize(1400, 19);
+    bar->SetPreview(preview.get());
+    const int e = preview->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    preview->resize(GetParam().previewWidth + 20 + e, 300);
+    preview->SetViewMode(GetParam().mode);
+    preview->SetViewScale(150);
+    ASSERT_EQ(bar->PartTexts().value(1), GetParam().text);
+    const int needed = bar->fontMetrics().horizontalAdvance(GetParam().text);
+    EXPECT_GE(bar->PartRect(1).width() - 6, needed);
+    EXPECT_EQ(bar->PartEdges().value(1), ScaleEdge(100, 100, GetParam().text));
+    EXPECT_EQ(bar->PartRect(2).left(), bar->PartEdges().value(1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ScalePart,
+    testing::Values(ScaleRow { "PageWidthAbove100", vmPageWidth, 1282, "Page width (157%)" },
+        ScaleRow { "PageWidthBelow100", vmPageWidth, 465, "Page width (57%)" },
+        ScaleRow { "CustomKeepsItsWidth", vmCustom, 465, "150%" }),
+    [](const auto& info) { return std::string(info.param.name); });
 
 class GermanTexts : public QTranslator {
 public:
