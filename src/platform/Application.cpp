@@ -35,7 +35,6 @@ QString Title()
 void SetTitle(const QString& title)
 {
     QCoreApplication::setApplicationName(title);
-    QGuiApplication::setApplicationDisplayName(title);
 }
 
 QString ErrorBoxText(const QString& message)

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
 #include <map>
 
 #include <sys/resource.h>
@@ -177,9 +178,11 @@ TEST_F(SeriesTest, OutputThatNeverArrivedCountsForNothing)
 
 // Stopping a long run (Escape on its progress, or closing the window) ends it after the
 // current page: the PDF keeps the pages printed, and the counter moves past exactly them.
+enum class Stop { Escape, FileExit, Sigterm };
+
 struct StopRow {
     const char* name;
-    bool closeWindow;
+    Stop stop;
 };
 
 class StopTest : public SeriesTest, public testing::WithParamInterface<StopRow> { };
@@ -197,12 +200,19 @@ TEST_P(StopTest, StoppedRunKeepsItsPagesAndTheCounterFollowsThem)
         auto* progress = window->findChild<QProgressDialog*>(QStringLiteral("PrintProgress"));
         if (!progress || !progress->isVisible() || progress->value() < 10) {
             QTimer::singleShot(20, *poll);
-        } else if (GetParam().closeWindow) {
+        } else if (GetParam().stop == Stop::FileExit) {
             window->mnuExit->trigger();
+        } else if (GetParam().stop == Stop::Sigterm) {
+            ::raise(SIGTERM);
         } else {
             QTest::keyClick(progress, Qt::Key_Escape);
         }
     };
+    // As the program does: asked to stop, it closes its window.
+    TfrmTallyforge* target = window.get();
+    static TfrmTallyforge** current = nullptr;
+    current = &target;
+    app::OnTerminationRequest([](int) { (*current)->close(); });
     QTimer::singleShot(0, *poll);
     window->ToolButton1->trigger();
     ASSERT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
@@ -220,7 +230,7 @@ TEST_P(StopTest, StoppedRunKeepsItsPagesAndTheCounterFollowsThem)
     EXPECT_TRUE(window->PreviewStatusBar1->UserText().startsWith(
         QStringLiteral("Printing stopped after %1 of 100000 pages.").arg(pages)))
         << window->PreviewStatusBar1->UserText().toStdString();
-    if (GetParam().closeWindow) {
+    if (GetParam().stop != Stop::Escape) {
         QCoreApplication::processEvents();
         EXPECT_FALSE(window->isVisible()) << "the window closes once the run has stopped";
     } else {
@@ -228,8 +238,9 @@ TEST_P(StopTest, StoppedRunKeepsItsPagesAndTheCounterFollowsThem)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, StopTest, testing::Values(StopRow { "EscapeOnTheProgress", false },
-                                                         StopRow { "FileExit", true }),
+INSTANTIATE_TEST_SUITE_P(Rows, StopTest, testing::Values(StopRow { "EscapeOnTheProgress", Stop::Escape },
+                                                         StopRow { "FileExit", Stop::FileExit },
+                                                         StopRow { "Sigterm", Stop::Sigterm }),
                          [](const testing::TestParamInfo<StopRow>& info) { return std::string(info.param.name); });
 
 TEST_F(SeriesTest, UnreadableLastNumberIsReportedAndKeptUntilTheUserSetsTheStart)
