@@ -51,6 +51,18 @@ int HexDigit(QChar c)
 
 bool IsDigit(QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; }
 
+// Each line is UTF-8 unless it is not valid UTF-8: then it was edited in a legacy code
+// page and its bytes are Latin-1. Deciding per line keeps one stray byte from garbling
+// the text of every other line (and the next save from writing that garbage back).
+QString DecodeLine(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        return QString::fromLatin1(bytes);
+    return text;
+}
+
 bool WriteAll(int fd, const QByteArray& bytes)
 {
     const char* data = bytes.constData();
@@ -304,24 +316,19 @@ TIniFile::TIniFile(const QString& fileName)
 void TIniFile::LoadFromBytes(const QByteArray& bytes)
 {
     sections_.clear();
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(bytes);
-    // Edited in a legacy code page: keep its characters instead of replacement marks that
-    // the next save would write back.
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    QByteArrayView rest(bytes);
+    if (rest.startsWith("\xEF\xBB\xBF"))
+        rest = rest.sliced(3);
 
     qsizetype current = -1;
     qsizetype start = 0;
-    while (start <= text.size()) {
+    while (start <= rest.size()) {
         qsizetype end = start;
-        while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
+        while (end < rest.size() && rest[end] != '\n' && rest[end] != '\r')
             ++end;
-        const QString line = Strip(QStringView(text).mid(start, end - start));
+        const QString line = Strip(DecodeLine(rest.sliced(start, end - start)));
         start = end + 1;
-        if (end < text.size() && text[end] == u'\r' && start < text.size() && text[start] == u'\n')
+        if (end < rest.size() && rest[end] == '\r' && start < rest.size() && rest[start] == '\n')
             ++start;
 
         if (line.isEmpty() || line.startsWith(u';'))

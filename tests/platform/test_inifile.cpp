@@ -119,6 +119,45 @@ TEST(IniLayout, TextInALegacyCodePageKeepsItsCharacters)
     EXPECT_EQ(ini.ToBytes(), "[SN]\r\nPrefix=N\xC2\xBA-\r\nSuffix=\xC3\xA9t\xC3\xA9\r\n\r\n");
 }
 
+// The encoding is decided line by line: one stray byte must not turn the UTF-8 text of
+// other lines into Latin-1, and the UTF-8 lines save back as they were.
+struct EncodingRow {
+    const char* name;
+    const char* bytes;
+    const char16_t* prefix;
+    const char16_t* suffix;
+    const char* saved;
+};
+
+class IniEncoding : public testing::TestWithParam<EncodingRow> { };
+
+TEST_P(IniEncoding, IsDecidedPerLine)
+{
+    const EncodingRow row = GetParam();
+    const TIniFile ini = Parsed(row.bytes);
+    EXPECT_EQ(ini.ReadString("SN", "Prefix", "<missing>"), QString::fromUtf16(row.prefix));
+    EXPECT_EQ(ini.ReadString("SN", "Suffix", "<missing>"), QString::fromUtf16(row.suffix));
+    EXPECT_EQ(ini.ToBytes(), QByteArray(row.saved));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, IniEncoding,
+    testing::Values(
+        EncodingRow { "StrayByteOnAnotherLine", "[SN]\nPrefix=\xE2\x82\xAC-\nSuffix=\xE9t\xE9\n", u"\u20AC-",
+            u"\u00E9t\u00E9", "[SN]\r\nPrefix=\xE2\x82\xAC-\r\nSuffix=\xC3\xA9t\xC3\xA9\r\n\r\n" },
+        EncodingRow { "StrayByteBeforeTheSection", "\xFF\n[SN]\nPrefix=\xE2\x82\xAC\nSuffix=\xC2\xBA\n", u"\u20AC",
+            u"\u00BA", "[SN]\r\nPrefix=\xE2\x82\xAC\r\nSuffix=\xC2\xBA\r\n\r\n" },
+        EncodingRow { "StrayByteOnTheSameLine", "[SN]\nPrefix=\xE2\x82\xAC\xFF\nSuffix=\xE2\x82\xAC\n",
+            u"\u00E2\u0082\u00AC\u00FF", u"\u20AC",
+            "[SN]\r\nPrefix=\xC3\xA2\xC2\x82\xC2\xAC\xC3\xBF\r\nSuffix=\xE2\x82\xAC\r\n\r\n" },
+        EncodingRow { "SequenceCutByALineEnd", "[SN]\r\nPrefix=\xE2\x82\r\xACSuffix=\xE2\x82\xAC\r\nSuffix=\xE2\x82\xAC",
+            u"\u00E2\u0082", u"\u20AC",
+            "[SN]\r\nPrefix=\xC3\xA2\xC2\x82\r\n\xC2\xACSuffix=\xC3\xA2\xC2\x82\xC2\xAC\r\nSuffix=\xE2\x82\xAC\r\n\r\n" },
+        EncodingRow { "LegacySectionName", "[N\xBA]\nk=1\n[SN]\nPrefix=\xE2\x82\xAC\nSuffix=\n", u"\u20AC", u"",
+            "[N\xC2\xBA]\r\nk=1\r\n\r\n[SN]\r\nPrefix=\xE2\x82\xAC\r\nSuffix=\r\n\r\n" },
+        EncodingRow { "ByteOrderMarkThenAStrayByte", "\xEF\xBB\xBF[SN]\nPrefix=\xE2\x82\xAC\nSuffix=\xA7\n", u"\u20AC",
+            u"\u00A7", "[SN]\r\nPrefix=\xE2\x82\xAC\r\nSuffix=\xC2\xA7\r\n\r\n" }),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(IniLayout, EmptySectionsAreKeptWithTheirEmptyLine)
 {
     const TIniFile ini = Parsed("[Empty]\n[Full]\nk=1\n");
