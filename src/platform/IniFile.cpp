@@ -63,6 +63,23 @@ QString DecodeLine(QByteArrayView bytes)
     return text;
 }
 
+// A value cannot span lines in this format, and a line break in it would let it write
+// keys or sections of its own: each line break (CR LF, CR or LF) becomes one blank.
+QString OnOneLine(const QString& value)
+{
+    if (!value.contains(u'\r') && !value.contains(u'\n'))
+        return value;
+    QString line;
+    line.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n')
+            continue; // the LF that follows stands for the pair
+        line += (c == u'\r' || c == u'\n') ? QChar(u' ') : c;
+    }
+    return line;
+}
+
 bool WriteAll(int fd, const QByteArray& bytes)
 {
     const char* data = bytes.constData();
@@ -421,9 +438,10 @@ QString TIniFile::ReadString(const QString& section, const QString& key, const Q
     return Value(section, key).value_or(defaultValue);
 }
 
-void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
+void TIniFile::WriteString(const QString& section, const QString& key, const QString& text)
 {
     Section& target = SectionForWriting(section);
+    const QString value = OnOneLine(text);
     // The last line of the key is the one readers see, so it is the one to change.
     if (const Line* line = FindKey(target, key))
         const_cast<Line*>(line)->value = value;

@@ -35,7 +35,8 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
 // Section and key names match without regard to case. Reading strips blanks from every
 // line, drops empty lines, ";" comments and lines before the first section, and keeps
 // lines without "=" as they are. When a key appears twice in a section the later line
-// wins, both for reading and for the next write. Writing puts the sections in the order
+// wins, both for reading and for the next write. A written value's line breaks become
+// blanks, as a value never spans lines. Writing puts the sections in the order
 // they were first met, one empty line after each, with CR LF line ends.
 class TIniFile {
 public:

@@ -158,6 +158,39 @@ INSTANTIATE_TEST_SUITE_P(Rows, IniEncoding,
             u"\u00A7", "[SN]\r\nPrefix=\xE2\x82\xAC\r\nSuffix=\xC2\xA7\r\n\r\n" }),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A value never spans lines: its line breaks become blanks, so it cannot add keys or
+// sections to the file.
+struct LineBreakRow {
+    const char* name;
+    const char* value;
+    const char* saved;
+    const char* readBack;
+};
+
+class IniLineBreaks : public testing::TestWithParam<LineBreakRow> { };
+
+TEST_P(IniLineBreaks, AreWrittenAsBlanks)
+{
+    const LineBreakRow row = GetParam();
+    TIniFile ini = Parsed("[SN]\nPrefix=old\n");
+    ini.WriteString("SN", "Prefix", QString::fromUtf8(row.value));
+    EXPECT_EQ(ini.ToBytes(), QByteArray("[SN]\r\nPrefix=") + row.saved + "\r\n\r\n");
+    const TIniFile again = Parsed(ini.ToBytes());
+    EXPECT_EQ(again.ReadString("SN", "Prefix", "<missing>"), QString::fromUtf8(row.readBack));
+    EXPECT_EQ(again.ReadSection("SN"), QStringList { "Prefix" });
+    EXPECT_FALSE(again.SectionExists("Evil"));
+    // What the program reads before and after the save agrees, apart from outer blanks.
+    EXPECT_EQ(ini.ReadString("SN", "Prefix", "").trimmed(), again.ReadString("SN", "Prefix", ""));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, IniLineBreaks,
+    testing::Values(LineBreakRow { "LineFeedAddsNoKey", "A\nInjected=1", "A Injected=1", "A Injected=1" },
+        LineBreakRow { "CrLfAddsNoSection", "A\r\n[Evil]\r\nk=v", "A [Evil] k=v", "A [Evil] k=v" },
+        LineBreakRow { "LoneCarriageReturn", "A\r[Evil]", "A [Evil]", "A [Evil]" },
+        LineBreakRow { "BreakAtTheEnd", "No. \r\n", "No.  ", "No." },
+        LineBreakRow { "OnlyBreaks", "\n\n[Evil]", "  [Evil]", "[Evil]" }),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(IniLayout, EmptySectionsAreKeptWithTheirEmptyLine)
 {
     const TIniFile ini = Parsed("[Empty]\n[Full]\nk=1\n");
