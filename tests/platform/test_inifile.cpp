@@ -222,6 +222,68 @@ TEST(IniSections, EraseDeleteAndListing)
     EXPECT_EQ(ini.ToBytes(), "[H]\r\nItem2=b\r\nloose\r\n\r\n");
 }
 
+// Large files find sections and keys through an index; small and large sections must
+// keep the same rules.
+struct SizeRow {
+    const char* name;
+    int fillers; // other keys and sections around the ones checked
+};
+
+class IniLookup : public testing::TestWithParam<SizeRow> { };
+
+TEST_P(IniLookup, KeepsTheRulesAtAnySize)
+{
+    const int fillers = GetParam().fillers;
+    QByteArray bytes = "[H]\nItem1=a\n";
+    QByteArray expectedH = "[H]\r\n";
+    QByteArray expectedOthers;
+    QStringList keys { "Item1" };
+    for (int i = 0; i < fillers; ++i) {
+        bytes += "Fill" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\n[S" + QByteArray::number(i)
+            + "]\nk=" + QByteArray::number(i) + "\n[h]\n";
+        expectedH += "Fill" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\r\n";
+        if (i != 1)
+            expectedOthers += "[S" + QByteArray::number(i) + "]\r\nk=" + QByteArray::number(i) + "\r\n\r\n";
+        keys.append("Fill" + QString::number(i));
+    }
+    bytes += "ITEM1=b\n\xC3\x84rger=1\n\xC3\xA4RGER=2\nloose\n";
+    keys.append(QStringLiteral("\u00C4rger"));
+    TIniFile ini = Parsed(bytes);
+
+    EXPECT_EQ(ini.ReadString("h", "item1", ""), "b");
+    EXPECT_EQ(ini.ReadInteger("H", QStringLiteral("\u00C4RGER"), 0), 2);
+    EXPECT_EQ(ini.ReadSection("H"), keys);
+    if (fillers > 1) {
+        EXPECT_EQ(ini.ReadString("s1", "K", ""), "1");
+        EXPECT_EQ(ini.ReadString("H", "fill1", ""), "1");
+    }
+
+    ini.WriteString("H", "Item1", "c");      // the later duplicate changes
+    ini.DeleteKey("H", QStringLiteral("\u00E4rger")); // both lines go
+    ini.EraseSection("S1");
+    ini.WriteString("s1", "New", "n");       // comes back as a new, last section
+    ini.WriteString("H", "Item2", "d");
+    EXPECT_EQ(ini.ReadString("H", "ITEM2", ""), "d");
+    EXPECT_FALSE(ini.ValueExists("H", QStringLiteral("\u00C4rger")));
+    EXPECT_EQ(ini.ToBytes(), expectedH.replace("[H]\r\n", "[H]\r\nItem1=a\r\n") + "ITEM1=c\r\nloose\r\nItem2=d\r\n\r\n"
+            + expectedOthers + "[s1]\r\nNew=n\r\n\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, IniLookup,
+    testing::Values(SizeRow { "SmallFile", 0 }, SizeRow { "FewSections", 3 }, SizeRow { "ManySections", 3000 }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IniLookup, ValueRewrittenManyTimesKeepsTheFileRight)
+{
+    TIniFile ini = Parsed("[A]\nk=1\n[B]\nx=keep\n");
+    for (int i = 0; i < 5000; ++i) {
+        ini.WriteString("A", "k", QString(100, QChar(u'a' + i % 26)));
+        ini.WriteString("C", "n" + QString::number(i % 3), QString::number(i));
+    }
+    EXPECT_EQ(ini.ToBytes(), "[A]\r\nk=" + QByteArray(100, char('a' + 4999 % 26)) + "\r\n\r\n"
+            + "[B]\r\nx=keep\r\n\r\n[C]\r\nn0=4998\r\nn1=4999\r\nn2=4997\r\n\r\n");
+}
+
 // ---- Integers and booleans -----------------------------------------------------------
 
 struct IntegerRow {
