@@ -20,21 +20,79 @@
 
 namespace {
 
-// Blanks are spaces, tabs and every other control character.
-QString Strip(QStringView text)
+// Blanks are spaces, tabs and every other control character; they are single bytes in
+// both encodings a line may have.
+std::string_view Strip(std::string_view text)
 {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= ' ')
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
         ++begin;
-    while (end > begin && text[end - 1].unicode() <= ' ')
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
         --end;
-    return text.mid(begin, end - begin).toString();
+    return text.substr(begin, end - begin);
 }
 
-bool SameName(const QString& a, const QString& b)
+std::string_view AsView(const QByteArray& bytes) { return { bytes.constData(), size_t(bytes.size()) }; }
+
+QString ToQString(std::string_view utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
+
+bool IsAscii(std::string_view text)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+// Names match as QString's case-blind comparison matches them.
+bool SameName(std::string_view a, std::string_view b)
+{
+    if (IsAscii(a) && IsAscii(b)) {
+        if (a.size() != b.size())
+            return false;
+        for (size_t i = 0; i < a.size(); ++i)
+            if (AsciiLower(a[i]) != AsciiLower(b[i]))
+                return false;
+        return true;
+    }
+    return ToQString(a).compare(ToQString(b), Qt::CaseInsensitive) == 0;
+}
+
+// Equal for names that SameName() matches: a hash of the case-folded code points.
+quint32 FoldedHash(std::string_view name)
+{
+    quint32 hash = 2166136261u;
+    auto add = [&hash](char32_t c) {
+        hash = (hash ^ quint32(c)) * 16777619u;
+    };
+    if (IsAscii(name)) {
+        for (char c : name)
+            add(char32_t(AsciiLower(c)));
+    } else {
+        const QString text = ToQString(name);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            char32_t c = text[i].unicode();
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
+            add(QChar::toCaseFolded(c));
+        }
+    }
+    return hash ^ (hash >> 15);
+}
+
+// Each line is UTF-8 unless it is not valid UTF-8: then it was edited in a legacy code
+// page and its bytes are Latin-1. Deciding per line keeps one stray byte from garbling
+// the text of every other line (and the next save from writing that garbage back).
+bool IsUtf8(std::string_view line)
+{
+    if (IsAscii(line))
+        return true;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    [[maybe_unused]] const QString text = utf8(QByteArrayView(line.data(), qsizetype(line.size())));
+    return !utf8.hasError();
 }
 
 int HexDigit(QChar c)
@@ -50,6 +108,23 @@ int HexDigit(QChar c)
 }
 
 bool IsDigit(QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; }
+
+// A value cannot span lines in this format, and a line break in it would let it write
+// keys or sections of its own: each line break (CR LF, CR or LF) becomes one blank.
+QString OnOneLine(const QString& value)
+{
+    if (!value.contains(u'\r') && !value.contains(u'\n'))
+        return value;
+    QString line;
+    line.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n')
+            continue; // the LF that follows stands for the pair
+        line += (c == u'\r' || c == u'\n') ? QChar(u' ') : c;
+    }
+    return line;
+}
 
 bool WriteAll(int fd, const QByteArray& bytes)
 {
@@ -303,64 +378,73 @@ TIniFile::TIniFile(const QString& fileName)
 
 void TIniFile::LoadFromBytes(const QByteArray& bytes)
 {
+    text_.clear();
+    wasted_ = 0;
+    lines_.clear();
     sections_.clear();
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(bytes);
-    // Edited in a legacy code page: keep its characters instead of replacement marks that
-    // the next save would write back.
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    sectionIndex_.Clear();
+    keyIndexes_.clear();
 
-    qsizetype current = -1;
-    qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype end = start;
-        while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
+    std::string_view rest = AsView(bytes);
+    if (rest.starts_with("\xEF\xBB\xBF"))
+        rest.remove_prefix(3);
+    text_.reserve(rest.size());
+
+    qint64 current = -1;
+    QByteArray converted;
+    size_t start = 0;
+    while (start <= rest.size()) {
+        size_t end = start;
+        while (end < rest.size() && rest[end] != '\n' && rest[end] != '\r')
             ++end;
-        const QString line = Strip(QStringView(text).mid(start, end - start));
+        std::string_view line = Strip(rest.substr(start, end - start));
         start = end + 1;
-        if (end < text.size() && text[end] == u'\r' && start < text.size() && text[start] == u'\n')
+        if (end < rest.size() && rest[end] == '\r' && start < rest.size() && rest[start] == '\n')
             ++start;
+        if (!IsUtf8(line)) {
+            converted = QString::fromLatin1(line.data(), qsizetype(line.size())).toUtf8();
+            line = AsView(converted);
+        }
 
-        if (line.isEmpty() || line.startsWith(u';'))
+        if (line.empty() || line.front() == ';')
             continue;
-        if (line.size() >= 2 && line.startsWith(u'[') && line.endsWith(u']')) {
-            const QString name = Strip(QStringView(line).mid(1, line.size() - 2));
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             // A section met again goes on where it was first met.
-            current = &SectionForWriting(name) - sections_.data();
+            current = SectionForWriting(Strip(line.substr(1, line.size() - 2)));
             continue;
         }
         if (current < 0)
             continue; // nothing belongs to a file before its first section
-        Line entry;
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals < 0) {
-            entry.key = line;
-        } else {
-            entry.isPair = true;
-            entry.key = Strip(QStringView(line).left(equals));
-            entry.value = Strip(QStringView(line).mid(equals + 1));
-        }
-        sections_[size_t(current)].lines.push_back(std::move(entry));
+        const size_t equals = line.find('=');
+        if (equals == std::string_view::npos)
+            AddLine(quint32(current), line, {}, false);
+        else
+            AddLine(quint32(current), Strip(line.substr(0, equals)), Strip(line.substr(equals + 1)), true);
     }
 }
 
 QByteArray TIniFile::ToBytes() const
 {
-    QString text;
+    qsizetype size = 0;
     for (const Section& section : sections_) {
-        text += u'[' + section.name + QStringLiteral("]\r\n");
-        for (const Line& line : section.lines) {
-            text += line.key;
-            if (line.isPair)
-                text += u'=' + line.value;
-            text += QStringLiteral("\r\n");
-        }
-        text += QStringLiteral("\r\n");
+        size += section.nameLength + 6;
+        for (quint32 id = section.first; id != kNone; id = lines_[id].next)
+            size += lines_[id].length + 2;
     }
-    return text.toUtf8();
+    QByteArray bytes;
+    bytes.reserve(size);
+    auto append = [&bytes](std::string_view text) { bytes.append(text.data(), qsizetype(text.size())); };
+    for (const Section& section : sections_) {
+        bytes += '[';
+        append(NameOf(section));
+        bytes += "]\r\n";
+        for (quint32 id = section.first; id != kNone; id = lines_[id].next) {
+            append(View(lines_[id].offset, lines_[id].length));
+            bytes += "\r\n";
+        }
+        bytes += "\r\n";
+    }
+    return bytes;
 }
 
 void TIniFile::UpdateFile() const
@@ -369,44 +453,204 @@ void TIniFile::UpdateFile() const
         throw Exception(QStringLiteral("Cannot create file %1").arg(fileName_));
 }
 
-const TIniFile::Section* TIniFile::FindSection(const QString& name) const
+// ---- The index ---------------------------------------------------------------------------
+
+void TIniFile::NameIndex::Clear()
 {
-    for (const Section& section : sections_)
-        if (SameName(section.name, name))
-            return &section;
-    return nullptr;
+    slots_.clear();
+    used_ = 0;
 }
 
-TIniFile::Section* TIniFile::FindSection(const QString& name)
+template <class Same>
+qint64 TIniFile::NameIndex::Find(quint32 hash, Same same) const
 {
-    return const_cast<Section*>(std::as_const(*this).FindSection(name));
+    if (slots_.empty())
+        return -1;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.position == kNone)
+            return -1;
+        if (slot.hash == hash && same(slot.position))
+            return slot.position;
+    }
 }
 
-TIniFile::Section& TIniFile::SectionForWriting(const QString& name)
+template <class Same>
+void TIniFile::NameIndex::Put(quint32 hash, quint32 position, Same same)
 {
-    if (Section* existing = FindSection(name))
-        return *existing;
-    sections_.push_back(Section { name, {} });
-    return sections_.back();
+    if ((used_ + 1) * 2 > slots_.size())
+        Grow();
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        Slot& slot = slots_[i];
+        if (slot.position == kNone) {
+            slot = Slot { hash, position };
+            ++used_;
+            return;
+        }
+        if (slot.hash == hash && same(slot.position)) {
+            slot.position = position;
+            return;
+        }
+    }
 }
 
-const TIniFile::Line* TIniFile::FindKey(const Section& section, const QString& key)
+void TIniFile::NameIndex::Grow()
 {
-    for (auto it = section.lines.rbegin(); it != section.lines.rend(); ++it)
-        if (it->isPair && SameName(it->key, key))
-            return &*it;
-    return nullptr;
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(std::max<size_t>(16, old.size() * 2), Slot {});
+    const size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.position == kNone)
+            continue;
+        size_t i = slot.hash & mask;
+        while (slots_[i].position != kNone)
+            i = (i + 1) & mask;
+        slots_[i] = slot;
+    }
+}
+
+// ---- Sections and lines ------------------------------------------------------------------
+
+namespace {
+// Sections with more lines than this find their keys through an index.
+constexpr quint32 kIndexedLines = 8;
+} // namespace
+
+std::string_view TIniFile::View(qsizetype offset, qsizetype length) const
+{
+    return std::string_view(text_).substr(size_t(offset), size_t(length));
+}
+
+std::string_view TIniFile::NameOf(const Section& section) const { return View(section.nameOffset, section.nameLength); }
+
+std::string_view TIniFile::KeyOf(const Line& line) const { return View(line.offset, std::max(line.keyLength, 0)); }
+
+std::string_view TIniFile::ValueOf(const Line& line) const
+{
+    return View(line.offset + line.keyLength + 1, qsizetype(line.length) - line.keyLength - 1);
+}
+
+qint64 TIniFile::FindSection(std::string_view name) const
+{
+    return sectionIndex_.Find(FoldedHash(name), [&](quint32 i) { return SameName(NameOf(sections_[i]), name); });
+}
+
+quint32 TIniFile::SectionForWriting(std::string_view name)
+{
+    const qint64 existing = FindSection(name);
+    if (existing >= 0)
+        return quint32(existing);
+    Section section;
+    section.nameOffset = qsizetype(text_.size());
+    section.nameLength = quint32(name.size());
+    text_.append(name);
+    sections_.push_back(section);
+    const quint32 position = quint32(sections_.size() - 1);
+    sectionIndex_.Put(FoldedHash(name), position, [](quint32) { return false; });
+    return position;
+}
+
+qint64 TIniFile::FindKey(const Section& section, std::string_view key) const
+{
+    if (section.keys >= 0) {
+        return keyIndexes_[size_t(section.keys)].Find(
+            FoldedHash(key), [&](quint32 id) { return SameName(KeyOf(lines_[id]), key); });
+    }
+    qint64 found = -1; // the last line of the key is the one that counts
+    for (quint32 id = section.first; id != kNone; id = lines_[id].next)
+        if (lines_[id].keyLength >= 0 && SameName(KeyOf(lines_[id]), key))
+            found = id;
+    return found;
+}
+
+void TIniFile::AddLine(quint32 sectionIndex, std::string_view key, std::string_view value, bool isPair)
+{
+    Line line;
+    line.offset = qsizetype(text_.size());
+    text_.append(key);
+    if (isPair) {
+        line.keyLength = qint32(key.size());
+        text_ += '=';
+        text_.append(value);
+    }
+    line.length = quint32(qsizetype(text_.size()) - line.offset);
+    lines_.push_back(line);
+    const quint32 id = quint32(lines_.size() - 1);
+
+    Section& section = sections_[sectionIndex];
+    if (section.last == kNone)
+        section.first = id;
+    else
+        lines_[section.last].next = id;
+    section.last = id;
+    ++section.count;
+    if (section.keys >= 0) {
+        if (isPair)
+            keyIndexes_[size_t(section.keys)].Put(
+                FoldedHash(key), id, [&](quint32 other) { return SameName(KeyOf(lines_[other]), key); });
+    } else if (section.count > kIndexedLines) {
+        IndexKeys(section);
+    }
+}
+
+void TIniFile::IndexKeys(Section& section)
+{
+    if (section.keys < 0) {
+        section.keys = qint32(keyIndexes_.size());
+        keyIndexes_.emplace_back();
+    }
+    NameIndex& index = keyIndexes_[size_t(section.keys)];
+    index.Clear();
+    for (quint32 id = section.first; id != kNone; id = lines_[id].next) {
+        if (lines_[id].keyLength < 0)
+            continue;
+        const std::string_view key = KeyOf(lines_[id]);
+        index.Put(FoldedHash(key), id, [&](quint32 other) { return SameName(KeyOf(lines_[other]), key); });
+    }
+}
+
+void TIniFile::IndexSections()
+{
+    sectionIndex_.Clear();
+    for (size_t i = 0; i < sections_.size(); ++i)
+        sectionIndex_.Put(FoldedHash(NameOf(sections_[i])), quint32(i), [](quint32) { return false; });
+}
+
+// Changed values are appended to the text; once most of it is stale, it is rebuilt.
+void TIniFile::CompactIfWasteful()
+{
+    if (wasted_ < 4096 || wasted_ * 2 < qsizetype(text_.size()))
+        return;
+    std::string text;
+    text.reserve(text_.size() - size_t(wasted_));
+    for (Section& section : sections_) {
+        const qsizetype nameOffset = qsizetype(text.size());
+        text.append(NameOf(section));
+        section.nameOffset = nameOffset;
+        for (quint32 id = section.first; id != kNone; id = lines_[id].next) {
+            Line& line = lines_[id];
+            const qsizetype offset = qsizetype(text.size());
+            text.append(View(line.offset, line.length));
+            line.offset = offset;
+        }
+    }
+    text_.swap(text);
+    wasted_ = 0;
 }
 
 std::optional<QString> TIniFile::Value(const QString& section, const QString& key) const
 {
-    const Section* found = FindSection(section);
-    if (!found)
+    const QByteArray sectionName = section.toUtf8();
+    const qint64 found = FindSection(AsView(sectionName));
+    if (found < 0)
         return std::nullopt;
-    const Line* line = FindKey(*found, key);
-    if (!line)
+    const QByteArray keyName = key.toUtf8();
+    const qint64 line = FindKey(sections_[size_t(found)], AsView(keyName));
+    if (line < 0)
         return std::nullopt;
-    return line->value;
+    return ToQString(ValueOf(lines_[size_t(line)]));
 }
 
 QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const
@@ -414,14 +658,28 @@ QString TIniFile::ReadString(const QString& section, const QString& key, const Q
     return Value(section, key).value_or(defaultValue);
 }
 
-void TIniFile::WriteString(const QString& section, const QString& key, const QString& value)
+void TIniFile::WriteString(const QString& section, const QString& key, const QString& text)
 {
-    Section& target = SectionForWriting(section);
-    // The last line of the key is the one readers see, so it is the one to change.
-    if (const Line* line = FindKey(target, key))
-        const_cast<Line*>(line)->value = value;
-    else
-        target.lines.push_back(Line { true, key, value });
+    const QByteArray sectionName = section.toUtf8();
+    const QByteArray keyName = key.toUtf8();
+    const QByteArray value = OnOneLine(text).toUtf8();
+    const quint32 target = SectionForWriting(AsView(sectionName));
+    const qint64 existing = FindKey(sections_[target], AsView(keyName));
+    if (existing < 0) {
+        AddLine(target, AsView(keyName), AsView(value), true);
+        return;
+    }
+    // The last line of the key is the one readers see, so it is the one to change; it
+    // keeps the key as the file spells it.
+    Line& line = lines_[size_t(existing)];
+    const std::string spelling(KeyOf(line));
+    wasted_ += line.length;
+    line.offset = qsizetype(text_.size());
+    text_ += spelling;
+    text_ += '=';
+    text_.append(AsView(value));
+    line.length = quint32(qsizetype(text_.size()) - line.offset);
+    CompactIfWasteful();
 }
 
 int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const
@@ -460,7 +718,11 @@ void TIniFile::WriteFloat(const QString& section, const QString& key, double val
     WriteString(section, key, inirules::FormatFloat(value, FormatSettings::Current().DecimalSeparator));
 }
 
-bool TIniFile::SectionExists(const QString& section) const { return FindSection(section) != nullptr; }
+bool TIniFile::SectionExists(const QString& section) const
+{
+    const QByteArray name = section.toUtf8();
+    return FindSection(AsView(name)) >= 0;
+}
 
 bool TIniFile::ValueExists(const QString& section, const QString& key) const
 {
@@ -470,21 +732,70 @@ bool TIniFile::ValueExists(const QString& section, const QString& key) const
 QStringList TIniFile::ReadSection(const QString& section) const
 {
     QStringList keys;
-    if (const Section* found = FindSection(section)) {
-        for (const Line& line : found->lines)
-            if (line.isPair && !keys.contains(line.key, Qt::CaseInsensitive))
-                keys.append(line.key);
+    const QByteArray name = section.toUtf8();
+    const qint64 found = FindSection(AsView(name));
+    if (found < 0)
+        return keys;
+    std::vector<std::string_view> seen;
+    NameIndex index;
+    for (quint32 id = sections_[size_t(found)].first; id != kNone; id = lines_[id].next) {
+        if (lines_[id].keyLength < 0)
+            continue;
+        const std::string_view key = KeyOf(lines_[id]);
+        const quint32 hash = FoldedHash(key);
+        auto same = [&](quint32 i) { return SameName(seen[i], key); };
+        if (index.Find(hash, same) >= 0)
+            continue;
+        index.Put(hash, quint32(seen.size()), same);
+        seen.push_back(key);
+        keys.append(ToQString(key));
     }
     return keys;
 }
 
 void TIniFile::EraseSection(const QString& section)
 {
-    std::erase_if(sections_, [&](const Section& s) { return SameName(s.name, section); });
+    const QByteArray name = section.toUtf8();
+    const qint64 found = FindSection(AsView(name));
+    if (found < 0)
+        return;
+    Section& erased = sections_[size_t(found)];
+    wasted_ += erased.nameLength;
+    for (quint32 id = erased.first; id != kNone; id = lines_[id].next)
+        wasted_ += lines_[id].length;
+    if (erased.keys >= 0)
+        keyIndexes_[size_t(erased.keys)].Clear();
+    sections_.erase(sections_.begin() + found);
+    IndexSections();
+    CompactIfWasteful();
 }
 
 void TIniFile::DeleteKey(const QString& section, const QString& key)
 {
-    if (Section* found = FindSection(section))
-        std::erase_if(found->lines, [&](const Line& line) { return line.isPair && SameName(line.key, key); });
+    const QByteArray sectionName = section.toUtf8();
+    const qint64 found = FindSection(AsView(sectionName));
+    if (found < 0)
+        return;
+    const QByteArray keyName = key.toUtf8();
+    Section& target = sections_[size_t(found)];
+    // Every line of the key goes, so an earlier duplicate cannot come back.
+    quint32 previous = kNone;
+    bool removed = false;
+    for (quint32 id = target.first; id != kNone;) {
+        const quint32 next = lines_[id].next;
+        if (lines_[id].keyLength >= 0 && SameName(KeyOf(lines_[id]), AsView(keyName))) {
+            (previous == kNone ? target.first : lines_[previous].next) = next;
+            if (target.last == id)
+                target.last = previous;
+            wasted_ += lines_[id].length;
+            --target.count;
+            removed = true;
+        } else {
+            previous = id;
+        }
+        id = next;
+    }
+    if (removed && target.keys >= 0)
+        IndexKeys(target);
+    CompactIfWasteful();
 }

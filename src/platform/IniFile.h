@@ -5,7 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 // The text rules of our initialisation files, usable on their own.
@@ -35,7 +38,8 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
 // Section and key names match without regard to case. Reading strips blanks from every
 // line, drops empty lines, ";" comments and lines before the first section, and keeps
 // lines without "=" as they are. When a key appears twice in a section the later line
-// wins, both for reading and for the next write. Writing puts the sections in the order
+// wins, both for reading and for the next write. A written value's line breaks become
+// blanks, as a value never spans lines. Writing puts the sections in the order
 // they were first met, one empty line after each, with CR LF line ends.
 class TIniFile {
 public:
@@ -76,22 +80,62 @@ public:
     void LoadFromBytes(const QByteArray& bytes);
 
 private:
-    struct Line {
-        bool isPair = false;
-        QString key;   // the whole stripped line when !isPair
-        QString value;
-    };
-    struct Section {
-        QString name;
-        std::vector<Line> lines;
+    static constexpr quint32 kNone = 0xFFFFFFFFu;
+
+    // Positions of names, found through the hash of the case-folded name; an equal name
+    // put again moves to the new position (so a later duplicate wins).
+    class NameIndex {
+    public:
+        void Clear();
+        template <class Same> qint64 Find(quint32 hash, Same same) const;
+        template <class Same> void Put(quint32 hash, quint32 position, Same same);
+
+    private:
+        struct Slot {
+            quint32 hash = 0;
+            quint32 position = kNone;
+        };
+        void Grow();
+        std::vector<Slot> slots_;
+        size_t used_ = 0;
     };
 
-    const Section* FindSection(const QString& name) const;
-    Section* FindSection(const QString& name);
-    Section& SectionForWriting(const QString& name);
-    static const Line* FindKey(const Section& section, const QString& key);
+    // All text lives in text_ as UTF-8; a line is "key=value" (the key is its first
+    // keyLength bytes) or, when it holds no "=", the whole stripped line.
+    struct Line {
+        qsizetype offset = 0;
+        quint32 length = 0;
+        qint32 keyLength = -1; // -1: no "=" in the line
+        quint32 next = kNone;  // the next line of its section
+    };
+    struct Section {
+        qsizetype nameOffset = 0;
+        quint32 nameLength = 0;
+        quint32 first = kNone;
+        quint32 last = kNone;
+        quint32 count = 0;
+        qint32 keys = -1; // its entry in keyIndexes_, once it has many lines
+    };
+
+    std::string_view View(qsizetype offset, qsizetype length) const;
+    std::string_view NameOf(const Section& section) const;
+    std::string_view KeyOf(const Line& line) const;
+    std::string_view ValueOf(const Line& line) const;
+
+    qint64 FindSection(std::string_view name) const;
+    quint32 SectionForWriting(std::string_view name);
+    qint64 FindKey(const Section& section, std::string_view key) const;
+    void AddLine(quint32 section, std::string_view key, std::string_view value, bool isPair);
+    void IndexKeys(Section& section);
+    void IndexSections();
+    void CompactIfWasteful();
     std::optional<QString> Value(const QString& section, const QString& key) const;
 
     QString fileName_;
-    std::vector<Section> sections_;
+    std::string text_;
+    qsizetype wasted_ = 0; // bytes of text_ that no line uses any more
+    std::deque<Line> lines_;
+    std::deque<Section> sections_;
+    NameIndex sectionIndex_;
+    std::vector<NameIndex> keyIndexes_;
 };

@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QDeadlineTimer>
+#include <QLockFile>
+#include <QThread>
 #include <QStandardPaths>
 
 namespace {
@@ -96,6 +99,19 @@ QString Decode(const QString& stored)
     return value;
 }
 
+// QLockFile's own waiting doubles its pauses up to seconds, so a writer among busy
+// ones can starve; short, even pauses share the key fairly.
+bool TakeLock(QLockFile& lock)
+{
+    QDeadlineTimer deadline(30000);
+    while (!lock.tryLock(0)) {
+        if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired())
+            return false;
+        QThread::msleep(2);
+    }
+    return true;
+}
+
 } // namespace
 
 QString TUserStore::RootDirectory()
@@ -147,10 +163,24 @@ QString TUserStore::ReadString(const QString& subkey, const QString& name, const
     return Decode(file_->ReadString(subkey, name, QString()));
 }
 
+void TUserStore::Apply(TIniFile& file, const Change& change)
+{
+    switch (change.kind) {
+    case Change::Write: file.WriteString(change.subkey, change.name, change.stored); break;
+    case Change::DeleteValue: file.DeleteKey(change.subkey, change.name); break;
+    case Change::DeleteSubkey: file.EraseSection(change.subkey); break;
+    }
+}
+
+void TUserStore::Record(Change change)
+{
+    Apply(*file_, change);
+    changes_.push_back(std::move(change));
+}
+
 void TUserStore::WriteString(const QString& subkey, const QString& name, const QString& value)
 {
-    file_->WriteString(subkey, name, Encode(value));
-    dirty_ = true;
+    Record({ Change::Write, subkey, name, Encode(value) });
 }
 
 int TUserStore::ReadInteger(const QString& subkey, const QString& name, int defaultValue) const
@@ -160,40 +190,44 @@ int TUserStore::ReadInteger(const QString& subkey, const QString& name, int defa
 
 void TUserStore::WriteInteger(const QString& subkey, const QString& name, int value)
 {
-    file_->WriteInteger(subkey, name, value);
-    dirty_ = true;
+    Record({ Change::Write, subkey, name, QString::number(value) });
 }
 
 void TUserStore::DeleteValue(const QString& subkey, const QString& name)
 {
-    if (!file_->ValueExists(subkey, name))
-        return;
-    file_->DeleteKey(subkey, name);
-    dirty_ = true;
+    if (file_->ValueExists(subkey, name))
+        Record({ Change::DeleteValue, subkey, name, {} });
 }
 
 void TUserStore::DeleteSubkey(const QString& subkey)
 {
-    if (!file_->SectionExists(subkey))
-        return;
-    file_->EraseSection(subkey);
-    dirty_ = true;
+    if (file_->SectionExists(subkey))
+        Record({ Change::DeleteSubkey, subkey, {}, {} });
 }
 
 bool TUserStore::Flush()
 {
     if (!readable_)
         return false;
-    if (!dirty_)
+    if (changes_.empty())
         return true;
     const QString path = FilePathForKey(key_);
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
+    // Other processes save the same key: read, change and replace it as one step. A lock
+    // left by a process that died is taken over at once (QLockFile checks its owner).
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!TakeLock(lock))
+        return false;
     try {
-        file_->UpdateFile();
+        auto current = std::make_unique<TIniFile>(path);
+        for (const Change& change : changes_)
+            Apply(*current, change);
+        current->UpdateFile();
+        file_ = std::move(current);
     } catch (const Exception&) {
         return false;
     }
-    dirty_ = false;
+    changes_.clear();
     return true;
 }

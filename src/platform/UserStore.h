@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 // The per-user store of named values, organised like a tree of keys: a key such as
 // "Software\Tallyforge" holds subkeys, and each subkey holds string or integer values.
@@ -41,8 +42,10 @@ public:
     void DeleteValue(const QString& subkey, const QString& name);
     void DeleteSubkey(const QString& subkey);
 
-    // Writes the key's file atomically when something changed. Returns false when the
-    // write failed or the key could not be read at opening (so it is left alone).
+    // Writes the key's file atomically when something changed: under a lock beside the
+    // file, it reads the file again and makes this store's changes to what it holds, so
+    // another process's save since the opening is kept. Returns false when the write
+    // failed, the lock could not be had, or the key could not be read (it is left alone).
     bool Flush();
 
     // The file that holds a key.
@@ -53,8 +56,18 @@ public:
     static void SetRootDirectory(const QString& directory);
 
 private:
+    // A change as the store's file holds it, made again on the file as it is at saving.
+    struct Change {
+        enum Kind { Write, DeleteValue, DeleteSubkey } kind;
+        QString subkey;
+        QString name;
+        QString stored;
+    };
+    static void Apply(TIniFile& file, const Change& change);
+    void Record(Change change);
+
     QString key_;
     bool readable_ = true;
-    bool dirty_ = false;
+    std::vector<Change> changes_;
     std::unique_ptr<TIniFile> file_;
 };

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <memory>
 
 namespace persistence {
@@ -141,7 +142,14 @@ void SaveHistory(THistoryPersist& settings, const QStringList& items)
     const std::unique_ptr<Store> store = Open(settings);
     if (!store)
         return;
-    for (const auto& [name, value] : HistoryEntries(items, settings.Count(), settings.MaxCount()))
+    // An INI file strips outer blanks on reading, so an all-blank entry would come back as
+    // the empty one that ends the list, and every later entry would be lost with it.
+    QStringList kept = items;
+    if (settings.Location() == plInifile)
+        kept.removeIf([](const QString& item) {
+            return std::all_of(item.begin(), item.end(), [](QChar c) { return c.unicode() <= ' '; });
+        });
+    for (const auto& [name, value] : HistoryEntries(kept, settings.Count(), settings.MaxCount()))
         store->Write(name, value);
 }
 

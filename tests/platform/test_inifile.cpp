@@ -119,6 +119,78 @@ TEST(IniLayout, TextInALegacyCodePageKeepsItsCharacters)
     EXPECT_EQ(ini.ToBytes(), "[SN]\r\nPrefix=N\xC2\xBA-\r\nSuffix=\xC3\xA9t\xC3\xA9\r\n\r\n");
 }
 
+// The encoding is decided line by line: one stray byte must not turn the UTF-8 text of
+// other lines into Latin-1, and the UTF-8 lines save back as they were.
+struct EncodingRow {
+    const char* name;
+    const char* bytes;
+    const char16_t* prefix;
+    const char16_t* suffix;
+    const char* saved;
+};
+
+class IniEncoding : public testing::TestWithParam<EncodingRow> { };
+
+TEST_P(IniEncoding, IsDecidedPerLine)
+{
+    const EncodingRow row = GetParam();
+    const TIniFile ini = Parsed(row.bytes);
+    EXPECT_EQ(ini.ReadString("SN", "Prefix", "<missing>"), QString::fromUtf16(row.prefix));
+    EXPECT_EQ(ini.ReadString("SN", "Suffix", "<missing>"), QString::fromUtf16(row.suffix));
+    EXPECT_EQ(ini.ToBytes(), QByteArray(row.saved));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, IniEncoding,
+    testing::Values(
+        EncodingRow { "StrayByteOnAnotherLine", "[SN]\nPrefix=\xE2\x82\xAC-\nSuffix=\xE9t\xE9\n", u"\u20AC-",
+            u"\u00E9t\u00E9", "[SN]\r\nPrefix=\xE2\x82\xAC-\r\nSuffix=\xC3\xA9t\xC3\xA9\r\n\r\n" },
+        EncodingRow { "StrayByteBeforeTheSection", "\xFF\n[SN]\nPrefix=\xE2\x82\xAC\nSuffix=\xC2\xBA\n", u"\u20AC",
+            u"\u00BA", "[SN]\r\nPrefix=\xE2\x82\xAC\r\nSuffix=\xC2\xBA\r\n\r\n" },
+        EncodingRow { "StrayByteOnTheSameLine", "[SN]\nPrefix=\xE2\x82\xAC\xFF\nSuffix=\xE2\x82\xAC\n",
+            u"\u00E2\u0082\u00AC\u00FF", u"\u20AC",
+            "[SN]\r\nPrefix=\xC3\xA2\xC2\x82\xC2\xAC\xC3\xBF\r\nSuffix=\xE2\x82\xAC\r\n\r\n" },
+        EncodingRow { "SequenceCutByALineEnd", "[SN]\r\nPrefix=\xE2\x82\r\xACSuffix=\xE2\x82\xAC\r\nSuffix=\xE2\x82\xAC",
+            u"\u00E2\u0082", u"\u20AC",
+            "[SN]\r\nPrefix=\xC3\xA2\xC2\x82\r\n\xC2\xACSuffix=\xC3\xA2\xC2\x82\xC2\xAC\r\nSuffix=\xE2\x82\xAC\r\n\r\n" },
+        EncodingRow { "LegacySectionName", "[N\xBA]\nk=1\n[SN]\nPrefix=\xE2\x82\xAC\nSuffix=\n", u"\u20AC", u"",
+            "[N\xC2\xBA]\r\nk=1\r\n\r\n[SN]\r\nPrefix=\xE2\x82\xAC\r\nSuffix=\r\n\r\n" },
+        EncodingRow { "ByteOrderMarkThenAStrayByte", "\xEF\xBB\xBF[SN]\nPrefix=\xE2\x82\xAC\nSuffix=\xA7\n", u"\u20AC",
+            u"\u00A7", "[SN]\r\nPrefix=\xE2\x82\xAC\r\nSuffix=\xC2\xA7\r\n\r\n" }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A value never spans lines: its line breaks become blanks, so it cannot add keys or
+// sections to the file.
+struct LineBreakRow {
+    const char* name;
+    const char* value;
+    const char* saved;
+    const char* readBack;
+};
+
+class IniLineBreaks : public testing::TestWithParam<LineBreakRow> { };
+
+TEST_P(IniLineBreaks, AreWrittenAsBlanks)
+{
+    const LineBreakRow row = GetParam();
+    TIniFile ini = Parsed("[SN]\nPrefix=old\n");
+    ini.WriteString("SN", "Prefix", QString::fromUtf8(row.value));
+    EXPECT_EQ(ini.ToBytes(), QByteArray("[SN]\r\nPrefix=") + row.saved + "\r\n\r\n");
+    const TIniFile again = Parsed(ini.ToBytes());
+    EXPECT_EQ(again.ReadString("SN", "Prefix", "<missing>"), QString::fromUtf8(row.readBack));
+    EXPECT_EQ(again.ReadSection("SN"), QStringList { "Prefix" });
+    EXPECT_FALSE(again.SectionExists("Evil"));
+    // What the program reads before and after the save agrees, apart from outer blanks.
+    EXPECT_EQ(ini.ReadString("SN", "Prefix", "").trimmed(), again.ReadString("SN", "Prefix", ""));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, IniLineBreaks,
+    testing::Values(LineBreakRow { "LineFeedAddsNoKey", "A\nInjected=1", "A Injected=1", "A Injected=1" },
+        LineBreakRow { "CrLfAddsNoSection", "A\r\n[Evil]\r\nk=v", "A [Evil] k=v", "A [Evil] k=v" },
+        LineBreakRow { "LoneCarriageReturn", "A\r[Evil]", "A [Evil]", "A [Evil]" },
+        LineBreakRow { "BreakAtTheEnd", "No. \r\n", "No.  ", "No." },
+        LineBreakRow { "OnlyBreaks", "\n\n[Evil]", "  [Evil]", "[Evil]" }),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(IniLayout, EmptySectionsAreKeptWithTheirEmptyLine)
 {
     const TIniFile ini = Parsed("[Empty]\n[Full]\nk=1\n");
@@ -148,6 +220,68 @@ TEST(IniSections, EraseDeleteAndListing)
     ini.EraseSection("other");
     EXPECT_FALSE(ini.SectionExists("Other"));
     EXPECT_EQ(ini.ToBytes(), "[H]\r\nItem2=b\r\nloose\r\n\r\n");
+}
+
+// Large files find sections and keys through an index; small and large sections must
+// keep the same rules.
+struct SizeRow {
+    const char* name;
+    int fillers; // other keys and sections around the ones checked
+};
+
+class IniLookup : public testing::TestWithParam<SizeRow> { };
+
+TEST_P(IniLookup, KeepsTheRulesAtAnySize)
+{
+    const int fillers = GetParam().fillers;
+    QByteArray bytes = "[H]\nItem1=a\n";
+    QByteArray expectedH = "[H]\r\n";
+    QByteArray expectedOthers;
+    QStringList keys { "Item1" };
+    for (int i = 0; i < fillers; ++i) {
+        bytes += "Fill" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\n[S" + QByteArray::number(i)
+            + "]\nk=" + QByteArray::number(i) + "\n[h]\n";
+        expectedH += "Fill" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\r\n";
+        if (i != 1)
+            expectedOthers += "[S" + QByteArray::number(i) + "]\r\nk=" + QByteArray::number(i) + "\r\n\r\n";
+        keys.append("Fill" + QString::number(i));
+    }
+    bytes += "ITEM1=b\n\xC3\x84rger=1\n\xC3\xA4RGER=2\nloose\n";
+    keys.append(QStringLiteral("\u00C4rger"));
+    TIniFile ini = Parsed(bytes);
+
+    EXPECT_EQ(ini.ReadString("h", "item1", ""), "b");
+    EXPECT_EQ(ini.ReadInteger("H", QStringLiteral("\u00C4RGER"), 0), 2);
+    EXPECT_EQ(ini.ReadSection("H"), keys);
+    if (fillers > 1) {
+        EXPECT_EQ(ini.ReadString("s1", "K", ""), "1");
+        EXPECT_EQ(ini.ReadString("H", "fill1", ""), "1");
+    }
+
+    ini.WriteString("H", "Item1", "c");      // the later duplicate changes
+    ini.DeleteKey("H", QStringLiteral("\u00E4rger")); // both lines go
+    ini.EraseSection("S1");
+    ini.WriteString("s1", "New", "n");       // comes back as a new, last section
+    ini.WriteString("H", "Item2", "d");
+    EXPECT_EQ(ini.ReadString("H", "ITEM2", ""), "d");
+    EXPECT_FALSE(ini.ValueExists("H", QStringLiteral("\u00C4rger")));
+    EXPECT_EQ(ini.ToBytes(), expectedH.replace("[H]\r\n", "[H]\r\nItem1=a\r\n") + "ITEM1=c\r\nloose\r\nItem2=d\r\n\r\n"
+            + expectedOthers + "[s1]\r\nNew=n\r\n\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, IniLookup,
+    testing::Values(SizeRow { "SmallFile", 0 }, SizeRow { "FewSections", 3 }, SizeRow { "ManySections", 3000 }),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IniLookup, ValueRewrittenManyTimesKeepsTheFileRight)
+{
+    TIniFile ini = Parsed("[A]\nk=1\n[B]\nx=keep\n");
+    for (int i = 0; i < 5000; ++i) {
+        ini.WriteString("A", "k", QString(100, QChar(u'a' + i % 26)));
+        ini.WriteString("C", "n" + QString::number(i % 3), QString::number(i));
+    }
+    EXPECT_EQ(ini.ToBytes(), "[A]\r\nk=" + QByteArray(100, char('a' + 4999 % 26)) + "\r\n\r\n"
+            + "[B]\r\nx=keep\r\n\r\n[C]\r\nn0=4998\r\nn1=4999\r\nn2=4997\r\n\r\n");
 }
 
 // ---- Integers and booleans -----------------------------------------------------------

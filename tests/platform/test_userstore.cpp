@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -113,6 +114,46 @@ TEST_F(UserStore, UnreadableKeyReadsEmptyAndIsNeverOverwritten)
     store.WriteString("S", "v", "x");
     EXPECT_FALSE(store.Flush());
     EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+// Processes that save into one key at once must not put back values that another one
+// has moved on since they opened the key. The test runs itself as the writers: with the
+// variable set, this process is one of them.
+TEST_F(UserStore, ConcurrentSavesLoseNoUpdate)
+{
+    constexpr int kWriters = 4;
+    constexpr int kSaves = 200;
+    const char* const variable = "TALLYFORGE_TEST_USERSTORE_WRITER";
+    const QList<QByteArray> writer = qgetenv(variable).split(';');
+    if (writer.size() == 2) {
+        TUserStore::SetRootDirectory(QString::fromUtf8(writer[0]));
+        for (int save = 1; save <= kSaves; ++save) {
+            TUserStore store("Shared");
+            store.WriteInteger("Writers", "w" + QString::fromUtf8(writer[1]), save);
+            ASSERT_TRUE(store.Flush()) << "save " << save;
+        }
+        return;
+    }
+
+    std::vector<std::unique_ptr<QProcess>> writers;
+    for (int i = 0; i < kWriters; ++i) {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(variable, Root() + ';' + QString::number(i));
+        process->setProcessEnvironment(environment);
+        process->start(QFileInfo("/proc/self/exe").canonicalFilePath(),
+            { "--gtest_filter=UserStore.ConcurrentSavesLoseNoUpdate" });
+        writers.push_back(std::move(process));
+    }
+    for (const auto& process : writers) {
+        ASSERT_TRUE(process->waitForFinished(300000));
+        EXPECT_EQ(process->exitCode(), 0) << process->readAllStandardOutput().constData();
+    }
+    TUserStore store("Shared");
+    for (int i = 0; i < kWriters; ++i)
+        EXPECT_EQ(store.ReadInteger("Writers", "w" + QString::number(i), 0), kSaves) << "writer " << i;
+    EXPECT_EQ(QDir(QFileInfo(TUserStore::FilePathForKey("Shared")).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+        QStringList { "shared.ini" });
 }
 
 TEST(UserStoreRoot, DefaultsToAFolderOfTheUsersConfiguration)

@@ -97,6 +97,30 @@ TEST_F(PersistenceFiles, AShorterSaveDoesNotBringBackOlderEntries)
     EXPECT_EQ(persistence::LoadHistory(settings), (QStringList{"x", "y"}));
 }
 
+// An INI file strips outer blanks on reading, so an all-blank entry would read back as
+// the empty entry that ends the list and take every later entry with it.
+struct AwkwardHistoryRow {
+    const char* name;
+    TPersistenceLocation location;
+    QStringList readBack;
+};
+
+class AwkwardHistory : public PersistenceFiles, public ::testing::WithParamInterface<AwkwardHistoryRow> {};
+
+TEST_P(AwkwardHistory, LosesNoLaterEntries)
+{
+    const AwkwardHistoryRow row = GetParam();
+    THistoryPersist settings = HistoryIn(row.location == plInifile ? "history.ini" : "Software\\Awkward", row.location);
+    persistence::SaveHistory(settings, {"a", "   ", "two\r\nlines", "b"});
+    EXPECT_EQ(persistence::LoadHistory(settings), row.readBack);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, AwkwardHistory,
+    ::testing::Values(AwkwardHistoryRow{"IniFile", plInifile, {"a", "two lines", "b"}},
+                      AwkwardHistoryRow{"UserStore", plRegistry, {"a", "   ", "two\r\nlines", "b"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(PersistenceFiles, HistoryInTheUserStore)
 {
     THistoryPersist settings = HistoryIn("Software\\Tallyforge\\Tests", plRegistry);
