@@ -24,6 +24,10 @@ bool WithinWindow(const QFocusEvent* event)
     return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
 }
 
+// A menu or the lookup list opening over the field, or closing again: the user is still
+// editing, so neither is a focus loss or gain for the field's own sequences.
+bool ForPopup(const QFocusEvent* event) { return event->reason() == Qt::PopupFocusReason; }
+
 void SetLabelBold(QLabel* label, bool bold)
 {
     QFont font = label->font();
@@ -35,6 +39,10 @@ void SetLabelBold(QLabel* label, bool bold)
 
 void TValueEdit::focusInEvent(QFocusEvent* event)
 {
+    if (ForPopup(event)) {
+        QLineEdit::focusInEvent(event);
+        return;
+    }
     const int caret = cursorPosition();
     const bool hadSelection = hasSelectedText();
     QLineEdit::focusInEvent(event);
@@ -52,6 +60,11 @@ void TValueEdit::focusOutEvent(QFocusEvent* event)
 {
     if (loading_) {
         QLineEdit::focusOutEvent(event);
+        return;
+    }
+    if (ForPopup(event)) {
+        HideLookup(QApplication::focusWidget());
+        QLineEdit::focusOutEvent(event); // keeps the selection for the menu's actions
         return;
     }
     FocusLost(event);
