@@ -86,7 +86,7 @@ void THistoryEdit::DoExit()
         Accept(this, value, history::IndexOf(lookupItems_, value), accept);
     if (!accept) {
         // Refused: the field keeps the focus and OnExit does not fire.
-        setFocus(Qt::OtherFocusReason);
+        TakeFocusBack();
         return;
     }
     if (autoHistory_ && !value.isEmpty() && history::IndexOf(lookupItems_, value) < 0)

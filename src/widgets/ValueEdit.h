@@ -255,6 +255,9 @@ protected:
     virtual void FocusLost(QFocusEvent* event);
     virtual void DoEnter();
     virtual void DoExit();
+    // For an exit that was refused: once the focus change under way is over, the focus
+    // comes back here. The control passed through meanwhile runs none of its sequences.
+    void TakeFocusBack();
 
     // Runs on every change of the window text: OnChange, then validation.
     virtual void Change();

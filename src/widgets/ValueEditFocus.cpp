@@ -5,6 +5,8 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
+#include <QTimer>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
@@ -28,6 +30,11 @@ bool WithinWindow(const QFocusEvent* event)
 // editing, so neither is a focus loss or gain for the field's own sequences.
 bool ForPopup(const QFocusEvent* event) { return event->reason() == Qt::PopupFocusReason; }
 
+// The field that refused to be left and will take the focus back once the focus change
+// under way is over. Until then the field that is passed through runs none of its own
+// sequences: it never really got the focus.
+QPointer<TValueEdit> reclaiming;
+
 void SetLabelBold(QLabel* label, bool bold)
 {
     QFont font = label->font();
@@ -39,7 +46,7 @@ void SetLabelBold(QLabel* label, bool bold)
 
 void TValueEdit::focusInEvent(QFocusEvent* event)
 {
-    if (ForPopup(event)) {
+    if (ForPopup(event) || (reclaiming && reclaiming != this)) {
         QLineEdit::focusInEvent(event);
         return;
     }
@@ -52,13 +59,17 @@ void TValueEdit::focusInEvent(QFocusEvent* event)
     if (loading_)
         return;
     FocusReceived(event);
-    if (WithinWindow(event))
+    if (WithinWindow(event) && reclaiming != this) // a field taking the focus back never left
         DoEnter();
 }
 
 void TValueEdit::focusOutEvent(QFocusEvent* event)
 {
     if (loading_) {
+        QLineEdit::focusOutEvent(event);
+        return;
+    }
+    if (reclaiming && reclaiming != this) {
         QLineEdit::focusOutEvent(event);
         return;
     }
@@ -131,6 +142,19 @@ void TValueEdit::FocusLost(QFocusEvent* event)
         SetEditAlign(alignBeforeFocus_);
     if ((!emptyText_.isEmpty() && Text().isEmpty()) || errorMarkerLen_ > 0)
         update();
+}
+
+void TValueEdit::TakeFocusBack()
+{
+    if (reclaiming)
+        return; // one field takes the focus back, once
+    reclaiming = this;
+    // Not from inside the focus change: the focus moves on first, then comes back here.
+    QTimer::singleShot(0, this, [this] {
+        if (reclaiming == this)
+            setFocus(Qt::OtherFocusReason);
+        reclaiming = nullptr;
+    });
 }
 
 void TValueEdit::DoEnter()

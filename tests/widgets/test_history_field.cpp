@@ -187,6 +187,65 @@ TEST_F(HistoryField, RefusedAcceptKeepsTheFocusAndAddsNothing)
     EXPECT_EQ(exits, 0);
 }
 
+struct RefusalRow {
+    const char* name;
+    bool otherRefusesToo;
+};
+
+class RefusedExit : public HistoryField, public ::testing::WithParamInterface<RefusalRow> {};
+
+// The field that refuses takes the focus back once; the field that was about to get the
+// focus runs none of its sequences, and two refusing fields do not fight for ever.
+TEST_P(RefusedExit, OnlyTheRefusingFieldActs)
+{
+    second->SetEditType(etFloat);
+    second->SetPrecision(2);
+    second->SetText("1.5");
+    second->SetAutoHistory(true);
+    int fieldAsked = 0, fieldEnters = 0, fieldExits = 0;
+    int secondAsked = 0, secondEnters = 0, secondExits = 0;
+    field->Accept = [&](THistoryEdit*, const QString&, int, bool& accept) {
+        ++fieldAsked;
+        accept = false;
+    };
+    second->Accept = [&](THistoryEdit*, const QString&, int, bool& accept) {
+        ++secondAsked;
+        accept = !GetParam().otherRefusesToo;
+    };
+    field->OnEnter = [&](TValueEdit*) { ++fieldEnters; };
+    field->OnExit = [&](TValueEdit*) { ++fieldExits; };
+    second->OnEnter = [&](TValueEdit*) { ++secondEnters; };
+    second->OnExit = [&](TValueEdit*) { ++secondExits; };
+
+    QTest::keyClicks(field, "abc");
+    QTest::keyClick(field, Qt::Key_Tab);
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), field);
+    EXPECT_EQ(fieldAsked, 1);
+    EXPECT_EQ(fieldExits, 0);
+    EXPECT_EQ(fieldEnters, 0); // it never left
+    EXPECT_EQ(secondAsked, 0);
+    EXPECT_EQ(secondEnters, 0);
+    EXPECT_EQ(secondExits, 0);
+    EXPECT_TRUE(second->LookupItems().isEmpty());
+    EXPECT_FALSE(second->Modified()); // no re-format on its way out
+    EXPECT_EQ(second->Text(), "1.50");
+
+    // Once the veto is lifted the focus moves on as usual.
+    field->Accept = nullptr;
+    QTest::keyClick(field, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), second);
+    EXPECT_EQ(fieldExits, 1);
+    EXPECT_EQ(secondEnters, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, RefusedExit,
+                         ::testing::Values(RefusalRow{"OtherFieldAccepts", false},
+                                           RefusalRow{"OtherFieldRefusesToo", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(HistoryField, AcceptedExitFiresOnExitAndTellsTheIndex)
 {
     field->SetLookupItems({"a", "xyz"});
