@@ -489,6 +489,7 @@ void TValueEdit::Loaded()
     if (loadedHeight_ >= 0 && loadedHeight_ != height())
         resize(width(), loadedHeight_);
     LoadPersistence();
+    storesRead_ = true;
 }
 
 void TValueEdit::changeEvent(QEvent* event)

@@ -280,6 +280,9 @@ protected:
     // Where a platform edit would re-create its window (alignment, undo, password
     // switches): the field's own store is written as at any window destruction.
     virtual void RecreateWindow();
+    // The stores are written only once they have been read: never while loading or
+    // before the first Loaded(), which would put the design's text over the saved one.
+    bool MayWriteStores() const { return storesRead_ && !loading_; }
     // Appearance applied once loading has finished (before the label is placed).
     virtual void LoadedAppearance();
     // Flat line or focus border, drawn after the line edit has painted.
@@ -347,6 +350,7 @@ private:
     bool validating_ = false;
     bool loading_ = false;
     int loadedHeight_ = -1;
+    bool storesRead_ = false;
     QString textAtFocus_;
     TEditAlign alignBeforeFocus_ = eaLeft;
     bool aligningForFocus_ = false;

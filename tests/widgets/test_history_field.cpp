@@ -295,4 +295,66 @@ TEST_F(HistoryField, FileNamesCompleteWhenTheHistoryIsEmpty)
     EXPECT_EQ(field->text(), typed);
 }
 
+// --- the stores while the form loads ------------------------------------------------------
+
+struct DesignRow {
+    const char* name;
+    bool loaded; // put through the form's loading, or only created in code
+    void (*design)(THistoryEdit&);
+};
+
+class StoreWhileLoading : public ::testing::TestWithParam<DesignRow> {};
+
+// Settings that re-create the field's window must not write the design's text and an
+// empty history over the store before it has been read.
+TEST_P(StoreWhileLoading, DesignSettingsLeaveTheStoreAlone)
+{
+    valueedit_testing::App();
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("fields.ini");
+    const QByteArray stored = "[Values]\r\ntxtPrefix=stored\r\n[History]\r\nItem1=A-\r\nItem2=B-\r\n";
+    {
+        QFile file(ini);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(stored);
+    }
+    {
+        THistoryEdit field;
+        if (GetParam().loaded)
+            field.SetLoading(true);
+        field.setObjectName("txtPrefix");
+        field.Persistence().SetEnable(true);
+        field.Persistence().SetKey(ini);
+        field.Persistence().SetSection("Values");
+        field.LookupPersist().SetEnable(true);
+        field.LookupPersist().SetKey(ini);
+        field.LookupPersist().SetSection("History");
+        field.SetText("design");
+        GetParam().design(field);
+        if (GetParam().loaded) {
+            field.Loaded();
+            EXPECT_EQ(field.text(), "stored");
+            EXPECT_EQ(field.LookupItems(), (QStringList{"A-", "B-"}));
+        }
+    }
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray after = file.readAll();
+    if (GetParam().loaded) {
+        EXPECT_TRUE(after.contains("txtPrefix=stored")) << after.constData();
+        EXPECT_TRUE(after.contains("Item2=B-")) << after.constData();
+    } else {
+        EXPECT_EQ(after, stored); // never read, so never written
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Designs, StoreWhileLoading,
+    ::testing::Values(DesignRow{"EditAlign", true, [](THistoryEdit& f) { f.SetEditAlign(eaRight); }},
+                      DesignRow{"CanUndo", true, [](THistoryEdit& f) { f.SetCanUndo(false); }},
+                      DesignRow{"Password", true, [](THistoryEdit& f) { f.SetEditType(etPassword); }},
+                      DesignRow{"EditAlignOfAFieldNeverLoaded", false,
+                                [](THistoryEdit& f) { f.SetEditAlign(eaCenter); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
