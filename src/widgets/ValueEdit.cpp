@@ -250,7 +250,11 @@ void TValueEdit::RegroupThousands()
     integerPart.truncate(integerPart.indexOf(fs.DecimalSeparator));
     const QString regrouped = sign + integerPart + decimals;
     SetValueRaw(regrouped);
-    setCursorPosition(std::max(0, caret + int(regrouped.size()) - oldLength));
+    // A separator that went with a deleted digit would otherwise pull the caret back
+    // into the prefix.
+    const int valueStart = int(prefix_.size());
+    setCursorPosition(std::clamp(caret + int(regrouped.size()) - oldLength, valueStart,
+                                 valueStart + int(regrouped.size())));
 }
 
 // --- type and format settings ----------------------------------------------------------

@@ -187,6 +187,23 @@ TEST_P(Typing, MoneyGroupsThousandsWhileTyping)
     EXPECT_EQ(w.edit->Text(), "123" + T() + "456");
 }
 
+// Deleting the first digit shortens the amount by its separator too; the caret must
+// still land after the prefix, or the next digit would go into the prefix.
+TEST_P(Typing, MoneyRegroupKeepsTheCaretOutOfThePrefix)
+{
+    w.edit->SetEditType(etMoney);
+    w.edit->SetPrefix("$");
+    w.edit->SetAsInteger(1234);
+    ASSERT_EQ(w.edit->text(), "$1" + T() + "234");
+    w.FocusAt(2);
+    w.Key(Qt::Key_Backspace);
+    EXPECT_EQ(w.edit->text(), "$234");
+    EXPECT_EQ(w.edit->cursorPosition(), 1);
+    w.Type("9");
+    EXPECT_EQ(w.edit->text(), "$9" + T() + "234");
+    EXPECT_EQ(w.edit->cursorPosition(), 3); // still just before "234"
+}
+
 // --- length limit ------------------------------------------------------------------
 
 TEST_P(Typing, LengthLimitStopsTheIntegerPartButNotTheDecimals)
