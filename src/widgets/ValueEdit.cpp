@@ -65,6 +65,26 @@ double FloatOfValue(TValueEditType type, const QString& value)
     }
 }
 
+// The same number as digits, read as FloatOfValue reads it but without a double in
+// between, so that digits past what a double holds survive formatting.
+valuetext::Decimal DecimalOfValue(TValueEditType type, const QString& value)
+{
+    const FormatSettings& fs = Formats();
+    QString plain = value;
+    if (type == etMoney) {
+        plain.remove(fs.ThousandSeparator);
+        if (plain.endsWith(fs.DecimalSeparator))
+            plain.chop(1);
+        if (plain == QLatin1String("-"))
+            return {};
+    } else if (type != etNumeric && type != etFloat) {
+        return valuetext::DecimalOf(FloatOfValue(type, value));
+    }
+    if (plain.isEmpty())
+        return {};
+    return valuetext::ParseDecimal(plain, fs).value_or(valuetext::Decimal{});
+}
+
 QString AsciiUpper(QString text)
 {
     for (QChar& c : text)
@@ -145,9 +165,9 @@ void TValueEdit::SetText(const QString& newValue)
     }
     if (precision_ > 0 && !value.isEmpty()) {
         if (editType_ == etMoney)
-            value = valuetext::FormatNumber(FloatOfValue(etMoney, value), precision_, fs);
+            value = valuetext::FormatNumber(DecimalOfValue(etMoney, value), precision_, fs);
         else if (editType_ == etFloat)
-            value = valuetext::FormatFixed(FloatOfValue(etFloat, value), precision_, fs);
+            value = valuetext::FormatFixed(DecimalOfValue(etFloat, value), precision_, fs);
     }
     if (editType_ == etHex)
         value = AsciiUpper(value);
@@ -209,6 +229,23 @@ void TValueEdit::SetAsFloat(double x)
     SetModifiedState(true);
 }
 
+void TValueEdit::Reformat()
+{
+    const FormatSettings& fs = Formats();
+    QString plain = Text();
+    plain.remove(fs.ThousandSeparator);
+    const TNumberKind kind = valuetext::ClassifyNumber(plain, fs);
+    if (precision_ <= 0 || (kind != nkInteger && kind != nkDecimal)) {
+        SetAsFloat(AsFloat());
+        return;
+    }
+    // AsFloat := AsFloat, formatted from the digits rather than through a double.
+    SetText(plain);
+    if (editType_ == etMoney)
+        RegroupThousands();
+    SetModifiedState(true);
+}
+
 void TValueEdit::SetAsInteger(std::int32_t n)
 {
     switch (editType_) {
@@ -244,10 +281,11 @@ void TValueEdit::RegroupThousands()
     }
     const int decimalAt = int(value.indexOf(fs.DecimalSeparator));
     const QString decimals = decimalAt >= 0 ? value.mid(decimalAt, 255) : QString();
-    const double whole = std::trunc(std::fabs(AsFloat()));
-    QString integerPart = autoThousandSeparator_ ? valuetext::FormatNumber(whole, 2, fs)
-                                                 : valuetext::FormatFixed(whole, 2, fs);
-    integerPart.truncate(integerPart.indexOf(fs.DecimalSeparator));
+    // From the digits themselves: a regroup must not change a digit a double cannot hold.
+    valuetext::Decimal whole = valuetext::Truncated(DecimalOfValue(editType_, Text()));
+    whole.negative = false;
+    const QString integerPart = autoThousandSeparator_ ? valuetext::FormatNumber(whole, 0, fs)
+                                                       : valuetext::FormatFixed(whole, 0, fs);
     const QString regrouped = sign + integerPart + decimals;
     SetValueRaw(regrouped);
     // A separator that went with a deleted digit would otherwise pull the caret back
@@ -306,7 +344,10 @@ void TValueEdit::SetPrecision(qint16 precision)
         return;
     precision_ = precision;
     const TNumberKind kind = valuetext::ClassifyNumber(Text(), Formats());
-    SetAsFloat(kind == nkInteger || kind == nkDecimal ? AsFloat() : 0.0);
+    if (kind == nkInteger || kind == nkDecimal)
+        Reformat();
+    else
+        SetAsFloat(0.0);
 }
 
 void TValueEdit::SetAutoThousandSeparator(bool value)

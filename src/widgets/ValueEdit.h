@@ -324,6 +324,9 @@ private:
                                          bool hexAllowed) const;
     // Writes an accepted inserted value, at the field's precision for decimal types.
     void SetInsertedValue(const QString& value);
+    // AsFloat := AsFloat for decimal types, but from the value's digits: a value with
+    // more digits than a double holds keeps them.
+    void Reformat();
     void ApplyAlignment();
     void ApplyPasswordStyle();
     void PaintEmptyText(QPainter& painter);

@@ -129,7 +129,7 @@ void TValueEdit::FocusLost(QFocusEvent* event)
         SetAsFloat(0);
     // A decimal value always leaves the field with exactly Precision decimals.
     if (decimalType && precision_ > 0)
-        SetAsFloat(AsFloat());
+        Reformat();
     if (editType_ == etNumeric && Text().isEmpty())
         SetText(QStringLiteral("0"));
     ValidateValue(Text());

@@ -612,5 +612,5 @@ void TValueEdit::SetInsertedValue(const QString& value)
 {
     SetText(value);
     if (editType_ == etFloat || editType_ == etMoney)
-        SetAsFloat(AsFloat()); // to its precision
+        Reformat(); // to its precision
 }

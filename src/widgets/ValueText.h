@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 // The value rules of the input field that need no widget: number classification,
 // formatting with the user's separators, reading text as numbers, the mixed-case rule.
@@ -36,6 +37,24 @@ TNumberKind ClassifyNumber(const QString& text, const FormatSettings& fs);
 
 // Length of the integer part once thousand separators are removed.
 int IntegerLength(const QString& value, const FormatSettings& fs);
+
+// A number as decimal digits: |value| = 0.digits * 10^pointAt, no leading or trailing
+// zeros (no digits for zero).
+struct Decimal {
+    bool negative = false;
+    QString digits;
+    int pointAt = 0;
+};
+// The shortest digits that read back as x, so a value a double holds exactly keeps
+// every digit.
+Decimal DecimalOf(double x);
+// The digits of a text as TextToFloat reads it, without passing through a double;
+// nothing where TextToFloat would give 0 for want of a number.
+std::optional<Decimal> ParseDecimal(const QString& text, const FormatSettings& fs);
+// The integer part, truncated toward zero.
+Decimal Truncated(const Decimal& d);
+QString FormatFixed(const Decimal& d, int decimals, const FormatSettings& fs);
+QString FormatNumber(const Decimal& d, int decimals, const FormatSettings& fs);
 
 // "%.<decimals>f": fixed, rounded half away from zero on the decimal digits.
 QString FormatFixed(double x, int decimals, const FormatSettings& fs);

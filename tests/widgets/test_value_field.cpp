@@ -111,6 +111,24 @@ TEST_P(Value, MoneyWritesGroupThousands)
     EXPECT_EQ(w.edit->Text(), N("-9876.00"));
 }
 
+// A double holds every integer up to 2^53 and many beyond: those come back digit for
+// digit, and digits typed past what a double holds are not rewritten either.
+TEST_P(Value, DigitsBeyondFifteenAreKept)
+{
+    MakeFloat(2);
+    w.edit->SetText("1234567890123456");
+    EXPECT_EQ(w.edit->Text(), N("1234567890123456.00"));
+    w.edit->SetAsFloat(9007199254740993.0); // the double holds ...992
+    EXPECT_EQ(w.edit->Text(), N("9007199254740992.00"));
+    w.edit->SetEditType(etMoney);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    w.Type(QString(17, QLatin1Char('9')));
+    EXPECT_EQ(w.edit->Text(), N("99,999,999,999,999,999"));
+    w.Leave();
+    EXPECT_EQ(w.edit->Text(), N("99,999,999,999,999,999.00"));
+}
+
 TEST_P(Value, MoneyReadsLoneMinusAndTrailingSeparatorAsNumbers)
 {
     w.edit->SetEditType(etMoney);
