@@ -30,9 +30,12 @@ public:
 
 const FormatSettings& Formats() { return FormatSettings::Current(); }
 
+// In every colour group, so that the disabled look is ours and not the style's.
 void SetPaletteColor(QWidget* widget, QPalette::ColorRole role, const QColor& color)
 {
-    if (widget->palette().color(role) == color)
+    const QPalette& now = widget->palette();
+    if (now.color(QPalette::Active, role) == color && now.color(QPalette::Inactive, role) == color &&
+        now.color(QPalette::Disabled, role) == color)
         return;
     QPalette colours = widget->palette();
     colours.setColor(role, color);
@@ -479,7 +482,9 @@ void TValueEdit::Change()
 
 // --- colours ---------------------------------------------------------------------------
 
-QColor TValueEdit::Color() const { return palette().color(QPalette::Base); }
+// The active group's: a disabled field's current group would give the style's disabled
+// colour, which would then be taken for the normal one.
+QColor TValueEdit::Color() const { return palette().color(QPalette::Active, QPalette::Base); }
 
 void TValueEdit::SetColor(const QColor& color)
 {
@@ -487,7 +492,7 @@ void TValueEdit::SetColor(const QColor& color)
     normalColor_ = color;
 }
 
-QColor TValueEdit::FontColor() const { return palette().color(QPalette::Text); }
+QColor TValueEdit::FontColor() const { return palette().color(QPalette::Active, QPalette::Text); }
 
 void TValueEdit::SetFontColor(const QColor& color) { ApplyFontColor(color); }
 

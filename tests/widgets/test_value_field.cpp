@@ -314,6 +314,21 @@ TEST(Colours, DisabledColourAndLabelFollowEnabled)
     EXPECT_TRUE(w.edit->Label()->isEnabled());
 }
 
+// A field that never had the focus still has the style's own colours in its palette;
+// re-enabled, it must paint in its normal colour, not the style's disabled one.
+TEST(Colours, FieldThatNeverHadTheFocusComesBackFromDisabledInItsOwnColour)
+{
+    Window w;
+    const QColor normal = w.edit->palette().color(QPalette::Active, QPalette::Base);
+    const auto painted = [&] { return w.edit->grab().toImage().pixelColor(6, w.edit->height() / 2); };
+    ASSERT_EQ(painted(), normal);
+    w.edit->setEnabled(false);
+    EXPECT_EQ(painted(), w.edit->DisabledColor());
+    w.edit->setEnabled(true);
+    EXPECT_EQ(w.edit->Color(), normal);
+    EXPECT_EQ(painted(), normal);
+}
+
 TEST(Focus, AutoSelectSelectsTheValueWithoutPrefixAndSuffix)
 {
     Window w;
