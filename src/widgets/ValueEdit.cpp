@@ -111,6 +111,8 @@ TValueEdit::TValueEdit(QWidget* parent)
     errorFontColor_ = kErrorFontColor;
     disabledColor_ = kDisabledColor;
     labelFont_ = QApplication::font();
+    // The classic control has no length limit; QLineEdit's default would cut long text.
+    setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::textChanged, this, [this] { Change(); });
     ApplyAlignment();
     InitAppearance();

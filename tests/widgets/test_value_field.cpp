@@ -214,6 +214,24 @@ TEST(TextWrite, UnchangedTextFiresNoChangeAndPrefixSuffixKeepTheValue)
 
 // --- modified, validation, error colours -----------------------------------------------
 
+// The field sets no length limit of its own, so nothing may cut a long value, its
+// suffix or a long prefix.
+TEST(TextWrite, LongTextKeepsItsPrefixAndSuffix)
+{
+    Window w;
+    w.edit->SetSuffix(" pcs");
+    const QString value(40000, QLatin1Char('a'));
+    w.edit->SetText(value);
+    EXPECT_EQ(w.edit->Text(), value);
+    EXPECT_TRUE(w.edit->text().endsWith(" pcs"));
+    const QString prefix(33000, QLatin1Char('p'));
+    w.edit->SetPrefix(prefix);
+    EXPECT_EQ(w.edit->text(), prefix + value + " pcs");
+    w.FocusAt(int(prefix.size() + value.size()));
+    w.Type("b");
+    EXPECT_EQ(w.edit->Text(), value + "b");
+}
+
 TEST(States, ShowModifiedColoursTypedTextUntilTextIsWritten)
 {
     Window w;
