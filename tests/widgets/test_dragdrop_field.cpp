@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
 
@@ -51,7 +52,7 @@ TEST_F(FieldDrop, FieldsTakeNoDropsUnlessAsked)
     EXPECT_FALSE(plain.dragEnabled());
     EXPECT_TRUE(field->acceptDrops());
     field->SetOleDropSource(true);
-    EXPECT_TRUE(field->dragEnabled());
+    EXPECT_TRUE(field->OleDropSource());
 }
 
 TEST_F(FieldDrop, FirstLineIsInsertedAtTheDropPosition)
@@ -126,6 +127,33 @@ TEST_F(FieldDrop, MarkerFollowsTheDragAndGoesWithIt)
     QDragLeaveEvent leave;
     QApplication::sendEvent(field.get(), &leave);
     EXPECT_EQ(dnd->MarkerPosition(), -1);
+}
+
+// A drag out of the field may copy or move; a click inside the selection without a
+// drag puts the caret where it was clicked.
+TEST_F(FieldDrop, DraggingTheSelectionOffersCopyAndMove)
+{
+    field->SetOleDropSource(true);
+    field->SetText("hello world");
+    field->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(field.get()));
+    field->setFocus();
+    QApplication::processEvents();
+    field->setSelection(6, 5);
+    const QPoint from = PointAt(8);
+    QTest::mousePress(field.get(), Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(field.get(), from + QPoint(QApplication::startDragDistance() + 4, 0));
+    const QDrag* drag = field->findChild<QDrag*>(); // ended at once here, not yet deleted
+    ASSERT_NE(drag, nullptr);
+    EXPECT_EQ(drag->mimeData()->text(), "world");
+    EXPECT_EQ(drag->supportedActions(), Qt::CopyAction | Qt::MoveAction);
+    QTest::mouseRelease(field.get(), Qt::LeftButton, Qt::NoModifier, from);
+    EXPECT_EQ(field->text(), "hello world"); // dropped nowhere: nothing moved
+
+    field->setSelection(6, 5);
+    QTest::mouseClick(field.get(), Qt::LeftButton, Qt::NoModifier, PointAt(8));
+    EXPECT_FALSE(field->hasSelectedText());
+    EXPECT_EQ(field->cursorPosition(), 8);
 }
 
 TEST_F(FieldDrop, ClickInThePrefixSelectsTheValue)
