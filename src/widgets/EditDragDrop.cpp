@@ -207,7 +207,8 @@ bool TEditDragDrop::eventFilter(QObject* watched, QEvent* event)
             drag->ignore();
             return true;
         }
-        const bool move = drag->source() == edit_ && !(drag->modifiers() & Qt::ControlModifier);
+        // A move wherever the source allows one, from this field or another; Control copies.
+        const bool move = (drag->possibleActions() & Qt::MoveAction) && !(drag->modifiers() & Qt::ControlModifier);
         drag->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);
         drag->accept();
         const auto [valueStart, valueEnd] = ValueRange();
@@ -251,6 +252,6 @@ void TEditDragDrop::Drop(QDropEvent* event)
         event->ignore();
         return;
     }
-    event->setDropAction(fromThis && !copy ? Qt::MoveAction : Qt::CopyAction);
+    event->setDropAction(!copy && (event->possibleActions() & Qt::MoveAction) ? Qt::MoveAction : Qt::CopyAction);
     event->accept();
 }
