@@ -96,7 +96,7 @@ bool TEditDragDrop::InSelection(const QPoint& pos) const
         return false;
     const int at = edit_->cursorPositionAt(pos);
     const int start = edit_->selectionStart();
-    return at >= start && at <= start + int(edit_->selectedText().size());
+    return at >= start && at < start + int(edit_->selectedText().size()); // as the line edit judges it
 }
 
 bool TEditDragDrop::Mouse(QMouseEvent* event)
