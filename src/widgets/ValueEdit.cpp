@@ -215,13 +215,10 @@ void TValueEdit::SetAsFloat(double x)
         SetText(valuetext::FormatFixed(x, 0, fs));
         break;
     case etFloat:
-        SetText(precision_ < 0 ? valuetext::FormatGeneral(x, fs)
-                               : valuetext::FormatFixed(x, precision_, fs));
-        break;
     case etMoney:
-        SetText(precision_ < 1 ? valuetext::FormatGeneral(x, fs)
-                               : valuetext::FormatFixed(x, precision_, fs));
-        RegroupThousands();
+        SetText(DecimalText(valuetext::DecimalOf(x)));
+        if (editType_ == etMoney)
+            RegroupThousands();
         break;
     case etHex: {
         const double limit = 9.2e18; // stays inside 64 bits
@@ -234,18 +231,25 @@ void TValueEdit::SetAsFloat(double x)
     SetModifiedState(true);
 }
 
+QString TValueEdit::DecimalText(const valuetext::Decimal& d) const
+{
+    const FormatSettings& fs = Formats();
+    const bool general = editType_ == etMoney ? precision_ < 1 : precision_ < 0;
+    return general ? valuetext::FormatGeneral(d, fs) : valuetext::FormatFixed(d, precision_, fs);
+}
+
 void TValueEdit::Reformat()
 {
     const FormatSettings& fs = Formats();
     QString plain = Text();
     plain.remove(fs.ThousandSeparator);
     const TNumberKind kind = valuetext::ClassifyNumber(plain, fs);
-    if (precision_ <= 0 || (kind != nkInteger && kind != nkDecimal)) {
+    if (kind != nkInteger && kind != nkDecimal) {
         SetAsFloat(AsFloat());
         return;
     }
     // AsFloat := AsFloat, formatted from the digits rather than through a double.
-    SetText(plain);
+    SetText(DecimalText(DecimalOfValue(editType_, plain)));
     if (editType_ == etMoney)
         RegroupThousands();
     SetModifiedState(true);

@@ -327,6 +327,9 @@ private:
     // AsFloat := AsFloat for decimal types, but from the value's digits: a value with
     // more digits than a double holds keeps them.
     void Reformat();
+    // A decimal value as an AsFloat write shows it: fixed to Precision, or the general
+    // form when Precision asks for none.
+    QString DecimalText(const valuetext::Decimal& d) const;
     void ApplyAlignment();
     void ApplyPasswordStyle();
     void PaintEmptyText(QPainter& painter);

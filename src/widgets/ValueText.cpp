@@ -213,14 +213,27 @@ QString FormatNumber(double x, int decimals, const FormatSettings& fs)
     return FormatNumber(DecimalOf(x), decimals, fs);
 }
 
-QString FormatGeneral(double x, const FormatSettings& fs)
+QString FormatGeneral(const Decimal& d, const FormatSettings& fs)
 {
-    if (!std::isfinite(x))
+    if (d.digits.isEmpty())
         return QStringLiteral("0");
-    QString text = QString::number(x, 'g', 15);
-    text.replace(QLatin1Char('.'), fs.DecimalSeparator);
+    // Plain digits, never an exponent: the field takes no exponent and would make it 0.
+    QString integerPart = QStringLiteral("0");
+    QString fraction;
+    if (d.pointAt > 0) {
+        integerPart = d.digits.left(d.pointAt);
+        integerPart.append(QString(std::max(0, d.pointAt - int(d.digits.size())), QLatin1Char('0')));
+        fraction = d.digits.mid(d.pointAt);
+    } else {
+        fraction = QString(-d.pointAt, QLatin1Char('0')) + d.digits;
+    }
+    QString text = d.negative ? QStringLiteral("-") + integerPart : integerPart;
+    if (!fraction.isEmpty())
+        text += fs.DecimalSeparator + fraction;
     return text;
 }
+
+QString FormatGeneral(double x, const FormatSettings& fs) { return FormatGeneral(DecimalOf(x), fs); }
 
 namespace {
 

@@ -60,8 +60,10 @@ QString FormatNumber(const Decimal& d, int decimals, const FormatSettings& fs);
 QString FormatFixed(double x, int decimals, const FormatSettings& fs);
 // "%.<decimals>n": as fixed, with thousand separators in the integer part.
 QString FormatNumber(double x, int decimals, const FormatSettings& fs);
-// "%g" with 15 significant digits.
+// The general form: every digit of the shortest round-trip representation, in plain
+// notation (a value the field would refuse with an exponent keeps its digits).
 QString FormatGeneral(double x, const FormatSettings& fs);
+QString FormatGeneral(const Decimal& d, const FormatSettings& fs);
 
 // Removes thousand separators, then converts with the locale's decimal separator
 // (blanks around, a sign and an exponent are accepted). Anything else gives 0.

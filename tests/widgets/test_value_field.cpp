@@ -129,6 +129,22 @@ TEST_P(Value, DigitsBeyondFifteenAreKept)
     EXPECT_EQ(w.edit->Text(), N("99,999,999,999,999,999.00"));
 }
 
+// Without decimals the general form is used; a long number must stay that number, not
+// turn into an exponent the field would reject as "0".
+TEST_P(Value, WithoutDecimalsLongNumbersStayNumbers)
+{
+    MakeFloat(-1);
+    w.edit->SetAsFloat(1e15);
+    EXPECT_EQ(w.edit->Text(), "1000000000000000");
+    w.edit->SetEditType(etMoney);
+    w.edit->SetPrecision(0);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    valueedit_testing::SetClipboard("1234567890123456");
+    w.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w.edit->Text(), N("1,234,567,890,123,456"));
+}
+
 TEST_P(Value, MoneyReadsLoneMinusAndTrailingSeparatorAsNumbers)
 {
     w.edit->SetEditType(etMoney);

@@ -113,8 +113,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Formatting, GeneralUsesTheLocaleSeparator)
 {
     EXPECT_EQ(FormatGeneral(2.5, kComma), "2,5");
-    EXPECT_EQ(FormatGeneral(1.0 / 3.0, kDot), "0.333333333333333");
+    EXPECT_EQ(FormatGeneral(1.0 / 3.0, kDot), "0.3333333333333333"); // reads back as the same double
     EXPECT_EQ(FormatGeneral(100, kDot), "100");
+    // Always in a form the field takes: no exponent, no digit lost.
+    EXPECT_EQ(FormatGeneral(1234567890123456.0, kDot), "1234567890123456");
+    EXPECT_EQ(FormatGeneral(-0.00001, kComma), "-0,00001");
 }
 
 struct FloatRow {
