@@ -1,10 +1,13 @@
 #include "widgets/EditDragDrop.h"
 
+#include <QApplication>
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
@@ -82,10 +85,76 @@ void TEditDragDrop::SetDropTarget(bool on)
 
 void TEditDragDrop::SetDropSource(bool on)
 {
-    // The edit's own drag offers copy and move of the selection and deletes it after a
-    // move elsewhere; a move inside the field is done by the drop below.
+    // Our own drag, not the edit's: that one offers only a copy. A move inside the field
+    // is done by the drop below, a move elsewhere by RemoveDragged.
     dropSource_ = on;
-    edit_->setDragEnabled(on);
+}
+
+bool TEditDragDrop::InSelection(const QPoint& pos) const
+{
+    if (!edit_->hasSelectedText())
+        return false;
+    const int at = edit_->cursorPositionAt(pos);
+    const int start = edit_->selectionStart();
+    return at >= start && at < start + int(edit_->selectedText().size()); // as the line edit judges it
+}
+
+bool TEditDragDrop::Mouse(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (event->button() != Qt::LeftButton)
+            return false;
+        pressAt_ = pos;
+        moved_ = dragged_ = false;
+        // Pressing inside the selection keeps it: it may be dragged away.
+        pressInSelection_ = dropSource_ && edit_->hasFocus() && InSelection(pos);
+        return pressInSelection_;
+    case QEvent::MouseMove:
+        if (!(event->buttons() & Qt::LeftButton))
+            return false;
+        if ((pos - pressAt_).manhattanLength() >= QApplication::startDragDistance())
+            moved_ = true;
+        if (!pressInSelection_)
+            return dragged_;
+        if (moved_) {
+            pressInSelection_ = false;
+            dragged_ = true;
+            StartDrag();
+        }
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (event->button() != Qt::LeftButton)
+            return false;
+        if (dragged_) {
+            dragged_ = false;
+            return true; // the drag had the gesture
+        }
+        if (pressInSelection_) {
+            // No drag after all: a click puts the caret where it was clicked.
+            pressInSelection_ = false;
+            edit_->setCursorPosition(edit_->cursorPositionAt(pos));
+        }
+        return false; // the field finishes the click
+    default:
+        return false;
+    }
+}
+
+void TEditDragDrop::StartDrag()
+{
+    const int start = edit_->selectionStart();
+    const int length = int(edit_->selectedText().size());
+    auto* data = new QMimeData;
+    data->setText(edit_->selectedText());
+    auto* drag = new QDrag(edit_);
+    drag->setMimeData(data);
+    const Qt::DropAction action = drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    // A move into this field was done by its own drop; Control held means a copy.
+    const bool copyHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+    if (action == Qt::MoveAction && !copyHeld && drag->target() != edit_ && RemoveDragged)
+        RemoveDragged(start, length);
 }
 
 void TEditDragDrop::ShowMarker(int pos)
@@ -123,9 +192,14 @@ void TEditDragDrop::HideMarker()
 
 bool TEditDragDrop::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != edit_ || !dropTarget_)
+    if (watched != edit_)
         return QObject::eventFilter(watched, event);
-    switch (event->type()) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease)
+        return Mouse(static_cast<QMouseEvent*>(event));
+    if (!dropTarget_)
+        return QObject::eventFilter(watched, event);
+    switch (type) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
@@ -133,7 +207,8 @@ bool TEditDragDrop::eventFilter(QObject* watched, QEvent* event)
             drag->ignore();
             return true;
         }
-        const bool move = drag->source() == edit_ && !(drag->modifiers() & Qt::ControlModifier);
+        // A move wherever the source allows one, from this field or another; Control copies.
+        const bool move = (drag->possibleActions() & Qt::MoveAction) && !(drag->modifiers() & Qt::ControlModifier);
         drag->setDropAction(move ? Qt::MoveAction : Qt::CopyAction);
         drag->accept();
         const auto [valueStart, valueEnd] = ValueRange();
@@ -177,6 +252,6 @@ void TEditDragDrop::Drop(QDropEvent* event)
         event->ignore();
         return;
     }
-    event->setDropAction(fromThis && !copy ? Qt::MoveAction : Qt::CopyAction);
+    event->setDropAction(!copy && (event->possibleActions() & Qt::MoveAction) ? Qt::MoveAction : Qt::CopyAction);
     event->accept();
 }

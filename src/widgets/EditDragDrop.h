@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QString>
 
 #include <functional>
@@ -53,8 +54,15 @@ public:
     // it. Returns false to refuse the drop (nothing changes then).
     std::function<bool(const QString& windowText, int insertAt, const QString& dropped)> AcceptDrop;
 
+    // Set by the field: takes away [start, start + length) of the window text after the
+    // dragged text was moved elsewhere.
+    std::function<void(int start, int length)> RemoveDragged;
+
     // The marker's place while text is dragged over the field, or -1.
     int MarkerPosition() const { return markerPos_; }
+    // Whether the left-button press and release now ending were a click: the mouse
+    // stayed put in between, and no drag was started.
+    bool ReleaseIsClick() const { return !moved_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -63,10 +71,17 @@ private:
     void ShowMarker(int pos);
     void HideMarker();
     void Drop(class QDropEvent* event);
+    bool Mouse(class QMouseEvent* event); // true when the event is used up
+    bool InSelection(const QPoint& pos) const;
+    void StartDrag();
 
     QLineEdit* edit_;
     QWidget* marker_;
     bool dropTarget_ = false;
     bool dropSource_ = false;
     int markerPos_ = -1;
+    QPoint pressAt_;
+    bool moved_ = false;            // beyond the drag distance since the press
+    bool pressInSelection_ = false; // a press that may become a drag of the selection
+    bool dragged_ = false;          // the gesture became a drag
 };

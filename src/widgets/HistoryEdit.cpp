@@ -10,7 +10,8 @@ THistoryEdit::THistoryEdit(QWidget* parent)
 THistoryEdit::~THistoryEdit()
 {
     // The base class writes the value itself when it goes; the history is ours.
-    persistence::SaveHistory(lookupPersist_, lookupItems_);
+    if (MayWriteStores())
+        persistence::SaveHistory(lookupPersist_, lookupItems_);
 }
 
 void THistoryEdit::DoKeyDown(int& key, Qt::KeyboardModifiers modifiers)
@@ -86,7 +87,7 @@ void THistoryEdit::DoExit()
         Accept(this, value, history::IndexOf(lookupItems_, value), accept);
     if (!accept) {
         // Refused: the field keeps the focus and OnExit does not fire.
-        setFocus(Qt::OtherFocusReason);
+        TakeFocusBack();
         return;
     }
     if (autoHistory_ && !value.isEmpty() && history::IndexOf(lookupItems_, value) < 0)
@@ -126,5 +127,6 @@ void THistoryEdit::LoadPersistence()
 void THistoryEdit::SavePersistence()
 {
     TValueEdit::SavePersistence();
-    persistence::SaveHistory(lookupPersist_, lookupItems_);
+    if (MayWriteStores())
+        persistence::SaveHistory(lookupPersist_, lookupItems_);
 }

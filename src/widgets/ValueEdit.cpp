@@ -30,9 +30,12 @@ public:
 
 const FormatSettings& Formats() { return FormatSettings::Current(); }
 
+// In every colour group, so that the disabled look is ours and not the style's.
 void SetPaletteColor(QWidget* widget, QPalette::ColorRole role, const QColor& color)
 {
-    if (widget->palette().color(role) == color)
+    const QPalette& now = widget->palette();
+    if (now.color(QPalette::Active, role) == color && now.color(QPalette::Inactive, role) == color &&
+        now.color(QPalette::Disabled, role) == color)
         return;
     QPalette colours = widget->palette();
     colours.setColor(role, color);
@@ -65,6 +68,26 @@ double FloatOfValue(TValueEditType type, const QString& value)
     }
 }
 
+// The same number as digits, read as FloatOfValue reads it but without a double in
+// between, so that digits past what a double holds survive formatting.
+valuetext::Decimal DecimalOfValue(TValueEditType type, const QString& value)
+{
+    const FormatSettings& fs = Formats();
+    QString plain = value;
+    if (type == etMoney) {
+        plain.remove(fs.ThousandSeparator);
+        if (plain.endsWith(fs.DecimalSeparator))
+            plain.chop(1);
+        if (plain == QLatin1String("-"))
+            return {};
+    } else if (type != etNumeric && type != etFloat) {
+        return valuetext::DecimalOf(FloatOfValue(type, value));
+    }
+    if (plain.isEmpty())
+        return {};
+    return valuetext::ParseDecimal(plain, fs).value_or(valuetext::Decimal{});
+}
+
 QString AsciiUpper(QString text)
 {
     for (QChar& c : text)
@@ -88,6 +111,8 @@ TValueEdit::TValueEdit(QWidget* parent)
     errorFontColor_ = kErrorFontColor;
     disabledColor_ = kDisabledColor;
     labelFont_ = QApplication::font();
+    // The classic control has no length limit; QLineEdit's default would cut long text.
+    setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::textChanged, this, [this] { Change(); });
     ApplyAlignment();
     InitAppearance();
@@ -145,9 +170,9 @@ void TValueEdit::SetText(const QString& newValue)
     }
     if (precision_ > 0 && !value.isEmpty()) {
         if (editType_ == etMoney)
-            value = valuetext::FormatNumber(FloatOfValue(etMoney, value), precision_, fs);
+            value = valuetext::FormatNumber(DecimalOfValue(etMoney, value), precision_, fs);
         else if (editType_ == etFloat)
-            value = valuetext::FormatFixed(FloatOfValue(etFloat, value), precision_, fs);
+            value = valuetext::FormatFixed(DecimalOfValue(etFloat, value), precision_, fs);
     }
     if (editType_ == etHex)
         value = AsciiUpper(value);
@@ -190,13 +215,10 @@ void TValueEdit::SetAsFloat(double x)
         SetText(valuetext::FormatFixed(x, 0, fs));
         break;
     case etFloat:
-        SetText(precision_ < 0 ? valuetext::FormatGeneral(x, fs)
-                               : valuetext::FormatFixed(x, precision_, fs));
-        break;
     case etMoney:
-        SetText(precision_ < 1 ? valuetext::FormatGeneral(x, fs)
-                               : valuetext::FormatFixed(x, precision_, fs));
-        RegroupThousands();
+        SetText(DecimalText(valuetext::DecimalOf(x)));
+        if (editType_ == etMoney)
+            RegroupThousands();
         break;
     case etHex: {
         const double limit = 9.2e18; // stays inside 64 bits
@@ -206,6 +228,30 @@ void TValueEdit::SetAsFloat(double x)
     default:
         break;
     }
+    SetModifiedState(true);
+}
+
+QString TValueEdit::DecimalText(const valuetext::Decimal& d) const
+{
+    const FormatSettings& fs = Formats();
+    const bool general = editType_ == etMoney ? precision_ < 1 : precision_ < 0;
+    return general ? valuetext::FormatGeneral(d, fs) : valuetext::FormatFixed(d, precision_, fs);
+}
+
+void TValueEdit::Reformat()
+{
+    const FormatSettings& fs = Formats();
+    QString plain = Text();
+    plain.remove(fs.ThousandSeparator);
+    const TNumberKind kind = valuetext::ClassifyNumber(plain, fs);
+    if (kind != nkInteger && kind != nkDecimal) {
+        SetAsFloat(AsFloat());
+        return;
+    }
+    // AsFloat := AsFloat, formatted from the digits rather than through a double.
+    SetText(DecimalText(DecimalOfValue(editType_, plain)));
+    if (editType_ == etMoney)
+        RegroupThousands();
     SetModifiedState(true);
 }
 
@@ -244,13 +290,18 @@ void TValueEdit::RegroupThousands()
     }
     const int decimalAt = int(value.indexOf(fs.DecimalSeparator));
     const QString decimals = decimalAt >= 0 ? value.mid(decimalAt, 255) : QString();
-    const double whole = std::trunc(std::fabs(AsFloat()));
-    QString integerPart = autoThousandSeparator_ ? valuetext::FormatNumber(whole, 2, fs)
-                                                 : valuetext::FormatFixed(whole, 2, fs);
-    integerPart.truncate(integerPart.indexOf(fs.DecimalSeparator));
+    // From the digits themselves: a regroup must not change a digit a double cannot hold.
+    valuetext::Decimal whole = valuetext::Truncated(DecimalOfValue(editType_, Text()));
+    whole.negative = false;
+    const QString integerPart = autoThousandSeparator_ ? valuetext::FormatNumber(whole, 0, fs)
+                                                       : valuetext::FormatFixed(whole, 0, fs);
     const QString regrouped = sign + integerPart + decimals;
     SetValueRaw(regrouped);
-    setCursorPosition(std::max(0, caret + int(regrouped.size()) - oldLength));
+    // A separator that went with a deleted digit would otherwise pull the caret back
+    // into the prefix.
+    const int valueStart = int(prefix_.size());
+    setCursorPosition(std::clamp(caret + int(regrouped.size()) - oldLength, valueStart,
+                                 valueStart + int(regrouped.size())));
 }
 
 // --- type and format settings ----------------------------------------------------------
@@ -302,7 +353,10 @@ void TValueEdit::SetPrecision(qint16 precision)
         return;
     precision_ = precision;
     const TNumberKind kind = valuetext::ClassifyNumber(Text(), Formats());
-    SetAsFloat(kind == nkInteger || kind == nkDecimal ? AsFloat() : 0.0);
+    if (kind == nkInteger || kind == nkDecimal)
+        Reformat();
+    else
+        SetAsFloat(0.0);
 }
 
 void TValueEdit::SetAutoThousandSeparator(bool value)
@@ -434,7 +488,9 @@ void TValueEdit::Change()
 
 // --- colours ---------------------------------------------------------------------------
 
-QColor TValueEdit::Color() const { return palette().color(QPalette::Base); }
+// The active group's: a disabled field's current group would give the style's disabled
+// colour, which would then be taken for the normal one.
+QColor TValueEdit::Color() const { return palette().color(QPalette::Active, QPalette::Base); }
 
 void TValueEdit::SetColor(const QColor& color)
 {
@@ -442,7 +498,7 @@ void TValueEdit::SetColor(const QColor& color)
     normalColor_ = color;
 }
 
-QColor TValueEdit::FontColor() const { return palette().color(QPalette::Text); }
+QColor TValueEdit::FontColor() const { return palette().color(QPalette::Active, QPalette::Text); }
 
 void TValueEdit::SetFontColor(const QColor& color) { ApplyFontColor(color); }
 
@@ -489,6 +545,7 @@ void TValueEdit::Loaded()
     if (loadedHeight_ >= 0 && loadedHeight_ != height())
         resize(width(), loadedHeight_);
     LoadPersistence();
+    storesRead_ = true;
 }
 
 void TValueEdit::changeEvent(QEvent* event)

@@ -255,6 +255,9 @@ protected:
     virtual void FocusLost(QFocusEvent* event);
     virtual void DoEnter();
     virtual void DoExit();
+    // For an exit that was refused: once the focus change under way is over, the focus
+    // comes back here. The control passed through meanwhile runs none of its sequences.
+    void TakeFocusBack();
 
     // Runs on every change of the window text: OnChange, then validation.
     virtual void Change();
@@ -277,6 +280,9 @@ protected:
     // Where a platform edit would re-create its window (alignment, undo, password
     // switches): the field's own store is written as at any window destruction.
     virtual void RecreateWindow();
+    // The stores are written only once they have been read: never while loading or
+    // before the first Loaded(), which would put the design's text over the saved one.
+    bool MayWriteStores() const { return storesRead_ && !loading_; }
     // Appearance applied once loading has finished (before the label is placed).
     virtual void LoadedAppearance();
     // Flat line or focus border, drawn after the line edit has painted.
@@ -318,6 +324,12 @@ private:
                                          bool hexAllowed) const;
     // Writes an accepted inserted value, at the field's precision for decimal types.
     void SetInsertedValue(const QString& value);
+    // AsFloat := AsFloat for decimal types, but from the value's digits: a value with
+    // more digits than a double holds keeps them.
+    void Reformat();
+    // A decimal value as an AsFloat write shows it: fixed to Precision, or the general
+    // form when Precision asks for none.
+    QString DecimalText(const valuetext::Decimal& d) const;
     void ApplyAlignment();
     void ApplyPasswordStyle();
     void PaintEmptyText(QPainter& painter);
@@ -344,6 +356,7 @@ private:
     bool validating_ = false;
     bool loading_ = false;
     int loadedHeight_ = -1;
+    bool storesRead_ = false;
     QString textAtFocus_;
     TEditAlign alignBeforeFocus_ = eaLeft;
     bool aligningForFocus_ = false;

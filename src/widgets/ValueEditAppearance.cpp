@@ -33,6 +33,21 @@ void TValueEdit::InitAppearance()
     dragDrop_->AcceptDrop = [this](const QString& windowText, int insertAt, const QString& dropped) {
         return TakeDrop(windowText, insertAt, dropped);
     };
+    dragDrop_->RemoveDragged = [this](int start, int length) {
+        // Only the value can go, and only as far as the field's type allows, as for a cut.
+        const int valueStart = int(prefix_.size());
+        const int valueEnd = valueStart + int(Text().size());
+        const int from = std::clamp(start, valueStart, valueEnd);
+        const int to = std::clamp(start + length, from, valueEnd);
+        if (to == from || isReadOnly())
+            return;
+        const EditSnapshot before = Snapshot();
+        setSelection(from, to - from);
+        del();
+        SetModifiedState(true);
+        RestoreIfBroken(before);
+        UpdateLookupList();
+    };
 }
 
 bool TValueEdit::TakeDrop(const QString& windowText, int insertAt, const QString& dropped)
@@ -185,7 +200,8 @@ void TValueEdit::mouseReleaseEvent(QMouseEvent* event)
         else
             setCursorPosition(fixed.start);
     }
-    if (hasFocus() && appearance_.addressShown)
+    // Opening is for a click; a drag that selected part of the address opens nothing.
+    if (hasFocus() && appearance_.addressShown && dragDrop_->ReleaseIsClick())
         shell::Open(appearance::AddressToOpen(Text()), this);
 }
 

@@ -5,6 +5,8 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
+#include <QTimer>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
@@ -24,6 +26,15 @@ bool WithinWindow(const QFocusEvent* event)
     return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
 }
 
+// A menu or the lookup list opening over the field, or closing again: the user is still
+// editing, so neither is a focus loss or gain for the field's own sequences.
+bool ForPopup(const QFocusEvent* event) { return event->reason() == Qt::PopupFocusReason; }
+
+// The field that refused to be left and will take the focus back once the focus change
+// under way is over. Until then the field that is passed through runs none of its own
+// sequences: it never really got the focus.
+QPointer<TValueEdit> reclaiming;
+
 void SetLabelBold(QLabel* label, bool bold)
 {
     QFont font = label->font();
@@ -35,6 +46,10 @@ void SetLabelBold(QLabel* label, bool bold)
 
 void TValueEdit::focusInEvent(QFocusEvent* event)
 {
+    if (ForPopup(event) || (reclaiming && reclaiming != this)) {
+        QLineEdit::focusInEvent(event);
+        return;
+    }
     const int caret = cursorPosition();
     const bool hadSelection = hasSelectedText();
     QLineEdit::focusInEvent(event);
@@ -44,7 +59,7 @@ void TValueEdit::focusInEvent(QFocusEvent* event)
     if (loading_)
         return;
     FocusReceived(event);
-    if (WithinWindow(event))
+    if (WithinWindow(event) && reclaiming != this) // a field taking the focus back never left
         DoEnter();
 }
 
@@ -52,6 +67,15 @@ void TValueEdit::focusOutEvent(QFocusEvent* event)
 {
     if (loading_) {
         QLineEdit::focusOutEvent(event);
+        return;
+    }
+    if (reclaiming && reclaiming != this) {
+        QLineEdit::focusOutEvent(event);
+        return;
+    }
+    if (ForPopup(event)) {
+        HideLookup(QApplication::focusWidget());
+        QLineEdit::focusOutEvent(event); // keeps the selection for the menu's actions
         return;
     }
     FocusLost(event);
@@ -105,7 +129,7 @@ void TValueEdit::FocusLost(QFocusEvent* event)
         SetAsFloat(0);
     // A decimal value always leaves the field with exactly Precision decimals.
     if (decimalType && precision_ > 0)
-        SetAsFloat(AsFloat());
+        Reformat();
     if (editType_ == etNumeric && Text().isEmpty())
         SetText(QStringLiteral("0"));
     ValidateValue(Text());
@@ -118,6 +142,19 @@ void TValueEdit::FocusLost(QFocusEvent* event)
         SetEditAlign(alignBeforeFocus_);
     if ((!emptyText_.isEmpty() && Text().isEmpty()) || errorMarkerLen_ > 0)
         update();
+}
+
+void TValueEdit::TakeFocusBack()
+{
+    if (reclaiming)
+        return; // one field takes the focus back, once
+    reclaiming = this;
+    // Not from inside the focus change: the focus moves on first, then comes back here.
+    QTimer::singleShot(0, this, [this] {
+        if (reclaiming == this)
+            setFocus(Qt::OtherFocusReason);
+        reclaiming = nullptr;
+    });
 }
 
 void TValueEdit::DoEnter()

@@ -543,18 +543,33 @@ QMenu* TValueEdit::CreateContextMenu()
         action->setShortcut(QKeySequence(key));
         action->setEnabled(enabled);
     };
-    add("edit-undo", tr("&Undo"), QKeySequence::Undo, writable && isUndoAvailable(), &QLineEdit::undo);
-    add("edit-redo", tr("&Redo"), QKeySequence::Redo, writable && isRedoAvailable(), &QLineEdit::redo);
+    // The line edit's own commands get the same guards as their keys: prefix, suffix and
+    // the number stay whole, the caret stays in the value, a money amount is regrouped.
+    const auto guarded = [this](void (QLineEdit::*operation)(), int key) {
+        return [this, operation, key] {
+            const EditSnapshot before = Snapshot();
+            (this->*operation)();
+            if (text() != before.text)
+                SetModifiedState(true);
+            KeyDownDone(key);
+            RestoreIfBroken(before);
+        };
+    };
+    add("edit-undo", tr("&Undo"), QKeySequence::Undo, writable && isUndoAvailable(),
+        guarded(&QLineEdit::undo, Qt::Key_Z));
+    add("edit-redo", tr("&Redo"), QKeySequence::Redo, writable && isRedoAvailable(),
+        guarded(&QLineEdit::redo, Qt::Key_Y));
     menu->addSeparator();
     add("edit-cut", tr("Cu&t"), QKeySequence::Cut, writable && selection && shown,
         &TValueEdit::ClipboardCut);
     add("edit-copy", tr("&Copy"), QKeySequence::Copy, selection && shown, &TValueEdit::ClipboardCopy);
     add("edit-paste", tr("&Paste"), QKeySequence::Paste,
         writable && !QGuiApplication::clipboard()->text().isEmpty(), &TValueEdit::ClipboardPaste);
-    add("edit-delete", tr("Delete"), QKeySequence::Delete, writable && selection, &QLineEdit::del);
+    add("edit-delete", tr("Delete"), QKeySequence::Delete, writable && selection,
+        guarded(&QLineEdit::del, Qt::Key_Delete));
     menu->addSeparator();
     add("select-all", tr("Select All"), QKeySequence::SelectAll, !text().isEmpty(),
-        &QLineEdit::selectAll);
+        [this] { setSelection(int(prefix_.size()), int(Text().size())); }); // the value only
     return menu;
 }
 
@@ -612,5 +627,5 @@ void TValueEdit::SetInsertedValue(const QString& value)
 {
     SetText(value);
     if (editType_ == etFloat || editType_ == etMoney)
-        SetAsFloat(AsFloat()); // to its precision
+        Reformat(); // to its precision
 }

@@ -102,7 +102,7 @@ void TValueEdit::LoadPersistence()
 
 void TValueEdit::SavePersistence()
 {
-    if (objectName().isEmpty())
+    if (objectName().isEmpty() || !MayWriteStores())
         return;
     persistence::SaveValue(persistence_, objectName(), prefix_ + Text() + suffix_);
 }

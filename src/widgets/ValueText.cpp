@@ -1,6 +1,8 @@
 #include "widgets/ValueText.h"
 
 #include <algorithm>
+#include <charconv>
+#include <string>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,26 +31,17 @@ int HexDigitValue(QChar c)
     return -1;
 }
 
-// Decimal digits of |x| rounded half away from zero to `decimals` places, as an
-// integer-part string and a fraction string. Works on the 15 significant digits a
-// double reliably holds, so 1.005 rounds to 1.01 as a user expects.
-void RoundedParts(double x, int decimals, QString& integerPart, QString& fraction)
+// The digits of |d| rounded half away from zero to `decimals` places, as an
+// integer-part string and a fraction string. Rounding works on the decimal digits, so
+// 1.005 rounds to 1.01 as a user expects.
+void RoundedParts(const Decimal& d, int decimals, QString& integerPart, QString& fraction)
 {
     integerPart = QStringLiteral("0");
     fraction = QString(decimals, QLatin1Char('0'));
-    if (!std::isfinite(x) || x == 0.0)
+    QString digits = d.digits;
+    if (digits.isEmpty())
         return;
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(x));
-    // buffer: d.dddddddddddddde[+-]xx
-    QString digits;
-    const char* p = buffer;
-    for (; *p && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9')
-            digits += QLatin1Char(*p);
-    const int exponent = (*p == 'e') ? std::atoi(p + 1) : 0;
-    // value = 0.digits * 10^(exponent + 1)
-    int pointAt = exponent + 1; // digits before the decimal point
+    int pointAt = d.pointAt; // digits before the decimal point
     const int keep = pointAt + decimals;
     if (keep < 0)
         return;
@@ -86,11 +79,11 @@ void RoundedParts(double x, int decimals, QString& integerPart, QString& fractio
         integerPart = QStringLiteral("0");
 }
 
-QString Compose(double x, int decimals, const FormatSettings& fs, bool grouped)
+QString Compose(const Decimal& d, int decimals, const FormatSettings& fs, bool grouped)
 {
     decimals = std::max(0, decimals);
     QString integerPart, fraction;
-    RoundedParts(x, decimals, integerPart, fraction);
+    RoundedParts(d, decimals, integerPart, fraction);
     if (grouped) {
         for (int i = integerPart.size() - 3; i > 0; i -= 3)
             integerPart.insert(i, fs.ThousandSeparator);
@@ -101,9 +94,23 @@ QString Compose(double x, int decimals, const FormatSettings& fs, bool grouped)
     const bool allZero = std::none_of(result.cbegin(), result.cend(), [](QChar c) {
         return c >= QLatin1Char('1') && c <= QLatin1Char('9');
     });
-    if (x < 0 && !allZero)
+    if (d.negative && !allZero)
         result.prepend(QLatin1Char('-'));
     return result;
+}
+
+// Leading zeros go; the point moves with them.
+void Trim(Decimal& d)
+{
+    int zeros = 0;
+    while (zeros < d.digits.size() && d.digits.at(zeros) == QLatin1Char('0'))
+        ++zeros;
+    d.digits.remove(0, zeros);
+    d.pointAt -= zeros;
+    while (d.digits.endsWith(QLatin1Char('0')))
+        d.digits.chop(1);
+    if (d.digits.isEmpty())
+        d.pointAt = 0;
 }
 
 } // namespace
@@ -157,24 +164,76 @@ int IntegerLength(const QString& value, const FormatSettings& fs)
     return at >= 0 ? at : plain.size();
 }
 
+Decimal DecimalOf(double x)
+{
+    Decimal d;
+    if (!std::isfinite(x) || x == 0.0)
+        return d;
+    d.negative = x < 0;
+    // The shortest digits that read back as the same double: a value the double holds
+    // exactly keeps every digit, and nothing is invented past what it holds.
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(x),
+                                      std::chars_format::scientific);
+    const char* p = buffer;
+    for (; p != result.ptr && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            d.digits += QLatin1Char(*p);
+    const int exponent = p != result.ptr ? std::atoi(std::string(p + 1, static_cast<const char*>(result.ptr)).c_str()) : 0;
+    d.pointAt = exponent + 1; // value = 0.digits * 10^pointAt
+    Trim(d);
+    return d;
+}
+
+Decimal Truncated(const Decimal& d)
+{
+    Decimal whole = d;
+    whole.digits = d.pointAt > 0 ? d.digits.left(d.pointAt) : QString();
+    Trim(whole);
+    return whole;
+}
+
+QString FormatFixed(const Decimal& d, int decimals, const FormatSettings& fs)
+{
+    return Compose(d, decimals, fs, false);
+}
+
+QString FormatNumber(const Decimal& d, int decimals, const FormatSettings& fs)
+{
+    return Compose(d, decimals, fs, true);
+}
+
 QString FormatFixed(double x, int decimals, const FormatSettings& fs)
 {
-    return Compose(x, decimals, fs, false);
+    return FormatFixed(DecimalOf(x), decimals, fs);
 }
 
 QString FormatNumber(double x, int decimals, const FormatSettings& fs)
 {
-    return Compose(x, decimals, fs, true);
+    return FormatNumber(DecimalOf(x), decimals, fs);
 }
 
-QString FormatGeneral(double x, const FormatSettings& fs)
+QString FormatGeneral(const Decimal& d, const FormatSettings& fs)
 {
-    if (!std::isfinite(x))
+    if (d.digits.isEmpty())
         return QStringLiteral("0");
-    QString text = QString::number(x, 'g', 15);
-    text.replace(QLatin1Char('.'), fs.DecimalSeparator);
+    // Plain digits, never an exponent: the field takes no exponent and would make it 0.
+    QString integerPart = QStringLiteral("0");
+    QString fraction;
+    if (d.pointAt > 0) {
+        integerPart = d.digits.left(d.pointAt);
+        integerPart.append(QString(std::max(0, d.pointAt - int(d.digits.size())), QLatin1Char('0')));
+        fraction = d.digits.mid(d.pointAt);
+    } else {
+        fraction = QString(-d.pointAt, QLatin1Char('0')) + d.digits;
+    }
+    QString text = d.negative ? QStringLiteral("-") + integerPart : integerPart;
+    if (!fraction.isEmpty())
+        text += fs.DecimalSeparator + fraction;
     return text;
 }
+
+QString FormatGeneral(double x, const FormatSettings& fs) { return FormatGeneral(DecimalOf(x), fs); }
 
 namespace {
 
@@ -224,6 +283,41 @@ double TextToFloat(const QString& text, const FormatSettings& fs)
     if (!ok || !std::isfinite(value))
         return 0.0;
     return value;
+}
+
+std::optional<Decimal> ParseDecimal(const QString& text, const FormatSettings& fs)
+{
+    QString plain = text;
+    plain.remove(fs.ThousandSeparator);
+    plain = plain.trimmed();
+    if (!HasDecimalShape(plain, fs.DecimalSeparator))
+        return std::nullopt;
+    {
+        // Beyond what a double can hold at all, as TextToFloat decides.
+        QString dotted = plain;
+        dotted.replace(fs.DecimalSeparator, QLatin1Char('.'));
+        bool ok = false;
+        if (!std::isfinite(dotted.toDouble(&ok)) || !ok)
+            return std::nullopt;
+    }
+    Decimal d;
+    int i = 0;
+    const int n = int(plain.size());
+    if (plain.at(i) == QLatin1Char('+') || plain.at(i) == QLatin1Char('-'))
+        d.negative = plain.at(i++) == QLatin1Char('-');
+    for (; i < n && IsDigit(plain.at(i)); ++i)
+        d.digits += plain.at(i);
+    d.pointAt = int(d.digits.size());
+    if (i < n && plain.at(i) == fs.DecimalSeparator)
+        for (++i; i < n && IsDigit(plain.at(i)); ++i)
+            d.digits += plain.at(i);
+    if (i < n) { // an exponent: the shape check has vouched for its form
+        bool ok = false;
+        const qlonglong exponent = QStringView(plain).mid(i + 1).toLongLong(&ok);
+        d.pointAt += int(std::clamp<qlonglong>(ok ? exponent : 0, -100000, 100000));
+    }
+    Trim(d);
+    return d;
 }
 
 std::int32_t ReadWholeNumber(const QString& text)

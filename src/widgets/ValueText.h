@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 // The value rules of the input field that need no widget: number classification,
 // formatting with the user's separators, reading text as numbers, the mixed-case rule.
@@ -37,12 +38,32 @@ TNumberKind ClassifyNumber(const QString& text, const FormatSettings& fs);
 // Length of the integer part once thousand separators are removed.
 int IntegerLength(const QString& value, const FormatSettings& fs);
 
+// A number as decimal digits: |value| = 0.digits * 10^pointAt, no leading or trailing
+// zeros (no digits for zero).
+struct Decimal {
+    bool negative = false;
+    QString digits;
+    int pointAt = 0;
+};
+// The shortest digits that read back as x, so a value a double holds exactly keeps
+// every digit.
+Decimal DecimalOf(double x);
+// The digits of a text as TextToFloat reads it, without passing through a double;
+// nothing where TextToFloat would give 0 for want of a number.
+std::optional<Decimal> ParseDecimal(const QString& text, const FormatSettings& fs);
+// The integer part, truncated toward zero.
+Decimal Truncated(const Decimal& d);
+QString FormatFixed(const Decimal& d, int decimals, const FormatSettings& fs);
+QString FormatNumber(const Decimal& d, int decimals, const FormatSettings& fs);
+
 // "%.<decimals>f": fixed, rounded half away from zero on the decimal digits.
 QString FormatFixed(double x, int decimals, const FormatSettings& fs);
 // "%.<decimals>n": as fixed, with thousand separators in the integer part.
 QString FormatNumber(double x, int decimals, const FormatSettings& fs);
-// "%g" with 15 significant digits.
+// The general form: every digit of the shortest round-trip representation, in plain
+// notation (a value the field would refuse with an exponent keeps its digits).
 QString FormatGeneral(double x, const FormatSettings& fs);
+QString FormatGeneral(const Decimal& d, const FormatSettings& fs);
 
 // Removes thousand separators, then converts with the locale's decimal separator
 // (blanks around, a sign and an exponent are accepted). Anything else gives 0.

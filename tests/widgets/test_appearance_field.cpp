@@ -188,6 +188,27 @@ TEST_F(FieldLook, AddressIsShownAsALinkAndOpenedOnClick)
     EXPECT_EQ(field->FontColor(), normal);
 }
 
+// Opening is for a click: a drag that selects part of the address opens nothing.
+TEST_F(FieldLook, DragSelectingPartOfAnAddressDoesNotOpenIt)
+{
+    int opened = 0;
+    shell::SetOpenHandler([&](const QUrl&) { return ++opened, true; });
+    field->SetShowURL(true);
+    field->SetText("https://example.org/x");
+    field->setFocus();
+    QApplication::processEvents();
+    field->setCursorPosition(0);
+    const QPoint from(30, field->height() / 2);
+    const QPoint to = from + QPoint(40, 0);
+    QTest::mousePress(field, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(field, to);
+    QTest::mouseRelease(field, Qt::LeftButton, Qt::NoModifier, to);
+    ASSERT_TRUE(field->hasSelectedText());
+    EXPECT_EQ(opened, 0);
+    QTest::mouseClick(field, Qt::LeftButton, Qt::NoModifier, to);
+    EXPECT_EQ(opened, 1);
+}
+
 TEST_F(FieldLook, WithoutShowURLAnAddressIsPlainText)
 {
     field->SetText("https://example.org");

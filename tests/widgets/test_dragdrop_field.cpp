@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
 
 namespace {
 
@@ -51,7 +55,7 @@ TEST_F(FieldDrop, FieldsTakeNoDropsUnlessAsked)
     EXPECT_FALSE(plain.dragEnabled());
     EXPECT_TRUE(field->acceptDrops());
     field->SetOleDropSource(true);
-    EXPECT_TRUE(field->dragEnabled());
+    EXPECT_TRUE(field->OleDropSource());
 }
 
 TEST_F(FieldDrop, FirstLineIsInsertedAtTheDropPosition)
@@ -128,6 +132,33 @@ TEST_F(FieldDrop, MarkerFollowsTheDragAndGoesWithIt)
     EXPECT_EQ(dnd->MarkerPosition(), -1);
 }
 
+// A drag out of the field may copy or move; a click inside the selection without a
+// drag puts the caret where it was clicked.
+TEST_F(FieldDrop, DraggingTheSelectionOffersCopyAndMove)
+{
+    field->SetOleDropSource(true);
+    field->SetText("hello world");
+    field->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(field.get()));
+    field->setFocus();
+    QApplication::processEvents();
+    field->setSelection(6, 5);
+    const QPoint from = PointAt(8);
+    QTest::mousePress(field.get(), Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(field.get(), from + QPoint(QApplication::startDragDistance() + 4, 0));
+    const QDrag* drag = field->findChild<QDrag*>(); // ended at once here, not yet deleted
+    ASSERT_NE(drag, nullptr);
+    EXPECT_EQ(drag->mimeData()->text(), "world");
+    EXPECT_EQ(drag->supportedActions(), Qt::CopyAction | Qt::MoveAction);
+    QTest::mouseRelease(field.get(), Qt::LeftButton, Qt::NoModifier, from);
+    EXPECT_EQ(field->text(), "hello world"); // dropped nowhere: nothing moved
+
+    field->setSelection(6, 5);
+    QTest::mouseClick(field.get(), Qt::LeftButton, Qt::NoModifier, PointAt(8));
+    EXPECT_FALSE(field->hasSelectedText());
+    EXPECT_EQ(field->cursorPosition(), 8);
+}
+
 TEST_F(FieldDrop, ClickInThePrefixSelectsTheValue)
 {
     field->SetPrefix("No. ");
@@ -138,6 +169,67 @@ TEST_F(FieldDrop, ClickInThePrefixSelectsTheValue)
     QTest::mouseClick(field.get(), Qt::LeftButton, {}, QPoint(195, 12));
     EXPECT_EQ(field->cursorPosition(), 6); // end of the value, before the suffix
     EXPECT_FALSE(field->hasSelectedText());
+}
+
+// Offscreen ends every drag at once. A real drag from one field into another runs on an
+// X server of the test's own, in a child run of this test program.
+TEST(FieldDragOnX, MoveTakesTheTextOutOfTheSourceField)
+{
+    valueedit_testing::App();
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty())
+            GTEST_SKIP() << "Xvfb is not installed";
+        QProcess xvfb; // reports its display once it accepts connections
+        xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
+        ASSERT_TRUE(xvfb.waitForReadyRead(15000));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", ":" + QString::fromLatin1(xvfb.readLine().trimmed()));
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=FieldDragOnX.*"});
+        const bool finished = child.waitForFinished(60000);
+        const QByteArray output = child.readAll();
+        xvfb.terminate();
+        xvfb.waitForFinished(5000);
+        ASSERT_TRUE(finished) << output.constData();
+        EXPECT_EQ(child.exitCode(), 0) << output.constData();
+        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.constData();
+        return;
+    }
+    QWidget top;
+    top.resize(300, 100);
+    auto* source = new TValueEdit(&top);
+    source->setGeometry(10, 10, 200, 24);
+    auto* target = new TValueEdit(&top);
+    target->setGeometry(10, 60, 200, 24);
+    source->SetOleDropSource(true);
+    target->SetOleDropTarget(true);
+    source->SetText("hello world");
+    target->SetText("x");
+    top.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&top));
+    top.activateWindow(); // no window manager here to do it
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&top));
+    source->setFocus();
+    QApplication::processEvents();
+    source->setSelection(6, 5);
+    // While the drag runs, the mouse goes down to the other field and lets go there.
+    const QPoint over = target->geometry().center();
+    QTimer::singleShot(50, [&] {
+        for (int y = 25; y <= over.y(); y += 5)
+            QTest::mouseMove(top.windowHandle(), QPoint(over.x(), y));
+        QTest::mouseRelease(top.windowHandle(), Qt::LeftButton, Qt::NoModifier, over);
+    });
+    int x = 0;
+    while (x < source->width() && source->cursorPositionAt(QPoint(x, 12)) < 8)
+        ++x;
+    QTest::mousePress(source, Qt::LeftButton, Qt::NoModifier, QPoint(x, 12));
+    QTest::mouseMove(source, QPoint(x + 10, 12));
+    EXPECT_EQ(target->Text(), "xworld");
+    EXPECT_EQ(source->Text(), "hello ");
+    EXPECT_TRUE(source->Modified());
 }
 
 } // namespace

@@ -187,6 +187,65 @@ TEST_F(HistoryField, RefusedAcceptKeepsTheFocusAndAddsNothing)
     EXPECT_EQ(exits, 0);
 }
 
+struct RefusalRow {
+    const char* name;
+    bool otherRefusesToo;
+};
+
+class RefusedExit : public HistoryField, public ::testing::WithParamInterface<RefusalRow> {};
+
+// The field that refuses takes the focus back once; the field that was about to get the
+// focus runs none of its sequences, and two refusing fields do not fight for ever.
+TEST_P(RefusedExit, OnlyTheRefusingFieldActs)
+{
+    second->SetEditType(etFloat);
+    second->SetPrecision(2);
+    second->SetText("1.5");
+    second->SetAutoHistory(true);
+    int fieldAsked = 0, fieldEnters = 0, fieldExits = 0;
+    int secondAsked = 0, secondEnters = 0, secondExits = 0;
+    field->Accept = [&](THistoryEdit*, const QString&, int, bool& accept) {
+        ++fieldAsked;
+        accept = false;
+    };
+    second->Accept = [&](THistoryEdit*, const QString&, int, bool& accept) {
+        ++secondAsked;
+        accept = !GetParam().otherRefusesToo;
+    };
+    field->OnEnter = [&](TValueEdit*) { ++fieldEnters; };
+    field->OnExit = [&](TValueEdit*) { ++fieldExits; };
+    second->OnEnter = [&](TValueEdit*) { ++secondEnters; };
+    second->OnExit = [&](TValueEdit*) { ++secondExits; };
+
+    QTest::keyClicks(field, "abc");
+    QTest::keyClick(field, Qt::Key_Tab);
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), field);
+    EXPECT_EQ(fieldAsked, 1);
+    EXPECT_EQ(fieldExits, 0);
+    EXPECT_EQ(fieldEnters, 0); // it never left
+    EXPECT_EQ(secondAsked, 0);
+    EXPECT_EQ(secondEnters, 0);
+    EXPECT_EQ(secondExits, 0);
+    EXPECT_TRUE(second->LookupItems().isEmpty());
+    EXPECT_FALSE(second->Modified()); // no re-format on its way out
+    EXPECT_EQ(second->Text(), "1.50");
+
+    // Once the veto is lifted the focus moves on as usual.
+    field->Accept = nullptr;
+    QTest::keyClick(field, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), second);
+    EXPECT_EQ(fieldExits, 1);
+    EXPECT_EQ(secondEnters, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, RefusedExit,
+                         ::testing::Values(RefusalRow{"OtherFieldAccepts", false},
+                                           RefusalRow{"OtherFieldRefusesToo", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(HistoryField, AcceptedExitFiresOnExitAndTellsTheIndex)
 {
     field->SetLookupItems({"a", "xyz"});
@@ -235,5 +294,67 @@ TEST_F(HistoryField, FileNamesCompleteWhenTheHistoryIsEmpty)
     field->CompleteFromHistory();
     EXPECT_EQ(field->text(), typed);
 }
+
+// --- the stores while the form loads ------------------------------------------------------
+
+struct DesignRow {
+    const char* name;
+    bool loaded; // put through the form's loading, or only created in code
+    void (*design)(THistoryEdit&);
+};
+
+class StoreWhileLoading : public ::testing::TestWithParam<DesignRow> {};
+
+// Settings that re-create the field's window must not write the design's text and an
+// empty history over the store before it has been read.
+TEST_P(StoreWhileLoading, DesignSettingsLeaveTheStoreAlone)
+{
+    valueedit_testing::App();
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("fields.ini");
+    const QByteArray stored = "[Values]\r\ntxtPrefix=stored\r\n[History]\r\nItem1=A-\r\nItem2=B-\r\n";
+    {
+        QFile file(ini);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(stored);
+    }
+    {
+        THistoryEdit field;
+        if (GetParam().loaded)
+            field.SetLoading(true);
+        field.setObjectName("txtPrefix");
+        field.Persistence().SetEnable(true);
+        field.Persistence().SetKey(ini);
+        field.Persistence().SetSection("Values");
+        field.LookupPersist().SetEnable(true);
+        field.LookupPersist().SetKey(ini);
+        field.LookupPersist().SetSection("History");
+        field.SetText("design");
+        GetParam().design(field);
+        if (GetParam().loaded) {
+            field.Loaded();
+            EXPECT_EQ(field.text(), "stored");
+            EXPECT_EQ(field.LookupItems(), (QStringList{"A-", "B-"}));
+        }
+    }
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray after = file.readAll();
+    if (GetParam().loaded) {
+        EXPECT_TRUE(after.contains("txtPrefix=stored")) << after.constData();
+        EXPECT_TRUE(after.contains("Item2=B-")) << after.constData();
+    } else {
+        EXPECT_EQ(after, stored); // never read, so never written
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Designs, StoreWhileLoading,
+    ::testing::Values(DesignRow{"EditAlign", true, [](THistoryEdit& f) { f.SetEditAlign(eaRight); }},
+                      DesignRow{"CanUndo", true, [](THistoryEdit& f) { f.SetCanUndo(false); }},
+                      DesignRow{"Password", true, [](THistoryEdit& f) { f.SetEditType(etPassword); }},
+                      DesignRow{"EditAlignOfAFieldNeverLoaded", false,
+                                [](THistoryEdit& f) { f.SetEditAlign(eaCenter); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

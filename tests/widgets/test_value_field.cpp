@@ -111,6 +111,40 @@ TEST_P(Value, MoneyWritesGroupThousands)
     EXPECT_EQ(w.edit->Text(), N("-9876.00"));
 }
 
+// A double holds every integer up to 2^53 and many beyond: those come back digit for
+// digit, and digits typed past what a double holds are not rewritten either.
+TEST_P(Value, DigitsBeyondFifteenAreKept)
+{
+    MakeFloat(2);
+    w.edit->SetText("1234567890123456");
+    EXPECT_EQ(w.edit->Text(), N("1234567890123456.00"));
+    w.edit->SetAsFloat(9007199254740993.0); // the double holds ...992
+    EXPECT_EQ(w.edit->Text(), N("9007199254740992.00"));
+    w.edit->SetEditType(etMoney);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    w.Type(QString(17, QLatin1Char('9')));
+    EXPECT_EQ(w.edit->Text(), N("99,999,999,999,999,999"));
+    w.Leave();
+    EXPECT_EQ(w.edit->Text(), N("99,999,999,999,999,999.00"));
+}
+
+// Without decimals the general form is used; a long number must stay that number, not
+// turn into an exponent the field would reject as "0".
+TEST_P(Value, WithoutDecimalsLongNumbersStayNumbers)
+{
+    MakeFloat(-1);
+    w.edit->SetAsFloat(1e15);
+    EXPECT_EQ(w.edit->Text(), "1000000000000000");
+    w.edit->SetEditType(etMoney);
+    w.edit->SetPrecision(0);
+    w.edit->SetText("");
+    w.FocusAt(0);
+    valueedit_testing::SetClipboard("1234567890123456");
+    w.Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(w.edit->Text(), N("1,234,567,890,123,456"));
+}
+
 TEST_P(Value, MoneyReadsLoneMinusAndTrailingSeparatorAsNumbers)
 {
     w.edit->SetEditType(etMoney);
@@ -195,6 +229,24 @@ TEST(TextWrite, UnchangedTextFiresNoChangeAndPrefixSuffixKeepTheValue)
 }
 
 // --- modified, validation, error colours -----------------------------------------------
+
+// The field sets no length limit of its own, so nothing may cut a long value, its
+// suffix or a long prefix.
+TEST(TextWrite, LongTextKeepsItsPrefixAndSuffix)
+{
+    Window w;
+    w.edit->SetSuffix(" pcs");
+    const QString value(40000, QLatin1Char('a'));
+    w.edit->SetText(value);
+    EXPECT_EQ(w.edit->Text(), value);
+    EXPECT_TRUE(w.edit->text().endsWith(" pcs"));
+    const QString prefix(33000, QLatin1Char('p'));
+    w.edit->SetPrefix(prefix);
+    EXPECT_EQ(w.edit->text(), prefix + value + " pcs");
+    w.FocusAt(int(prefix.size() + value.size()));
+    w.Type("b");
+    EXPECT_EQ(w.edit->Text(), value + "b");
+}
 
 TEST(States, ShowModifiedColoursTypedTextUntilTextIsWritten)
 {
@@ -294,6 +346,21 @@ TEST(Colours, DisabledColourAndLabelFollowEnabled)
     w.edit->SetLabelAlwaysEnabled(true);
     w.edit->setEnabled(false);
     EXPECT_TRUE(w.edit->Label()->isEnabled());
+}
+
+// A field that never had the focus still has the style's own colours in its palette;
+// re-enabled, it must paint in its normal colour, not the style's disabled one.
+TEST(Colours, FieldThatNeverHadTheFocusComesBackFromDisabledInItsOwnColour)
+{
+    Window w;
+    const QColor normal = w.edit->palette().color(QPalette::Active, QPalette::Base);
+    const auto painted = [&] { return w.edit->grab().toImage().pixelColor(6, w.edit->height() / 2); };
+    ASSERT_EQ(painted(), normal);
+    w.edit->setEnabled(false);
+    EXPECT_EQ(painted(), w.edit->DisabledColor());
+    w.edit->setEnabled(true);
+    EXPECT_EQ(w.edit->Color(), normal);
+    EXPECT_EQ(painted(), normal);
 }
 
 TEST(Focus, AutoSelectSelectsTheValueWithoutPrefixAndSuffix)

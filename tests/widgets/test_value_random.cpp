@@ -1,9 +1,12 @@
-// Long random sequences of keys and pastes into fields of every edit type; after every
-// step the field must still hold a value its type accepts, with the caret in the value.
+// Long random sequences of keys, pastes and context-menu commands into two fields of every
+// edit type, the focus moving between them; after every step each field must still hold
+// a value its type accepts, with the caret in the value.
 #include "value_edit_testing.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QMenu>
 #include <QSet>
 
 #include <random>
@@ -37,9 +40,8 @@ QString RandomPiece(std::mt19937& random)
     return text;
 }
 
-void Check(const Window& w, const RandomRow& row, int step, const QString& action)
+void Check(const TValueEdit* edit, const RandomRow& row, int step, const QString& action)
 {
-    const TValueEdit* edit = w.edit;
     const QString window = edit->text();
     const QString prefix = edit->Prefix();
     const QString suffix = edit->Suffix();
@@ -48,8 +50,9 @@ void Check(const Window& w, const RandomRow& row, int step, const QString& actio
     ASSERT_TRUE(window.startsWith(prefix) && window.endsWith(suffix)) << qPrintable(where);
     const int valueEnd = int(prefix.size() + value.size());
     const int caret = edit->cursorPosition();
-    ASSERT_TRUE(caret >= prefix.size() && caret <= valueEnd) << qPrintable(where);
-    if (edit->hasSelectedText()) {
+    // The caret matters where the user types; a written text leaves it at the very end.
+    ASSERT_TRUE(!edit->hasFocus() || (caret >= prefix.size() && caret <= valueEnd)) << qPrintable(where);
+    if (edit->hasFocus() && edit->hasSelectedText()) {
         ASSERT_GE(edit->selectionStart(), prefix.size()) << qPrintable(where);
         ASSERT_LE(edit->selectionEnd(), valueEnd) << qPrintable(where);
     }
@@ -94,13 +97,15 @@ TEST_P(RandomTyping, InvariantsHoldAfterEveryStep)
     ScopedFormatSettings pinned(QLatin1Char(row.decimal), QLatin1Char(row.thousand));
     std::mt19937 random(20240611u + unsigned(row.type) * 7919u + (row.affixes ? 1u : 0u));
     Window w;
-    w.edit->SetEditType(row.type);
-    w.edit->SetPrecision(2);
-    w.edit->SetSigned(true);
-    if (row.affixes) {
-        w.edit->SetPrefix("SN-");
-        w.edit->SetSuffix(" pcs");
-        w.edit->SetLengthLimit(6);
+    for (TValueEdit* edit : {w.edit, w.next}) {
+        edit->SetEditType(row.type);
+        edit->SetPrecision(2);
+        edit->SetSigned(true);
+        if (row.affixes) {
+            edit->SetPrefix("SN-");
+            edit->SetSuffix(" pcs");
+            edit->SetLengthLimit(6);
+        }
     }
     w.FocusAt(int(w.edit->Prefix().size()));
 
@@ -108,12 +113,13 @@ TEST_P(RandomTyping, InvariantsHoldAfterEveryStep)
     QSet<QString> seen; // the walk must really move through many values
     const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
     for (int step = 0; step < kSteps; ++step) {
+        TValueEdit* edit = w.edit->hasFocus() ? w.edit : w.next;
         QString action;
-        const int kind = pick(20);
+        const int kind = pick(21);
         if (kind < 9) {
             const QString key = keys.mid(pick(int(keys.size())), 1);
             action = "type " + key;
-            w.Type(key);
+            QTest::keyClicks(edit, key);
         } else if (kind < 15) {
             static const Qt::Key moves[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left,
                                             Qt::Key_Right,     Qt::Key_Home,   Qt::Key_End,
@@ -121,34 +127,61 @@ TEST_P(RandomTyping, InvariantsHoldAfterEveryStep)
             const Qt::Key key = moves[pick(7)];
             const Qt::KeyboardModifiers modifiers = pick(4) == 0 ? Qt::ShiftModifier : Qt::NoModifier;
             action = QStringLiteral("key %1").arg(int(key));
-            w.Key(key, modifiers);
+            QTest::keyClick(edit, key, modifiers);
         } else if (kind < 17) {
             const QString text = RandomPiece(random);
             action = "paste " + text;
             SetClipboard(text);
-            w.Key(Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
         } else if (kind == 17) {
             static const Qt::Key shortcuts[] = {Qt::Key_A, Qt::Key_X, Qt::Key_Z, Qt::Key_K, Qt::Key_E};
             const Qt::Key key = shortcuts[pick(5)];
             action = QStringLiteral("ctrl %1").arg(QChar(key));
-            w.Key(key, Qt::ControlModifier);
+            QTest::keyClick(edit, key, Qt::ControlModifier);
         } else if (kind == 18) {
             // A mouse-like selection inside the value.
-            const int start = int(w.edit->Prefix().size());
-            const int length = int(w.edit->Text().size());
+            const int start = int(edit->Prefix().size());
+            const int length = int(edit->Text().size());
             const int from = start + pick(length + 1);
             const int to = start + pick(length + 1);
             action = QStringLiteral("select %1..%2").arg(from).arg(to);
-            w.edit->setSelection(std::min(from, to), std::abs(to - from));
+            edit->setSelection(std::min(from, to), std::abs(to - from));
+        } else if (kind == 19) {
+            // The real context menu, opened with a right click; an enabled entry is
+            // clicked, or the menu is closed with Escape.
+            if (pick(3) == 0)
+                SetClipboard(RandomPiece(random));
+            const QPoint at = edit->mapTo(w.top.get(), QPoint(pick(edit->width()), edit->height() / 2));
+            QTest::mouseClick(w.top->windowHandle(), Qt::RightButton, Qt::NoModifier, at);
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr) << "step " << step;
+            QList<QAction*> enabled;
+            for (QAction* a : menu->actions())
+                if (a->isEnabled() && !a->isSeparator())
+                    enabled << a;
+            const int choice = pick(int(enabled.size()) + 1);
+            if (choice == enabled.size()) {
+                action = "menu, escape";
+                QTest::keyClick(menu, Qt::Key_Escape);
+            } else {
+                action = "menu " + enabled[choice]->objectName();
+                QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier,
+                                  menu->actionGeometry(enabled[choice]).center());
+            }
+            QApplication::processEvents();
+            ASSERT_EQ(QApplication::activePopupWidget(), nullptr) << "step " << step;
+            ASSERT_TRUE(edit->hasFocus()) << "step " << step;
         } else {
-            action = "leave and return";
-            w.Leave();
-            w.FocusAt(int(w.edit->Prefix().size()));
+            action = "to the other field";
+            QTest::keyClick(edit, pick(2) ? Qt::Key_Tab : Qt::Key_Backtab);
         }
-        Check(w, row, step, action);
+        QApplication::processEvents();
+        for (const TValueEdit* field : {w.edit, w.next})
+            Check(field, row, step, action);
         if (::testing::Test::HasFatalFailure())
             return;
         seen.insert(w.edit->Text());
+        seen.insert(w.next->Text());
     }
     EXPECT_GT(seen.size(), 15);
 }

@@ -102,6 +102,10 @@ INSTANTIATE_TEST_SUITE_P(
         FormatRow{"TinyNegativeIsZero", -0.001, 2, "0.00", "0.00", "0,00"},
         FormatRow{"SmallFraction", 0.05, 1, "0.1", "0.1", "0,1"},
         FormatRow{"NoDecimals", 1234.4, 0, "1234", "1,234", "1.234"},
+        FormatRow{"SixteenDigitsHeldExactly", 1234567890123456.0, 2, "1234567890123456.00",
+                  "1,234,567,890,123,456.00", "1.234.567.890.123.456,00"},
+        FormatRow{"SeventeenDigitsHeldExactly", 12345678901234568.0, 0, "12345678901234568",
+                  "12,345,678,901,234,568", "12.345.678.901.234.568"},
         FormatRow{"Large", 1e20, 0, "100000000000000000000", "100,000,000,000,000,000,000",
                   "100.000.000.000.000.000.000"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -109,8 +113,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Formatting, GeneralUsesTheLocaleSeparator)
 {
     EXPECT_EQ(FormatGeneral(2.5, kComma), "2,5");
-    EXPECT_EQ(FormatGeneral(1.0 / 3.0, kDot), "0.333333333333333");
+    EXPECT_EQ(FormatGeneral(1.0 / 3.0, kDot), "0.3333333333333333"); // reads back as the same double
     EXPECT_EQ(FormatGeneral(100, kDot), "100");
+    // Always in a form the field takes: no exponent, no digit lost.
+    EXPECT_EQ(FormatGeneral(1234567890123456.0, kDot), "1234567890123456");
+    EXPECT_EQ(FormatGeneral(-0.00001, kComma), "-0,00001");
 }
 
 struct FloatRow {

@@ -187,6 +187,23 @@ TEST_P(Typing, MoneyGroupsThousandsWhileTyping)
     EXPECT_EQ(w.edit->Text(), "123" + T() + "456");
 }
 
+// Deleting the first digit shortens the amount by its separator too; the caret must
+// still land after the prefix, or the next digit would go into the prefix.
+TEST_P(Typing, MoneyRegroupKeepsTheCaretOutOfThePrefix)
+{
+    w.edit->SetEditType(etMoney);
+    w.edit->SetPrefix("$");
+    w.edit->SetAsInteger(1234);
+    ASSERT_EQ(w.edit->text(), "$1" + T() + "234");
+    w.FocusAt(2);
+    w.Key(Qt::Key_Backspace);
+    EXPECT_EQ(w.edit->text(), "$234");
+    EXPECT_EQ(w.edit->cursorPosition(), 1);
+    w.Type("9");
+    EXPECT_EQ(w.edit->text(), "$9" + T() + "234");
+    EXPECT_EQ(w.edit->cursorPosition(), 3); // still just before "234"
+}
+
 // --- length limit ------------------------------------------------------------------
 
 TEST_P(Typing, LengthLimitStopsTheIntegerPartButNotTheDecimals)
@@ -402,6 +419,31 @@ INSTANTIATE_TEST_SUITE_P(
         TypedRow{"StringTakesAll", etString, "a-1. ,", "a-1. ,"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Opens the field's context menu with a right click on the window, as a user does.
+QMenu* OpenContextMenu(Window& w)
+{
+    const QPoint at = w.edit->mapTo(w.top.get(), w.edit->rect().center());
+    QTest::mouseClick(w.top->windowHandle(), Qt::RightButton, Qt::NoModifier, at);
+    QApplication::processEvents();
+    return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+}
+
+// Picks a menu entry by its mnemonic key or with a mouse click on it.
+void Choose(QMenu* menu, const char* name, bool withMouse)
+{
+    QAction* action = menu->findChild<QAction*>(QLatin1String(name));
+    ASSERT_NE(action, nullptr) << name;
+    if (withMouse) {
+        QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(action).center());
+    } else {
+        const qsizetype amp = action->text().indexOf('&');
+        ASSERT_GE(amp, 0) << name;
+        const QChar letter = action->text().at(amp + 1).toUpper();
+        QTest::keyClick(menu, Qt::Key(Qt::Key_A + (letter.unicode() - 'A')));
+    }
+    QApplication::processEvents();
+}
+
 TEST(Clipboard, ContextMenuTakesTheSamePathAsTheKeyboard)
 {
     ScopedFormatSettings pinned(QLatin1Char('.'), QLatin1Char(','));
@@ -410,18 +452,86 @@ TEST(Clipboard, ContextMenuTakesTheSamePathAsTheKeyboard)
     w.edit->SetText("");
     w.FocusAt(0);
     const auto pasteFromMenu = [&] {
-        std::unique_ptr<QMenu> menu(w.edit->CreateContextMenu());
-        for (QAction* action : menu->actions())
-            if (action->objectName() == "edit-paste")
-                return action->trigger(), true;
-        return false;
+        QMenu* menu = OpenContextMenu(w);
+        ASSERT_NE(menu, nullptr);
+        Choose(menu, "edit-paste", false);
     };
     SetClipboard("4x");
-    ASSERT_TRUE(pasteFromMenu());
+    pasteFromMenu();
     EXPECT_EQ(w.edit->Text(), "");
     SetClipboard("42");
-    ASSERT_TRUE(pasteFromMenu());
+    pasteFromMenu();
     EXPECT_EQ(w.edit->Text(), "42");
+}
+
+struct MenuRow {
+    const char* name;
+    int selStart;
+    int selLength;
+    const char* clipboard;
+    const char* action;
+    bool withMouse;
+    const char* text;         // the value afterwards
+    const char* clipboardNow; // the clipboard afterwards
+};
+
+class ContextMenu : public ::testing::TestWithParam<MenuRow> {};
+
+// The menu acts on the caret and selection the user had, not on the whole value.
+TEST_P(ContextMenu, ActsOnTheCaretAndSelection)
+{
+    const MenuRow& row = GetParam();
+    Window w;
+    w.edit->SetText("abcd");
+    w.FocusAt(0);
+    if (row.selLength > 0)
+        w.edit->setSelection(row.selStart, row.selLength);
+    else
+        w.edit->setCursorPosition(row.selStart);
+    SetClipboard(row.clipboard);
+    QMenu* menu = OpenContextMenu(w);
+    ASSERT_NE(menu, nullptr);
+    Choose(menu, row.action, row.withMouse);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(w.edit->Text(), row.text);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), row.clipboardNow);
+    EXPECT_TRUE(w.edit->hasFocus());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, ContextMenu,
+    ::testing::Values(MenuRow{"PasteAtTheCaret", 2, 0, "XY", "edit-paste", false, "abXYcd", "XY"},
+                      MenuRow{"PasteOverTheSelectionByMouse", 1, 2, "XY", "edit-paste", true, "aXYd", "XY"},
+                      MenuRow{"CopyTheSelection", 1, 2, "old", "edit-copy", false, "abcd", "bc"},
+                      MenuRow{"CutTheSelection", 1, 2, "old", "edit-cut", false, "ad", "bc"},
+                      MenuRow{"DeleteTheSelection", 1, 2, "old", "edit-delete", true, "ad", "old"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Clipboard, OpeningTheMenuIsNoFocusChange)
+{
+    ScopedFormatSettings pinned(QLatin1Char('.'), QLatin1Char(','));
+    Window w;
+    w.edit->SetEditType(etFloat);
+    w.edit->SetPrecision(2);
+    w.edit->SetText("");
+    int enters = 0, exits = 0;
+    w.edit->OnEnter = [&](TValueEdit*) { ++enters; };
+    w.edit->OnExit = [&](TValueEdit*) { ++exits; };
+    w.FocusAt(0);
+    w.Type("1.5");
+    QMenu* menu = OpenContextMenu(w);
+    ASSERT_NE(menu, nullptr);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(w.edit->hasFocus());
+    EXPECT_EQ(w.edit->Text(), "1.5"); // not re-formatted: the user is still editing
+    EXPECT_TRUE(w.edit->Modified());
+    EXPECT_EQ(w.edit->TextAtFocus(), "");
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(exits, 0);
+    w.Key(Qt::Key_Escape); // still undoes to the text from before the typing
+    EXPECT_EQ(w.edit->Text(), "");
 }
 
 TEST(Clipboard, VetoesStopCopyCutAndPaste)
