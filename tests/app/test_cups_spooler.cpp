@@ -11,6 +11,8 @@
 #include "widgets/HistoryEdit.h"
 
 #include <QAction>
+#include <QFile>
+#include <QPrinter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -115,6 +117,80 @@ TEST_F(CupsSpoolerTest, ToolbarPrintGoesThroughTheDefaultQueue)
         EXPECT_NEAR(found[0].yMin, offsetY + 72, 6) << "page " << page;
         EXPECT_NEAR(found[1].yMin, offsetY + 6 * 72, 6) << "page " << page;
     }
+}
+
+// Whatever a print dialog leaves on the device (a page range, copies) never reaches the
+// queue: a toolbar print of N pages is N sheets, and the counter moves by N.
+TEST_F(CupsSpoolerTest, LeftoverRangeAndCopiesNeverReachTheQueue)
+{
+    const QString settings = dir_.filePath(QStringLiteral("Tallyforge.ini"));
+    TfrmTallyforge window(nullptr, settings);
+    QPrinter* device = Printer().QtPrinter();
+    ASSERT_NE(device, nullptr);
+    device->setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
+    device->setCopyCount(2);
+    device->setPageOrder(QPrinter::LastPageFirst);
+    window.txtStartingSN->SetText(QStringLiteral("1"));
+    window.txtPageCount->SetText(QStringLiteral("10"));
+    window.txtPrefix->SetText(QStringLiteral("N"));
+    QFile::remove(cups_->OutputFile());
+    window.ToolButton1->trigger();
+    ASSERT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(cups_->WaitForJobs());
+    ASSERT_EQ(apptest::PdfPageCount(cups_->OutputFile()), 10);
+    EXPECT_TRUE(apptest::PdfText(cups_->OutputFile(), 1).contains(QStringLiteral("N1")));
+    EXPECT_TRUE(apptest::PdfText(cups_->OutputFile(), 10).contains(QStringLiteral("N10")));
+    EXPECT_EQ(apptest::IniValue(settings, QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("10"));
+
+    // The print dialog's range is drawn by the job, once: pages 2 and 3 of 5.
+    window.txtPageCount->SetText(QStringLiteral("5"));
+    device = Printer().QtPrinter();
+    device->setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
+    TCustomPrintJob::SetPrintDialogHandler([](int& from, int& to, int, int) {
+        from = 2;
+        to = 3;
+        return true;
+    });
+    QFile::remove(cups_->OutputFile());
+    window.pjSN->PrintWithDialog();
+    TCustomPrintJob::SetPrintDialogHandler(nullptr);
+    ASSERT_TRUE(cups_->WaitForJobs());
+    ASSERT_EQ(apptest::PdfPageCount(cups_->OutputFile()), 2);
+    EXPECT_TRUE(apptest::PdfText(cups_->OutputFile(), 1).contains(QStringLiteral("N12")));
+    EXPECT_TRUE(apptest::PdfText(cups_->OutputFile(), 2).contains(QStringLiteral("N13")));
+}
+
+// A queue that refuses the job, and a scheduler that is gone: an error, and the settings
+// file (with its counter) exactly as it was. Runs last: it stops the scheduler.
+TEST_F(CupsSpoolerTest, RefusedJobLeavesTheSettingsFileAlone)
+{
+    const QString settings = dir_.filePath(QStringLiteral("Tallyforge.ini"));
+    const QByteArray before = "[SN]\r\nLastNumber=41\r\nPageCount=3\r\n\r\n";
+    const auto bytes = [&] {
+        QFile file(settings);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    {
+        QFile file(settings);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    TfrmTallyforge window(nullptr, settings);
+    int code = -1;
+    cups_->RunTool(QStringLiteral("cupsreject"), { cups_->QueueName() }, &code);
+    ASSERT_EQ(code, 0);
+    window.ToolButton1->trigger();
+    cups_->RunTool(QStringLiteral("cupsaccept"), { cups_->QueueName() }, &code);
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_TRUE(errors_[0].startsWith(QStringLiteral("The print queue tfq refused the job: "))) << errors_[0].toStdString();
+    EXPECT_EQ(window.txtStartingSN->Text(), QStringLiteral("42"));
+    EXPECT_EQ(bytes(), before);
+
+    cups_->Stop();
+    window.ToolButton1->trigger();
+    ASSERT_EQ(errors_.size(), 2);
+    EXPECT_TRUE(errors_[1].startsWith(QStringLiteral("The print queue tfq refused the job: "))) << errors_[1].toStdString();
+    EXPECT_EQ(bytes(), before);
 }
 
 } // namespace

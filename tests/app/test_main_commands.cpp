@@ -10,10 +10,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QMap>
 #include <QPainter>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -124,6 +126,32 @@ TEST_F(CommandTest, PrintSetupConfirmedRefreshesCancelledChangesNothing)
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(changes, 1);
     EXPECT_GT(updates, 0); // the preview follows the printer
+}
+
+// Print Setup confirmed without a change chooses nothing new: two toolbar prints give two
+// files of their own, named after their serials, and overwrite nothing.
+TEST_F(CommandTest, PrintSetupConfirmedUnchangedThenTwoPrintsOverwriteNothing)
+{
+    const QString out = dir_.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(out));
+    Printer().SetOutputFileName(QString());
+    Printer().SetOutputFolder(out);
+    auto window = MakeWindow();
+    window->txtPageCount->SetText(QStringLiteral("3"));
+    QString title;
+    WhenModal([&](QWidget* dialog) {
+        title = dialog->windowTitle();
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    window->ToolButton2->trigger();
+    EXPECT_EQ(title, QStringLiteral("Printer Setup"));
+    window->ToolButton1->trigger();
+    window->ToolButton1->trigger();
+    ASSERT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), (QStringList { QStringLiteral("Tallyforge 1-3.pdf"),
+                                                               QStringLiteral("Tallyforge 4-6.pdf") }));
+    EXPECT_TRUE(apptest::PdfText(out + QStringLiteral("/Tallyforge 4-6.pdf"), 3).contains(QStringLiteral("6")));
+    EXPECT_EQ(window->PreviewStatusBar1->UserText(), QStringLiteral("Printed to %1/Tallyforge 4-6.pdf").arg(out));
 }
 
 TEST_F(CommandTest, PrintCommandsDuringAPrintAreIgnored)

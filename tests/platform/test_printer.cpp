@@ -16,6 +16,8 @@
 
 #include <memory>
 
+#include <sys/file.h>
+
 namespace {
 
 const TDeviceCaps kCaps{600, 300, 5100, 3300, 100, 75, 4900, 3150};
@@ -250,6 +252,44 @@ TEST_F(PrinterTest, PrintableOriginIsTheCanvasOrigin)
     ASSERT_TRUE(match.hasMatch()) << html.toStdString();
     EXPECT_NEAR(match.captured(1).toDouble(), 72.0, 2.0);
     EXPECT_NEAR(match.captured(2).toDouble(), 72.0, 4.0);
+}
+
+} // namespace
+
+namespace {
+
+// Nothing already in the folder is ever replaced or followed: a file and a dangling link
+// under the run's name stay as they are, and the run goes beside them. A temporary left
+// by a killed run goes with the next run; one that a live run holds stays.
+TEST_F(PrinterTest, PublishingNeverReplacesOrFollowsAndSweepsOnlyOrphans)
+{
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.pdf"));
+    ASSERT_TRUE(QDir().mkpath(out));
+    Printer().SetOutputFileName(QString());
+    Printer().SetOutputFolder(out);
+    QFile existing(out + QStringLiteral("/Run.pdf"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("keep");
+    existing.close();
+    ASSERT_TRUE(QFile::link(elsewhere, out + QStringLiteral("/Run (2).pdf")));
+    const QString orphan = out + QStringLiteral("/.tallyforge-orphan.part");
+    const QString held = out + QStringLiteral("/.tallyforge-inuse0.part");
+    QFile(orphan).open(QIODevice::WriteOnly);
+    QFile holder(held);
+    ASSERT_TRUE(holder.open(QIODevice::WriteOnly));
+    ASSERT_EQ(::flock(holder.handle(), LOCK_EX), 0);
+
+    Printer().SetTitle(QStringLiteral("Run"));
+    PrintOnePage(QStringLiteral("new"));
+    EXPECT_EQ(Printer().LastOutputFile(), out + QStringLiteral("/Run (3).pdf"));
+    EXPECT_EQ(PdfText(Printer().LastOutputFile()), QStringLiteral("new"));
+    QFile kept(existing.fileName());
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("keep"));
+    EXPECT_FALSE(QFile::exists(elsewhere)) << "the link was followed";
+    EXPECT_FALSE(QFile::exists(orphan));
+    EXPECT_TRUE(QFile::exists(held));
 }
 
 } // namespace
