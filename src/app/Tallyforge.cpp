@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -24,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -91,6 +93,11 @@ TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
         Panel1->findChild<THistoryEdit*>(QLatin1String(input.name))->OnChange
             = [this, handler](TValueEdit*) { app::Guard([this, handler] { (this->*handler)(); }); };
     }
+
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            leftTheProgram_ = true;
+    });
 
     app::Guard([this] { FormCreate(); });
 }
@@ -336,7 +343,9 @@ serial::SerialPage TfrmTallyforge::CurrentPage() const
 bool TfrmTallyforge::event(QEvent* event)
 {
     const bool handled = QMainWindow::event(event);
-    if (event->type() == QEvent::WindowActivate)
+    // The refresh is for the focus coming back from another window of this program (the
+    // about box, a dialog); coming back from another application changes nothing here.
+    if (event->type() == QEvent::WindowActivate && !std::exchange(leftTheProgram_, false))
         app::Guard([this] { FormActivate(); });
     return handled;
 }

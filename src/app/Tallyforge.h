@@ -143,6 +143,8 @@ private:
     // The page the running print draws, fixed when it starts.
     std::optional<serial::SerialPage> runPage_;
     bool running_ = false;
+    // The program lost the focus to another application since the last activation.
+    bool leftTheProgram_ = false;
     bool closeAfterRun_ = false;
     QProgressDialog* progress_ = nullptr;
     QElapsedTimer progressClock_;

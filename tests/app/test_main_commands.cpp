@@ -332,6 +332,25 @@ TEST_F(CommandTest, ActivationRedrawsPageOne)
     EXPECT_EQ(window->Preview1->PageIndex(), 1);
 }
 
+// Coming back from another application is no reason to leave the page the user is on;
+// coming back from another window of the program still redraws page 1.
+TEST_F(CommandTest, ComingBackFromAnotherApplicationKeepsThePage)
+{
+    auto window = MakeWindow();
+    window->butNextPage->trigger();
+    ASSERT_EQ(window->Preview1->PageIndex(), 2);
+    // What the platform reports when the user goes to another program and comes back
+    // (the offscreen platform cannot leave the program by itself).
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(window.get(), &activate);
+    EXPECT_EQ(window->Preview1->PageIndex(), 2);
+    // Then from the about box, say.
+    QCoreApplication::sendEvent(window.get(), &activate);
+    EXPECT_EQ(window->Preview1->PageIndex(), 1);
+}
+
 // --- page drawing ----------------------------------------------------------------------
 
 using DrawingTest = WindowTest;
