@@ -28,9 +28,6 @@ inline constexpr int kShadowSize = 8;
 inline constexpr int kViewScale = 21;
 inline constexpr unsigned kPreviewColor = 0x808080;       // clGray
 inline constexpr unsigned kShadowColor = 0x404040;        // red, green and blue 64 each
-inline constexpr double kJobMargin = 0.158;              // inches, every side
-inline constexpr double kJobPageWidth = 8.5;
-inline constexpr double kJobPageHeight = 11;
 
 enum class Handler { StartingSNChange, PageCountChange };
 

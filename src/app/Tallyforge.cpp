@@ -4,7 +4,7 @@
 #include "app/FontDialog.h"
 #include "app/Icons.h"
 #include "app/MainWindowDesign.h"
-#include "app/SettingsFile.h"
+#include "app/run/SettingsFile.h"
 #include "platform/Application.h"
 #include "platform/Exception.h"
 #include "platform/Printer.h"
@@ -79,6 +79,7 @@ TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
     setMinimumSize(design::kWindowSize);
 
     CreatePrintJob();
+    run_ = std::make_unique<TSerialRun>(*pjSN, settingsPath_);
     CreateToolBar();
     CreateMenu();
     CreateInputPanel();
@@ -114,32 +115,10 @@ void TfrmTallyforge::CreatePrintJob()
 {
     pjSN = new TPrintJob(this);
     pjSN->setObjectName(QStringLiteral("pjSN"));
-    // The job's stored settings, in the order its design lists them.
-    pjSN->BeginLoading();
-    pjSN->SetMultiDoc(false);
-    pjSN->SetPageCount(1);
-    TMargins margins;
-    margins.SetLeft(design::kJobMargin);
-    margins.SetTop(design::kJobMargin);
-    margins.SetRight(design::kJobMargin);
-    margins.SetBottom(design::kJobMargin);
-    pjSN->SetMargins(margins);
-    pjSN->SetMarginsUnits(unInches);
-    pjSN->SetMarginsError(meAutoFix);
-    pjSN->SetHeaderUnits(unPixels);
-    pjSN->SetFooterUnits(unPixels);
-    pjSN->SetPageMode(pmDefault);
-    pjSN->SetPageWidth(design::kJobPageWidth);
-    pjSN->SetPageHeight(design::kJobPageHeight);
-    pjSN->SetPageUnits(unInches);
-    pjSN->SetOrientation(orDefault);
-    pjSN->SetOptions({});
-    pjSN->SetRelativeCoords(false);
-    pjSN->OnDraw = [this](TCustomPrintJob* sender, TCanvas* canvas, int pageIndex, TRect rect,
-                          TDrawArea area, TDrawTarget target) {
+    serial::ConfigureJob(*pjSN, [this](TCustomPrintJob* sender, TCanvas* canvas, int pageIndex, TRect rect,
+                                       TDrawArea area, TDrawTarget target) {
         pjSNDraw(sender, canvas, pageIndex, rect, area, target);
-    };
-    pjSN->Loaded();
+    });
 }
 
 void TfrmTallyforge::Wire(QAction* action, void (TfrmTallyforge::*handler)())
@@ -354,9 +333,9 @@ void TfrmTallyforge::closeEvent(QCloseEvent* event)
 {
     // A running print stops after its current page and the window closes then, so the
     // counter follows what came out and nothing prints on without a window.
-    if (running_) {
+    if (run_ && run_->Running()) {
         closeAfterRun_ = true;
-        pjSN->Abort();
+        run_->Stop();
         event->ignore();
         return;
     }
@@ -382,91 +361,56 @@ void TfrmTallyforge::FormClose()
 void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageIndex, TRect, TDrawArea Area,
                               TDrawTarget)
 {
-    serial::DrawSerialPage(*pjSN, *TheCanvas, PageIndex, Area, runPage_ ? *runPage_ : CurrentPage());
+    const serial::SerialPage* running = run_ ? run_->Page() : nullptr;
+    serial::DrawSerialPage(*pjSN, *TheCanvas, PageIndex, Area, running ? *running : CurrentPage());
 }
 
 void TfrmTallyforge::ToolButton1Click() { RunPrint(true); }
 
 void TfrmTallyforge::mnuPrintClick() { RunPrint(false); }
 
-std::optional<TSeriesCounter::Reservation> TfrmTallyforge::ReserveRun(int count)
+void TfrmTallyforge::RunPrint(bool advance)
 {
+    if (run_->Running() || Printer().Printing())
+        return; // a print is running; its pages are still being drawn
     // A file that could not be read keeps no counter this window could move safely.
-    if (!settingsLoaded_)
+    if (advance && !settingsLoaded_)
         throw Exception(QStringLiteral("Cannot open file %1").arg(settingsPath_));
-    TSeriesCounter counter(settingsPath_);
-    for (;;) {
-        TSeriesCounter::Moved moved;
-        if (auto reservation = counter.Reserve(txtStartingSN->AsInteger(), count, knownLastNumber_, &moved)) {
-            knownLastNumber_ = reservation->text;
-            lastNumberUnreadable_ = false;
-            return reservation;
-        }
-        if (!moved.now.value)
-            throw Exception(QStringLiteral("The last number in %1 cannot be read: '%2'")
-                                .arg(settingsPath_, moved.now.text));
-        const int next = serial::AddWrapping(*moved.now.value, 1);
+    run_->OnMoved = [this](int lastNumber) {
         if (!app::AskYesNo(QStringLiteral("Another Tallyforge printed up to %1. Continue from %2?")
-                               .arg(*moved.now.value)
-                               .arg(next)))
-            return std::nullopt;
-        knownLastNumber_ = moved.now.text;
-        txtStartingSN->SetAsInteger(next);
+                               .arg(lastNumber)
+                               .arg(serial::AddWrapping(lastNumber, 1))))
+            return false;
+        txtStartingSN->SetAsInteger(serial::AddWrapping(lastNumber, 1));
+        return true;
+    };
+    run_->OnProgress = [this](int done, int total) { ShowProgress(done, total); };
+    progressClock_.invalidate();
+    std::optional<TSerialRun::Outcome> outcome;
+    try {
+        outcome = run_->Print(CurrentPage(), txtPageCount->AsInteger(), advance, knownLastNumber_);
+    } catch (...) {
+        EndProgress();
+        throw;
+    }
+    EndProgress();
+    if (!outcome)
+        return;
+    ReportOutput(outcome->delivered, outcome->count);
+    if (advance) {
+        knownLastNumber_ = outcome->knownLastNumber;
+        lastNumberUnreadable_ = false;
+        txtStartingSN->SetAsInteger(serial::AddWrapping(outcome->first, outcome->delivered));
+        SaveSettings();
     }
 }
 
-void TfrmTallyforge::RunPrint(bool advance)
+void TfrmTallyforge::EndProgress()
 {
-    if (running_ || Printer().Printing())
-        return; // a print is running; its pages are still being drawn
-    pjSN->SetPageCount(txtPageCount->AsInteger());
-    // The job raises a count below 1 to 1: the counter moves past the pages printed.
-    const int count = pjSN->PageCount();
-    std::optional<TSeriesCounter::Reservation> reservation;
-    if (advance) {
-        reservation = ReserveRun(count);
-        if (!reservation)
-            return;
-    }
-    runPage_ = CurrentPage();
-    const int first = runPage_->StartingNumber;
-    pjSN->SetTitle(QStringLiteral("Tallyforge %1-%2").arg(first).arg(serial::SerialNumber(first, count)));
-    running_ = true;
-    progressClock_.invalidate();
-    int delivered = 0;
-    const auto finish = [&] {
-        delete progress_;
-        progress_ = nullptr;
-        pjSN->OnPrintProgress = nullptr;
-        runPage_.reset();
-        running_ = false;
-        if (reservation) {
-            // What did not come out goes back to the series, unless another run took
-            // numbers after ours.
-            knownLastNumber_ = TSeriesCounter(settingsPath_).GiveBack(*reservation, delivered);
-        }
-        if (closeAfterRun_)
-            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-    };
-    pjSN->OnPrintProgress = [this](TCustomPrintJob*, int pos, int, int max) { ShowProgress(pos, max); };
-    try {
-        pjSN->Print();
-        delivered = pjSN->PagesDelivered();
-    } catch (...) {
-        delivered = pjSN->PagesDelivered();
-        const std::exception_ptr error = std::current_exception();
-        try {
-            finish();
-        } catch (...) {
-        }
-        std::rethrow_exception(error);
-    }
-    finish();
-    ReportOutput(delivered, count);
-    if (advance) {
-        txtStartingSN->SetAsInteger(serial::AddWrapping(first, delivered));
-        SaveSettings();
-    }
+    delete progress_;
+    progress_ = nullptr;
+    if (closeAfterRun_)
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void TfrmTallyforge::ShowProgress(int done, int total)
@@ -490,16 +434,16 @@ void TfrmTallyforge::ShowProgress(int done, int total)
         progress_->setRange(0, total);
         // Cancel, Escape (a shortcut when the dialog is active, a key press otherwise) and
         // closing the dialog all stop the run after its current page.
-        connect(progress_, &QProgressDialog::canceled, this, [this] { pjSN->Abort(); });
-        connect(progress_, &QDialog::rejected, this, [this] { pjSN->Abort(); });
+        connect(progress_, &QProgressDialog::canceled, this, [this] { run_->Stop(); });
+        connect(progress_, &QDialog::rejected, this, [this] { run_->Stop(); });
         progress_->show();
     } else if (progressClock_.elapsed() < 100) {
         return;
     }
     progressClock_.restart();
-    const QString serialText = runPage_ ? serial::SerialText(runPage_->Prefix, runPage_->StartingNumber,
-                                                             qMin(done + 1, total), runPage_->Suffix)
-                                        : QString();
+    const serial::SerialPage* page = run_->Page();
+    const QString serialText = page ? serial::SerialText(page->Prefix, page->StartingNumber, qMin(done + 1, total), page->Suffix)
+                                    : QString();
     progress_->setLabelText(QStringLiteral("Printing page %1 of %2: %3").arg(qMin(done + 1, total)).arg(total).arg(serialText));
     progress_->setValue(done);
 }
@@ -520,7 +464,7 @@ void TfrmTallyforge::ReportOutput(int delivered, int total)
 
 void TfrmTallyforge::ToolButton2Click()
 {
-    if (running_ || Printer().Printing())
+    if (run_->Running() || Printer().Printing())
         return;
     pjSN->PrinterSetup();
 }

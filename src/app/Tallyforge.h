@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/SerialDrawing.h"
-#include "app/run/SeriesCounter.h"
+#include "app/run/SerialRun.h"
 #include "printjob/PrintJob.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -124,10 +124,7 @@ private:
     // One run of the job, from the toolbar (moving the counter) or the menu, drawn from
     // the inputs as they are when it starts.
     void RunPrint(bool advance);
-    // Moves the counter past `count` pages from the starting number, asking first when
-    // another window or process has moved it since this window read it. False: the
-    // user chose not to go on.
-    std::optional<TSeriesCounter::Reservation> ReserveRun(int count);
+    void EndProgress();
     void ShowProgress(int done, int total);
     void ReportOutput(int delivered, int total);
 
@@ -140,9 +137,7 @@ private:
     // the starting number.
     bool lastNumberUnreadable_ = false;
     int startingNumberAtLoad_ = 1;
-    // The page the running print draws, fixed when it starts.
-    std::optional<serial::SerialPage> runPage_;
-    bool running_ = false;
+    std::unique_ptr<TSerialRun> run_;
     // The program lost the focus to another application since the last activation.
     bool leftTheProgram_ = false;
     bool closeAfterRun_ = false;

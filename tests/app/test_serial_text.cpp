@@ -1,4 +1,4 @@
-#include "app/SerialDrawing.h"
+#include "app/run/SerialDrawing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/SettingsFile.h"
+#include "app/run/SettingsFile.h"
 
 #include "app/run/SeriesCounter.h"
 #include "platform/IniFile.h"

@@ -1,6 +1,6 @@
-#include "app/SerialDrawing.h"
+#include "app/run/SerialDrawing.h"
 
-#include "app/SettingsFile.h"
+#include "app/run/SettingsFile.h"
 #include "platform/Geometry.h"
 
 namespace serial {
@@ -62,6 +62,34 @@ void DrawSerialPage(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, TDrawA
     ApplySerialFont(canvas.Font(), page.Font);
     drawOnce(job, canvas, pageIndex, page, page.HorizontalIndent, page.VerticalIndent);
     drawOnce(job, canvas, pageIndex, page, page.HorizontalIndent2, page.VerticalIndent2);
+}
+
+void ConfigureJob(TPrintJob& job, TDrawEvent onDraw)
+{
+    constexpr double kMargin = 0.158; // inches, every side
+    // The job's stored settings, in the order its design lists them.
+    job.BeginLoading();
+    job.SetMultiDoc(false);
+    job.SetPageCount(1);
+    TMargins margins;
+    margins.SetLeft(kMargin);
+    margins.SetTop(kMargin);
+    margins.SetRight(kMargin);
+    margins.SetBottom(kMargin);
+    job.SetMargins(margins);
+    job.SetMarginsUnits(unInches);
+    job.SetMarginsError(meAutoFix);
+    job.SetHeaderUnits(unPixels);
+    job.SetFooterUnits(unPixels);
+    job.SetPageMode(pmDefault);
+    job.SetPageWidth(8.5);
+    job.SetPageHeight(11);
+    job.SetPageUnits(unInches);
+    job.SetOrientation(orDefault);
+    job.SetOptions({});
+    job.SetRelativeCoords(false);
+    job.OnDraw = std::move(onDraw);
+    job.Loaded();
 }
 
 } // namespace serial

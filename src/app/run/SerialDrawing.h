@@ -52,6 +52,11 @@ QPoint DevicePoint(double xPixels, double yPixels);
 // canvas's other font settings stay as the job set them.
 void ApplySerialFont(TFont& font, const SerialFont& serialFont);
 
+// Sets a job up as the serial pages are designed: one document, the printer's paper,
+// margins of 0.158 in that the printable area may fix, no header or footer, and the
+// drawing handler given.
+void ConfigureJob(TPrintJob& job, TDrawEvent onDraw);
+
 // One page: the serial text twice, at the two indents converted by the job's own
 // InchesToPixels, each a plain text-out at the cell's top-left corner. Only the body
 // band is drawn on.

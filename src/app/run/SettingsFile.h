@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SerialDrawing.h"
+#include "app/run/SerialDrawing.h"
 
 #include <QColor>
 #include <QString>

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/run/SerialDrawing.h"
+#include "app/run/SeriesCounter.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// One run of serial pages through a print job, as the window's print commands and the
+// command line make it: the page is fixed when the run starts, a run that moves the
+// counter reserves its numbers before the first page, and what did not come out is
+// given back afterwards (only if nobody took numbers after it). Only output that was
+// confirmed (a published file, a job a queue accepted) counts as printed.
+class TSerialRun {
+public:
+    TSerialRun(TCustomPrintJob& job, QString settingsPath);
+
+    // Asked when the settings file's last number moved since the caller last saw it
+    // (another window or process printed): true goes on from the number after it.
+    std::function<bool(int lastNumber)> OnMoved;
+    // After each page: pages done, of the run's total.
+    std::function<void(int done, int total)> OnProgress;
+
+    struct Outcome {
+        int first = 0;      // the first page's number
+        int count = 0;      // the pages the run was to print
+        int delivered = 0;  // of those, the pages that reached confirmed output
+        QString knownLastNumber; // the last number as this run leaves it known
+    };
+    // Prints `count` pages of `page` (a count below 1 prints one). With `advance`, the
+    // numbers are reserved from page.StartingNumber first, `knownLastNumber` being the
+    // last number as the caller last saw it. Nothing when OnMoved declined. What the
+    // print raises reaches the caller, after the numbers were given back.
+    std::optional<Outcome> Print(serial::SerialPage page, int count, bool advance, QString knownLastNumber);
+
+    // The page of the running print, for the job's drawing handler; null between runs.
+    const serial::SerialPage* Page() const { return running_ ? &page_ : nullptr; }
+    bool Running() const { return running_; }
+    // Ends the running print after its current page.
+    void Stop();
+
+private:
+    TCustomPrintJob& job_;
+    QString settingsPath_;
+    serial::SerialPage page_;
+    bool running_ = false;
+};
