@@ -3,4 +3,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-exec build/src/app/Tallyforge "$@"
+exec build/src/app/tallyforge "$@"

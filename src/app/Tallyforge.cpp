@@ -16,6 +16,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -269,6 +270,8 @@ void TfrmTallyforge::CreatePreview()
     PreviewStatusBar1->SetPagePanelWidth(design::kStatusPanelWidth);
     PreviewStatusBar1->SetScalePanelWidth(design::kStatusPanelWidth);
     PreviewStatusBar1->SetSizeGrip(true);
+    // Which file keeps the settings and the counter, for the user who looks for it.
+    PreviewStatusBar1->setToolTip(QStringLiteral("Settings: %1").arg(QDir::toNativeSeparators(settingsPath_)));
     layout->addWidget(PreviewStatusBar1);
 }
 

@@ -1,27 +1,40 @@
+#include "app/CommandLine.h"
 #include "app/Tallyforge.h"
-#include "app/TestScript.h"
 #include "platform/Application.h"
 #include "platform/FormatSettings.h"
 #include "platform/Printer.h"
 
 #include <QApplication>
 
+#include <vector>
+
 int main(int argc, char* argv[])
 {
     // Before anything allocates: PDF pages reuse their large blocks instead of mapping
     // and unmapping them page after page.
     TunePrintingAllocator();
-    QApplication application(argc, argv);
+    // A command runs without a window, so it needs no display.
+    std::vector<char*> arguments(argv, argv + argc);
+    char platformOption[] = "-platform";
+    char offscreen[] = "offscreen";
+    if (cli::Headless(argc, argv)) {
+        arguments.insert(arguments.begin() + 1, { platformOption, offscreen });
+    }
+    int count = int(arguments.size());
+    arguments.push_back(nullptr);
+    QApplication application(count, arguments.data());
     app::SetTitle(QStringLiteral("Tallyforge"));
+    QCoreApplication::setApplicationVersion(cli::VersionText());
     FormatSettings::LoadFromSystem();
-    int result = 0;
-    {
-        TfrmTallyforge window;
+
+    const cli::Request request = cli::Run();
+    int result = request.exitCode;
+    if (request.openWindow) {
+        TfrmTallyforge window(nullptr, request.settingsPath);
         window.show();
         // Asked to stop, the program closes as File > Exit does: a print stops after its
         // page and the settings are saved.
         app::OnTerminationRequest([&window](int) { window.close(); });
-        TestScript::StartIfRequested(&window);
         result = application.exec();
     }
     Printer().ReleaseDevice();

@@ -7,7 +7,7 @@
 
 ProgramCopy::ProgramCopy()
 {
-    const QString built = qEnvironmentVariable("TALLYFORGE_BINARY_DIR") + QStringLiteral("/src/app/Tallyforge");
+    const QString built = qEnvironmentVariable("TALLYFORGE_BINARY_DIR") + QStringLiteral("/src/app/tallyforge");
     if (!dir_.isValid()) {
         error_ = QStringLiteral("no temporary folder");
         return;

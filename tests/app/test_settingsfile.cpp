@@ -221,13 +221,30 @@ TEST_F(SettingsFile, KillDuringSaveLeavesTheOldOrTheNewFileNeverATornOne)
     EXPECT_EQ(Entries(), QStringList { "Tallyforge.ini" });
 }
 
-TEST(SettingsFilePath, IsBesideTheExecutable)
+// A portable copy keeps its file beside itself; an installed program (a "bin" folder, or
+// a folder the user cannot write to) keeps it in the user's configuration folder, unless
+// a file is there beside it already.
+TEST(SettingsFilePath, BesideAPortableCopyElseInTheUsersConfig)
 {
-    shell::SetExecutableDirectory("/opt/tallyforge");
-    EXPECT_EQ(SettingsFilePath(), "/opt/tallyforge/Tallyforge.ini");
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("config"));
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    const QString portable = dir.filePath(QStringLiteral("portable"));
+    const QString bin = dir.filePath(QStringLiteral("usr/bin"));
+    const QString kept = dir.filePath(QStringLiteral("opt/bin"));
+    for (const QString& folder : { portable, bin, kept })
+        ASSERT_TRUE(QDir().mkpath(folder));
+    QFile(kept + QStringLiteral("/Tallyforge.ini")).open(QIODevice::WriteOnly);
+
+    shell::SetExecutableDirectory(portable);
+    EXPECT_EQ(SettingsFilePath(), portable + QStringLiteral("/Tallyforge.ini"));
+    shell::SetExecutableDirectory(kept);
+    EXPECT_EQ(SettingsFilePath(), kept + QStringLiteral("/Tallyforge.ini"));
+    shell::SetExecutableDirectory(bin);
+    EXPECT_EQ(SettingsFilePath(), config + QStringLiteral("/Tallyforge/Tallyforge.ini"));
+    EXPECT_TRUE(QFileInfo(config + QStringLiteral("/Tallyforge")).isDir());
     shell::SetExecutableDirectory(QString());
-    EXPECT_EQ(SettingsFilePath(), shell::ExecutableDirectory() + "/Tallyforge.ini");
-    EXPECT_TRUE(SettingsFilePath().startsWith(u'/'));
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(SettingsColor, RgbIsStoredAsBlueGreenRed)

@@ -44,7 +44,10 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
 
     page_ = std::move(page);
     outcome.first = page_.StartingNumber;
-    job_.SetTitle(QStringLiteral("Tallyforge %1-%2").arg(outcome.first).arg(serial::SerialNumber(outcome.first, outcome.count)));
+    job_.SetTitle(!DocumentName.isEmpty() ? DocumentName
+                                          : QStringLiteral("Tallyforge %1-%2")
+                                                .arg(outcome.first)
+                                                .arg(serial::SerialNumber(outcome.first, outcome.count)));
     TPrintProgressEvent progress = job_.OnPrintProgress;
     job_.OnPrintProgress = [this](TCustomPrintJob*, int pos, int, int max) {
         if (OnProgress)

@@ -20,6 +20,9 @@ public:
     // Asked when the settings file's last number moved since the caller last saw it
     // (another window or process printed): true goes on from the number after it.
     std::function<bool(int lastNumber)> OnMoved;
+    // The document's name (a PDF's file name, a CUPS job's title); empty: "Tallyforge"
+    // and the run's first and last numbers.
+    QString DocumentName;
     // After each page: pages done, of the run's total.
     std::function<void(int done, int total)> OnProgress;
 

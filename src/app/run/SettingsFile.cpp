@@ -4,8 +4,14 @@
 #include "platform/IniFile.h"
 #include "platform/Shell.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QStandardPaths>
 #include <QPalette>
+
+#include <unistd.h>
 
 namespace {
 
@@ -46,7 +52,19 @@ constexpr SystemColor kSystemColors[] = {
 
 QString SettingsFilePath()
 {
-    return shell::ExecutableDirectory() + QStringLiteral("/Tallyforge.ini");
+    // A copy of the program in a folder of its own (or one that already keeps its file
+    // there) keeps its settings beside itself; an installed one, in the user's config. A
+    // "bin" folder is an installation even where the user may write to it (root).
+    const QString folder = shell::ExecutableDirectory();
+    const QString beside = folder + QStringLiteral("/Tallyforge.ini");
+    if (QFileInfo::exists(beside))
+        return beside;
+    if (QFileInfo(folder).fileName() != QStringLiteral("bin") && ::access(QFile::encodeName(folder).constData(), W_OK) == 0)
+        return beside;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Tallyforge");
+    QDir().mkpath(config);
+    return config + QStringLiteral("/Tallyforge.ini");
 }
 
 TallyforgeSettings LoadSettingsFile(const QString& path)

@@ -28,7 +28,9 @@ struct TallyforgeSettings {
     bool operator==(const TallyforgeSettings&) const = default;
 };
 
-// "Tallyforge.ini" in the folder of the running executable.
+// "Tallyforge.ini" in the folder of the running executable when it is there already or
+// that folder is writable; otherwise in the user's configuration folder
+// ($XDG_CONFIG_HOME/Tallyforge/Tallyforge.ini), which is made when missing.
 QString SettingsFilePath();
 
 // Reads every key, each falling back to its default when missing or unreadable; a
