@@ -25,6 +25,19 @@ Label* PlaceLabel(Label* label, const QString& name, int x, int y)
     return label;
 }
 
+const char* const kWebsiteCaption = QT_TRANSLATE_NOOP("TAboutBox", "Website:");
+const char* const kEmailCaption = QT_TRANSLATE_NOOP("TAboutBox", "Email:");
+
+// A translated caption wider than the written one moves its link right by the
+// difference, so the link keeps the distance the design gave it.
+void KeepClear(const QLabel* caption, const char* written, QLabel* link)
+{
+    const QFontMetrics metrics = caption->fontMetrics();
+    const int wider = metrics.horizontalAdvance(caption->text()) - metrics.horizontalAdvance(QLatin1String(written));
+    if (wider > 0)
+        link->move(link->x() + wider, link->y());
+}
+
 // The program's window icon when it has one, else a drawn numbered page.
 QPixmap ProgramPixmap(int size)
 {
@@ -88,7 +101,7 @@ TAboutBox::TAboutBox(QWidget* parent, const TVersionInfo& versionInfo)
     , versionInfo_(versionInfo)
 {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setFixedSize(kClientSize);
     CreateControls();
@@ -114,20 +127,22 @@ void TAboutBox::CreateControls()
     lblProductName = PlaceLabel(new QLabel(QStringLiteral("Tallyforge"), Panel1), QStringLiteral("lblProductName"), 88, 16);
     lblVersion = PlaceLabel(new QLabel(QStringLiteral("0.0.0.0"), Panel1), QStringLiteral("lblVersion"), 88, 36);
 
-    lblComments = new QLabel(QStringLiteral("Made by the Tallyforge developers"), Panel1);
+    lblComments = new QLabel(tr("Made by the Tallyforge developers"), Panel1);
     lblComments->setObjectName(QStringLiteral("lblComments"));
     lblComments->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblComments->adjustSize();
     lblComments->setGeometry(88, 56, 240, lblComments->height());
 
-    Label1 = PlaceLabel(new QLabel(QStringLiteral("Website:"), Panel1), QStringLiteral("Label1"), 88, 76);
+    Label1 = PlaceLabel(new QLabel(tr(kWebsiteCaption), Panel1), QStringLiteral("Label1"), 88, 76);
     Label2 = PlaceLabel(new TLinkLabel(kWebSite, Panel1), QStringLiteral("Label2"), 135, 76);
     Label2->OnClick = [this](QObject* sender) { Label2Click(sender); };
-    Label3 = PlaceLabel(new QLabel(QStringLiteral("Email:"), Panel1), QStringLiteral("Label3"), 88, 97);
+    Label3 = PlaceLabel(new QLabel(tr(kEmailCaption), Panel1), QStringLiteral("Label3"), 88, 97);
     Label4 = PlaceLabel(new TLinkLabel(kMailAddress, Panel1), QStringLiteral("Label4"), 121, 98);
     Label4->OnClick = [this](QObject* sender) { Label4Click(sender); };
+    KeepClear(Label1, kWebsiteCaption, Label2);
+    KeepClear(Label3, kEmailCaption, Label4);
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton = new QPushButton(tr("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(153, 252, 75, 25);
     OKButton->setDefault(true);
@@ -146,9 +161,9 @@ void TAboutBox::CenterOnScreen()
 QString TAboutBox::VersionText(const TVersionInfo& versionInfo, const QString& currentText)
 {
     if (versionInfo.IsEmpty())
-        return QStringLiteral("No version information found");
+        return tr("No version information found");
     if (const std::optional<QString> version = versionInfo.QueryValue(kFileVersionEntry))
-        return QStringLiteral("Version ") + *version;
+        return tr("Version %1").arg(*version);
     return currentText;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
 
@@ -28,6 +29,7 @@ private:
 // Help > About: the program's name, its version from the version table, and links to
 // the product's web page and to the support mail address.
 class TAboutBox : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(TAboutBox)
 public:
     static inline const QString kWebSite = QStringLiteral("tallyforge.example.com");
     static inline const QString kProductPage = QStringLiteral("https://tallyforge.example.com/");

@@ -23,10 +23,22 @@ struct NamedColor {
 
 // The sixteen colours a font dialog traditionally offers.
 constexpr NamedColor kColors[] = {
-    { "Black", 0x000000 }, { "Maroon", 0x800000 }, { "Green", 0x008000 }, { "Olive", 0x808000 },
-    { "Navy", 0x000080 },  { "Purple", 0x800080 }, { "Teal", 0x008080 },  { "Gray", 0x808080 },
-    { "Silver", 0xC0C0C0 }, { "Red", 0xFF0000 },   { "Lime", 0x00FF00 },  { "Yellow", 0xFFFF00 },
-    { "Blue", 0x0000FF },  { "Fuchsia", 0xFF00FF }, { "Aqua", 0x00FFFF }, { "White", 0xFFFFFF },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Black"), 0x000000 },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Maroon"), 0x800000 },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Green"), 0x008000 },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Olive"), 0x808000 },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Navy"), 0x000080 },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Purple"), 0x800080 },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Teal"), 0x008080 },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Gray"), 0x808080 },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Silver"), 0xC0C0C0 },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Red"), 0xFF0000 },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Lime"), 0x00FF00 },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Yellow"), 0xFFFF00 },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Blue"), 0x0000FF },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Fuchsia"), 0xFF00FF },
+    { QT_TRANSLATE_NOOP("TFontDialog", "Aqua"), 0x00FFFF },
+    { QT_TRANSLATE_NOOP("TFontDialog", "White"), 0xFFFFFF },
 };
 
 QIcon swatch(const QColor& color)

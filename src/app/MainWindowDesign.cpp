@@ -4,10 +4,16 @@
 #include "widgets/HistoryEdit.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFont>
 #include <QMenu>
 
 namespace design {
+
+QString Text(const char* source)
+{
+    return QCoreApplication::translate("TfrmTallyforge", source);
+}
 
 QFont WindowFont()
 {
@@ -51,7 +57,7 @@ THistoryEdit* CreateInput(const InputDesign& input, QWidget* panel)
     edit->SetLabelFont(WindowFont());
     edit->SetLabelPosition(lpTopLeft);
     edit->SetLabelMargin(kLabelMargin);
-    edit->SetLabelCaption(QLatin1String(input.caption));
+    edit->SetLabelCaption(Text(input.caption));
     edit->SetText(QLatin1String(input.initialText));
     edit->SetLoading(false);
     edit->Loaded();
@@ -60,7 +66,7 @@ THistoryEdit* CreateInput(const InputDesign& input, QWidget* panel)
 
 QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption, int image)
 {
-    QAction* action = menu->addAction(QLatin1String(caption));
+    QAction* action = menu->addAction(Text(caption));
     action->setObjectName(QLatin1String(name));
     if (image >= 0)
         action->setIcon(icons::ImageListIcon(image));

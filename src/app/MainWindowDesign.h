@@ -31,26 +31,30 @@ inline constexpr unsigned kShadowColor = 0x404040;        // red, green and blue
 
 enum class Handler { StartingSNChange, PageCountChange };
 
+// The window's texts are translated in the window's own context, so the tables below
+// and the window's tr() share one set of translations.
+QString Text(const char* source);
+
 struct ToolButtonDesign {
     const char* name;
-    const char* hint;
+    const char* hint; // untranslated: see Text()
     int image;
 };
 
 // In toolbar order.
 inline constexpr std::array<ToolButtonDesign, 7> kToolButtons { {
-    { "ToolButton1", "Print", 0 },
-    { "ToolButton2", "Print Setup", 9 },
-    { "butNextPage", "Next Page", 2 },
-    { "butPrevPage", "Previous Page", 3 },
-    { "butPageWidth", "Page Width", 6 },
-    { "butWholePage", "Whole Page", 7 },
-    { "butFont", "Font", 8 },
+    { "ToolButton1", QT_TRANSLATE_NOOP("TfrmTallyforge", "Print"), 0 },
+    { "ToolButton2", QT_TRANSLATE_NOOP("TfrmTallyforge", "Print Setup"), 9 },
+    { "butNextPage", QT_TRANSLATE_NOOP("TfrmTallyforge", "Next Page"), 2 },
+    { "butPrevPage", QT_TRANSLATE_NOOP("TfrmTallyforge", "Previous Page"), 3 },
+    { "butPageWidth", QT_TRANSLATE_NOOP("TfrmTallyforge", "Page Width"), 6 },
+    { "butWholePage", QT_TRANSLATE_NOOP("TfrmTallyforge", "Whole Page"), 7 },
+    { "butFont", QT_TRANSLATE_NOOP("TfrmTallyforge", "Font"), 8 },
 } };
 
 struct InputDesign {
     const char* name;
-    const char* caption;
+    const char* caption; // untranslated: see Text()
     TValueEditType editType;
     TEditAlign editAlign;
     int precision;
@@ -64,14 +68,14 @@ struct InputDesign {
 
 // In creation order; tabOrder gives the keyboard order.
 inline constexpr std::array<InputDesign, 8> kInputs { {
-    { "txtStartingSN", "Starting SN", etNumeric, eaRight, 0, "0", 2, 29, 84, 0, Handler::StartingSNChange },
-    { "txtPageCount", "Page Count", etNumeric, eaRight, 0, "0", 86, 29, 84, 5, Handler::PageCountChange },
-    { "txtHorizontalIndent", "Horizontal Indent", etFloat, eaRight, 2, "0.00", 171, 29, 84, 3, Handler::StartingSNChange },
-    { "txtVerticalIndent", "Vertical Indent", etFloat, eaRight, 2, "0.00", 256, 29, 84, 4, Handler::StartingSNChange },
-    { "txtPrefix", "Prefix", etString, eaLeft, 0, "", 341, 29, 84, 1, Handler::StartingSNChange },
-    { "txtSuffix", "Suffix", etString, eaLeft, 0, "", 426, 29, 84, 2, Handler::StartingSNChange },
-    { "txtHorizontalIndent2", "Horizontal Indent", etFloat, eaRight, 2, "0.00", 171, 50, 85, 6, Handler::StartingSNChange },
-    { "txtVerticalIndent2", "Vertical Indent", etFloat, eaRight, 2, "0.00", 256, 50, 85, 7, Handler::StartingSNChange },
+    { "txtStartingSN", QT_TRANSLATE_NOOP("TfrmTallyforge", "Starting SN"), etNumeric, eaRight, 0, "0", 2, 29, 84, 0, Handler::StartingSNChange },
+    { "txtPageCount", QT_TRANSLATE_NOOP("TfrmTallyforge", "Page Count"), etNumeric, eaRight, 0, "0", 86, 29, 84, 5, Handler::PageCountChange },
+    { "txtHorizontalIndent", QT_TRANSLATE_NOOP("TfrmTallyforge", "Horizontal Indent"), etFloat, eaRight, 2, "0.00", 171, 29, 84, 3, Handler::StartingSNChange },
+    { "txtVerticalIndent", QT_TRANSLATE_NOOP("TfrmTallyforge", "Vertical Indent"), etFloat, eaRight, 2, "0.00", 256, 29, 84, 4, Handler::StartingSNChange },
+    { "txtPrefix", QT_TRANSLATE_NOOP("TfrmTallyforge", "Prefix"), etString, eaLeft, 0, "", 341, 29, 84, 1, Handler::StartingSNChange },
+    { "txtSuffix", QT_TRANSLATE_NOOP("TfrmTallyforge", "Suffix"), etString, eaLeft, 0, "", 426, 29, 84, 2, Handler::StartingSNChange },
+    { "txtHorizontalIndent2", QT_TRANSLATE_NOOP("TfrmTallyforge", "Horizontal Indent"), etFloat, eaRight, 2, "0.00", 171, 50, 85, 6, Handler::StartingSNChange },
+    { "txtVerticalIndent2", QT_TRANSLATE_NOOP("TfrmTallyforge", "Vertical Indent"), etFloat, eaRight, 2, "0.00", 256, 50, 85, 7, Handler::StartingSNChange },
 } };
 
 // The window's own font and that of the captions: "MS Sans Serif", 8 points (11 pixels).
@@ -81,7 +85,8 @@ QFont WindowFont();
 // input shares; its initial text is set, its change handler is not attached yet.
 THistoryEdit* CreateInput(const InputDesign& input, QWidget* panel);
 
-// A menu item with its caption (with "&" accelerator) and, when image >= 0, its picture.
+// A menu item with its caption (untranslated, with "&" accelerator; shown through
+// Text()) and, when image >= 0, its picture.
 QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption, int image = -1);
 
 } // namespace design

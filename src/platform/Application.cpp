@@ -106,7 +106,7 @@ QString ExceptionText(std::exception_ptr error)
     } catch (const std::exception& e) {
         return QString::fromLocal8Bit(e.what());
     } catch (...) {
-        return QStringLiteral("Unknown error");
+        return QCoreApplication::translate("Application", "Unknown error");
     }
 }
 

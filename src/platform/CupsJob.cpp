@@ -2,6 +2,7 @@
 
 #include "platform/Exception.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cups/cups.h>
@@ -23,7 +24,7 @@ struct HttpDeleter {
 
 [[noreturn]] void Refused(const QString& queue, const QString& reason)
 {
-    throw Exception(QStringLiteral("The print queue %1 refused the job: %2").arg(queue, reason));
+    throw Exception(QCoreApplication::translate("CupsJob", "The print queue %1 refused the job: %2").arg(queue, reason));
 }
 
 QString LastError() { return QString::fromUtf8(cupsLastErrorString()); }
@@ -40,7 +41,7 @@ int SubmitPdfToQueue(const QString& queue, const QString& pdfPath, const QString
     std::unique_ptr<http_t, HttpDeleter> http(
         httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 30000, nullptr));
     if (!http)
-        Refused(queue, QStringLiteral("cannot connect to the print server %1").arg(QString::fromUtf8(cupsServer())));
+        Refused(queue, QCoreApplication::translate("CupsJob", "cannot connect to the print server %1").arg(QString::fromUtf8(cupsServer())));
 
     // Nothing a dialog left on the queue applies: all pages, once, in order.
     Options options;

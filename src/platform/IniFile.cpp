@@ -3,6 +3,7 @@
 #include "platform/Exception.h"
 #include "platform/FormatSettings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -369,10 +370,10 @@ TIniFile::TIniFile(const QString& fileName)
         return;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("Cannot open file %1").arg(fileName));
+        throw Exception(QCoreApplication::translate("TIniFile", "Cannot open file %1").arg(fileName));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw Exception(QStringLiteral("Cannot open file %1").arg(fileName));
+        throw Exception(QCoreApplication::translate("TIniFile", "Cannot open file %1").arg(fileName));
     LoadFromBytes(bytes);
 }
 
@@ -450,7 +451,7 @@ QByteArray TIniFile::ToBytes() const
 void TIniFile::UpdateFile() const
 {
     if (!inirules::WriteFileAtomically(fileName_, ToBytes()))
-        throw Exception(QStringLiteral("Cannot create file %1").arg(fileName_));
+        throw Exception(QCoreApplication::translate("TIniFile", "Cannot create file %1").arg(fileName_));
 }
 
 // ---- The index ---------------------------------------------------------------------------

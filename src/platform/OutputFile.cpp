@@ -2,6 +2,7 @@
 
 #include "platform/Exception.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -112,7 +113,7 @@ TOutputFile::TOutputFile(const QString& folder)
         QByteArray pattern = Native(folder_ + QStringLiteral("/.tallyforge-XXXXXX.part"));
         const int fd = ::mkostemps(pattern.data(), 5, O_CLOEXEC);
         if (fd < 0)
-            throw Exception(QStringLiteral("Cannot create file %1: %2")
+            throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file %1: %2")
                                 .arg(QDir::toNativeSeparators(folder_ + QStringLiteral("/.tallyforge-XXXXXX.part")), Reason(errno)));
         ::flock(fd, LOCK_EX);
         // Another run's clean-up may have removed it before the lock was ours.
@@ -127,7 +128,7 @@ TOutputFile::TOutputFile(const QString& folder)
         }
     }
     if (fd_ < 0)
-        throw Exception(QStringLiteral("Cannot create file in %1").arg(QDir::toNativeSeparators(folder_)));
+        throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file in %1").arg(QDir::toNativeSeparators(folder_)));
     sink_ = std::make_unique<Sink>(fd_);
 }
 
@@ -148,7 +149,7 @@ void TOutputFile::Finish()
     if (error == 0 && ::fsync(fd_) != 0)
         error = errno;
     if (error != 0)
-        throw Exception(QStringLiteral("Cannot write file %1: %2")
+        throw Exception(QCoreApplication::translate("TOutputFile", "Cannot write file %1: %2")
                             .arg(QDir::toNativeSeparators(intended_.isEmpty() ? temporary_ : intended_), Reason(error)));
 }
 
@@ -157,7 +158,7 @@ QString TOutputFile::Publish(const QString& stem, const QString& suffix, const Q
     const QByteArray from = Native(temporary_);
     if (!replaceable.isEmpty() && QFileInfo(replaceable).absolutePath() == folder_) {
         if (::rename(from.constData(), Native(replaceable).constData()) != 0)
-            throw Exception(QStringLiteral("Cannot create file %1: %2").arg(QDir::toNativeSeparators(replaceable), Reason(errno)));
+            throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file %1: %2").arg(QDir::toNativeSeparators(replaceable), Reason(errno)));
         published_ = true;
         SyncFolder(folder_);
         return replaceable;
@@ -169,12 +170,12 @@ QString TOutputFile::Publish(const QString& stem, const QString& suffix, const Q
         if (error == EEXIST)
             continue;
         if (error != 0)
-            throw Exception(QStringLiteral("Cannot create file %1: %2").arg(QDir::toNativeSeparators(path), Reason(error)));
+            throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file %1: %2").arg(QDir::toNativeSeparators(path), Reason(error)));
         published_ = true;
         SyncFolder(folder_);
         return path;
     }
-    throw Exception(QStringLiteral("Cannot create file %1: %2")
+    throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file %1: %2")
                         .arg(QDir::toNativeSeparators(QDir(folder_).filePath(stem + suffix)), Reason(EEXIST)));
 }
 

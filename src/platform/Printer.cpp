@@ -155,9 +155,9 @@ void TPrinter::SetPrinterIndex(int index)
 {
     const QStringList names = Printers();
     if (index < 0 || index >= names.size())
-        throw Exception(QStringLiteral("Printer index out of range"));
+        throw Exception(QCoreApplication::translate("TPrinter", "Printer index out of range"));
     if (Printing())
-        throw Exception(QStringLiteral("Cannot change the printer while printing"));
+        throw Exception(QCoreApplication::translate("TPrinter", "Cannot change the printer while printing"));
     if (index != d->index) {
         d->index = index;
         d->caps.reset();
@@ -187,7 +187,7 @@ TDeviceCaps TPrinter::DeviceCaps()
 {
     Printers();
     if (d->source == Impl::Source::None)
-        throw Exception(QStringLiteral("There is no printer installed"));
+        throw Exception(QCoreApplication::translate("TPrinter", "There is no printer installed"));
     if (d->deviceHandedOut && d->device) {
         // Take over what a dialog chose: printer, PDF file, orientation.
         d->deviceHandedOut = false;
@@ -399,9 +399,9 @@ void TPrinter::Impl::CloseDocument()
 void TPrinter::BeginDoc()
 {
     if (Printing())
-        throw Exception(QStringLiteral("Printing is already in progress"));
+        throw Exception(QCoreApplication::translate("TPrinter", "Printing is already in progress"));
     if (!HasHandle())
-        throw Exception(QStringLiteral("There is no printer installed"));
+        throw Exception(QCoreApplication::translate("TPrinter", "There is no printer installed"));
     DeviceCaps();
     d->ConfigureDevice();
     const QString name = title_.isEmpty() ? kDefaultDocumentName : title_;
@@ -418,7 +418,7 @@ void TPrinter::BeginDoc()
     else if (!outputFolder_.isEmpty())
         folder = outputFolder_;
     else if (folder = DocumentsFolder(); !QDir().mkpath(folder))
-        throw Exception(QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(folder)));
+        throw Exception(QCoreApplication::translate("TPrinter", "Cannot create folder %1").arg(QDir::toNativeSeparators(folder)));
     TOutputFile::RemoveLeftovers(folder);
 
     d->output = std::make_unique<TOutputFile>(folder);
@@ -433,7 +433,7 @@ void TPrinter::BeginDoc()
     if (!d->painter.begin(d->writer.get())) {
         const QString file = d->output->TemporaryPath();
         d->CloseDocument();
-        throw Exception(QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(file)));
+        throw Exception(QCoreApplication::translate("TPrinter", "Cannot create file %1").arg(QDir::toNativeSeparators(file)));
     }
     d->canvas.emplace(&d->painter);
     if (OnEvent)
@@ -443,9 +443,9 @@ void TPrinter::BeginDoc()
 void TPrinter::NewPage()
 {
     if (!Printing())
-        throw Exception(QStringLiteral("Printer is not printing"));
+        throw Exception(QCoreApplication::translate("TPrinter", "Printer is not printing"));
     if (!d->writer->newPage())
-        throw Exception(QStringLiteral("Cannot start a new page on %1").arg(PrinterName()));
+        throw Exception(QCoreApplication::translate("TPrinter", "Cannot start a new page on %1").arg(PrinterName()));
     if (OnEvent)
         OnEvent(peNewPage);
 }
@@ -453,7 +453,7 @@ void TPrinter::NewPage()
 void TPrinter::EndDoc()
 {
     if (!Printing())
-        throw Exception(QStringLiteral("Printer is not printing"));
+        throw Exception(QCoreApplication::translate("TPrinter", "Printer is not printing"));
     d->canvas.reset();
     d->painter.end();
     d->writer.reset();

@@ -17,9 +17,15 @@ constexpr int kFallbackDpi = 300;
 constexpr double kFallbackPageWidth = 2000;
 constexpr double kFallbackPageHeight = 3000;
 
-const QString kMarginsOutside =
-    QStringLiteral("One or more margins are set outside the printable area of the page.");
-const QString kFixQuestion = kMarginsOutside + QStringLiteral("\rDo you want to fix them?");
+// Looked up when shown, so they follow the translation installed at start.
+QString MarginsOutsideText()
+{
+    return TCustomPrintJob::tr("One or more margins are set outside the printable area of the page.");
+}
+QString FixQuestionText()
+{
+    return MarginsOutsideText() + QLatin1Char('\r') + TCustomPrintJob::tr("Do you want to fix them?");
+}
 
 TPrintDialogHandler& PrintDialogHandler()
 {
@@ -293,11 +299,11 @@ void TCustomPrintJob::CheckMargins(TMargins& M)
     case meAutoFix:
         break;
     case meMessageBox:
-        if (!app::AskYesNo(kFixQuestion))
+        if (!app::AskYesNo(FixQuestionText()))
             return;
         break;
     case meException:
-        throw EPrintJobException(kMarginsOutside);
+        throw EPrintJobException(MarginsOutsideText());
     }
     const double paperWidth = PhysicalPageWidth();
     const double paperHeight = PhysicalPageHeight();
@@ -584,7 +590,7 @@ bool TCustomPrintJob::ShowPrintDialog(int& fromPage, int& toPage)
         return handler(fromPage, toPage, 1, pageCount_);
     QPrinter* device = Printer().QtPrinter();
     if (!device)
-        throw EPrintJobException(QStringLiteral("There is no printer installed"));
+        throw EPrintJobException(tr("There is no printer installed"));
     QPrintDialog dialog(device, qobject_cast<QWidget*>(parent()));
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     // The job draws the chosen pages itself, once each; what else the dialog offers
@@ -610,7 +616,7 @@ bool TCustomPrintJob::ShowSetupDialog()
     if (const TSetupDialogHandler& handler = SetupDialogHandler())
         return handler();
     if (!Printer().HasHandle())
-        throw EPrintJobException(QStringLiteral("There is no printer installed"));
+        throw EPrintJobException(tr("There is no printer installed"));
     TPrinterSetupDialog dialog(qobject_cast<QWidget*>(parent()));
     if (dialog.exec() != QDialog::Accepted)
         return false;

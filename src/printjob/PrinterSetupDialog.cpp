@@ -28,7 +28,7 @@ QWidget* BrowseRow(QLineEdit*& edit, QPushButton*& button, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     edit = new QLineEdit(row);
     edit->setReadOnly(true);
-    button = new QPushButton(QObject::tr("Browse..."), row);
+    button = new QPushButton(TPrinterSetupDialog::tr("Browse..."), row);
     layout->addWidget(edit, 1);
     layout->addWidget(button);
     return row;

@@ -1,0 +1,468 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>Application</name>
+    <message>
+        <source>Unknown error</source>
+        <translation>Unbekannter Fehler</translation>
+    </message>
+</context>
+<context>
+    <name>CupsJob</name>
+    <message>
+        <source>The print queue %1 refused the job: %2</source>
+        <translation>Die Druckwarteschlange %1 hat den Auftrag abgelehnt: %2</translation>
+    </message>
+    <message>
+        <source>cannot connect to the print server %1</source>
+        <translation>keine Verbindung zum Druckserver %1</translation>
+    </message>
+</context>
+<context>
+    <name>TAboutBox</name>
+    <message>
+        <source>About</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Made by the Tallyforge developers</source>
+        <translation>Erstellt von den Tallyforge-Entwicklern</translation>
+    </message>
+    <message>
+        <source>Website:</source>
+        <translation>Website:</translation>
+    </message>
+    <message>
+        <source>Email:</source>
+        <translation>E-Mail:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>No version information found</source>
+        <translation>Keine Versionsinformationen gefunden</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+</context>
+<context>
+    <name>TCustomPreview</name>
+    <message>
+        <source>Page %d of %d</source>
+        <translation>Seite %d von %d</translation>
+    </message>
+    <message>
+        <source>Whole page (%d%%)</source>
+        <translation>Ganze Seite (%d%%)</translation>
+    </message>
+    <message>
+        <source>Page width (%d%%)</source>
+        <translation>Seitenbreite (%d%%)</translation>
+    </message>
+</context>
+<context>
+    <name>TCustomPrintJob</name>
+    <message>
+        <source>One or more margins are set outside the printable area of the page.</source>
+        <translation>Mindestens ein Rand liegt außerhalb des druckbaren Bereichs der Seite.</translation>
+    </message>
+    <message>
+        <source>Do you want to fix them?</source>
+        <translation>Sollen die Ränder korrigiert werden?</translation>
+    </message>
+    <message>
+        <source>There is no printer installed</source>
+        <translation>Es ist kein Drucker installiert</translation>
+    </message>
+</context>
+<context>
+    <name>TFontDialog</name>
+    <message>
+        <source>Black</source>
+        <translation>Schwarz</translation>
+    </message>
+    <message>
+        <source>Maroon</source>
+        <translation>Kastanienbraun</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>Grün</translation>
+    </message>
+    <message>
+        <source>Olive</source>
+        <translation>Olivgrün</translation>
+    </message>
+    <message>
+        <source>Navy</source>
+        <translation>Marineblau</translation>
+    </message>
+    <message>
+        <source>Purple</source>
+        <translation>Violett</translation>
+    </message>
+    <message>
+        <source>Teal</source>
+        <translation>Blaugrün</translation>
+    </message>
+    <message>
+        <source>Gray</source>
+        <translation>Grau</translation>
+    </message>
+    <message>
+        <source>Silver</source>
+        <translation>Silber</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Rot</translation>
+    </message>
+    <message>
+        <source>Lime</source>
+        <translation>Hellgrün</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>Gelb</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Blau</translation>
+    </message>
+    <message>
+        <source>Fuchsia</source>
+        <translation>Magenta</translation>
+    </message>
+    <message>
+        <source>Aqua</source>
+        <translation>Türkis</translation>
+    </message>
+    <message>
+        <source>White</source>
+        <translation>Weiß</translation>
+    </message>
+    <message>
+        <source>Font</source>
+        <translation>Schriftart</translation>
+    </message>
+    <message>
+        <source>&amp;Color:</source>
+        <translation>&amp;Farbe:</translation>
+    </message>
+    <message>
+        <source>%1 is drawn with %2</source>
+        <translation>%1 wird mit %2 dargestellt</translation>
+    </message>
+    <message>
+        <source>Custom</source>
+        <translation>Benutzerdefiniert</translation>
+    </message>
+</context>
+<context>
+    <name>TIniFile</name>
+    <message>
+        <source>Cannot open file %1</source>
+        <translation>Die Datei %1 kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1</source>
+        <translation>Die Datei %1 kann nicht erstellt werden</translation>
+    </message>
+</context>
+<context>
+    <name>TOutputFile</name>
+    <message>
+        <source>Cannot create file %1: %2</source>
+        <translation>Die Datei %1 kann nicht erstellt werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot create file in %1</source>
+        <translation>In %1 kann keine Datei erstellt werden</translation>
+    </message>
+    <message>
+        <source>Cannot write file %1: %2</source>
+        <translation>Die Datei %1 kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>TPrinter</name>
+    <message>
+        <source>Printer index out of range</source>
+        <translation>Druckerindex außerhalb des gültigen Bereichs</translation>
+    </message>
+    <message>
+        <source>Cannot change the printer while printing</source>
+        <translation>Der Drucker kann während des Druckens nicht gewechselt werden</translation>
+    </message>
+    <message>
+        <source>There is no printer installed</source>
+        <translation>Es ist kein Drucker installiert</translation>
+    </message>
+    <message>
+        <source>Printing is already in progress</source>
+        <translation>Es wird bereits gedruckt</translation>
+    </message>
+    <message>
+        <source>Cannot create folder %1</source>
+        <translation>Der Ordner %1 kann nicht erstellt werden</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1</source>
+        <translation>Die Datei %1 kann nicht erstellt werden</translation>
+    </message>
+    <message>
+        <source>Printer is not printing</source>
+        <translation>Der Drucker druckt gerade nicht</translation>
+    </message>
+    <message>
+        <source>Cannot start a new page on %1</source>
+        <translation>Auf %1 kann keine neue Seite begonnen werden</translation>
+    </message>
+</context>
+<context>
+    <name>TPrinterSetupDialog</name>
+    <message>
+        <source>Browse...</source>
+        <translation>Durchsuchen...</translation>
+    </message>
+    <message>
+        <source>Printer Setup</source>
+        <translation>Druckereinrichtung</translation>
+    </message>
+    <message>
+        <source>&amp;Printer:</source>
+        <translation>&amp;Drucker:</translation>
+    </message>
+    <message>
+        <source>P&amp;aper:</source>
+        <translation>&amp;Papier:</translation>
+    </message>
+    <message>
+        <source>P&amp;ortrait</source>
+        <translation>&amp;Hochformat</translation>
+    </message>
+    <message>
+        <source>&amp;Landscape</source>
+        <translation>&amp;Querformat</translation>
+    </message>
+    <message>
+        <source>Orientation:</source>
+        <translation>Ausrichtung:</translation>
+    </message>
+    <message>
+        <source>PDF files go to</source>
+        <translation>PDF-Dateien speichern in</translation>
+    </message>
+    <message>
+        <source>the &amp;documents folder (%1)</source>
+        <translation>dem Do&amp;kumentenordner (%1)</translation>
+    </message>
+    <message>
+        <source>this &amp;folder, a new file for each run:</source>
+        <translation>diesem &amp;Ordner, eine neue Datei je Druckvorgang:</translation>
+    </message>
+    <message>
+        <source>this fil&amp;e:</source>
+        <translation>dieser Dat&amp;ei:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Folder for PDF Files</source>
+        <translation>Ordner für PDF-Dateien</translation>
+    </message>
+    <message>
+        <source>PDF File</source>
+        <translation>PDF-Datei</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>PDF-Dateien (*.pdf)</translation>
+    </message>
+</context>
+<context>
+    <name>TValueEdit</name>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>Wieder&amp;herstellen</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t</source>
+        <translation>&amp;Ausschneiden</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>&amp;Paste</source>
+        <translation>Einf&amp;ügen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Alles auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmTallyforge</name>
+    <message>
+        <source>Print</source>
+        <translation>Drucken</translation>
+    </message>
+    <message>
+        <source>Print Setup</source>
+        <translation>Druckereinrichtung</translation>
+    </message>
+    <message>
+        <source>Next Page</source>
+        <translation>Nächste Seite</translation>
+    </message>
+    <message>
+        <source>Previous Page</source>
+        <translation>Vorherige Seite</translation>
+    </message>
+    <message>
+        <source>Page Width</source>
+        <translation>Seitenbreite</translation>
+    </message>
+    <message>
+        <source>Whole Page</source>
+        <translation>Ganze Seite</translation>
+    </message>
+    <message>
+        <source>Font</source>
+        <translation>Schriftart</translation>
+    </message>
+    <message>
+        <source>Starting SN</source>
+        <translation>Erste Seriennr.</translation>
+    </message>
+    <message>
+        <source>Page Count</source>
+        <translation>Seitenanzahl</translation>
+    </message>
+    <message>
+        <source>Horizontal Indent</source>
+        <translation>Einzug links</translation>
+    </message>
+    <message>
+        <source>Vertical Indent</source>
+        <translation>Einzug oben</translation>
+    </message>
+    <message>
+        <source>Prefix</source>
+        <translation>Präfix</translation>
+    </message>
+    <message>
+        <source>Suffix</source>
+        <translation>Suffix</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Print</source>
+        <translation>&amp;Drucken</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation>Optionen</translation>
+    </message>
+    <message>
+        <source>Units</source>
+        <translation>Einheiten</translation>
+    </message>
+    <message>
+        <source>Centimeter</source>
+        <translation>Zentimeter</translation>
+    </message>
+    <message>
+        <source>Inches</source>
+        <translation>Zoll</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Ansicht</translation>
+    </message>
+    <message>
+        <source>Font...</source>
+        <translation>Schriftart...</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Cannot open file %1</source>
+        <translation>Die Datei %1 kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>The last number in %1 cannot be read: &apos;%2&apos;</source>
+        <translation>Die letzte Nummer in %1 ist nicht lesbar: „%2“</translation>
+    </message>
+    <message>
+        <source>Another Tallyforge printed up to %1. Continue from %2?</source>
+        <translation>Ein anderes Tallyforge hat bis %1 gedruckt. Ab %2 fortfahren?</translation>
+    </message>
+    <message>
+        <source>Printing</source>
+        <translation>Drucken</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Printing page %1 of %2: %3</source>
+        <translation>Seite %1 von %2 wird gedruckt: %3</translation>
+    </message>
+    <message>
+        <source>Printed to %1</source>
+        <translation>Gedruckt in %1</translation>
+    </message>
+    <message>
+        <source>Sent to %1 as job %2</source>
+        <translation>An %1 gesendet als Auftrag %2</translation>
+    </message>
+    <message>
+        <source>Printing stopped: nothing was printed</source>
+        <translation>Drucken abgebrochen: Es wurde nichts gedruckt</translation>
+    </message>
+    <message>
+        <source>Printing stopped after %1 of %2 pages. %3</source>
+        <translation>Drucken nach %1 von %2 Seiten abgebrochen. %3</translation>
+    </message>
+    <message>
+        <source>The last number in %1 cannot be read: &apos;%2&apos;. The series starts at 1.</source>
+        <translation>Die letzte Nummer in %1 ist nicht lesbar: „%2“. Die Serie beginnt bei 1.</translation>
+    </message>
+</context>
+</TS>
