@@ -9,6 +9,117 @@
     </message>
 </context>
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Try &apos;tallyforge --help&apos; for more information.</source>
+        <translation>„tallyforge --help“ zeigt weitere Informationen.</translation>
+    </message>
+    <message>
+        <source>--%1 needs a whole number, not &apos;%2&apos;</source>
+        <translation>--%1 erwartet eine ganze Zahl, nicht „%2“</translation>
+    </message>
+    <message>
+        <source>%1 of %2 pages, %3, %4 pages/s</source>
+        <translation>%1 von %2 Seiten, %3, %4 Seiten/s</translation>
+    </message>
+    <message>
+        <source>--printer and --output cannot go together</source>
+        <translation>--printer und --output schließen einander aus</translation>
+    </message>
+    <message>
+        <source>unexpected argument &apos;%1&apos;</source>
+        <translation>unerwartetes Argument „%1“</translation>
+    </message>
+    <message>
+        <source>There is no printer named %1</source>
+        <translation>Es gibt keinen Drucker namens %1</translation>
+    </message>
+    <message>
+        <source>The file %1 exists already</source>
+        <translation>Die Datei %1 existiert bereits</translation>
+    </message>
+    <message>
+        <source>There is no folder %1</source>
+        <translation>Es gibt keinen Ordner %1</translation>
+    </message>
+    <message>
+        <source>The last number in %1 cannot be read: &apos;%2&apos;</source>
+        <translation>Die letzte Nummer in %1 ist nicht lesbar: „%2“</translation>
+    </message>
+    <message>
+        <source>Another Tallyforge printed up to %1 since this run started; not printing from %2</source>
+        <translation>Ein anderes Tallyforge hat seit dem Start bis %1 gedruckt; ab %2 wird nicht gedruckt</translation>
+    </message>
+    <message>
+        <source>Printed %1 to %2 on %3 as job %4</source>
+        <translation>%1 bis %2 auf %3 als Auftrag %4 gedruckt</translation>
+    </message>
+    <message>
+        <source>Printed %1 to %2 into %3</source>
+        <translation>%1 bis %2 in %3 gedruckt</translation>
+    </message>
+    <message>
+        <source>Prints a run of pages with one serial number per page.</source>
+        <translation>Druckt eine Folge von Seiten mit einer Seriennummer je Seite.</translation>
+    </message>
+    <message>
+        <source>&apos;print&apos; prints the run without a window; without a command the window opens.</source>
+        <translation>„print“ druckt die Folge ohne Fenster; ohne Befehl öffnet sich das Fenster.</translation>
+    </message>
+    <message>
+        <source>Use this settings file.</source>
+        <translation>Diese Einstellungsdatei verwenden.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>DATEI</translation>
+    </message>
+    <message>
+        <source>print: the number of pages (default: the page count of the settings).</source>
+        <translation>print: die Seitenzahl (Vorgabe: die Seitenzahl der Einstellungen).</translation>
+    </message>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+    <message>
+        <source>print: the first serial number (default: the number after the last one printed).</source>
+        <translation>print: die erste Seriennummer (Vorgabe: die Nummer nach der zuletzt gedruckten).</translation>
+    </message>
+    <message>
+        <source>print: print on this CUPS queue.</source>
+        <translation>print: auf dieser CUPS-Warteschlange drucken.</translation>
+    </message>
+    <message>
+        <source>QUEUE</source>
+        <translation>WARTESCHLANGE</translation>
+    </message>
+    <message>
+        <source>print: write this PDF file, which must not exist yet.</source>
+        <translation>print: diese PDF-Datei schreiben, die noch nicht existieren darf.</translation>
+    </message>
+    <message>
+        <source>FILE.pdf</source>
+        <translation>DATEI.pdf</translation>
+    </message>
+    <message>
+        <source>print: print as File &gt; Print does, leaving the counter.</source>
+        <translation>print: wie Datei &gt; Drucken drucken, ohne den Zähler zu ändern.</translation>
+    </message>
+    <message>
+        <source>print: no progress and no report.</source>
+        <translation>print: weder Fortschritt noch Bericht.</translation>
+    </message>
+    <message>
+        <source>--%1 goes with the print command</source>
+        <translation>--%1 gehört zum Befehl print</translation>
+    </message>
+    <message>
+        <source>unknown command &apos;%1&apos;</source>
+        <translation>unbekannter Befehl „%1“</translation>
+    </message>
+</context>
+<context>
     <name>CupsJob</name>
     <message>
         <source>The print queue %1 refused the job: %2</source>
@@ -292,6 +403,28 @@
     </message>
 </context>
 <context>
+    <name>TSerialRun</name>
+    <message>
+        <source>The last number in %1 cannot be read: &apos;%2&apos;</source>
+        <translation>Die letzte Nummer in %1 ist nicht lesbar: „%2“</translation>
+    </message>
+</context>
+<context>
+    <name>TSeriesCounter</name>
+    <message>
+        <source>Cannot open file %1</source>
+        <translation>Die Datei %1 kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1</source>
+        <translation>Die Datei %1 kann nicht erstellt werden</translation>
+    </message>
+    <message>
+        <source>The settings file %1 is in use by another program</source>
+        <translation>Die Einstellungsdatei %1 wird von einem anderen Programm verwendet</translation>
+    </message>
+</context>
+<context>
     <name>TValueEdit</name>
     <message>
         <source>&amp;Undo</source>
@@ -425,10 +558,6 @@
         <translation>Die Datei %1 kann nicht geöffnet werden</translation>
     </message>
     <message>
-        <source>The last number in %1 cannot be read: &apos;%2&apos;</source>
-        <translation>Die letzte Nummer in %1 ist nicht lesbar: „%2“</translation>
-    </message>
-    <message>
         <source>Another Tallyforge printed up to %1. Continue from %2?</source>
         <translation>Ein anderes Tallyforge hat bis %1 gedruckt. Ab %2 fortfahren?</translation>
     </message>
@@ -463,6 +592,10 @@
     <message>
         <source>The last number in %1 cannot be read: &apos;%2&apos;. The series starts at 1.</source>
         <translation>Die letzte Nummer in %1 ist nicht lesbar: „%2“. Die Serie beginnt bei 1.</translation>
+    </message>
+    <message>
+        <source>Settings: %1</source>
+        <translation>Einstellungen: %1</translation>
     </message>
 </context>
 </TS>

@@ -23,8 +23,6 @@ namespace {
 
 const QString kPrint = QStringLiteral("print");
 
-QString Tr(const char* text) { return QCoreApplication::translate("CommandLine", text); }
-
 void Say(const QString& line)
 {
     std::fprintf(stderr, "%s\n", qPrintable(line));
@@ -33,7 +31,7 @@ void Say(const QString& line)
 int Usage(const QString& message)
 {
     Say(QStringLiteral("tallyforge: %1").arg(message));
-    Say(Tr("Try 'tallyforge --help' for more information."));
+    Say(QCoreApplication::translate("CommandLine", "Try 'tallyforge --help' for more information."));
     return kUsage;
 }
 
@@ -44,7 +42,7 @@ std::optional<int> IntegerOption(const QCommandLineParser& parser, const QString
     bool ok = false;
     const int value = parser.value(name).toInt(&ok);
     if (!ok)
-        *error = Tr("--%1 needs a whole number, not '%2'").arg(name, parser.value(name));
+        *error = QCoreApplication::translate("CommandLine", "--%1 needs a whole number, not '%2'").arg(name, parser.value(name));
     return value;
 }
 
@@ -60,7 +58,7 @@ public:
         const double seconds = qMax<qint64>(1, lastMs_) / 1000.0;
         const QString serial = page ? serial::SerialText(page->Prefix, page->StartingNumber, qMin(done, total), page->Suffix)
                                     : QString();
-        std::fprintf(stderr, "\r%s", qPrintable(Tr("%1 of %2 pages, %3, %4 pages/s")
+        std::fprintf(stderr, "\r%s", qPrintable(QCoreApplication::translate("CommandLine", "%1 of %2 pages, %3, %4 pages/s")
                                                   .arg(done)
                                                   .arg(total)
                                                   .arg(serial)
@@ -90,9 +88,9 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath)
     if (!error.isEmpty())
         return Usage(error);
     if (parser.isSet(QStringLiteral("printer")) && parser.isSet(QStringLiteral("output")))
-        return Usage(Tr("--printer and --output cannot go together"));
+        return Usage(QCoreApplication::translate("CommandLine", "--printer and --output cannot go together"));
     if (parser.positionalArguments().size() > 1)
-        return Usage(Tr("unexpected argument '%1'").arg(parser.positionalArguments().value(1)));
+        return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(parser.positionalArguments().value(1)));
     const bool advance = !parser.isSet(QStringLiteral("no-advance"));
 
     TPrinter& printer = Printer();
@@ -100,16 +98,16 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath)
         const QString queue = parser.value(QStringLiteral("printer"));
         const int index = printer.Printers().indexOf(queue);
         if (index < 0)
-            throw Exception(Tr("There is no printer named %1").arg(queue));
+            throw Exception(QCoreApplication::translate("CommandLine", "There is no printer named %1").arg(queue));
         printer.SetPrinterIndex(index);
     }
     if (parser.isSet(QStringLiteral("output"))) {
         // The PDF goes under exactly this name, which must not exist yet.
         const QFileInfo output(QDir::current().absoluteFilePath(parser.value(QStringLiteral("output"))));
         if (output.exists() || output.isSymLink())
-            throw Exception(Tr("The file %1 exists already").arg(QDir::toNativeSeparators(output.filePath())));
+            throw Exception(QCoreApplication::translate("CommandLine", "The file %1 exists already").arg(QDir::toNativeSeparators(output.filePath())));
         if (!output.dir().exists())
-            throw Exception(Tr("There is no folder %1").arg(QDir::toNativeSeparators(output.path())));
+            throw Exception(QCoreApplication::translate("CommandLine", "There is no folder %1").arg(QDir::toNativeSeparators(output.path())));
         printer.SetPrinterIndex(printer.Printers().size() - 1); // the PDF printer
         printer.SetOutputFolder(output.path());
         printer.SetOutputFileName(QString());
@@ -117,7 +115,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath)
 
     const TallyforgeSettings settings = LoadSettingsFile(settingsPath);
     if (advance && !settings.LastNumberReadable)
-        throw Exception(Tr("The last number in %1 cannot be read: '%2'").arg(settingsPath, settings.LastNumberText));
+        throw Exception(QCoreApplication::translate("CommandLine", "The last number in %1 cannot be read: '%2'").arg(settingsPath, settings.LastNumberText));
     serial::SerialPage page;
     page.StartingNumber = start.value_or(serial::AddWrapping(settings.LastNumber, 1));
     page.Prefix = settings.Prefix;
@@ -139,7 +137,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath)
     // command line is not silently replaced.
     run.OnMoved = [&](int lastNumber) {
         if (start)
-            Say(Tr("Another Tallyforge printed up to %1 since this run started; not printing from %2")
+            Say(QCoreApplication::translate("CommandLine", "Another Tallyforge printed up to %1 since this run started; not printing from %2")
                     .arg(lastNumber)
                     .arg(*start));
         return !start;
@@ -165,12 +163,12 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath)
     if (outcome->delivered > 0 && !parser.isSet(QStringLiteral("quiet"))) {
         const int last = serial::SerialNumber(outcome->first, outcome->delivered);
         if (printer.LastJobId() > 0)
-            Say(Tr("Printed %1 to %2 on %3 as job %4")
+            Say(QCoreApplication::translate("CommandLine", "Printed %1 to %2 on %3 as job %4")
                     .arg(serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix),
                          serial::SerialText(page.Prefix, last, 1, page.Suffix), printer.PrinterName())
                     .arg(printer.LastJobId()));
         else
-            Say(Tr("Printed %1 to %2 into %3")
+            Say(QCoreApplication::translate("CommandLine", "Printed %1 to %2 into %3")
                     .arg(serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix),
                          serial::SerialText(page.Prefix, last, 1, page.Suffix),
                          QDir::toNativeSeparators(printer.LastOutputFile())));
@@ -204,20 +202,20 @@ bool Headless(int argc, char** argv)
 Request Run()
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(Tr("Prints a run of pages with one serial number per page."));
+    parser.setApplicationDescription(QCoreApplication::translate("CommandLine", "Prints a run of pages with one serial number per page."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 Tr("'print' prints the run without a window; without a command the window opens."),
+                                 QCoreApplication::translate("CommandLine", "'print' prints the run without a window; without a command the window opens."),
                                  QStringLiteral("[print]"));
     parser.addOptions({
-        { QStringLiteral("settings"), Tr("Use this settings file."), Tr("FILE") },
-        { QStringLiteral("count"), Tr("print: the number of pages (default: the page count of the settings)."), Tr("N") },
-        { QStringLiteral("start"), Tr("print: the first serial number (default: the number after the last one printed)."), Tr("N") },
-        { QStringLiteral("printer"), Tr("print: print on this CUPS queue."), Tr("QUEUE") },
-        { QStringLiteral("output"), Tr("print: write this PDF file, which must not exist yet."), Tr("FILE.pdf") },
-        { QStringLiteral("no-advance"), Tr("print: print as File > Print does, leaving the counter.") },
-        { QStringLiteral("quiet"), Tr("print: no progress and no report.") },
+        { QStringLiteral("settings"), QCoreApplication::translate("CommandLine", "Use this settings file."), QCoreApplication::translate("CommandLine", "FILE") },
+        { QStringLiteral("count"), QCoreApplication::translate("CommandLine", "print: the number of pages (default: the page count of the settings)."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("start"), QCoreApplication::translate("CommandLine", "print: the first serial number (default: the number after the last one printed)."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("printer"), QCoreApplication::translate("CommandLine", "print: print on this CUPS queue."), QCoreApplication::translate("CommandLine", "QUEUE") },
+        { QStringLiteral("output"), QCoreApplication::translate("CommandLine", "print: write this PDF file, which must not exist yet."), QCoreApplication::translate("CommandLine", "FILE.pdf") },
+        { QStringLiteral("no-advance"), QCoreApplication::translate("CommandLine", "print: print as File > Print does, leaving the counter.") },
+        { QStringLiteral("quiet"), QCoreApplication::translate("CommandLine", "print: no progress and no report.") },
     });
     Request request;
     if (!parser.parse(QCoreApplication::arguments())) {
@@ -237,14 +235,14 @@ Request Run()
     if (positional.isEmpty()) {
         for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet" })
             if (parser.isSet(QLatin1String(printOnly))) {
-                request.exitCode = Usage(Tr("--%1 goes with the print command").arg(QLatin1String(printOnly)));
+                request.exitCode = Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the print command").arg(QLatin1String(printOnly)));
                 return request;
             }
         request.openWindow = true;
         return request;
     }
     if (positional.first() != kPrint) {
-        request.exitCode = Usage(Tr("unknown command '%1'").arg(positional.first()));
+        request.exitCode = Usage(QCoreApplication::translate("CommandLine", "unknown command '%1'").arg(positional.first()));
         return request;
     }
     const QString settingsPath = request.settingsPath.isEmpty() ? SettingsFilePath() : request.settingsPath;

@@ -141,9 +141,9 @@ void TfrmTallyforge::CreateToolBar()
                           &butPageWidth, &butWholePage, &butFont };
     for (std::size_t i = 0; i < design::kToolButtons.size(); ++i) {
         const design::ToolButtonDesign& button = design::kToolButtons[i];
-        QAction* action = ToolBar1->addAction(icons::ImageListIcon(button.image), QLatin1String(button.hint));
+        QAction* action = ToolBar1->addAction(icons::ImageListIcon(button.image), design::Text(button.hint));
         action->setObjectName(QLatin1String(button.name));
-        action->setToolTip(QLatin1String(button.hint));
+        action->setToolTip(design::Text(button.hint));
         if (QWidget* widget = ToolBar1->widgetForAction(action)) {
             widget->setObjectName(QLatin1String(button.name) + QStringLiteral("Button"));
             widget->setFixedWidth(design::kToolButtonWidth);
@@ -164,17 +164,17 @@ void TfrmTallyforge::CreateMenu()
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
-    mnuFile = bar->addMenu(QStringLiteral("&File"));
+    mnuFile = bar->addMenu(tr("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuPrint = design::AddMenuItem(mnuFile, "mnuPrint", "&Print", icons::PrintImage);
-    mnuExit = design::AddMenuItem(mnuFile, "mnuExit", "E&xit", icons::ExitImage);
+    mnuPrint = design::AddMenuItem(mnuFile, "mnuPrint", QT_TR_NOOP("&Print"), icons::PrintImage);
+    mnuExit = design::AddMenuItem(mnuFile, "mnuExit", QT_TR_NOOP("E&xit"), icons::ExitImage);
 
-    mnuOptions = bar->addMenu(QStringLiteral("Options"));
+    mnuOptions = bar->addMenu(tr("Options"));
     mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
-    mnuUnits = mnuOptions->addMenu(QStringLiteral("Units"));
+    mnuUnits = mnuOptions->addMenu(tr("Units"));
     mnuUnits->setObjectName(QStringLiteral("mnuUnits"));
-    txtCentimeter = design::AddMenuItem(mnuUnits, "txtCentimeter", "Centimeter");
-    mnuInches = design::AddMenuItem(mnuUnits, "mnuInches", "Inches");
+    txtCentimeter = design::AddMenuItem(mnuUnits, "txtCentimeter", QT_TR_NOOP("Centimeter"));
+    mnuInches = design::AddMenuItem(mnuUnits, "mnuInches", QT_TR_NOOP("Inches"));
     // Positions are always inches: Centimeter cannot be chosen, and choosing Inches
     // (one checked item of an exclusive group) changes nothing.
     auto* unitsGroup = new QActionGroup(this);
@@ -185,17 +185,17 @@ void TfrmTallyforge::CreateMenu()
     txtCentimeter->setEnabled(false);
     mnuInches->setChecked(true);
 
-    mnuView = mnuOptions->addMenu(QStringLiteral("View"));
+    mnuView = mnuOptions->addMenu(tr("View"));
     mnuView->setObjectName(QStringLiteral("mnuView"));
-    mnuPageWidth = design::AddMenuItem(mnuView, "mnuPageWidth", "Page Width");
-    mnuWholePage = design::AddMenuItem(mnuView, "mnuWholePage", "Whole Page");
+    mnuPageWidth = design::AddMenuItem(mnuView, "mnuPageWidth", QT_TR_NOOP("Page Width"));
+    mnuWholePage = design::AddMenuItem(mnuView, "mnuWholePage", QT_TR_NOOP("Whole Page"));
     mnuPageWidth->setCheckable(true);
     mnuWholePage->setCheckable(true);
-    mnuFont = design::AddMenuItem(mnuOptions, "mnuFont", "Font...");
+    mnuFont = design::AddMenuItem(mnuOptions, "mnuFont", QT_TR_NOOP("Font..."));
 
-    Help1 = bar->addMenu(QStringLiteral("Help"));
+    Help1 = bar->addMenu(tr("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
-    mnuAbout = design::AddMenuItem(Help1, "mnuAbout", "About");
+    mnuAbout = design::AddMenuItem(Help1, "mnuAbout", QT_TR_NOOP("About"));
 
     Wire(mnuPrint, &TfrmTallyforge::mnuPrintClick);
     Wire(mnuExit, &TfrmTallyforge::mnuExitClick);
@@ -271,7 +271,7 @@ void TfrmTallyforge::CreatePreview()
     PreviewStatusBar1->SetScalePanelWidth(design::kStatusPanelWidth);
     PreviewStatusBar1->SetSizeGrip(true);
     // Which file keeps the settings and the counter, for the user who looks for it.
-    PreviewStatusBar1->setToolTip(QStringLiteral("Settings: %1").arg(QDir::toNativeSeparators(settingsPath_)));
+    PreviewStatusBar1->setToolTip(tr("Settings: %1").arg(QDir::toNativeSeparators(settingsPath_)));
     layout->addWidget(PreviewStatusBar1);
 }
 
@@ -378,9 +378,9 @@ void TfrmTallyforge::RunPrint(bool advance)
         return; // a print is running; its pages are still being drawn
     // A file that could not be read keeps no counter this window could move safely.
     if (advance && !settingsLoaded_)
-        throw Exception(QStringLiteral("Cannot open file %1").arg(settingsPath_));
+        throw Exception(tr("Cannot open file %1").arg(settingsPath_));
     run_->OnMoved = [this](int lastNumber) {
-        if (!app::AskYesNo(QStringLiteral("Another Tallyforge printed up to %1. Continue from %2?")
+        if (!app::AskYesNo(tr("Another Tallyforge printed up to %1. Continue from %2?")
                                .arg(lastNumber)
                                .arg(serial::AddWrapping(lastNumber, 1))))
             return false;
@@ -428,8 +428,8 @@ void TfrmTallyforge::ShowProgress(int done, int total)
             return;
         progress_ = new QProgressDialog(this);
         progress_->setObjectName(QStringLiteral("PrintProgress"));
-        progress_->setWindowTitle(QStringLiteral("Printing"));
-        progress_->setCancelButtonText(QStringLiteral("Cancel"));
+        progress_->setWindowTitle(tr("Printing"));
+        progress_->setCancelButtonText(tr("Cancel"));
         progress_->setWindowModality(Qt::WindowModal);
         progress_->setAutoClose(false);
         progress_->setAutoReset(false);
@@ -447,7 +447,7 @@ void TfrmTallyforge::ShowProgress(int done, int total)
     const serial::SerialPage* page = run_->Page();
     const QString serialText = page ? serial::SerialText(page->Prefix, page->StartingNumber, qMin(done + 1, total), page->Suffix)
                                     : QString();
-    progress_->setLabelText(QStringLiteral("Printing page %1 of %2: %3").arg(qMin(done + 1, total)).arg(total).arg(serialText));
+    progress_->setLabelText(tr("Printing page %1 of %2: %3").arg(qMin(done + 1, total)).arg(total).arg(serialText));
     progress_->setValue(done);
 }
 
@@ -455,12 +455,12 @@ void TfrmTallyforge::ReportOutput(int delivered, int total)
 {
     QString text;
     if (Printer().IsPdfPrinter() && !Printer().LastOutputFile().isEmpty())
-        text = QStringLiteral("Printed to %1").arg(Printer().LastOutputFile());
+        text = tr("Printed to %1").arg(Printer().LastOutputFile());
     else if (Printer().LastJobId() > 0)
-        text = QStringLiteral("Sent to %1 as job %2").arg(Printer().PrinterName()).arg(Printer().LastJobId());
+        text = tr("Sent to %1 as job %2").arg(Printer().PrinterName()).arg(Printer().LastJobId());
     if (delivered < total)
-        text = text.isEmpty() ? QStringLiteral("Printing stopped: nothing was printed")
-                              : QStringLiteral("Printing stopped after %1 of %2 pages. %3").arg(delivered).arg(total).arg(text);
+        text = text.isEmpty() ? tr("Printing stopped: nothing was printed")
+                              : tr("Printing stopped after %1 of %2 pages. %3").arg(delivered).arg(total).arg(text);
     if (!text.isEmpty())
         PreviewStatusBar1->SetUserText(text);
 }
@@ -567,7 +567,7 @@ void TfrmTallyforge::LoadSettings()
         butPageWidthClick();
 
     if (lastNumberUnreadable_)
-        app::ShowError(QStringLiteral("The last number in %1 cannot be read: '%2'. The series starts at 1.")
+        app::ShowError(tr("The last number in %1 cannot be read: '%2'. The series starts at 1.")
                            .arg(settingsPath_, settings.LastNumberText));
 }
 
@@ -576,7 +576,7 @@ void TfrmTallyforge::SaveSettings()
     // Writing the design values over a file that could not be read would lose it; a print
     // still says that its counter was not kept.
     if (!settingsLoaded_)
-        throw Exception(QStringLiteral("Cannot open file %1").arg(settingsPath_));
+        throw Exception(tr("Cannot open file %1").arg(settingsPath_));
     TallyforgeSettings settings;
     settings.LastNumber = serial::AddWrapping(txtStartingSN->AsInteger(), -1);
     settings.PageCount = txtPageCount->AsInteger();

@@ -3,6 +3,7 @@
 #include "platform/Application.h"
 #include "platform/FormatSettings.h"
 #include "platform/Printer.h"
+#include "platform/Translations.h"
 
 #include <QApplication>
 
@@ -26,6 +27,7 @@ int main(int argc, char* argv[])
     app::SetTitle(QStringLiteral("Tallyforge"));
     QCoreApplication::setApplicationVersion(cli::VersionText());
     FormatSettings::LoadFromSystem();
+    app::InstallTranslations();
 
     const cli::Request request = cli::Run();
     int result = request.exitCode;

@@ -2,6 +2,8 @@
 
 #include "platform/Exception.h"
 
+#include <QCoreApplication>
+
 TSerialRun::TSerialRun(TCustomPrintJob& job, QString settingsPath)
     : job_(job)
     , settingsPath_(std::move(settingsPath))
@@ -33,7 +35,7 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
         if (reservation)
             break;
         if (!moved.now.value)
-            throw Exception(QStringLiteral("The last number in %1 cannot be read: '%2'").arg(settingsPath_, moved.now.text));
+            throw Exception(QCoreApplication::translate("TSerialRun", "The last number in %1 cannot be read: '%2'").arg(settingsPath_, moved.now.text));
         if (!OnMoved || !OnMoved(*moved.now.value))
             return std::nullopt;
         outcome.knownLastNumber = moved.now.text;

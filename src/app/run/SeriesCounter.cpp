@@ -3,6 +3,8 @@
 #include "platform/Exception.h"
 #include "platform/IniFile.h"
 
+#include <QCoreApplication>
+
 #include <QFile>
 #include <QThread>
 
@@ -37,7 +39,7 @@ std::optional<QByteArray> FileBytes(const QString& path)
     if (!file.exists())
         return std::nullopt;
     if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("Cannot open file %1").arg(path));
+        throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot open file %1").arg(path));
     return file.readAll();
 }
 
@@ -60,10 +62,10 @@ void TSeriesCounter::CheckReadable(const QString& settingsPath)
     if (!file.exists())
         return;
     if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("Cannot open file %1").arg(settingsPath));
+        throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot open file %1").arg(settingsPath));
     const QByteArray start = file.read(2);
     if (start == QByteArray("\xff\xfe", 2) || start == QByteArray("\xfe\xff", 2))
-        throw Exception(QStringLiteral("Cannot open file %1").arg(settingsPath));
+        throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot open file %1").arg(settingsPath));
 }
 
 void TSeriesCounter::Locked(const std::function<void(const Reading&)>& change)
@@ -74,16 +76,16 @@ void TSeriesCounter::Locked(const std::function<void(const Reading&)>& change)
     const QString lockPath = path_ + QStringLiteral(".lock");
     const int fd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
-        throw Exception(QStringLiteral("Cannot create file %1").arg(lockPath));
+        throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot create file %1").arg(lockPath));
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); } // releases the lock
     } closer { fd };
     for (int waited = 0; ::flock(fd, LOCK_EX | LOCK_NB) != 0; waited += 10) {
         if (errno != EWOULDBLOCK && errno != EINTR)
-            throw Exception(QStringLiteral("Cannot create file %1").arg(lockPath));
+            throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot create file %1").arg(lockPath));
         if (waited >= kLockWaitMs)
-            throw Exception(QStringLiteral("The settings file %1 is in use by another program").arg(path_));
+            throw Exception(QCoreApplication::translate("TSeriesCounter", "The settings file %1 is in use by another program").arg(path_));
         QThread::msleep(10);
     }
     change(Read());
@@ -131,9 +133,9 @@ QString TSeriesCounter::GiveBack(const Reservation& reservation, int pagesPrinte
             // Nothing else changed the file meanwhile: put back exactly what it held.
             if (!reservation.before) {
                 if (!QFile::remove(path_))
-                    throw Exception(QStringLiteral("Cannot create file %1").arg(path_));
+                    throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot create file %1").arg(path_));
             } else if (!inirules::WriteFileAtomically(path_, *reservation.before)) {
-                throw Exception(QStringLiteral("Cannot create file %1").arg(path_));
+                throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot create file %1").arg(path_));
             }
             text = Read().text;
             return;
