@@ -39,20 +39,10 @@ ToolResult RunTool(const QString& program, const QStringList& arguments,
     return result;
 }
 
-QString ProgramPath() { return QStringLiteral("bin/tallyforge"); }
-QString DesktopEntryPath() { return QStringLiteral("share/applications/%1.desktop").arg(kAppId); }
-QString MetainfoPath() { return QStringLiteral("share/metainfo/%1.metainfo.xml").arg(kAppId); }
-QString ScalableIconPath() { return QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(kAppId); }
-QString IconPath(int size)
-{
-    return QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kAppId);
-}
-QString ManPagePath() { return QStringLiteral("share/man/man1/tallyforge.1.gz"); }
-QList<int> IconSizes() { return { 16, 24, 32, 48, 64, 128, 256 }; }
-
 QStringList InstalledFiles()
 {
-    QStringList files { ProgramPath(), DesktopEntryPath(), MetainfoPath(), ScalableIconPath(), ManPagePath() };
+    QStringList files { ProgramPath(), DesktopEntryPath(), MetainfoPath(), ManPagePath(),
+        QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(kAppId) };
     for (int size : IconSizes())
         files.append(IconPath(size));
     return files;

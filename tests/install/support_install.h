@@ -24,13 +24,12 @@ ToolResult RunTool(const QString& program, const QStringList& arguments,
     int timeoutMs = 120000);
 
 // What an install puts under the prefix, relative to it.
-QString ProgramPath();
-QString DesktopEntryPath();
-QString MetainfoPath();
-QString ScalableIconPath();
-QString IconPath(int size);
-QString ManPagePath();
-QList<int> IconSizes();
+inline QString ProgramPath() { return QStringLiteral("bin/tallyforge"); }
+inline QString DesktopEntryPath() { return QStringLiteral("share/applications/%1.desktop").arg(kAppId); }
+inline QString MetainfoPath() { return QStringLiteral("share/metainfo/%1.metainfo.xml").arg(kAppId); }
+inline QString ManPagePath() { return QStringLiteral("share/man/man1/tallyforge.1.gz"); }
+inline QString IconPath(int size) { return QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kAppId); }
+inline QList<int> IconSizes() { return { 16, 24, 32, 48, 64, 128, 256 }; }
 QStringList InstalledFiles();
 
 } // namespace install
