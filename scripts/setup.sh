@@ -12,6 +12,7 @@ packages=(
   poppler-utils cups cups-client cups-bsd libcups2-dev
   xvfb xauth x11-utils imagemagick
   fonts-dejavu-core fonts-liberation
+  librsvg2-bin desktop-file-utils appstream dpkg-dev file groff-base
 )
 
 missing=()

@@ -1,12 +1,13 @@
 #include "app/About.h"
 
+#include "app/Icons.h"
+
 #include "platform/Shell.h"
 #include "platform/VersionInfo.h"
 
 #include <QApplication>
 #include <QFrame>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 
@@ -38,27 +39,10 @@ void KeepClear(const QLabel* caption, const char* written, QLabel* link)
         link->move(link->x() + wider, link->y());
 }
 
-// The program's window icon when it has one, else a drawn numbered page.
-QPixmap ProgramPixmap(int size)
+// The program's own icon at its 32-pixel size, which the 33-pixel frame holds unscaled.
+QPixmap ProgramPixmap()
 {
-    const QIcon windowIcon = QApplication::windowIcon();
-    if (!windowIcon.isNull())
-        return windowIcon.pixmap(size, size);
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF page(5.5, 1.5, size - 11, size - 3);
-    painter.setPen(QPen(QColor(64, 64, 64), 1));
-    painter.setBrush(Qt::white);
-    painter.drawRect(page);
-    QFont font = painter.font();
-    font.setPixelSize(size / 3);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(QColor(0, 0, 160));
-    painter.drawText(page, Qt::AlignCenter, QStringLiteral("#1"));
-    return pixmap;
+    return icons::ProgramIcon().pixmap(QSize(32, 32));
 }
 
 } // namespace
@@ -122,7 +106,7 @@ void TAboutBox::CreateControls()
     ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
     ProgramIcon->setGeometry(24, 16, 33, 33);
     ProgramIcon->setAttribute(Qt::WA_TranslucentBackground);
-    ProgramIcon->setPixmap(ProgramPixmap(33));
+    ProgramIcon->setPixmap(ProgramPixmap());
 
     lblProductName = PlaceLabel(new QLabel(QStringLiteral("Tallyforge"), Panel1), QStringLiteral("lblProductName"), 88, 16);
     lblVersion = PlaceLabel(new QLabel(QStringLiteral("0.0.0.0"), Panel1), QStringLiteral("lblVersion"), 88, 36);

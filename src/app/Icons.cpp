@@ -174,6 +174,16 @@ QPixmap renderImage(int index, int size)
 
 } // namespace
 
+QIcon ProgramIcon()
+{
+    // Rendered from the same drawing as the desktop's icon when the program is built.
+    static const std::array<int, 7> sizes { 16, 24, 32, 48, 64, 128, 256 };
+    QIcon icon;
+    for (int size : sizes)
+        icon.addFile(QStringLiteral(":/icons/program/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 QIcon ImageListIcon(int index)
 {
     if (index < 0 || index >= ImageCount)

@@ -25,4 +25,8 @@ constexpr int ImageCount = 10;
 // any other index.
 QIcon ImageListIcon(int index);
 
+// The program's own icon, the picture installed for the desktop, at every size installed
+// (16 to 256 pixels), from the program's resources.
+QIcon ProgramIcon();
+
 } // namespace icons

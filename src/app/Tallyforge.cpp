@@ -76,6 +76,7 @@ TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
 {
     setObjectName(QStringLiteral("frmTallyforge"));
     setWindowTitle(QStringLiteral("Tallyforge"));
+    setWindowIcon(icons::ProgramIcon());
     setFont(design::WindowFont());
     setMinimumSize(design::kWindowSize);
 
