@@ -189,12 +189,21 @@ QString VersionText()
 
 bool Headless(int argc, char** argv)
 {
+    // Only the window's own arguments open it: --settings and Qt's single-dash options
+    // (-platform, -display, -style ...). Anything else is a command or a usage error,
+    // which needs no display either.
+    static const QByteArrayList qtWithValue { "-platform", "-display", "-style", "-geometry", "-qwindowgeometry",
+                                              "-qwindowtitle", "-qwindowicon", "-stylesheet" };
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (arg == "print" || arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" || arg == "--version")
-            return true;
-        if (arg == "--settings" || arg == "-platform")
+        if (arg == "--settings" || qtWithValue.contains(arg)) {
             ++i; // its value
+            continue;
+        }
+        if (arg.startsWith("--settings="))
+            continue;
+        if (!arg.startsWith('-') || arg.startsWith("--") || arg == "-h" || arg == "-v" || arg == "-?")
+            return true;
     }
     return false;
 }
@@ -249,7 +258,7 @@ Request Run()
     try {
         request.exitCode = PrintCommand(parser, settingsPath);
     } catch (const std::exception&) {
-        Say(QStringLiteral("tallyforge: %1").arg(app::ExceptionText(std::current_exception())));
+        Say(QStringLiteral("tallyforge: %1").arg(app::ErrorBoxText(app::ExceptionText(std::current_exception()))));
         request.exitCode = kFailed;
     }
     return request;

@@ -1,0 +1,159 @@
+// The command line of the built program: `tallyforge print` on the window's engine, its
+// exit statuses, and a run stopped by SIGINT.
+#include "support_app.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+class CommandLineTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        settings_ = dir_.filePath(QStringLiteral("Tallyforge.ini"));
+        Write("[SN]\r\nLastNumber=99\r\nPageCount=3\r\nPrefix=S-\r\n\r\n[Paper]\r\nVerticalIndent2=5\r\n\r\n");
+    }
+
+    void Write(const QByteArray& bytes)
+    {
+        QFile file(settings_);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    QByteArray Bytes() const
+    {
+        QFile file(settings_);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QString LastNumber() const { return apptest::IniValue(settings_, QStringLiteral("SN"), QStringLiteral("LastNumber")); }
+
+    void Start(QProcess& program, QStringList arguments)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // the program picks its own
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("HOME"), dir_.path());
+        environment.insert(QStringLiteral("CUPS_SERVER"), QStringLiteral("127.0.0.1:1")); // no queue: the PDF printer
+        program.setProcessEnvironment(environment);
+        apptest::EndWithTest(program);
+        arguments << QStringLiteral("--settings") << settings_;
+        program.start(qEnvironmentVariable("TALLYFORGE_BINARY_DIR") + QStringLiteral("/src/app/tallyforge"), arguments);
+    }
+
+    // Exit code and standard error of one run.
+    std::pair<int, QString> Run(const QStringList& arguments)
+    {
+        QProcess program;
+        Start(program, arguments);
+        if (!program.waitForFinished(120000))
+            return { -1, QString() };
+        const QStringList lines = QString::fromLocal8Bit(program.readAllStandardError()).split(QLatin1Char('\n'));
+        // Qt's own start-up notes are not the program's words.
+        QStringList own;
+        for (const QString& line : lines)
+            if (!line.isEmpty() && !line.startsWith(QStringLiteral("QStandardPaths:")))
+                own << line;
+        return { program.exitCode(), own.join(QLatin1Char('\n')) };
+    }
+
+    QString Pdf(const QString& name) const { return dir_.filePath(name); }
+
+    QTemporaryDir dir_;
+    QString settings_;
+};
+
+TEST_F(CommandLineTest, PrintWritesExactlyThePagesAndMovesTheCounterUnlessAskedNotTo)
+{
+    auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("5"),
+                               QStringLiteral("--output"), Pdf(QStringLiteral("run.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    EXPECT_EQ(error, QStringLiteral("Printed S-100 to S-104 into %1").arg(Pdf(QStringLiteral("run.pdf"))));
+    ASSERT_EQ(apptest::PdfPageCount(Pdf(QStringLiteral("run.pdf"))), 5);
+    for (int page = 1; page <= 5; ++page)
+        EXPECT_EQ(apptest::PdfText(Pdf(QStringLiteral("run.pdf")), page).count(QStringLiteral("S-%1").arg(99 + page)), 2);
+    EXPECT_EQ(LastNumber(), QStringLiteral("104"));
+
+    std::tie(code, error) = Run({ QStringLiteral("print"), QStringLiteral("--no-advance"), QStringLiteral("--quiet"),
+                                  QStringLiteral("--output"), Pdf(QStringLiteral("again.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    EXPECT_EQ(error, QString());
+    EXPECT_EQ(apptest::PdfPageCount(Pdf(QStringLiteral("again.pdf"))), 3); // the stored page count
+    EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("again.pdf")), 1).contains(QStringLiteral("S-105")));
+    EXPECT_EQ(LastNumber(), QStringLiteral("104"));
+
+    // An existing file is never overwritten, and the counter stays.
+    std::tie(code, error) = Run({ QStringLiteral("print"), QStringLiteral("--output"), Pdf(QStringLiteral("run.pdf")) });
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(error, QStringLiteral("tallyforge: The file %1 exists already.").arg(Pdf(QStringLiteral("run.pdf"))));
+    EXPECT_EQ(LastNumber(), QStringLiteral("104"));
+}
+
+TEST_F(CommandLineTest, BadUsageExitsTwoAndAMissingQueueOne)
+{
+    const QByteArray before = Bytes();
+    const QList<QStringList> usages {
+        { QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("ten") },
+        { QStringLiteral("print"), QStringLiteral("--printer"), QStringLiteral("q"), QStringLiteral("--output"), QStringLiteral("x.pdf") },
+        { QStringLiteral("print"), QStringLiteral("extra") },
+        { QStringLiteral("reprint") },
+        { QStringLiteral("--count"), QStringLiteral("3") },
+        { QStringLiteral("print"), QStringLiteral("--colour") },
+    };
+    for (const QStringList& usage : usages) {
+        const auto [code, error] = Run(usage);
+        EXPECT_EQ(code, 2) << usage.join(u' ').toStdString();
+        EXPECT_TRUE(error.startsWith(QStringLiteral("tallyforge: "))) << error.toStdString();
+    }
+    const auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--printer"), QStringLiteral("nowhere") });
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(error, QStringLiteral("tallyforge: There is no printer named nowhere."));
+    EXPECT_EQ(Bytes(), before);
+}
+
+// SIGINT stops the run after its current page: the PDF holds exactly the serials up to
+// the stored last number.
+TEST_F(CommandLineTest, InterruptedRunExits130AndThePdfAndTheCounterAgree)
+{
+    QProcess program;
+    Start(program, { QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("100000"),
+                     QStringLiteral("--output"), Pdf(QStringLiteral("long.pdf")) });
+    ASSERT_TRUE(program.waitForStarted());
+    // Once the pages are being drawn (their file exists), a moment later.
+    const auto drawing = [&] {
+        return !QDir(dir_.path()).entryList({ QStringLiteral(".tallyforge-*.part") }, QDir::Hidden | QDir::Files).isEmpty();
+    };
+    for (int waited = 0; !drawing() && waited < 60000 && program.state() == QProcess::Running; waited += 20)
+        QTest::qWait(20);
+    ASSERT_TRUE(drawing()) << "the run never started";
+    QTest::qWait(300);
+    ::kill(pid_t(program.processId()), SIGINT);
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitCode(), 130) << program.readAllStandardError().constData();
+
+    const qint64 last = LastNumber().toLongLong();
+    ASSERT_GT(last, 99);
+    ASSERT_LT(last, 99 + 100000);
+    const QString text = apptest::PdfText(Pdf(QStringLiteral("long.pdf")));
+    const QRegularExpression serial(QStringLiteral("S-(\\d+)"));
+    qint64 expected = 100;
+    for (const QString& page : text.split(QLatin1Char('\f'))) {
+        const QRegularExpressionMatch match = serial.match(page);
+        if (!match.hasMatch())
+            continue; // the page begun after the last one printed stays blank
+        ASSERT_EQ(match.captured(1).toLongLong(), expected);
+        ++expected;
+    }
+    EXPECT_EQ(expected - 1, last);
+}
+
+} // namespace
