@@ -26,6 +26,8 @@ int main(int argc, char* argv[])
     QApplication application(count, arguments.data());
     app::SetTitle(QStringLiteral("Tallyforge"));
     QCoreApplication::setApplicationVersion(cli::VersionText());
+    // Lets the desktop tie the window to its entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tallyforge.Tallyforge"));
     FormatSettings::LoadFromSystem();
     app::InstallTranslations();
 
