@@ -152,7 +152,8 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath)
 
     std::optional<TSerialRun::Outcome> outcome;
     try {
-        outcome = run.Print(page, count.value_or(settings.PageCount), advance, settings.LastNumberText);
+        outcome = run.Print(page, count.value_or(settings.PageCount), advance ? TRunKind::Print : TRunKind::PrintNoAdvance,
+                            settings.LastNumberText);
     } catch (...) {
         progress.End();
         throw;

@@ -392,7 +392,8 @@ void TfrmTallyforge::RunPrint(bool advance)
     progressClock_.invalidate();
     std::optional<TSerialRun::Outcome> outcome;
     try {
-        outcome = run_->Print(CurrentPage(), txtPageCount->AsInteger(), advance, knownLastNumber_);
+        outcome = run_->Print(CurrentPage(), txtPageCount->AsInteger(), advance ? TRunKind::Print : TRunKind::PrintNoAdvance,
+                              knownLastNumber_);
     } catch (...) {
         EndProgress();
         throw;

@@ -16,9 +16,19 @@ qint32 SerialNumber(qint32 start, qint32 pageIndex)
     return AddWrapping(start, AddWrapping(pageIndex, -1));
 }
 
-QString SerialText(const QString& prefix, qint32 start, qint32 pageIndex, const QString& suffix)
+QString NumberText(qint32 number, int digits)
 {
-    return prefix + QString::number(SerialNumber(start, pageIndex)) + suffix;
+    if (digits <= 0)
+        return QString::number(number);
+    const qint64 magnitude = number < 0 ? -qint64(number) : qint64(number);
+    const int width = number < 0 ? digits - 1 : digits;
+    const QString padded = QStringLiteral("%1").arg(magnitude, qMax(0, width), 10, QLatin1Char('0'));
+    return number < 0 ? QLatin1Char('-') + padded : padded;
+}
+
+QString SerialText(const QString& prefix, qint32 start, qint32 pageIndex, const QString& suffix, int digits)
+{
+    return prefix + NumberText(SerialNumber(start, pageIndex), digits) + suffix;
 }
 
 QPoint DevicePoint(double xPixels, double yPixels)
@@ -44,15 +54,45 @@ void ApplySerialFont(TFont& font, const SerialFont& serialFont)
 }
 
 namespace {
+
+QPoint TextPoint(TCustomPrintJob& job, double horizontalInches, double verticalInches)
+{
+    return DevicePoint(job.InchesToPixels(false, horizontalInches), job.InchesToPixels(true, verticalInches));
+}
+
+// The mark goes after the serial at half its size, top-aligned with it.
+int MarkSize(const SerialFont& font) { return qMax(1, font.Size / 2); }
+
 void drawOnce(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const SerialPage& page,
               double horizontalInches, double verticalInches)
 {
-    const QString text = SerialText(page.Prefix, page.StartingNumber, pageIndex, page.Suffix);
-    const QPoint at = DevicePoint(job.InchesToPixels(false, horizontalInches),
-                                  job.InchesToPixels(true, verticalInches));
+    const QString text = SerialText(page.Prefix, page.StartingNumber, pageIndex, page.Suffix, page.Digits);
+    const QPoint at = TextPoint(job, horizontalInches, verticalInches);
     canvas.TextOut(at.x(), at.y(), text);
+    if (page.Mark.isEmpty())
+        return;
+    const QPoint after = canvas.PenPos();
+    canvas.Font().SetSize(MarkSize(page.Font));
+    canvas.TextOut(after.x(), after.y(), QLatin1Char(' ') + page.Mark);
+    canvas.Font().SetSize(page.Font.Size);
 }
+
 } // namespace
+
+QList<QRect> SerialBoxes(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const SerialPage& page)
+{
+    ApplySerialFont(canvas.Font(), page.Font);
+    const QString text = SerialText(page.Prefix, page.StartingNumber, pageIndex, page.Suffix, page.Digits);
+    QSize size = canvas.TextExtent(text);
+    if (!page.Mark.isEmpty()) {
+        canvas.Font().SetSize(MarkSize(page.Font));
+        const QSize mark = canvas.TextExtent(QLatin1Char(' ') + page.Mark);
+        canvas.Font().SetSize(page.Font.Size);
+        size = QSize(size.width() + mark.width(), qMax(size.height(), mark.height()));
+    }
+    return { QRect(TextPoint(job, page.HorizontalIndent, page.VerticalIndent), size),
+             QRect(TextPoint(job, page.HorizontalIndent2, page.VerticalIndent2), size) };
+}
 
 void DrawSerialPage(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, TDrawArea area,
                     const SerialPage& page)

@@ -2,7 +2,9 @@
 
 #include "printjob/PrintJob.h"
 
+#include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QtGlobal>
 
@@ -33,6 +35,8 @@ struct SerialPage {
     double HorizontalIndent2 = 0;
     double VerticalIndent2 = 0;
     SerialFont Font;
+    int Digits = 0;   // the number padded with zeros to this width; 0: as it is
+    QString Mark;     // drawn small after each serial (a reprint's "REPRINT"); empty: none
 };
 
 // The number on page pageIndex (counted from 1): start + pageIndex - 1, wrapping as a
@@ -42,8 +46,12 @@ qint32 SerialNumber(qint32 start, qint32 pageIndex);
 // a + b wrapping as a signed 32-bit value, as the serial counter does.
 qint32 AddWrapping(qint32 a, qint32 b);
 
-// prefix + number + suffix with nothing between; the number in plain decimal.
-QString SerialText(const QString& prefix, qint32 start, qint32 pageIndex, const QString& suffix);
+// The number in decimal, padded with zeros to `digits` characters when that is more than
+// its length; a minus sign stays in front and counts in the width (-7 at 5 is "-0007").
+QString NumberText(qint32 number, int digits = 0);
+
+// prefix + number + suffix with nothing between; the number as NumberText gives it.
+QString SerialText(const QString& prefix, qint32 start, qint32 pageIndex, const QString& suffix, int digits = 0);
 
 // A position in device pixels from unrounded pixel amounts, halves going to even.
 QPoint DevicePoint(double xPixels, double yPixels);
@@ -56,6 +64,10 @@ void ApplySerialFont(TFont& font, const SerialFont& serialFont);
 // margins of 0.158 in that the printable area may fix, no header or footer, and the
 // drawing handler given.
 void ConfigureJob(TPrintJob& job, TDrawEvent onDraw);
+
+// Where the two serial texts of a page stand on the canvas (origin at the printable
+// area's corner), in its pixels: the cells TextOut fills, the mark included.
+QList<QRect> SerialBoxes(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const SerialPage& page);
 
 // One page: the serial text twice, at the two indents converted by the job's own
 // InchesToPixels, each a plain text-out at the cell's top-left corner. Only the body

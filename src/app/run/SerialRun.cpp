@@ -1,6 +1,7 @@
 #include "app/run/SerialRun.h"
 
 #include "platform/Exception.h"
+#include "platform/Printer.h"
 
 #include <QCoreApplication>
 
@@ -16,11 +17,13 @@ void TSerialRun::Stop()
         job_.Abort();
 }
 
-std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, int count, bool advance,
+std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, int count, TRunKind kind,
                                                      QString knownLastNumber)
 {
     if (running_)
         return std::nullopt;
+    const bool advance = kind == TRunKind::Print;
+    journalProblem_.clear();
     job_.SetPageCount(count);
     Outcome outcome;
     // The job raises a count below 1 to 1: the counter moves past the pages printed.
@@ -55,11 +58,44 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
         if (OnProgress)
             OnProgress(pos, max);
     };
+    // Before the first page: a record of the range this run takes, which stays if the
+    // run is killed.
+    const TJournal journal(TJournal::PathBeside(settingsPath_));
+    TJournalRecord record;
+    record.started = QDateTime::currentDateTimeUtc();
+    record.kind = kind;
+    record.status = TRunStatus::Interrupted;
+    record.first = outcome.first;
+    record.last = serial::SerialNumber(outcome.first, outcome.count);
+    record.prefix = page_.Prefix;
+    record.suffix = page_.Suffix;
+    record.printer = Printer().PrinterName();
+    record.user = CurrentUser();
+    record.host = CurrentHost();
+    const auto write = [&] {
+        try {
+            journal.Append(record);
+        } catch (const Exception& e) {
+            journalProblem_ = e.Message();
+        }
+    };
+    write();
+
     running_ = true;
-    const auto finish = [&] {
+    const auto finish = [&](TRunStatus status) {
         running_ = false;
         job_.OnPrintProgress = progress;
         outcome.delivered = job_.PagesDelivered();
+        record.finished = QDateTime::currentDateTimeUtc();
+        record.status = status == TRunStatus::Completed && outcome.delivered < outcome.count ? TRunStatus::Cancelled : status;
+        record.pages = outcome.delivered;
+        record.first = outcome.delivered > 0 ? std::optional<int>(outcome.first) : std::nullopt;
+        record.last = outcome.delivered > 0 ? std::optional<int>(serial::SerialNumber(outcome.first, outcome.delivered))
+                                            : std::nullopt;
+        record.output = outcome.delivered > 0 ? Printer().LastOutputFile() : QString();
+        record.job = outcome.delivered > 0 ? Printer().LastJobId() : 0;
+        if (journalProblem_.isEmpty())
+            write();
         if (reservation)
             outcome.knownLastNumber = counter.GiveBack(*reservation, outcome.delivered);
     };
@@ -68,12 +104,12 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     } catch (...) {
         const std::exception_ptr error = std::current_exception();
         try {
-            finish();
+            finish(TRunStatus::Failed);
         } catch (...) {
             // The print's own failure is the one to report.
         }
         std::rethrow_exception(error);
     }
-    finish();
+    finish(TRunStatus::Completed);
     return outcome;
 }

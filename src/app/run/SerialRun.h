@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/run/Journal.h"
 #include "app/run/SerialDrawing.h"
 #include "app/run/SeriesCounter.h"
 
@@ -32,11 +33,17 @@ public:
         int delivered = 0;  // of those, the pages that reached confirmed output
         QString knownLastNumber; // the last number as this run leaves it known
     };
-    // Prints `count` pages of `page` (a count below 1 prints one). With `advance`, the
-    // numbers are reserved from page.StartingNumber first, `knownLastNumber` being the
-    // last number as the caller last saw it. Nothing when OnMoved declined. What the
-    // print raises reaches the caller, after the numbers were given back.
-    std::optional<Outcome> Print(serial::SerialPage page, int count, bool advance, QString knownLastNumber);
+    // Prints `count` pages of `page` (a count below 1 prints one). A print (TRunKind::
+    // Print) reserves its numbers from page.StartingNumber first, `knownLastNumber` being
+    // the last number as the caller last saw it; the other kinds leave the counter
+    // alone. Nothing when OnMoved declined. What the print raises reaches the caller,
+    // after the numbers were given back. Every run that prints is journaled beside the
+    // settings file.
+    std::optional<Outcome> Print(serial::SerialPage page, int count, TRunKind kind, QString knownLastNumber);
+
+    // Why the last run could not be journaled (a foreign journal, a full disk); empty
+    // when it was. The run itself is not held up by its journal.
+    const QString& JournalProblem() const { return journalProblem_; }
 
     // The page of the running print, for the job's drawing handler; null between runs.
     const serial::SerialPage* Page() const { return running_ ? &page_ : nullptr; }
@@ -49,4 +56,5 @@ private:
     QString settingsPath_;
     serial::SerialPage page_;
     bool running_ = false;
+    QString journalProblem_;
 };

@@ -79,6 +79,7 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     s.LastNumberText = ini.ReadString(kSN, QStringLiteral("LastNumber"), QString());
     s.LastNumberReadable = s.LastNumberText.isEmpty() || inirules::ParseInteger(s.LastNumberText).has_value();
     s.PageCount = ini.ReadInteger(kSN, QStringLiteral("PageCount"), d.PageCount);
+    s.Digits = qMax(0, ini.ReadInteger(kSN, QStringLiteral("Digits"), d.Digits));
     s.HorizontalIndent = ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent);
     s.VerticalIndent = ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent);
     s.HorizontalIndent2 = ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent2"), d.HorizontalIndent2);
@@ -108,6 +109,10 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
     ini.WriteFloat(kPaper, QStringLiteral("VerticalIndent2"), s.VerticalIndent2);
     ini.WriteString(kSN, QStringLiteral("Prefix"), s.Prefix);
     ini.WriteString(kSN, QStringLiteral("Suffix"), s.Suffix);
+    if (s.Digits != 0)
+        ini.WriteInteger(kSN, QStringLiteral("Digits"), s.Digits);
+    else if (ini.ValueExists(kSN, QStringLiteral("Digits")))
+        ini.DeleteKey(kSN, QStringLiteral("Digits"));
     ini.WriteString(kFont, QStringLiteral("Name"), s.Font.Name);
     ini.WriteInteger(kFont, QStringLiteral("Size"), s.Font.Size);
     ini.WriteInteger(kFont, QStringLiteral("Color"), s.Font.Color);

@@ -15,6 +15,7 @@ struct TallyforgeSettings {
     QString LastNumberText;
     bool LastNumberReadable = true;
     int PageCount = 10;
+    int Digits = 0; // written only when not 0, so files without it stay as they are
     // [Paper], inches
     double HorizontalIndent = 1.0;
     double VerticalIndent = 1.0;

@@ -1,0 +1,293 @@
+#include "app/run/Journal.h"
+
+#include "platform/Exception.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+const QStringList kColumns { "started", "finished", "kind", "status", "first", "last", "pages", "prefix",
+                             "suffix", "printer", "output", "job", "user", "host" };
+
+QString Foreign(const QString& path)
+{
+    return QCoreApplication::translate("TJournal", "The journal %1 is not one this program writes: nothing is added to it until it is fixed")
+        .arg(path);
+}
+
+QString Quoted(const QString& field)
+{
+    // Fields a spreadsheet could take for a formula are kept as text by a leading quote.
+    QString value = field;
+    if (!value.isEmpty() && QStringLiteral("=+-@").contains(value.front()) && !value.front().isDigit()) {
+        bool number = false;
+        value.toLongLong(&number);
+        if (!number)
+            value.prepend(QLatin1Char('\''));
+    }
+    if (value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('"')) || value.contains(QLatin1Char('\n'))
+        || value.contains(QLatin1Char('\r')) || value.startsWith(QLatin1Char(' ')) || value.endsWith(QLatin1Char(' ')))
+        return QLatin1Char('"') + QString(value).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    return value;
+}
+
+QString Unquoted(const QString& field)
+{
+    return field.startsWith(QLatin1Char('\'')) && field.size() > 1 && QStringLiteral("=+-@").contains(field[1])
+        ? field.mid(1)
+        : field;
+}
+
+QString TimeText(const QDateTime& time) { return time.isValid() ? time.toUTC().toString(Qt::ISODateWithMs) : QString(); }
+
+std::optional<int> NumberField(const QString& text, bool* ok)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    bool good = false;
+    const int value = text.toInt(&good);
+    *ok = *ok && good;
+    return value;
+}
+
+// The file's bytes as a journal: nothing when it is missing, an error when foreign.
+std::optional<QByteArray> ReadJournal(const QString& path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(Foreign(path));
+    QByteArray bytes = file.readAll();
+    const qsizetype lineEnd = bytes.indexOf('\n');
+    const QByteArray header = (lineEnd < 0 ? bytes : bytes.left(lineEnd)).trimmed();
+    if (header != TJournal::Header().toUtf8())
+        throw Exception(Foreign(path));
+    return bytes;
+}
+
+} // namespace
+
+TJournal::TJournal(QString path)
+    : path_(std::move(path))
+{
+}
+
+QString TJournal::PathBeside(const QString& settingsPath)
+{
+    return QFileInfo(settingsPath).absoluteDir().filePath(QStringLiteral("Tallyforge-journal.csv"));
+}
+
+QString TJournal::Header() { return kColumns.join(QLatin1Char(',')); }
+
+QString TJournal::KindText(TRunKind kind)
+{
+    switch (kind) {
+    case TRunKind::Print: return QStringLiteral("print");
+    case TRunKind::PrintNoAdvance: return QStringLiteral("print-no-advance");
+    case TRunKind::Reprint: return QStringLiteral("reprint");
+    }
+    return {};
+}
+
+QString TJournal::StatusText(TRunStatus status)
+{
+    switch (status) {
+    case TRunStatus::Completed: return QStringLiteral("completed");
+    case TRunStatus::Cancelled: return QStringLiteral("cancelled");
+    case TRunStatus::Failed: return QStringLiteral("failed");
+    case TRunStatus::Interrupted: return QStringLiteral("interrupted");
+    }
+    return {};
+}
+
+QString TJournal::ToCsv(const TJournalRecord& r)
+{
+    const QStringList fields { TimeText(r.started), TimeText(r.finished), KindText(r.kind), StatusText(r.status),
+                               r.first ? QString::number(*r.first) : QString(),
+                               r.last ? QString::number(*r.last) : QString(), QString::number(r.pages),
+                               r.prefix, r.suffix, r.printer, r.output,
+                               r.job > 0 ? QString::number(r.job) : QString(), r.user, r.host };
+    QStringList quoted;
+    for (const QString& field : fields)
+        quoted << Quoted(field);
+    return quoted.join(QLatin1Char(','));
+}
+
+std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
+{
+    if (f.size() != kColumns.size())
+        return std::nullopt;
+    static const QHash<QString, TRunKind> kinds { { "print", TRunKind::Print },
+                                                  { "print-no-advance", TRunKind::PrintNoAdvance },
+                                                  { "reprint", TRunKind::Reprint } };
+    static const QHash<QString, TRunStatus> statuses { { "completed", TRunStatus::Completed },
+                                                       { "cancelled", TRunStatus::Cancelled },
+                                                       { "failed", TRunStatus::Failed },
+                                                       { "interrupted", TRunStatus::Interrupted } };
+    TJournalRecord r;
+    bool ok = kinds.contains(f[2]) && statuses.contains(f[3]);
+    r.started = QDateTime::fromString(f[0], Qt::ISODateWithMs);
+    r.finished = QDateTime::fromString(f[1], Qt::ISODateWithMs);
+    ok = ok && r.started.isValid();
+    r.kind = kinds.value(f[2]);
+    r.status = statuses.value(f[3]);
+    r.first = NumberField(f[4], &ok);
+    r.last = NumberField(f[5], &ok);
+    r.pages = NumberField(f[6], &ok).value_or(0);
+    r.prefix = Unquoted(f[7]);
+    r.suffix = Unquoted(f[8]);
+    r.printer = Unquoted(f[9]);
+    r.output = Unquoted(f[10]);
+    r.job = NumberField(f[11], &ok).value_or(0);
+    r.user = Unquoted(f[12]);
+    r.host = Unquoted(f[13]);
+    if (!ok)
+        return std::nullopt;
+    return r;
+}
+
+std::optional<QList<QStringList>> TJournal::ParseCsv(QStringView text)
+{
+    QList<QStringList> records;
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    bool wasQuoted = false;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == u'"') {
+                if (i + 1 < n && text[i + 1] == u'"') {
+                    field += u'"';
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            if (!field.isEmpty() || wasQuoted)
+                return std::nullopt;
+            quoted = wasQuoted = true;
+        } else if (c == u',') {
+            fields << field;
+            field.clear();
+            wasQuoted = false;
+        } else if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+                ++i;
+            fields << field;
+            records << fields;
+            fields.clear();
+            field.clear();
+            wasQuoted = false;
+        } else {
+            if (wasQuoted)
+                return std::nullopt;
+            field += c;
+        }
+    }
+    if (quoted)
+        return std::nullopt;
+    if (!field.isEmpty() || !fields.isEmpty() || wasQuoted) {
+        fields << field;
+        records << fields;
+    }
+    return records;
+}
+
+void TJournal::Append(const TJournalRecord& record) const
+{
+    const QByteArray native = QFile::encodeName(path_);
+    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw Exception(QStringLiteral("Cannot write file %1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(errno))));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer { fd };
+    ::flock(fd, LOCK_EX);
+    // Under the lock: the header is written once, by whoever finds the file empty, and a
+    // file that turned out foreign is left alone.
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    QByteArray line;
+    if (size == 0)
+        line = Header().toUtf8() + "\r\n";
+    else
+        ReadJournal(path_);
+    line += ToCsv(record).toUtf8() + "\r\n";
+    const char* data = line.constData();
+    qsizetype left = line.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            const int error = written < 0 ? errno : ENOSPC;
+            // Never leave half a line: cut back to where this append began.
+            if (::ftruncate(fd, size) != 0) { }
+            throw Exception(QStringLiteral("Cannot write file %1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(error))));
+        }
+        data += written;
+        left -= written;
+    }
+    if (::fsync(fd) != 0)
+        throw Exception(QStringLiteral("Cannot write file %1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(errno))));
+}
+
+QList<TJournalRecord> TJournal::Runs() const
+{
+    const std::optional<QByteArray> bytes = ReadJournal(path_);
+    if (!bytes)
+        return {};
+    const std::optional<QList<QStringList>> rows = ParseCsv(QString::fromUtf8(*bytes));
+    if (!rows)
+        throw Exception(Foreign(path_));
+    QList<TJournalRecord> runs;
+    QHash<QString, qsizetype> byRun; // started + user + host -> index in runs
+    for (qsizetype i = 1; i < rows->size(); ++i) {
+        const std::optional<TJournalRecord> record = FromCsv(rows->at(i));
+        if (!record)
+            continue; // a line a person added by hand; the rest still counts
+        const QString key = TimeText(record->started) + QLatin1Char('\n') + record->user + QLatin1Char('\n') + record->host;
+        const auto found = byRun.constFind(key);
+        if (found != byRun.constEnd()) {
+            runs[*found] = *record;
+        } else {
+            byRun.insert(key, runs.size());
+            runs << *record;
+        }
+    }
+    std::reverse(runs.begin(), runs.end());
+    return runs;
+}
+
+QString CurrentUser()
+{
+    if (const passwd* entry = ::getpwuid(::geteuid()))
+        return QString::fromLocal8Bit(entry->pw_name);
+    return QString::number(::geteuid());
+}
+
+QString CurrentHost()
+{
+    char name[256] = {};
+    ::gethostname(name, sizeof(name) - 1);
+    return QString::fromLocal8Bit(name);
+}
