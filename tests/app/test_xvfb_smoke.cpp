@@ -1,5 +1,6 @@
-// The built program on a real X server (Xvfb): it shows its window with the white page
-// in the grey preview, closes through File > Exit and writes its settings file.
+// The built program on a real X server (Xvfb), driven by real key presses through the
+// server: it shows the white page in the grey preview, its dialogs carry their own titles
+// and close on Escape, and File > Exit closes it and writes its settings file.
 #include "support_app.h"
 #include "support_program.h"
 
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -58,67 +60,115 @@ private:
     QString display_;
 };
 
-bool waitForFile(const QString& path, const QProcess& program, int timeoutMs)
+// Runs an X client against the private display; its standard output, trimmed.
+QString onDisplay(const QString& display, const QString& tool, const QStringList& arguments, int* exitCode,
+                  int timeoutMs = 30000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (QFile::exists(path))
-            return true;
-        if (program.state() == QProcess::NotRunning)
-            return false;
-        QThread::msleep(50);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    process.setProcessEnvironment(environment);
+    apptest::EndWithTest(process);
+    process.start(tool, arguments);
+    const bool finished = process.waitForFinished(timeoutMs);
+    if (!finished) {
+        process.kill();
+        process.waitForFinished(5000);
     }
-    return false;
+    *exitCode = finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
-TEST(XvfbSmokeTest, WindowShowsThePageAndExitsCleanly)
-{
-    for (const char* tool : { "Xvfb", "import" })
-        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-            GTEST_SKIP() << tool << " is not installed";
-    PrivateXvfb xvfb;
-    ASSERT_TRUE(xvfb.Start()) << "Xvfb did not start";
-    ProgramCopy copy;
-    ASSERT_TRUE(copy.Error().isEmpty()) << copy.Error().toStdString();
+// Real input and queries through the X server.
+class Desktop {
+public:
+    explicit Desktop(QString display) : display_(std::move(display)) {}
 
-    const QString painted = copy.Dir() + QStringLiteral("/painted");
-    const QString shot = copy.Dir() + QStringLiteral("/screen.png");
-    const QString shotTaken = copy.Dir() + QStringLiteral("/shot-taken");
-    const QStringList script { "await-painted", "signal " + painted, "await " + shotTaken, "trigger mnuExit" };
-    QProcessEnvironment environment = copy.Environment(script);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.insert(QStringLiteral("DISPLAY"), xvfb.Display());
-    QProcess program;
-    program.setProcessEnvironment(environment);
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    apptest::EndWithTest(program);
-    program.start(copy.Dir() + QStringLiteral("/Tallyforge"), {});
-    ASSERT_TRUE(program.waitForStarted(10000));
-    const bool shown = waitForFile(painted, program, 30000);
-    if (shown) {
-        QThread::msleep(300); // let the X server finish the last exposure
+    // xdotool; true when it succeeded.
+    bool Do(const QStringList& arguments, QString* output = nullptr, int timeoutMs = 30000) const
+    {
         int code = -1;
-        apptest::Run(QStringLiteral("import"), { QStringLiteral("-display"), xvfb.Display(), QStringLiteral("-window"),
-                                                 QStringLiteral("root"), shot }, &code);
-        EXPECT_EQ(code, 0) << "import failed";
+        const QString text = onDisplay(display_, QStringLiteral("xdotool"), arguments, &code, timeoutMs);
+        if (output)
+            *output = text;
+        return code == 0;
     }
-    QFile(shotTaken).open(QIODevice::WriteOnly); // lets the program go on to File > Exit
-    const bool finished = program.waitForFinished(30000);
-    if (!finished)
-        program.kill();
-    ASSERT_TRUE(shown) << "the preview was never painted";
-    ASSERT_TRUE(finished) << "the program did not end after File > Exit";
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0);
-    EXPECT_EQ(apptest::IniValue(copy.SettingsFile(), QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("0"));
+    // Presses keys at the focused window, as a user's keyboard does.
+    bool Keys(const QStringList& keys) const { return Do(QStringList { QStringLiteral("key") } + keys); }
+    // The first visible window whose title matches, once there is one; 0 when none came.
+    qulonglong AwaitWindow(const QString& titlePattern) const
+    {
+        QString ids;
+        if (!Do({ QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                  titlePattern },
+                &ids))
+            return 0;
+        return ids.section(QLatin1Char('\n'), 0, 0).toULongLong();
+    }
+    bool AwaitNoWindow(const QString& titlePattern, int timeoutMs = 30000) const
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < timeoutMs) {
+            if (!Do({ QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), titlePattern }))
+                return true;
+            QThread::msleep(50);
+        }
+        return false;
+    }
+    // Waits until the process shows a window besides `shown` (a menu popping up).
+    bool AwaitAnotherWindow(qint64 pid, qulonglong shown, int timeoutMs = 30000) const
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < timeoutMs) {
+            QString ids;
+            Do({ QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(pid) }, &ids);
+            for (const QString& id : ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+                if (id.toULongLong() != shown)
+                    return true;
+            QThread::msleep(50);
+        }
+        return false;
+    }
+    // Gives the window the keyboard focus, as clicking into it does.
+    bool Focus(qulonglong window) const
+    {
+        return Do({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(window) });
+    }
+    // The titles the window carries for window managers: WM_NAME and _NET_WM_NAME.
+    QStringList Titles(qulonglong window) const
+    {
+        int code = -1;
+        const QString text = onDisplay(display_, QStringLiteral("xprop"),
+                                       { QStringLiteral("-id"), QString::number(window), QStringLiteral("WM_NAME"),
+                                         QStringLiteral("_NET_WM_NAME") },
+                                       &code);
+        QStringList titles;
+        static const QRegularExpression value(QStringLiteral("^(\\S+)\\(\\S+\\) = \"(.*)\"$"), QRegularExpression::MultilineOption);
+        for (auto match = value.globalMatch(text); match.hasNext();) {
+            const QRegularExpressionMatch m = match.next();
+            titles << m.captured(1) + QLatin1Char('=') + m.captured(2);
+        }
+        return titles;
+    }
+    QImage Screenshot(const QString& file) const
+    {
+        int code = -1;
+        onDisplay(display_, QStringLiteral("import"), { QStringLiteral("-window"), QStringLiteral("root"), file }, &code);
+        return code == 0 ? QImage(file) : QImage();
+    }
 
-    const QImage screen(shot);
-    ASSERT_FALSE(screen.isNull()) << "no screenshot";
-    // The preview's background is mid grey (128, 128, 128) and the page is white; look for
-    // a row where grey is followed by a long white run and grey again.
-    const QRgb grey = qRgb(128, 128, 128);
-    const QRgb white = qRgb(255, 255, 255);
+private:
+    QString display_;
+};
+
+// The preview's background is mid grey (128, 128, 128) and the page is white: a row where
+// grey is followed by a long white run and grey again, on a screen with plenty of grey.
+bool showsPageInGrey(const QImage& screen)
+{
+    const QRgb grey = qRgb(128, 128, 128) & 0xffffff;
+    const QRgb white = qRgb(255, 255, 255) & 0xffffff;
     qint64 greyPixels = 0;
     bool pageInGrey = false;
     for (int y = 0; y < screen.height(); ++y) {
@@ -126,8 +176,8 @@ TEST(XvfbSmokeTest, WindowShowsThePageAndExitsCleanly)
         int whiteRun = 0;
         for (int x = 0; x < screen.width(); ++x) {
             const QRgb pixel = screen.pixel(x, y) & 0xffffff;
-            const bool isGrey = pixel == (grey & 0xffffff);
-            const bool isWhite = pixel == (white & 0xffffff);
+            const bool isGrey = pixel == grey;
+            const bool isWhite = pixel == white;
             greyPixels += isGrey ? 1 : 0;
             if (state == 0 && isGrey) {
                 state = 1;
@@ -143,8 +193,81 @@ TEST(XvfbSmokeTest, WindowShowsThePageAndExitsCleanly)
             }
         }
     }
-    EXPECT_GT(greyPixels, screen.width() * screen.height() / 50) << "no grey preview on the screen";
-    EXPECT_TRUE(pageInGrey) << "no white page inside the grey preview";
+    return pageInGrey && greyPixels > qint64(screen.width()) * screen.height() / 50;
+}
+
+struct DialogRow {
+    const char* name;
+    QStringList keys; // after the File menu is open
+    const char* title;
+};
+
+TEST(XvfbSmokeTest, WindowShowsThePageItsDialogsAndExitsCleanly)
+{
+    for (const char* tool : { "Xvfb", "import", "xdotool", "xprop" })
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            GTEST_SKIP() << tool << " is not installed";
+    PrivateXvfb xvfb;
+    ASSERT_TRUE(xvfb.Start()) << "Xvfb did not start";
+    const Desktop desktop(xvfb.Display());
+    ProgramCopy copy;
+    ASSERT_TRUE(copy.Error().isEmpty()) << copy.Error().toStdString();
+
+    QProcess program;
+    QProcessEnvironment environment = copy.Environment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("DISPLAY"), xvfb.Display());
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    apptest::EndWithTest(program);
+    program.start(copy.Program(), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    const qint64 pid = program.processId();
+
+    const qulonglong window = desktop.AwaitWindow(QStringLiteral("^Tallyforge"));
+    ASSERT_NE(window, 0u) << "the window never showed";
+    // The page appears once the preview has drawn it.
+    const QString shot = copy.Dir() + QStringLiteral("/screen.png");
+    QElapsedTimer timer;
+    timer.start();
+    bool pageShown = false;
+    while (!pageShown && timer.elapsed() < 30000 && program.state() == QProcess::Running)
+        pageShown = showsPageInGrey(desktop.Screenshot(shot));
+    EXPECT_TRUE(pageShown) << "no white page inside the grey preview";
+
+    // The File menu opens with Alt+F; from there Left walks the menu bar backwards.
+    const DialogRow dialogs[] = {
+        { "HelpAbout", { "Left", "Return" }, "About" },
+        { "OptionsFont", { "Left", "Left", "Down", "Down", "Return" }, "Font" },
+    };
+    for (const DialogRow& row : dialogs) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(desktop.Focus(window));
+        ASSERT_TRUE(desktop.Keys({ "alt+f" }));
+        ASSERT_TRUE(desktop.AwaitAnotherWindow(pid, window)) << "the File menu did not open";
+        ASSERT_TRUE(desktop.Keys(row.keys));
+        const QString pattern = QLatin1Char('^') + QLatin1String(row.title);
+        const qulonglong dialog = desktop.AwaitWindow(pattern);
+        ASSERT_NE(dialog, 0u) << "no dialog came up";
+        const QString title = QLatin1String(row.title);
+        EXPECT_EQ(desktop.Titles(dialog).join(QStringLiteral("; ")).toStdString(),
+                  QStringLiteral("WM_NAME=%1; _NET_WM_NAME=%1").arg(title).toStdString());
+        ASSERT_TRUE(desktop.Focus(dialog));
+        ASSERT_TRUE(desktop.Keys({ "Escape" }));
+        EXPECT_TRUE(desktop.AwaitNoWindow(pattern)) << "Escape did not close the dialog";
+    }
+
+    ASSERT_TRUE(desktop.Focus(window));
+    ASSERT_TRUE(desktop.Keys({ "alt+f" }));
+    ASSERT_TRUE(desktop.AwaitAnotherWindow(pid, window)) << "the File menu did not open";
+    ASSERT_TRUE(desktop.Keys({ "x" }));
+    const bool finished = program.waitForFinished(30000);
+    if (!finished)
+        program.kill();
+    ASSERT_TRUE(finished) << "the program did not end after File > Exit";
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(apptest::IniValue(copy.SettingsFile(), QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("0"));
 }
 
 } // namespace
