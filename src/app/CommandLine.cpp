@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/run/Preflight.h"
 #include "app/run/SerialRun.h"
 #include "app/run/SettingsFile.h"
 #include "platform/Application.h"
@@ -80,19 +81,9 @@ private:
     QElapsedTimer clock_;
 };
 
-int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath)
+// Output goes to a queue or a new PDF as the options say; otherwise to the default printer.
+void ChoosePrinter(const QCommandLineParser& parser)
 {
-    QString error;
-    const std::optional<int> count = IntegerOption(parser, QStringLiteral("count"), &error);
-    const std::optional<int> start = IntegerOption(parser, QStringLiteral("start"), &error);
-    if (!error.isEmpty())
-        return Usage(error);
-    if (parser.isSet(QStringLiteral("printer")) && parser.isSet(QStringLiteral("output")))
-        return Usage(QCoreApplication::translate("CommandLine", "--printer and --output cannot go together"));
-    if (parser.positionalArguments().size() > 1)
-        return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(parser.positionalArguments().value(1)));
-    const bool advance = !parser.isSet(QStringLiteral("no-advance"));
-
     TPrinter& printer = Printer();
     if (parser.isSet(QStringLiteral("printer"))) {
         const QString queue = parser.value(QStringLiteral("printer"));
@@ -112,12 +103,57 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath)
         printer.SetOutputFolder(output.path());
         printer.SetOutputFileName(QString());
     }
+}
 
+QString Range(qint64 first, qint64 last)
+{
+    return first == last ? QString::number(first) : QStringLiteral("%1-%2").arg(first).arg(last);
+}
+
+// print and reprint: one run on the window's engine.
+int RunCommand(const QCommandLineParser& parser, const QString& settingsPath, TRunKind kind)
+{
+    QString error;
+    const std::optional<int> count = IntegerOption(parser, QStringLiteral("count"), &error);
+    const std::optional<int> start = IntegerOption(parser, QStringLiteral("start"), &error);
+    const std::optional<int> digits = IntegerOption(parser, QStringLiteral("digits"), &error);
+    const QStringList positional = parser.positionalArguments();
+    std::optional<int> first;
+    std::optional<int> last;
+    if (kind == TRunKind::Reprint) {
+        if (positional.size() != 3)
+            return Usage(QCoreApplication::translate("CommandLine", "reprint needs the first and the last serial number"));
+        bool firstOk = false;
+        bool lastOk = false;
+        first = positional[1].toInt(&firstOk);
+        last = positional[2].toInt(&lastOk);
+        if (!firstOk || !lastOk || *first > *last)
+            return Usage(QCoreApplication::translate("CommandLine", "'%1 %2' is not a range of serial numbers").arg(positional[1], positional[2]));
+        if (count || start || parser.isSet(QStringLiteral("no-advance")))
+            return Usage(QCoreApplication::translate("CommandLine", "reprint takes its serials from FIRST and LAST alone"));
+    } else {
+        if (positional.size() > 1)
+            return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(positional.value(1)));
+        if (parser.isSet(QStringLiteral("mark")))
+            return Usage(QCoreApplication::translate("CommandLine", "--mark goes with the reprint command"));
+    }
+    if (!error.isEmpty())
+        return Usage(error);
+    if (digits && (*digits < 0 || *digits > 32))
+        return Usage(QCoreApplication::translate("CommandLine", "--digits takes a width from 0 to 32"));
+    if (parser.isSet(QStringLiteral("printer")) && parser.isSet(QStringLiteral("output")))
+        return Usage(QCoreApplication::translate("CommandLine", "--printer and --output cannot go together"));
+    if (kind == TRunKind::Print && parser.isSet(QStringLiteral("no-advance")))
+        kind = TRunKind::PrintNoAdvance;
+    const bool quiet = parser.isSet(QStringLiteral("quiet"));
+
+    ChoosePrinter(parser);
+    TPrinter& printer = Printer();
     const TallyforgeSettings settings = LoadSettingsFile(settingsPath);
-    if (advance && !settings.LastNumberReadable)
+    if (kind == TRunKind::Print && !settings.LastNumberReadable)
         throw Exception(QCoreApplication::translate("CommandLine", "The last number in %1 cannot be read: '%2'").arg(settingsPath, settings.LastNumberText));
     serial::SerialPage page;
-    page.StartingNumber = start.value_or(serial::AddWrapping(settings.LastNumber, 1));
+    page.StartingNumber = first ? *first : start.value_or(serial::AddWrapping(settings.LastNumber, 1));
     page.Prefix = settings.Prefix;
     page.Suffix = settings.Suffix;
     page.HorizontalIndent = settings.HorizontalIndent;
@@ -125,12 +161,43 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath)
     page.HorizontalIndent2 = settings.HorizontalIndent2;
     page.VerticalIndent2 = settings.VerticalIndent2;
     page.Font = settings.Font;
+    page.Digits = digits.value_or(settings.Digits);
+    if (kind == TRunKind::Reprint)
+        page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark"))
+                                                         : QCoreApplication::translate("CommandLine", "REPRINT");
+    const int pages = first ? int(qint64(*last) - *first + 1) : std::max(1, count.value_or(settings.PageCount));
 
     TPrintJob job;
     TSerialRun run(job, settingsPath);
     serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
         serial::DrawSerialPage(job, *canvas, pageIndex, area, run.Page() ? *run.Page() : page);
     });
+    job.SetPageCount(pages);
+
+    // Before the run, as the window does: what would misprint is said, and serials the
+    // journal shows as printed (or, for a reprint, never printed) are refused unless forced.
+    QList<TJournalRecord> runs;
+    try {
+        runs = TJournal(TJournal::PathBeside(settingsPath)).Runs();
+    } catch (const Exception& e) {
+        Say(QStringLiteral("tallyforge: %1").arg(app::ErrorBoxText(e.Message())));
+    }
+    const bool force = parser.isSet(QStringLiteral("force"));
+    if (kind == TRunKind::Reprint) {
+        const QList<std::pair<qint64, qint64>> never = Unprinted(runs, *first, *last);
+        if (!never.isEmpty() && !force)
+            throw Exception(QCoreApplication::translate("CommandLine", "Serials %1 were never printed (--force reprints them all the same)")
+                                .arg(Range(never.first().first, never.first().second)));
+    } else {
+        const TPreflight preflight = CheckRun(job, page, pages, kind == TRunKind::Print ? runs : QList<TJournalRecord>());
+        for (const TPreflightWarning& warning : preflight.warnings) {
+            if (warning.kind == TPreflightWarning::Kind::Overlap && !force)
+                throw Exception(QCoreApplication::translate("CommandLine", "%1 (--force prints them again)").arg(warning.text));
+            if (!quiet)
+                Say(QCoreApplication::translate("CommandLine", "tallyforge: warning: %1").arg(warning.text));
+        }
+    }
+
     if (parser.isSet(QStringLiteral("output")))
         run.DocumentName = QFileInfo(parser.value(QStringLiteral("output"))).completeBaseName();
     // Without --start the run continues whatever printed last; a number chosen on the
@@ -142,7 +209,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath)
                     .arg(*start));
         return !start;
     };
-    Progress progress(!parser.isSet(QStringLiteral("quiet")) && ::isatty(STDERR_FILENO));
+    Progress progress(!quiet && ::isatty(STDERR_FILENO));
     run.OnProgress = [&](int done, int total) { progress.Show(done, total, run.Page()); };
     bool stopped = false;
     app::OnTerminationRequest([&](int) {
@@ -152,8 +219,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath)
 
     std::optional<TSerialRun::Outcome> outcome;
     try {
-        outcome = run.Print(page, count.value_or(settings.PageCount), advance ? TRunKind::Print : TRunKind::PrintNoAdvance,
-                            settings.LastNumberText);
+        outcome = run.Print(page, pages, kind, settings.LastNumberText);
     } catch (...) {
         progress.End();
         throw;
@@ -161,21 +227,68 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath)
     progress.End();
     if (!outcome)
         return kFailed;
-    if (outcome->delivered > 0 && !parser.isSet(QStringLiteral("quiet"))) {
-        const int last = serial::SerialNumber(outcome->first, outcome->delivered);
+    if (!run.JournalProblem().isEmpty())
+        Say(QStringLiteral("tallyforge: %1").arg(app::ErrorBoxText(run.JournalProblem())));
+    if (outcome->delivered > 0 && !quiet) {
+        const QString from = serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix, page.Digits);
+        const QString to = serial::SerialText(page.Prefix, outcome->first, outcome->delivered, page.Suffix, page.Digits);
         if (printer.LastJobId() > 0)
             Say(QCoreApplication::translate("CommandLine", "Printed %1 to %2 on %3 as job %4")
-                    .arg(serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix),
-                         serial::SerialText(page.Prefix, last, 1, page.Suffix), printer.PrinterName())
+                    .arg(from, to, printer.PrinterName())
                     .arg(printer.LastJobId()));
         else
             Say(QCoreApplication::translate("CommandLine", "Printed %1 to %2 into %3")
-                    .arg(serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix),
-                         serial::SerialText(page.Prefix, last, 1, page.Suffix),
-                         QDir::toNativeSeparators(printer.LastOutputFile())));
+                    .arg(from, to, QDir::toNativeSeparators(printer.LastOutputFile())));
     }
     if (stopped || outcome->delivered < outcome->count)
         return kStopped;
+    return kDone;
+}
+
+// The journal's runs, newest first, as a table or as CSV.
+int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
+{
+    QString error;
+    const std::optional<int> serial = IntegerOption(parser, QStringLiteral("serial"), &error);
+    if (!error.isEmpty())
+        return Usage(error);
+    if (parser.positionalArguments().size() > 1)
+        return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(parser.positionalArguments().value(1)));
+    const QList<TJournalRecord> runs = TJournal(TJournal::PathBeside(settingsPath)).Runs();
+    QByteArray out;
+    const bool csv = parser.isSet(QStringLiteral("csv"));
+    if (csv)
+        out += TJournal::Header().toUtf8() + "\r\n";
+    else
+        out += QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
+                   .arg(QStringLiteral("started"), -24)
+                   .arg(QStringLiteral("kind"), -16)
+                   .arg(QStringLiteral("status"), -11)
+                   .arg(QStringLiteral("serials"), -23)
+                   .arg(QStringLiteral("pages"), 7)
+                   .arg(QStringLiteral("printer"), -12)
+                   .arg(QStringLiteral("output"))
+                   .toUtf8();
+    for (const TJournalRecord& run : runs) {
+        if (serial && !run.Covers(*serial))
+            continue;
+        if (csv) {
+            out += TJournal::ToCsv(run).toUtf8() + "\r\n";
+            continue;
+        }
+        const QString serials = run.first && run.last ? Range(*run.first, *run.last) : QStringLiteral("-");
+        const QString output = run.job > 0 ? QStringLiteral("job %1").arg(run.job) : run.output;
+        out += QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
+                   .arg(run.started.toLocalTime().toString(Qt::ISODate), -24)
+                   .arg(TJournal::KindText(run.kind), -16)
+                   .arg(TJournal::StatusText(run.status), -11)
+                   .arg(serials, -23)
+                   .arg(run.pages, 7)
+                   .arg(run.printer, -12)
+                   .arg(output)
+                   .toUtf8();
+    }
+    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     return kDone;
 }
 
@@ -216,8 +329,8 @@ Request Run()
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QCoreApplication::translate("CommandLine", "'print' prints the run without a window; without a command the window opens."),
-                                 QStringLiteral("[print]"));
+                                 QCoreApplication::translate("CommandLine", "'print' prints the next run without a window, 'reprint FIRST LAST' prints those serials again, 'log' lists the runs; without a command the window opens."),
+                                 QStringLiteral("[print | reprint FIRST LAST | log]"));
     parser.addOptions({
         { QStringLiteral("settings"), QCoreApplication::translate("CommandLine", "Use this settings file."), QCoreApplication::translate("CommandLine", "FILE") },
         { QStringLiteral("count"), QCoreApplication::translate("CommandLine", "print: the number of pages (default: the page count of the settings)."), QCoreApplication::translate("CommandLine", "N") },
@@ -225,7 +338,12 @@ Request Run()
         { QStringLiteral("printer"), QCoreApplication::translate("CommandLine", "print: print on this CUPS queue."), QCoreApplication::translate("CommandLine", "QUEUE") },
         { QStringLiteral("output"), QCoreApplication::translate("CommandLine", "print: write this PDF file, which must not exist yet."), QCoreApplication::translate("CommandLine", "FILE.pdf") },
         { QStringLiteral("no-advance"), QCoreApplication::translate("CommandLine", "print: print as File > Print does, leaving the counter.") },
-        { QStringLiteral("quiet"), QCoreApplication::translate("CommandLine", "print: no progress and no report.") },
+        { QStringLiteral("digits"), QCoreApplication::translate("CommandLine", "print, reprint: pad the numbers with zeros to this width."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("force"), QCoreApplication::translate("CommandLine", "print: print serials the journal shows as printed; reprint: serials it does not.") },
+        { QStringLiteral("mark"), QCoreApplication::translate("CommandLine", "reprint: the text beside each number (default REPRINT)."), QCoreApplication::translate("CommandLine", "TEXT") },
+        { QStringLiteral("serial"), QCoreApplication::translate("CommandLine", "log: only the runs that printed this serial."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("csv"), QCoreApplication::translate("CommandLine", "log: the records as CSV.") },
+        { QStringLiteral("quiet"), QCoreApplication::translate("CommandLine", "print, reprint: no progress and no report.") },
     });
     Request request;
     if (!parser.parse(QCoreApplication::arguments())) {
@@ -243,7 +361,7 @@ Request Run()
     request.settingsPath = parser.value(QStringLiteral("settings"));
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet" })
+        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "force", "mark", "serial", "csv" })
             if (parser.isSet(QLatin1String(printOnly))) {
                 request.exitCode = Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the print command").arg(QLatin1String(printOnly)));
                 return request;
@@ -251,13 +369,17 @@ Request Run()
         request.openWindow = true;
         return request;
     }
-    if (positional.first() != kPrint) {
-        request.exitCode = Usage(QCoreApplication::translate("CommandLine", "unknown command '%1'").arg(positional.first()));
+    const QString command = positional.first();
+    if (command != kPrint && command != QStringLiteral("reprint") && command != QStringLiteral("log")) {
+        request.exitCode = Usage(QCoreApplication::translate("CommandLine", "unknown command '%1'").arg(command));
         return request;
     }
     const QString settingsPath = request.settingsPath.isEmpty() ? SettingsFilePath() : request.settingsPath;
     try {
-        request.exitCode = PrintCommand(parser, settingsPath);
+        if (command == QStringLiteral("log"))
+            request.exitCode = LogCommand(parser, settingsPath);
+        else
+            request.exitCode = RunCommand(parser, settingsPath, command == kPrint ? TRunKind::Print : TRunKind::Reprint);
     } catch (const std::exception&) {
         Say(QStringLiteral("tallyforge: %1").arg(app::ErrorBoxText(app::ExceptionText(std::current_exception()))));
         request.exitCode = kFailed;

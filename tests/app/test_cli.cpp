@@ -157,3 +157,74 @@ TEST_F(CommandLineTest, InterruptedRunExits130AndThePdfAndTheCounterAgree)
 }
 
 } // namespace
+
+namespace {
+
+// Reprints go by the journal: exactly the asked serials with their mark, the counter
+// untouched, a record of their own; serials never printed are refused unless forced, a
+// print over printed serials likewise; `log` finds the runs that printed a serial.
+TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
+{
+    auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("5"), QStringLiteral("--quiet"),
+                               QStringLiteral("--output"), Pdf(QStringLiteral("run.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("101"), QStringLiteral("102"), QStringLiteral("--quiet"),
+                                  QStringLiteral("--output"), Pdf(QStringLiteral("again.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    ASSERT_EQ(apptest::PdfPageCount(Pdf(QStringLiteral("again.pdf"))), 2);
+    EXPECT_EQ(apptest::PdfText(Pdf(QStringLiteral("again.pdf")), 1).count(QStringLiteral("S-101 REPRINT")), 2);
+    EXPECT_EQ(apptest::PdfText(Pdf(QStringLiteral("again.pdf")), 2).count(QStringLiteral("S-102 REPRINT")), 2);
+    EXPECT_EQ(LastNumber(), QStringLiteral("104"));
+
+    std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("104"), QStringLiteral("106"),
+                                  QStringLiteral("--output"), Pdf(QStringLiteral("never.pdf")) });
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(error, QStringLiteral("tallyforge: Serials 105-106 were never printed (--force reprints them all the same)"));
+    std::tie(code, error) = Run({ QStringLiteral("print"), QStringLiteral("--start"), QStringLiteral("103"),
+                                  QStringLiteral("--output"), Pdf(QStringLiteral("twice.pdf")) });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(error.startsWith(QStringLiteral("tallyforge: Serials 103 to 104 were printed already by the run of ")))
+        << error.toStdString();
+    EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("never.pdf"))));
+    EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("twice.pdf"))));
+    EXPECT_EQ(LastNumber(), QStringLiteral("104"));
+
+    QProcess log;
+    Start(log, { QStringLiteral("log"), QStringLiteral("--serial"), QStringLiteral("101"), QStringLiteral("--csv") });
+    ASSERT_TRUE(log.waitForFinished(60000));
+    ASSERT_EQ(log.exitCode(), 0);
+    // Read back by a CSV reader of its own: the columns, and the two runs, newest first.
+    QProcess reader;
+    reader.start(QStringLiteral("python3"), { QStringLiteral("-c"), QStringLiteral(
+        "import csv,sys\n"
+        "rows = list(csv.DictReader(sys.stdin))\n"
+        "print(','.join(rows[0].keys()))\n"
+        "for r in rows: print(r['kind'], r['status'], r['first'], r['last'], r['pages'], r['prefix'], r['output'].endswith('.pdf'))\n") });
+    reader.write(log.readAllStandardOutput());
+    reader.closeWriteChannel();
+    ASSERT_TRUE(reader.waitForFinished(30000));
+    EXPECT_EQ(QString::fromUtf8(reader.readAllStandardOutput()),
+              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host\n"
+                             "reprint completed 101 102 2 S- True\n"
+                             "print completed 100 104 5 S- True\n"));
+}
+
+// A journal the program did not write is never written to; the print still happens and
+// says why it went unrecorded.
+TEST_F(CommandLineTest, ForeignJournalIsLeftAlone)
+{
+    const QString journal = dir_.filePath(QStringLiteral("Tallyforge-journal.csv"));
+    QFile file(journal);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("date;amount\n2026-01-01;5\n");
+    file.close();
+    const auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--quiet"), QStringLiteral("--output"),
+                                     Pdf(QStringLiteral("run.pdf")) });
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(error.contains(QStringLiteral("is not one this program writes"))) << error.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("date;amount\n2026-01-01;5\n"));
+    EXPECT_EQ(LastNumber(), QStringLiteral("102"));
+}
+
+} // namespace

@@ -90,3 +90,19 @@ INSTANTIATE_TEST_SUITE_P(Rows, DevicePointTest, testing::Values(
     [](const testing::TestParamInfo<PointRow>& info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+// Zero padding to a width: the sign stays in front and counts in the width, a number
+// wider than the width is never cut, and 0 leaves the number as it is.
+TEST(NumberText, PadsToTheWidthWithTheSignInFront)
+{
+    EXPECT_EQ(serial::NumberText(7, 5), QStringLiteral("00007"));
+    EXPECT_EQ(serial::NumberText(-7, 5), QStringLiteral("-0007"));
+    EXPECT_EQ(serial::NumberText(123456, 3), QStringLiteral("123456"));
+    EXPECT_EQ(serial::NumberText(999, 0), QStringLiteral("999"));
+    EXPECT_EQ(serial::NumberText(std::numeric_limits<qint32>::min(), 12), QStringLiteral("-02147483648"));
+    EXPECT_EQ(serial::SerialText(QStringLiteral("T"), 999, 2, QStringLiteral("/A"), 4), QStringLiteral("T1000/A"));
+}
+
+} // namespace

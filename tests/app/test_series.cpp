@@ -5,6 +5,7 @@
 #include "support_app.h"
 #include "support_window.h"
 
+#include "app/run/Journal.h"
 #include "platform/Application.h"
 #include "preview/PreviewStatusBar.h"
 #include "widgets/HistoryEdit.h"
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <csignal>
 #include <map>
 
@@ -111,6 +113,7 @@ protected:
     }
 
     qint64 LastNumber() const { return Setting(QStringLiteral("SN"), QStringLiteral("LastNumber")).toLongLong(); }
+    QList<TJournalRecord> Journal() const { return TJournal(TJournal::PathBeside(settingsPath_)).Runs(); }
 
     QString out_;
 };
@@ -174,6 +177,11 @@ TEST_F(SeriesTest, OutputThatNeverArrivedCountsForNothing)
     EXPECT_EQ(window->txtStartingSN->Text(), QStringLiteral("42"));
     EXPECT_EQ(ReadBytes(settingsPath_), settings);
     EXPECT_EQ(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList());
+    const QList<TJournalRecord> runs = Journal();
+    ASSERT_EQ(runs.size(), 1);
+    EXPECT_EQ(runs[0].status, TRunStatus::Failed);
+    EXPECT_EQ(runs[0].pages, 0);
+    EXPECT_FALSE(runs[0].first.has_value());
 }
 
 // Stopping a long run (Escape on its progress, or closing the window) ends it after the
@@ -227,6 +235,12 @@ TEST_P(StopTest, StoppedRunKeepsItsPagesAndTheCounterFollowsThem)
     EXPECT_EQ(printed.begin()->first, 1001);
     EXPECT_EQ(printed.rbegin()->first, 1000 + pages);
     EXPECT_EQ(LastNumber(), 1000 + pages);
+    const QList<TJournalRecord> runs = Journal();
+    ASSERT_EQ(runs.size(), 1);
+    EXPECT_EQ(runs[0].status, TRunStatus::Cancelled);
+    EXPECT_EQ(runs[0].first, 1001);
+    EXPECT_EQ(runs[0].last, 1000 + pages);
+    EXPECT_EQ(runs[0].pages, pages);
     EXPECT_TRUE(window->PreviewStatusBar1->UserText().startsWith(
         QStringLiteral("Printing stopped after %1 of 100000 pages.").arg(pages)))
         << window->PreviewStatusBar1->UserText().toStdString();
@@ -300,6 +314,16 @@ TEST_F(SeriesTest, KilledRunsNeverRepeatASerial)
         EXPECT_LE(serial, LastNumber()) << "serial " << serial << " is past the stored counter";
     }
     EXPECT_EQ(QDir(out_).entryList({ QStringLiteral(".*.part") }, QDir::Files | QDir::Hidden), QStringList());
+    // The journal accounts for every serial on paper, and killed runs stay recorded as
+    // interrupted with the range they took.
+    const QList<TJournalRecord> runs = Journal();
+    int interrupted = 0;
+    for (const TJournalRecord& run : runs)
+        interrupted += run.status == TRunStatus::Interrupted;
+    EXPECT_GT(interrupted, 0);
+    for (const auto& [serial, times] : serials)
+        EXPECT_TRUE(std::any_of(runs.begin(), runs.end(), [&](const TJournalRecord& run) { return run.Covers(serial); }))
+            << "serial " << serial << " is in no journal record";
 }
 
 TEST_F(SeriesTest, TwoProcessesPrintingAtOnceShareTheSeries)
@@ -319,6 +343,13 @@ TEST_F(SeriesTest, TwoProcessesPrintingAtOnceShareTheSeries)
         expected[serial] = 1;
     EXPECT_EQ(SerialsPrinted(out_), expected);
     EXPECT_EQ(LastNumber(), 2 * runs * pages);
+    // Both appended at once and lost nothing: every run is one whole, completed record.
+    const QList<TJournalRecord> journal = Journal();
+    ASSERT_EQ(journal.size(), 2 * runs);
+    for (const TJournalRecord& run : journal) {
+        EXPECT_EQ(run.status, TRunStatus::Completed);
+        EXPECT_EQ(run.pages, pages);
+    }
 }
 
 } // namespace
