@@ -254,7 +254,7 @@ int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
         return Usage(error);
     if (parser.positionalArguments().size() > 1)
         return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(parser.positionalArguments().value(1)));
-    const QList<TJournalRecord> runs = TJournal(TJournal::PathBeside(settingsPath)).Runs();
+    const QList<TJournalRecord> runs = TJournal(TJournal::PathBeside(settingsPath)).Runs(serial);
     QByteArray out;
     const bool csv = parser.isSet(QStringLiteral("csv"));
     if (csv)
@@ -270,8 +270,6 @@ int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
                    .arg(QStringLiteral("output"))
                    .toUtf8();
     for (const TJournalRecord& run : runs) {
-        if (serial && !run.Covers(*serial))
-            continue;
         if (csv) {
             out += TJournal::ToCsv(run).toUtf8() + "\r\n";
             continue;

@@ -7,9 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cerrno>
+#include <string_view>
+#include <unordered_map>
 #include <cstring>
 
 #include <fcntl.h>
@@ -160,58 +163,6 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
     return r;
 }
 
-std::optional<QList<QStringList>> TJournal::ParseCsv(QStringView text)
-{
-    QList<QStringList> records;
-    QStringList fields;
-    QString field;
-    bool quoted = false;
-    bool wasQuoted = false;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == u'"') {
-                if (i + 1 < n && text[i + 1] == u'"') {
-                    field += u'"';
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                field += c;
-            }
-        } else if (c == u'"') {
-            if (!field.isEmpty() || wasQuoted)
-                return std::nullopt;
-            quoted = wasQuoted = true;
-        } else if (c == u',') {
-            fields << field;
-            field.clear();
-            wasQuoted = false;
-        } else if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-                ++i;
-            fields << field;
-            records << fields;
-            fields.clear();
-            field.clear();
-            wasQuoted = false;
-        } else {
-            if (wasQuoted)
-                return std::nullopt;
-            field += c;
-        }
-    }
-    if (quoted)
-        return std::nullopt;
-    if (!field.isEmpty() || !fields.isEmpty() || wasQuoted) {
-        fields << field;
-        records << fields;
-    }
-    return records;
-}
-
 void TJournal::Append(const TJournalRecord& record) const
 {
     const QByteArray native = QFile::encodeName(path_);
@@ -251,30 +202,152 @@ void TJournal::Append(const TJournalRecord& record) const
         throw Exception(QStringLiteral("Cannot write file %1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(errno))));
 }
 
-QList<TJournalRecord> TJournal::Runs() const
+namespace {
+
+// One CSV record's fields as byte ranges of the file, found without copying.
+struct Field {
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    bool quoted = false;
+};
+
+class RecordScanner {
+public:
+    explicit RecordScanner(const QByteArray& bytes) : data_(bytes.constData()), size_(bytes.size()) { }
+
+    // The next record's fields; false at the end, or when the text is not CSV.
+    bool Next(QVarLengthArray<Field, 16>& fields)
+    {
+        fields.clear();
+        if (pos_ >= size_)
+            return false;
+        for (;;) {
+            Field field;
+            if (pos_ < size_ && data_[pos_] == '"') {
+                field.quoted = true;
+                field.begin = ++pos_;
+                for (;;) {
+                    const char* quote = static_cast<const char*>(std::memchr(data_ + pos_, '"', size_t(size_ - pos_)));
+                    if (!quote) {
+                        broken_ = true;
+                        return false;
+                    }
+                    pos_ = quote - data_ + 1;
+                    if (pos_ < size_ && data_[pos_] == '"') {
+                        ++pos_; // a doubled quote inside the field
+                        continue;
+                    }
+                    field.end = pos_ - 1;
+                    break;
+                }
+            } else {
+                field.begin = pos_;
+                while (pos_ < size_ && data_[pos_] != ',' && data_[pos_] != '\n' && data_[pos_] != '\r')
+                    ++pos_;
+                field.end = pos_;
+            }
+            fields.append(field);
+            if (pos_ >= size_)
+                return true;
+            const char c = data_[pos_++];
+            if (c == ',')
+                continue;
+            if (c == '\r' && pos_ < size_ && data_[pos_] == '\n')
+                ++pos_;
+            if (c == '\r' || c == '\n')
+                return true;
+            broken_ = true; // text after a closing quote
+            return false;
+        }
+    }
+    bool Broken() const { return broken_; }
+    qsizetype Position() const { return pos_; }
+    void Seek(qsizetype pos) { pos_ = pos; }
+
+private:
+    const char* data_;
+    qsizetype size_;
+    qsizetype pos_ = 0;
+    bool broken_ = false;
+};
+
+// A run is named by when it started, who and where.
+struct RunKey {
+    std::string_view started;
+    std::string_view user;
+    std::string_view host;
+    bool operator==(const RunKey&) const = default;
+};
+
+struct RunKeyHash {
+    size_t operator()(const RunKey& key) const
+    {
+        const std::hash<std::string_view> hash;
+        return hash(key.started) ^ (hash(key.user) << 1) ^ (hash(key.host) << 2);
+    }
+};
+
+QString FieldText(const QByteArray& bytes, const Field& field)
+{
+    const QString text = QString::fromUtf8(bytes.constData() + field.begin, field.end - field.begin);
+    return field.quoted ? QString(text).replace(QStringLiteral("\"\""), QStringLiteral("\"")) : text;
+}
+
+std::optional<qint64> FieldNumber(const QByteArray& bytes, const Field& field)
+{
+    bool ok = false;
+    const qint64 value = QByteArrayView(bytes.constData() + field.begin, field.end - field.begin).toLongLong(&ok);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+} // namespace
+
+QList<TJournalRecord> TJournal::Runs(std::optional<qint64> serial) const
 {
     const std::optional<QByteArray> bytes = ReadJournal(path_);
     if (!bytes)
         return {};
-    const std::optional<QList<QStringList>> rows = ParseCsv(QString::fromUtf8(*bytes));
-    if (!rows)
-        throw Exception(Foreign(path_));
-    QList<TJournalRecord> runs;
-    QHash<QString, qsizetype> byRun; // started + user + host -> index in runs
-    for (qsizetype i = 1; i < rows->size(); ++i) {
-        const std::optional<TJournalRecord> record = FromCsv(rows->at(i));
-        if (!record)
+    constexpr qsizetype kColumnCount = 14;
+    RecordScanner scanner(*bytes);
+    QVarLengthArray<Field, 16> fields;
+    scanner.Next(fields); // the header, checked when the file was read
+    // Each run by where its last record starts; the order is the order runs began.
+    QList<qsizetype> lastRecord;
+    std::unordered_map<RunKey, qsizetype, RunKeyHash> byRun;
+    lastRecord.reserve(bytes->size() / 200);
+    byRun.reserve(size_t(bytes->size() / 200));
+    const auto view = [&](const Field& field) {
+        return std::string_view(bytes->constData() + field.begin, size_t(field.end - field.begin));
+    };
+    for (qsizetype at = scanner.Position(); scanner.Next(fields); at = scanner.Position()) {
+        if (fields.size() != kColumnCount)
             continue; // a line a person added by hand; the rest still counts
-        const QString key = TimeText(record->started) + QLatin1Char('\n') + record->user + QLatin1Char('\n') + record->host;
-        const auto found = byRun.constFind(key);
-        if (found != byRun.constEnd()) {
-            runs[*found] = *record;
-        } else {
-            byRun.insert(key, runs.size());
-            runs << *record;
-        }
+        const auto [found, added] = byRun.try_emplace(RunKey { view(fields[0]), view(fields[12]), view(fields[13]) },
+                                                      lastRecord.size());
+        if (added)
+            lastRecord.append(at);
+        else
+            lastRecord[found->second] = at;
     }
-    std::reverse(runs.begin(), runs.end());
+    if (scanner.Broken())
+        throw Exception(Foreign(path_));
+
+    QList<TJournalRecord> runs;
+    for (qsizetype i = lastRecord.size() - 1; i >= 0; --i) {
+        scanner.Seek(lastRecord[i]);
+        scanner.Next(fields);
+        if (serial) {
+            const std::optional<qint64> first = FieldNumber(*bytes, fields[4]);
+            const std::optional<qint64> last = FieldNumber(*bytes, fields[5]);
+            if (!first || !last || *serial < *first || *serial > *last)
+                continue;
+        }
+        QStringList texts;
+        for (const Field& field : fields)
+            texts << FieldText(*bytes, field);
+        if (const std::optional<TJournalRecord> record = FromCsv(texts))
+            runs << *record;
+    }
     return runs;
 }
 

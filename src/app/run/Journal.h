@@ -53,9 +53,10 @@ public:
     // "Cannot write file <path>: <reason>" when the append fails.
     void Append(const TJournalRecord& record) const;
 
-    // Every run, by its last record, newest first. A missing file has none; a foreign
-    // or unreadable one raises as Append does.
-    QList<TJournalRecord> Runs() const;
+    // Every run, by its last record, newest first; with a serial, only the runs whose
+    // serials include it. A missing file has none; a foreign or unreadable one raises as
+    // Append does.
+    QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) const;
 
     static QString Header();
     static QString KindText(TRunKind kind);
@@ -63,9 +64,6 @@ public:
     // The record as one CSV line (no line end), and back.
     static QString ToCsv(const TJournalRecord& record);
     static std::optional<TJournalRecord> FromCsv(const QStringList& fields);
-    // RFC 4180 fields of a text holding any number of records (quoted fields may hold
-    // line ends); nothing when the text is not well-formed CSV.
-    static std::optional<QList<QStringList>> ParseCsv(QStringView text);
 
 private:
     QString path_;
