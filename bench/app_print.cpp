@@ -4,6 +4,7 @@
 #include "app/Tallyforge.h"
 #include "platform/Application.h"
 #include "platform/FormatSettings.h"
+#include "DirectPrint.h"
 #include "platform/Printer.h"
 #include "widgets/HistoryEdit.h"
 
@@ -23,11 +24,6 @@
 
 namespace {
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 double printThroughTheWindow(TfrmTallyforge& window, const QString& file)
 {
@@ -36,35 +32,6 @@ double printThroughTheWindow(TfrmTallyforge& window, const QString& file)
     QElapsedTimer timer;
     timer.start();
     window.ToolButton1->trigger();
-    return timer.nsecsElapsed() / 1e6;
-}
-
-// What the window's drawing does per page, written straight against QPainter: a font of
-// 24 points at the printer's resolution, each text in a white cell at its top-left point.
-double printDirectly(int pages, const QString& file, QPoint first, QPoint second)
-{
-    QFile::remove(file);
-    QElapsedTimer timer;
-    timer.start();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setResolution(600);
-    printer.setOutputFileName(file);
-    QPainter painter(&printer);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(24 * 600 / 72);
-    painter.setFont(font);
-    painter.setBackground(Qt::white);
-    painter.setBackgroundMode(Qt::OpaqueMode);
-    const QFontMetrics metrics(font, &printer);
-    for (int page = 1; page <= pages; ++page) {
-        const QString text = QStringLiteral("A-%1/B").arg(page);
-        for (QPoint at : { first, second })
-            painter.drawText(at.x(), at.y() + metrics.ascent(), text);
-        if (page < pages)
-            printer.newPage();
-    }
-    painter.end();
     return timer.nsecsElapsed() / 1e6;
 }
 
@@ -102,11 +69,11 @@ int main(int argc, char* argv[])
     for (int round = 0; round < rounds; ++round) {
         window.txtStartingSN->SetText(QStringLiteral("1"));
         app.push_back(printThroughTheWindow(window, dir.filePath(QStringLiteral("app.pdf"))));
-        direct.push_back(printDirectly(pages, dir.filePath(QStringLiteral("direct.pdf")), first, second));
+        direct.push_back(bench::printDirectly(pages, dir.filePath(QStringLiteral("direct.pdf")), first, second));
         std::printf("round %d: app %.0f ms, direct %.0f ms\n", round + 1, app.back(), direct.back());
     }
-    const double appMs = median(app);
-    const double directMs = median(direct);
+    const double appMs = bench::median(app);
+    const double directMs = bench::median(direct);
     std::printf("pages: %d, app median %.0f ms, direct median %.0f ms\n", pages, appMs, directMs);
     std::printf("app print ratio: %.2f\n", appMs / directMs);
     return 0;

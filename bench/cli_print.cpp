@@ -2,6 +2,7 @@
 // against a direct QPrinter loop that draws the same text twice per page with the same
 // allocator settings.
 // Usage: cli_print [pages] [rounds]   (default 10000 pages, 5 rounds; medians compared)
+#include "DirectPrint.h"
 #include "platform/Printer.h"
 
 #include <QApplication>
@@ -20,11 +21,6 @@
 
 namespace {
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 double printThroughTheCommandLine(int pages, const QTemporaryDir& dir, int round)
 {
@@ -43,35 +39,6 @@ double printThroughTheCommandLine(int pages, const QTemporaryDir& dir, int round
                     QStringLiteral("--output"), file, QStringLiteral("--settings"), dir.filePath(QStringLiteral("Tallyforge.ini")) });
     if (!program.waitForFinished(600000) || program.exitCode() != 0)
         return -1;
-    return timer.nsecsElapsed() / 1e6;
-}
-
-// What the window's drawing does per page, written straight against QPainter: a font of
-// 24 points at the printer's resolution, each text in a white cell at its top-left point.
-double printDirectly(int pages, const QString& file, QPoint first, QPoint second)
-{
-    QFile::remove(file);
-    QElapsedTimer timer;
-    timer.start();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setResolution(600);
-    printer.setOutputFileName(file);
-    QPainter painter(&printer);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(24 * 600 / 72);
-    painter.setFont(font);
-    painter.setBackground(Qt::white);
-    painter.setBackgroundMode(Qt::OpaqueMode);
-    const QFontMetrics metrics(font, &printer);
-    for (int page = 1; page <= pages; ++page) {
-        const QString text = QStringLiteral("A-%1/B").arg(page);
-        for (QPoint at : { first, second })
-            painter.drawText(at.x(), at.y() + metrics.ascent(), text);
-        if (page < pages)
-            printer.newPage();
-    }
-    painter.end();
     return timer.nsecsElapsed() / 1e6;
 }
 
@@ -96,13 +63,13 @@ int main(int argc, char* argv[])
     std::vector<double> direct;
     for (int round = 0; round < rounds; ++round) {
         cli.push_back(printThroughTheCommandLine(pages, dir, round));
-        direct.push_back(printDirectly(pages, dir.filePath(QStringLiteral("direct.pdf")), first, second));
+        direct.push_back(bench::printDirectly(pages, dir.filePath(QStringLiteral("direct.pdf")), first, second));
         std::printf("round %d: cli %.0f ms, direct %.0f ms\n", round + 1, cli.back(), direct.back());
         if (cli.back() < 0)
             return 1;
     }
-    const double cliMs = median(cli);
-    const double directMs = median(direct);
+    const double cliMs = bench::median(cli);
+    const double directMs = bench::median(direct);
     std::printf("pages: %d, cli median %.0f ms, direct median %.0f ms\n", pages, cliMs, directMs);
     std::printf("cli print ratio: %.2f\n", cliMs / directMs);
     return 0;
