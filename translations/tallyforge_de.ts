@@ -63,10 +63,6 @@
         <translation>Druckt eine Folge von Seiten mit einer Seriennummer je Seite.</translation>
     </message>
     <message>
-        <source>&apos;print&apos; prints the run without a window; without a command the window opens.</source>
-        <translation>„print“ druckt die Folge ohne Fenster; ohne Befehl öffnet sich das Fenster.</translation>
-    </message>
-    <message>
         <source>Use this settings file.</source>
         <translation>Diese Einstellungsdatei verwenden.</translation>
     </message>
@@ -107,16 +103,80 @@
         <translation>print: wie Datei &gt; Drucken drucken, ohne den Zähler zu ändern.</translation>
     </message>
     <message>
-        <source>print: no progress and no report.</source>
-        <translation>print: weder Fortschritt noch Bericht.</translation>
-    </message>
-    <message>
         <source>--%1 goes with the print command</source>
         <translation>--%1 gehört zum Befehl print</translation>
     </message>
     <message>
         <source>unknown command &apos;%1&apos;</source>
         <translation>unbekannter Befehl „%1“</translation>
+    </message>
+    <message>
+        <source>reprint needs the first and the last serial number</source>
+        <translation>reprint braucht die erste und die letzte Seriennummer</translation>
+    </message>
+    <message>
+        <source>&apos;%1 %2&apos; is not a range of serial numbers</source>
+        <translation>„%1 %2“ ist kein Bereich von Seriennummern</translation>
+    </message>
+    <message>
+        <source>reprint takes its serials from FIRST and LAST alone</source>
+        <translation>reprint nimmt seine Seriennummern allein aus ERSTE und LETZTE</translation>
+    </message>
+    <message>
+        <source>--mark goes with the reprint command</source>
+        <translation>--mark gehört zum Befehl reprint</translation>
+    </message>
+    <message>
+        <source>--digits takes a width from 0 to 32</source>
+        <translation>--digits erwartet eine Breite von 0 bis 32</translation>
+    </message>
+    <message>
+        <source>REPRINT</source>
+        <translation>NACHDRUCK</translation>
+    </message>
+    <message>
+        <source>Serials %1 were never printed (--force reprints them all the same)</source>
+        <translation>Die Seriennummern %1 wurden nie gedruckt (--force druckt sie trotzdem nach)</translation>
+    </message>
+    <message>
+        <source>%1 (--force prints them again)</source>
+        <translation>%1 (--force druckt sie noch einmal)</translation>
+    </message>
+    <message>
+        <source>tallyforge: warning: %1</source>
+        <translation>tallyforge: Warnung: %1</translation>
+    </message>
+    <message>
+        <source>&apos;print&apos; prints the next run without a window, &apos;reprint FIRST LAST&apos; prints those serials again, &apos;log&apos; lists the runs; without a command the window opens.</source>
+        <translation>„print“ druckt die nächste Folge ohne Fenster, „reprint ERSTE LETZTE“ druckt diese Seriennummern erneut, „log“ listet die Druckläufe; ohne Befehl öffnet sich das Fenster.</translation>
+    </message>
+    <message>
+        <source>print, reprint: pad the numbers with zeros to this width.</source>
+        <translation>print, reprint: die Nummern mit Nullen auf diese Breite auffüllen.</translation>
+    </message>
+    <message>
+        <source>print: print serials the journal shows as printed; reprint: serials it does not.</source>
+        <translation>print: Seriennummern drucken, die laut Protokoll schon gedruckt sind; reprint: solche, die es nicht sind.</translation>
+    </message>
+    <message>
+        <source>reprint: the text beside each number (default REPRINT).</source>
+        <translation>reprint: der Text neben jeder Nummer (Vorgabe NACHDRUCK).</translation>
+    </message>
+    <message>
+        <source>TEXT</source>
+        <translation>TEXT</translation>
+    </message>
+    <message>
+        <source>log: only the runs that printed this serial.</source>
+        <translation>log: nur die Läufe, die diese Seriennummer gedruckt haben.</translation>
+    </message>
+    <message>
+        <source>log: the records as CSV.</source>
+        <translation>log: die Einträge als CSV.</translation>
+    </message>
+    <message>
+        <source>print, reprint: no progress and no report.</source>
+        <translation>print, reprint: weder Fortschritt noch Bericht.</translation>
     </message>
 </context>
 <context>
@@ -128,6 +188,25 @@
     <message>
         <source>cannot connect to the print server %1</source>
         <translation>keine Verbindung zum Druckserver %1</translation>
+    </message>
+</context>
+<context>
+    <name>Preflight</name>
+    <message>
+        <source>%1 does not fit on the printable area of the page</source>
+        <translation>%1 passt nicht in den bedruckbaren Bereich der Seite</translation>
+    </message>
+    <message>
+        <source>The run passes 2147483647 and goes on from -2147483648</source>
+        <translation>Die Folge überschreitet 2147483647 und geht bei -2147483648 weiter</translation>
+    </message>
+    <message>
+        <source>The numbers change width within the run (%1 to %2)</source>
+        <translation>Die Nummern ändern ihre Breite innerhalb der Folge (%1 bis %2)</translation>
+    </message>
+    <message>
+        <source>Serials %1 to %2 were printed already by the run of %3</source>
+        <translation>Die Seriennummern %1 bis %2 wurden schon vom Lauf am %3 gedruckt</translation>
     </message>
 </context>
 <context>
@@ -283,6 +362,13 @@
     <message>
         <source>Cannot create file %1</source>
         <translation>Die Datei %1 kann nicht erstellt werden</translation>
+    </message>
+</context>
+<context>
+    <name>TJournal</name>
+    <message>
+        <source>The journal %1 is not one this program writes: nothing is added to it until it is fixed</source>
+        <translation>Das Protokoll %1 stammt nicht von diesem Programm: Es wird nichts angefügt, bis es berichtigt ist</translation>
     </message>
 </context>
 <context>
