@@ -22,7 +22,7 @@ namespace {
 // Tables are created under an advisory lock, so stations starting together do not race.
 const char* const kCreate = R"(
 BEGIN;
-SELECT pg_advisory_xact_lock(0x54616c6c79);
+SELECT pg_advisory_xact_lock(362856475769);
 CREATE TABLE IF NOT EXISTS tallyforge_schema (version integer NOT NULL);
 CREATE TABLE IF NOT EXISTS tallyforge_series (
     name text PRIMARY KEY,
