@@ -1,7 +1,5 @@
 #include "support_postgres.h"
 
-#include "support_app.h"
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -55,7 +53,8 @@ void AsServer(QProcess& process)
 
 } // namespace
 
-TestPostgres::TestPostgres()
+TestPostgres::TestPostgres(bool durable)
+    : durable_(durable)
 {
     if (!dir_.isValid() || !QFile::exists(kBin + QStringLiteral("postgres"))) {
         error_ = QStringLiteral("no PostgreSQL 15 in ") + kBin;
@@ -102,7 +101,7 @@ bool TestPostgres::Start()
     server_.start(kBin + QStringLiteral("postgres"),
                   { QStringLiteral("-D"), data_, QStringLiteral("-p"), QString::number(port_), QStringLiteral("-c"),
                     QStringLiteral("listen_addresses=127.0.0.1"), QStringLiteral("-c"), QStringLiteral("unix_socket_directories="),
-                    QStringLiteral("-c"), QStringLiteral("fsync=off"), QStringLiteral("-c"), QStringLiteral("logging_collector=off"),
+                    QStringLiteral("-c"), durable_ ? QStringLiteral("fsync=on") : QStringLiteral("fsync=off"), QStringLiteral("-c"), QStringLiteral("logging_collector=off"),
                     QStringLiteral("-c"), QStringLiteral("log_min_messages=panic") });
     // Ready when the server says so in its pid file.
     QElapsedTimer timer;

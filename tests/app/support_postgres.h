@@ -9,7 +9,8 @@
 // (the server refuses root), and ended with the test even when the test is killed.
 class TestPostgres {
 public:
-    TestPostgres();
+    // durable: commits reach the disk, as on a real server (tests need not wait for it).
+    explicit TestPostgres(bool durable = false);
     ~TestPostgres();
     TestPostgres(const TestPostgres&) = delete;
     TestPostgres& operator=(const TestPostgres&) = delete;
@@ -33,4 +34,5 @@ private:
     int port_ = 0;
     QProcess server_;
     QString error_;
+    bool durable_ = false;
 };
