@@ -97,6 +97,19 @@ protected:
         return Finish(program);
     }
     QString Pdf(const QString& name) const { return dir_.filePath(name); }
+    // A print of 100,000 pages, once its pages are being drawn.
+    bool StartLongRun(QProcess& program, const QString& pdf) const
+    {
+        Start(program, Arguments(Print(100000, pdf)));
+        if (!program.waitForStarted())
+            return false;
+        const auto drawing = [&] {
+            return !QDir(dir_.path()).entryList({ QStringLiteral(".tallyforge-*.part") }, QDir::Hidden | QDir::Files).isEmpty();
+        };
+        for (int waited = 0; !drawing() && waited < 60000 && program.state() == QProcess::Running; waited += 20)
+            QTest::qWait(20);
+        return drawing();
+    }
     QStringList Print(int count, const QString& pdf) const
     {
         return { QStringLiteral("print"), QStringLiteral("--quiet"), QStringLiteral("--count"), QString::number(count),
@@ -207,14 +220,7 @@ TEST_F(SharedSeriesTest, FourStationsAtOnce)
 TEST_F(SharedSeriesTest, StationKilledMidRun)
 {
     QProcess program;
-    Start(program, Arguments(Print(100000, QStringLiteral("killed.pdf"))));
-    const auto drawing = [&] {
-        return !QDir(dir_.path()).entryList({ QStringLiteral(".tallyforge-*.part") }, QDir::Hidden | QDir::Files).isEmpty();
-    };
-    ASSERT_TRUE(program.waitForStarted());
-    for (int waited = 0; !drawing() && waited < 60000 && program.state() == QProcess::Running; waited += 20)
-        QTest::qWait(20);
-    ASSERT_TRUE(drawing()) << program.readAllStandardError().constData();
+    ASSERT_TRUE(StartLongRun(program, QStringLiteral("killed.pdf")));
     ::kill(pid_t(program.processId()), SIGKILL);
     ASSERT_TRUE(program.waitForFinished(10000));
 
@@ -226,20 +232,36 @@ TEST_F(SharedSeriesTest, StationKilledMidRun)
     ExpectAccounted(1);
 }
 
+// A cancelled run gives back its tail only while the series still ends with it: once
+// another station reserved after it, the tail is void and never handed out again.
+TEST_F(SharedSeriesTest, CancelledRunGivesBackOnlyAnUntakenTail)
+{
+    for (const bool other : { false, true }) {
+        SCOPED_TRACE(other ? "another station reserved after it" : "nobody reserved after it");
+        const qint64 before = SeriesLast();
+        QProcess program;
+        ASSERT_TRUE(StartLongRun(program, QStringLiteral("cancelled%1.pdf").arg(other)));
+        if (other) {
+            ASSERT_EQ(Run(Print(2, QStringLiteral("other.pdf"))).code, 0);
+        }
+        ::kill(pid_t(program.processId()), SIGINT);
+        ASSERT_EQ(Finish(program).code, 130);
+        const QString printed = server_->Query(QStringLiteral("SELECT last FROM tallyforge_runs WHERE series = '%1' AND status = 'cancelled' ORDER BY id DESC LIMIT 1").arg(series_));
+        ASSERT_GT(printed.toLongLong(), before);
+        EXPECT_EQ(SeriesLast(), other ? before + 100002 : printed.toLongLong());
+        EXPECT_EQ(server_->Query(QStringLiteral("SELECT coalesce(void_first, 0), coalesce(void_last, 0) FROM tallyforge_runs WHERE series = '%1' AND status = 'cancelled' ORDER BY id DESC LIMIT 1").arg(series_)),
+                  other ? QStringLiteral("%1|%2").arg(printed.toLongLong() + 1).arg(before + 100000) : QStringLiteral("0|0"));
+    }
+    ExpectAccounted(1);
+}
+
 // The server lost during a run: the run ends, says its record waits in the spool, and
 // the record reaches the server once it is back; the tail nobody took is given back.
 TEST_F(SharedSeriesTest, ServerLostMidRun)
 {
     ASSERT_EQ(Run(Print(5, QStringLiteral("first.pdf"))).code, 0);
     QProcess program;
-    Start(program, Arguments(Print(100000, QStringLiteral("lost.pdf"))));
-    const auto drawing = [&] {
-        return !QDir(dir_.path()).entryList({ QStringLiteral(".tallyforge-*.part") }, QDir::Hidden | QDir::Files).isEmpty();
-    };
-    ASSERT_TRUE(program.waitForStarted());
-    for (int waited = 0; !drawing() && waited < 60000 && program.state() == QProcess::Running; waited += 20)
-        QTest::qWait(20);
-    ASSERT_TRUE(drawing());
+    ASSERT_TRUE(StartLongRun(program, QStringLiteral("lost.pdf")));
     ASSERT_TRUE(server_->Stop());
     ::kill(pid_t(program.processId()), SIGINT);
     const Ran ran = Finish(program);
@@ -319,6 +341,23 @@ TEST_F(SharedSeriesTest, SetNextAndReprint)
     EXPECT_EQ(ran.error, QStringLiteral("tallyforge: Serials 10-11 were never printed (--force reprints them all the same)"));
     EXPECT_EQ(server_->Query(QStringLiteral("SELECT kind, status, first, last, pages FROM tallyforge_runs WHERE series = '%1' AND kind <> 'print' ORDER BY id").arg(series_)),
               QStringLiteral("set-next|completed|||0\nreprint|completed|2|3|2"));
+}
+
+// The local counter's number rules: the series wraps as a signed 32-bit number and a
+// page count below 1 prints one page (and takes one number).
+TEST_F(SharedSeriesTest, WrapsAndPrintsOneBelowOne)
+{
+    ASSERT_EQ(Run({ QStringLiteral("series"), QStringLiteral("set-next"), QStringLiteral("2147483646") }).code, 0);
+    Ran ran = Run(Print(3, QStringLiteral("wrap.pdf")));
+    ASSERT_EQ(ran.code, 0) << ran.error.toStdString();
+    ran = Run(Print(0, QStringLiteral("one.pdf")));
+    ASSERT_EQ(ran.code, 0) << ran.error.toStdString();
+    const std::map<qint64, int> expected { { 2147483646, 1 }, { 2147483647, 1 }, { -2147483648LL, 1 }, { -2147483647LL, 1 } };
+    EXPECT_EQ(SerialsOnPaper(), expected);
+    EXPECT_EQ(server_->Query(QStringLiteral("SELECT first, last, pages FROM tallyforge_runs WHERE series = '%1' AND kind = 'print' ORDER BY id").arg(series_)),
+              QStringLiteral("2147483646|-2147483648|3\n-2147483647|-2147483647|1"));
+    ran = Run({ QStringLiteral("series"), QStringLiteral("show") });
+    EXPECT_TRUE(ran.out.endsWith(QStringLiteral("last    -2147483647\nnext    -2147483646\n"))) << ran.out.toStdString();
 }
 
 // A settings file without [Series] stays byte for byte as it was through a session's
