@@ -10,6 +10,7 @@ packages=(
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils cups cups-client cups-bsd libcups2-dev
+  libpq-dev postgresql
   xvfb xauth x11-utils xdotool imagemagick
   fonts-dejavu-core fonts-liberation
   librsvg2-bin desktop-file-utils appstream dpkg-dev file groff-base

@@ -3,6 +3,7 @@
 #include "app/run/Preflight.h"
 #include "app/run/SerialRun.h"
 #include "app/run/SettingsFile.h"
+#include "app/run/SharedSeries.h"
 #include "platform/Application.h"
 #include "platform/Exception.h"
 #include "platform/Printer.h"
@@ -105,6 +106,15 @@ void ChoosePrinter(const QCommandLineParser& parser)
     }
 }
 
+// The series this command prints from: the settings file's, or the command line's.
+std::shared_ptr<TSeriesStore> Store(const QCommandLineParser& parser, const QString& settingsPath,
+                                    const TallyforgeSettings& settings)
+{
+    return OpenSeriesStore(settingsPath, SeriesChoice(settings.SeriesServer, settings.SeriesName,
+                                                      parser.value(QStringLiteral("series-server")),
+                                                      parser.value(QStringLiteral("series"))));
+}
+
 QString Range(qint64 first, qint64 last)
 {
     return first == last ? QString::number(first) : QStringLiteral("%1-%2").arg(first).arg(last);
@@ -150,10 +160,18 @@ int RunCommand(const QCommandLineParser& parser, const QString& settingsPath, TR
     ChoosePrinter(parser);
     TPrinter& printer = Printer();
     const TallyforgeSettings settings = LoadSettingsFile(settingsPath);
-    if (kind == TRunKind::Print && !settings.LastNumberReadable)
+    const std::shared_ptr<TSeriesStore> store = Store(parser, settingsPath, settings);
+    const bool shared = !store->StatusText().isEmpty();
+    if (shared && start)
+        return Usage(QCoreApplication::translate("CommandLine", "a shared series continues from its last number; 'tallyforge series set-next N' moves it"));
+    // A shared series hands out its next numbers itself; the one read here is for the
+    // checks before the run (and reaching the server before anything is printed).
+    const TSeriesStore::Reading lastNumber = shared ? store->Read()
+                                              : TSeriesStore::Reading { settings.LastNumberText, settings.LastNumberReadable ? std::optional<int>(settings.LastNumber) : std::nullopt };
+    if (kind == TRunKind::Print && !lastNumber.value)
         throw Exception(QCoreApplication::translate("CommandLine", "The last number in %1 cannot be read: '%2'").arg(settingsPath, settings.LastNumberText));
     serial::SerialPage page;
-    page.StartingNumber = first ? *first : start.value_or(serial::AddWrapping(settings.LastNumber, 1));
+    page.StartingNumber = first ? *first : start.value_or(serial::AddWrapping(lastNumber.value.value_or(settings.LastNumber), 1));
     page.Prefix = settings.Prefix;
     page.Suffix = settings.Suffix;
     page.HorizontalIndent = settings.HorizontalIndent;
@@ -168,7 +186,7 @@ int RunCommand(const QCommandLineParser& parser, const QString& settingsPath, TR
     const int pages = first ? int(qint64(*last) - *first + 1) : std::max(1, count.value_or(settings.PageCount));
 
     TPrintJob job;
-    TSerialRun run(job, settingsPath);
+    TSerialRun run(job, store);
     serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
         serial::DrawSerialPage(job, *canvas, pageIndex, area, run.Page() ? *run.Page() : page);
     });
@@ -178,7 +196,7 @@ int RunCommand(const QCommandLineParser& parser, const QString& settingsPath, TR
     // journal shows as printed (or, for a reprint, never printed) are refused unless forced.
     QList<TJournalRecord> runs;
     try {
-        runs = TJournal(TJournal::PathBeside(settingsPath)).Runs();
+        runs = store->Runs();
     } catch (const Exception& e) {
         Say(QStringLiteral("tallyforge: %1").arg(app::ErrorBoxText(e.Message())));
     }
@@ -189,7 +207,8 @@ int RunCommand(const QCommandLineParser& parser, const QString& settingsPath, TR
             throw Exception(QCoreApplication::translate("CommandLine", "Serials %1 were never printed (--force reprints them all the same)")
                                 .arg(Range(never.first().first, never.first().second)));
     } else {
-        const TPreflight preflight = CheckRun(job, page, pages, kind == TRunKind::Print ? runs : QList<TJournalRecord>());
+        // A shared series' numbers are fresh by construction: no printed run overlaps them.
+        const TPreflight preflight = CheckRun(job, page, pages, kind == TRunKind::Print && !shared ? runs : QList<TJournalRecord>());
         for (const TPreflightWarning& warning : preflight.warnings) {
             if (warning.kind == TPreflightWarning::Kind::Overlap && !force)
                 throw Exception(QCoreApplication::translate("CommandLine", "%1 (--force prints them again)").arg(warning.text));
@@ -219,7 +238,8 @@ int RunCommand(const QCommandLineParser& parser, const QString& settingsPath, TR
 
     std::optional<TSerialRun::Outcome> outcome;
     try {
-        outcome = run.Print(page, pages, kind, settings.LastNumberText);
+        // A null last number: the shared series' next numbers, whatever they are now.
+        outcome = run.Print(page, pages, kind, shared ? QString() : settings.LastNumberText);
     } catch (...) {
         progress.End();
         throw;
@@ -254,7 +274,7 @@ int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
         return Usage(error);
     if (parser.positionalArguments().size() > 1)
         return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(parser.positionalArguments().value(1)));
-    const QList<TJournalRecord> runs = TJournal(TJournal::PathBeside(settingsPath)).Runs(serial);
+    const QList<TJournalRecord> runs = Store(parser, settingsPath, LoadSettingsFile(settingsPath))->Runs(serial);
     QByteArray out;
     const bool csv = parser.isSet(QStringLiteral("csv"));
     if (csv)
@@ -287,6 +307,40 @@ int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
                    .toUtf8();
     }
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    return kDone;
+}
+
+// series show | series set-next N
+int SeriesCommand(const QCommandLineParser& parser, const QString& settingsPath)
+{
+    const QStringList positional = parser.positionalArguments();
+    const QString what = positional.value(1);
+    if (!((what == QStringLiteral("show") && positional.size() == 2) || (what == QStringLiteral("set-next") && positional.size() == 3)))
+        return Usage(QCoreApplication::translate("CommandLine", "series takes 'show' or 'set-next N'"));
+    std::optional<int> next;
+    if (what == QStringLiteral("set-next")) {
+        bool ok = false;
+        next = positional[2].toInt(&ok);
+        if (!ok)
+            return Usage(QCoreApplication::translate("CommandLine", "set-next needs a whole number, not '%1'").arg(positional[2]));
+    }
+    const std::shared_ptr<TSeriesStore> store = Store(parser, settingsPath, LoadSettingsFile(settingsPath));
+    auto* shared = dynamic_cast<TSharedSeries*>(store.get());
+    if (next) {
+        if (!shared)
+            return Usage(QCoreApplication::translate("CommandLine", "set-next moves a shared series (--series-server and --series, or [Series] in the settings file)"));
+        shared->SetNext(*next, parser.isSet(QStringLiteral("force")));
+    }
+    const TSeriesView view = ViewSeries(*store);
+    QString out;
+    if (shared)
+        out += QStringLiteral("series  %1\nserver  %2\n").arg(shared->Name(), shared->ServerText());
+    else
+        out += QStringLiteral("series  %1\nfile    %2\n").arg(QCoreApplication::translate("CommandLine", "(this station's counter)"), store->Where());
+    out += QStringLiteral("last    %1\nnext    %2\n").arg(view.last.text, view.next ? QString::number(*view.next) : QStringLiteral("?"));
+    if (shared && shared->Waiting() > 0)
+        out += QStringLiteral("waiting %1\n").arg(shared->Waiting());
+    std::fputs(out.toUtf8().constData(), stdout);
     return kDone;
 }
 
@@ -327,8 +381,8 @@ Request Run()
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QCoreApplication::translate("CommandLine", "'print' prints the next run without a window, 'reprint FIRST LAST' prints those serials again, 'log' lists the runs; without a command the window opens."),
-                                 QStringLiteral("[print | reprint FIRST LAST | log]"));
+                                 QCoreApplication::translate("CommandLine", "'print' prints the next run without a window, 'reprint FIRST LAST' prints those serials again, 'log' lists the runs, 'series show' and 'series set-next N' show and move a shared series; without a command the window opens."),
+                                 QStringLiteral("[print | reprint FIRST LAST | log | series show | series set-next N]"));
     parser.addOptions({
         { QStringLiteral("settings"), QCoreApplication::translate("CommandLine", "Use this settings file."), QCoreApplication::translate("CommandLine", "FILE") },
         { QStringLiteral("count"), QCoreApplication::translate("CommandLine", "print: the number of pages (default: the page count of the settings)."), QCoreApplication::translate("CommandLine", "N") },
@@ -342,6 +396,8 @@ Request Run()
         { QStringLiteral("serial"), QCoreApplication::translate("CommandLine", "log: only the runs that printed this serial."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("csv"), QCoreApplication::translate("CommandLine", "log: the records as CSV.") },
         { QStringLiteral("quiet"), QCoreApplication::translate("CommandLine", "print, reprint: no progress and no report.") },
+        { QStringLiteral("series-server"), QCoreApplication::translate("CommandLine", "Take the numbers from a series shared on this PostgreSQL server (postgresql://user@host:port/database); the password comes from ~/.pgpass or PGPASSWORD."), QCoreApplication::translate("CommandLine", "URI") },
+        { QStringLiteral("series"), QCoreApplication::translate("CommandLine", "The shared series' name."), QCoreApplication::translate("CommandLine", "NAME") },
     });
     Request request;
     if (!parser.parse(QCoreApplication::arguments())) {
@@ -359,7 +415,7 @@ Request Run()
     request.settingsPath = parser.value(QStringLiteral("settings"));
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "force", "mark", "serial", "csv" })
+        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "force", "mark", "serial", "csv", "series-server", "series" })
             if (parser.isSet(QLatin1String(printOnly))) {
                 request.exitCode = Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the print command").arg(QLatin1String(printOnly)));
                 return request;
@@ -368,7 +424,8 @@ Request Run()
         return request;
     }
     const QString command = positional.first();
-    if (command != kPrint && command != QStringLiteral("reprint") && command != QStringLiteral("log")) {
+    if (command != kPrint && command != QStringLiteral("reprint") && command != QStringLiteral("log")
+        && command != QStringLiteral("series")) {
         request.exitCode = Usage(QCoreApplication::translate("CommandLine", "unknown command '%1'").arg(command));
         return request;
     }
@@ -376,6 +433,8 @@ Request Run()
     try {
         if (command == QStringLiteral("log"))
             request.exitCode = LogCommand(parser, settingsPath);
+        else if (command == QStringLiteral("series"))
+            request.exitCode = SeriesCommand(parser, settingsPath);
         else
             request.exitCode = RunCommand(parser, settingsPath, command == kPrint ? TRunKind::Print : TRunKind::Reprint);
     } catch (const std::exception&) {

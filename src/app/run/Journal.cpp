@@ -102,6 +102,7 @@ QString TJournal::KindText(TRunKind kind)
     case TRunKind::Print: return QStringLiteral("print");
     case TRunKind::PrintNoAdvance: return QStringLiteral("print-no-advance");
     case TRunKind::Reprint: return QStringLiteral("reprint");
+    case TRunKind::SetNext: return QStringLiteral("set-next");
     }
     return {};
 }
@@ -136,7 +137,8 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
         return std::nullopt;
     static const QHash<QString, TRunKind> kinds { { "print", TRunKind::Print },
                                                   { "print-no-advance", TRunKind::PrintNoAdvance },
-                                                  { "reprint", TRunKind::Reprint } };
+                                                  { "reprint", TRunKind::Reprint },
+                                                  { "set-next", TRunKind::SetNext } };
     static const QHash<QString, TRunStatus> statuses { { "completed", TRunStatus::Completed },
                                                        { "cancelled", TRunStatus::Cancelled },
                                                        { "failed", TRunStatus::Failed },

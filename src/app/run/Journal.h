@@ -6,7 +6,8 @@
 
 #include <optional>
 
-enum class TRunKind { Print, PrintNoAdvance, Reprint };
+// SetNext: a shared series moved by hand (only its server records these).
+enum class TRunKind { Print, PrintNoAdvance, Reprint, SetNext };
 enum class TRunStatus { Completed, Cancelled, Failed, Interrupted };
 
 // One run as the journal records it.

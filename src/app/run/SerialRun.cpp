@@ -6,8 +6,13 @@
 #include <QCoreApplication>
 
 TSerialRun::TSerialRun(TCustomPrintJob& job, QString settingsPath)
+    : TSerialRun(job, std::make_shared<TLocalSeries>(std::move(settingsPath)))
+{
+}
+
+TSerialRun::TSerialRun(TCustomPrintJob& job, std::shared_ptr<TSeriesStore> store)
     : job_(job)
-    , settingsPath_(std::move(settingsPath))
+    , store_(std::move(store))
 {
 }
 
@@ -30,22 +35,40 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     outcome.count = job_.PageCount();
     outcome.knownLastNumber = knownLastNumber;
 
-    TSeriesCounter counter(settingsPath_);
-    std::optional<TSeriesCounter::Reservation> reservation;
-    while (advance && !reservation) {
-        TSeriesCounter::Moved moved;
-        reservation = counter.Reserve(page.StartingNumber, outcome.count, outcome.knownLastNumber, &moved);
-        if (reservation)
+    TJournalRecord record;
+    record.kind = kind;
+    record.status = TRunStatus::Interrupted;
+    record.prefix = page.Prefix;
+    record.suffix = page.Suffix;
+    record.printer = Printer().PrinterName();
+    record.user = CurrentUser();
+    record.host = CurrentHost();
+    // Before the first page: the numbers (for a print) and a record of the range this
+    // run takes, which stays if the run is killed.
+    std::optional<TSeriesStore::Reservation> reservation;
+    for (;;) {
+        record.started = QDateTime::currentDateTimeUtc();
+        record.first = page.StartingNumber;
+        record.last = serial::SerialNumber(page.StartingNumber, outcome.count);
+        const TSeriesStore::Begun begun = store_->Begin(record, outcome.count, advance, outcome.knownLastNumber);
+        if (!begun.moved) {
+            reservation = begun.reservation;
             break;
-        if (!moved.now.value)
-            throw Exception(QCoreApplication::translate("TSerialRun", "The last number in %1 cannot be read: '%2'").arg(settingsPath_, moved.now.text));
-        if (!OnMoved || !OnMoved(*moved.now.value))
+        }
+        if (!begun.moved->value)
+            throw Exception(QCoreApplication::translate("TSerialRun", "The last number in %1 cannot be read: '%2'").arg(store_->Where(), begun.moved->text));
+        if (!OnMoved || !OnMoved(*begun.moved->value))
             return std::nullopt;
-        outcome.knownLastNumber = moved.now.text;
-        page.StartingNumber = serial::AddWrapping(*moved.now.value, 1);
+        outcome.knownLastNumber = begun.moved->text;
+        page.StartingNumber = serial::AddWrapping(*begun.moved->value, 1);
     }
-    if (reservation)
+    if (reservation) {
+        // A shared series hands out its next numbers, which may not be the ones asked for.
+        page.StartingNumber = reservation->first;
         outcome.knownLastNumber = reservation->text;
+    }
+    if (!store_->Problem().isEmpty())
+        journalProblem_ = store_->Problem();
 
     page_ = std::move(page);
     outcome.first = page_.StartingNumber;
@@ -58,28 +81,6 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
         if (OnProgress)
             OnProgress(pos, max);
     };
-    // Before the first page: a record of the range this run takes, which stays if the
-    // run is killed.
-    const TJournal journal(TJournal::PathBeside(settingsPath_));
-    TJournalRecord record;
-    record.started = QDateTime::currentDateTimeUtc();
-    record.kind = kind;
-    record.status = TRunStatus::Interrupted;
-    record.first = outcome.first;
-    record.last = serial::SerialNumber(outcome.first, outcome.count);
-    record.prefix = page_.Prefix;
-    record.suffix = page_.Suffix;
-    record.printer = Printer().PrinterName();
-    record.user = CurrentUser();
-    record.host = CurrentHost();
-    const auto write = [&] {
-        try {
-            journal.Append(record);
-        } catch (const Exception& e) {
-            journalProblem_ = e.Message();
-        }
-    };
-    write();
 
     running_ = true;
     const auto finish = [&](TRunStatus status) {
@@ -94,10 +95,11 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
                                             : std::nullopt;
         record.output = outcome.delivered > 0 ? Printer().LastOutputFile() : QString();
         record.job = outcome.delivered > 0 ? Printer().LastJobId() : 0;
+        const std::optional<QString> known = store_->End(record);
         if (journalProblem_.isEmpty())
-            write();
-        if (reservation)
-            outcome.knownLastNumber = counter.GiveBack(*reservation, outcome.delivered);
+            journalProblem_ = store_->Problem();
+        if (known)
+            outcome.knownLastNumber = *known;
     };
     try {
         job_.Print();

@@ -2,11 +2,12 @@
 
 #include "app/run/Journal.h"
 #include "app/run/SerialDrawing.h"
-#include "app/run/SeriesCounter.h"
+#include "app/run/SeriesStore.h"
 
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // One run of serial pages through a print job, as the window's print commands and the
@@ -16,7 +17,12 @@
 // confirmed (a published file, a job a queue accepted) counts as printed.
 class TSerialRun {
 public:
+    // With the counter and journal of the settings file.
     TSerialRun(TCustomPrintJob& job, QString settingsPath);
+    // With any store, e.g. a series shared on a server.
+    TSerialRun(TCustomPrintJob& job, std::shared_ptr<TSeriesStore> store);
+
+    TSeriesStore& Store() const { return *store_; }
 
     // Asked when the settings file's last number moved since the caller last saw it
     // (another window or process printed): true goes on from the number after it.
@@ -41,8 +47,9 @@ public:
     // settings file.
     std::optional<Outcome> Print(serial::SerialPage page, int count, TRunKind kind, QString knownLastNumber);
 
-    // Why the last run could not be journaled (a foreign journal, a full disk); empty
-    // when it was. The run itself is not held up by its journal.
+    // Why the last run could not be journaled (a foreign journal, a full disk, a series
+    // server lost during the run); empty when it was. The run itself is not held up by
+    // its journal.
     const QString& JournalProblem() const { return journalProblem_; }
 
     // The page of the running print, for the job's drawing handler; null between runs.
@@ -53,7 +60,7 @@ public:
 
 private:
     TCustomPrintJob& job_;
-    QString settingsPath_;
+    std::shared_ptr<TSeriesStore> store_;
     serial::SerialPage page_;
     bool running_ = false;
     QString journalProblem_;

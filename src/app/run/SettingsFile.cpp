@@ -19,6 +19,7 @@ const QString kSN = QStringLiteral("SN");
 const QString kPaper = QStringLiteral("Paper");
 const QString kFont = QStringLiteral("Font");
 const QString kView = QStringLiteral("View");
+const QString kSeries = QStringLiteral("Series");
 
 constexpr quint32 kSystemColorBit = 0x80000000u;
 
@@ -92,6 +93,8 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     s.Font.Italic = ini.ReadBool(kFont, QStringLiteral("Italic"), d.Font.Italic);
     s.Font.StrikeOut = ini.ReadBool(kFont, QStringLiteral("Strikeout"), d.Font.StrikeOut);
     s.WholePage = ini.ReadBool(kView, QStringLiteral("WholePage"), d.WholePage);
+    s.SeriesServer = ini.ReadString(kSeries, QStringLiteral("Server"), d.SeriesServer);
+    s.SeriesName = ini.ReadString(kSeries, QStringLiteral("Name"), d.SeriesName);
     return s;
 }
 
@@ -121,6 +124,10 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
     ini.WriteBool(kFont, QStringLiteral("Italic"), s.Font.Italic);
     ini.WriteBool(kFont, QStringLiteral("Strikeout"), s.Font.StrikeOut);
     ini.WriteBool(kView, QStringLiteral("WholePage"), s.WholePage);
+    if (!s.SeriesServer.isEmpty())
+        ini.WriteString(kSeries, QStringLiteral("Server"), s.SeriesServer);
+    if (!s.SeriesName.isEmpty())
+        ini.WriteString(kSeries, QStringLiteral("Name"), s.SeriesName);
     ini.UpdateFile();
 }
 

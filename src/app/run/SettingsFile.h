@@ -25,6 +25,11 @@ struct TallyforgeSettings {
     serial::SerialFont Font;
     // [View]
     bool WholePage = true;
+    // [Series]: a series shared on a server (a PostgreSQL connection URI, never with a
+    // password) and its name. Both empty: the counter above. Written only when set, and
+    // never removed by a save, so a window that does not know them keeps them.
+    QString SeriesServer;
+    QString SeriesName;
 
     bool operator==(const TallyforgeSettings&) const = default;
 };

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "app/run/Journal.h"
+#include "app/run/SeriesCounter.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// Where a run's numbers come from and where its record goes: the counter in the settings
+// file with the journal beside it, or a series shared by several stations on a server.
+// A run calls Begin before its first page and End after its last, on one store object.
+class TSeriesStore {
+public:
+    using Reading = TSeriesCounter::Reading;
+    struct Reservation {
+        int first = 0;
+        int last = 0;
+        QString text; // the last number as the store holds it after the reservation
+    };
+    struct Begun {
+        std::optional<Reservation> reservation; // a print's numbers
+        std::optional<Reading> moved; // a print reserved nothing: the last number moved to this
+    };
+
+    virtual ~TSeriesStore() = default;
+
+    // The last number as the store holds it now.
+    virtual Reading Read() = 0;
+
+    // Before the first page. A print (`advance`) reserves `count` numbers: from
+    // record.first when the last number still reads `expectedText`, else nothing (moved);
+    // a store that hands out the numbers itself takes the next ones when `expectedText`
+    // is null. The run is recorded as interrupted with the range it took (record.first
+    // and .last are set to it). Raises when nothing could be reserved.
+    virtual Begun Begin(TJournalRecord& record, int count, bool advance, const QString& expectedText) = 0;
+
+    // After the run: the final record, and the unprinted tail given back if nobody
+    // reserved after it. The last number as this run leaves it known, when it reserved.
+    virtual std::optional<QString> End(const TJournalRecord& record) = 0;
+
+    // Why the last run's record did not reach its place (or is late); empty when it did.
+    virtual QString Problem() const = 0;
+
+    // Every run, newest first; with a serial, the runs whose serials include it.
+    virtual QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) = 0;
+
+    // Where the last number lives, for messages: the settings file, or the series' name.
+    virtual QString Where() const = 0;
+    // The window's status bar: "Series tickets on db.example"; empty for the local counter.
+    virtual QString StatusText() const { return {}; }
+};
+
+// The counter in the settings file and the journal beside it, as a run always used them.
+class TLocalSeries : public TSeriesStore {
+public:
+    explicit TLocalSeries(QString settingsPath);
+    Reading Read() override;
+    Begun Begin(TJournalRecord& record, int count, bool advance, const QString& expectedText) override;
+    std::optional<QString> End(const TJournalRecord& record) override;
+    QString Problem() const override { return problem_; }
+    QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) override;
+    QString Where() const override { return counter_.Path(); }
+
+private:
+    void Write(const TJournalRecord& record);
+
+    TSeriesCounter counter_;
+    TJournal journal_;
+    std::optional<TSeriesCounter::Reservation> reservation_;
+    QString problem_;
+};
+
+// Which series a station prints from: [Series] Server and Name of the settings file, or
+// --series-server and --series. No server: the local counter.
+struct TSeriesChoice {
+    QString server; // a PostgreSQL connection URI or key=value string
+    QString name;
+    bool Shared() const { return !server.isEmpty(); }
+};
+
+// A choice from the settings file's [Series], each part replaced by the command line's
+// when given there.
+TSeriesChoice SeriesChoice(const QString& settingsServer, const QString& settingsName,
+                           const QString& server = QString(), const QString& name = QString());
+
+// The store for a choice; raises for a server without a series name (or the reverse).
+// Opening a shared store does not connect yet.
+std::unique_ptr<TSeriesStore> OpenSeriesStore(const QString& settingsPath, const TSeriesChoice& choice);
+
+// What the window shows before each run: the status bar text (empty for the local
+// counter) and the number the next print starts at, as the store holds it now (this
+// connects to a shared series and raises when it cannot).
+struct TSeriesView {
+    QString status;
+    TSeriesStore::Reading last;
+    std::optional<int> next;
+};
+TSeriesView ViewSeries(TSeriesStore& store);

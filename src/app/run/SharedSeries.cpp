@@ -1,0 +1,511 @@
+#include "app/run/SharedSeries.h"
+
+#include "app/run/SerialDrawing.h"
+#include "platform/Exception.h"
+#include "platform/IniFile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QDir>
+#include <QJsonDocument>
+
+#include <climits>
+
+#include <fcntl.h>
+#include <libpq-fe.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+// Tables are created under an advisory lock, so stations starting together do not race.
+const char* const kCreate = R"(
+BEGIN;
+SELECT pg_advisory_xact_lock(362856475769);
+CREATE TABLE IF NOT EXISTS tallyforge_schema (version integer NOT NULL);
+CREATE TABLE IF NOT EXISTS tallyforge_series (
+    name text PRIMARY KEY,
+    last integer NOT NULL DEFAULT 0,
+    updated timestamptz NOT NULL DEFAULT now());
+CREATE TABLE IF NOT EXISTS tallyforge_runs (
+    id bigserial PRIMARY KEY,
+    series text NOT NULL REFERENCES tallyforge_series (name),
+    station text NOT NULL,
+    started timestamptz NOT NULL,
+    finished timestamptz,
+    kind text NOT NULL,
+    status text NOT NULL,
+    first integer,
+    last integer,
+    pages integer NOT NULL DEFAULT 0,
+    prefix text NOT NULL DEFAULT '',
+    suffix text NOT NULL DEFAULT '',
+    printer text NOT NULL DEFAULT '',
+    output text NOT NULL DEFAULT '',
+    job integer NOT NULL DEFAULT 0,
+    "user" text NOT NULL DEFAULT '',
+    host text NOT NULL DEFAULT '',
+    reserved_first integer,
+    reserved_last integer,
+    void_first integer,
+    void_last integer,
+    note text NOT NULL DEFAULT '');
+CREATE INDEX IF NOT EXISTS tallyforge_runs_series ON tallyforge_runs (series, started);
+INSERT INTO tallyforge_schema SELECT 1 WHERE NOT EXISTS (SELECT 1 FROM tallyforge_schema);
+COMMIT;
+)";
+
+// The last number moves by n with 32-bit wrap; first = last - n + 1, likewise.
+const char* const kReserve = R"(
+WITH s AS (
+    UPDATE tallyforge_series
+       SET last = ((last::bigint + $2::integer + 2147483648) % 4294967296 - 2147483648)::integer, updated = now()
+     WHERE name = $1 AND ($3::integer IS NULL OR last = $3::integer)
+     RETURNING last)
+INSERT INTO tallyforge_runs (series, station, started, kind, status, first, last, prefix, suffix, printer,
+                             "user", host, reserved_first, reserved_last)
+SELECT $1, $4, $5::timestamptz, 'print', 'interrupted', f, s.last, $6, $7, $8, $9, $4, f, s.last
+  FROM s, LATERAL (SELECT ((s.last::bigint - $2::integer + 1 + 6442450944) % 4294967296 - 2147483648)::integer AS f) x
+RETURNING id, first, last)";
+
+const char* const kRecord = R"(
+INSERT INTO tallyforge_runs (series, station, started, kind, status, first, last, prefix, suffix, printer, "user", host)
+VALUES ($1, $2, $3::timestamptz, $4, 'interrupted', $5::integer, $6::integer, $7, $8, $9, $10, $2)
+RETURNING id)";
+
+// The outcome and, when the series still ends with this run's range, the tail given back.
+const char* const kFinish = R"(
+WITH back AS (
+    UPDATE tallyforge_series SET last = $3::integer, updated = now()
+     WHERE name = $1 AND last = $2::integer AND $4::boolean
+     RETURNING last)
+UPDATE tallyforge_runs
+   SET finished = $5::timestamptz, status = $6, first = $7::integer, last = $8::integer, pages = $9::integer,
+       output = $10, job = $11::integer,
+       void_first = CASE WHEN EXISTS (SELECT 1 FROM back) THEN NULL ELSE $12::integer END,
+       void_last = CASE WHEN EXISTS (SELECT 1 FROM back) THEN NULL ELSE $2::integer END
+ WHERE id = $13::bigint AND status = 'interrupted'
+RETURNING EXISTS (SELECT 1 FROM back))";
+
+const char* const kRuns = R"(
+SELECT (extract(epoch FROM started) * 1000)::bigint, (extract(epoch FROM finished) * 1000)::bigint, kind, status,
+       first, last, pages, prefix, suffix, printer, output, job, "user", host
+  FROM tallyforge_runs
+ WHERE series = $1 AND ($2::integer IS NULL OR (first <= $2::integer AND $2::integer <= last))
+ ORDER BY started DESC, id DESC)";
+
+QString Tr(const char* text) { return QCoreApplication::translate("TSharedSeries", text); }
+
+QByteArray Number(qint64 value) { return QByteArray::number(value); }
+std::optional<QByteArray> Number(std::optional<int> value)
+{
+    return value ? std::optional<QByteArray>(QByteArray::number(*value)) : std::nullopt;
+}
+QByteArray Text(const QString& text) { return text.toUtf8(); }
+QByteArray Time(const QDateTime& time) { return time.toUTC().toString(Qt::ISODateWithMs).toUtf8(); }
+
+QString FirstLine(const char* message)
+{
+    return QString::fromUtf8(message).trimmed().section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+QString Value(pg_result* result, int row, int column)
+{
+    return QString::fromUtf8(PQgetvalue(result, row, column));
+}
+
+std::optional<int> IntValue(pg_result* result, int row, int column)
+{
+    if (PQgetisnull(result, row, column))
+        return std::nullopt;
+    return QByteArray(PQgetvalue(result, row, column)).toInt();
+}
+
+// A lock on "<spool>.lock" for as long as it lives: the spool is read and rewritten whole.
+class SpoolLock {
+public:
+    explicit SpoolLock(const QString& spool)
+        : fd_(::open(QFile::encodeName(spool + QStringLiteral(".lock")).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666))
+    {
+        if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0)
+            throw Exception(Tr("Cannot create file %1").arg(spool + QStringLiteral(".lock")));
+    }
+    ~SpoolLock() { ::close(fd_); }
+    SpoolLock(const SpoolLock&) = delete;
+    SpoolLock& operator=(const SpoolLock&) = delete;
+
+private:
+    int fd_;
+};
+
+QList<QJsonObject> ReadSpool(const QString& path)
+{
+    QList<QJsonObject> records;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return records;
+    for (const QByteArray& line : file.readAll().split('\n'))
+        if (const QJsonDocument document = QJsonDocument::fromJson(line); document.isObject())
+            records << document.object();
+    return records;
+}
+
+void WriteSpool(const QString& path, const QList<QJsonObject>& records)
+{
+    if (records.isEmpty()) {
+        QFile::remove(path);
+        return;
+    }
+    QByteArray bytes;
+    for (const QJsonObject& record : records)
+        bytes += QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+    if (!inirules::WriteFileAtomically(path, bytes))
+        throw Exception(Tr("Cannot create file %1").arg(path));
+}
+
+} // namespace
+
+void TSharedSeries::ResultDeleter::operator()(pg_result* result) const { PQclear(result); }
+
+TSharedSeries::TSharedSeries(QString server, QString name, QString spoolPath)
+    : server_(std::move(server))
+    , name_(std::move(name))
+    , spoolPath_(std::move(spoolPath))
+{
+    // Host, port and database as libpq reads them from the URI (or key=value string).
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(server_.toUtf8().constData(), &error);
+    if (!options) {
+        const QString message = error ? FirstLine(error) : QString();
+        PQfreemem(error);
+        throw Exception(Tr("The series server %1 is not a connection address: %2").arg(server_.section(QLatin1Char('@'), -1), message));
+    }
+    QString port;
+    QString database;
+    for (PQconninfoOption* option = options; option->keyword; ++option) {
+        const QByteArray keyword(option->keyword);
+        const QString value = option->val ? QString::fromUtf8(option->val) : QString();
+        if (keyword == "host" || (keyword == "hostaddr" && host_.isEmpty()))
+            host_ = value;
+        else if (keyword == "port")
+            port = value;
+        else if (keyword == "dbname")
+            database = value;
+    }
+    PQconninfoFree(options);
+    if (host_.isEmpty())
+        host_ = QStringLiteral("localhost");
+    serverText_ = host_ + (port.isEmpty() ? QString() : QLatin1Char(':') + port)
+        + (database.isEmpty() ? QString() : QLatin1Char('/') + database);
+}
+
+TSharedSeries::~TSharedSeries()
+{
+    if (connection_)
+        PQfinish(connection_);
+}
+
+QString TSharedSeries::SpoolBeside(const QString& settingsPath)
+{
+    return QFileInfo(settingsPath).absoluteDir().filePath(QStringLiteral("Tallyforge-series-spool.jsonl"));
+}
+
+QString TSharedSeries::Where() const { return Tr("series %1 on %2").arg(name_, serverText_); }
+
+QString TSharedSeries::StatusText() const { return Tr("Series %1 on %2").arg(name_, host_); }
+
+void TSharedSeries::Connect()
+{
+    if (connection_ && PQstatus(connection_) == CONNECTION_OK)
+        return;
+    if (connection_) {
+        PQfinish(connection_);
+        connection_ = nullptr;
+    }
+    // The address's own settings come last, so they win over these defaults. A server
+    // that vanishes from the network (no reset) is given up after about 10 s, so a run's
+    // end is not held up for the kernel's quarter of an hour.
+    const QByteArray address = server_.toUtf8();
+    const char* const keywords[] = { "connect_timeout", "application_name", "tcp_user_timeout", "keepalives_idle",
+                                     "keepalives_interval", "keepalives_count", "dbname", nullptr };
+    const char* const values[] = { "5", "tallyforge", "10000", "10", "5", "2", address.constData(), nullptr };
+    pg_conn* connection = PQconnectdbParams(keywords, values, 1);
+    if (PQstatus(connection) != CONNECTION_OK) {
+        const QString message = FirstLine(PQerrorMessage(connection));
+        PQfinish(connection);
+        throw Exception(Tr("Cannot reach the series server %1: %2").arg(serverText_, message));
+    }
+    // "relation already exists, skipping" and the like are not for the user.
+    PQsetNoticeProcessor(connection, [](void*, const char*) { }, nullptr);
+    connection_ = connection;
+
+    Result exists = Exec("SELECT to_regclass('tallyforge_schema') IS NOT NULL", {}, false);
+    int version = 0;
+    if (QByteArray(PQgetvalue(exists.get(), 0, 0)) == "t") {
+        Result found = Exec("SELECT coalesce(max(version), 0) FROM tallyforge_schema", {}, false);
+        version = QByteArray(PQgetvalue(found.get(), 0, 0)).toInt();
+    }
+    if (version == 0) {
+        Result created(PQexec(connection_, kCreate));
+        if (PQresultStatus(created.get()) != PGRES_COMMAND_OK) {
+            const QString message = FirstLine(PQerrorMessage(connection_));
+            Result(PQexec(connection_, "ROLLBACK"));
+            throw Exception(Tr("Cannot create the series tables on %1: %2").arg(serverText_, message));
+        }
+        version = kSchemaVersion;
+    }
+    if (version > kSchemaVersion) {
+        PQfinish(connection_);
+        connection_ = nullptr;
+        throw Exception(Tr("The series server %1 holds Tallyforge's tables in version %2, newer than this program knows (%3): use a newer Tallyforge")
+                            .arg(serverText_)
+                            .arg(version)
+                            .arg(kSchemaVersion));
+    }
+    Exec("INSERT INTO tallyforge_series (name) VALUES ($1) ON CONFLICT DO NOTHING", { Text(name_) }, false);
+    SendSpool();
+}
+
+TSharedSeries::Result TSharedSeries::Exec(const char* sql, const QList<Param>& params, bool retry)
+{
+    if (!connection_)
+        Connect();
+    QList<const char*> values;
+    for (const Param& param : params)
+        values << (param ? param->constData() : nullptr);
+    Result result(PQexecParams(connection_, sql, int(values.size()), nullptr, values.constData(), nullptr, nullptr, 0));
+    const ExecStatusType status = PQresultStatus(result.get());
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+        return result;
+    const QString message = FirstLine(PQresultErrorMessage(result.get()));
+    if (PQstatus(connection_) == CONNECTION_BAD) {
+        // A server restarted since the last statement: one fresh connection, then give up.
+        PQfinish(connection_);
+        connection_ = nullptr;
+        if (retry) {
+            Connect();
+            return Exec(sql, params, false);
+        }
+        throw Exception(Tr("The series server %1 was lost: %2").arg(serverText_, message));
+    }
+    throw Exception(Tr("The series server %1 refused: %2").arg(serverText_, message));
+}
+
+TSeriesStore::Reading TSharedSeries::Read()
+{
+    Result result = Exec("SELECT last FROM tallyforge_series WHERE name = $1", { Text(name_) });
+    Reading reading;
+    reading.value = PQntuples(result.get()) > 0 ? IntValue(result.get(), 0, 0).value_or(0) : 0;
+    reading.text = QString::number(*reading.value);
+    return reading;
+}
+
+TSeriesStore::Begun TSharedSeries::Begin(TJournalRecord& record, int count, bool advance, const QString& expectedText)
+{
+    problem_.clear();
+    reservation_.reset();
+    runId_ = 0;
+    Begun begun;
+    if (!advance) {
+        Result result = Exec(kRecord, { Text(name_), Text(record.host), Time(record.started), Text(TJournal::KindText(record.kind)),
+                                        Number(record.first), Number(record.last), Text(record.prefix), Text(record.suffix),
+                                        Text(record.printer), Text(record.user) });
+        runId_ = QByteArray(PQgetvalue(result.get(), 0, 0)).toLongLong();
+        return begun;
+    }
+    std::optional<QByteArray> expected;
+    if (!expectedText.isNull()) {
+        bool number = false;
+        expectedText.toInt(&number);
+        if (!number) {
+            begun.moved = Read();
+            return begun;
+        }
+        expected = Text(expectedText);
+    }
+    Result result = Exec(kReserve, { Text(name_), Number(qMax(1, count)), expected, Text(record.host), Time(record.started),
+                                     Text(record.prefix), Text(record.suffix), Text(record.printer), Text(record.user) });
+    if (PQntuples(result.get()) == 0) {
+        begun.moved = Read();
+        return begun;
+    }
+    runId_ = QByteArray(PQgetvalue(result.get(), 0, 0)).toLongLong();
+    Reservation reservation;
+    reservation.first = IntValue(result.get(), 0, 1).value_or(0);
+    reservation.last = IntValue(result.get(), 0, 2).value_or(0);
+    reservation.text = QString::number(reservation.last);
+    record.first = reservation.first;
+    record.last = reservation.last;
+    reservation_ = reservation;
+    begun.reservation = reservation;
+    return begun;
+}
+
+std::optional<QString> TSharedSeries::End(const TJournalRecord& record)
+{
+    if (runId_ == 0)
+        return std::nullopt;
+    QJsonObject final;
+    final[QStringLiteral("server")] = serverText_;
+    final[QStringLiteral("series")] = name_;
+    final[QStringLiteral("id")] = QString::number(runId_);
+    final[QStringLiteral("finished")] = QString::fromUtf8(Time(record.finished));
+    final[QStringLiteral("status")] = TJournal::StatusText(record.status);
+    if (record.first)
+        final[QStringLiteral("first")] = *record.first;
+    if (record.last)
+        final[QStringLiteral("last")] = *record.last;
+    final[QStringLiteral("pages")] = record.pages;
+    final[QStringLiteral("output")] = record.output;
+    final[QStringLiteral("job")] = record.job;
+    if (reservation_) {
+        final[QStringLiteral("reservedFirst")] = reservation_->first;
+        final[QStringLiteral("reservedLast")] = reservation_->last;
+    }
+    runId_ = 0;
+    const std::optional<Reservation> reservation = reservation_;
+    reservation_.reset();
+    bool givenBack = false;
+    try {
+        givenBack = Send(final, true);
+    } catch (const Exception& e) {
+        // The pages are out and their numbers stay reserved; only the record waits.
+        Spool(final);
+        problem_ = Tr("%1; the run's record waits in %2 and is sent when the server is back").arg(e.Message(), spoolPath_);
+    }
+    if (!reservation)
+        return std::nullopt;
+    if (givenBack)
+        return QString::number(record.pages > 0 ? serial::SerialNumber(reservation->first, record.pages)
+                                                : serial::AddWrapping(reservation->first, -1));
+    return reservation->text;
+}
+
+bool TSharedSeries::Send(const QJsonObject& final, bool retry)
+{
+    const auto optionalInt = [&](const char* key) -> Param {
+        const QJsonValue value = final.value(QLatin1String(key));
+        return value.isDouble() ? Param(Number(value.toInt())) : std::nullopt;
+    };
+    const Param reservedFirst = optionalInt("reservedFirst");
+    const Param reservedLast = optionalInt("reservedLast");
+    const int pages = final.value(QStringLiteral("pages")).toInt();
+    const int count = reservedFirst ? int(quint32(reservedLast->toInt()) - quint32(reservedFirst->toInt())) + 1 : 0;
+    const bool tail = reservedFirst && pages < count;
+    Param backTo;
+    Param voidFirst;
+    if (tail) {
+        backTo = Number(serial::AddWrapping(reservedFirst->toInt(), pages - 1));
+        voidFirst = Number(serial::AddWrapping(reservedFirst->toInt(), pages));
+    }
+    Result result = Exec(kFinish, { Text(final.value(QStringLiteral("series")).toString()), reservedLast, backTo,
+                                    QByteArray(tail ? "true" : "false"),
+                                    Text(final.value(QStringLiteral("finished")).toString()),
+                                    Text(final.value(QStringLiteral("status")).toString()), optionalInt("first"),
+                                    optionalInt("last"), Number(pages), Text(final.value(QStringLiteral("output")).toString()),
+                                    Number(final.value(QStringLiteral("job")).toInt()), voidFirst,
+                                    Text(final.value(QStringLiteral("id")).toString()) },
+                         retry);
+    return PQntuples(result.get()) > 0 && QByteArray(PQgetvalue(result.get(), 0, 0)) == "t";
+}
+
+void TSharedSeries::Spool(const QJsonObject& final)
+{
+    try {
+        const SpoolLock lock(spoolPath_);
+        WriteSpool(spoolPath_, ReadSpool(spoolPath_) << final);
+    } catch (const Exception&) {
+        // Nowhere to keep it: the server keeps the run as interrupted with its range.
+    }
+}
+
+void TSharedSeries::SendSpool()
+{
+    if (!QFileInfo::exists(spoolPath_))
+        return;
+    const SpoolLock lock(spoolPath_);
+    QList<QJsonObject> waiting;
+    bool reachable = true;
+    for (const QJsonObject& final : ReadSpool(spoolPath_)) {
+        bool sent = false;
+        if (reachable && final.value(QStringLiteral("server")).toString() == serverText_
+            && final.value(QStringLiteral("series")).toString() == name_) {
+            // Sent again after a lost answer, a record changes nothing: only an
+            // interrupted run takes its final record.
+            try {
+                Send(final, false);
+                sent = true;
+            } catch (const Exception&) {
+                reachable = connection_ != nullptr;
+            }
+        }
+        if (!sent)
+            waiting << final;
+    }
+    WriteSpool(spoolPath_, waiting);
+}
+
+int TSharedSeries::Waiting() const
+{
+    int count = 0;
+    for (const QJsonObject& final : ReadSpool(spoolPath_))
+        count += final.value(QStringLiteral("server")).toString() == serverText_
+            && final.value(QStringLiteral("series")).toString() == name_;
+    return count;
+}
+
+QList<TJournalRecord> TSharedSeries::Runs(std::optional<qint64> serial)
+{
+    const Param wanted = serial && *serial >= INT_MIN && *serial <= INT_MAX ? Param(Number(*serial)) : std::nullopt;
+    if (serial && !wanted)
+        return {};
+    Result result = Exec(kRuns, { Text(name_), wanted });
+    QList<TJournalRecord> runs;
+    for (int row = 0; row < PQntuples(result.get()); ++row) {
+        const auto time = [&](int column) {
+            return PQgetisnull(result.get(), row, column)
+                ? QDateTime()
+                : QDateTime::fromMSecsSinceEpoch(QByteArray(PQgetvalue(result.get(), row, column)).toLongLong(), Qt::UTC);
+        };
+        // The journal's own reader decides what a kind or status means.
+        QStringList fields { time(0).toString(Qt::ISODateWithMs), time(1).toString(Qt::ISODateWithMs) };
+        for (int column = 2; column < 14; ++column)
+            fields << Value(result.get(), row, column);
+        if (fields[11] == QStringLiteral("0"))
+            fields[11].clear();
+        if (const std::optional<TJournalRecord> record = TJournal::FromCsv(fields))
+            runs << *record;
+    }
+    return runs;
+}
+
+void TSharedSeries::SetNext(int next, bool force)
+{
+    Connect();
+    Exec("BEGIN", {}, false);
+    try {
+        Result current = Exec("SELECT last FROM tallyforge_series WHERE name = $1 FOR UPDATE", { Text(name_) }, false);
+        const int before = IntValue(current.get(), 0, 0).value_or(0);
+        const int last = serial::AddWrapping(next, -1);
+        if (last < before && !force)
+            throw Exception(Tr("Serials %1 to %2 of series %3 were handed out already (--force sets it back all the same)")
+                                .arg(next)
+                                .arg(before)
+                                .arg(name_));
+        Exec("UPDATE tallyforge_series SET last = $2::integer, updated = now() WHERE name = $1", { Text(name_), Number(last) }, false);
+        // Numbers skipped forward are void, so every number of the series stays accounted for.
+        const Param voidFirst = last > before ? Param(Number(qint64(before) + 1)) : std::nullopt;
+        const Param voidLast = last > before ? Param(Number(last)) : std::nullopt;
+        Exec(R"(INSERT INTO tallyforge_runs (series, station, started, finished, kind, status, "user", host, void_first, void_last, note)
+                VALUES ($1, $2, now(), now(), 'set-next', 'completed', $3, $2, $4::integer, $5::integer, $6))",
+             { Text(name_), Text(CurrentHost()), Text(CurrentUser()), voidFirst, voidLast,
+               Text(QStringLiteral("last %1 -> %2").arg(before).arg(last)) },
+             false);
+        Exec("COMMIT", {}, false);
+    } catch (...) {
+        if (connection_)
+            Result(PQexec(connection_, "ROLLBACK"));
+        throw;
+    }
+}

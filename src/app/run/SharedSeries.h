@@ -1,0 +1,82 @@
+#pragma once
+
+#include "app/run/SeriesStore.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+struct pg_conn;
+struct pg_result;
+
+// A series shared by several stations on a PostgreSQL server. Its last number is a row
+// of tallyforge_series; every run is a row of tallyforge_runs with the journal's columns,
+// the station and an id. A print reserves its whole range and records itself as
+// interrupted in one statement; at its end one statement records the outcome and gives
+// back the unprinted tail only if the series still ends with it (else the tail is void,
+// never handed out again). A final record the server could not take waits in a spool
+// file beside the settings file and is sent on the next connection.
+// Passwords come from libpq's own sources (~/.pgpass, PGPASSWORD, a service file).
+class TSharedSeries : public TSeriesStore {
+public:
+    static constexpr int kSchemaVersion = 1;
+
+    TSharedSeries(QString server, QString name, QString spoolPath);
+    ~TSharedSeries() override;
+    TSharedSeries(const TSharedSeries&) = delete;
+    TSharedSeries& operator=(const TSharedSeries&) = delete;
+
+    static QString SpoolBeside(const QString& settingsPath);
+
+    // Connects (once), creates the tables when missing, refuses a newer schema, sends
+    // what the spool holds. Raises Exception with a message for the user.
+    void Connect();
+
+    Reading Read() override;
+    Begun Begin(TJournalRecord& record, int count, bool advance, const QString& expectedText) override;
+    std::optional<QString> End(const TJournalRecord& record) override;
+    QString Problem() const override { return problem_; }
+    QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) override;
+    QString Where() const override;
+
+    // Makes `next` the number the series' next print starts at, recorded in the runs
+    // table (numbers skipped forward as void). Going back to numbers handed out already
+    // raises unless `force`.
+    void SetNext(int next, bool force);
+
+    const QString& Name() const { return name_; }
+    // host:port/database, without user or password: for people and for the spool.
+    QString ServerText() const { return serverText_; }
+    // What the window's status bar says: "Series tickets on db.example".
+    QString StatusText() const override;
+    // Final records waiting in the spool for this series.
+    int Waiting() const;
+
+private:
+    using Param = std::optional<QByteArray>;
+    struct ResultDeleter {
+        void operator()(pg_result* result) const;
+    };
+    using Result = std::unique_ptr<pg_result, ResultDeleter>;
+
+    Result Exec(const char* sql, const QList<Param>& params = {}, bool retry = true);
+    // Records a run's end; true when its tail was given back.
+    bool Send(const QJsonObject& final, bool retry);
+    void SendSpool();
+    void Spool(const QJsonObject& final);
+
+    QString server_;
+    QString name_;
+    QString spoolPath_;
+    QString serverText_;
+    QString host_;
+    pg_conn* connection_ = nullptr;
+    // The run between Begin and End.
+    qint64 runId_ = 0;
+    std::optional<Reservation> reservation_;
+    QString problem_;
+};

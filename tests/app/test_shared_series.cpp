@@ -1,0 +1,403 @@
+// A series shared on a real PostgreSQL server by stations printing through the built
+// program: at once, killed, with the server lost half way and with no server at all.
+// Every check comes down to two rules: no serial on paper twice, and every number of the
+// series is on paper or recorded as not printed (void, or inside an interrupted run).
+#include "support_app.h"
+#include "support_postgres.h"
+
+#include "app/run/SettingsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <map>
+
+// Failures show the texts, not their bytes.
+void PrintTo(const QString& text, std::ostream* os) { *os << text.toStdString(); }
+
+namespace {
+
+const QByteArray kSettings = "[SN]\r\nLastNumber=7\r\nPrefix=S-\r\n\r\n[Paper]\r\nVerticalIndent2=5\r\n\r\n";
+
+class SharedSeriesTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { server_ = new TestPostgres; }
+    static void TearDownTestSuite()
+    {
+        delete server_;
+        server_ = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_EQ(server_->Error(), QString());
+        ASSERT_TRUE(server_->Start());
+        ASSERT_TRUE(dir_.isValid());
+        // A series of each test's own.
+        series_ = QString::fromUtf8(testing::UnitTest::GetInstance()->current_test_info()->name()).toLower();
+        settings_ = dir_.filePath(QStringLiteral("Tallyforge.ini"));
+        QFile file(settings_);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(kSettings);
+    }
+
+    QByteArray Bytes(const QString& path) const
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QStringList Arguments(QStringList arguments, const QString& uri = QString()) const
+    {
+        return arguments << QStringLiteral("--settings") << settings_ << QStringLiteral("--series-server")
+                         << (uri.isEmpty() ? server_->Uri() : uri) << QStringLiteral("--series") << series_;
+    }
+
+    void Start(QProcess& program, const QStringList& arguments) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), dir_.path());
+        environment.insert(QStringLiteral("CUPS_SERVER"), QStringLiteral("127.0.0.1:1")); // the PDF printer
+        environment.remove(QStringLiteral("PGPASSWORD"));
+        program.setProcessEnvironment(environment);
+        apptest::EndWithTest(program);
+        program.start(qEnvironmentVariable("TALLYFORGE_BINARY_DIR") + QStringLiteral("/src/app/tallyforge"), arguments);
+    }
+
+    // Exit code, standard output and the program's own lines of standard error.
+    struct Ran {
+        int code = -1;
+        QString out;
+        QString error;
+    };
+    static Ran Finish(QProcess& program)
+    {
+        Ran ran;
+        if (!program.waitForFinished(60000))
+            return ran;
+        ran.code = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+        ran.out = QString::fromUtf8(program.readAllStandardOutput());
+        for (const QString& line : QString::fromLocal8Bit(program.readAllStandardError()).split(QLatin1Char('\n')))
+            if (!line.isEmpty() && !line.startsWith(QStringLiteral("QStandardPaths:")))
+                ran.error += (ran.error.isEmpty() ? QString() : QStringLiteral("\n")) + line;
+        return ran;
+    }
+    Ran Run(const QStringList& arguments, const QString& uri = QString()) const
+    {
+        QProcess program;
+        Start(program, Arguments(arguments, uri));
+        return Finish(program);
+    }
+    QString Pdf(const QString& name) const { return dir_.filePath(name); }
+    // A print of 100,000 pages, once its pages are being drawn.
+    bool StartLongRun(QProcess& program, const QString& pdf) const
+    {
+        Start(program, Arguments(Print(100000, pdf)));
+        if (!program.waitForStarted())
+            return false;
+        const auto drawing = [&] {
+            return !QDir(dir_.path()).entryList({ QStringLiteral(".tallyforge-*.part") }, QDir::Hidden | QDir::Files).isEmpty();
+        };
+        for (int waited = 0; !drawing() && waited < 60000 && program.state() == QProcess::Running; waited += 20)
+            QTest::qWait(20);
+        return drawing();
+    }
+    QStringList Print(int count, const QString& pdf) const
+    {
+        return { QStringLiteral("print"), QStringLiteral("--quiet"), QStringLiteral("--count"), QString::number(count),
+                 QStringLiteral("--output"), Pdf(pdf) };
+    }
+
+    // Serial -> pages it stands on, over every PDF of the test.
+    std::map<qint64, int> SerialsOnPaper() const
+    {
+        std::map<qint64, int> serials;
+        const QRegularExpression serial(QStringLiteral("S-(-?\\d+)"));
+        for (const QString& name : QDir(dir_.path()).entryList({ QStringLiteral("*.pdf") }, QDir::Files))
+            for (const QString& page : apptest::PdfText(dir_.filePath(name)).split(QLatin1Char('\f')))
+                if (const QRegularExpressionMatch match = serial.match(page); match.hasMatch())
+                    ++serials[match.captured(1).toLongLong()];
+        return serials;
+    }
+
+    qint64 SeriesLast() const
+    {
+        return server_->Query(QStringLiteral("SELECT last FROM tallyforge_series WHERE name = '%1'").arg(series_)).toLongLong();
+    }
+
+    // Checks that the runs table accounts for every number from `from` to the series'
+    // last exactly once (printed, void, or reserved by an interrupted run) and that what
+    // it records as printed is exactly what the PDFs hold, each serial once.
+    void ExpectAccounted(qint64 from) const
+    {
+        const QString rows = server_->Query(QStringLiteral(
+            "SELECT kind, status, coalesce(first::text, ''), coalesce(last::text, ''), coalesce(reserved_first::text, ''), "
+            "coalesce(reserved_last::text, ''), coalesce(void_first::text, ''), coalesce(void_last::text, '') "
+            "FROM tallyforge_runs WHERE series = '%1' ORDER BY id").arg(series_));
+        ASSERT_FALSE(rows.isNull());
+        std::map<qint64, int> covered;
+        std::map<qint64, int> printed;
+        const auto cover = [](std::map<qint64, int>& map, const QString& first, const QString& last) {
+            if (!first.isEmpty())
+                for (qint64 n = first.toLongLong(); n <= last.toLongLong(); ++n)
+                    ++map[n];
+        };
+        for (const QString& row : rows.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QStringList f = row.split(QLatin1Char('|'));
+            ASSERT_EQ(f.size(), 8) << row.toStdString();
+            if (f[0] == QStringLiteral("print") && f[1] == QStringLiteral("interrupted")) {
+                cover(covered, f[4], f[5]);
+                continue;
+            }
+            if (f[0] == QStringLiteral("print"))
+                cover(printed, f[2], f[3]);
+            if (f[0] == QStringLiteral("print"))
+                cover(covered, f[2], f[3]);
+            cover(covered, f[6], f[7]);
+        }
+        const qint64 last = SeriesLast();
+        for (qint64 n = from; n <= last; ++n)
+            ASSERT_EQ(covered[n], 1) << "number " << n << " of " << from << "-" << last;
+        ASSERT_EQ(covered.size(), size_t(last - from + 1)) << "a number past the series' last is recorded";
+        const std::map<qint64, int> paper = SerialsOnPaper();
+        for (const auto& [serial, pages] : paper)
+            ASSERT_EQ(pages, 1) << "serial " << serial << " printed " << pages << " times";
+        EXPECT_EQ(paper, printed);
+    }
+
+    static TestPostgres* server_;
+    QTemporaryDir dir_;
+    QString settings_;
+    QString series_;
+};
+
+TestPostgres* SharedSeriesTest::server_ = nullptr;
+
+// Four stations at once, 25 runs of 1 to 20 pages: each serial once, every number
+// accounted for, and the settings file (a local series of its own) left alone.
+TEST_F(SharedSeriesTest, FourStationsAtOnce)
+{
+    const QByteArray before = Bytes(settings_);
+    QRandomGenerator random(13);
+    QList<QProcess*> running;
+    int started = 0;
+    int pages = 0;
+    while (started < 25 || !running.isEmpty()) {
+        while (started < 25 && running.size() < 4) {
+            auto* program = new QProcess;
+            const int count = random.bounded(1, 21);
+            pages += count;
+            Start(*program, Arguments(Print(count, QStringLiteral("run%1.pdf").arg(started++))));
+            running << program;
+        }
+        QProcess* first = running.takeFirst();
+        const Ran ran = Finish(*first);
+        delete first;
+        ASSERT_EQ(ran.code, 0) << ran.error.toStdString();
+        ASSERT_EQ(ran.error, QString());
+    }
+    EXPECT_EQ(SeriesLast(), pages);
+    ExpectAccounted(1);
+    EXPECT_EQ(Bytes(settings_), before);
+
+    // log lists every station's runs from the server.
+    const Ran log = Run({ QStringLiteral("log"), QStringLiteral("--csv") });
+    ASSERT_EQ(log.code, 0) << log.error.toStdString();
+    EXPECT_EQ(log.out.count(QStringLiteral("\r\n")), 26);
+    EXPECT_EQ(log.out.count(QStringLiteral(",print,completed,")), 25);
+}
+
+// A station killed mid-run leaves an interrupted run holding its whole range; the
+// series goes on after it.
+TEST_F(SharedSeriesTest, StationKilledMidRun)
+{
+    QProcess program;
+    ASSERT_TRUE(StartLongRun(program, QStringLiteral("killed.pdf")));
+    ::kill(pid_t(program.processId()), SIGKILL);
+    ASSERT_TRUE(program.waitForFinished(10000));
+
+    EXPECT_EQ(server_->Query(QStringLiteral("SELECT status, first, last, reserved_first, reserved_last FROM tallyforge_runs WHERE series = '%1'").arg(series_)),
+              QStringLiteral("interrupted|1|100000|1|100000"));
+    const Ran after = Run(Print(3, QStringLiteral("after.pdf")));
+    ASSERT_EQ(after.code, 0) << after.error.toStdString();
+    EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("after.pdf")), 1).contains(QStringLiteral("S-100001")));
+    ExpectAccounted(1);
+}
+
+// A cancelled run gives back its tail only while the series still ends with it: once
+// another station reserved after it, the tail is void and never handed out again.
+TEST_F(SharedSeriesTest, CancelledRunGivesBackOnlyAnUntakenTail)
+{
+    for (const bool other : { false, true }) {
+        SCOPED_TRACE(other ? "another station reserved after it" : "nobody reserved after it");
+        const qint64 before = SeriesLast();
+        QProcess program;
+        ASSERT_TRUE(StartLongRun(program, QStringLiteral("cancelled%1.pdf").arg(other)));
+        if (other) {
+            ASSERT_EQ(Run(Print(2, QStringLiteral("other.pdf"))).code, 0);
+        }
+        ::kill(pid_t(program.processId()), SIGINT);
+        ASSERT_EQ(Finish(program).code, 130);
+        const QString printed = server_->Query(QStringLiteral("SELECT last FROM tallyforge_runs WHERE series = '%1' AND status = 'cancelled' ORDER BY id DESC LIMIT 1").arg(series_));
+        ASSERT_GT(printed.toLongLong(), before);
+        EXPECT_EQ(SeriesLast(), other ? before + 100002 : printed.toLongLong());
+        EXPECT_EQ(server_->Query(QStringLiteral("SELECT coalesce(void_first, 0), coalesce(void_last, 0) FROM tallyforge_runs WHERE series = '%1' AND status = 'cancelled' ORDER BY id DESC LIMIT 1").arg(series_)),
+                  other ? QStringLiteral("%1|%2").arg(printed.toLongLong() + 1).arg(before + 100000) : QStringLiteral("0|0"));
+    }
+    ExpectAccounted(1);
+}
+
+// The server lost during a run: the run ends, says its record waits in the spool, and
+// the record reaches the server once it is back; the tail nobody took is given back.
+TEST_F(SharedSeriesTest, ServerLostMidRun)
+{
+    ASSERT_EQ(Run(Print(5, QStringLiteral("first.pdf"))).code, 0);
+    QProcess program;
+    ASSERT_TRUE(StartLongRun(program, QStringLiteral("lost.pdf")));
+    ASSERT_TRUE(server_->Stop());
+    ::kill(pid_t(program.processId()), SIGINT);
+    const Ran ran = Finish(program);
+    EXPECT_EQ(ran.code, 130);
+    const QString spool = dir_.filePath(QStringLiteral("Tallyforge-series-spool.jsonl"));
+    EXPECT_TRUE(ran.error.contains(QStringLiteral("waits in %1 and is sent when the server is back").arg(spool))) << ran.error.toStdString();
+    ASSERT_TRUE(QFile::exists(spool));
+
+    ASSERT_TRUE(server_->Start());
+    const Ran show = Run({ QStringLiteral("series"), QStringLiteral("show") });
+    ASSERT_EQ(show.code, 0) << show.error.toStdString();
+    EXPECT_FALSE(QFile::exists(spool));
+    const std::map<qint64, int> paper = SerialsOnPaper();
+    ASSERT_GT(paper.size(), 5u);
+    const qint64 last = paper.rbegin()->first;
+    ASSERT_LT(last, 100005);
+    EXPECT_EQ(show.out, QStringLiteral("series  %1\nserver  127.0.0.1:%2/postgres\nlast    %3\nnext    %4\n")
+                            .arg(series_).arg(server_->Port()).arg(last).arg(last + 1));
+    EXPECT_EQ(server_->Query(QStringLiteral("SELECT status, first, last, pages, void_first IS NULL FROM tallyforge_runs WHERE series = '%1' ORDER BY id DESC LIMIT 1").arg(series_)),
+              QStringLiteral("cancelled|6|%1|%2|t").arg(last).arg(last - 5));
+    ExpectAccounted(1);
+}
+
+// Before a run: a server that cannot be reached, or that holds a newer schema, stops it
+// with a clear message; nothing is printed and nothing moves.
+TEST_F(SharedSeriesTest, RefusedBeforeTheRun)
+{
+    ASSERT_FALSE(server_->Query(QStringLiteral("CREATE DATABASE newer")).isNull());
+    const QString newer = QStringLiteral("postgresql://tallyforge@127.0.0.1:%1/newer?sslmode=disable").arg(server_->Port());
+    ASSERT_FALSE(QProcess::execute(QStringLiteral("psql"), { QStringLiteral("-Xq"), QStringLiteral("-d"), newer, QStringLiteral("-c"),
+                                                             QStringLiteral("CREATE TABLE tallyforge_schema (version integer); INSERT INTO tallyforge_schema VALUES (2)") }));
+    const int closed = server_->Port() == 1 ? 2 : 1;
+    const struct {
+        const char* name;
+        QString uri;
+        QString error;
+    } rows[] = {
+        { "unreachable", QStringLiteral("postgresql://tallyforge@127.0.0.1:%1/postgres").arg(closed),
+          QStringLiteral("tallyforge: Cannot reach the series server 127.0.0.1:%1/postgres: connection to server at \"127.0.0.1\", port %1 failed: Connection refused.").arg(closed) },
+        { "newer schema", newer,
+          QStringLiteral("tallyforge: The series server 127.0.0.1:%1/newer holds Tallyforge's tables in version 2, newer than this program knows (1): use a newer Tallyforge.").arg(server_->Port()) },
+    };
+    const QByteArray before = Bytes(settings_);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Ran ran = Run(Print(3, QStringLiteral("never.pdf")), row.uri);
+        EXPECT_EQ(ran.code, 1);
+        EXPECT_EQ(ran.error, row.error);
+        EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("never.pdf"))));
+        EXPECT_EQ(Bytes(settings_), before);
+        EXPECT_FALSE(QFile::exists(dir_.filePath(QStringLiteral("Tallyforge-series-spool.jsonl"))));
+    }
+    EXPECT_EQ(server_->Query(QStringLiteral("SELECT last FROM tallyforge_series WHERE name = '%1'").arg(series_)), QString());
+}
+
+// set-next moves the series, records the numbers it skips as void, and refuses to go
+// back over numbers handed out unless forced; reprints are recorded on the server.
+TEST_F(SharedSeriesTest, SetNextAndReprint)
+{
+    ASSERT_EQ(Run(Print(4, QStringLiteral("a.pdf"))).code, 0);
+    Ran ran = Run({ QStringLiteral("series"), QStringLiteral("set-next"), QStringLiteral("50") });
+    ASSERT_EQ(ran.code, 0) << ran.error.toStdString();
+    EXPECT_TRUE(ran.out.contains(QStringLiteral("last    49\nnext    50\n"))) << ran.out.toStdString();
+    ran = Run({ QStringLiteral("series"), QStringLiteral("set-next"), QStringLiteral("3") });
+    EXPECT_EQ(ran.code, 1);
+    EXPECT_EQ(ran.error, QStringLiteral("tallyforge: Serials 3 to 49 of series %1 were handed out already (--force sets it back all the same)").arg(series_));
+    ASSERT_EQ(Run(Print(2, QStringLiteral("b.pdf"))).code, 0);
+    EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("b.pdf")), 1).contains(QStringLiteral("S-50")));
+    ExpectAccounted(1);
+
+    ran = Run({ QStringLiteral("reprint"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("--quiet"),
+                QStringLiteral("--output"), dir_.filePath(QStringLiteral("again.pdf.x")) });
+    ASSERT_EQ(ran.code, 0) << ran.error.toStdString();
+    ran = Run({ QStringLiteral("reprint"), QStringLiteral("10"), QStringLiteral("11"), QStringLiteral("--output"),
+                dir_.filePath(QStringLiteral("void.pdf.x")) });
+    EXPECT_EQ(ran.code, 1);
+    EXPECT_EQ(ran.error, QStringLiteral("tallyforge: Serials 10-11 were never printed (--force reprints them all the same)"));
+    EXPECT_EQ(server_->Query(QStringLiteral("SELECT kind, status, first, last, pages FROM tallyforge_runs WHERE series = '%1' AND kind <> 'print' ORDER BY id").arg(series_)),
+              QStringLiteral("set-next|completed|||0\nreprint|completed|2|3|2"));
+}
+
+// The local counter's number rules: the series wraps as a signed 32-bit number and a
+// page count below 1 prints one page (and takes one number).
+TEST_F(SharedSeriesTest, WrapsAndPrintsOneBelowOne)
+{
+    ASSERT_EQ(Run({ QStringLiteral("series"), QStringLiteral("set-next"), QStringLiteral("2147483646") }).code, 0);
+    Ran ran = Run(Print(3, QStringLiteral("wrap.pdf")));
+    ASSERT_EQ(ran.code, 0) << ran.error.toStdString();
+    ran = Run(Print(0, QStringLiteral("one.pdf")));
+    ASSERT_EQ(ran.code, 0) << ran.error.toStdString();
+    const std::map<qint64, int> expected { { 2147483646, 1 }, { 2147483647, 1 }, { -2147483648LL, 1 }, { -2147483647LL, 1 } };
+    EXPECT_EQ(SerialsOnPaper(), expected);
+    EXPECT_EQ(server_->Query(QStringLiteral("SELECT first, last, pages FROM tallyforge_runs WHERE series = '%1' AND kind = 'print' ORDER BY id").arg(series_)),
+              QStringLiteral("2147483646|-2147483648|3\n-2147483647|-2147483647|1"));
+    ran = Run({ QStringLiteral("series"), QStringLiteral("show") });
+    EXPECT_TRUE(ran.out.endsWith(QStringLiteral("last    -2147483647\nnext    -2147483646\n"))) << ran.out.toStdString();
+}
+
+// A settings file without [Series] stays byte for byte as it was through a session's
+// load and save; [Series] stays when a save does not know it.
+TEST(SharedSeriesSettings, SeriesKeysAreWrittenOnlyWhenSet)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Tallyforge.ini"));
+    const struct {
+        const char* name;
+        QByteArray file;
+        bool forget; // saved by a caller that left the series out
+    } rows[] = {
+        { "without series", kSettings, false },
+        { "with series", kSettings + "[Series]\r\nServer=postgresql://pr@db.example/print\r\nName=tickets\r\n\r\n", false },
+        { "with series, saved without", kSettings + "[Series]\r\nServer=postgresql://pr@db.example/print\r\nName=tickets\r\n\r\n", true },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(row.file);
+        file.close();
+        // What SaveSettingsFile writes of the loaded values is the file's own layout.
+        TallyforgeSettings settings = LoadSettingsFile(path);
+        SaveSettingsFile(path, settings);
+        const QByteArray saved = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        if (row.forget) {
+            settings.SeriesServer.clear();
+            settings.SeriesName.clear();
+            SaveSettingsFile(path, settings);
+        }
+        const TallyforgeSettings again = LoadSettingsFile(path);
+        EXPECT_EQ(again.SeriesName, row.file.contains("Name=tickets") ? QStringLiteral("tickets") : QString());
+        EXPECT_EQ(again.SeriesServer.isEmpty(), !row.file.contains("Server="));
+        QFile after(path);
+        ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+        EXPECT_EQ(after.readAll(), saved);
+        EXPECT_EQ(saved.contains("[Series]"), row.file.contains("[Series]"));
+    }
+}
+
+} // namespace
