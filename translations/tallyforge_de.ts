@@ -147,10 +147,6 @@
         <translation>tallyforge: Warnung: %1</translation>
     </message>
     <message>
-        <source>&apos;print&apos; prints the next run without a window, &apos;reprint FIRST LAST&apos; prints those serials again, &apos;log&apos; lists the runs; without a command the window opens.</source>
-        <translation>„print“ druckt die nächste Folge ohne Fenster, „reprint ERSTE LETZTE“ druckt diese Seriennummern erneut, „log“ listet die Druckläufe; ohne Befehl öffnet sich das Fenster.</translation>
-    </message>
-    <message>
         <source>print, reprint: pad the numbers with zeros to this width.</source>
         <translation>print, reprint: die Nummern mit Nullen auf diese Breite auffüllen.</translation>
     </message>
@@ -177,6 +173,46 @@
     <message>
         <source>print, reprint: no progress and no report.</source>
         <translation>print, reprint: weder Fortschritt noch Bericht.</translation>
+    </message>
+    <message>
+        <source>a shared series continues from its last number; &apos;tallyforge series set-next N&apos; moves it</source>
+        <translation>eine geteilte Serie setzt bei ihrer letzten Nummer fort; „tallyforge series set-next N“ verschiebt sie</translation>
+    </message>
+    <message>
+        <source>series takes &apos;show&apos; or &apos;set-next N&apos;</source>
+        <translation>series erwartet „show“ oder „set-next N“</translation>
+    </message>
+    <message>
+        <source>set-next needs a whole number, not &apos;%1&apos;</source>
+        <translation>set-next erwartet eine ganze Zahl, nicht „%1“</translation>
+    </message>
+    <message>
+        <source>set-next moves a shared series (--series-server and --series, or [Series] in the settings file)</source>
+        <translation>set-next verschiebt eine geteilte Serie (--series-server und --series oder [Series] in der Einstellungsdatei)</translation>
+    </message>
+    <message>
+        <source>(this station&apos;s counter)</source>
+        <translation>(der Zähler dieses Arbeitsplatzes)</translation>
+    </message>
+    <message>
+        <source>&apos;print&apos; prints the next run without a window, &apos;reprint FIRST LAST&apos; prints those serials again, &apos;log&apos; lists the runs, &apos;series show&apos; and &apos;series set-next N&apos; show and move a shared series; without a command the window opens.</source>
+        <translation>„print“ druckt die nächste Folge ohne Fenster, „reprint ERSTE LETZTE“ druckt diese Seriennummern erneut, „log“ listet die Läufe, „series show“ und „series set-next N“ zeigen und verschieben eine geteilte Serie; ohne Befehl öffnet sich das Fenster.</translation>
+    </message>
+    <message>
+        <source>Take the numbers from a series shared on this PostgreSQL server (postgresql://user@host:port/database); the password comes from ~/.pgpass or PGPASSWORD.</source>
+        <translation>Die Nummern aus einer auf diesem PostgreSQL-Server geteilten Serie nehmen (postgresql://benutzer@host:port/datenbank); das Passwort kommt aus ~/.pgpass oder PGPASSWORD.</translation>
+    </message>
+    <message>
+        <source>URI</source>
+        <translation>URI</translation>
+    </message>
+    <message>
+        <source>The shared series&apos; name.</source>
+        <translation>Der Name der geteilten Serie.</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>NAME</translation>
     </message>
 </context>
 <context>
@@ -508,6 +544,64 @@
     <message>
         <source>The settings file %1 is in use by another program</source>
         <translation>Die Einstellungsdatei %1 wird von einem anderen Programm verwendet</translation>
+    </message>
+</context>
+<context>
+    <name>TSeriesStore</name>
+    <message>
+        <source>The series %1 needs a server (--series-server or [Series] Server)</source>
+        <translation>Die Serie %1 braucht einen Server (--series-server oder [Series] Server)</translation>
+    </message>
+    <message>
+        <source>A series server needs the series&apos; name (--series or [Series] Name)</source>
+        <translation>Ein Serienserver braucht den Namen der Serie (--series oder [Series] Name)</translation>
+    </message>
+</context>
+<context>
+    <name>TSharedSeries</name>
+    <message>
+        <source>Cannot create file %1</source>
+        <translation>Die Datei %1 kann nicht erstellt werden</translation>
+    </message>
+    <message>
+        <source>The series server %1 is not a connection address: %2</source>
+        <translation>Der Serienserver %1 ist keine Verbindungsadresse: %2</translation>
+    </message>
+    <message>
+        <source>series %1 on %2</source>
+        <translation>Serie %1 auf %2</translation>
+    </message>
+    <message>
+        <source>Series %1 on %2</source>
+        <translation>Serie %1 auf %2</translation>
+    </message>
+    <message>
+        <source>Cannot reach the series server %1: %2</source>
+        <translation>Der Serienserver %1 ist nicht erreichbar: %2</translation>
+    </message>
+    <message>
+        <source>Cannot create the series tables on %1: %2</source>
+        <translation>Die Serientabellen auf %1 können nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>The series server %1 holds Tallyforge&apos;s tables in version %2, newer than this program knows (%3): use a newer Tallyforge</source>
+        <translation>Der Serienserver %1 führt die Tallyforge-Tabellen in Version %2, neuer als dieses Programm kennt (%3): Bitte ein neueres Tallyforge verwenden</translation>
+    </message>
+    <message>
+        <source>The series server %1 was lost: %2</source>
+        <translation>Die Verbindung zum Serienserver %1 ist abgerissen: %2</translation>
+    </message>
+    <message>
+        <source>The series server %1 refused: %2</source>
+        <translation>Der Serienserver %1 hat abgelehnt: %2</translation>
+    </message>
+    <message>
+        <source>%1; the run&apos;s record waits in %2 and is sent when the server is back</source>
+        <translation>%1; der Eintrag des Laufs wartet in %2 und wird gesendet, sobald der Server wieder erreichbar ist</translation>
+    </message>
+    <message>
+        <source>Serials %1 to %2 of series %3 were handed out already (--force sets it back all the same)</source>
+        <translation>Die Seriennummern %1 bis %2 der Serie %3 wurden schon vergeben (--force setzt sie trotzdem zurück)</translation>
     </message>
 </context>
 <context>

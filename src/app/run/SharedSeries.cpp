@@ -95,7 +95,6 @@ SELECT (extract(epoch FROM started) * 1000)::bigint, (extract(epoch FROM finishe
  WHERE series = $1 AND ($2::integer IS NULL OR (first <= $2::integer AND $2::integer <= last))
  ORDER BY started DESC, id DESC)";
 
-QString Tr(const char* text) { return QCoreApplication::translate("TSharedSeries", text); }
 
 QByteArray Number(qint64 value) { return QByteArray::number(value); }
 std::optional<QByteArray> Number(std::optional<int> value)
@@ -129,7 +128,7 @@ public:
         : fd_(::open(QFile::encodeName(spool + QStringLiteral(".lock")).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666))
     {
         if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0)
-            throw Exception(Tr("Cannot create file %1").arg(spool + QStringLiteral(".lock")));
+            throw Exception(QCoreApplication::translate("TSharedSeries", "Cannot create file %1").arg(spool + QStringLiteral(".lock")));
     }
     ~SpoolLock() { ::close(fd_); }
     SpoolLock(const SpoolLock&) = delete;
@@ -161,7 +160,7 @@ void WriteSpool(const QString& path, const QList<QJsonObject>& records)
     for (const QJsonObject& record : records)
         bytes += QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
     if (!inirules::WriteFileAtomically(path, bytes))
-        throw Exception(Tr("Cannot create file %1").arg(path));
+        throw Exception(QCoreApplication::translate("TSharedSeries", "Cannot create file %1").arg(path));
 }
 
 } // namespace
@@ -179,7 +178,7 @@ TSharedSeries::TSharedSeries(QString server, QString name, QString spoolPath)
     if (!options) {
         const QString message = error ? FirstLine(error) : QString();
         PQfreemem(error);
-        throw Exception(Tr("The series server %1 is not a connection address: %2").arg(server_.section(QLatin1Char('@'), -1), message));
+        throw Exception(QCoreApplication::translate("TSharedSeries", "The series server %1 is not a connection address: %2").arg(server_.section(QLatin1Char('@'), -1), message));
     }
     QString port;
     QString database;
@@ -211,9 +210,9 @@ QString TSharedSeries::SpoolBeside(const QString& settingsPath)
     return QFileInfo(settingsPath).absoluteDir().filePath(QStringLiteral("Tallyforge-series-spool.jsonl"));
 }
 
-QString TSharedSeries::Where() const { return Tr("series %1 on %2").arg(name_, serverText_); }
+QString TSharedSeries::Where() const { return QCoreApplication::translate("TSharedSeries", "series %1 on %2").arg(name_, serverText_); }
 
-QString TSharedSeries::StatusText() const { return Tr("Series %1 on %2").arg(name_, host_); }
+QString TSharedSeries::StatusText() const { return QCoreApplication::translate("TSharedSeries", "Series %1 on %2").arg(name_, host_); }
 
 void TSharedSeries::Connect()
 {
@@ -234,7 +233,7 @@ void TSharedSeries::Connect()
     if (PQstatus(connection) != CONNECTION_OK) {
         const QString message = FirstLine(PQerrorMessage(connection));
         PQfinish(connection);
-        throw Exception(Tr("Cannot reach the series server %1: %2").arg(serverText_, message));
+        throw Exception(QCoreApplication::translate("TSharedSeries", "Cannot reach the series server %1: %2").arg(serverText_, message));
     }
     // "relation already exists, skipping" and the like are not for the user.
     PQsetNoticeProcessor(connection, [](void*, const char*) { }, nullptr);
@@ -251,14 +250,14 @@ void TSharedSeries::Connect()
         if (PQresultStatus(created.get()) != PGRES_COMMAND_OK) {
             const QString message = FirstLine(PQerrorMessage(connection_));
             Result(PQexec(connection_, "ROLLBACK"));
-            throw Exception(Tr("Cannot create the series tables on %1: %2").arg(serverText_, message));
+            throw Exception(QCoreApplication::translate("TSharedSeries", "Cannot create the series tables on %1: %2").arg(serverText_, message));
         }
         version = kSchemaVersion;
     }
     if (version > kSchemaVersion) {
         PQfinish(connection_);
         connection_ = nullptr;
-        throw Exception(Tr("The series server %1 holds Tallyforge's tables in version %2, newer than this program knows (%3): use a newer Tallyforge")
+        throw Exception(QCoreApplication::translate("TSharedSeries", "The series server %1 holds Tallyforge's tables in version %2, newer than this program knows (%3): use a newer Tallyforge")
                             .arg(serverText_)
                             .arg(version)
                             .arg(kSchemaVersion));
@@ -287,9 +286,9 @@ TSharedSeries::Result TSharedSeries::Exec(const char* sql, const QList<Param>& p
             Connect();
             return Exec(sql, params, false);
         }
-        throw Exception(Tr("The series server %1 was lost: %2").arg(serverText_, message));
+        throw Exception(QCoreApplication::translate("TSharedSeries", "The series server %1 was lost: %2").arg(serverText_, message));
     }
-    throw Exception(Tr("The series server %1 refused: %2").arg(serverText_, message));
+    throw Exception(QCoreApplication::translate("TSharedSeries", "The series server %1 refused: %2").arg(serverText_, message));
 }
 
 TSeriesStore::Reading TSharedSeries::Read()
@@ -372,7 +371,7 @@ std::optional<QString> TSharedSeries::End(const TJournalRecord& record)
     } catch (const Exception& e) {
         // The pages are out and their numbers stay reserved; only the record waits.
         Spool(final);
-        problem_ = Tr("%1; the run's record waits in %2 and is sent when the server is back").arg(e.Message(), spoolPath_);
+        problem_ = QCoreApplication::translate("TSharedSeries", "%1; the run's record waits in %2 and is sent when the server is back").arg(e.Message(), spoolPath_);
     }
     if (!reservation)
         return std::nullopt;
@@ -489,7 +488,7 @@ void TSharedSeries::SetNext(int next, bool force)
         const int before = IntValue(current.get(), 0, 0).value_or(0);
         const int last = serial::AddWrapping(next, -1);
         if (last < before && !force)
-            throw Exception(Tr("Serials %1 to %2 of series %3 were handed out already (--force sets it back all the same)")
+            throw Exception(QCoreApplication::translate("TSharedSeries", "Serials %1 to %2 of series %3 were handed out already (--force sets it back all the same)")
                                 .arg(next)
                                 .arg(before)
                                 .arg(name_));
