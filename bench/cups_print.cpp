@@ -39,6 +39,9 @@ int main(int argc, char* argv[])
     app::SetTitle(QStringLiteral("Tallyforge"));
     FormatSettings::LoadFromSystem();
     app::SetErrorHandler([](const QString&, const QString& text) { std::fprintf(stderr, "error: %s\n", qPrintable(text)); });
+    // Every round prints the same serials again, across a change of width: the window asks
+    // before such a run, and the answer is Yes.
+    app::SetQuestionHandler([](const QString&, const QString&) { return true; });
     const int pages = argc > 1 ? std::max(1, atoi(argv[1])) : 10000;
     const int rounds = argc > 2 ? std::max(1, atoi(argv[2])) : 3;
 

@@ -4,6 +4,9 @@
 #include "app/FontDialog.h"
 #include "app/Icons.h"
 #include "app/MainWindowDesign.h"
+#include "app/NumberFormatDialog.h"
+#include "app/PrintLog.h"
+#include "app/ReprintDialog.h"
 #include "app/run/SettingsFile.h"
 #include "platform/Application.h"
 #include "platform/Exception.h"
@@ -17,8 +20,10 @@
 #include <QCloseEvent>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QScreen>
@@ -26,10 +31,15 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 #include <vector>
 
 namespace {
+
+// Texts that would print off the printable area are outlined in the preview in this colour.
+const QColor kOutsideColor(255, 0, 0);
+constexpr int kOutsidePenWidth = 2; // screen pixels, at every zoom
 
 // The font every control of the window has by design; without a readable settings
 // file it is also the serial font. Its colour is the system's window text.
@@ -67,6 +77,40 @@ serial::SerialFont fromQFont(const QFont& font, int color)
     return serialFont;
 }
 
+// Outlines the page's texts that stand outside the printable area, where the preview
+// draws them; a printed page never gets these.
+void outlineOutside(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const serial::SerialPage& page)
+{
+    if (!job.PrinterInstalled())
+        return;
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    const QRect printable(0, 0, caps.HorzRes, caps.VertRes);
+    QList<QRect> outside;
+    for (const QRect& box : serial::SerialBoxes(job, canvas, pageIndex, page))
+        if (!printable.contains(box))
+            outside << box;
+    if (outside.isEmpty())
+        return;
+    QPainter* painter = canvas.Painter();
+    painter->save();
+    QPen pen(kOutsideColor, kOutsidePenWidth);
+    pen.setCosmetic(true);
+    painter->setPen(pen);
+    painter->setBrush(Qt::NoBrush);
+    for (const QRect& box : outside)
+        painter->drawRect(box);
+    painter->restore();
+}
+
+// "5 to 9, 12" for the question before a reprint.
+QString rangesText(const QList<std::pair<qint64, qint64>>& ranges)
+{
+    QStringList parts;
+    for (const auto& [from, to] : ranges)
+        parts << (from == to ? QString::number(from) : TfrmTallyforge::tr("%1 to %2").arg(from).arg(to));
+    return parts.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
@@ -93,8 +137,11 @@ TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
         const auto handler = input.onChange == design::Handler::PageCountChange
             ? &TfrmTallyforge::txtPageCountChange
             : &TfrmTallyforge::txtStartingSNChange;
-        Panel1->findChild<THistoryEdit*>(QLatin1String(input.name))->OnChange
-            = [this, handler](TValueEdit*) { app::Guard([this, handler] { (this->*handler)(); }); };
+        Panel1->findChild<THistoryEdit*>(QLatin1String(input.name))->OnChange = [this, handler](TValueEdit*) {
+            // An edit ends the last print's report in the status bar.
+            report_.clear();
+            app::Guard([this, handler] { (this->*handler)(); });
+        };
     }
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
@@ -103,6 +150,7 @@ TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
     });
 
     app::Guard([this] { FormCreate(); });
+    app::Guard([this] { UpdateStatus(); });
 }
 
 TfrmTallyforge::~TfrmTallyforge()
@@ -168,6 +216,9 @@ void TfrmTallyforge::CreateMenu()
     mnuFile = bar->addMenu(tr("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuPrint = design::AddMenuItem(mnuFile, "mnuPrint", QT_TR_NOOP("&Print"), icons::PrintImage);
+    mnuPrintLog = design::AddMenuItem(mnuFile, "mnuPrintLog", QT_TR_NOOP("Print &Log..."));
+    mnuReprint = design::AddMenuItem(mnuFile, "mnuReprint", QT_TR_NOOP("&Reprint..."));
+    mnuFile->addSeparator();
     mnuExit = design::AddMenuItem(mnuFile, "mnuExit", QT_TR_NOOP("E&xit"), icons::ExitImage);
 
     mnuOptions = bar->addMenu(tr("Options"));
@@ -193,16 +244,20 @@ void TfrmTallyforge::CreateMenu()
     mnuPageWidth->setCheckable(true);
     mnuWholePage->setCheckable(true);
     mnuFont = design::AddMenuItem(mnuOptions, "mnuFont", QT_TR_NOOP("Font..."));
+    mnuNumberFormat = design::AddMenuItem(mnuOptions, "mnuNumberFormat", QT_TR_NOOP("Number Format..."));
 
     Help1 = bar->addMenu(tr("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
     mnuAbout = design::AddMenuItem(Help1, "mnuAbout", QT_TR_NOOP("About"));
 
     Wire(mnuPrint, &TfrmTallyforge::mnuPrintClick);
+    Wire(mnuPrintLog, &TfrmTallyforge::mnuPrintLogClick);
+    Wire(mnuReprint, &TfrmTallyforge::mnuReprintClick);
     Wire(mnuExit, &TfrmTallyforge::mnuExitClick);
     Wire(mnuPageWidth, &TfrmTallyforge::butPageWidthClick);
     Wire(mnuWholePage, &TfrmTallyforge::butWholePageClick);
     Wire(mnuFont, &TfrmTallyforge::mnuFontClick);
+    Wire(mnuNumberFormat, &TfrmTallyforge::mnuNumberFormatClick);
     Wire(mnuAbout, &TfrmTallyforge::mnuAboutClick);
 }
 
@@ -320,6 +375,7 @@ serial::SerialPage TfrmTallyforge::CurrentPage() const
     page.HorizontalIndent2 = txtHorizontalIndent2->AsFloat();
     page.VerticalIndent2 = txtVerticalIndent2->AsFloat();
     page.Font = serialFont_;
+    page.Digits = digits_;
     return page;
 }
 
@@ -363,10 +419,13 @@ void TfrmTallyforge::FormClose()
 }
 
 void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageIndex, TRect, TDrawArea Area,
-                              TDrawTarget)
+                              TDrawTarget Target)
 {
     const serial::SerialPage* running = run_ ? run_->Page() : nullptr;
-    serial::DrawSerialPage(*pjSN, *TheCanvas, PageIndex, Area, running ? *running : CurrentPage());
+    const serial::SerialPage page = running ? *running : CurrentPage();
+    serial::DrawSerialPage(*pjSN, *TheCanvas, PageIndex, Area, page);
+    if (Target == dtPreview && Area == daBody)
+        outlineOutside(*pjSN, *TheCanvas, PageIndex, page);
 }
 
 void TfrmTallyforge::ToolButton1Click() { RunPrint(true); }
@@ -380,6 +439,10 @@ void TfrmTallyforge::RunPrint(bool advance)
     // A file that could not be read keeps no counter this window could move safely.
     if (advance && !settingsLoaded_)
         throw Exception(tr("Cannot open file %1").arg(settingsPath_));
+    const serial::SerialPage page = CurrentPage();
+    const int count = txtPageCount->AsInteger();
+    if (advance && !ConfirmPreflight(page, count))
+        return;
     run_->OnMoved = [this](int lastNumber) {
         if (!app::AskYesNo(tr("Another Tallyforge printed up to %1. Continue from %2?")
                                .arg(lastNumber)
@@ -388,26 +451,105 @@ void TfrmTallyforge::RunPrint(bool advance)
         txtStartingSN->SetAsInteger(serial::AddWrapping(lastNumber, 1));
         return true;
     };
-    run_->OnProgress = [this](int done, int total) { ShowProgress(done, total); };
-    progressClock_.invalidate();
-    std::optional<TSerialRun::Outcome> outcome;
-    try {
-        outcome = run_->Print(CurrentPage(), txtPageCount->AsInteger(), advance ? TRunKind::Print : TRunKind::PrintNoAdvance,
-                              knownLastNumber_);
-    } catch (...) {
-        EndProgress();
-        throw;
-    }
-    EndProgress();
+    const std::optional<TSerialRun::Outcome> outcome
+        = PrintPages(page, count, advance ? TRunKind::Print : TRunKind::PrintNoAdvance, knownLastNumber_);
     if (!outcome)
         return;
-    ReportOutput(outcome->delivered, outcome->count);
     if (advance) {
         knownLastNumber_ = outcome->knownLastNumber;
         lastNumberUnreadable_ = false;
         txtStartingSN->SetAsInteger(serial::AddWrapping(outcome->first, outcome->delivered));
-        SaveSettings();
     }
+    ReportOutput(outcome->delivered, outcome->count);
+    if (advance)
+        SaveSettings();
+}
+
+std::optional<TSerialRun::Outcome> TfrmTallyforge::PrintPages(serial::SerialPage page, int count, TRunKind kind,
+                                                              const QString& knownLastNumber)
+{
+    run_->OnProgress = [this](int done, int total) { ShowProgress(done, total); };
+    progressClock_.invalidate();
+    const auto afterRun = [this] {
+        EndProgress();
+        if (!run_->JournalProblem().isEmpty())
+            app::ShowError(tr("This run was not recorded in the journal: %1").arg(run_->JournalProblem()));
+        if (printLog_)
+            printLog_->Reload();
+    };
+    std::optional<TSerialRun::Outcome> outcome;
+    try {
+        outcome = run_->Print(std::move(page), count, kind, knownLastNumber);
+    } catch (...) {
+        afterRun();
+        throw;
+    }
+    afterRun();
+    if (outcome && outcome->delivered > 0)
+        lastPrinted_ = { outcome->first, serial::SerialNumber(outcome->first, outcome->delivered) };
+    return outcome;
+}
+
+bool TfrmTallyforge::ConfirmPreflight(const serial::SerialPage& page, int count)
+{
+    // A window behind the counter asks about that itself and then prints from the new
+    // number, so the journal's runs before it are no reason to ask here as well.
+    bool behind = false;
+    try {
+        behind = TSeriesCounter(settingsPath_).Read().text != knownLastNumber_;
+    } catch (...) {
+        // An unreadable file is the run's own error to report.
+    }
+    const TPreflight preflight = CheckRun(*pjSN, page, count, JournalRuns());
+    QStringList warnings;
+    for (const TPreflightWarning& warning : preflight.warnings)
+        if (!(behind && warning.kind == TPreflightWarning::Kind::Overlap))
+            warnings << warning.text;
+    if (warnings.isEmpty())
+        return true;
+    return app::AskYesNo(tr("%1\n\nPrint anyway?").arg(warnings.join(QLatin1Char('\n'))));
+}
+
+const QList<TJournalRecord>& TfrmTallyforge::JournalRuns()
+{
+    const QFileInfo file(TJournal::PathBeside(settingsPath_));
+    const qint64 size = file.exists() ? file.size() : -1;
+    const QDateTime stamp = file.exists() ? file.lastModified() : QDateTime();
+    if (size == journalSize_ && stamp == journalStamp_)
+        return journalRuns_;
+    journalSize_ = size;
+    journalStamp_ = stamp;
+    journalError_.clear();
+    try {
+        journalRuns_ = TJournal(file.filePath()).Runs();
+    } catch (...) {
+        journalRuns_.clear();
+        journalError_ = app::ExceptionText(std::current_exception());
+    }
+    return journalRuns_;
+}
+
+void TfrmTallyforge::UpdateStatus()
+{
+    const serial::SerialPage page = CurrentPage();
+    const int count = std::max(1, txtPageCount->AsInteger());
+    preflight_ = CheckRun(*pjSN, page, count, JournalRuns());
+    QStringList warnings;
+    for (const TPreflightWarning& warning : preflight_.warnings)
+        warnings << warning.text;
+    QString tip = tr("Settings: %1").arg(QDir::toNativeSeparators(settingsPath_));
+    if (!warnings.isEmpty())
+        tip += QLatin1Char('\n') + warnings.join(QLatin1Char('\n'));
+    PreviewStatusBar1->setToolTip(tip);
+    if (!report_.isEmpty())
+        PreviewStatusBar1->SetUserText(report_);
+    else if (!warnings.isEmpty())
+        PreviewStatusBar1->SetUserText(tr("Warning: %1").arg(warnings.join(QStringLiteral("; "))));
+    else
+        PreviewStatusBar1->SetUserText(tr("Prints %1-%2; next run starts at %3")
+                                           .arg(serial::NumberText(page.StartingNumber, page.Digits),
+                                                serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits),
+                                                serial::NumberText(serial::AddWrapping(page.StartingNumber, count), page.Digits)));
 }
 
 void TfrmTallyforge::EndProgress()
@@ -447,7 +589,8 @@ void TfrmTallyforge::ShowProgress(int done, int total)
     }
     progressClock_.restart();
     const serial::SerialPage* page = run_->Page();
-    const QString serialText = page ? serial::SerialText(page->Prefix, page->StartingNumber, qMin(done + 1, total), page->Suffix)
+    const QString serialText = page ? serial::SerialText(page->Prefix, page->StartingNumber, qMin(done + 1, total),
+                                                         page->Suffix, page->Digits)
                                     : QString();
     progress_->setLabelText(tr("Printing page %1 of %2: %3").arg(qMin(done + 1, total)).arg(total).arg(serialText));
     progress_->setValue(done);
@@ -463,8 +606,10 @@ void TfrmTallyforge::ReportOutput(int delivered, int total)
     if (delivered < total)
         text = text.isEmpty() ? tr("Printing stopped: nothing was printed")
                               : tr("Printing stopped after %1 of %2 pages. %3").arg(delivered).arg(total).arg(text);
-    if (!text.isEmpty())
+    if (!text.isEmpty()) {
+        report_ = text;
         PreviewStatusBar1->SetUserText(text);
+    }
 }
 
 void TfrmTallyforge::ToolButton2Click()
@@ -472,6 +617,7 @@ void TfrmTallyforge::ToolButton2Click()
     if (run_->Running() || Printer().Printing())
         return;
     pjSN->PrinterSetup();
+    UpdateStatus(); // another printer has another printable area
 }
 
 void TfrmTallyforge::butNextPageClick() { Preview1->SetPageIndex(Preview1->PageIndex() + 1); }
@@ -497,8 +643,10 @@ void TfrmTallyforge::mnuFontClick()
     TFontDialog* dialog = FontDialog1();
     dialog->SetCurrentFont(toQFont(serialFont_));
     dialog->SetColor(IntToColor(serialFont_.Color));
-    if (dialog->exec() == QDialog::Accepted)
+    if (dialog->exec() == QDialog::Accepted) {
         SetSerialFont(fromQFont(dialog->CurrentFont(), ColorToInt(dialog->Color())));
+        report_.clear();
+    }
     txtStartingSNChange();
 }
 
@@ -515,9 +663,105 @@ void TfrmTallyforge::txtStartingSNChange()
     Preview1->SetPrintJob(nullptr);
     Preview1->SetPrintJob(pjSN);
     Preview1->Repaint();
+    UpdateStatus();
 }
 
-void TfrmTallyforge::txtPageCountChange() { pjSN->SetPageCount(txtPageCount->AsInteger()); }
+void TfrmTallyforge::txtPageCountChange()
+{
+    pjSN->SetPageCount(txtPageCount->AsInteger());
+    UpdateStatus();
+}
+
+void TfrmTallyforge::mnuPrintLogClick()
+{
+    if (!printLog_) {
+        printLog_ = new TPrintLog(TJournal::PathBeside(settingsPath_), this);
+        printLog_->setWindowFlag(Qt::Window);
+        printLog_->OnReprint = [this](int first, int last) { ReprintDialog(first, last); };
+    } else {
+        printLog_->Reload();
+    }
+    printLog_->show();
+    printLog_->raise();
+    printLog_->activateWindow();
+}
+
+void TfrmTallyforge::mnuReprintClick()
+{
+    // The newest run that printed anything, else what this window printed last, else
+    // the run the inputs describe.
+    for (const TJournalRecord& run : JournalRuns())
+        if (run.first && run.last)
+            return ReprintDialog(*run.first, *run.last);
+    if (lastPrinted_)
+        return ReprintDialog(lastPrinted_->first, lastPrinted_->second);
+    const int start = txtStartingSN->AsInteger();
+    ReprintDialog(start, serial::SerialNumber(start, std::max(1, txtPageCount->AsInteger())));
+}
+
+void TfrmTallyforge::ReprintDialog(int first, int last)
+{
+    if (run_->Running() || Printer().Printing())
+        return;
+    QWidget* parent = printLog_ && printLog_->isActiveWindow() ? static_cast<QWidget*>(printLog_) : this;
+    TReprintDialog dialog(first, last, Printer().Printers(), Printer().PrinterIndex(), parent);
+    if (dialog.exec() == QDialog::Accepted)
+        Reprint(dialog.First(), dialog.Last(), dialog.Mark(), dialog.PrinterIndex());
+}
+
+void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int printerIndex)
+{
+    if (run_->Running() || Printer().Printing())
+        return;
+    if (last < first)
+        throw Exception(TReprintDialog::tr("The last serial must not be below the first"));
+    const qint64 count = qint64(last) - first + 1;
+    if (count > std::numeric_limits<int>::max())
+        throw Exception(tr("Too many pages to reprint at once: %1").arg(count));
+    const QList<TJournalRecord> runs = JournalRuns();
+    if (!journalError_.isEmpty()) {
+        if (!app::AskYesNo(tr("%1\n\nWhich of these serials were printed is not known. Reprint them anyway?").arg(journalError_)))
+            return;
+    } else if (const auto unprinted = Unprinted(runs, first, last); !unprinted.isEmpty()) {
+        if (!app::AskYesNo(tr("Serials %1 were never printed. Reprint them anyway?").arg(rangesText(unprinted))))
+            return;
+    }
+    serial::SerialPage page = CurrentPage();
+    page.StartingNumber = first;
+    page.Mark = mark;
+    // The printer is chosen for this reprint only: the window's own comes back after it.
+    const int previousPrinter = Printer().PrinterIndex();
+    const bool otherPrinter = printerIndex >= 0 && printerIndex != previousPrinter;
+    const auto restore = [&] {
+        if (otherPrinter)
+            Printer().SetPrinterIndex(previousPrinter);
+        // The run set the job to its own pages; the preview shows the inputs' run again.
+        pjSN->SetPageCount(txtPageCount->AsInteger());
+        txtStartingSNChange();
+    };
+    if (otherPrinter)
+        Printer().SetPrinterIndex(printerIndex);
+    std::optional<TSerialRun::Outcome> outcome;
+    try {
+        outcome = PrintPages(page, int(count), TRunKind::Reprint, {});
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+    if (outcome)
+        ReportOutput(outcome->delivered, outcome->count);
+}
+
+void TfrmTallyforge::mnuNumberFormatClick()
+{
+    TNumberFormatDialog dialog(digits_, txtStartingSN->AsInteger(), this);
+    if (dialog.exec() == QDialog::Accepted && dialog.Digits() != digits_) {
+        digits_ = dialog.Digits();
+        report_.clear();
+    }
+    txtStartingSNChange();
+}
 
 void TfrmTallyforge::Preview1PageChanged()
 {
@@ -562,6 +806,7 @@ void TfrmTallyforge::LoadSettings()
     txtVerticalIndent2->SetAsFloat(settings.VerticalIndent2);
 
     SetSerialFont(settings.Font);
+    digits_ = settings.Digits;
 
     if (settings.WholePage)
         butWholePageClick();
@@ -589,6 +834,7 @@ void TfrmTallyforge::SaveSettings()
     settings.Prefix = txtPrefix->Text();
     settings.Suffix = txtSuffix->Text();
     settings.Font = serialFont_;
+    settings.Digits = digits_;
     settings.WholePage = mnuWholePage->isChecked();
     // LastNumber is written only over what this window knows to be there: another window
     // or process that printed since keeps its number, and text that is not a number

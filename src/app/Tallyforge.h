@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/run/Preflight.h"
 #include "app/run/SerialRun.h"
 #include "printjob/PrintJob.h"
 
@@ -17,6 +18,7 @@ class QProgressDialog;
 class QToolBar;
 class TCustomPreview;
 class TFontDialog;
+class TPrintLog;
 class THistoryEdit;
 class TPreview;
 class TPreviewStatusBar;
@@ -43,6 +45,10 @@ public:
     void SetSerialFont(const serial::SerialFont& font);
     // What a page's drawing reads, taken from the inputs now.
     serial::SerialPage CurrentPage() const;
+    // The width numbers are padded to ([SN] Digits); 0: as they are.
+    int Digits() const { return digits_; }
+    // What the current inputs would misprint, as the status bar shows it.
+    const TPreflight& Preflight() const { return preflight_; }
 
     // --- published handlers
     void FormCreate();
@@ -60,6 +66,15 @@ public:
     void mnuFontClick();
     void mnuExitClick();
     void mnuAboutClick();
+    void mnuPrintLogClick();
+    void mnuReprintClick();
+    void mnuNumberFormatClick();
+    // The reprint dialog preset to first..last; prints what it is asked for.
+    void ReprintDialog(int first, int last);
+    // Prints first..last again with the current settings and `mark` beside each number, on
+    // the printer of that index (the window's printer is restored afterwards); asks first
+    // when the journal shows some of them as never printed. Moves no counter.
+    void Reprint(int first, int last, const QString& mark, int printerIndex);
     void txtStartingSNChange();
     void txtPageCountChange();
     void Preview1PageChanged();
@@ -93,6 +108,8 @@ public:
 
     QMenu* mnuFile = nullptr;
     QAction* mnuPrint = nullptr;
+    QAction* mnuPrintLog = nullptr;
+    QAction* mnuReprint = nullptr;
     QAction* mnuExit = nullptr;
     QMenu* mnuOptions = nullptr;
     QMenu* mnuUnits = nullptr;
@@ -102,12 +119,15 @@ public:
     QAction* mnuPageWidth = nullptr;
     QAction* mnuWholePage = nullptr;
     QAction* mnuFont = nullptr;
+    QAction* mnuNumberFormat = nullptr;
     QMenu* Help1 = nullptr;
     QAction* mnuAbout = nullptr;
 
     TPrintJob* pjSN = nullptr;
     // Made on first use: building the font list costs start-up time for nothing.
     TFontDialog* FontDialog1();
+    // The journal's runs, made on first use of File > Print Log.
+    TPrintLog* PrintLog() const { return printLog_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -124,6 +144,18 @@ private:
     // One run of the job, from the toolbar (moving the counter) or the menu, drawn from
     // the inputs as they are when it starts.
     void RunPrint(bool advance);
+    // The run itself, shared by prints and reprints: progress, and a journal that could
+    // not be written is reported.
+    std::optional<TSerialRun::Outcome> PrintPages(serial::SerialPage page, int count, TRunKind kind,
+                                                  const QString& knownLastNumber);
+    // Asks once when the run has warnings; true to print.
+    bool ConfirmPreflight(const serial::SerialPage& page, int count);
+    // The journal's runs, read again only when the file changed; none when it cannot
+    // be read (its error is kept in journalError_).
+    const QList<TJournalRecord>& JournalRuns();
+    // The status bar's free part: the last print's report until the next edit, else the
+    // warnings for the current inputs, else what the run would print.
+    void UpdateStatus();
     void EndProgress();
     void ShowProgress(int done, int total);
     void ReportOutput(int delivered, int total);
@@ -145,4 +177,16 @@ private:
     QElapsedTimer progressClock_;
     serial::SerialFont serialFont_;
     TFontDialog* fontDialog_ = nullptr;
+    int digits_ = 0;
+    TPreflight preflight_;
+    // The serials this window printed last, for the reprint dialog when the journal
+    // has none.
+    std::optional<std::pair<int, int>> lastPrinted_;
+    // What the last print reported; shown until the next edit.
+    QString report_;
+    TPrintLog* printLog_ = nullptr;
+    QList<TJournalRecord> journalRuns_;
+    QString journalError_;
+    QDateTime journalStamp_;
+    qint64 journalSize_ = -2;
 };

@@ -15,11 +15,16 @@ void WindowTest::SetUp()
     TPrinter::InstallTestDevice(kCaps);
     Printer().SetOutputFileName(OutputPdf());
     app::SetErrorHandler([this](const QString&, const QString& text) { errors_ << text; });
+    app::SetQuestionHandler([this](const QString&, const QString& text) {
+        questions_ << text;
+        return answer_;
+    });
 }
 
 void WindowTest::TearDown()
 {
     app::SetErrorHandler(nullptr);
+    app::SetQuestionHandler(nullptr);
     TPrinter::ResetForTests();
 }
 

@@ -12,7 +12,8 @@
 #include <memory>
 
 // A main window on its own settings file in a temporary folder, printing to a test
-// device of known quantities; error boxes are collected instead of shown.
+// device of known quantities; error boxes are collected instead of shown, and questions
+// too, answered with answer_.
 class WindowTest : public testing::Test {
 public:
     // 600 dpi letter paper with a printable area inset by 100 and 150 pixels.
@@ -32,5 +33,7 @@ protected:
     QTemporaryDir dir_;
     QString settingsPath_;
     QStringList errors_;
+    QStringList questions_;
+    bool answer_ = false;
     ScopedFormatSettings formats_ { QLatin1Char('.'), QLatin1Char(',') };
 };

@@ -126,8 +126,14 @@ TEST_F(PdfEndToEndTest, WrapPastTheLargestNumberOnPaper)
     window->txtStartingSN->SetText(QStringLiteral("2147483647"));
     window->txtPageCount->SetText(QStringLiteral("2"));
     window->txtVerticalIndent2->SetText(QStringLiteral("3.00"));
+    // The run is asked about once, and printed on Yes.
+    QStringList questions;
+    app::SetQuestionHandler([&](const QString&, const QString& text) { questions << text; return true; });
     window->ToolButton1->trigger();
+    app::SetQuestionHandler(nullptr);
     ASSERT_TRUE(errors_.isEmpty());
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_TRUE(questions[0].contains(QStringLiteral("The run passes 2147483647"))) << questions[0].toStdString();
     const QString pdf = Printer().LastOutputFile();
     EXPECT_TRUE(apptest::PdfText(pdf, 1).contains(QStringLiteral("2147483647")));
     EXPECT_TRUE(apptest::PdfText(pdf, 2).contains(QStringLiteral("-2147483648")));

@@ -1,8 +1,11 @@
 // The built program on a real X server (Xvfb), driven by real key presses through the
 // server: it shows the white page in the grey preview, its dialogs carry their own titles
-// and close on Escape, and File > Exit closes it and writes its settings file.
+// and close on Escape, and File > Exit closes it and writes its settings file. A text off
+// the page is outlined in red on screen, and File > Print Log opens the log window.
 #include "support_app.h"
 #include "support_program.h"
+
+#include "app/run/Journal.h"
 
 #include <QColor>
 #include <QDir>
@@ -268,6 +271,113 @@ TEST(XvfbSmokeTest, WindowShowsThePageItsDialogsAndExitsCleanly)
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_EQ(apptest::IniValue(copy.SettingsFile(), QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("0"));
+}
+
+// The longest run of pure-red pixels in any row: an outline's edge, not an icon's speck.
+int longestRedRun(const QImage& screen)
+{
+    int longest = 0;
+    for (int y = 0; y < screen.height(); ++y) {
+        int run = 0;
+        for (int x = 0; x < screen.width(); ++x) {
+            const QColor pixel = screen.pixelColor(x, y);
+            run = pixel.red() > 200 && pixel.green() < 80 && pixel.blue() < 80 ? run + 1 : 0;
+            longest = std::max(longest, run);
+        }
+    }
+    return longest;
+}
+
+// Screenshots are kept in the build folder, to be looked at.
+QString keptScreenshot(const QString& name)
+{
+    QDir dir(qEnvironmentVariable("TALLYFORGE_BINARY_DIR", QDir::tempPath()));
+    dir.mkpath(QStringLiteral("screenshots"));
+    return dir.filePath(QStringLiteral("screenshots/") + name);
+}
+
+TEST(XvfbSmokeTest, OutlineOffThePageAndThePrintLogOnScreen)
+{
+    for (const char* tool : { "Xvfb", "import", "xdotool", "xprop" })
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            GTEST_SKIP() << tool << " is not installed";
+    PrivateXvfb xvfb;
+    ASSERT_TRUE(xvfb.Start()) << "Xvfb did not start";
+    const Desktop desktop(xvfb.Display());
+    ProgramCopy copy;
+    ASSERT_TRUE(copy.Error().isEmpty()) << copy.Error().toStdString();
+    // The first text runs past the paper's right edge; the second stands well inside.
+    {
+        QFile settings(copy.SettingsFile());
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write("[SN]\r\nPrefix=OUTSIDE-THE-PAGE-\r\nLastNumber=1042\r\nPageCount=10\r\n"
+                       "[Paper]\r\nHorizontalIndent=6.5\r\nVerticalIndent=1\r\nHorizontalIndent2=1\r\nVerticalIndent2=5\r\n");
+    }
+    const TJournal journal(TJournal::PathBeside(copy.SettingsFile()));
+    const std::pair<int, int> runs[] = { { 1001, 1020 }, { 1021, 1032 }, { 1033, 1042 } };
+    for (const auto& [first, last] : runs) {
+        TJournalRecord record;
+        record.started = QDateTime::currentDateTimeUtc().addSecs(first - 1050);
+        record.finished = record.started.addSecs(2);
+        record.status = TRunStatus::Completed;
+        record.first = first;
+        record.last = last;
+        record.pages = last - first + 1;
+        record.prefix = QStringLiteral("OUTSIDE-THE-PAGE-");
+        record.printer = QStringLiteral("PDF");
+        record.user = QStringLiteral("tester");
+        record.host = QStringLiteral("xvfb");
+        journal.Append(record);
+    }
+
+    QProcess program;
+    QProcessEnvironment environment = copy.Environment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("DISPLAY"), xvfb.Display());
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    apptest::EndWithTest(program);
+    program.start(copy.Program(), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    const qint64 pid = program.processId();
+    const qulonglong window = desktop.AwaitWindow(QStringLiteral("^Tallyforge"));
+    ASSERT_NE(window, 0u) << "the window never showed";
+
+    const QString previewShot = keptScreenshot(QStringLiteral("preview-outline.png"));
+    QElapsedTimer timer;
+    timer.start();
+    QImage screen;
+    while (timer.elapsed() < 30000 && program.state() == QProcess::Running) {
+        screen = desktop.Screenshot(previewShot);
+        if (showsPageInGrey(screen) && longestRedRun(screen) >= 30)
+            break;
+    }
+    EXPECT_TRUE(showsPageInGrey(screen)) << "no white page inside the grey preview";
+    EXPECT_GE(longestRedRun(screen), 30) << "no red outline in " << previewShot.toStdString();
+
+    ASSERT_TRUE(desktop.Focus(window));
+    ASSERT_TRUE(desktop.Keys({ "alt+f" }));
+    ASSERT_TRUE(desktop.AwaitAnotherWindow(pid, window)) << "the File menu did not open";
+    ASSERT_TRUE(desktop.Keys({ "l" }));
+    const qulonglong log = desktop.AwaitWindow(QStringLiteral("^Print Log$"));
+    ASSERT_NE(log, 0u) << "the print log never showed";
+    EXPECT_EQ(desktop.Titles(log).join(QStringLiteral("; ")).toStdString(), "WM_NAME=Print Log; _NET_WM_NAME=Print Log");
+    QThread::msleep(300); // its first paint
+    const QImage logShot = desktop.Screenshot(keptScreenshot(QStringLiteral("print-log.png")));
+    EXPECT_FALSE(logShot.isNull());
+    ASSERT_TRUE(desktop.Focus(log));
+    ASSERT_TRUE(desktop.Keys({ "Escape" }));
+    EXPECT_TRUE(desktop.AwaitNoWindow(QStringLiteral("^Print Log$"))) << "Escape did not close the log";
+
+    ASSERT_TRUE(desktop.Focus(window));
+    ASSERT_TRUE(desktop.Keys({ "alt+f" }));
+    ASSERT_TRUE(desktop.AwaitAnotherWindow(pid, window)) << "the File menu did not open";
+    ASSERT_TRUE(desktop.Keys({ "x" }));
+    const bool finished = program.waitForFinished(30000);
+    if (!finished)
+        program.kill();
+    ASSERT_TRUE(finished) << "the program did not end after File > Exit";
+    EXPECT_EQ(apptest::IniValue(copy.SettingsFile(), QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("1042"));
 }
 
 } // namespace

@@ -1,0 +1,205 @@
+#include "app/PrintLog.h"
+
+#include "platform/Application.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr QSize kLogSize { 760, 360 };
+
+QString kindText(TRunKind kind)
+{
+    switch (kind) {
+    case TRunKind::Print:
+        return TPrintLog::tr("Print");
+    case TRunKind::PrintNoAdvance:
+        return TPrintLog::tr("Print (counter kept)");
+    case TRunKind::Reprint:
+        return TPrintLog::tr("Reprint");
+    }
+    return {};
+}
+
+QString statusText(TRunStatus status)
+{
+    switch (status) {
+    case TRunStatus::Completed:
+        return TPrintLog::tr("Completed");
+    case TRunStatus::Cancelled:
+        return TPrintLog::tr("Stopped");
+    case TRunStatus::Failed:
+        return TPrintLog::tr("Failed");
+    case TRunStatus::Interrupted:
+        return TPrintLog::tr("Interrupted");
+    }
+    return {};
+}
+
+QStandardItem* textItem(const QString& text)
+{
+    auto* item = new QStandardItem(text);
+    item->setData(text, TPrintLog::SortRole);
+    item->setEditable(false);
+    return item;
+}
+
+// A number shown as the locale writes it; an empty cell sorts below every number.
+QStandardItem* numberItem(std::optional<qint64> value)
+{
+    auto* item = new QStandardItem(value ? QString::number(*value) : QString());
+    item->setData(value ? QVariant(*value) : QVariant(std::numeric_limits<qint64>::min()), TPrintLog::SortRole);
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    item->setEditable(false);
+    return item;
+}
+
+} // namespace
+
+void TSerialFilterModel::SetSerialFilter(const QString& text)
+{
+    bool ok = false;
+    const qint64 value = text.trimmed().toLongLong(&ok);
+    serial_ = ok ? std::optional<qint64>(value) : std::nullopt;
+    invalidateFilter();
+}
+
+bool TSerialFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
+{
+    if (!serial_)
+        return true;
+    const QModelIndex index = sourceModel()->index(sourceRow, 0, sourceParent);
+    const QVariant first = index.data(TPrintLog::FirstRole);
+    const QVariant last = index.data(TPrintLog::LastRole);
+    return first.isValid() && last.isValid() && first.toLongLong() <= *serial_ && *serial_ <= last.toLongLong();
+}
+
+TPrintLog::TPrintLog(QString journalPath, QWidget* parent)
+    : QDialog(parent)
+    , journalPath_(std::move(journalPath))
+{
+    setObjectName(QStringLiteral("PrintLog"));
+    setWindowTitle(tr("Print Log"));
+    resize(kLogSize);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* filterRow = new QHBoxLayout;
+    auto* filterLabel = new QLabel(tr("Which run printed serial:"), this);
+    filter_ = new QLineEdit(this);
+    filter_->setObjectName(QStringLiteral("SerialFilter"));
+    filter_->setPlaceholderText(tr("a serial number"));
+    filter_->setClearButtonEnabled(true);
+    filterLabel->setBuddy(filter_);
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(filter_, 1);
+    layout->addLayout(filterRow);
+
+    model_ = new QStandardItemModel(0, colCount, this);
+    model_->setHorizontalHeaderLabels({ tr("Started"), tr("Kind"), tr("Status"), tr("First"), tr("Last"), tr("Pages"),
+                                        tr("Prefix"), tr("Suffix"), tr("Printer"), tr("Output"), tr("User"),
+                                        tr("Host") });
+    proxy_ = new TSerialFilterModel(this);
+    proxy_->setSourceModel(model_);
+    proxy_->setSortRole(SortRole);
+
+    pages_ = new QStackedWidget(this);
+    table_ = new QTableView(pages_);
+    table_->setObjectName(QStringLiteral("PrintLogTable"));
+    table_->setModel(proxy_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setSortingEnabled(true);
+    table_->sortByColumn(colStarted, Qt::DescendingOrder);
+    error_ = new QLabel(pages_);
+    error_->setObjectName(QStringLiteral("PrintLogError"));
+    error_->setWordWrap(true);
+    error_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    error_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    pages_->addWidget(table_);
+    pages_->addWidget(error_);
+    layout->addWidget(pages_, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    reprint_ = buttons->addButton(tr("&Reprint..."), QDialogButtonBox::ActionRole);
+    reprint_->setObjectName(QStringLiteral("ReprintButton"));
+    auto* refresh = buttons->addButton(tr("Re&fresh"), QDialogButtonBox::ActionRole);
+    layout->addWidget(buttons);
+
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(refresh, &QPushButton::clicked, this, [this] { app::Guard([this] { Reload(); }); });
+    connect(reprint_, &QPushButton::clicked, this, [this] { app::Guard([this] { ReprintSelected(); }); });
+    connect(table_, &QTableView::doubleClicked, this, [this] { app::Guard([this] { ReprintSelected(); }); });
+    connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        proxy_->SetSerialFilter(text);
+        UpdateButtons();
+    });
+    connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { UpdateButtons(); });
+
+    Reload();
+}
+
+void TPrintLog::Reload()
+{
+    QList<TJournalRecord> runs;
+    try {
+        runs = TJournal(journalPath_).Runs();
+    } catch (...) {
+        model_->removeRows(0, model_->rowCount());
+        error_->setText(app::ExceptionText(std::current_exception()));
+        pages_->setCurrentWidget(error_);
+        UpdateButtons();
+        return;
+    }
+    model_->removeRows(0, model_->rowCount());
+    const QLocale locale;
+    for (const TJournalRecord& run : runs) {
+        auto* started = textItem(locale.toString(run.started.toLocalTime(), QLocale::ShortFormat));
+        started->setData(run.started, SortRole);
+        if (run.first && run.last) {
+            started->setData(*run.first, FirstRole);
+            started->setData(*run.last, LastRole);
+        }
+        QString output = QDir::toNativeSeparators(run.output);
+        if (run.job > 0)
+            output = tr("job %1").arg(run.job);
+        model_->appendRow({ started, textItem(kindText(run.kind)), textItem(statusText(run.status)),
+                            numberItem(run.first ? std::optional<qint64>(*run.first) : std::nullopt),
+                            numberItem(run.last ? std::optional<qint64>(*run.last) : std::nullopt), numberItem(run.pages),
+                            textItem(run.prefix), textItem(run.suffix), textItem(run.printer), textItem(output),
+                            textItem(run.user), textItem(run.host) });
+    }
+    pages_->setCurrentWidget(table_);
+    table_->resizeColumnsToContents();
+    UpdateButtons();
+}
+
+void TPrintLog::UpdateButtons()
+{
+    const QModelIndexList rows = table_->selectionModel()->selectedRows();
+    reprint_->setEnabled(pages_->currentWidget() == table_ && rows.size() == 1
+                         && rows.front().data(FirstRole).isValid());
+}
+
+void TPrintLog::ReprintSelected()
+{
+    const QModelIndexList rows = table_->selectionModel()->selectedRows();
+    if (rows.size() != 1 || !rows.front().data(FirstRole).isValid())
+        return;
+    if (OnReprint)
+        OnReprint(rows.front().data(FirstRole).toInt(), rows.front().data(LastRole).toInt());
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "app/run/Journal.h"
+
+#include <QDialog>
+#include <QSortFilterProxyModel>
+
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+class QStandardItemModel;
+class QTableView;
+
+// Keeps the runs whose printed range holds the serial typed into the filter; every run
+// while the filter is empty or not a number.
+class TSerialFilterModel : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void SetSerialFilter(const QString& text);
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+private:
+    std::optional<qint64> serial_;
+};
+
+// The journal's runs as a table, newest first, sortable by any column, with a filter by
+// serial number and a way to reprint the selected run's range.
+class TPrintLog : public QDialog {
+    Q_OBJECT
+public:
+    enum Column { colStarted, colKind, colStatus, colFirst, colLast, colPages, colPrefix, colSuffix,
+                  colPrinter, colOutput, colUser, colHost, colCount };
+    // Roles of the first column's item: the run's printed range, when it has one.
+    static constexpr int FirstRole = Qt::UserRole + 1;
+    static constexpr int LastRole = Qt::UserRole + 2;
+    // What columns sort by: numbers as numbers, times as times.
+    static constexpr int SortRole = Qt::UserRole + 3;
+
+    TPrintLog(QString journalPath, QWidget* parent = nullptr);
+
+    // Reads the journal again; a journal that cannot be read shows why instead of rows.
+    void Reload();
+
+    // Asked for by "Reprint...": the selected run's range.
+    std::function<void(int first, int last)> OnReprint;
+
+    QTableView* Table() const { return table_; }
+    QLineEdit* SerialFilter() const { return filter_; }
+    QPushButton* ReprintButton() const { return reprint_; }
+    QLabel* ErrorLabel() const { return error_; }
+    TSerialFilterModel* Proxy() const { return proxy_; }
+
+private:
+    void UpdateButtons();
+    void ReprintSelected();
+
+    QString journalPath_;
+    QStandardItemModel* model_ = nullptr;
+    TSerialFilterModel* proxy_ = nullptr;
+    QStackedWidget* pages_ = nullptr;
+    QTableView* table_ = nullptr;
+    QLabel* error_ = nullptr;
+    QLineEdit* filter_ = nullptr;
+    QPushButton* reprint_ = nullptr;
+};

@@ -1,0 +1,328 @@
+// The print room: the log of runs, reprints, the number width and the check before a run.
+#include "support_app.h"
+#include "support_window.h"
+
+#include "app/NumberFormatDialog.h"
+#include "app/PrintLog.h"
+#include "app/ReprintDialog.h"
+#include "app/run/Journal.h"
+#include "preview/Preview.h"
+#include "preview/PreviewStatusBar.h"
+#include "widgets/HistoryEdit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+class PrintRoomTest : public WindowTest {
+protected:
+    // A toolbar print of count pages from start, answered Yes if it asks.
+    void Print(TfrmTallyforge& window, int start, int count)
+    {
+        window.txtStartingSN->SetText(QString::number(start));
+        window.txtPageCount->SetText(QString::number(count));
+        answer_ = true;
+        window.ToolButton1->trigger();
+        answer_ = false;
+        ASSERT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    }
+    QList<TJournalRecord> Runs() const { return TJournal(TJournal::PathBeside(settingsPath_)).Runs(); }
+};
+
+// Answers the next modal dialog of type T once it is up.
+template <typename T>
+void WhenModal(std::function<void(T*)> answer)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [answer, poll] {
+        if (auto* modal = qobject_cast<T*>(QApplication::activeModalWidget()))
+            answer(modal);
+        else
+            QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+// Opens a menu as a pop-up and chooses an item with the keys a user presses.
+void ChooseFromMenu(QMenu* menu, const QList<int>& keys)
+{
+    menu->popup(QPoint(0, 0));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    for (int key : keys)
+        QTest::keyClick(menu, Qt::Key(key));
+}
+
+void Retype(QWidget* field, const QString& text)
+{
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
+}
+
+QStringList Column(QTableView* table, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < table->model()->rowCount(); ++row)
+        texts << table->model()->index(row, column).data().toString();
+    return texts;
+}
+
+TEST_F(PrintRoomTest, LogListsRunsNewestFirstSortsNumbersAndFindsTheRunOfASerial)
+{
+    auto window = MakeWindow();
+    Print(*window, 8, 2);
+    Print(*window, 10, 3);
+    Print(*window, 100, 2);
+    ChooseFromMenu(window->mnuFile, { Qt::Key_L });
+    TPrintLog* log = window->PrintLog();
+    ASSERT_NE(log, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(log));
+    QTableView* table = log->Table();
+    EXPECT_EQ(Column(table, TPrintLog::colFirst), QStringList({ "100", "10", "8" }));
+
+    // By First, ascending: as numbers, not as text ("10" < "100" < "8").
+    QHeaderView* header = table->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(TPrintLog::colFirst) + 5, header->height() / 2));
+    EXPECT_EQ(Column(table, TPrintLog::colFirst), QStringList({ "8", "10", "100" }));
+
+    QTest::keyClicks(log->SerialFilter(), QStringLiteral("11"));
+    EXPECT_EQ(Column(table, TPrintLog::colFirst), QStringList({ "10" }));
+    EXPECT_EQ(Column(table, TPrintLog::colLast), QStringList({ "12" }));
+    Retype(log->SerialFilter(), QStringLiteral("101"));
+    EXPECT_EQ(Column(table, TPrintLog::colFirst), QStringList({ "100" }));
+    Retype(log->SerialFilter(), QStringLiteral("13"));
+    EXPECT_EQ(Column(table, TPrintLog::colFirst), QStringList());
+}
+
+// From the log: the selected run's range, narrowed in the dialog, comes out with the mark,
+// is journaled as a reprint and moves neither the counter nor the starting number.
+TEST_F(PrintRoomTest, ReprintFromTheLogPrintsExactlyTheAskedSerialsWithTheMark)
+{
+    auto window = MakeWindow();
+    Print(*window, 8, 2);
+    Print(*window, 10, 3);
+    Print(*window, 100, 2);
+    ChooseFromMenu(window->mnuFile, { Qt::Key_L });
+    TPrintLog* log = window->PrintLog();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(log));
+    QTest::keyClicks(log->SerialFilter(), QStringLiteral("11"));
+    QTableView* table = log->Table();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(0, 1)).center());
+    ASSERT_TRUE(log->ReprintButton()->isEnabled());
+
+    QFile::remove(OutputPdf());
+    int presetFirst = 0;
+    int presetLast = 0;
+    WhenModal<TReprintDialog>([&](TReprintDialog* dialog) {
+        presetFirst = dialog->First();
+        presetLast = dialog->Last();
+        Retype(dialog->FirstEdit(), QStringLiteral("11"));
+        QTest::keyClick(dialog->FirstEdit(), Qt::Key_Return);
+    });
+    QTest::mouseClick(log->ReprintButton(), Qt::LeftButton);
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(presetFirst, 10);
+    EXPECT_EQ(presetLast, 12);
+    EXPECT_TRUE(questions_.isEmpty()) << questions_.join(QLatin1Char('\n')).toStdString();
+
+    ASSERT_EQ(apptest::PdfPageCount(OutputPdf()), 2);
+    const QString page1 = apptest::PdfText(OutputPdf(), 1);
+    const QString page2 = apptest::PdfText(OutputPdf(), 2);
+    EXPECT_TRUE(page1.contains(QStringLiteral("11")) && !page1.contains(QStringLiteral("10"))) << page1.toStdString();
+    EXPECT_TRUE(page2.contains(QStringLiteral("12"))) << page2.toStdString();
+    EXPECT_TRUE(page1.contains(QStringLiteral("11 REPRINT"))) << page1.toStdString();
+
+    const QList<TJournalRecord> runs = Runs();
+    ASSERT_EQ(runs.size(), 4);
+    EXPECT_EQ(runs[0].kind, TRunKind::Reprint);
+    EXPECT_EQ(runs[0].status, TRunStatus::Completed);
+    EXPECT_EQ(runs[0].first, 11);
+    EXPECT_EQ(runs[0].last, 12);
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("101"));
+    EXPECT_EQ(window->txtStartingSN->Text(), QStringLiteral("102"));
+    // The log follows the run: serial 11 is in the reprint and in the run it repeats.
+    EXPECT_EQ(Column(table, TPrintLog::colKind), QStringList({ "Reprint", "Print" }));
+    // The preview shows the inputs' run again.
+    EXPECT_EQ(window->pjSN->PageCount(), 2);
+}
+
+TEST_F(PrintRoomTest, ReprintOfNeverPrintedSerialsAsksFirstAndNoPrintsNothing)
+{
+    auto window = MakeWindow();
+    Print(*window, 100, 3);
+    QFile::remove(OutputPdf());
+    int presetFirst = 0;
+    int presetLast = 0;
+    const auto askFor = [&](const QString& last) {
+        WhenModal<TReprintDialog>([&, last](TReprintDialog* dialog) {
+            presetFirst = dialog->First();
+            presetLast = dialog->Last();
+            Retype(dialog->LastEdit(), last);
+            QTest::keyClick(dialog->LastEdit(), Qt::Key_Return);
+        });
+        ChooseFromMenu(window->mnuFile, { Qt::Key_R });
+    };
+    askFor(QStringLiteral("105"));
+    EXPECT_EQ(presetFirst, 100); // the journal's last run
+    EXPECT_EQ(presetLast, 102);
+    ASSERT_EQ(questions_, QStringList({ "Serials 103 to 105 were never printed. Reprint them anyway?" }));
+    EXPECT_FALSE(QFileInfo::exists(OutputPdf()));
+    EXPECT_EQ(Runs().size(), 1);
+
+    // Yes prints them, with the mark.
+    answer_ = true;
+    askFor(QStringLiteral("104"));
+    EXPECT_EQ(questions_.size(), 2);
+    EXPECT_EQ(apptest::PdfPageCount(OutputPdf()), 5);
+    EXPECT_TRUE(apptest::PdfText(OutputPdf(), 5).contains(QStringLiteral("104 REPRINT")));
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("102"));
+}
+
+struct PreflightRow {
+    const char* name;
+    const char* start;
+    const char* count;
+    const char* horizontalIndent;
+    const char* warning;
+};
+
+class PreflightTest : public PrintRoomTest, public testing::WithParamInterface<PreflightRow> { };
+
+// A toolbar print with a warning asks once; No prints nothing and moves nothing, Yes prints.
+TEST_P(PreflightTest, ToolbarPrintWithAWarningAsksOnce)
+{
+    const PreflightRow& row = GetParam();
+    auto window = MakeWindow();
+    window->txtStartingSN->SetText(QLatin1String(row.start));
+    window->txtPageCount->SetText(QLatin1String(row.count));
+    window->txtHorizontalIndent->SetText(QLatin1String(row.horizontalIndent));
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QLatin1String(row.warning)))
+        << window->PreviewStatusBar1->UserText().toStdString();
+    window->ToolButton1->trigger();
+    ASSERT_EQ(questions_.size(), 1);
+    EXPECT_TRUE(questions_[0].contains(QLatin1String(row.warning))) << questions_[0].toStdString();
+    EXPECT_TRUE(questions_[0].endsWith(QStringLiteral("Print anyway?"))) << questions_[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(OutputPdf()));
+    EXPECT_FALSE(QFileInfo::exists(settingsPath_));
+    EXPECT_TRUE(Runs().isEmpty());
+    EXPECT_EQ(window->txtStartingSN->Text(), QLatin1String(row.start));
+
+    answer_ = true;
+    window->ToolButton1->trigger();
+    EXPECT_EQ(questions_.size(), 2);
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(apptest::PdfPageCount(OutputPdf()), QByteArray(row.count).toInt());
+    EXPECT_EQ(Runs().size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PreflightTest,
+                         testing::Values(PreflightRow { "SerialOffThePage", "5", "2", "8.20", "5 does not fit on the printable area" },
+                                         PreflightRow { "WidthChange", "999", "2", "1.00", "change width within the run (999 to 1000)" }),
+                         [](const testing::TestParamInfo<PreflightRow>& info) { return std::string(info.param.name); });
+
+int RedPixels(const QImage& image)
+{
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            red += pixel.red() > 200 && pixel.green() < 80 && pixel.blue() < 80 ? 1 : 0;
+        }
+    return red;
+}
+
+// Texts off the printable area are outlined in red in the preview; without them the
+// status bar says what the run prints.
+TEST_F(PrintRoomTest, PreviewOutlinesTextsOffThePrintableArea)
+{
+    WriteSettings("[SN]\r\nLastNumber=99\r\nPageCount=10\r\n\r\n");
+    auto window = MakeWindow();
+    window->resize(900, 700);
+    window->showNormal();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const auto preview = [&] {
+        QApplication::processEvents();
+        return window->Preview1->grab().toImage();
+    };
+    EXPECT_EQ(RedPixels(preview()), 0);
+    EXPECT_EQ(window->PreviewStatusBar1->UserText(), QStringLiteral("Prints 100-109; next run starts at 110"));
+
+    // 8.2 in from the printable corner: past its 4900 pixels at 600 dpi, still on the paper.
+    window->txtHorizontalIndent->SetText(QStringLiteral("8.20"));
+    const QImage outlined = preview();
+    EXPECT_GT(RedPixels(outlined), 20);
+    EXPECT_EQ(RedPixels(outlined.copy(0, 0, outlined.width() / 2, outlined.height())), 0)
+        << "the outline stands where the first text is, at the page's right edge";
+    ASSERT_EQ(window->Preflight().outside.size(), 1);
+}
+
+// The width reaches the preview's status, the printed page and the settings file.
+TEST_F(PrintRoomTest, NumberFormatWidthReachesThePageAndTheSettingsFile)
+{
+    auto window = MakeWindow();
+    window->txtStartingSN->SetText(QStringLiteral("7"));
+    window->txtPageCount->SetText(QStringLiteral("1"));
+    WhenModal<TNumberFormatDialog>([](TNumberFormatDialog* dialog) {
+        Retype(dialog->DigitsEdit(), QStringLiteral("5"));
+        QTest::keyClick(dialog->DigitsEdit(), Qt::Key_Return);
+    });
+    ChooseFromMenu(window->mnuOptions, { Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return });
+    EXPECT_EQ(window->Digits(), 5);
+    EXPECT_EQ(window->PreviewStatusBar1->UserText(), QStringLiteral("Prints 00007-00007; next run starts at 00008"));
+    window->ToolButton1->trigger();
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(apptest::PdfText(OutputPdf(), 1).contains(QStringLiteral("00007"))) << apptest::PdfText(OutputPdf(), 1).toStdString();
+    EXPECT_EQ(Setting("SN", "Digits"), QStringLiteral("5"));
+    // The print's report stays until the next edit.
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().startsWith(QStringLiteral("Printed to "))) << window->PreviewStatusBar1->UserText().toStdString();
+
+    auto again = MakeWindow();
+    EXPECT_EQ(again->Digits(), 5);
+    EXPECT_EQ(again->CurrentPage().Digits, 5);
+}
+
+// A journal this program does not write: the log says why instead of rows, and a run
+// says it was not journaled.
+TEST_F(PrintRoomTest, ForeignJournalIsShownAndARunSaysItWasNotJournaled)
+{
+    QFile journal(TJournal::PathBeside(settingsPath_));
+    ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
+    journal.write("name,amount\nsoap,3\n");
+    journal.close();
+    auto window = MakeWindow();
+    ChooseFromMenu(window->mnuFile, { Qt::Key_L });
+    TPrintLog* log = window->PrintLog();
+    ASSERT_NE(log, nullptr);
+    EXPECT_TRUE(log->ErrorLabel()->isVisible());
+    EXPECT_FALSE(log->Table()->isVisible());
+    EXPECT_TRUE(log->ErrorLabel()->text().contains(QStringLiteral("is not one this program writes")))
+        << log->ErrorLabel()->text().toStdString();
+
+    window->txtStartingSN->SetText(QStringLiteral("100"));
+    window->txtPageCount->SetText(QStringLiteral("1"));
+    window->ToolButton1->trigger();
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_TRUE(errors_[0].startsWith(QStringLiteral("This run was not recorded in the journal: The journal ")))
+        << errors_[0].toStdString();
+    EXPECT_EQ(apptest::PdfPageCount(OutputPdf()), 1);
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("100"));
+}
+
+} // namespace
