@@ -408,6 +408,25 @@
     </message>
 </context>
 <context>
+    <name>TNumberFormatDialog</name>
+    <message>
+        <source>Number Format</source>
+        <translation>Zahlenformat</translation>
+    </message>
+    <message>
+        <source>as it is</source>
+        <translation>unverändert</translation>
+    </message>
+    <message>
+        <source>&amp;Digits (padded with zeros):</source>
+        <translation>&amp;Stellen (mit Nullen aufgefüllt):</translation>
+    </message>
+    <message>
+        <source>Example:</source>
+        <translation>Beispiel:</translation>
+    </message>
+</context>
+<context>
     <name>TOutputFile</name>
     <message>
         <source>Cannot create file %1: %2</source>
@@ -420,6 +439,109 @@
     <message>
         <source>Cannot write file %1: %2</source>
         <translation>Die Datei %1 kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>TPrintLog</name>
+    <message>
+        <source>Print</source>
+        <translation>Druck</translation>
+    </message>
+    <message>
+        <source>Print (counter kept)</source>
+        <translation>Druck (Zähler bleibt)</translation>
+    </message>
+    <message>
+        <source>Reprint</source>
+        <translation>Nachdruck</translation>
+    </message>
+    <message>
+        <source>Completed</source>
+        <translation>Abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Stopped</source>
+        <translation>Abgebrochen</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Interrupted</source>
+        <translation>Unterbrochen</translation>
+    </message>
+    <message>
+        <source>Print Log</source>
+        <translation>Druckprotokoll</translation>
+    </message>
+    <message>
+        <source>Which run printed serial:</source>
+        <translation>Welcher Lauf druckte die Seriennummer:</translation>
+    </message>
+    <message>
+        <source>a serial number</source>
+        <translation>eine Seriennummer</translation>
+    </message>
+    <message>
+        <source>Started</source>
+        <translation>Begonnen</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>First</source>
+        <translation>Erste</translation>
+    </message>
+    <message>
+        <source>Last</source>
+        <translation>Letzte</translation>
+    </message>
+    <message>
+        <source>Pages</source>
+        <translation>Seiten</translation>
+    </message>
+    <message>
+        <source>Prefix</source>
+        <translation>Präfix</translation>
+    </message>
+    <message>
+        <source>Suffix</source>
+        <translation>Suffix</translation>
+    </message>
+    <message>
+        <source>Printer</source>
+        <translation>Drucker</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Ausgabe</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>Benutzer</translation>
+    </message>
+    <message>
+        <source>Host</source>
+        <translation>Rechner</translation>
+    </message>
+    <message>
+        <source>&amp;Reprint...</source>
+        <translation>&amp;Nachdrucken...</translation>
+    </message>
+    <message>
+        <source>Re&amp;fresh</source>
+        <translation>A&amp;ktualisieren</translation>
+    </message>
+    <message>
+        <source>job %1</source>
+        <translation>Auftrag %1</translation>
     </message>
 </context>
 <context>
@@ -522,6 +644,37 @@
     <message>
         <source>PDF files (*.pdf)</source>
         <translation>PDF-Dateien (*.pdf)</translation>
+    </message>
+</context>
+<context>
+    <name>TReprintDialog</name>
+    <message>
+        <source>Reprint</source>
+        <translation>Nachdruck</translation>
+    </message>
+    <message>
+        <source>REPRINT</source>
+        <translation>NACHDRUCK</translation>
+    </message>
+    <message>
+        <source>&amp;First serial:</source>
+        <translation>&amp;Erste Seriennummer:</translation>
+    </message>
+    <message>
+        <source>&amp;Last serial:</source>
+        <translation>&amp;Letzte Seriennummer:</translation>
+    </message>
+    <message>
+        <source>&amp;Printer:</source>
+        <translation>&amp;Drucker:</translation>
+    </message>
+    <message>
+        <source>&amp;Mark:</source>
+        <translation>&amp;Vermerk:</translation>
+    </message>
+    <message>
+        <source>The last serial must not be below the first</source>
+        <translation>Die letzte Seriennummer darf nicht unter der ersten liegen</translation>
     </message>
 </context>
 <context>
@@ -776,6 +929,58 @@
     <message>
         <source>Settings: %1</source>
         <translation>Einstellungen: %1</translation>
+    </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation>%1 bis %2</translation>
+    </message>
+    <message>
+        <source>Print &amp;Log...</source>
+        <translation>Druck&amp;protokoll...</translation>
+    </message>
+    <message>
+        <source>&amp;Reprint...</source>
+        <translation>&amp;Nachdrucken...</translation>
+    </message>
+    <message>
+        <source>Number Format...</source>
+        <translation>Zahlenformat...</translation>
+    </message>
+    <message>
+        <source>This run was not recorded in the journal: %1</source>
+        <translation>Dieser Lauf wurde nicht im Protokoll vermerkt: %1</translation>
+    </message>
+    <message>
+        <source>%1
+
+Print anyway?</source>
+        <translation>%1
+
+Trotzdem drucken?</translation>
+    </message>
+    <message>
+        <source>Warning: %1</source>
+        <translation>Warnung: %1</translation>
+    </message>
+    <message>
+        <source>Prints %1-%2; next run starts at %3</source>
+        <translation>Druckt %1-%2; der nächste Lauf beginnt bei %3</translation>
+    </message>
+    <message>
+        <source>Too many pages to reprint at once: %1</source>
+        <translation>Zu viele Seiten für einen Nachdruck: %1</translation>
+    </message>
+    <message>
+        <source>%1
+
+Which of these serials were printed is not known. Reprint them anyway?</source>
+        <translation>%1
+
+Welche dieser Seriennummern gedruckt wurden, ist nicht bekannt. Trotzdem nachdrucken?</translation>
+    </message>
+    <message>
+        <source>Serials %1 were never printed. Reprint them anyway?</source>
+        <translation>Die Seriennummern %1 wurden nie gedruckt. Trotzdem nachdrucken?</translation>
     </message>
 </context>
 </TS>
