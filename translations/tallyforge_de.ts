@@ -982,5 +982,39 @@ Welche dieser Seriennummern gedruckt wurden, ist nicht bekannt. Trotzdem nachdru
         <source>Serials %1 were never printed. Reprint them anyway?</source>
         <translation>Die Seriennummern %1 wurden nie gedruckt. Trotzdem nachdrucken?</translation>
     </message>
+    <message>
+        <source>Shared Series...</source>
+        <translation>Geteilte Serie...</translation>
+    </message>
+    <message>
+        <source>Set series &apos;%1&apos; to continue at %2?</source>
+        <translation>Soll die Serie „%1“ bei %2 fortfahren?</translation>
+    </message>
+    <message>
+        <source>%1
+
+Set it all the same?</source>
+        <translation>%1
+
+Trotzdem setzen?</translation>
+    </message>
+    <message>
+        <source>Shared Series</source>
+        <translation>Geteilte Serie</translation>
+    </message>
+    <message>
+        <source>Several stations print from one series kept on a PostgreSQL server.
+Leave both empty for this station&apos;s own counter. Passwords come from ~/.pgpass.</source>
+        <translation>Mehrere Arbeitsplätze drucken aus einer Serie, die auf einem PostgreSQL-Server geführt wird.
+Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwörter kommen aus ~/.pgpass.</translation>
+    </message>
+    <message>
+        <source>&amp;Server:</source>
+        <translation>&amp;Server:</translation>
+    </message>
+    <message>
+        <source>Series &amp;name:</source>
+        <translation>Serien&amp;name:</translation>
+    </message>
 </context>
 </TS>

@@ -23,6 +23,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QFormLayout>
+#include <QDialogButtonBox>
 #include <QPainter>
 #include <QMenuBar>
 #include <QProgressDialog>
@@ -245,6 +248,7 @@ void TfrmTallyforge::CreateMenu()
     mnuWholePage->setCheckable(true);
     mnuFont = design::AddMenuItem(mnuOptions, "mnuFont", QT_TR_NOOP("Font..."));
     mnuNumberFormat = design::AddMenuItem(mnuOptions, "mnuNumberFormat", QT_TR_NOOP("Number Format..."));
+    mnuSharedSeries = design::AddMenuItem(mnuOptions, "mnuSharedSeries", QT_TR_NOOP("Shared Series..."));
 
     Help1 = bar->addMenu(tr("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -257,6 +261,7 @@ void TfrmTallyforge::CreateMenu()
     Wire(mnuPageWidth, &TfrmTallyforge::butPageWidthClick);
     Wire(mnuWholePage, &TfrmTallyforge::butWholePageClick);
     Wire(mnuFont, &TfrmTallyforge::mnuFontClick);
+    Wire(mnuSharedSeries, &TfrmTallyforge::mnuSharedSeriesClick);
     Wire(mnuNumberFormat, &TfrmTallyforge::mnuNumberFormatClick);
     Wire(mnuAbout, &TfrmTallyforge::mnuAboutClick);
 }
@@ -382,6 +387,9 @@ serial::SerialPage TfrmTallyforge::CurrentPage() const
 bool TfrmTallyforge::event(QEvent* event)
 {
     const bool handled = QMainWindow::event(event);
+    // A shared series moves while other stations print: show its next number again.
+    if (event->type() == QEvent::WindowActivate && store_ && !run_->Running())
+        app::Guard([this] { RefreshSharedStart(true); });
     // The refresh is for the focus coming back from another window of this program (the
     // about box, a dialog); coming back from another application changes nothing here.
     if (event->type() == QEvent::WindowActivate && !std::exchange(leftTheProgram_, false))
@@ -409,6 +417,97 @@ void TfrmTallyforge::closeEvent(QCloseEvent* event)
 void TfrmTallyforge::FormCreate() { LoadSettings(); }
 
 void TfrmTallyforge::FormActivate() { txtStartingSNChange(); }
+
+void TfrmTallyforge::UseSeries(const TSeriesChoice& choice)
+{
+    series_ = choice;
+    sharedNext_.reset();
+    sharedStatus_.clear();
+    if (!choice.Shared()) {
+        store_.reset();
+        run_ = std::make_unique<TSerialRun>(*pjSN, settingsPath_);
+        return;
+    }
+    store_ = OpenSeriesStore(settingsPath_, choice);
+    run_ = std::make_unique<TSerialRun>(*pjSN, store_);
+    RefreshSharedStart(true);
+}
+
+TSharedSeries* TfrmTallyforge::Shared() const { return dynamic_cast<TSharedSeries*>(store_.get()); }
+
+void TfrmTallyforge::RefreshSharedStart(bool quiet)
+{
+    if (!store_)
+        return;
+    try {
+        const TSeriesView view = ViewSeries(*store_);
+        sharedStatus_ = view.status;
+        knownLastNumber_ = view.last.text;
+        sharedNext_ = view.next;
+        if (view.next)
+            txtStartingSN->SetAsInteger(*view.next);
+    } catch (const Exception& e) {
+        sharedStatus_ = e.Message();
+        UpdateStatus();
+        if (!quiet)
+            throw;
+    }
+}
+
+bool TfrmTallyforge::MoveSharedSeries()
+{
+    TSharedSeries* shared = Shared();
+    const int typed = txtStartingSN->AsInteger();
+    if (!shared || !sharedNext_ || typed == *sharedNext_)
+        return true;
+    if (!app::AskYesNo(tr("Set series '%1' to continue at %2?").arg(shared->Name()).arg(typed)))
+        return false;
+    try {
+        shared->SetNext(typed, false);
+    } catch (const Exception& e) {
+        // Going back over numbers handed out already: only when asked twice.
+        if (!app::AskYesNo(tr("%1\n\nSet it all the same?").arg(e.Message())))
+            return false;
+        shared->SetNext(typed, true);
+    }
+    return true;
+}
+
+void TfrmTallyforge::mnuSharedSeriesClick()
+{
+    if (run_->Running())
+        return;
+    QDialog dialog(this);
+    dialog.setWindowTitle(tr("Shared Series"));
+    auto* server = new QLineEdit(series_.server, &dialog);
+    server->setPlaceholderText(QStringLiteral("postgresql://user@host:5432/database"));
+    auto* name = new QLineEdit(series_.name, &dialog);
+    auto* form = new QFormLayout(&dialog);
+    form->addRow(new QLabel(tr("Several stations print from one series kept on a PostgreSQL server.\n"
+                               "Leave both empty for this station's own counter. Passwords come from ~/.pgpass."),
+                            &dialog));
+    form->addRow(tr("&Server:"), server);
+    form->addRow(tr("Series &name:"), name);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const TSeriesChoice choice = SeriesChoice(server->text().trimmed(), name->text().trimmed());
+    OpenSeriesStore(settingsPath_, choice); // a server without a name, or the reverse, is refused here
+    if (!choice.Shared()) {
+        // Back to this station's counter: it goes on from what its file holds.
+        UseSeries(choice);
+        knownLastNumber_ = TSeriesCounter(settingsPath_).Read().text;
+        if (const std::optional<int> last = TSeriesCounter(settingsPath_).Read().value)
+            txtStartingSN->SetAsInteger(serial::AddWrapping(*last, 1));
+    } else {
+        UseSeries(choice);
+    }
+    SaveSettings();
+    UpdateStatus();
+}
 
 void TfrmTallyforge::FormClose()
 {
@@ -439,6 +538,12 @@ void TfrmTallyforge::RunPrint(bool advance)
     // A file that could not be read keeps no counter this window could move safely.
     if (advance && !settingsLoaded_)
         throw Exception(tr("Cannot open file %1").arg(settingsPath_));
+    // A shared series: the number the server holds now, or the one the user moved it to.
+    if (advance && Shared()) {
+        if (!MoveSharedSeries())
+            return;
+        RefreshSharedStart(false);
+    }
     const serial::SerialPage page = CurrentPage();
     const int count = txtPageCount->AsInteger();
     if (advance && !ConfirmPreflight(page, count))
@@ -541,12 +646,16 @@ void TfrmTallyforge::UpdateStatus()
     if (!warnings.isEmpty())
         tip += QLatin1Char('\n') + warnings.join(QLatin1Char('\n'));
     PreviewStatusBar1->setToolTip(tip);
+    if (!sharedStatus_.isEmpty())
+        tip += QLatin1Char('\n') + sharedStatus_;
+    PreviewStatusBar1->setToolTip(tip);
+    const QString series = sharedStatus_.isEmpty() ? QString() : sharedStatus_ + QStringLiteral("; ");
     if (!report_.isEmpty())
-        PreviewStatusBar1->SetUserText(report_);
+        PreviewStatusBar1->SetUserText(series + report_);
     else if (!warnings.isEmpty())
-        PreviewStatusBar1->SetUserText(tr("Warning: %1").arg(warnings.join(QStringLiteral("; "))));
+        PreviewStatusBar1->SetUserText(series + tr("Warning: %1").arg(warnings.join(QStringLiteral("; "))));
     else
-        PreviewStatusBar1->SetUserText(tr("Prints %1-%2; next run starts at %3")
+        PreviewStatusBar1->SetUserText(series + tr("Prints %1-%2; next run starts at %3")
                                            .arg(serial::NumberText(page.StartingNumber, page.Digits),
                                                 serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits),
                                                 serial::NumberText(serial::AddWrapping(page.StartingNumber, count), page.Digits)));
@@ -807,6 +916,7 @@ void TfrmTallyforge::LoadSettings()
 
     SetSerialFont(settings.Font);
     digits_ = settings.Digits;
+    UseSeries(SeriesChoice(settings.SeriesServer, settings.SeriesName));
 
     if (settings.WholePage)
         butWholePageClick();
@@ -836,13 +946,16 @@ void TfrmTallyforge::SaveSettings()
     settings.Font = serialFont_;
     settings.Digits = digits_;
     settings.WholePage = mnuWholePage->isChecked();
+    settings.SeriesServer = series_.server;
+    settings.SeriesName = series_.name;
     // LastNumber is written only over what this window knows to be there: another window
     // or process that printed since keeps its number, and text that is not a number
-    // stays until the user prints or sets the starting number.
+    // stays until the user prints or sets the starting number. A shared series keeps its
+    // number on its server.
     TSeriesCounter(settingsPath_).Locked([&](const TSeriesCounter::Reading& now) {
         const bool keepUnreadable = lastNumberUnreadable_ && txtStartingSN->AsInteger() == startingNumberAtLoad_;
-        const bool writeLastNumber = now.text == knownLastNumber_ && !keepUnreadable;
-        SaveSettingsFile(settingsPath_, settings, writeLastNumber);
+        const bool writeLastNumber = now.text == knownLastNumber_ && !keepUnreadable && !store_;
+        SaveSettingsFile(settingsPath_, settings, writeLastNumber, /*clearSeries=*/true);
         if (writeLastNumber) {
             knownLastNumber_ = QString::number(settings.LastNumber);
             lastNumberUnreadable_ = false;

@@ -2,6 +2,7 @@
 
 #include "app/run/Preflight.h"
 #include "app/run/SerialRun.h"
+#include "app/run/SharedSeries.h"
 #include "printjob/PrintJob.h"
 
 #include <QElapsedTimer>
@@ -64,6 +65,7 @@ public:
     void butWholePageClick();
     void butPageWidthClick();
     void mnuFontClick();
+    void mnuSharedSeriesClick();
     void mnuExitClick();
     void mnuAboutClick();
     void mnuPrintLogClick();
@@ -119,6 +121,7 @@ public:
     QAction* mnuPageWidth = nullptr;
     QAction* mnuWholePage = nullptr;
     QAction* mnuFont = nullptr;
+    QAction* mnuSharedSeries = nullptr;
     QAction* mnuNumberFormat = nullptr;
     QMenu* Help1 = nullptr;
     QAction* mnuAbout = nullptr;
@@ -156,6 +159,16 @@ private:
     // The status bar's free part: the last print's report until the next edit, else the
     // warnings for the current inputs, else what the run would print.
     void UpdateStatus();
+    // The series this window prints from: the settings file's counter, or a series
+    // shared on a server, whose next number the starting number then shows.
+    void UseSeries(const TSeriesChoice& choice);
+    TSharedSeries* Shared() const;
+    // Reads the shared series' next number into the starting number; raises when the
+    // server cannot be reached and `quiet` is false.
+    void RefreshSharedStart(bool quiet);
+    // A starting number the user changed on a shared series moves the series, if the
+    // user says so. False: not moved, do not print.
+    bool MoveSharedSeries();
     void EndProgress();
     void ShowProgress(int done, int total);
     void ReportOutput(int delivered, int total);
@@ -178,6 +191,10 @@ private:
     serial::SerialFont serialFont_;
     TFontDialog* fontDialog_ = nullptr;
     int digits_ = 0;
+    TSeriesChoice series_;
+    std::shared_ptr<TSeriesStore> store_;
+    std::optional<int> sharedNext_; // the shared series' next number as last shown
+    QString sharedStatus_;
     TPreflight preflight_;
     // The serials this window printed last, for the reprint dialog when the journal
     // has none.

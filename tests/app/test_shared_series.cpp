@@ -401,3 +401,65 @@ TEST(SharedSeriesSettings, SeriesKeysAreWrittenOnlyWhenSet)
 }
 
 } // namespace
+
+#include "app/Tallyforge.h"
+#include "platform/Application.h"
+#include "platform/Printer.h"
+#include "preview/PreviewStatusBar.h"
+#include "widgets/HistoryEdit.h"
+
+#include <QAction>
+
+namespace {
+
+// The window on a shared series: the starting number is the series' next number when a
+// print starts (whatever other stations printed meanwhile), a starting number the user
+// changed moves the series only when the user says so, and the settings file's own
+// counter is never touched.
+TEST_F(SharedSeriesTest, WindowPrintsFromTheSeries)
+{
+    {
+        QFile file(settings_);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(QStringLiteral("[Series]\r\nServer=%1\r\nName=%2\r\n\r\n").arg(server_->Uri(), series_).toUtf8());
+    }
+    apptest::EnsureApplication();
+    TPrinter::InstallTestDevice({ 600, 600, 5100, 6600, 100, 150, 4900, 6300 });
+    Printer().SetOutputFolder(dir_.path());
+    QStringList errors;
+    QStringList questions;
+    app::SetErrorHandler([&](const QString&, const QString& text) { errors << text; });
+    app::SetQuestionHandler([&](const QString&, const QString& text) { questions << text; return true; });
+    {
+        TfrmTallyforge window(nullptr, settings_);
+        EXPECT_EQ(window.txtStartingSN->Text(), QStringLiteral("1"));
+        EXPECT_TRUE(window.PreviewStatusBar1->UserText().startsWith(QStringLiteral("Series %1 on 127.0.0.1").arg(series_)))
+            << window.PreviewStatusBar1->UserText().toStdString();
+
+        const Ran other = Run(Print(5, QStringLiteral("other.pdf"))); // another station
+        ASSERT_EQ(other.code, 0) << other.error.toStdString();
+        window.txtPageCount->SetText(QStringLiteral("3"));
+        window.ToolButton1->trigger();
+        EXPECT_EQ(SeriesLast(), 8);
+        EXPECT_EQ(window.txtStartingSN->Text(), QStringLiteral("9"));
+
+        window.txtStartingSN->SetText(QStringLiteral("20"));
+        window.ToolButton1->trigger();
+        ASSERT_EQ(questions.size(), 1);
+        EXPECT_EQ(questions[0], QStringLiteral("Set series '%1' to continue at 20?").arg(series_));
+        EXPECT_EQ(SeriesLast(), 22);
+        window.close();
+    }
+    app::SetErrorHandler(nullptr);
+    app::SetQuestionHandler(nullptr);
+    TPrinter::ResetForTests();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    std::map<qint64, int> expected;
+    for (qint64 serial : { 1, 2, 3, 4, 5, 6, 7, 8, 20, 21, 22 })
+        expected[serial] = 1;
+    EXPECT_EQ(SerialsOnPaper(), expected);
+    EXPECT_EQ(apptest::IniValue(settings_, QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("7"));
+    EXPECT_EQ(apptest::IniValue(settings_, QStringLiteral("Series"), QStringLiteral("Name")), series_);
+}
+
+} // namespace

@@ -98,7 +98,7 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     return s;
 }
 
-void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool writeLastNumber)
+void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool writeLastNumber, bool clearSeries)
 {
     TSeriesCounter::CheckReadable(path);
     TIniFile ini(path);
@@ -124,10 +124,18 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
     ini.WriteBool(kFont, QStringLiteral("Italic"), s.Font.Italic);
     ini.WriteBool(kFont, QStringLiteral("Strikeout"), s.Font.StrikeOut);
     ini.WriteBool(kView, QStringLiteral("WholePage"), s.WholePage);
-    if (!s.SeriesServer.isEmpty())
+    // [Series] is there only while a series is shared: set, it is written; cleared, it goes.
+    if (!s.SeriesServer.isEmpty() || !s.SeriesName.isEmpty()) {
         ini.WriteString(kSeries, QStringLiteral("Server"), s.SeriesServer);
-    if (!s.SeriesName.isEmpty())
         ini.WriteString(kSeries, QStringLiteral("Name"), s.SeriesName);
+    } else if (ini.SectionExists(kSeries) && !clearSeries) {
+        // A caller that does not know the section leaves it as it is.
+    } else if (ini.SectionExists(kSeries)) {
+        ini.DeleteKey(kSeries, QStringLiteral("Server"));
+        ini.DeleteKey(kSeries, QStringLiteral("Name"));
+        if (ini.ReadSection(kSeries).isEmpty())
+            ini.EraseSection(kSeries);
+    }
     ini.UpdateFile();
 }
 

@@ -49,7 +49,10 @@ TallyforgeSettings LoadSettingsFile(const QString& path);
 // when the existing file cannot be read (it is then left alone) and "Cannot create file
 // <path>" when it cannot be written (the old file stays whole).
 // With writeLastNumber false, LastNumber keeps what the file holds.
-void SaveSettingsFile(const QString& path, const TallyforgeSettings& settings, bool writeLastNumber = true);
+// With clearSeries, empty [Series] values remove the section's keys; without it they
+// leave what the file holds.
+void SaveSettingsFile(const QString& path, const TallyforgeSettings& settings, bool writeLastNumber = true,
+                      bool clearSeries = false);
 
 // Colours as the file stores them: red + 256 * green + 65536 * blue. A value with the top
 // bit set names a system colour (0x80000000 + index, e.g. 0x80000008 for window text),
