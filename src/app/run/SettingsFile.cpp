@@ -95,6 +95,7 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     s.WholePage = ini.ReadBool(kView, QStringLiteral("WholePage"), d.WholePage);
     s.SeriesServer = ini.ReadString(kSeries, QStringLiteral("Server"), d.SeriesServer);
     s.SeriesName = ini.ReadString(kSeries, QStringLiteral("Name"), d.SeriesName);
+    s.Calibrations = calibration::Read(ini);
     return s;
 }
 
@@ -128,6 +129,7 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         ini.WriteString(kSeries, QStringLiteral("Server"), s.SeriesServer);
     if (!s.SeriesName.isEmpty())
         ini.WriteString(kSeries, QStringLiteral("Name"), s.SeriesName);
+    calibration::Write(ini, s.Calibrations);
     ini.UpdateFile();
 }
 
