@@ -431,7 +431,7 @@ void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageInde
     const serial::SerialPage page = calibration::Apply(running ? *running : CurrentPage(), offset);
     // The preview shows the printable area and draws where the printer does.
     const calibration::TPrinterView view(*TheCanvas, Target, Area, pjSN->PrinterInstalled());
-    if (Target == dtPreview)
+    if (Target == dtPreview && PreviewStatusBar1)
         PreviewStatusBar1->SetHintText(calibration::HintText(Printer().PrinterName(), offset));
     serial::DrawSerialPage(*pjSN, *TheCanvas, PageIndex, Area, page);
     if (Target == dtPreview && Area == daBody)
@@ -802,6 +802,7 @@ void TfrmTallyforge::LoadSettings()
         throw;
     }
     settingsLoaded_ = true;
+    calibrations_ = settings.Calibrations; // before the inputs, which redraw the preview
     knownLastNumber_ = settings.LastNumberText;
     lastNumberUnreadable_ = !settings.LastNumberReadable;
     txtPrefix->SetText(settings.Prefix);
@@ -817,7 +818,6 @@ void TfrmTallyforge::LoadSettings()
 
     SetSerialFont(settings.Font);
     digits_ = settings.Digits;
-    calibrations_ = settings.Calibrations;
 
     if (settings.WholePage)
         butWholePageClick();

@@ -211,8 +211,10 @@ void DrawSheet(TCanvas& canvas, const TDeviceCaps& caps, const serial::SerialPag
                        QCoreApplication::translate("Calibration", "printable corner: %1 in, %2 in")
                            .arg(Inches(printable[i].x()), Inches(printable[i].y())));
     }
-    canvas.TextOut(at.X(1.5), at.Y(1.6), QCoreApplication::translate("Calibration", "Calibration sheet for %1").arg(printer));
-    canvas.TextOut(at.X(1.5), at.Y(1.6) + lineHeight,
+    // Near the bottom, away from the rulers; the crosshairs' labels say the rest.
+    const int titleY = at.Y(double(caps.PhysicalHeight) / caps.LogPixelsY - 1.0);
+    canvas.TextOut(at.X(1.5), titleY, QCoreApplication::translate("Calibration", "Calibration sheet for %1").arg(printer));
+    canvas.TextOut(at.X(1.5), titleY + lineHeight,
                    QCoreApplication::translate("Calibration", "Read where each crosshair's centre landed on the rulers, from the paper's top-left corner, and enter it under Options > Calibrate Printer."));
 }
 
