@@ -98,8 +98,15 @@ void outlineOutside(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const 
     pen.setCosmetic(true);
     painter->setPen(pen);
     painter->setBrush(Qt::NoBrush);
+    // The preview blanks what lies off the printable area, so an outline is kept a little
+    // inside it: at the edge the text goes over, or where a text wholly outside is nearest.
+    const int inset = std::max(1, caps.LogPixelsX / 20);
+    const QRect visible = printable.adjusted(inset, inset, -inset, -inset);
     for (const QRect& box : outside)
-        painter->drawRect(box);
+        painter->drawRect(QRect(QPoint(std::clamp(box.left(), visible.left(), visible.right()),
+                                       std::clamp(box.top(), visible.top(), visible.bottom())),
+                                QPoint(std::clamp(box.right(), visible.left(), visible.right()),
+                                       std::clamp(box.bottom(), visible.top(), visible.bottom()))));
     painter->restore();
 }
 
