@@ -9,6 +9,37 @@
     </message>
 </context>
 <context>
+    <name>Calibration</name>
+    <message>
+        <source>Calibrated for %1: %2 in, %3 in</source>
+        <translation>Kalibriert für %1: %2 in, %3 in</translation>
+    </message>
+    <message>
+        <source>Position %1</source>
+        <translation>Position %1</translation>
+    </message>
+    <message>
+        <source>paper corner: %1 in, %2 in</source>
+        <translation>Papierecke: %1 in, %2 in</translation>
+    </message>
+    <message>
+        <source>printable corner: %1 in, %2 in</source>
+        <translation>Ecke des Druckbereichs: %1 in, %2 in</translation>
+    </message>
+    <message>
+        <source>Calibration sheet for %1</source>
+        <translation>Kalibrierblatt für %1</translation>
+    </message>
+    <message>
+        <source>Read where each crosshair&apos;s centre landed on the rulers, from the paper&apos;s top-left corner, and enter it under Options &gt; Calibrate Printer.</source>
+        <translation>Lesen Sie an den Linealen ab, wo die Mitte jedes Fadenkreuzes gelandet ist, gemessen von der linken oberen Papierecke, und tragen Sie es unter Optionen &gt; Drucker kalibrieren ein.</translation>
+    </message>
+    <message>
+        <source>Tallyforge calibration sheet</source>
+        <translation>Tallyforge-Kalibrierblatt</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>Try &apos;tallyforge --help&apos; for more information.</source>
@@ -214,6 +245,10 @@
         <source>NAME</source>
         <translation>NAME</translation>
     </message>
+    <message>
+        <source>print, reprint: ignore the printer&apos;s calibration ([Calibration] in the settings file).</source>
+        <translation>print, reprint: die Kalibrierung des Druckers nicht anwenden ([Calibration] in der Einstellungsdatei).</translation>
+    </message>
 </context>
 <context>
     <name>CupsJob</name>
@@ -274,6 +309,53 @@
     <message>
         <source>Version %1</source>
         <translation>Version %1</translation>
+    </message>
+</context>
+<context>
+    <name>TCalibrationDialog</name>
+    <message>
+        <source> in</source>
+        <translation> in</translation>
+    </message>
+    <message>
+        <source>Calibrate Printer</source>
+        <translation>Drucker kalibrieren</translation>
+    </message>
+    <message>
+        <source>Printer: %1
+
+Print File &gt; Print Calibration Sheet on this printer, then read where the centre of each crosshair landed on the sheet&apos;s rulers, in inches from the paper&apos;s top-left corner.</source>
+        <translation>Drucker: %1
+
+Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie dann an den Linealen des Blatts ab, wo die Mitte jedes Fadenkreuzes gelandet ist, in Zoll von der linken oberen Papierecke.</translation>
+    </message>
+    <message>
+        <source>Meant to be at</source>
+        <translation>Soll-Position</translation>
+    </message>
+    <message>
+        <source>Landed at, across</source>
+        <translation>Gelandet bei, waagerecht</translation>
+    </message>
+    <message>
+        <source>down</source>
+        <translation>senkrecht</translation>
+    </message>
+    <message>
+        <source>Position %1</source>
+        <translation>Position %1</translation>
+    </message>
+    <message>
+        <source>%1 in, %2 in</source>
+        <translation>%1 in, %2 in</translation>
+    </message>
+    <message>
+        <source>Offset (right, down)</source>
+        <translation>Versatz (rechts, unten)</translation>
+    </message>
+    <message>
+        <source>Print on this printer without calibration</source>
+        <translation>Auf diesem Drucker ohne Kalibrierung drucken</translation>
     </message>
 </context>
 <context>
@@ -542,6 +624,10 @@
     <message>
         <source>job %1</source>
         <translation>Auftrag %1</translation>
+    </message>
+    <message>
+        <source>Calibration sheet</source>
+        <translation>Kalibrierblatt</translation>
     </message>
 </context>
 <context>
@@ -1015,6 +1101,14 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>Series &amp;name:</source>
         <translation>Serien&amp;name:</translation>
+    </message>
+    <message>
+        <source>Print &amp;Calibration Sheet</source>
+        <translation>&amp;Kalibrierblatt drucken</translation>
+    </message>
+    <message>
+        <source>&amp;Calibrate Printer...</source>
+        <translation>Drucker &amp;kalibrieren...</translation>
     </message>
 </context>
 </TS>

@@ -185,10 +185,14 @@ int RunCommand(const QCommandLineParser& parser, const QString& settingsPath, TR
                                                          : QCoreApplication::translate("CommandLine", "REPRINT");
     const int pages = first ? int(qint64(*last) - *first + 1) : std::max(1, count.value_or(settings.PageCount));
 
+    // The chosen printer's calibration, as the window applies it.
+    const calibration::TOffset offset = parser.isSet(QStringLiteral("no-calibration"))
+        ? calibration::TOffset()
+        : settings.Calibrations.value(printer.PrinterName());
     TPrintJob job;
     TSerialRun run(job, store);
     serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
-        serial::DrawSerialPage(job, *canvas, pageIndex, area, run.Page() ? *run.Page() : page);
+        serial::DrawSerialPage(job, *canvas, pageIndex, area, calibration::Apply(run.Page() ? *run.Page() : page, offset));
     });
     job.SetPageCount(pages);
 
@@ -396,6 +400,7 @@ Request Run()
         { QStringLiteral("serial"), QCoreApplication::translate("CommandLine", "log: only the runs that printed this serial."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("csv"), QCoreApplication::translate("CommandLine", "log: the records as CSV.") },
         { QStringLiteral("quiet"), QCoreApplication::translate("CommandLine", "print, reprint: no progress and no report.") },
+        { QStringLiteral("no-calibration"), QCoreApplication::translate("CommandLine", "print, reprint: ignore the printer's calibration ([Calibration] in the settings file).") },
         { QStringLiteral("series-server"), QCoreApplication::translate("CommandLine", "Take the numbers from a series shared on this PostgreSQL server (postgresql://user@host:port/database); the password comes from ~/.pgpass or PGPASSWORD."), QCoreApplication::translate("CommandLine", "URI") },
         { QStringLiteral("series"), QCoreApplication::translate("CommandLine", "The shared series' name."), QCoreApplication::translate("CommandLine", "NAME") },
     });
@@ -415,7 +420,7 @@ Request Run()
     request.settingsPath = parser.value(QStringLiteral("settings"));
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "force", "mark", "serial", "csv", "series-server", "series" })
+        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "force", "mark", "serial", "csv", "series-server", "series", "no-calibration" })
             if (parser.isSet(QLatin1String(printOnly))) {
                 request.exitCode = Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the print command").arg(QLatin1String(printOnly)));
                 return request;

@@ -29,6 +29,10 @@ QString kindText(TRunKind kind)
         return TPrintLog::tr("Print (counter kept)");
     case TRunKind::Reprint:
         return TPrintLog::tr("Reprint");
+    case TRunKind::Calibration:
+        return TPrintLog::tr("Calibration sheet");
+    case TRunKind::SetNext:
+        break;
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "app/Tallyforge.h"
 
 #include "app/About.h"
+#include "app/CalibrationDialog.h"
 #include "app/FontDialog.h"
 #include "app/Icons.h"
 #include "app/MainWindowDesign.h"
@@ -100,8 +101,15 @@ void outlineOutside(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const 
     pen.setCosmetic(true);
     painter->setPen(pen);
     painter->setBrush(Qt::NoBrush);
+    // The preview blanks what lies off the printable area, so an outline is kept a little
+    // inside it: at the edge the text goes over, or where a text wholly outside is nearest.
+    const int inset = std::max(1, caps.LogPixelsX / 20);
+    const QRect visible = printable.adjusted(inset, inset, -inset, -inset);
     for (const QRect& box : outside)
-        painter->drawRect(box);
+        painter->drawRect(QRect(QPoint(std::clamp(box.left(), visible.left(), visible.right()),
+                                       std::clamp(box.top(), visible.top(), visible.bottom())),
+                                QPoint(std::clamp(box.right(), visible.left(), visible.right()),
+                                       std::clamp(box.bottom(), visible.top(), visible.bottom()))));
     painter->restore();
 }
 
@@ -221,6 +229,7 @@ void TfrmTallyforge::CreateMenu()
     mnuPrint = design::AddMenuItem(mnuFile, "mnuPrint", QT_TR_NOOP("&Print"), icons::PrintImage);
     mnuPrintLog = design::AddMenuItem(mnuFile, "mnuPrintLog", QT_TR_NOOP("Print &Log..."));
     mnuReprint = design::AddMenuItem(mnuFile, "mnuReprint", QT_TR_NOOP("&Reprint..."));
+    mnuCalibrationSheet = design::AddMenuItem(mnuFile, "mnuCalibrationSheet", QT_TR_NOOP("Print &Calibration Sheet"));
     mnuFile->addSeparator();
     mnuExit = design::AddMenuItem(mnuFile, "mnuExit", QT_TR_NOOP("E&xit"), icons::ExitImage);
 
@@ -249,6 +258,7 @@ void TfrmTallyforge::CreateMenu()
     mnuFont = design::AddMenuItem(mnuOptions, "mnuFont", QT_TR_NOOP("Font..."));
     mnuNumberFormat = design::AddMenuItem(mnuOptions, "mnuNumberFormat", QT_TR_NOOP("Number Format..."));
     mnuSharedSeries = design::AddMenuItem(mnuOptions, "mnuSharedSeries", QT_TR_NOOP("Shared Series..."));
+    mnuCalibrate = design::AddMenuItem(mnuOptions, "mnuCalibrate", QT_TR_NOOP("&Calibrate Printer..."));
 
     Help1 = bar->addMenu(tr("Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -263,6 +273,8 @@ void TfrmTallyforge::CreateMenu()
     Wire(mnuFont, &TfrmTallyforge::mnuFontClick);
     Wire(mnuSharedSeries, &TfrmTallyforge::mnuSharedSeriesClick);
     Wire(mnuNumberFormat, &TfrmTallyforge::mnuNumberFormatClick);
+    Wire(mnuCalibrationSheet, &TfrmTallyforge::mnuCalibrationSheetClick);
+    Wire(mnuCalibrate, &TfrmTallyforge::mnuCalibrateClick);
     Wire(mnuAbout, &TfrmTallyforge::mnuAboutClick);
 }
 
@@ -521,7 +533,12 @@ void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageInde
                               TDrawTarget Target)
 {
     const serial::SerialPage* running = run_ ? run_->Page() : nullptr;
-    const serial::SerialPage page = running ? *running : CurrentPage();
+    const calibration::TOffset offset = calibrations_.value(Printer().PrinterName());
+    const serial::SerialPage page = calibration::Apply(running ? *running : CurrentPage(), offset);
+    // The preview shows the printable area and draws where the printer does.
+    const calibration::TPrinterView view(*TheCanvas, Target, Area, pjSN->PrinterInstalled());
+    if (Target == dtPreview && PreviewStatusBar1)
+        PreviewStatusBar1->SetHintText(calibration::HintText(Printer().PrinterName(), offset));
     serial::DrawSerialPage(*pjSN, *TheCanvas, PageIndex, Area, page);
     if (Target == dtPreview && Area == daBody)
         outlineOutside(*pjSN, *TheCanvas, PageIndex, page);
@@ -901,6 +918,7 @@ void TfrmTallyforge::LoadSettings()
         throw;
     }
     settingsLoaded_ = true;
+    calibrations_ = settings.Calibrations; // before the inputs, which redraw the preview
     knownLastNumber_ = settings.LastNumberText;
     lastNumberUnreadable_ = !settings.LastNumberReadable;
     txtPrefix->SetText(settings.Prefix);
@@ -945,6 +963,7 @@ void TfrmTallyforge::SaveSettings()
     settings.Suffix = txtSuffix->Text();
     settings.Font = serialFont_;
     settings.Digits = digits_;
+    settings.Calibrations = calibrations_;
     settings.WholePage = mnuWholePage->isChecked();
     settings.SeriesServer = series_.server;
     settings.SeriesName = series_.name;
@@ -961,4 +980,38 @@ void TfrmTallyforge::SaveSettings()
             lastNumberUnreadable_ = false;
         }
     });
+}
+
+// --- printer calibration ---------------------------------------------------------------
+
+void TfrmTallyforge::mnuCalibrationSheetClick()
+{
+    if (run_->Running() || Printer().Printing())
+        return;
+    const QString problem = calibration::PrintSheet(CurrentPage(), settingsPath_);
+    if (!problem.isEmpty())
+        app::ShowError(tr("This run was not recorded in the journal: %1").arg(problem));
+    if (printLog_)
+        printLog_->Reload();
+    ReportOutput(1, 1);
+}
+
+void TfrmTallyforge::mnuCalibrateClick()
+{
+    const QString printer = Printer().PrinterName();
+    TCalibrationDialog dialog(printer, calibration::PaperPositions(CurrentPage(), Printer().DeviceCaps()),
+                              calibrations_.value(printer), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // A file that could not be read is left alone, as every save does.
+    if (!settingsLoaded_)
+        throw Exception(tr("Cannot open file %1").arg(settingsPath_));
+    const calibration::TOffset offset = dialog.Offset();
+    const bool calibrated = !dialog.WasReset() && !offset.IsZero();
+    calibration::Store(settingsPath_, printer, calibrated ? std::optional(offset) : std::nullopt);
+    if (calibrated)
+        calibrations_.insert(printer, offset);
+    else
+        calibrations_.remove(printer);
+    txtStartingSNChange();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/run/Calibration.h"
 #include "app/run/Preflight.h"
 #include "app/run/SerialRun.h"
 #include "app/run/SharedSeries.h"
@@ -71,6 +72,8 @@ public:
     void mnuPrintLogClick();
     void mnuReprintClick();
     void mnuNumberFormatClick();
+    void mnuCalibrationSheetClick();
+    void mnuCalibrateClick();
     // The reprint dialog preset to first..last; prints what it is asked for.
     void ReprintDialog(int first, int last);
     // Prints first..last again with the current settings and `mark` beside each number, on
@@ -112,6 +115,7 @@ public:
     QAction* mnuPrint = nullptr;
     QAction* mnuPrintLog = nullptr;
     QAction* mnuReprint = nullptr;
+    QAction* mnuCalibrationSheet = nullptr;
     QAction* mnuExit = nullptr;
     QMenu* mnuOptions = nullptr;
     QMenu* mnuUnits = nullptr;
@@ -123,6 +127,7 @@ public:
     QAction* mnuFont = nullptr;
     QAction* mnuSharedSeries = nullptr;
     QAction* mnuNumberFormat = nullptr;
+    QAction* mnuCalibrate = nullptr;
     QMenu* Help1 = nullptr;
     QAction* mnuAbout = nullptr;
 
@@ -131,6 +136,8 @@ public:
     TFontDialog* FontDialog1();
     // The journal's runs, made on first use of File > Print Log.
     TPrintLog* PrintLog() const { return printLog_; }
+    // The offset of each calibrated printer, applied to its prints and its preview.
+    const calibration::TCalibrations& Calibrations() const { return calibrations_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -206,4 +213,5 @@ private:
     QString journalError_;
     QDateTime journalStamp_;
     qint64 journalSize_ = -2;
+    calibration::TCalibrations calibrations_;
 };

@@ -95,6 +95,14 @@ void TCustomPreviewStatusBar::SetUserText(const QString& text)
     Update();
 }
 
+void TCustomPreviewStatusBar::SetHintText(const QString& text)
+{
+    if (text == hintText_)
+        return;
+    hintText_ = text;
+    Update();
+}
+
 void TCustomPreviewStatusBar::SetSizeGrip(bool on)
 {
     if (on == sizeGrip_)
@@ -141,8 +149,17 @@ void TCustomPreviewStatusBar::Update()
             edges.append(std::max(scalePanelWidth_, needed) + (edges.isEmpty() ? 0 : edges.first()));
             texts.append(text);
         }
-        edges.append(preview_->width());
-        texts.append(userText_);
+        const int right = preview_->width();
+        if (!hintText_.isEmpty()) {
+            const int needed = fontMetrics().horizontalAdvance(hintText_) + 2 * TextIndent + PartGap;
+            edges.append(std::max(edges.isEmpty() ? 0 : edges.last(), right - needed));
+            texts.append(userText_);
+            edges.append(right);
+            texts.append(hintText_);
+        } else {
+            edges.append(right);
+            texts.append(userText_);
+        }
         edges_ = std::move(edges);
         texts_ = std::move(texts);
         update();

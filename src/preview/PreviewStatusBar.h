@@ -55,6 +55,10 @@ public:
     void SetScalePanelWidth(int width);
     QString UserText() const { return userText_; }
     void SetUserText(const QString& text);
+    // A note in a part of its own at the right end (the user part gives it room); empty:
+    // no such part.
+    QString HintText() const { return hintText_; }
+    void SetHintText(const QString& text);
     bool SizeGrip() const { return sizeGrip_; }
     void SetSizeGrip(bool on);
 
@@ -86,6 +90,7 @@ private:
     int pagePanelWidth_ = 100;
     int scalePanelWidth_ = 100;
     QString userText_;
+    QString hintText_;
     bool sizeGrip_ = true;
     QList<int> edges_;
     QStringList texts_;

@@ -228,3 +228,21 @@ TEST_F(CommandLineTest, ForeignJournalIsLeftAlone)
 }
 
 } // namespace
+
+// The PDF printer's calibration moves the numbers as in the window; with --no-calibration
+// they stand at the stored positions.
+TEST_F(CommandLineTest, PrintAppliesThePrintersCalibrationUnlessTurnedOff)
+{
+    Write("[SN]\r\nLastNumber=99\r\nPageCount=1\r\nPrefix=S-\r\n\r\n[Calibration]\r\nPDF.X=0.05\r\nPDF.Y=-0.02\r\nother.X=1\r\nother.Y=1\r\n");
+    const auto wordAt = [&](const QString& name, const QStringList& options) {
+        const auto [code, error] = Run(QStringList { QStringLiteral("print"), QStringLiteral("--no-advance"), QStringLiteral("--quiet"),
+                                                     QStringLiteral("--output"), Pdf(name) } + options);
+        EXPECT_EQ(code, 0) << error.toStdString();
+        const QList<apptest::PdfWord> words = apptest::PdfWordsOnPage(apptest::PdfWords(Pdf(name)), 1, QStringLiteral("S-100"));
+        return words.isEmpty() ? QPointF(-100, -100) : QPointF(words.first().xMin, words.first().yMin);
+    };
+    const QPointF calibrated = wordAt(QStringLiteral("calibrated.pdf"), {});
+    const QPointF plain = wordAt(QStringLiteral("plain.pdf"), { QStringLiteral("--no-calibration") });
+    EXPECT_NEAR(calibrated.x() - plain.x(), 3.6, 0.2);
+    EXPECT_NEAR(calibrated.y() - plain.y(), -1.44, 0.2);
+}

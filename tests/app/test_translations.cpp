@@ -52,11 +52,11 @@ struct LanguageRow {
     const char* emailLabel;
 };
 
-const QStringList kEnglishFile { "&Print", "Print &Log...", "&Reprint...", "E&xit" };
+const QStringList kEnglishFile { "&Print", "Print &Log...", "&Reprint...", "Print &Calibration Sheet", "E&xit" };
 const QStringList kEnglishView { "Page Width", "Whole Page" };
 const QStringList kEnglishUnits { "Centimeter", "Inches" };
 const QStringList kEnglishCaptions { "Starting SN", "Page Count", "Horizontal Indent", "Vertical Indent", "Prefix" };
-const QStringList kGermanFile { "&Drucken", "Druck&protokoll...", "&Nachdrucken...", "&Beenden" };
+const QStringList kGermanFile { "&Drucken", "Druck&protokoll...", "&Nachdrucken...", "&Kalibrierblatt drucken", "&Beenden" };
 const QStringList kGermanView { "Seitenbreite", "Ganze Seite" };
 const QStringList kGermanUnits { "Zentimeter", "Zoll" };
 const QStringList kGermanCaptions { "Erste Seriennr.", "Seitenanzahl", "Einzug links", "Einzug oben", "Präfix" };

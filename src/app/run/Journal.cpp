@@ -103,6 +103,7 @@ QString TJournal::KindText(TRunKind kind)
     case TRunKind::PrintNoAdvance: return QStringLiteral("print-no-advance");
     case TRunKind::Reprint: return QStringLiteral("reprint");
     case TRunKind::SetNext: return QStringLiteral("set-next");
+    case TRunKind::Calibration: return QStringLiteral("calibration");
     }
     return {};
 }
@@ -138,7 +139,8 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
     static const QHash<QString, TRunKind> kinds { { "print", TRunKind::Print },
                                                   { "print-no-advance", TRunKind::PrintNoAdvance },
                                                   { "reprint", TRunKind::Reprint },
-                                                  { "set-next", TRunKind::SetNext } };
+                                                  { "set-next", TRunKind::SetNext },
+                                                  { "calibration", TRunKind::Calibration } };
     static const QHash<QString, TRunStatus> statuses { { "completed", TRunStatus::Completed },
                                                        { "cancelled", TRunStatus::Cancelled },
                                                        { "failed", TRunStatus::Failed },

@@ -6,8 +6,9 @@
 
 #include <optional>
 
-// SetNext: a shared series moved by hand (only its server records these).
-enum class TRunKind { Print, PrintNoAdvance, Reprint, SetNext };
+// SetNext: a shared series moved by hand (only its server records these). Calibration: a
+// calibration sheet, which has no serials.
+enum class TRunKind { Print, PrintNoAdvance, Reprint, SetNext, Calibration };
 enum class TRunStatus { Completed, Cancelled, Failed, Interrupted };
 
 // One run as the journal records it.

@@ -95,6 +95,7 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     s.WholePage = ini.ReadBool(kView, QStringLiteral("WholePage"), d.WholePage);
     s.SeriesServer = ini.ReadString(kSeries, QStringLiteral("Server"), d.SeriesServer);
     s.SeriesName = ini.ReadString(kSeries, QStringLiteral("Name"), d.SeriesName);
+    s.Calibrations = calibration::Read(ini);
     return s;
 }
 
@@ -136,6 +137,7 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         if (ini.ReadSection(kSeries).isEmpty())
             ini.EraseSection(kSeries);
     }
+    calibration::Write(ini, s.Calibrations);
     ini.UpdateFile();
 }
 

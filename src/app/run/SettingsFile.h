@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/run/Calibration.h"
 #include "app/run/SerialDrawing.h"
 
 #include <QColor>
@@ -30,6 +31,9 @@ struct TallyforgeSettings {
     // never removed by a save, so a window that does not know them keeps them.
     QString SeriesServer;
     QString SeriesName;
+    // [Calibration]: the offset of each calibrated printer. Written only for those, and a
+    // printer not listed keeps what the file holds (calibration::Store removes one).
+    calibration::TCalibrations Calibrations;
 
     bool operator==(const TallyforgeSettings&) const = default;
 };

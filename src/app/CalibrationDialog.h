@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/run/Calibration.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QDoubleSpinBox;
+class QLabel;
+class QPushButton;
+
+// Asks where the calibration sheet's two crosshairs landed on a printer, read off its
+// rulers in inches from the paper's corner, and shows the offset that follows; the offset
+// may also be typed directly. Reset takes the printer's calibration away. It only asks;
+// the window stores and applies.
+class TCalibrationDialog : public QDialog {
+    Q_OBJECT
+public:
+    // intended: where the crosshairs were meant to be, in inches from the paper's corner.
+    TCalibrationDialog(const QString& printer, const std::array<QPointF, 2>& intended,
+                       const calibration::TOffset& current, QWidget* parent = nullptr);
+
+    calibration::TOffset Offset() const;
+    // The dialog was closed with Reset: the printer is to have no calibration.
+    bool WasReset() const { return reset_; }
+
+    QDoubleSpinBox* LandedXEdit(int position) const { return landedX_[position]; }
+    QDoubleSpinBox* LandedYEdit(int position) const { return landedY_[position]; }
+    QDoubleSpinBox* OffsetXEdit() const { return offsetX_; }
+    QDoubleSpinBox* OffsetYEdit() const { return offsetY_; }
+    QPushButton* ResetButton() const { return resetButton_; }
+
+private:
+    void LandedChanged();
+    void OffsetChanged();
+
+    std::array<QPointF, 2> intended_;
+    std::array<QDoubleSpinBox*, 2> landedX_ {};
+    std::array<QDoubleSpinBox*, 2> landedY_ {};
+    QDoubleSpinBox* offsetX_ = nullptr;
+    QDoubleSpinBox* offsetY_ = nullptr;
+    QPushButton* resetButton_ = nullptr;
+    bool reset_ = false;
+    bool updating_ = false;
+};

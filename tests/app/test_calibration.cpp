@@ -1,0 +1,276 @@
+// Printer calibration: the sheet's rulers and crosshairs where they belong on the paper,
+// the offset read off it moving the printed numbers (window and command line), one offset
+// per printer, and the preview framing the printable area.
+#include "support_app.h"
+#include "support_window.h"
+
+#include "app/CalibrationDialog.h"
+#include "app/run/Journal.h"
+#include "app/run/SettingsFile.h"
+#include "preview/DrawPanel.h"
+#include "preview/Preview.h"
+#include "preview/PreviewLayout.h"
+#include "preview/PreviewStatusBar.h"
+#include "widgets/HistoryEdit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QImage>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+class CalibrationTest : public WindowTest {
+protected:
+    QByteArray Bytes() const
+    {
+        QFile file(settingsPath_);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // The first page of a PDF at 300 dpi, in grey.
+    QImage Render(const QString& pdf) const
+    {
+        const QString stem = dir_.filePath(QStringLiteral("render"));
+        apptest::Run(QStringLiteral("pdftoppm"), { QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-gray"),
+                                                   QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, stem });
+        return QImage(stem + QStringLiteral(".png")).convertToFormat(QImage::Format_Grayscale8);
+    }
+    // Where the first word reading text stands, in points from the paper's corner.
+    QPointF WordAt(const QString& pdf, const QString& text) const
+    {
+        const QList<apptest::PdfWord> words = apptest::PdfWordsOnPage(apptest::PdfWords(pdf), 1, text);
+        return words.isEmpty() ? QPointF(-1, -1) : QPointF(words.first().xMin, words.first().yMin);
+    }
+};
+
+// Answers the next modal dialog of type T once it is up.
+template <typename T>
+void WhenModal(std::function<void(T*)> answer)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [answer, poll] {
+        if (auto* modal = qobject_cast<T*>(QApplication::activeModalWidget()))
+            answer(modal);
+        else
+            QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+void ChooseFromMenu(QMenu* menu, const QList<int>& keys)
+{
+    menu->popup(QPoint(0, 0));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    for (int key : keys)
+        QTest::keyClick(menu, Qt::Key(key));
+}
+
+void Retype(QWidget* field, const QString& text)
+{
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
+}
+
+bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
+
+QString Screenshot(const QString& name)
+{
+    QDir dir(qEnvironmentVariable("TALLYFORGE_BINARY_DIR"));
+    dir.mkpath(QStringLiteral("screenshots"));
+    return dir.filePath(QStringLiteral("screenshots/") + name);
+}
+
+// Test device: 600 dpi, printable corner 100 and 150 pixels (1/6 in, 1/4 in) from the paper's.
+TEST_F(CalibrationTest, SheetRulersStartAtThePaperEdgeAndCrosshairsStandAtThePositions)
+{
+    WriteSettings("[SN]\r\nLastNumber=41\r\n\r\n[Paper]\r\nHorizontalIndent=1\r\nVerticalIndent=1\r\nHorizontalIndent2=3\r\nVerticalIndent2=5.5\r\n\r\n");
+    auto window = MakeWindow();
+    window->ToolButton1->trigger(); // starts the journal
+    QFile::remove(OutputPdf());
+    ChooseFromMenu(window->mnuFile, { Qt::Key_C });
+    ASSERT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(apptest::PdfPageCount(OutputPdf()), 1);
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("51")) << "the sheet moves no counter";
+    const QList<TJournalRecord> runs = TJournal(TJournal::PathBeside(settingsPath_)).Runs();
+    ASSERT_EQ(runs.size(), 2);
+    EXPECT_EQ(runs[0].kind, TRunKind::Calibration);
+    EXPECT_EQ(runs[0].pages, 1);
+    EXPECT_FALSE(runs[0].first.has_value());
+    EXPECT_TRUE(apptest::ReadText(TJournal::PathBeside(settingsPath_)).contains(QStringLiteral(",calibration,")));
+
+    // Labels: each position from the paper's corner and from the printable one, beside its crosshair.
+    const QString text = apptest::PdfText(OutputPdf());
+    EXPECT_TRUE(text.contains(QStringLiteral("paper corner: 1.167 in, 1.250 in"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("printable corner: 1.000 in, 1.000 in"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("paper corner: 3.167 in, 5.750 in"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Calibration sheet for Test printer"))) << text.toStdString();
+    const QPointF label = WordAt(OutputPdf(), QStringLiteral("3.167"));
+    EXPECT_GT(label.x(), 3.167 * 72);
+    EXPECT_LT(label.x(), 4.3 * 72);
+    EXPECT_GT(label.y(), 5.75 * 72);
+    EXPECT_LT(label.y(), 6.3 * 72);
+
+    // At 300 dpi: crosshair 2's centre is at column 950, row 1725 of the paper.
+    const QImage page = Render(OutputPdf());
+    ASSERT_EQ(page.size(), QSize(2550, 3300));
+    page.scaled(850, 1100, Qt::KeepAspectRatio, Qt::SmoothTransformation).save(Screenshot(QStringLiteral("calibration-sheet.png")));
+    const auto darkNear = [&](int x, int y, bool alongX) {
+        for (int d = -1; d <= 1; ++d)
+            if (Dark(page, alongX ? x + d : x, alongX ? y : y + d))
+                return true;
+        return false;
+    };
+    for (int arm : { -80, -40, 40, 80 }) {
+        EXPECT_TRUE(darkNear(950, 1725 + arm, true)) << "vertical stroke at row " << 1725 + arm;
+        EXPECT_TRUE(darkNear(950 + arm, 1725, false)) << "horizontal stroke at column " << 950 + arm;
+        EXPECT_FALSE(darkNear(950 + arm, 1725 - 60, false)) << "nothing but the cross around it";
+    }
+    // Rulers from the paper's edge: inch ticks at 300 pixels a piece, tenths at 30; the
+    // millimetre ticks at 11.81.
+    for (int inch : { 1, 2, 5, 8 }) {
+        EXPECT_TRUE(darkNear(inch * 300, 120, true)) << "top ruler, inch " << inch;
+        EXPECT_TRUE(darkNear(120, inch * 300, false)) << "left ruler, inch " << inch;
+    }
+    EXPECT_TRUE(darkNear(2 * 300 + 30, 85, true)) << "a tenth past 2 in";
+    EXPECT_FALSE(darkNear(2 * 300 + 15, 85, true)) << "nothing between tenths";
+    EXPECT_TRUE(darkNear(qRound(50 / 25.4 * 300), 260, true)) << "top ruler, 50 mm";
+    EXPECT_TRUE(darkNear(qRound(37 / 25.4 * 300), 260, true)) << "top ruler, 37 mm";
+    EXPECT_FALSE(darkNear(qRound(37.5 / 25.4 * 300), 260, true)) << "nothing between millimetres";
+}
+
+// +0.05 in across and -0.02 in down, read off the sheet: the numbers come out 3.6 pt to
+// the right and 1.44 pt higher, within a device pixel (0.12 pt), and the status bar says so.
+TEST_F(CalibrationTest, OffsetReadOffTheSheetMovesThePrintedNumbers)
+{
+    WriteSettings("[SN]\r\nLastNumber=700\r\nPageCount=1\r\n\r\n[Paper]\r\nHorizontalIndent=1\r\nVerticalIndent=2\r\nHorizontalIndent2=3\r\nVerticalIndent2=4\r\n\r\n");
+    auto window = MakeWindow();
+    window->mnuPrint->trigger();
+    const QPointF before = WordAt(OutputPdf(), QStringLiteral("701"));
+    ASSERT_GE(before.x(), 0);
+    EXPECT_EQ(window->PreviewStatusBar1->HintText(), QString());
+
+    std::array<double, 4> offsetShown {};
+    WhenModal<TCalibrationDialog>([&](TCalibrationDialog* dialog) {
+        // Position 1 is meant at 1.167, 2.250 and position 2 at 3.167, 4.250 from the paper's
+        // corner; they landed 0.05 in left and 0.02 in low (each read a little differently).
+        Retype(dialog->LandedXEdit(0), QStringLiteral("1.127"));
+        QTest::keyClick(dialog->LandedXEdit(0), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("2.27"));
+        Retype(dialog->LandedXEdit(1), QStringLiteral("3.107"));
+        Retype(dialog->LandedYEdit(1), QStringLiteral("4.270"));
+        offsetShown = { dialog->OffsetXEdit()->value(), dialog->OffsetYEdit()->value(),
+                        dialog->LandedYEdit(0)->value(), 0 };
+        QTest::keyClick(dialog->LandedYEdit(1), Qt::Key_Return);
+    });
+    ChooseFromMenu(window->mnuOptions, { Qt::Key_C });
+    EXPECT_DOUBLE_EQ(offsetShown[0], 0.05);
+    EXPECT_DOUBLE_EQ(offsetShown[1], -0.02);
+    EXPECT_DOUBLE_EQ(offsetShown[2], 2.27) << "Tab moved to position 1's down field";
+    EXPECT_EQ(Setting("Calibration", "Test printer.X"), QStringLiteral("0.05"));
+    EXPECT_EQ(Setting("Calibration", "Test printer.Y"), QStringLiteral("-0.02"));
+    EXPECT_EQ(window->PreviewStatusBar1->HintText(), QStringLiteral("Calibrated for Test printer: +0.050 in, -0.020 in"));
+
+    QFile::remove(OutputPdf());
+    window->mnuPrint->trigger();
+    const QPointF after = WordAt(OutputPdf(), QStringLiteral("701"));
+    EXPECT_NEAR(after.x() - before.x(), 3.6, 72.0 / 600);
+    EXPECT_NEAR(after.y() - before.y(), -1.44, 72.0 / 600);
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+}
+
+// Each printer keeps its own offset: the window applies the current printer's, and a
+// printer it never calibrated keeps its keys through the session.
+TEST_F(CalibrationTest, EachPrinterKeepsItsOwnOffset)
+{
+    WriteSettings("[SN]\r\nLastNumber=5\r\n\r\n[Calibration]\r\noffice.X=0.25\r\noffice.Y=0.125\r\nTest printer.X=-0.1\r\nTest printer.Y=0.03\r\n");
+    auto window = MakeWindow();
+    EXPECT_EQ(window->Calibrations().value(QStringLiteral("office")), (calibration::TOffset { 0.25, 0.125 }));
+    EXPECT_EQ(window->PreviewStatusBar1->HintText(), QStringLiteral("Calibrated for Test printer: -0.100 in, +0.030 in"));
+    WhenModal<TCalibrationDialog>([](TCalibrationDialog* dialog) {
+        EXPECT_DOUBLE_EQ(dialog->OffsetXEdit()->value(), -0.1);
+        Retype(dialog->OffsetXEdit(), QStringLiteral("0.07"));
+        QTest::keyClick(dialog->OffsetXEdit(), Qt::Key_Return);
+    });
+    ChooseFromMenu(window->mnuOptions, { Qt::Key_C });
+    window->close();
+    EXPECT_EQ(Setting("Calibration", "office.X"), QStringLiteral("0.25"));
+    EXPECT_EQ(Setting("Calibration", "office.Y"), QStringLiteral("0.125"));
+    EXPECT_EQ(Setting("Calibration", "Test printer.X"), QStringLiteral("0.07"));
+    EXPECT_EQ(Setting("Calibration", "Test printer.Y"), QStringLiteral("0.03"));
+    EXPECT_EQ(LoadSettingsFile(settingsPath_).Calibrations.size(), 2);
+}
+
+// A file without calibration is the same byte for byte after a session that calibrated
+// and reset, printed and closed.
+TEST_F(CalibrationTest, FileWithoutCalibrationStaysByteForByteAndResetIsOneButton)
+{
+    SaveSettingsFile(settingsPath_, TallyforgeSettings());
+    const QByteArray original = Bytes();
+    ASSERT_FALSE(original.isEmpty());
+    auto window = MakeWindow();
+    WhenModal<TCalibrationDialog>([](TCalibrationDialog* dialog) {
+        Retype(dialog->OffsetYEdit(), QStringLiteral("0.2"));
+        QTest::keyClick(dialog->OffsetYEdit(), Qt::Key_Return);
+    });
+    ChooseFromMenu(window->mnuOptions, { Qt::Key_C });
+    EXPECT_EQ(Setting("Calibration", "Test printer.Y"), QStringLiteral("0.2"));
+    WhenModal<TCalibrationDialog>([](TCalibrationDialog* dialog) { QTest::mouseClick(dialog->ResetButton(), Qt::LeftButton); });
+    ChooseFromMenu(window->mnuOptions, { Qt::Key_C });
+    EXPECT_TRUE(window->Calibrations().isEmpty());
+    EXPECT_EQ(window->PreviewStatusBar1->HintText(), QString());
+    window->mnuPrint->trigger();
+    window->close();
+    EXPECT_EQ(Bytes(), original);
+}
+
+// The preview frames the printable area faintly, where the printer's corner is, and the
+// dialog and the preview are kept as screenshots.
+TEST_F(CalibrationTest, ScreenshotsOfTheDialogAndThePreviewFrame)
+{
+    WriteSettings("[SN]\r\nLastNumber=5\r\n\r\n[Calibration]\r\nTest printer.X=0.05\r\nTest printer.Y=-0.02\r\n");
+    auto window = MakeWindow();
+    window->resize(900, 700);
+    window->showNormal();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QApplication::processEvents();
+    TDrawPanel* panel = window->Preview1->DrawPanel();
+    const QImage shot = panel->grab().toImage();
+    ASSERT_TRUE(window->grab().save(Screenshot(QStringLiteral("calibration-preview.png"))));
+    const preview::TPageFrame frame = preview::PageFrame(panel->width(), panel->height(), window->Preview1->ShadowSize(), WindowTest::kCaps);
+    const QRect printable = frame.Printable.ToQRect();
+    const QColor line = calibration::PrintableFrameColor();
+    const auto isLine = [&](int x, int y) {
+        const QColor c = shot.pixelColor(x, y);
+        return qAbs(c.red() - line.red()) < 40 && qAbs(c.green() - line.green()) < 40 && qAbs(c.blue() - line.blue()) < 40;
+    };
+    const int midY = printable.center().y();
+    const int midX = printable.center().x();
+    EXPECT_TRUE(isLine(printable.left(), midY) || isLine(printable.left() + 1, midY)) << "left edge at " << printable.left();
+    EXPECT_TRUE(isLine(midX, printable.top()) || isLine(midX, printable.top() + 1)) << "top edge at " << printable.top();
+    EXPECT_FALSE(isLine(printable.left() + 6, midY));
+    EXPECT_FALSE(isLine(printable.left() - 2, midY)) << "nothing outside the printable area";
+    EXPECT_EQ(window->PreviewStatusBar1->PartTexts().constLast(), QStringLiteral("Calibrated for Test printer: +0.050 in, -0.020 in"));
+
+    bool saved = false;
+    WhenModal<TCalibrationDialog>([&](TCalibrationDialog* dialog) {
+        QApplication::processEvents();
+        const QImage image = dialog->grab().toImage();
+        saved = image.save(Screenshot(QStringLiteral("calibration-dialog.png")));
+        EXPECT_GT(image.width(), 200);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    ChooseFromMenu(window->mnuOptions, { Qt::Key_C });
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(window->Calibrations().value(QStringLiteral("Test printer")), (calibration::TOffset { 0.05, -0.02 }));
+}
+
+} // namespace
