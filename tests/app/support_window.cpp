@@ -5,6 +5,8 @@
 #include "platform/Application.h"
 
 #include <QFile>
+#include <QMenu>
+#include <QTest>
 
 void WindowTest::SetUpTestSuite() { apptest::EnsureApplication(); }
 
@@ -43,4 +45,19 @@ void WindowTest::WriteSettings(const QByteArray& content)
 QString WindowTest::Setting(const QString& section, const QString& key) const
 {
     return apptest::IniValue(settingsPath_, section, key);
+}
+
+void ChooseFromMenu(QMenu* menu, const QList<int>& keys)
+{
+    menu->popup(QPoint(0, 0));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    for (int key : keys)
+        QTest::keyClick(menu, Qt::Key(key));
+}
+
+void Retype(QWidget* field, const QString& text)
+{
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
 }

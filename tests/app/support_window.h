@@ -4,12 +4,17 @@
 #include "platform/FormatSettings.h"
 #include "platform/Printer.h"
 
+#include <QApplication>
 #include <QStringList>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+
+class QMenu;
 
 // A main window on its own settings file in a temporary folder, printing to a test
 // device of known quantities; error boxes are collected instead of shown, and questions
@@ -37,3 +42,23 @@ protected:
     bool answer_ = false;
     ScopedFormatSettings formats_ { QLatin1Char('.'), QLatin1Char(',') };
 };
+
+// Answers the next modal dialog of type T once it is up.
+template <typename T>
+void WhenModal(std::function<void(T*)> answer)
+{
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [answer, poll] {
+        if (auto* modal = qobject_cast<T*>(QApplication::activeModalWidget()))
+            answer(modal);
+        else
+            QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+// Opens a menu as a pop-up and chooses an item with the keys a user presses.
+void ChooseFromMenu(QMenu* menu, const QList<int>& keys);
+
+// Selects all of a field's text and types text in its place.
+void Retype(QWidget* field, const QString& text);

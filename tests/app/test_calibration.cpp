@@ -51,34 +51,6 @@ protected:
     }
 };
 
-// Answers the next modal dialog of type T once it is up.
-template <typename T>
-void WhenModal(std::function<void(T*)> answer)
-{
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, poll] {
-        if (auto* modal = qobject_cast<T*>(QApplication::activeModalWidget()))
-            answer(modal);
-        else
-            QTimer::singleShot(10, *poll);
-    };
-    QTimer::singleShot(0, *poll);
-}
-
-void ChooseFromMenu(QMenu* menu, const QList<int>& keys)
-{
-    menu->popup(QPoint(0, 0));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-    for (int key : keys)
-        QTest::keyClick(menu, Qt::Key(key));
-}
-
-void Retype(QWidget* field, const QString& text)
-{
-    field->setFocus();
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(field, text);
-}
 
 bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
 
