@@ -13,7 +13,7 @@ packages=(
   libpq-dev postgresql
   xvfb xauth x11-utils xdotool imagemagick
   fonts-dejavu-core fonts-liberation
-  librsvg2-bin desktop-file-utils appstream dpkg-dev file groff-base
+  librsvg2-bin desktop-file-utils appstream dpkg-dev file groff-base python3
 )
 
 missing=()
