@@ -1,13 +1,9 @@
 #include "app/Tallyforge.h"
 
 #include "app/About.h"
-#include "app/CalibrationDialog.h"
 #include "app/FontDialog.h"
 #include "app/Icons.h"
 #include "app/MainWindowDesign.h"
-#include "app/NumberFormatDialog.h"
-#include "app/PrintLog.h"
-#include "app/ReprintDialog.h"
 #include "app/run/SettingsFile.h"
 #include "platform/Application.h"
 #include "platform/Exception.h"
@@ -21,21 +17,15 @@
 #include <QCloseEvent>
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
-#include <QFormLayout>
-#include <QDialogButtonBox>
 #include <QPainter>
 #include <QMenuBar>
-#include <QProgressDialog>
 #include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <limits>
 #include <utility>
 #include <vector>
 
@@ -111,15 +101,6 @@ void outlineOutside(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const 
                                 QPoint(std::clamp(box.right(), visible.left(), visible.right()),
                                        std::clamp(box.bottom(), visible.top(), visible.bottom()))));
     painter->restore();
-}
-
-// "5 to 9, 12" for the question before a reprint.
-QString rangesText(const QList<std::pair<qint64, qint64>>& ranges)
-{
-    QStringList parts;
-    for (const auto& [from, to] : ranges)
-        parts << (from == to ? QString::number(from) : TfrmTallyforge::tr("%1 to %2").arg(from).arg(to));
-    return parts.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -430,97 +411,6 @@ void TfrmTallyforge::FormCreate() { LoadSettings(); }
 
 void TfrmTallyforge::FormActivate() { txtStartingSNChange(); }
 
-void TfrmTallyforge::UseSeries(const TSeriesChoice& choice)
-{
-    series_ = choice;
-    sharedNext_.reset();
-    sharedStatus_.clear();
-    if (!choice.Shared()) {
-        store_.reset();
-        run_ = std::make_unique<TSerialRun>(*pjSN, settingsPath_);
-        return;
-    }
-    store_ = OpenSeriesStore(settingsPath_, choice);
-    run_ = std::make_unique<TSerialRun>(*pjSN, store_);
-    RefreshSharedStart(true);
-}
-
-TSharedSeries* TfrmTallyforge::Shared() const { return dynamic_cast<TSharedSeries*>(store_.get()); }
-
-void TfrmTallyforge::RefreshSharedStart(bool quiet)
-{
-    if (!store_)
-        return;
-    try {
-        const TSeriesView view = ViewSeries(*store_);
-        sharedStatus_ = view.status;
-        knownLastNumber_ = view.last.text;
-        sharedNext_ = view.next;
-        if (view.next)
-            txtStartingSN->SetAsInteger(*view.next);
-    } catch (const Exception& e) {
-        sharedStatus_ = e.Message();
-        UpdateStatus();
-        if (!quiet)
-            throw;
-    }
-}
-
-bool TfrmTallyforge::MoveSharedSeries()
-{
-    TSharedSeries* shared = Shared();
-    const int typed = txtStartingSN->AsInteger();
-    if (!shared || !sharedNext_ || typed == *sharedNext_)
-        return true;
-    if (!app::AskYesNo(tr("Set series '%1' to continue at %2?").arg(shared->Name()).arg(typed)))
-        return false;
-    try {
-        shared->SetNext(typed, false);
-    } catch (const Exception& e) {
-        // Going back over numbers handed out already: only when asked twice.
-        if (!app::AskYesNo(tr("%1\n\nSet it all the same?").arg(e.Message())))
-            return false;
-        shared->SetNext(typed, true);
-    }
-    return true;
-}
-
-void TfrmTallyforge::mnuSharedSeriesClick()
-{
-    if (run_->Running())
-        return;
-    QDialog dialog(this);
-    dialog.setWindowTitle(tr("Shared Series"));
-    auto* server = new QLineEdit(series_.server, &dialog);
-    server->setPlaceholderText(QStringLiteral("postgresql://user@host:5432/database"));
-    auto* name = new QLineEdit(series_.name, &dialog);
-    auto* form = new QFormLayout(&dialog);
-    form->addRow(new QLabel(tr("Several stations print from one series kept on a PostgreSQL server.\n"
-                               "Leave both empty for this station's own counter. Passwords come from ~/.pgpass."),
-                            &dialog));
-    form->addRow(tr("&Server:"), server);
-    form->addRow(tr("Series &name:"), name);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    form->addRow(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const TSeriesChoice choice = SeriesChoice(server->text().trimmed(), name->text().trimmed());
-    OpenSeriesStore(settingsPath_, choice); // a server without a name, or the reverse, is refused here
-    if (!choice.Shared()) {
-        // Back to this station's counter: it goes on from what its file holds.
-        UseSeries(choice);
-        knownLastNumber_ = TSeriesCounter(settingsPath_).Read().text;
-        if (const std::optional<int> last = TSeriesCounter(settingsPath_).Read().value)
-            txtStartingSN->SetAsInteger(serial::AddWrapping(*last, 1));
-    } else {
-        UseSeries(choice);
-    }
-    SaveSettings();
-    UpdateStatus();
-}
-
 void TfrmTallyforge::FormClose()
 {
     // A file that could not be read at start keeps what it holds (it may carry the serial
@@ -547,196 +437,6 @@ void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageInde
 void TfrmTallyforge::ToolButton1Click() { RunPrint(true); }
 
 void TfrmTallyforge::mnuPrintClick() { RunPrint(false); }
-
-void TfrmTallyforge::RunPrint(bool advance)
-{
-    if (run_->Running() || Printer().Printing())
-        return; // a print is running; its pages are still being drawn
-    // A file that could not be read keeps no counter this window could move safely.
-    if (advance && !settingsLoaded_)
-        throw Exception(tr("Cannot open file %1").arg(settingsPath_));
-    // A shared series: the number the server holds now, or the one the user moved it to.
-    if (advance && Shared()) {
-        if (!MoveSharedSeries())
-            return;
-        RefreshSharedStart(false);
-    }
-    const serial::SerialPage page = CurrentPage();
-    const int count = txtPageCount->AsInteger();
-    if (advance && !ConfirmPreflight(page, count))
-        return;
-    run_->OnMoved = [this](int lastNumber) {
-        if (!app::AskYesNo(tr("Another Tallyforge printed up to %1. Continue from %2?")
-                               .arg(lastNumber)
-                               .arg(serial::AddWrapping(lastNumber, 1))))
-            return false;
-        txtStartingSN->SetAsInteger(serial::AddWrapping(lastNumber, 1));
-        return true;
-    };
-    const std::optional<TSerialRun::Outcome> outcome
-        = PrintPages(page, count, advance ? TRunKind::Print : TRunKind::PrintNoAdvance, knownLastNumber_);
-    if (!outcome)
-        return;
-    if (advance) {
-        knownLastNumber_ = outcome->knownLastNumber;
-        lastNumberUnreadable_ = false;
-        txtStartingSN->SetAsInteger(serial::AddWrapping(outcome->first, outcome->delivered));
-    }
-    ReportOutput(outcome->delivered, outcome->count);
-    if (advance)
-        SaveSettings();
-}
-
-std::optional<TSerialRun::Outcome> TfrmTallyforge::PrintPages(serial::SerialPage page, int count, TRunKind kind,
-                                                              const QString& knownLastNumber)
-{
-    run_->OnProgress = [this](int done, int total) { ShowProgress(done, total); };
-    progressClock_.invalidate();
-    const auto afterRun = [this] {
-        EndProgress();
-        if (!run_->JournalProblem().isEmpty())
-            app::ShowError(tr("This run was not recorded in the journal: %1").arg(run_->JournalProblem()));
-        if (printLog_)
-            printLog_->Reload();
-    };
-    std::optional<TSerialRun::Outcome> outcome;
-    try {
-        outcome = run_->Print(std::move(page), count, kind, knownLastNumber);
-    } catch (...) {
-        afterRun();
-        throw;
-    }
-    afterRun();
-    if (outcome && outcome->delivered > 0)
-        lastPrinted_ = { outcome->first, serial::SerialNumber(outcome->first, outcome->delivered) };
-    return outcome;
-}
-
-bool TfrmTallyforge::ConfirmPreflight(const serial::SerialPage& page, int count)
-{
-    // A window behind the counter asks about that itself and then prints from the new
-    // number, so the journal's runs before it are no reason to ask here as well.
-    bool behind = false;
-    try {
-        behind = TSeriesCounter(settingsPath_).Read().text != knownLastNumber_;
-    } catch (...) {
-        // An unreadable file is the run's own error to report.
-    }
-    const TPreflight preflight = CheckRun(*pjSN, page, count, JournalRuns());
-    QStringList warnings;
-    for (const TPreflightWarning& warning : preflight.warnings)
-        if (!(behind && warning.kind == TPreflightWarning::Kind::Overlap))
-            warnings << warning.text;
-    if (warnings.isEmpty())
-        return true;
-    return app::AskYesNo(tr("%1\n\nPrint anyway?").arg(warnings.join(QLatin1Char('\n'))));
-}
-
-const QList<TJournalRecord>& TfrmTallyforge::JournalRuns()
-{
-    const QFileInfo file(TJournal::PathBeside(settingsPath_));
-    const qint64 size = file.exists() ? file.size() : -1;
-    const QDateTime stamp = file.exists() ? file.lastModified() : QDateTime();
-    if (size == journalSize_ && stamp == journalStamp_)
-        return journalRuns_;
-    journalSize_ = size;
-    journalStamp_ = stamp;
-    journalError_.clear();
-    try {
-        journalRuns_ = TJournal(file.filePath()).Runs();
-    } catch (...) {
-        journalRuns_.clear();
-        journalError_ = app::ExceptionText(std::current_exception());
-    }
-    return journalRuns_;
-}
-
-void TfrmTallyforge::UpdateStatus()
-{
-    const serial::SerialPage page = CurrentPage();
-    const int count = std::max(1, txtPageCount->AsInteger());
-    preflight_ = CheckRun(*pjSN, page, count, JournalRuns());
-    QStringList warnings;
-    for (const TPreflightWarning& warning : preflight_.warnings)
-        warnings << warning.text;
-    QString tip = tr("Settings: %1").arg(QDir::toNativeSeparators(settingsPath_));
-    if (!warnings.isEmpty())
-        tip += QLatin1Char('\n') + warnings.join(QLatin1Char('\n'));
-    PreviewStatusBar1->setToolTip(tip);
-    if (!sharedStatus_.isEmpty())
-        tip += QLatin1Char('\n') + sharedStatus_;
-    PreviewStatusBar1->setToolTip(tip);
-    const QString series = sharedStatus_.isEmpty() ? QString() : sharedStatus_ + QStringLiteral("; ");
-    if (!report_.isEmpty())
-        PreviewStatusBar1->SetUserText(series + report_);
-    else if (!warnings.isEmpty())
-        PreviewStatusBar1->SetUserText(series + tr("Warning: %1").arg(warnings.join(QStringLiteral("; "))));
-    else
-        PreviewStatusBar1->SetUserText(series + tr("Prints %1-%2; next run starts at %3")
-                                           .arg(serial::NumberText(page.StartingNumber, page.Digits),
-                                                serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits),
-                                                serial::NumberText(serial::AddWrapping(page.StartingNumber, count), page.Digits)));
-}
-
-void TfrmTallyforge::EndProgress()
-{
-    delete progress_;
-    progress_ = nullptr;
-    if (closeAfterRun_)
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-}
-
-void TfrmTallyforge::ShowProgress(int done, int total)
-{
-    // A run of more than a moment shows how far it is and can be stopped (Cancel, Esc).
-    if (!progress_) {
-        if (!progressClock_.isValid()) {
-            progressClock_.start();
-            return;
-        }
-        if (progressClock_.elapsed() < 400 || done >= total)
-            return;
-        progress_ = new QProgressDialog(this);
-        progress_->setObjectName(QStringLiteral("PrintProgress"));
-        progress_->setWindowTitle(tr("Printing"));
-        progress_->setCancelButtonText(tr("Cancel"));
-        progress_->setWindowModality(Qt::WindowModal);
-        progress_->setAutoClose(false);
-        progress_->setAutoReset(false);
-        progress_->setMinimumDuration(0);
-        progress_->setRange(0, total);
-        // Cancel, Escape (a shortcut when the dialog is active, a key press otherwise) and
-        // closing the dialog all stop the run after its current page.
-        connect(progress_, &QProgressDialog::canceled, this, [this] { run_->Stop(); });
-        connect(progress_, &QDialog::rejected, this, [this] { run_->Stop(); });
-        progress_->show();
-    } else if (progressClock_.elapsed() < 100) {
-        return;
-    }
-    progressClock_.restart();
-    const serial::SerialPage* page = run_->Page();
-    const QString serialText = page ? serial::SerialText(page->Prefix, page->StartingNumber, qMin(done + 1, total),
-                                                         page->Suffix, page->Digits)
-                                    : QString();
-    progress_->setLabelText(tr("Printing page %1 of %2: %3").arg(qMin(done + 1, total)).arg(total).arg(serialText));
-    progress_->setValue(done);
-}
-
-void TfrmTallyforge::ReportOutput(int delivered, int total)
-{
-    QString text;
-    if (Printer().IsPdfPrinter() && !Printer().LastOutputFile().isEmpty())
-        text = tr("Printed to %1").arg(Printer().LastOutputFile());
-    else if (Printer().LastJobId() > 0)
-        text = tr("Sent to %1 as job %2").arg(Printer().PrinterName()).arg(Printer().LastJobId());
-    if (delivered < total)
-        text = text.isEmpty() ? tr("Printing stopped: nothing was printed")
-                              : tr("Printing stopped after %1 of %2 pages. %3").arg(delivered).arg(total).arg(text);
-    if (!text.isEmpty()) {
-        report_ = text;
-        PreviewStatusBar1->SetUserText(text);
-    }
-}
 
 void TfrmTallyforge::ToolButton2Click()
 {
@@ -796,97 +496,6 @@ void TfrmTallyforge::txtPageCountChange()
 {
     pjSN->SetPageCount(txtPageCount->AsInteger());
     UpdateStatus();
-}
-
-void TfrmTallyforge::mnuPrintLogClick()
-{
-    if (!printLog_) {
-        printLog_ = new TPrintLog(TJournal::PathBeside(settingsPath_), this);
-        printLog_->setWindowFlag(Qt::Window);
-        printLog_->OnReprint = [this](int first, int last) { ReprintDialog(first, last); };
-    } else {
-        printLog_->Reload();
-    }
-    printLog_->show();
-    printLog_->raise();
-    printLog_->activateWindow();
-}
-
-void TfrmTallyforge::mnuReprintClick()
-{
-    // The newest run that printed anything, else what this window printed last, else
-    // the run the inputs describe.
-    for (const TJournalRecord& run : JournalRuns())
-        if (run.first && run.last)
-            return ReprintDialog(*run.first, *run.last);
-    if (lastPrinted_)
-        return ReprintDialog(lastPrinted_->first, lastPrinted_->second);
-    const int start = txtStartingSN->AsInteger();
-    ReprintDialog(start, serial::SerialNumber(start, std::max(1, txtPageCount->AsInteger())));
-}
-
-void TfrmTallyforge::ReprintDialog(int first, int last)
-{
-    if (run_->Running() || Printer().Printing())
-        return;
-    QWidget* parent = printLog_ && printLog_->isActiveWindow() ? static_cast<QWidget*>(printLog_) : this;
-    TReprintDialog dialog(first, last, Printer().Printers(), Printer().PrinterIndex(), parent);
-    if (dialog.exec() == QDialog::Accepted)
-        Reprint(dialog.First(), dialog.Last(), dialog.Mark(), dialog.PrinterIndex());
-}
-
-void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int printerIndex)
-{
-    if (run_->Running() || Printer().Printing())
-        return;
-    if (last < first)
-        throw Exception(TReprintDialog::tr("The last serial must not be below the first"));
-    const qint64 count = qint64(last) - first + 1;
-    if (count > std::numeric_limits<int>::max())
-        throw Exception(tr("Too many pages to reprint at once: %1").arg(count));
-    const QList<TJournalRecord> runs = JournalRuns();
-    if (!journalError_.isEmpty()) {
-        if (!app::AskYesNo(tr("%1\n\nWhich of these serials were printed is not known. Reprint them anyway?").arg(journalError_)))
-            return;
-    } else if (const auto unprinted = Unprinted(runs, first, last); !unprinted.isEmpty()) {
-        if (!app::AskYesNo(tr("Serials %1 were never printed. Reprint them anyway?").arg(rangesText(unprinted))))
-            return;
-    }
-    serial::SerialPage page = CurrentPage();
-    page.StartingNumber = first;
-    page.Mark = mark;
-    // The printer is chosen for this reprint only: the window's own comes back after it.
-    const int previousPrinter = Printer().PrinterIndex();
-    const bool otherPrinter = printerIndex >= 0 && printerIndex != previousPrinter;
-    const auto restore = [&] {
-        if (otherPrinter)
-            Printer().SetPrinterIndex(previousPrinter);
-        // The run set the job to its own pages; the preview shows the inputs' run again.
-        pjSN->SetPageCount(txtPageCount->AsInteger());
-        txtStartingSNChange();
-    };
-    if (otherPrinter)
-        Printer().SetPrinterIndex(printerIndex);
-    std::optional<TSerialRun::Outcome> outcome;
-    try {
-        outcome = PrintPages(page, int(count), TRunKind::Reprint, {});
-    } catch (...) {
-        restore();
-        throw;
-    }
-    restore();
-    if (outcome)
-        ReportOutput(outcome->delivered, outcome->count);
-}
-
-void TfrmTallyforge::mnuNumberFormatClick()
-{
-    TNumberFormatDialog dialog(digits_, txtStartingSN->AsInteger(), this);
-    if (dialog.exec() == QDialog::Accepted && dialog.Digits() != digits_) {
-        digits_ = dialog.Digits();
-        report_.clear();
-    }
-    txtStartingSNChange();
 }
 
 void TfrmTallyforge::Preview1PageChanged()
@@ -984,34 +593,3 @@ void TfrmTallyforge::SaveSettings()
 
 // --- printer calibration ---------------------------------------------------------------
 
-void TfrmTallyforge::mnuCalibrationSheetClick()
-{
-    if (run_->Running() || Printer().Printing())
-        return;
-    const QString problem = calibration::PrintSheet(CurrentPage(), settingsPath_);
-    if (!problem.isEmpty())
-        app::ShowError(tr("This run was not recorded in the journal: %1").arg(problem));
-    if (printLog_)
-        printLog_->Reload();
-    ReportOutput(1, 1);
-}
-
-void TfrmTallyforge::mnuCalibrateClick()
-{
-    const QString printer = Printer().PrinterName();
-    TCalibrationDialog dialog(printer, calibration::PaperPositions(CurrentPage(), Printer().DeviceCaps()),
-                              calibrations_.value(printer), this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    // A file that could not be read is left alone, as every save does.
-    if (!settingsLoaded_)
-        throw Exception(tr("Cannot open file %1").arg(settingsPath_));
-    const calibration::TOffset offset = dialog.Offset();
-    const bool calibrated = !dialog.WasReset() && !offset.IsZero();
-    calibration::Store(settingsPath_, printer, calibrated ? std::optional(offset) : std::nullopt);
-    if (calibrated)
-        calibrations_.insert(printer, offset);
-    else
-        calibrations_.remove(printer);
-    txtStartingSNChange();
-}
