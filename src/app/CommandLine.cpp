@@ -212,7 +212,8 @@ int RunCommand(const QCommandLineParser& parser, const QString& settingsPath, TR
                                 .arg(Range(never.first().first, never.first().second)));
     } else {
         // A shared series' numbers are fresh by construction: no printed run overlaps them.
-        const TPreflight preflight = CheckRun(job, page, pages, kind == TRunKind::Print && !shared ? runs : QList<TJournalRecord>());
+        const TPreflight preflight = CheckRun(job, calibration::Apply(page, offset), pages,
+                                              kind == TRunKind::Print && !shared ? runs : QList<TJournalRecord>());
         for (const TPreflightWarning& warning : preflight.warnings) {
             if (warning.kind == TPreflightWarning::Kind::Overlap && !force)
                 throw Exception(QCoreApplication::translate("CommandLine", "%1 (--force prints them again)").arg(warning.text));

@@ -204,7 +204,9 @@ bool TfrmTallyforge::ConfirmPreflight(const serial::SerialPage& page, int count)
     } catch (...) {
         // An unreadable file is the run's own error to report.
     }
-    const TPreflight preflight = CheckRun(*pjSN, page, count, JournalRuns());
+    // Checked where the calibrated printer will put the numbers.
+    const TPreflight preflight
+        = CheckRun(*pjSN, calibration::Apply(page, calibrations_.value(Printer().PrinterName())), count, JournalRuns());
     QStringList warnings;
     for (const TPreflightWarning& warning : preflight.warnings)
         if (!(behind && warning.kind == TPreflightWarning::Kind::Overlap))
@@ -237,7 +239,8 @@ void TfrmTallyforge::UpdateStatus()
 {
     const serial::SerialPage page = CurrentPage();
     const int count = std::max(1, txtPageCount->AsInteger());
-    preflight_ = CheckRun(*pjSN, page, count, JournalRuns());
+    preflight_ = CheckRun(*pjSN, calibration::Apply(page, calibrations_.value(Printer().PrinterName())), count,
+                          JournalRuns());
     QStringList warnings;
     for (const TPreflightWarning& warning : preflight_.warnings)
         warnings << warning.text;

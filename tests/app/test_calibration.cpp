@@ -246,3 +246,23 @@ TEST_F(CalibrationTest, ScreenshotsOfTheDialogAndThePreviewFrame)
 }
 
 } // namespace
+
+namespace {
+
+// The checks before a print look where the calibrated printer puts the numbers: an
+// offset that pushes a serial off the printable area is a warning, the same positions
+// without it are not.
+TEST_F(CalibrationTest, PreflightSeesTheCalibratedPositions)
+{
+    WriteSettings("[SN]\r\nLastNumber=0\r\nPageCount=1\r\n\r\n[Calibration]\r\nTest printer.X=-1.5\r\nTest printer.Y=0\r\n\r\n");
+    auto window = MakeWindow();
+    window->txtHorizontalIndent->SetText(QStringLiteral("1.00"));
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().startsWith(QStringLiteral("Warning: 1 does not fit")))
+        << window->PreviewStatusBar1->UserText().toStdString();
+    window->txtHorizontalIndent->SetText(QStringLiteral("2.00"));
+    window->txtHorizontalIndent2->SetText(QStringLiteral("2.00"));
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().startsWith(QStringLiteral("Prints 1-1")))
+        << window->PreviewStatusBar1->UserText().toStdString();
+}
+
+} // namespace
