@@ -404,6 +404,9 @@ void TPrinter::BeginDoc()
         throw Exception(QCoreApplication::translate("TPrinter", "There is no printer installed"));
     DeviceCaps();
     d->ConfigureDevice();
+    // Until this document is confirmed, no output of it exists to name.
+    lastOutputFile_.clear();
+    lastJobId_ = 0;
     const QString name = title_.isEmpty() ? kDefaultDocumentName : title_;
 
     // A queue's document is drawn privately and sent whole; a PDF is drawn beside the

@@ -222,6 +222,9 @@ TEST_F(PrinterTest, AbortRemovesThePartialFile)
 
 TEST_F(PrinterTest, UnwritableOutputRaisesAClearError)
 {
+    // An earlier document's file is not this one's output.
+    PrintOnePage(QStringLiteral("earlier"));
+    ASSERT_FALSE(Printer().LastOutputFile().isEmpty());
     Printer().SetOutputFileName(dir.filePath(QStringLiteral("missing/folder/out.pdf")));
     try {
         Printer().BeginDoc();
@@ -230,6 +233,7 @@ TEST_F(PrinterTest, UnwritableOutputRaisesAClearError)
         EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Cannot create file"))) << e.what();
     }
     EXPECT_FALSE(Printer().Printing());
+    EXPECT_EQ(Printer().LastOutputFile(), QString());
 }
 
 TEST_F(PrinterTest, PrintableOriginIsTheCanvasOrigin)
