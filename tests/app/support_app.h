@@ -23,6 +23,9 @@ void UseHome(const QString& home);
 // killed (a timeout, a crash), so no server or program outlives its test.
 void EndWithTest(QProcess& process);
 
+// A port of 127.0.0.1 that nothing listens on right now (0 when none could be had).
+int FreePort();
+
 // Runs a program and returns its standard output; exitCode -1 when it did not finish.
 QString Run(const QString& program, const QStringList& arguments, int* exitCode = nullptr,
             int timeoutMs = 60000);

@@ -54,24 +54,6 @@ const char* const kPassThroughPpd = R"ppd(*PPD-Adobe: "4.3"
 *PaperDimension Letter/US Letter: "612 792"
 )ppd";
 
-int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return 0;
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof(address);
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
-
 bool canConnect(int port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -177,7 +159,7 @@ bool PrivateCups::Start()
 bool PrivateCups::startScheduler()
 {
     const QString root = dir_->path();
-    port_ = freePort();
+    port_ = apptest::FreePort();
     if (port_ == 0) {
         error_ = QStringLiteral("no free port");
         return false;

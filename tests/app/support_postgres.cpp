@@ -1,5 +1,7 @@
 #include "support_postgres.h"
 
+#include "support_app.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,21 +19,6 @@
 namespace {
 
 const QString kBin = QStringLiteral("/usr/lib/postgresql/15/bin/");
-
-int FreePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof(address);
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
 
 // Runs as an unprivileged user when we are root; dies with this test program.
 void AsServer(QProcess& process)
@@ -80,7 +67,7 @@ TestPostgres::TestPostgres(bool durable)
         error_ = QStringLiteral("initdb failed: ") + QString::fromLocal8Bit(initdb.readAll());
         return;
     }
-    port_ = FreePort();
+    port_ = apptest::FreePort();
     Start();
 }
 

@@ -205,6 +205,18 @@ struct DialogRow {
     const char* title;
 };
 
+// Starts the copied program as a window on the X server's display.
+void StartOnDisplay(QProcess& program, const ProgramCopy& copy, const QString& display)
+{
+    QProcessEnvironment environment = copy.Environment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    apptest::EndWithTest(program);
+    program.start(copy.Program(), {});
+}
+
 TEST(XvfbSmokeTest, WindowShowsThePageItsDialogsAndExitsCleanly)
 {
     for (const char* tool : { "Xvfb", "import", "xdotool", "xprop" })
@@ -217,13 +229,7 @@ TEST(XvfbSmokeTest, WindowShowsThePageItsDialogsAndExitsCleanly)
     ASSERT_TRUE(copy.Error().isEmpty()) << copy.Error().toStdString();
 
     QProcess program;
-    QProcessEnvironment environment = copy.Environment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.insert(QStringLiteral("DISPLAY"), xvfb.Display());
-    program.setProcessEnvironment(environment);
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    apptest::EndWithTest(program);
-    program.start(copy.Program(), {});
+    StartOnDisplay(program, copy, xvfb.Display());
     ASSERT_TRUE(program.waitForStarted(10000));
     const qint64 pid = program.processId();
 
@@ -331,13 +337,7 @@ TEST(XvfbSmokeTest, OutlineOffThePageAndThePrintLogOnScreen)
     }
 
     QProcess program;
-    QProcessEnvironment environment = copy.Environment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.insert(QStringLiteral("DISPLAY"), xvfb.Display());
-    program.setProcessEnvironment(environment);
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    apptest::EndWithTest(program);
-    program.start(copy.Program(), {});
+    StartOnDisplay(program, copy, xvfb.Display());
     ASSERT_TRUE(program.waitForStarted(10000));
     const qint64 pid = program.processId();
     const qulonglong window = desktop.AwaitWindow(QStringLiteral("^Tallyforge"));
