@@ -1,7 +1,7 @@
 // `tallyforge log --serial N` on a journal of 100,000 runs: the whole process, from start
 // to exit, for a serial near the oldest end. Prints the median of the rounds.
 // Usage: journal_log [runs] [rounds]   (default 100000 runs, 9 rounds)
-#include "app/run/Journal.h"
+#include "run/Journal.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

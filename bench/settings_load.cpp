@@ -3,7 +3,7 @@
 // the time to load a 40,000-item history. Each measurement runs in a fresh process so its
 // peak memory is its own; the figures are medians.
 // Usage: settings_load [runs] [settings megabytes]   (defaults 7 and 1.5)
-#include "app/run/SettingsFile.h"
+#include "run/SettingsFile.h"
 #include "platform/Printer.h"
 #include "widgets/Persistence.h"
 

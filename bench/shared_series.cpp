@@ -6,8 +6,8 @@
 //   defaults 8 clients, 3 seconds, 200 one-page runs per store.
 #include "support_postgres.h"
 
-#include "app/run/SerialRun.h"
-#include "app/run/SharedSeries.h"
+#include "run/SerialRun.h"
+#include "run/SharedSeries.h"
 #include "platform/Application.h"
 #include "platform/FormatSettings.h"
 #include "platform/Printer.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/run/Calibration.h"
+#include "run/Calibration.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
 #include "app/CommandLine.h"
 
-#include "app/run/Preflight.h"
-#include "app/run/SerialRun.h"
-#include "app/run/SettingsFile.h"
-#include "app/run/SharedSeries.h"
+#include "run/Preflight.h"
+#include "run/SerialRun.h"
+#include "run/SettingsFile.h"
+#include "run/SharedSeries.h"
 #include "platform/Application.h"
 #include "platform/Exception.h"
 #include "platform/Printer.h"

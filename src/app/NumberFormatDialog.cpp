@@ -1,6 +1,6 @@
 #include "app/NumberFormatDialog.h"
 
-#include "app/run/SerialDrawing.h"
+#include "run/SerialDrawing.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/run/Journal.h"
+#include "run/Journal.h"
 
 #include <QDialog>
 #include <QSortFilterProxyModel>

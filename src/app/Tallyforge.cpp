@@ -4,7 +4,7 @@
 #include "app/FontDialog.h"
 #include "app/Icons.h"
 #include "app/MainWindowDesign.h"
-#include "app/run/SettingsFile.h"
+#include "run/SettingsFile.h"
 #include "platform/Application.h"
 #include "platform/Exception.h"
 #include "platform/Printer.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/run/Calibration.h"
-#include "app/run/Preflight.h"
-#include "app/run/SerialRun.h"
-#include "app/run/SharedSeries.h"
+#include "run/Calibration.h"
+#include "run/Preflight.h"
+#include "run/SerialRun.h"
+#include "run/SharedSeries.h"
 #include "printjob/PrintJob.h"
 
 #include <QElapsedTimer>

@@ -5,8 +5,8 @@
 #include "support_window.h"
 
 #include "app/CalibrationDialog.h"
-#include "app/run/Journal.h"
-#include "app/run/SettingsFile.h"
+#include "run/Journal.h"
+#include "run/SettingsFile.h"
 #include "preview/DrawPanel.h"
 #include "preview/Preview.h"
 #include "preview/PreviewLayout.h"

@@ -5,7 +5,7 @@
 #include "app/NumberFormatDialog.h"
 #include "app/PrintLog.h"
 #include "app/ReprintDialog.h"
-#include "app/run/Journal.h"
+#include "run/Journal.h"
 #include "preview/Preview.h"
 #include "preview/PreviewStatusBar.h"
 #include "widgets/HistoryEdit.h"

@@ -1,4 +1,4 @@
-#include "app/run/SerialDrawing.h"
+#include "run/SerialDrawing.h"
 
 #include <gtest/gtest.h>
 

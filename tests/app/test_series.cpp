@@ -5,7 +5,7 @@
 #include "support_app.h"
 #include "support_window.h"
 
-#include "app/run/Journal.h"
+#include "run/Journal.h"
 #include "platform/Application.h"
 #include "preview/PreviewStatusBar.h"
 #include "widgets/HistoryEdit.h"

@@ -1,6 +1,6 @@
 #include "FileBytes.h"
 
-#include "app/run/SettingsFile.h"
+#include "run/SettingsFile.h"
 
 #include "platform/Exception.h"
 #include "platform/Shell.h"

@@ -5,7 +5,7 @@
 #include "support_app.h"
 #include "support_postgres.h"
 
-#include "app/run/SettingsFile.h"
+#include "run/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>

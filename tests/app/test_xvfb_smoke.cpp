@@ -5,7 +5,7 @@
 #include "support_app.h"
 #include "support_program.h"
 
-#include "app/run/Journal.h"
+#include "run/Journal.h"
 
 #include <QColor>
 #include <QDir>

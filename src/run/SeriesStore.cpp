@@ -1,7 +1,7 @@
-#include "app/run/SeriesStore.h"
+#include "run/SeriesStore.h"
 
-#include "app/run/SerialDrawing.h"
-#include "app/run/SharedSeries.h"
+#include "run/SerialDrawing.h"
+#include "run/SharedSeries.h"
 #include "platform/Exception.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/run/SeriesStore.h"
+#include "run/SeriesStore.h"
 
 #include <QByteArray>
 #include <QJsonObject>

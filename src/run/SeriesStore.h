@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/run/Journal.h"
-#include "app/run/SeriesCounter.h"
+#include "run/Journal.h"
+#include "run/SeriesCounter.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "app/run/SharedSeries.h"
+#include "run/SharedSeries.h"
 
-#include "app/run/SerialDrawing.h"
+#include "run/SerialDrawing.h"
 #include "platform/Exception.h"
 #include "platform/IniFile.h"
 

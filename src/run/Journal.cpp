@@ -1,4 +1,4 @@
-#include "app/run/Journal.h"
+#include "run/Journal.h"
 
 #include "platform/Exception.h"
 

@@ -1,4 +1,4 @@
-#include "app/run/SeriesCounter.h"
+#include "run/SeriesCounter.h"
 
 #include "platform/Exception.h"
 #include "platform/IniFile.h"

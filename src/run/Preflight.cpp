@@ -1,4 +1,4 @@
-#include "app/run/Preflight.h"
+#include "run/Preflight.h"
 
 #include "platform/Canvas.h"
 #include "platform/Printer.h"

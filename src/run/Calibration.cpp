@@ -1,7 +1,7 @@
-#include "app/run/Calibration.h"
+#include "run/Calibration.h"
 
-#include "app/run/Journal.h"
-#include "app/run/SeriesCounter.h"
+#include "run/Journal.h"
+#include "run/SeriesCounter.h"
 #include "platform/Application.h"
 #include "platform/Geometry.h"
 #include "platform/IniFile.h"

@@ -1,6 +1,6 @@
-#include "app/run/SerialDrawing.h"
+#include "run/SerialDrawing.h"
 
-#include "app/run/SettingsFile.h"
+#include "run/SettingsFile.h"
 #include "platform/Geometry.h"
 
 namespace serial {

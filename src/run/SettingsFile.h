@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/run/Calibration.h"
-#include "app/run/SerialDrawing.h"
+#include "run/Calibration.h"
+#include "run/SerialDrawing.h"
 
 #include <QColor>
 #include <QString>

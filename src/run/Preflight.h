@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/run/Journal.h"
-#include "app/run/SerialDrawing.h"
+#include "run/Journal.h"
+#include "run/SerialDrawing.h"
 
 #include <QList>
 #include <QRect>

@@ -1,6 +1,6 @@
-#include "app/run/SettingsFile.h"
+#include "run/SettingsFile.h"
 
-#include "app/run/SeriesCounter.h"
+#include "run/SeriesCounter.h"
 #include "platform/IniFile.h"
 #include "platform/Shell.h"
 

@@ -1,4 +1,4 @@
-#include "app/run/SerialRun.h"
+#include "run/SerialRun.h"
 
 #include "platform/Exception.h"
 #include "platform/Printer.h"

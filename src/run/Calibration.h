@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/run/SerialDrawing.h"
+#include "run/SerialDrawing.h"
 #include "platform/Printer.h"
 
 #include <QMap>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/run/Journal.h"
-#include "app/run/SerialDrawing.h"
-#include "app/run/SeriesStore.h"
+#include "run/Journal.h"
+#include "run/SerialDrawing.h"
+#include "run/SeriesStore.h"
 
 #include <QString>
 
