@@ -3,7 +3,7 @@
 // (this program again, with --once) that sets up the application as the program's main()
 // does and stops the clock once the preview's page panel has finished its first paint.
 // Usage: startup [runs]   (default 9, after one warm-up run)
-#include "app/CommandLine.h"
+#include "app/cli/CommandLine.h"
 #include "app/Tallyforge.h"
 #include "platform/Application.h"
 #include "platform/FormatSettings.h"

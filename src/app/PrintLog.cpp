@@ -90,9 +90,9 @@ bool TSerialFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sour
     return first.isValid() && last.isValid() && first.toLongLong() <= *serial_ && *serial_ <= last.toLongLong();
 }
 
-TPrintLog::TPrintLog(QString journalPath, QWidget* parent)
+TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* parent)
     : QDialog(parent)
-    , journalPath_(std::move(journalPath))
+    , readRuns_(std::move(readRuns))
 {
     setObjectName(QStringLiteral("PrintLog"));
     setWindowTitle(tr("Print Log"));
@@ -161,7 +161,7 @@ void TPrintLog::Reload()
 {
     QList<TJournalRecord> runs;
     try {
-        runs = TJournal(journalPath_).Runs();
+        runs = readRuns_();
     } catch (...) {
         model_->removeRows(0, model_->rowCount());
         error_->setText(app::ExceptionText(std::current_exception()));

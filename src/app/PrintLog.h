@@ -43,7 +43,9 @@ public:
     // What columns sort by: numbers as numbers, times as times.
     static constexpr int SortRole = Qt::UserRole + 3;
 
-    TPrintLog(QString journalPath, QWidget* parent = nullptr);
+    // readRuns: the runs of the series the window prints from (the local journal, or the
+    // shared series' server), newest first; raises when they cannot be read.
+    TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* parent = nullptr);
 
     // Reads the journal again; a journal that cannot be read shows why instead of rows.
     void Reload();
@@ -61,7 +63,7 @@ private:
     void UpdateButtons();
     void ReprintSelected();
 
-    QString journalPath_;
+    std::function<QList<TJournalRecord>()> readRuns_;
     QStandardItemModel* model_ = nullptr;
     TSerialFilterModel* proxy_ = nullptr;
     QStackedWidget* pages_ = nullptr;

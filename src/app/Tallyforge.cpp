@@ -117,7 +117,8 @@ TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
     setMinimumSize(design::kWindowSize);
 
     CreatePrintJob();
-    run_ = std::make_unique<TSerialRun>(*pjSN, settingsPath_);
+    room_ = std::make_unique<TPrintRoom>(*pjSN, std::make_shared<TLocalSeries>(settingsPath_));
+    run_ = &room_->Run();
     CreateToolBar();
     CreateMenu();
     CreateInputPanel();
@@ -381,8 +382,10 @@ bool TfrmTallyforge::event(QEvent* event)
 {
     const bool handled = QMainWindow::event(event);
     // A shared series moves while other stations print: show its next number again.
-    if (event->type() == QEvent::WindowActivate && store_ && !run_->Running())
+    if (event->type() == QEvent::WindowActivate && store_ && !run_->Running()) {
+        journalSize_ = -2; // its runs too
         app::Guard([this] { RefreshSharedStart(true); });
+    }
     // The refresh is for the focus coming back from another window of this program (the
     // about box, a dialog); coming back from another application changes nothing here.
     if (event->type() == QEvent::WindowActivate && !std::exchange(leftTheProgram_, false))

@@ -2,6 +2,7 @@
 
 #include "run/Calibration.h"
 #include "run/Preflight.h"
+#include "run/PrintRoom.h"
 #include "run/SerialRun.h"
 #include "run/SharedSeries.h"
 #include "printjob/PrintJob.h"
@@ -156,10 +157,10 @@ private:
     void RunPrint(bool advance);
     // The run itself, shared by prints and reprints: progress, and a journal that could
     // not be written is reported.
-    std::optional<TSerialRun::Outcome> PrintPages(serial::SerialPage page, int count, TRunKind kind,
-                                                  const QString& knownLastNumber);
-    // Asks once when the run has warnings; true to print.
-    bool ConfirmPreflight(const serial::SerialPage& page, int count);
+    std::optional<TSerialRun::Outcome> PrintPages(const TPrintPlan& plan);
+    // Asks the plan's questions one by one, then once about its warnings when
+    // `warnings`; true to print.
+    bool Confirm(const TPrintPlan& plan, bool warnings);
     // The journal's runs, read again only when the file changed; none when it cannot
     // be read (its error is kept in journalError_).
     const QList<TJournalRecord>& JournalRuns();
@@ -189,7 +190,9 @@ private:
     // the starting number.
     bool lastNumberUnreadable_ = false;
     int startingNumberAtLoad_ = 1;
-    std::unique_ptr<TSerialRun> run_;
+    // The print rules, and the run they carry out (owned by the room).
+    std::unique_ptr<TPrintRoom> room_;
+    TSerialRun* run_ = nullptr;
     // The program lost the focus to another application since the last activation.
     bool leftTheProgram_ = false;
     bool closeAfterRun_ = false;

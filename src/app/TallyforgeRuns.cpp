@@ -8,6 +8,7 @@
 #include "app/ReprintDialog.h"
 #include "run/Calibration.h"
 #include "run/Preflight.h"
+#include "run/PrintRoom.h"
 #include "run/SettingsFile.h"
 #include "platform/Application.h"
 #include "platform/Exception.h"
@@ -27,30 +28,22 @@
 #include <algorithm>
 #include <limits>
 
-namespace {
-// "5 to 9, 12" for the question before a reprint.
-QString rangesText(const QList<std::pair<qint64, qint64>>& ranges)
-{
-    QStringList parts;
-    for (const auto& [from, to] : ranges)
-        parts << (from == to ? QString::number(from) : TfrmTallyforge::tr("%1 to %2").arg(from).arg(to));
-    return parts.join(QStringLiteral(", "));
-}
-
-} // namespace
 
 void TfrmTallyforge::UseSeries(const TSeriesChoice& choice)
 {
     series_ = choice;
+    journalSize_ = -2;
     sharedNext_.reset();
     sharedStatus_.clear();
     if (!choice.Shared()) {
         store_.reset();
-        run_ = std::make_unique<TSerialRun>(*pjSN, settingsPath_);
+        room_ = std::make_unique<TPrintRoom>(*pjSN, std::make_shared<TLocalSeries>(settingsPath_));
+        run_ = &room_->Run();
         return;
     }
     store_ = OpenSeriesStore(settingsPath_, choice);
-    run_ = std::make_unique<TSerialRun>(*pjSN, store_);
+    room_ = std::make_unique<TPrintRoom>(*pjSN, store_);
+    run_ = &room_->Run();
     RefreshSharedStart(true);
 }
 
@@ -64,8 +57,10 @@ void TfrmTallyforge::RefreshSharedStart(bool quiet)
         const TSeriesView view = ViewSeries(*store_);
         sharedStatus_ = view.status;
         knownLastNumber_ = view.last.text;
+        // A number the user typed stays until a print asks about it.
+        const bool typed = sharedNext_ && txtStartingSN->AsInteger() != *sharedNext_;
         sharedNext_ = view.next;
-        if (view.next)
+        if (view.next && !typed)
             txtStartingSN->SetAsInteger(*view.next);
     } catch (const Exception& e) {
         sharedStatus_ = e.Message();
@@ -143,34 +138,37 @@ void TfrmTallyforge::RunPrint(bool advance)
             return;
         RefreshSharedStart(false);
     }
-    const serial::SerialPage page = CurrentPage();
-    const int count = txtPageCount->AsInteger();
-    if (advance && !ConfirmPreflight(page, count))
-        return;
-    run_->OnMoved = [this](int lastNumber) {
-        if (!app::AskYesNo(tr("Another Tallyforge printed up to %1. Continue from %2?")
-                               .arg(lastNumber)
-                               .arg(serial::AddWrapping(lastNumber, 1))))
-            return false;
-        txtStartingSN->SetAsInteger(serial::AddWrapping(lastNumber, 1));
-        return true;
-    };
-    const std::optional<TSerialRun::Outcome> outcome
-        = PrintPages(page, count, advance ? TRunKind::Print : TRunKind::PrintNoAdvance, knownLastNumber_);
-    if (!outcome)
-        return;
+    TPrintRequest request;
+    request.kind = advance ? TRunKind::Print : TRunKind::PrintNoAdvance;
+    request.page = CurrentPage();
+    request.count = std::max(1, txtPageCount->AsInteger()); // a count below 1 prints one page
+    request.knownLastNumber = knownLastNumber_;
+    request.offset = calibrations_.value(Printer().PrinterName());
+    // Another window or process may take the numbers between the plan and its
+    // reservation: the plan is then made (and asked about) again.
+    std::optional<TSerialRun::Outcome> outcome;
+    while (!outcome) {
+        const TPrintPlan plan = room_->Prepare(request);
+        if (!Confirm(plan, advance))
+            return;
+        outcome = PrintPages(plan);
+    }
     if (advance) {
         knownLastNumber_ = outcome->knownLastNumber;
         lastNumberUnreadable_ = false;
-        txtStartingSN->SetAsInteger(serial::AddWrapping(outcome->first, outcome->delivered));
+        const qint32 next = serial::AddWrapping(outcome->first, outcome->delivered);
+        txtStartingSN->SetAsInteger(next);
+        // The shown number follows the run: only a number typed after it moves a
+        // shared series.
+        if (Shared())
+            sharedNext_ = next;
     }
     ReportOutput(outcome->delivered, outcome->count);
     if (advance)
         SaveSettings();
 }
 
-std::optional<TSerialRun::Outcome> TfrmTallyforge::PrintPages(serial::SerialPage page, int count, TRunKind kind,
-                                                              const QString& knownLastNumber)
+std::optional<TSerialRun::Outcome> TfrmTallyforge::PrintPages(const TPrintPlan& plan)
 {
     run_->OnProgress = [this](int done, int total) { ShowProgress(done, total); };
     progressClock_.invalidate();
@@ -180,10 +178,11 @@ std::optional<TSerialRun::Outcome> TfrmTallyforge::PrintPages(serial::SerialPage
             app::ShowError(tr("This run was not recorded in the journal: %1").arg(run_->JournalProblem()));
         if (printLog_)
             printLog_->Reload();
+        journalSize_ = -2; // read the runs again
     };
     std::optional<TSerialRun::Outcome> outcome;
     try {
-        outcome = run_->Print(std::move(page), count, kind, knownLastNumber);
+        outcome = room_->Carry(plan);
     } catch (...) {
         afterRun();
         throw;
@@ -194,30 +193,36 @@ std::optional<TSerialRun::Outcome> TfrmTallyforge::PrintPages(serial::SerialPage
     return outcome;
 }
 
-bool TfrmTallyforge::ConfirmPreflight(const serial::SerialPage& page, int count)
+bool TfrmTallyforge::Confirm(const TPrintPlan& plan, bool warnings)
 {
-    // A window behind the counter asks about that itself and then prints from the new
-    // number, so the journal's runs before it are no reason to ask here as well.
-    bool behind = false;
-    try {
-        behind = TSeriesCounter(settingsPath_).Read().text != knownLastNumber_;
-    } catch (...) {
-        // An unreadable file is the run's own error to report.
-    }
-    // Checked where the calibrated printer will put the numbers.
-    const TPreflight preflight
-        = CheckRun(*pjSN, calibration::Apply(page, calibrations_.value(Printer().PrinterName())), count, JournalRuns());
-    QStringList warnings;
-    for (const TPreflightWarning& warning : preflight.warnings)
-        if (!(behind && warning.kind == TPreflightWarning::Kind::Overlap))
-            warnings << warning.text;
-    if (warnings.isEmpty())
-        return true;
-    return app::AskYesNo(tr("%1\n\nPrint anyway?").arg(warnings.join(QLatin1Char('\n'))));
+    // Each question on its own, No the default: one Enter must never print serials again.
+    for (const TPrintQuestion& question : plan.questions)
+        if (!app::AskYesNo(question.text + QStringLiteral("\n\n") + question.ask, false))
+            return false;
+    QStringList texts;
+    if (warnings)
+        for (const TPreflightWarning& warning : plan.warnings)
+            texts << warning.text;
+    return texts.isEmpty() || app::AskYesNo(tr("%1\n\nPrint anyway?").arg(texts.join(QLatin1Char('\n'))), false);
 }
 
 const QList<TJournalRecord>& TfrmTallyforge::JournalRuns()
 {
+    // A shared series' runs live on its server: read once per activation and run, not
+    // for every keystroke.
+    if (store_) {
+        if (journalSize_ == -2) {
+            journalSize_ = -3;
+            journalError_.clear();
+            try {
+                journalRuns_ = store_->Runs();
+            } catch (...) {
+                journalRuns_.clear();
+                journalError_ = app::ExceptionText(std::current_exception());
+            }
+        }
+        return journalRuns_;
+    }
     const QFileInfo file(TJournal::PathBeside(settingsPath_));
     const qint64 size = file.exists() ? file.size() : -1;
     const QDateTime stamp = file.exists() ? file.lastModified() : QDateTime();
@@ -326,7 +331,8 @@ void TfrmTallyforge::ReportOutput(int delivered, int total)
 void TfrmTallyforge::mnuPrintLogClick()
 {
     if (!printLog_) {
-        printLog_ = new TPrintLog(TJournal::PathBeside(settingsPath_), this);
+        // The runs of the series this window prints from, read afresh each time.
+        printLog_ = new TPrintLog([this] { return room_->Store().Runs(); }, this);
         printLog_->setWindowFlag(Qt::Window);
         printLog_->OnReprint = [this](int first, int last) { ReprintDialog(first, last); };
     } else {
@@ -366,20 +372,6 @@ void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int print
         return;
     if (last < first)
         throw Exception(TReprintDialog::tr("The last serial must not be below the first"));
-    const qint64 count = qint64(last) - first + 1;
-    if (count > std::numeric_limits<int>::max())
-        throw Exception(tr("Too many pages to reprint at once: %1").arg(count));
-    const QList<TJournalRecord> runs = JournalRuns();
-    if (!journalError_.isEmpty()) {
-        if (!app::AskYesNo(tr("%1\n\nWhich of these serials were printed is not known. Reprint them anyway?").arg(journalError_)))
-            return;
-    } else if (const auto unprinted = Unprinted(runs, first, last); !unprinted.isEmpty()) {
-        if (!app::AskYesNo(tr("Serials %1 were never printed. Reprint them anyway?").arg(rangesText(unprinted))))
-            return;
-    }
-    serial::SerialPage page = CurrentPage();
-    page.StartingNumber = first;
-    page.Mark = mark;
     // The printer is chosen for this reprint only: the window's own comes back after it.
     const int previousPrinter = Printer().PrinterIndex();
     const bool otherPrinter = printerIndex >= 0 && printerIndex != previousPrinter;
@@ -394,7 +386,16 @@ void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int print
         Printer().SetPrinterIndex(printerIndex);
     std::optional<TSerialRun::Outcome> outcome;
     try {
-        outcome = PrintPages(page, int(count), TRunKind::Reprint, {});
+        TPrintRequest request;
+        request.kind = TRunKind::Reprint;
+        request.page = CurrentPage();
+        request.page.StartingNumber = first;
+        request.page.Mark = mark;
+        request.count = qint64(last) - first + 1;
+        request.offset = calibrations_.value(Printer().PrinterName());
+        const TPrintPlan plan = room_->Prepare(request);
+        if (Confirm(plan, false))
+            outcome = PrintPages(plan);
     } catch (...) {
         restore();
         throw;

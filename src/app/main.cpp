@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "app/cli/CommandLine.h"
 #include "app/Tallyforge.h"
 #include "platform/Application.h"
 #include "platform/FormatSettings.h"

@@ -54,12 +54,14 @@ void ShowError(const QString& message)
     QMessageBox::critical(QApplication::activeWindow(), Title(), text);
 }
 
-bool AskYesNo(const QString& text)
+bool AskYesNo(const QString& text, bool yesByDefault)
 {
     if (questionHandler())
         return questionHandler()(Title(), text);
     QMessageBox box(QMessageBox::Warning, Title(), text, QMessageBox::Yes | QMessageBox::No,
                     QApplication::activeWindow());
+    box.setDefaultButton(yesByDefault ? QMessageBox::Yes : QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -19,8 +19,9 @@ QString ErrorBoxText(const QString& message);
 // Shows the standard error box (application title as caption, error icon, OK).
 void ShowError(const QString& message);
 
-// A modal Yes/No question with a warning icon; true only for Yes.
-bool AskYesNo(const QString& text);
+// A modal Yes/No question with a warning icon; true only for Yes. Enter answers Yes when
+// `yesByDefault`, else No.
+bool AskYesNo(const QString& text, bool yesByDefault = true);
 
 // Lets pending window messages run (repaints, clicks) from inside a long operation.
 void ProcessMessages();

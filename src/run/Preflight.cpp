@@ -32,6 +32,51 @@ QList<QRect> Outside(TCustomPrintJob& job, const serial::SerialPage& page, int p
 
 } // namespace
 
+QList<TOverlap> Overlapping(const QList<TJournalRecord>& runs, const serial::SerialPage& page, qint64 count, bool anyText)
+{
+    // Ranges on the 32-bit circle the serials wrap around: a run from 2147483600 on
+    // goes on at -2147483648, and its numbers are still its own.
+    constexpr quint64 circle = quint64(1) << 32;
+    const quint64 length = quint64(std::clamp<qint64>(count, 1, qint64(circle)));
+    QList<TOverlap> overlaps;
+    for (const TJournalRecord& run : runs) {
+        if (!run.first || !run.last || run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration
+            || (!anyText && (run.prefix != page.Prefix || run.suffix != page.Suffix)))
+            continue;
+        const quint64 runLength = (quint64(qint64(*run.last) - *run.first) & (circle - 1)) + 1;
+        const quint64 ahead = quint64(qint64(*run.first) - page.StartingNumber) & (circle - 1);
+        const quint64 behind = quint64(qint64(page.StartingNumber) - *run.first) & (circle - 1);
+        quint64 from = 0;
+        quint64 shared = 0;
+        if (ahead < length) {
+            from = ahead;
+            shared = std::min(runLength, length - ahead);
+        } else if (behind < runLength) {
+            shared = std::min(length, runLength - behind);
+        } else {
+            continue;
+        }
+        overlaps << TOverlap { run, serial::SerialNumber(page.StartingNumber, qint32(from + 1)),
+                               serial::SerialNumber(page.StartingNumber, qint32(from + shared)) };
+    }
+    return overlaps;
+}
+
+QString OverlapText(const QList<TOverlap>& overlaps)
+{
+    QStringList lines;
+    for (const TOverlap& overlap : overlaps) {
+        QString where = overlap.run.job > 0 ? QCoreApplication::translate("Preflight", "%1 job %2").arg(overlap.run.printer).arg(overlap.run.job)
+                                            : overlap.run.output.isEmpty() ? overlap.run.printer : overlap.run.output;
+        lines << QCoreApplication::translate("Preflight", "Serials %1 to %2 were printed already by the run of %3 (%4 on %5, %6)")
+                     .arg(overlap.from)
+                     .arg(overlap.to)
+                     .arg(QLocale().toString(overlap.run.started.toLocalTime(), QLocale::ShortFormat), overlap.run.user,
+                          overlap.run.host, where);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int count, const QList<TJournalRecord>& runs)
 {
     TPreflight result;
@@ -57,17 +102,8 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
         result.warnings << TPreflightWarning { TPreflightWarning::Kind::WidthChange,
                                                QCoreApplication::translate("Preflight", "The numbers change width within the run (%1 to %2)")
                                                    .arg(firstNumber, lastNumber) };
-    for (const TJournalRecord& run : runs) {
-        if (!run.first || !run.last || *run.last < first || *run.first > last)
-            continue;
-        result.warnings << TPreflightWarning {
-            TPreflightWarning::Kind::Overlap,
-            QCoreApplication::translate("Preflight", "Serials %1 to %2 were printed already by the run of %3")
-                .arg(std::max<qint64>(first, *run.first))
-                .arg(std::min<qint64>(last, *run.last))
-                .arg(QLocale().toString(run.started.toLocalTime(), QLocale::ShortFormat)) };
-        break; // the newest is named; one is reason enough to ask
-    }
+    if (const QList<TOverlap> overlaps = Overlapping(runs, page, count); !overlaps.isEmpty())
+        result.warnings << TPreflightWarning { TPreflightWarning::Kind::Overlap, OverlapText(overlaps) };
     return result;
 }
 

@@ -23,6 +23,24 @@ struct TPreflight {
     QList<QRect> outside;
 };
 
+// Serials of a run that an earlier run printed already, as the same text (prefix, number,
+// suffix): from..to of this run's numbers (to may have wrapped below from).
+struct TOverlap {
+    TJournalRecord run;
+    qint32 from = 0;
+    qint32 to = 0;
+};
+
+// The runs that printed some of `count` serials of `page` (reprints and runs that printed
+// nothing do not count), newest first, wrap-aware; only runs with the page's prefix and
+// suffix unless `anyText`.
+QList<TOverlap> Overlapping(const QList<TJournalRecord>& runs, const serial::SerialPage& page, qint64 count,
+                            bool anyText = false);
+
+// "Serials 5 to 9 were printed already by the run of <time> (<user> on <host>, <output>)",
+// a line for every run.
+QString OverlapText(const QList<TOverlap>& overlaps);
+
 // The run of `count` pages (at least 1) of `page` on the job's current printer, checked
 // against the journal's runs.
 TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int count, const QList<TJournalRecord>& runs);

@@ -179,7 +179,7 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
     std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("104"), QStringLiteral("106"),
                                   QStringLiteral("--output"), Pdf(QStringLiteral("never.pdf")) });
     EXPECT_EQ(code, 1);
-    EXPECT_EQ(error, QStringLiteral("tallyforge: Serials 105-106 were never printed (--force reprints them all the same)"));
+    EXPECT_EQ(error, QStringLiteral("tallyforge: Serials 105 to 106 were never printed (--force reprints them all the same)"));
     std::tie(code, error) = Run({ QStringLiteral("print"), QStringLiteral("--start"), QStringLiteral("103"),
                                   QStringLiteral("--output"), Pdf(QStringLiteral("twice.pdf")) });
     EXPECT_EQ(code, 1);
@@ -209,8 +209,8 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
                              "print completed 100 104 5 S- True\n"));
 }
 
-// A journal the program did not write is never written to; the print still happens and
-// says why it went unrecorded.
+// A journal the program did not write is never written to, and a run it could not record
+// is refused before anything is reserved; --force prints it all the same, unrecorded.
 TEST_F(CommandLineTest, ForeignJournalIsLeftAlone)
 {
     const QString journal = dir_.filePath(QStringLiteral("Tallyforge-journal.csv"));
@@ -218,8 +218,14 @@ TEST_F(CommandLineTest, ForeignJournalIsLeftAlone)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("date;amount\n2026-01-01;5\n");
     file.close();
-    const auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--quiet"), QStringLiteral("--output"),
-                                     Pdf(QStringLiteral("run.pdf")) });
+    const auto refused = Run({ QStringLiteral("print"), QStringLiteral("--quiet"), QStringLiteral("--output"),
+                               Pdf(QStringLiteral("refused.pdf")) });
+    EXPECT_EQ(refused.first, 1);
+    EXPECT_TRUE(refused.second.contains(QStringLiteral("would be recorded nowhere (--force prints all the same)"))) << refused.second.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Pdf(QStringLiteral("refused.pdf"))));
+    EXPECT_EQ(LastNumber(), QStringLiteral("99"));
+    const auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--quiet"), QStringLiteral("--force"),
+                                     QStringLiteral("--output"), Pdf(QStringLiteral("run.pdf")) });
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(error.contains(QStringLiteral("is not one this program writes"))) << error.toStdString();
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -235,8 +241,9 @@ TEST_F(CommandLineTest, PrintAppliesThePrintersCalibrationUnlessTurnedOff)
 {
     Write("[SN]\r\nLastNumber=99\r\nPageCount=1\r\nPrefix=S-\r\n\r\n[Calibration]\r\nPDF.X=0.05\r\nPDF.Y=-0.02\r\nother.X=1\r\nother.Y=1\r\n");
     const auto wordAt = [&](const QString& name, const QStringList& options) {
+        // The same serial twice: the second print is forced.
         const auto [code, error] = Run(QStringList { QStringLiteral("print"), QStringLiteral("--no-advance"), QStringLiteral("--quiet"),
-                                                     QStringLiteral("--output"), Pdf(name) } + options);
+                                                     QStringLiteral("--force"), QStringLiteral("--output"), Pdf(name) } + options);
         EXPECT_EQ(code, 0) << error.toStdString();
         const QList<apptest::PdfWord> words = apptest::PdfWordsOnPage(apptest::PdfWords(Pdf(name)), 1, QStringLiteral("S-100"));
         return words.isEmpty() ? QPointF(-100, -100) : QPointF(words.first().xMin, words.first().yMin);

@@ -40,6 +40,7 @@ protected:
         answer_ = true;
         window.ToolButton1->trigger();
         answer_ = false;
+        questions_.clear();
         ASSERT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
     }
     QList<TJournalRecord> Runs() const { return TJournal(TJournal::PathBeside(settingsPath_)).Runs(); }
@@ -153,7 +154,7 @@ TEST_F(PrintRoomTest, ReprintOfNeverPrintedSerialsAsksFirstAndNoPrintsNothing)
     askFor(QStringLiteral("105"));
     EXPECT_EQ(presetFirst, 100); // the journal's last run
     EXPECT_EQ(presetLast, 102);
-    ASSERT_EQ(questions_, QStringList({ "Serials 103 to 105 were never printed. Reprint them anyway?" }));
+    ASSERT_EQ(questions_, QStringList({ "Serials 103 to 105 were never printed\n\nReprint them anyway?" }));
     EXPECT_FALSE(QFileInfo::exists(OutputPdf()));
     EXPECT_EQ(Runs().size(), 1);
 
@@ -288,6 +289,11 @@ TEST_F(PrintRoomTest, ForeignJournalIsShownAndARunSaysItWasNotJournaled)
 
     window->txtStartingSN->SetText(QStringLiteral("100"));
     window->txtPageCount->SetText(QStringLiteral("1"));
+    window->ToolButton1->trigger();
+    ASSERT_EQ(questions_.size(), 1);
+    EXPECT_TRUE(questions_[0].contains(QStringLiteral("recorded nowhere"))) << questions_[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(OutputPdf()));
+    answer_ = true;
     window->ToolButton1->trigger();
     ASSERT_EQ(errors_.size(), 1);
     EXPECT_TRUE(errors_[0].startsWith(QStringLiteral("This run was not recorded in the journal: The journal ")))

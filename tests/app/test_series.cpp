@@ -137,7 +137,7 @@ TEST_F(SeriesTest, TwoWindowsOnOneFileNeverPrintTheSameSerials)
     b->ToolButton1->trigger();
     ASSERT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
     ASSERT_EQ(questions.size(), 2);
-    EXPECT_EQ(questions[0], QStringLiteral("Another Tallyforge printed up to 110. Continue from 111?"));
+    EXPECT_EQ(questions[0], QStringLiteral("Another Tallyforge printed up to 110\n\nContinue from 111?"));
     EXPECT_EQ(b->txtStartingSN->Text(), QStringLiteral("116"));
     EXPECT_EQ(LastNumber(), 115);
 

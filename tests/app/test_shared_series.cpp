@@ -338,19 +338,21 @@ TEST_F(SharedSeriesTest, SetNextAndReprint)
     ran = Run({ QStringLiteral("reprint"), QStringLiteral("10"), QStringLiteral("11"), QStringLiteral("--output"),
                 dir_.filePath(QStringLiteral("void.pdf.x")) });
     EXPECT_EQ(ran.code, 1);
-    EXPECT_EQ(ran.error, QStringLiteral("tallyforge: Serials 10-11 were never printed (--force reprints them all the same)"));
+    EXPECT_EQ(ran.error, QStringLiteral("tallyforge: Serials 10 to 11 were never printed (--force reprints them all the same)"));
     EXPECT_EQ(server_->Query(QStringLiteral("SELECT kind, status, first, last, pages FROM tallyforge_runs WHERE series = '%1' AND kind <> 'print' ORDER BY id").arg(series_)),
               QStringLiteral("set-next|completed|||0\nreprint|completed|2|3|2"));
 }
 
-// The local counter's number rules: the series wraps as a signed 32-bit number and a
-// page count below 1 prints one page (and takes one number).
+// The local counter's number rules: the series wraps as a signed 32-bit number; a count
+// below 1 is a usage error that takes no number.
 TEST_F(SharedSeriesTest, WrapsAndPrintsOneBelowOne)
 {
     ASSERT_EQ(Run({ QStringLiteral("series"), QStringLiteral("set-next"), QStringLiteral("2147483646") }).code, 0);
     Ran ran = Run(Print(3, QStringLiteral("wrap.pdf")));
     ASSERT_EQ(ran.code, 0) << ran.error.toStdString();
-    ran = Run(Print(0, QStringLiteral("one.pdf")));
+    ran = Run(Print(0, QStringLiteral("none.pdf")));
+    ASSERT_EQ(ran.code, 2) << ran.error.toStdString();
+    ran = Run(Print(1, QStringLiteral("one.pdf")));
     ASSERT_EQ(ran.code, 0) << ran.error.toStdString();
     const std::map<qint64, int> expected { { 2147483646, 1 }, { 2147483647, 1 }, { -2147483648LL, 1 }, { -2147483647LL, 1 } };
     EXPECT_EQ(SerialsOnPaper(), expected);

@@ -1,0 +1,155 @@
+#include "app/cli/CommandLine.h"
+
+#include "app/cli/Commands.h"
+#include "platform/Application.h"
+#include "platform/VersionInfo.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace cli {
+
+void Say(const QString& line)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(line));
+}
+
+int Usage(const QString& message)
+{
+    Say(QStringLiteral("tallyforge: %1").arg(message));
+    Say(QCoreApplication::translate("CommandLine", "Try 'tallyforge --help' for more information."));
+    return kUsage;
+}
+
+std::optional<qint64> IntegerOption(const QCommandLineParser& parser, const QString& name, QString* error)
+{
+    if (!parser.isSet(name))
+        return std::nullopt;
+    bool ok = false;
+    const qint64 value = parser.value(name).toLongLong(&ok);
+    if (!ok)
+        *error = QCoreApplication::translate("CommandLine", "--%1 needs a whole number, not '%2'").arg(name, parser.value(name));
+    return value;
+}
+
+std::shared_ptr<TSeriesStore> Store(const QCommandLineParser& parser, const QString& settingsPath,
+                                    const TallyforgeSettings& settings)
+{
+    return OpenSeriesStore(settingsPath, SeriesChoice(settings.SeriesServer, settings.SeriesName,
+                                                      parser.value(QStringLiteral("series-server")),
+                                                      parser.value(QStringLiteral("series"))));
+}
+
+QString Range(qint64 first, qint64 last)
+{
+    return first == last ? QString::number(first) : QStringLiteral("%1-%2").arg(first).arg(last);
+}
+
+namespace {
+
+const QString kPrint = QStringLiteral("print");
+
+} // namespace
+
+QString VersionText()
+{
+    const std::optional<QString> version
+        = TVersionInfo::Program().QueryValue(QStringLiteral("\\StringFileInfo\\040904E4\\FileVersion"));
+    return version.value_or(QString());
+}
+
+bool Headless(int argc, char** argv)
+{
+    // Only the window's own arguments open it: --settings and Qt's single-dash options
+    // (-platform, -display, -style ...). Anything else is a command or a usage error,
+    // which needs no display either.
+    static const QByteArrayList qtWithValue { "-platform", "-display", "-style", "-geometry", "-qwindowgeometry",
+                                              "-qwindowtitle", "-qwindowicon", "-stylesheet" };
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--settings" || qtWithValue.contains(arg)) {
+            ++i; // its value
+            continue;
+        }
+        if (arg.startsWith("--settings="))
+            continue;
+        if (!arg.startsWith('-') || arg.startsWith("--") || arg == "-h" || arg == "-v" || arg == "-?")
+            return true;
+    }
+    return false;
+}
+
+Request Run()
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QCoreApplication::translate("CommandLine", "Prints a run of pages with one serial number per page."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QCoreApplication::translate("CommandLine", "'print' prints the next run without a window, 'reprint FIRST LAST' prints those serials again, 'log' lists the runs, 'series show' and 'series set-next N' show and move a shared series; without a command the window opens."),
+                                 QStringLiteral("[print | reprint FIRST LAST | log | series show | series set-next N]"));
+    parser.addOptions({
+        { QStringLiteral("settings"), QCoreApplication::translate("CommandLine", "Use this settings file."), QCoreApplication::translate("CommandLine", "FILE") },
+        { QStringLiteral("count"), QCoreApplication::translate("CommandLine", "print: the number of pages (default: the page count of the settings)."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("start"), QCoreApplication::translate("CommandLine", "print: the first serial number (default: the number after the last one printed)."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("printer"), QCoreApplication::translate("CommandLine", "print: print on this CUPS queue."), QCoreApplication::translate("CommandLine", "QUEUE") },
+        { QStringLiteral("output"), QCoreApplication::translate("CommandLine", "print: write this PDF file, which must not exist yet."), QCoreApplication::translate("CommandLine", "FILE.pdf") },
+        { QStringLiteral("no-advance"), QCoreApplication::translate("CommandLine", "print: print as File > Print does, leaving the counter.") },
+        { QStringLiteral("digits"), QCoreApplication::translate("CommandLine", "print, reprint: pad the numbers with zeros to this width."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("force"), QCoreApplication::translate("CommandLine", "print: print serials the journal shows as printed; reprint: serials it does not.") },
+        { QStringLiteral("mark"), QCoreApplication::translate("CommandLine", "reprint: the text beside each number (default REPRINT)."), QCoreApplication::translate("CommandLine", "TEXT") },
+        { QStringLiteral("serial"), QCoreApplication::translate("CommandLine", "log: only the runs that printed this serial."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("csv"), QCoreApplication::translate("CommandLine", "log: the records as CSV.") },
+        { QStringLiteral("quiet"), QCoreApplication::translate("CommandLine", "print, reprint: no progress and no report.") },
+        { QStringLiteral("no-calibration"), QCoreApplication::translate("CommandLine", "print, reprint: ignore the printer's calibration ([Calibration] in the settings file).") },
+        { QStringLiteral("series-server"), QCoreApplication::translate("CommandLine", "Take the numbers from a series shared on this PostgreSQL server (postgresql://user@host:port/database); the password comes from ~/.pgpass or PGPASSWORD."), QCoreApplication::translate("CommandLine", "URI") },
+        { QStringLiteral("series"), QCoreApplication::translate("CommandLine", "The shared series' name."), QCoreApplication::translate("CommandLine", "NAME") },
+    });
+    Request request;
+    if (!parser.parse(QCoreApplication::arguments())) {
+        request.exitCode = Usage(parser.errorText());
+        return request;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fprintf(stdout, "%s", qPrintable(parser.helpText()));
+        return request;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::fprintf(stdout, "tallyforge %s\n", qPrintable(QCoreApplication::applicationVersion()));
+        return request;
+    }
+    request.settingsPath = parser.value(QStringLiteral("settings"));
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) {
+        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "force", "mark", "serial", "csv", "series-server", "series", "no-calibration" })
+            if (parser.isSet(QLatin1String(printOnly))) {
+                request.exitCode = Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the print command").arg(QLatin1String(printOnly)));
+                return request;
+            }
+        request.openWindow = true;
+        return request;
+    }
+    const QString command = positional.first();
+    if (command != kPrint && command != QStringLiteral("reprint") && command != QStringLiteral("log")
+        && command != QStringLiteral("series")) {
+        request.exitCode = Usage(QCoreApplication::translate("CommandLine", "unknown command '%1'").arg(command));
+        return request;
+    }
+    const QString settingsPath = request.settingsPath.isEmpty() ? SettingsFilePath() : request.settingsPath;
+    try {
+        if (command == QStringLiteral("log"))
+            request.exitCode = LogCommand(parser, settingsPath);
+        else if (command == QStringLiteral("series"))
+            request.exitCode = SeriesCommand(parser, settingsPath);
+        else
+            request.exitCode = PrintCommand(parser, settingsPath, command != kPrint);
+    } catch (const std::exception&) {
+        Say(QStringLiteral("tallyforge: %1").arg(app::ErrorBoxText(app::ExceptionText(std::current_exception()))));
+        request.exitCode = kFailed;
+    }
+    return request;
+}
+
+} // namespace cli

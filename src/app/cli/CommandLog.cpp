@@ -1,0 +1,57 @@
+#include "app/cli/CommandLine.h"
+#include "app/cli/Commands.h"
+
+#include "run/Journal.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace cli {
+
+// The journal's runs, newest first, as a table or as CSV.
+int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
+{
+    QString error;
+    const std::optional<qint64> serial = IntegerOption(parser, QStringLiteral("serial"), &error);
+    if (!error.isEmpty())
+        return Usage(error);
+    if (parser.positionalArguments().size() > 1)
+        return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(parser.positionalArguments().value(1)));
+    const QList<TJournalRecord> runs = Store(parser, settingsPath, LoadSettingsFile(settingsPath))->Runs(serial);
+    QByteArray out;
+    const bool csv = parser.isSet(QStringLiteral("csv"));
+    if (csv)
+        out += TJournal::Header().toUtf8() + "\r\n";
+    else
+        out += QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
+                   .arg(QStringLiteral("started"), -24)
+                   .arg(QStringLiteral("kind"), -16)
+                   .arg(QStringLiteral("status"), -11)
+                   .arg(QStringLiteral("serials"), -23)
+                   .arg(QStringLiteral("pages"), 7)
+                   .arg(QStringLiteral("printer"), -12)
+                   .arg(QStringLiteral("output"))
+                   .toUtf8();
+    for (const TJournalRecord& run : runs) {
+        if (csv) {
+            out += TJournal::ToCsv(run).toUtf8() + "\r\n";
+            continue;
+        }
+        const QString serials = run.first && run.last ? Range(*run.first, *run.last) : QStringLiteral("-");
+        const QString output = run.job > 0 ? QStringLiteral("job %1").arg(run.job) : run.output;
+        out += QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
+                   .arg(run.started.toLocalTime().toString(Qt::ISODate), -24)
+                   .arg(TJournal::KindText(run.kind), -16)
+                   .arg(TJournal::StatusText(run.status), -11)
+                   .arg(serials, -23)
+                   .arg(run.pages, 7)
+                   .arg(run.printer, -12)
+                   .arg(output)
+                   .toUtf8();
+    }
+    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    return kDone;
+}
+
+} // namespace cli

@@ -1,0 +1,244 @@
+// print and reprint: the window's print rules, answered by the command line's flags.
+#include "app/cli/CommandLine.h"
+#include "app/cli/Commands.h"
+
+#include "run/PrintRoom.h"
+#include "platform/Application.h"
+#include "platform/Exception.h"
+#include "platform/Printer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <limits>
+
+#include <unistd.h>
+
+namespace cli {
+
+namespace {
+
+QString tr(const char* text) { return QCoreApplication::translate("CommandLine", text); }
+
+// Pages done, the serial on the page and the speed, on one line rewritten in place.
+class Progress {
+public:
+    explicit Progress(bool show) : show_(show) { clock_.start(); }
+    void Show(int done, int total, const serial::SerialPage* page)
+    {
+        if (!show_ || (done < total && lastMs_ >= 0 && clock_.elapsed() - lastMs_ < 200))
+            return;
+        lastMs_ = clock_.elapsed();
+        const double seconds = qMax<qint64>(1, lastMs_) / 1000.0;
+        const QString serial = page ? serial::SerialText(page->Prefix, page->StartingNumber, qMin(done, total), page->Suffix, page->Digits)
+                                    : QString();
+        std::fprintf(stderr, "\r%s", qPrintable(tr("%1 of %2 pages, %3, %4 pages/s").arg(done).arg(total).arg(serial).arg(qRound(done / seconds))));
+        std::fflush(stderr);
+        shown_ = true;
+    }
+    void End()
+    {
+        if (shown_)
+            std::fprintf(stderr, "\n");
+        shown_ = false;
+    }
+
+private:
+    bool show_;
+    bool shown_ = false;
+    qint64 lastMs_ = -1;
+    QElapsedTimer clock_;
+};
+
+// Output goes to a queue or a new PDF as the options say; otherwise to the default printer.
+void ChoosePrinter(const QCommandLineParser& parser)
+{
+    TPrinter& printer = Printer();
+    if (parser.isSet(QStringLiteral("printer"))) {
+        const QString queue = parser.value(QStringLiteral("printer"));
+        const int index = printer.Printers().indexOf(queue);
+        if (index < 0)
+            throw Exception(tr("There is no printer named %1").arg(queue));
+        printer.SetPrinterIndex(index);
+    }
+    if (parser.isSet(QStringLiteral("output"))) {
+        // The PDF goes under exactly this name, which must not exist yet.
+        const QFileInfo output(QDir::current().absoluteFilePath(parser.value(QStringLiteral("output"))));
+        if (output.exists() || output.isSymLink())
+            throw Exception(tr("The file %1 exists already").arg(QDir::toNativeSeparators(output.filePath())));
+        if (!output.dir().exists())
+            throw Exception(tr("There is no folder %1").arg(QDir::toNativeSeparators(output.path())));
+        printer.SetPrinterIndex(printer.Printers().size() - 1); // the PDF printer
+        printer.SetOutputFolder(output.path());
+        printer.SetOutputFileName(QString());
+    }
+}
+
+// What a question needs on the command line: the flag that says yes to it, if any.
+QString ForceHint(TPrintQuestion::Kind kind, bool reprint)
+{
+    switch (kind) {
+    case TPrintQuestion::Kind::Moved:
+        return tr("not printing from the number given with --start");
+    case TPrintQuestion::Kind::NeverPrinted:
+        return tr("--force reprints them all the same");
+    case TPrintQuestion::Kind::Reprinted:
+        return tr("--force prints them again");
+    default:
+        return reprint ? tr("--force reprints all the same") : tr("--force prints all the same");
+    }
+}
+
+} // namespace
+
+int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, bool reprint)
+{
+    QString error;
+    const std::optional<qint64> count = IntegerOption(parser, QStringLiteral("count"), &error);
+    const std::optional<qint64> start = IntegerOption(parser, QStringLiteral("start"), &error);
+    const std::optional<qint64> digits = IntegerOption(parser, QStringLiteral("digits"), &error);
+    const QStringList positional = parser.positionalArguments();
+    std::optional<qint32> first;
+    qint64 reprintCount = 0;
+    if (reprint) {
+        if (positional.size() != 3)
+            return Usage(tr("reprint needs the first and the last serial number"));
+        bool firstOk = false;
+        bool lastOk = false;
+        const qint64 from = positional[1].toLongLong(&firstOk);
+        const qint64 to = positional[2].toLongLong(&lastOk);
+        const auto serial = [](qint64 n) { return n >= std::numeric_limits<qint32>::min() && n <= std::numeric_limits<qint32>::max(); };
+        if (!firstOk || !lastOk || !serial(from) || !serial(to) || from > to)
+            return Usage(tr("'%1 %2' is not a range of serial numbers").arg(positional[1], positional[2]));
+        if (to - from + 1 > std::numeric_limits<int>::max())
+            return Usage(tr("'%1 %2' is more than one run can print").arg(positional[1], positional[2]));
+        first = qint32(from);
+        reprintCount = to - from + 1;
+        if (count || start || parser.isSet(QStringLiteral("no-advance")))
+            return Usage(tr("reprint takes its serials from FIRST and LAST alone"));
+    } else {
+        if (positional.size() > 1)
+            return Usage(tr("unexpected argument '%1'").arg(positional.value(1)));
+        if (parser.isSet(QStringLiteral("mark")))
+            return Usage(tr("--mark goes with the reprint command"));
+    }
+    if (!error.isEmpty())
+        return Usage(error);
+    if (count && (*count < 1 || *count > std::numeric_limits<int>::max()))
+        return Usage(tr("--count takes a number of pages from 1 to %1, not %2").arg(std::numeric_limits<int>::max()).arg(*count));
+    if (start && (*start < std::numeric_limits<qint32>::min() || *start > std::numeric_limits<qint32>::max()))
+        return Usage(tr("--start takes a serial number from %1 to %2, not %3")
+                         .arg(std::numeric_limits<qint32>::min())
+                         .arg(std::numeric_limits<qint32>::max())
+                         .arg(*start));
+    if (digits && (*digits < 0 || *digits > 32))
+        return Usage(tr("--digits takes a width from 0 to 32"));
+    if (parser.isSet(QStringLiteral("printer")) && parser.isSet(QStringLiteral("output")))
+        return Usage(tr("--printer and --output cannot go together"));
+    const TRunKind kind = reprint ? TRunKind::Reprint
+        : parser.isSet(QStringLiteral("no-advance")) ? TRunKind::PrintNoAdvance
+                                                     : TRunKind::Print;
+    const bool quiet = parser.isSet(QStringLiteral("quiet"));
+    const bool force = parser.isSet(QStringLiteral("force"));
+
+    ChoosePrinter(parser);
+    TPrinter& printer = Printer();
+    const TallyforgeSettings settings = LoadSettingsFile(settingsPath);
+    const std::shared_ptr<TSeriesStore> store = Store(parser, settingsPath, settings);
+    const bool shared = !store->StatusText().isEmpty();
+    if (shared && start)
+        return Usage(tr("a shared series continues from its last number; 'tallyforge series set-next N' moves it"));
+
+    TPrintRequest request;
+    request.kind = kind;
+    request.page.Prefix = settings.Prefix;
+    request.page.Suffix = settings.Suffix;
+    request.page.HorizontalIndent = settings.HorizontalIndent;
+    request.page.VerticalIndent = settings.VerticalIndent;
+    request.page.HorizontalIndent2 = settings.HorizontalIndent2;
+    request.page.VerticalIndent2 = settings.VerticalIndent2;
+    request.page.Font = settings.Font;
+    request.page.Digits = int(digits.value_or(settings.Digits));
+    if (reprint)
+        request.page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark")) : tr("REPRINT");
+    request.count = reprint ? reprintCount : count.value_or(std::max(1, settings.PageCount));
+    request.startChosen = reprint || start.has_value();
+    if (first) {
+        request.page.StartingNumber = *first;
+    } else if (start) {
+        request.page.StartingNumber = qint32(*start);
+    } else {
+        // Without --start: a print continues the series; a print that leaves the counter
+        // prints the run the settings file describes next.
+        const TSeriesStore::Reading last = store->Read();
+        if (kind != TRunKind::Print && !last.value)
+            throw Exception(tr("The last number in %1 cannot be read: '%2'").arg(store->Where(), last.text));
+        request.page.StartingNumber = serial::AddWrapping(last.value.value_or(0), 1);
+    }
+    request.knownLastNumber = settings.LastNumberText;
+    // The chosen printer's calibration, as the window applies it.
+    if (!parser.isSet(QStringLiteral("no-calibration")))
+        request.offset = settings.Calibrations.value(printer.PrinterName());
+
+    TPrintJob job;
+    TPrintRoom room(job, store);
+    TSerialRun& run = room.Run();
+    serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
+        serial::DrawSerialPage(job, *canvas, pageIndex, area, calibration::Apply(run.Page() ? *run.Page() : request.page, request.offset));
+    });
+    if (parser.isSet(QStringLiteral("output")))
+        run.DocumentName = QFileInfo(parser.value(QStringLiteral("output"))).completeBaseName();
+    Progress progress(!quiet && ::isatty(STDERR_FILENO));
+    run.OnProgress = [&](int done, int total) { progress.Show(done, total, run.Page()); };
+    bool stopped = false;
+    app::OnTerminationRequest([&](int) {
+        stopped = true;
+        run.Stop();
+    });
+
+    // Another process may take the numbers between the plan and its reservation; the
+    // plan is then made again for the numbers that are next by then.
+    std::optional<TSerialRun::Outcome> outcome;
+    TPrintPlan plan;
+    for (int attempt = 0; !outcome; ++attempt) {
+        if (stopped)
+            return kStopped;
+        plan = room.Prepare(request);
+        for (const TPrintQuestion& question : plan.questions)
+            if (!force || question.kind == TPrintQuestion::Kind::Moved)
+                throw Exception(QStringLiteral("%1 (%2)").arg(question.text, ForceHint(question.kind, reprint)));
+        if (attempt == 0 && !quiet)
+            for (const TPreflightWarning& warning : plan.warnings)
+                Say(tr("tallyforge: warning: %1").arg(warning.text));
+        try {
+            outcome = room.Carry(plan);
+        } catch (...) {
+            progress.End();
+            throw;
+        }
+        if (!outcome && request.startChosen)
+            throw Exception(tr("Another Tallyforge printed since this run started; not printing from %1").arg(request.page.StartingNumber));
+        if (attempt > 100)
+            throw Exception(tr("The counter in %1 keeps moving; nothing was printed").arg(store->Where()));
+    }
+    progress.End();
+    if (!run.JournalProblem().isEmpty())
+        Say(QStringLiteral("tallyforge: %1").arg(app::ErrorBoxText(run.JournalProblem())));
+    const serial::SerialPage& page = plan.request.page;
+    if (outcome->delivered > 0 && !quiet) {
+        const QString from = serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix, page.Digits);
+        const QString to = serial::SerialText(page.Prefix, outcome->first, outcome->delivered, page.Suffix, page.Digits);
+        if (printer.LastJobId() > 0)
+            Say(tr("Printed %1 to %2 on %3 as job %4").arg(from, to, printer.PrinterName()).arg(printer.LastJobId()));
+        else
+            Say(tr("Printed %1 to %2 into %3").arg(from, to, QDir::toNativeSeparators(printer.LastOutputFile())));
+    }
+    if (stopped || outcome->delivered < outcome->count)
+        return kStopped;
+    return kDone;
+}
+
+} // namespace cli

@@ -1,0 +1,146 @@
+#include "run/PrintRoom.h"
+
+#include "platform/Printer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <limits>
+
+namespace {
+
+QString tr(const char* text) { return QCoreApplication::translate("TPrintRoom", text); }
+
+// "5 to 9, 12"
+QString RangesText(const QList<std::pair<qint64, qint64>>& ranges)
+{
+    QStringList parts;
+    for (const auto& [from, to] : ranges)
+        parts << (from == to ? QString::number(from) : tr("%1 to %2").arg(from).arg(to));
+    return parts.join(QStringLiteral(", "));
+}
+
+// The counter moves back when the run's last number lies behind it on the circle the
+// serials wrap around.
+bool MovesBack(qint32 counter, qint32 runLast)
+{
+    const quint32 back = quint32(counter) - quint32(runLast);
+    return back != 0 && back < (quint32(1) << 31);
+}
+
+} // namespace
+
+TPrintRoom::TPrintRoom(TCustomPrintJob& job, std::shared_ptr<TSeriesStore> store)
+    : job_(job)
+    , run_(job, std::move(store))
+{
+}
+
+TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
+{
+    const bool reprint = request.kind == TRunKind::Reprint;
+    if (request.count < 1)
+        throw EPrintRequest(reprint ? tr("The last serial must not be below the first")
+                                    : tr("The page count must be 1 or more, not %1").arg(request.count));
+    if (request.count > std::numeric_limits<int>::max())
+        throw EPrintRequest(tr("%1 pages are more than one run can print (at most %2)")
+                                .arg(request.count)
+                                .arg(std::numeric_limits<int>::max()));
+    TPrintPlan plan;
+    plan.count = int(request.count);
+
+    // The runs every check reads. A journal that cannot be read cannot take this run's
+    // record either: the run would leave no trace.
+    try {
+        plan.runs = Store().Runs();
+    } catch (const Exception& e) {
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::Unrecorded,
+                                           reprint ? tr("%1: which of these serials were printed is not known, and this reprint would be recorded nowhere").arg(e.Message())
+                                                   : tr("%1: this run's serials would be recorded nowhere").arg(e.Message()),
+                                           reprint ? tr("Reprint anyway?") : tr("Print anyway?") };
+    }
+
+    if (request.kind == TRunKind::Print) {
+        const TSeriesStore::Reading now = Store().Read();
+        if (!now.value)
+            throw Exception(tr("The last number in %1 cannot be read: '%2'").arg(Store().Where(), now.text));
+        const qint32 next = serial::AddWrapping(*now.value, 1);
+        const bool shared = !Store().StatusText().isEmpty();
+        if (!request.startChosen) {
+            request.page.StartingNumber = next;
+            // A shared series hands out its next numbers whatever they are then.
+            plan.expected = shared ? QString() : now.text;
+        } else {
+            if (now.text != request.knownLastNumber) {
+                // Somebody printed since the caller read the counter: its start is stale.
+                plan.questions << TPrintQuestion { TPrintQuestion::Kind::Moved,
+                                                   tr("Another Tallyforge printed up to %1").arg(*now.value),
+                                                   tr("Continue from %1?").arg(next) };
+                request.page.StartingNumber = next;
+            }
+            plan.expected = now.text;
+        }
+        const qint32 last = serial::SerialNumber(request.page.StartingNumber, plan.count);
+        if (MovesBack(*now.value, last)) {
+            serial::SerialPage after = request.page;
+            after.StartingNumber = serial::AddWrapping(last, 1);
+            const qint64 behind = qint64(quint32(*now.value) - quint32(last));
+            if (const QList<TOverlap> printed = Overlapping(plan.runs, after, behind, true); !printed.isEmpty())
+                plan.questions << TPrintQuestion { TPrintQuestion::Kind::BackOver,
+                                                   tr("This run sets the last number back from %1 to %2, over serials printed already: the next run would print them again")
+                                                       .arg(*now.value)
+                                                       .arg(last),
+                                                   tr("Set it back?") };
+        }
+        request.knownLastNumber = now.text;
+    }
+
+    if (reprint) {
+        const qint64 last = qint64(request.page.StartingNumber) + plan.count - 1;
+        if (last > std::numeric_limits<qint32>::max())
+            throw EPrintRequest(tr("A reprint ends at 2147483647"));
+        if (plan.runs.isEmpty() && plan.Asks(TPrintQuestion::Kind::Unrecorded)) {
+            // Asked already: what was printed is not known.
+        } else if (const auto never = Unprinted(plan.runs, request.page.StartingNumber, last); !never.isEmpty()) {
+            plan.questions << TPrintQuestion { TPrintQuestion::Kind::NeverPrinted,
+                                               tr("Serials %1 were never printed").arg(RangesText(never)), tr("Reprint them anyway?") };
+        }
+    } else if (const QList<TOverlap> overlaps = Overlapping(plan.runs, request.page, plan.count); !overlaps.isEmpty()) {
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::Reprinted,
+                                           OverlapText(overlaps), tr("Print them again?") };
+    }
+
+    // The one file chosen in Print Setup is replaced by each run: not when it holds
+    // serials that the journal shows as printed into it.
+    TPrinter& printer = Printer();
+    if (printer.IsPdfPrinter() && !printer.OutputFileName().isEmpty() && QFileInfo::exists(printer.OutputFileName())) {
+        const QString chosen = QFileInfo(printer.OutputFileName()).absoluteFilePath();
+        for (const TJournalRecord& run : plan.runs)
+            if (run.pages > 0 && run.first && QFileInfo(run.output).absoluteFilePath() == chosen) {
+                plan.questions << TPrintQuestion { TPrintQuestion::Kind::ReplacesOutput,
+                                                   tr("%1 holds serials %2 to %3, printed on %4")
+                                                       .arg(QDir::toNativeSeparators(chosen))
+                                                       .arg(*run.first)
+                                                       .arg(run.last.value_or(*run.first))
+                                                       .arg(QLocale().toString(run.started.toLocalTime(), QLocale::ShortFormat)),
+                                                   tr("Replace it?") };
+                break;
+            }
+    }
+
+    // Checked where the calibrated printer will put the numbers; the journal's part is
+    // asked above.
+    if (!reprint)
+        plan.warnings = CheckRun(job_, calibration::Apply(request.page, request.offset), plan.count, {}).warnings;
+    plan.request = std::move(request);
+    return plan;
+}
+
+std::optional<TSerialRun::Outcome> TPrintRoom::Carry(const TPrintPlan& plan)
+{
+    // The counter moved between the plan and the reservation: the plan's checks were
+    // for other serials, so nothing prints and the caller prepares again.
+    run_.OnMoved = [](int) { return false; };
+    return run_.Print(plan.request.page, plan.count, plan.request.kind, plan.expected);
+}

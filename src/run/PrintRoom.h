@@ -1,0 +1,98 @@
+#pragma once
+
+#include "run/Calibration.h"
+#include "run/Preflight.h"
+#include "run/SerialRun.h"
+#include "platform/Exception.h"
+
+#include <QList>
+#include <QString>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+// The rules of a print, in one place for the window and the command line: a request
+// (print, print without moving the counter, reprint) is prepared into a plan with the
+// serials it will print, what it would misprint and the questions somebody must say yes
+// to; then the plan is carried out. The window answers the questions with message
+// boxes, the command line with --force. Nothing here shows a widget.
+
+// What the user asked for.
+struct TPrintRequest {
+    TRunKind kind = TRunKind::Print;
+    // The inputs; StartingNumber is the start the user sees (a typed one when
+    // startChosen, else the counter's next number as the caller last read it).
+    serial::SerialPage page;
+    // Pages, or for a reprint the serials from page.StartingNumber. 64 bits, so that a
+    // count no run can hold is refused instead of cut.
+    qint64 count = 1;
+    // The user chose the start (typed a number, --start): the run prints from it or not
+    // at all. Otherwise a print continues from whatever the series holds when it starts.
+    bool startChosen = true;
+    // The counter's text as the caller last read it; another text in the store means
+    // another window or process printed since.
+    QString knownLastNumber;
+    // The calibration of the printer the run goes to.
+    calibration::TOffset offset;
+};
+
+// Something that needs a yes before the plan may be carried out. No is the safe answer.
+struct TPrintQuestion {
+    enum class Kind {
+        Moved,          // the counter moved since the caller read it
+        Reprinted,      // serials the journal shows as printed would print again
+        BackOver,       // the counter would go back over printed serials
+        NeverPrinted,   // a reprint of serials that were never printed
+        Unrecorded,     // the journal cannot be read or written: the run would be recorded nowhere
+        ReplacesOutput, // the chosen PDF file holds printed serials and would be replaced
+    };
+    Kind kind;
+    QString text; // what is the matter, without a closing stop
+    QString ask;  // the window's question: "Print them again?"
+};
+
+struct TPrintPlan {
+    TPrintRequest request; // with the start the run will print from
+    int count = 1;
+    // What would misprint (outside the printable area, across the wrap, numbers changing
+    // width): told by the command line, asked about by the window before a toolbar print.
+    QList<TPreflightWarning> warnings;
+    // The counter's text the run expects to find (null: a shared series' next numbers).
+    QString expected;
+    QList<TPrintQuestion> questions;
+    QList<TJournalRecord> runs; // the store's runs the plan was checked against
+    bool Asks(TPrintQuestion::Kind kind) const
+    {
+        return std::any_of(questions.begin(), questions.end(), [kind](const TPrintQuestion& q) { return q.kind == kind; });
+    }
+};
+
+// A request no run can carry out (a count below 1, a range wider than a run); the
+// command line reports it as a usage error, the window as an error.
+class EPrintRequest : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class TPrintRoom {
+public:
+    TPrintRoom(TCustomPrintJob& job, std::shared_ptr<TSeriesStore> store);
+
+    TSeriesStore& Store() const { return run_.Store(); }
+    TSerialRun& Run() { return run_; }
+
+    // The plan for a request, checked against the store's runs and the current printer.
+    // Raises EPrintRequest for a request no run can carry out, and what the store raises
+    // when it cannot be read.
+    TPrintPlan Prepare(TPrintRequest request);
+
+    // Carries the plan out; every question must have been answered yes. Nothing when the
+    // counter moved during the run's start and the plan's start was chosen (the caller
+    // prepares again). What the print raises reaches the caller.
+    std::optional<TSerialRun::Outcome> Carry(const TPrintPlan& plan);
+
+private:
+    TCustomPrintJob& job_;
+    TSerialRun run_;
+};
