@@ -3,6 +3,7 @@
 #include "support_app.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -253,3 +254,61 @@ TEST_F(CommandLineTest, PrintAppliesThePrintersCalibrationUnlessTurnedOff)
     EXPECT_NEAR(calibrated.x() - plain.x(), 3.6, 0.2);
     EXPECT_NEAR(calibrated.y() - plain.y(), -1.44, 0.2);
 }
+
+namespace {
+
+// Counts and ranges no run can print are usage errors that name the option, before
+// anything is read or reserved.
+TEST_F(CommandLineTest, ImpossibleCountsAndRangesAreUsageErrors)
+{
+    const QByteArray before = Bytes();
+    const QList<std::pair<QStringList, QString>> rows {
+        { { QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("0") }, QStringLiteral("--count") },
+        { { QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("-4") }, QStringLiteral("--count") },
+        { { QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("4294967297") }, QStringLiteral("--count") },
+        { { QStringLiteral("print"), QStringLiteral("--start"), QStringLiteral("4294967296") }, QStringLiteral("--start") },
+        { { QStringLiteral("reprint"), QStringLiteral("0"), QStringLiteral("2147483647") }, QStringLiteral("more than one run") },
+    };
+    for (const auto& [arguments, named] : rows) {
+        const auto [code, error] = Run(arguments + QStringList { QStringLiteral("--output"), Pdf(QStringLiteral("x.pdf")) });
+        EXPECT_EQ(code, 2) << arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(error.contains(named)) << error.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(Pdf(QStringLiteral("x.pdf"))));
+    EXPECT_EQ(Bytes(), before);
+}
+
+// Every kind of print checks the journal: printing serials again, or setting the counter
+// back over them, is refused unless forced, and the refusal names every run that printed
+// them. The same numbers under another prefix are other serials.
+TEST_F(CommandLineTest, PrintedSerialsAreNotPrintedAgainUnlessForced)
+{
+    const auto print = [&](const QString& name, QStringList options) {
+        return Run(QStringList { QStringLiteral("print"), QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(name) } + options);
+    };
+    ASSERT_EQ(print(QStringLiteral("a.pdf"), {}).first, 0); // S-100..102
+    ASSERT_EQ(print(QStringLiteral("b.pdf"), {}).first, 0); // S-103..105
+    ASSERT_EQ(LastNumber(), QStringLiteral("105"));
+
+    auto [code, error] = print(QStringLiteral("again.pdf"), { QStringLiteral("--no-advance"), QStringLiteral("--start"),
+                                                              QStringLiteral("101"), QStringLiteral("--count"), QStringLiteral("4") });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(error.contains(QStringLiteral("Serials 101 to 102 were printed already by the run of "))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("Serials 103 to 104 were printed already by the run of "))) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Pdf(QStringLiteral("again.pdf"))));
+    std::tie(code, error) = print(QStringLiteral("again.pdf"), { QStringLiteral("--no-advance"), QStringLiteral("--start"), QStringLiteral("101"),
+                                                                 QStringLiteral("--count"), QStringLiteral("4"), QStringLiteral("--force") });
+    EXPECT_EQ(code, 0) << error.toStdString();
+    EXPECT_EQ(apptest::PdfPageCount(Pdf(QStringLiteral("again.pdf"))), 4);
+
+    // Under another prefix 50 is a new serial, but the counter would go back over S-51..105.
+    Write(Bytes().replace("Prefix=S-", "Prefix=T-"));
+    std::tie(code, error) = print(QStringLiteral("back.pdf"), { QStringLiteral("--start"), QStringLiteral("50"), QStringLiteral("--count"), QStringLiteral("1") });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(error.contains(QStringLiteral("sets the last number back from 105 to 50"))) << error.toStdString();
+    EXPECT_EQ(LastNumber(), QStringLiteral("105"));
+    std::tie(code, error) = print(QStringLiteral("other.pdf"), { QStringLiteral("--no-advance"), QStringLiteral("--start"), QStringLiteral("100") });
+    EXPECT_EQ(code, 0) << error.toStdString();
+}
+
+} // namespace

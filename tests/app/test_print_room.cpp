@@ -5,6 +5,7 @@
 #include "app/NumberFormatDialog.h"
 #include "app/PrintLog.h"
 #include "app/ReprintDialog.h"
+#include "platform/Application.h"
 #include "run/Journal.h"
 #include "preview/Preview.h"
 #include "preview/PreviewStatusBar.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -300,6 +302,35 @@ TEST_F(PrintRoomTest, ForeignJournalIsShownAndARunSaysItWasNotJournaled)
         << errors_[0].toStdString();
     EXPECT_EQ(apptest::PdfPageCount(OutputPdf()), 1);
     EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("100"));
+}
+
+} // namespace
+
+namespace {
+
+// File > Print of serials the toolbar printed asks in a real message box that names the
+// run; Enter answers No, so one key press never prints a serial twice.
+TEST_F(PrintRoomTest, PrintingSerialsAgainAsksAndEnterSaysNo)
+{
+    app::SetQuestionHandler(nullptr);
+    auto window = MakeWindow();
+    window->txtStartingSN->SetText(QStringLiteral("40"));
+    window->txtPageCount->SetText(QStringLiteral("2"));
+    window->ToolButton1->trigger();
+    ASSERT_EQ(Runs().size(), 1);
+    QFile::remove(OutputPdf());
+    window->txtStartingSN->SetText(QStringLiteral("41"));
+    QString asked;
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+        asked = box->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    window->mnuPrint->trigger();
+    EXPECT_TRUE(asked.startsWith(QStringLiteral("Serials 41 to 41 were printed already by the run of "))) << asked.toStdString();
+    EXPECT_TRUE(asked.endsWith(QStringLiteral("Print them again?"))) << asked.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(OutputPdf()));
+    EXPECT_EQ(Runs().size(), 1);
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
 }
 
 } // namespace
