@@ -1,5 +1,7 @@
 #include "app/Tallyforge.h"
 
+#include "dialogs/Dialogs.h"
+
 #include "app/About.h"
 #include "app/FontDialog.h"
 #include "app/Icons.h"
@@ -110,6 +112,7 @@ TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
     , settingsPath_(settingsPath.isEmpty() ? SettingsFilePath() : settingsPath)
     , serialFont_(designSerialFont())
 {
+    dialogs::Install();
     setObjectName(QStringLiteral("frmTallyforge"));
     setWindowTitle(QStringLiteral("Tallyforge"));
     setWindowIcon(icons::ProgramIcon());

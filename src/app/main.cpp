@@ -7,6 +7,7 @@
 
 #include <QApplication>
 
+#include <memory>
 #include <vector>
 
 int main(int argc, char* argv[])
@@ -23,7 +24,11 @@ int main(int argc, char* argv[])
     }
     int count = int(arguments.size());
     arguments.push_back(nullptr);
-    QApplication application(count, arguments.data());
+    // A command needs no widgets: it runs on the GUI application alone, as batch
+    // printers do; only the window gets the widget application.
+    const std::unique_ptr<QGuiApplication> application = cli::Headless(argc, argv)
+        ? std::make_unique<QGuiApplication>(count, arguments.data())
+        : std::make_unique<QApplication>(count, arguments.data());
     app::SetTitle(QStringLiteral("Tallyforge"));
     QCoreApplication::setApplicationVersion(cli::VersionText());
     // Lets the desktop tie the window to its entry and icon.
@@ -39,7 +44,7 @@ int main(int argc, char* argv[])
         // Asked to stop, the program closes as File > Exit does: a print stops after its
         // page and the settings are saved.
         app::OnTerminationRequest([&window](int) { window.close(); });
-        result = application.exec();
+        result = application->exec();
     }
     Printer().ReleaseDevice();
     return result;

@@ -2,10 +2,10 @@
 
 #include "platform/Exception.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QGuiApplication>
 #include <QSocketNotifier>
-#include <QWidget>
+
+#include <cstdio>
 
 #include <csignal>
 
@@ -23,6 +23,16 @@ QuestionHandler& questionHandler()
 {
     static QuestionHandler handler;
     return handler;
+}
+ErrorHandler& errorPresenter()
+{
+    static ErrorHandler presenter;
+    return presenter;
+}
+QuestionPresenter& questionPresenter()
+{
+    static QuestionPresenter presenter;
+    return presenter;
 }
 } // namespace
 
@@ -51,18 +61,18 @@ void ShowError(const QString& message)
         errorHandler()(Title(), text);
         return;
     }
-    QMessageBox::critical(QApplication::activeWindow(), Title(), text);
+    if (errorPresenter())
+        errorPresenter()(Title(), text);
+    else
+        std::fprintf(stderr, "%s: %s\n", qPrintable(Title()), qPrintable(text));
 }
 
 bool AskYesNo(const QString& text, bool yesByDefault)
 {
     if (questionHandler())
         return questionHandler()(Title(), text);
-    QMessageBox box(QMessageBox::Warning, Title(), text, QMessageBox::Yes | QMessageBox::No,
-                    QApplication::activeWindow());
-    box.setDefaultButton(yesByDefault ? QMessageBox::Yes : QMessageBox::No);
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    // Nobody to ask: the safe answer.
+    return questionPresenter() && questionPresenter()(Title(), text, yesByDefault);
 }
 
 void ProcessMessages() { QCoreApplication::processEvents(); }
@@ -121,6 +131,12 @@ bool Guard(const std::function<void()>& handler)
         ShowError(ExceptionText(std::current_exception()));
         return false;
     }
+}
+
+void SetPresenters(ErrorHandler error, QuestionPresenter question)
+{
+    errorPresenter() = std::move(error);
+    questionPresenter() = std::move(question);
 }
 
 void SetErrorHandler(ErrorHandler handler) { errorHandler() = std::move(handler); }

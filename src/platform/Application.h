@@ -38,8 +38,14 @@ QString ExceptionText(std::exception_ptr error);
 // program goes on. Returns false when the handler raised.
 bool Guard(const std::function<void()>& handler);
 
-// Test seams: replace the modal boxes by callbacks (pass nullptr to restore them).
+// How errors and questions reach the user. A program with windows installs its message
+// boxes (dialogs::Install); without them an error goes to standard error and a question
+// is answered No.
 using ErrorHandler = std::function<void(const QString& caption, const QString& text)>;
+using QuestionPresenter = std::function<bool(const QString& caption, const QString& text, bool yesByDefault)>;
+void SetPresenters(ErrorHandler error, QuestionPresenter question);
+
+// Test seams: replace the modal boxes by callbacks (pass nullptr to restore them).
 using QuestionHandler = std::function<bool(const QString& caption, const QString& text)>;
 void SetErrorHandler(ErrorHandler handler);
 void SetQuestionHandler(QuestionHandler handler);

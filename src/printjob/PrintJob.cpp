@@ -2,11 +2,8 @@
 
 #include "platform/Application.h"
 #include "platform/Printer.h"
-#include "printjob/PrinterSetupDialog.h"
 
-#include <QPrintDialog>
 #include <QPrinter>
-#include <QWidget>
 
 #include <utility>
 
@@ -27,6 +24,15 @@ QString FixQuestionText()
     return MarginsOutsideText() + QLatin1Char('\r') + TCustomPrintJob::tr("Do you want to fix them?");
 }
 
+struct RealDialogs {
+    TCustomPrintJob::TPrintDialog print;
+    TCustomPrintJob::TSetupDialog setup;
+};
+RealDialogs& Dialogs()
+{
+    static RealDialogs dialogs;
+    return dialogs;
+}
 TPrintDialogHandler& PrintDialogHandler()
 {
     static TPrintDialogHandler handler;
@@ -588,40 +594,23 @@ bool TCustomPrintJob::ShowPrintDialog(int& fromPage, int& toPage)
 {
     if (const TPrintDialogHandler& handler = PrintDialogHandler())
         return handler(fromPage, toPage, 1, pageCount_);
-    QPrinter* device = Printer().QtPrinter();
-    if (!device)
-        throw EPrintJobException(tr("There is no printer installed"));
-    QPrintDialog dialog(device, qobject_cast<QWidget*>(parent()));
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    // The job draws the chosen pages itself, once each; what else the dialog offers
-    // (copies, order) is cleared before the run.
-    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
-    dialog.setMinMax(1, pageCount_);
-    dialog.setFromTo(1, pageCount_);
-    dialog.setPrintRange(QAbstractPrintDialog::AllPages);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    if (dialog.printRange() == QAbstractPrintDialog::PageRange && device->fromPage() > 0) {
-        fromPage = device->fromPage();
-        toPage = device->toPage() > 0 ? device->toPage() : pageCount_;
-    } else {
-        fromPage = 1;
-        toPage = pageCount_;
-    }
-    return true;
+    if (!Dialogs().print)
+        throw EPrintJobException(tr("There is no print dialog without a window"));
+    return Dialogs().print(*this, fromPage, toPage);
 }
 
 bool TCustomPrintJob::ShowSetupDialog()
 {
     if (const TSetupDialogHandler& handler = SetupDialogHandler())
         return handler();
-    if (!Printer().HasHandle())
-        throw EPrintJobException(tr("There is no printer installed"));
-    TPrinterSetupDialog dialog(qobject_cast<QWidget*>(parent()));
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    dialog.Apply();
-    return true;
+    if (!Dialogs().setup)
+        throw EPrintJobException(tr("There is no printer set-up dialog without a window"));
+    return Dialogs().setup(*this);
+}
+
+void TCustomPrintJob::SetDialogs(TPrintDialog print, TSetupDialog setup)
+{
+    Dialogs() = { std::move(print), std::move(setup) };
 }
 
 void TCustomPrintJob::SetPrintDialogHandler(TPrintDialogHandler handler)

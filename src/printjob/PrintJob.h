@@ -230,6 +230,12 @@ public:
     static void SetPrintDialogHandler(TPrintDialogHandler handler);
     static void SetSetupDialogHandler(TSetupDialogHandler handler);
 
+    // The real dialogs, installed by a program with windows (dialogs::Install), so the
+    // job itself needs no widgets. Without them the dialogs raise.
+    using TPrintDialog = std::function<bool(TCustomPrintJob& job, int& FromPage, int& ToPage)>;
+    using TSetupDialog = std::function<bool(TCustomPrintJob& job)>;
+    static void SetDialogs(TPrintDialog print, TSetupDialog setup);
+
 private:
     void DrawBand(TCanvas* Canvas, int PageIndex, TRect R, TDrawArea Area, TDrawTarget Target,
                   QPoint origin, double sx, double sy);

@@ -1,4 +1,4 @@
-#include "printjob/PrinterSetupDialog.h"
+#include "dialogs/PrinterSetupDialog.h"
 
 #include "platform/Printer.h"
 
