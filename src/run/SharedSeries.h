@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -16,11 +17,13 @@ struct pg_result;
 // A series shared by several stations on a PostgreSQL server. Its last number is a row
 // of tallyforge_series; every run is a row of tallyforge_runs with the journal's columns,
 // the station and an id. A print reserves its whole range and records itself as
-// interrupted in one statement; at its end one statement records the outcome and gives
-// back the unprinted tail only if the series still ends with it (else the tail is void,
-// never handed out again). A final record the server could not take waits in a spool
-// file beside the settings file and is sent on the next connection.
-// Passwords come from libpq's own sources (~/.pgpass, PGPASSWORD, a service file).
+// interrupted in one statement; its end is one transaction on the run's locked row that
+// records the outcome and gives back the unprinted tail only if the series still ends
+// with it (else the tail is void, never handed out again), and does nothing for a run
+// that ended already. A final record the server could not take (lost, or no answer
+// within the time limit) waits in a spool file beside the settings file and is sent on
+// the next connection. Passwords come from libpq's own sources (~/.pgpass, PGPASSWORD, a
+// service file) or the address; no message shows the address's password.
 class TSharedSeries : public TSeriesStore {
 public:
     static constexpr int kSchemaVersion = 1;
@@ -48,6 +51,10 @@ public:
     // raises unless `force`.
     void SetNext(int next, bool force);
 
+    // How long a statement may take, on the server and for its answer to arrive, before
+    // the server counts as lost (default 15 s). Before Connect.
+    void SetTimeLimit(int milliseconds) { timeLimit_ = qMax(1, milliseconds); }
+
     const QString& Name() const { return name_; }
     // host:port/database, without user or password: for people and for the spool.
     QString ServerText() const { return serverText_; }
@@ -63,15 +70,26 @@ private:
     };
     using Result = std::unique_ptr<pg_result, ResultDeleter>;
 
-    Result Exec(const char* sql, const QList<Param>& params = {}, bool retry = true);
-    // Records a run's end; true when its tail was given back.
+    // One statement (or a script of several, without parameters). Raises on an error, on
+    // a lost connection (after one fresh try when `retry`) and on no answer within the
+    // time limit, which closes the connection.
+    Result Exec(const char* sql, const QList<Param>& params = {}, bool retry = true, bool script = false);
+    // Sends and waits for the answer until the deadline; null when nothing came back.
+    Result Await(const char* sql, const QList<Param>& params, bool script);
+    void Rollback();
+    void Drop();
+    // Records a run's end, once: true when its tail was given back.
     bool Send(const QJsonObject& final, bool retry);
     void SendSpool();
-    void Spool(const QJsonObject& final);
+    // Why the record could not be kept in the spool; empty when it was.
+    QString Spool(const QJsonObject& final);
+    // The text with every form of the address's password replaced.
+    QString Redacted(QString text) const;
 
     QString server_;
     QString name_;
     QString spoolPath_;
+    QStringList secrets_; // the password in every form it may appear in
     QString serverText_;
     QString host_;
     pg_conn* connection_ = nullptr;
@@ -79,4 +97,5 @@ private:
     qint64 runId_ = 0;
     std::optional<Reservation> reservation_;
     QString problem_;
+    int timeLimit_ = 15000;
 };

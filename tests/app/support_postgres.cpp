@@ -116,6 +116,29 @@ bool TestPostgres::Stop()
     return true;
 }
 
+bool TestPostgres::Freeze(bool frozen)
+{
+    const pid_t postmaster = pid_t(server_.processId());
+    if (server_.state() == QProcess::NotRunning || postmaster <= 0)
+        return false;
+    QList<pid_t> processes { postmaster };
+    // The server's own processes, each connection's among them, are its children.
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold spaces, so read after its ')'.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toInt() == postmaster)
+            processes << pid_t(entry.toInt());
+    }
+    bool all = true;
+    for (const pid_t process : processes)
+        all = ::kill(process, frozen ? SIGSTOP : SIGCONT) == 0 && all;
+    return all;
+}
+
 QString TestPostgres::Query(const QString& sql) const
 {
     QProcess psql;

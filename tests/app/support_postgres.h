@@ -23,6 +23,9 @@ public:
     bool Start();
     // A fast shutdown: clients are disconnected.
     bool Stop();
+    // Stops (SIGSTOP) or resumes the server and every process of it: its connections stay
+    // up and nothing answers, as on a server that hangs.
+    bool Freeze(bool frozen);
 
     // psql's unaligned output of one statement (rows by lines, columns by '|'); a null
     // string when psql failed.

@@ -5,7 +5,9 @@
 #include "support_app.h"
 #include "support_postgres.h"
 
+#include "platform/Exception.h"
 #include "run/SettingsFile.h"
+#include "run/SharedSeries.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,8 +19,11 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <csignal>
 #include <map>
+#include <mutex>
+#include <thread>
 
 // Failures show the texts, not their bytes.
 void PrintTo(const QString& text, std::ostream* os) { *os << text.toStdString(); }
@@ -172,6 +177,36 @@ protected:
             ASSERT_EQ(pages, 1) << "serial " << serial << " printed " << pages << " times";
         EXPECT_EQ(paper, printed);
     }
+
+    // A station's print of the series, as a run begins it.
+    static TJournalRecord Record(const QString& host)
+    {
+        TJournalRecord record;
+        record.started = QDateTime::currentDateTimeUtc();
+        record.kind = TRunKind::Print;
+        record.prefix = QStringLiteral("S-");
+        record.user = QStringLiteral("tester");
+        record.host = host;
+        return record;
+    }
+    // The range a print of `count` reserved; 0-0 when none.
+    static std::pair<int, int> Reserve(TSharedSeries& station, TJournalRecord& record, int count)
+    {
+        const TSeriesStore::Begun begun = station.Begin(record, count, true, QString());
+        return begun.reservation ? std::make_pair(begun.reservation->first, begun.reservation->last) : std::make_pair(0, 0);
+    }
+    // The run's end after `pages` pages from its first number.
+    static void Ended(TJournalRecord& record, int pages, TRunStatus status)
+    {
+        record.finished = QDateTime::currentDateTimeUtc();
+        record.status = status;
+        record.pages = pages;
+        if (pages > 0)
+            record.last = *record.first + pages - 1;
+        else
+            record.first = record.last = std::nullopt;
+    }
+    QString Spool() const { return TSharedSeries::SpoolBeside(settings_); }
 
     static TestPostgres* server_;
     QTemporaryDir dir_;
@@ -360,6 +395,210 @@ TEST_F(SharedSeriesTest, WrapsAndPrintsOneBelowOne)
               QStringLiteral("2147483646|-2147483648|3\n-2147483647|-2147483647|1"));
     ran = Run({ QStringLiteral("series"), QStringLiteral("show") });
     EXPECT_TRUE(ran.out.endsWith(QStringLiteral("last    -2147483647\nnext    -2147483646\n"))) << ran.out.toStdString();
+}
+
+// A final record sent twice (the spool sent, then sent again because the station crashed
+// before rewriting it) changes nothing the second time: the tail it gave back, taken by
+// another station since, is not given back again for a third station to print.
+TEST_F(SharedSeriesTest, FinalRecordSentTwiceChangesNothing)
+{
+    TJournalRecord a = Record(QStringLiteral("a"));
+    {
+        TSharedSeries station(server_->Uri(), series_, Spool());
+        ASSERT_EQ(Reserve(station, a, 10), std::make_pair(1, 10));
+        ASSERT_TRUE(server_->Stop());
+        Ended(a, 3, TRunStatus::Cancelled);
+        station.End(a);
+        ASSERT_TRUE(station.Problem().contains(QStringLiteral("waits in"))) << station.Problem().toStdString();
+    }
+    ASSERT_TRUE(server_->Start());
+    const QByteArray spooled = Bytes(Spool());
+    ASSERT_FALSE(spooled.isEmpty());
+
+    TSharedSeries b(server_->Uri(), series_, Spool());
+    b.Connect(); // sends the spool: 4 to 10 back
+    ASSERT_FALSE(QFile::exists(Spool()));
+    ASSERT_EQ(SeriesLast(), 3);
+    TJournalRecord rb = Record(QStringLiteral("b"));
+    ASSERT_EQ(Reserve(b, rb, 7), std::make_pair(4, 10));
+
+    for (int again = 0; again < 2; ++again) {
+        QFile file(Spool());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(spooled);
+        file.close();
+        TSharedSeries c(server_->Uri(), series_, Spool());
+        c.Connect();
+        EXPECT_FALSE(QFile::exists(Spool()));
+        EXPECT_EQ(SeriesLast(), 10);
+    }
+    TSharedSeries c(server_->Uri(), series_, Spool());
+    TJournalRecord rc = Record(QStringLiteral("c"));
+    EXPECT_EQ(Reserve(c, rc, 7), std::make_pair(11, 17));
+    EXPECT_EQ(server_->Query(QStringLiteral("SELECT host, status, first, last, pages, void_first, void_last FROM tallyforge_runs WHERE series = '%1' ORDER BY id").arg(series_)),
+              QStringLiteral("a|cancelled|1|3|3||\nb|interrupted|4|10|0||\nc|interrupted|11|17|0||"));
+}
+
+// A series server that takes a connection and never answers (a table lock held by
+// another session, a hung server) holds no station: Begin raises and End sends the
+// record to the spool, as with a lost server, after the station's time limit.
+TEST_F(SharedSeriesTest, StalledServerHoldsNoStation)
+{
+    TSharedSeries a(server_->Uri(), series_, Spool());
+    a.SetTimeLimit(1000);
+    TJournalRecord ra = Record(QStringLiteral("a"));
+    ASSERT_EQ(Reserve(a, ra, 10), std::make_pair(1, 10));
+    const auto beginFails = [&](const QString& host) {
+        TSharedSeries station(server_->Uri(), series_, Spool());
+        station.SetTimeLimit(1000);
+        TJournalRecord record = Record(host);
+        try {
+            station.Connect();
+            if (host == QStringLiteral("frozen")) {
+                EXPECT_TRUE(server_->Freeze(true));
+            }
+            // A reprint, which takes no numbers: what the server does once it goes on
+            // leaves the series as it was.
+            record.kind = TRunKind::Reprint;
+            record.first = 1;
+            record.last = 3;
+            station.Begin(record, 3, false, QString());
+        } catch (const Exception& e) {
+            return e.Message();
+        }
+        return QString();
+    };
+
+    {
+        SCOPED_TRACE("a table lock held by another session");
+        QProcess psql;
+        psql.start(QStringLiteral("psql"), { QStringLiteral("-XAtq"), QStringLiteral("-d"), server_->Uri(), QStringLiteral("-c"),
+                                             QStringLiteral("BEGIN; LOCK TABLE tallyforge_series, tallyforge_runs; SELECT pg_sleep(30); COMMIT") });
+        const QString locked = QStringLiteral("SELECT count(*) FROM pg_locks l JOIN pg_class c ON c.oid = l.relation "
+                                              "WHERE c.relname = 'tallyforge_series' AND l.mode = 'AccessExclusiveLock' AND l.granted");
+        for (int waited = 0; server_->Query(locked) != QStringLiteral("1") && waited < 10000; waited += 50)
+            QTest::qWait(50);
+        ASSERT_EQ(server_->Query(locked), QStringLiteral("1"));
+        Ended(ra, 3, TRunStatus::Cancelled);
+        a.End(ra);
+        EXPECT_TRUE(a.Problem().contains(QStringLiteral("did not answer within 1 s")) && a.Problem().contains(QStringLiteral("waits in")))
+            << a.Problem().toStdString();
+        EXPECT_TRUE(QFile::exists(Spool()));
+        EXPECT_TRUE(beginFails(QStringLiteral("locked")).contains(QStringLiteral("did not answer within 1 s")));
+        ASSERT_FALSE(server_->Query(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE query LIKE 'BEGIN; LOCK TABLE%'")).isNull());
+        psql.waitForFinished(10000);
+    }
+    TSharedSeries b(server_->Uri(), series_, Spool());
+    b.SetTimeLimit(1000);
+    b.Connect(); // the spool: 4 to 10 back
+    ASSERT_FALSE(QFile::exists(Spool()));
+    ASSERT_EQ(SeriesLast(), 3);
+    TJournalRecord rb = Record(QStringLiteral("b"));
+    ASSERT_EQ(Reserve(b, rb, 10), std::make_pair(4, 13));
+
+    {
+        SCOPED_TRACE("a server that stopped");
+        // Should the station wait for the server regardless, the server goes on after a while.
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        std::thread watchdog([&] {
+            std::unique_lock lock(mutex);
+            done.wait_for(lock, std::chrono::seconds(15), [&] { return finished; });
+            server_->Freeze(false);
+        });
+        const QString message = beginFails(QStringLiteral("frozen"));
+        Ended(rb, 2, TRunStatus::Cancelled);
+        b.End(rb);
+        const QString problem = b.Problem();
+        {
+            std::lock_guard lock(mutex);
+            finished = true;
+        }
+        done.notify_all();
+        watchdog.join();
+        EXPECT_TRUE(message.contains(QStringLiteral("did not answer within 1 s"))) << message.toStdString();
+        EXPECT_TRUE(problem.contains(QStringLiteral("did not answer within 1 s")) && problem.contains(QStringLiteral("waits in")))
+            << problem.toStdString();
+    }
+    TSharedSeries c(server_->Uri(), series_, Spool());
+    c.Connect(); // the spool: 6 to 13 back
+    EXPECT_FALSE(QFile::exists(Spool()));
+    EXPECT_EQ(SeriesLast(), 5);
+}
+
+// No message, status or server text shows the password of the series server's address,
+// in either form and even when the address cannot be read.
+TEST_F(SharedSeriesTest, MessagesNeverShowThePassword)
+{
+    const int closed = server_->Port() == 1 ? 2 : 1;
+    const QString secret = QStringLiteral("Pw0rdXyz");
+    const QString servers[] = {
+        QStringLiteral("postgresql://tallyforge:%2@127.0.0.1:%1/postgres"),
+        QStringLiteral("host=127.0.0.1 port=%1 user=tallyforge password=%2 dbname=postgres"),
+        QStringLiteral("host=127.0.0.1 port=%1 password='%2' dbname"),
+        QStringLiteral("postgresql://tallyforge:%2@[::1:%1/postgres"),
+        QStringLiteral("postgresql://tallyforge@127.0.0.1:%1/postgres?password=%2"),
+    };
+    for (const QString& server : servers) {
+        const QString address = server.arg(closed).arg(secret);
+        SCOPED_TRACE(address.toStdString());
+        QStringList texts;
+        QString error;
+        try {
+            TSharedSeries station(address, series_, Spool());
+            texts << station.ServerText() << station.StatusText() << station.Where();
+            TJournalRecord record = Record(QStringLiteral("a"));
+            try {
+                Reserve(station, record, 3);
+            } catch (const Exception& e) {
+                error = e.Message();
+            }
+            texts << station.Problem();
+        } catch (const Exception& e) {
+            error = e.Message();
+        }
+        EXPECT_TRUE(error.contains(QStringLiteral("series server"))) << error.toStdString();
+        texts << error;
+        for (const QString& text : texts)
+            EXPECT_FALSE(text.contains(secret)) << text.toStdString();
+    }
+}
+
+// The void columns hold exactly the numbers a run reserved and did not print, nothing
+// for a run that printed them all; a record that can neither reach the server nor be
+// kept in the spool is an error, not a record that waits.
+TEST_F(SharedSeriesTest, VoidIsExactlyTheUnprintedAndAnUnwritableSpoolIsAnError)
+{
+    TSharedSeries a(server_->Uri(), series_, Spool());
+    TJournalRecord ra = Record(QStringLiteral("a"));
+    ASSERT_EQ(Reserve(a, ra, 5), std::make_pair(1, 5));
+    Ended(ra, 5, TRunStatus::Completed);
+    a.End(ra);
+    TJournalRecord rb = Record(QStringLiteral("b"));
+    ASSERT_EQ(Reserve(a, rb, 5), std::make_pair(6, 10));
+    TSharedSeries c(server_->Uri(), series_, Spool());
+    TJournalRecord rc = Record(QStringLiteral("c"));
+    ASSERT_EQ(Reserve(c, rc, 2), std::make_pair(11, 12));
+    Ended(rb, 2, TRunStatus::Cancelled);
+    a.End(rb);
+    EXPECT_EQ(a.Problem(), QString());
+    EXPECT_EQ(server_->Query(QStringLiteral("SELECT host, status, first, last, coalesce(void_first::text, '-'), coalesce(void_last::text, '-') FROM tallyforge_runs WHERE series = '%1' ORDER BY id").arg(series_)),
+              QStringLiteral("a|completed|1|5|-|-\nb|cancelled|6|7|8|10\nc|interrupted|11|12|-|-"));
+
+    // A file where the spool's folder should be.
+    QFile notFolder(dir_.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(notFolder.open(QIODevice::WriteOnly));
+    notFolder.close();
+    TSharedSeries d(server_->Uri(), series_, notFolder.fileName() + QStringLiteral("/Tallyforge-series-spool.jsonl"));
+    TJournalRecord rd = Record(QStringLiteral("d"));
+    ASSERT_EQ(Reserve(d, rd, 4), std::make_pair(13, 16));
+    ASSERT_TRUE(server_->Stop());
+    Ended(rd, 1, TRunStatus::Cancelled);
+    d.End(rd);
+    ASSERT_TRUE(server_->Start());
+    EXPECT_FALSE(d.Problem().contains(QStringLiteral("waits"))) << d.Problem().toStdString();
+    EXPECT_TRUE(d.Problem().contains(QStringLiteral("could not be kept in %1").arg(notFolder.fileName()))) << d.Problem().toStdString();
 }
 
 // A settings file without [Series] stays byte for byte as it was through a session's
