@@ -83,7 +83,8 @@ protected:
     }
 
     // Stops the scheduler the moment it has created a job, so the document that follows
-    // reaches no one, then kills it once the sender had time to write what its socket takes.
+    // reaches no one, then kills it once the sender had time to write what its socket
+    // takes (it waits up to a second for a "continue" that never comes, then sends).
     void KillSchedulerAfterCreateJob()
     {
         const qint64 pid = cups_.SchedulerPid();
@@ -93,7 +94,7 @@ protected:
                 QFile file(log);
                 if (file.open(QIODevice::ReadOnly) && file.readAll().contains("Create-Job successful")) {
                     ::kill(pid_t(pid), SIGSTOP);
-                    QThread::msleep(800);
+                    QThread::msleep(2000);
                     ::kill(pid_t(pid), SIGKILL);
                     return;
                 }
