@@ -9,6 +9,7 @@
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -56,6 +57,7 @@ Http Connect(const QString& server, int connectMs, double ioSeconds)
 // What the scheduler says about a job.
 struct JobStatus {
     bool known = false;
+    bool notFound = false; // the scheduler answered and has no such job
     QString error;
     ipp_jstate_t state = IPP_JSTATE_PENDING;
     QStringList reasons;
@@ -82,6 +84,7 @@ JobStatus QueryJob(const QString& server, int job, int connectMs)
                   wanted);
     const std::unique_ptr<ipp_t, IppDeleter> response(cupsDoRequest(http.get(), request, "/"));
     if (!response || cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
+        status.notFound = response && cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND;
         status.error = LastError();
         return status;
     }
@@ -172,6 +175,7 @@ cups::Submission cups::SubmitPdf(const QString& server, const QString& queue, co
     result.job = job;
 
     QString problem;
+    bool answered = false; // the scheduler said it took the document
     if (cupsStartDocument(http.get(), name.constData(), job, titleText.constData(), CUPS_FORMAT_PDF, 1)
         != HTTP_STATUS_CONTINUE) {
         problem = LastError();
@@ -189,9 +193,18 @@ cups::Submission cups::SubmitPdf(const QString& server, const QString& queue, co
             }
         }
         // A document cut short is never finished: closing the connection leaves the
-        // scheduler without it.
-        if (problem.isEmpty() && cupsFinishDocument(http.get(), name.constData()) > IPP_STATUS_OK_CONFLICTING)
-            problem = LastError();
+        // scheduler without it. cupsFinishDocument reports success when the connection
+        // broke before any answer came, so the answer itself is read here.
+        if (problem.isEmpty()) {
+            const QByteArray resource = "/printers/" + name;
+            const std::unique_ptr<ipp_t, IppDeleter> response(cupsGetResponse(http.get(), resource.constData()));
+            if (!response)
+                problem = Tr("the print server sent no answer (%1)").arg(QString::fromLocal8Bit(std::strerror(httpError(http.get()))));
+            else if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING)
+                problem = LastError();
+            else
+                answered = true;
+        }
     }
     http.reset();
 
@@ -199,6 +212,12 @@ cups::Submission cups::SubmitPdf(const QString& server, const QString& queue, co
     // the job, asked afresh, tells whether it holds the whole document.
     const JobStatus status = QueryJob(server, job, 5000);
     if (status.known && HoldsDocument(status, !problem.isEmpty())) {
+        result.delivery = TDelivery::Confirmed;
+        return result;
+    }
+    if (!status.known && status.notFound && answered) {
+        // It took the document and has already forgotten the job: a server that keeps no
+        // history of finished jobs.
         result.delivery = TDelivery::Confirmed;
         return result;
     }
