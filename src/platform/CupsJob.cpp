@@ -198,8 +198,14 @@ cups::Submission cups::SubmitPdf(const QString& server, const QString& queue, co
         if (problem.isEmpty()) {
             const QByteArray resource = "/printers/" + name;
             const std::unique_ptr<ipp_t, IppDeleter> response(cupsGetResponse(http.get(), resource.constData()));
-            if (!response)
-                problem = Tr("the print server sent no answer (%1)").arg(QString::fromLocal8Bit(std::strerror(httpError(http.get()))));
+            // Without a response the error is an HTTP one, or none at all: the job's
+            // creation left the last error at success.
+            if (!response && cupsLastError() > IPP_STATUS_OK_CONFLICTING)
+                problem = LastError();
+            else if (!response)
+                problem = httpError(http.get()) != 0
+                    ? Tr("the print server sent no answer (%1)").arg(QString::fromLocal8Bit(std::strerror(httpError(http.get()))))
+                    : Tr("the print server sent no answer");
             else if (ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING)
                 problem = LastError();
             else
