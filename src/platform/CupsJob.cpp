@@ -65,10 +65,10 @@ struct JobStatus {
     std::optional<int> sheets;
 };
 
-JobStatus QueryJob(const QString& server, int job, int connectMs)
+JobStatus QueryJob(const QString& server, int job, int connectMs, double ioSeconds)
 {
     JobStatus status;
-    Http http = Connect(server, connectMs, 5.0);
+    Http http = Connect(server, connectMs, ioSeconds);
     if (!http) {
         status.error = Tr("cannot connect to the print server %1").arg(server);
         return status;
@@ -216,7 +216,7 @@ cups::Submission cups::SubmitPdf(const QString& server, const QString& queue, co
 
     // The sending connection's answer is not the proof: only the scheduler's own view of
     // the job, asked afresh, tells whether it holds the whole document.
-    const JobStatus status = QueryJob(server, job, 5000);
+    const JobStatus status = QueryJob(server, job, 5000, 5.0);
     if (status.known && HoldsDocument(status, !problem.isEmpty())) {
         result.delivery = TDelivery::Confirmed;
         return result;
@@ -254,7 +254,10 @@ cups::JobEnd cups::FollowJob(const QString& server, int jobId, int timeoutMs)
     JobEnd end;
     const QDeadlineTimer deadline(qMax(0, timeoutMs));
     for (;;) {
-        const JobStatus status = QueryJob(server, jobId, int(std::clamp<qint64>(deadline.remainingTime(), 100, 2000)));
+        // Each question is bounded by what is left of the time, so a stopped scheduler
+        // does not hold the caller up.
+        const qint64 left = std::clamp<qint64>(deadline.remainingTime(), 100, 2000);
+        const JobStatus status = QueryJob(server, jobId, int(left), double(left) / 1000.0);
         if (status.known) {
             end.sheets = status.sheets;
             switch (status.state) {

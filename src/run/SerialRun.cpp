@@ -133,9 +133,15 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     // already, so this one only replaces it in the journal.
     if (const std::optional<TJournalRecord> aborted = AbortedJobs(record)) {
         outcome.status = aborted->status;
-        store_->End(*aborted);
-        if (journalProblem_.isEmpty())
-            journalProblem_ = store_->Problem();
+        try {
+            store_->End(*aborted);
+            if (journalProblem_.isEmpty())
+                journalProblem_ = store_->Problem();
+        } catch (const Exception& e) {
+            // The pages went out; only their record is late.
+            if (journalProblem_.isEmpty())
+                journalProblem_ = e.Message();
+        }
     }
     return outcome;
 }

@@ -34,7 +34,7 @@ public:
     std::function<void(int done, int total)> OnProgress;
     // How long a run waits for the jobs a queue accepted to end, so a printer that
     // aborts one is journaled; a job still pending then counts as printed.
-    int FollowJobsMs = 3000;
+    int FollowJobsMs = 2000;
 
     struct Outcome {
         int first = 0;      // the first page's number
