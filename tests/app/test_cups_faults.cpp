@@ -9,6 +9,7 @@
 #include "run/SerialDrawing.h"
 #include "run/SerialRun.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -20,6 +21,8 @@
 #include <csignal>
 #include <memory>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -166,7 +169,25 @@ TEST_F(CupsFaultsTest, JobThePrinterAbortsIsJournaledWithItsSerials)
     ASSERT_TRUE(cups_.AddFailingQueue(QStringLiteral("jammed"), 2)) << cups_.Error().toStdString();
     Printer().RefreshPrinters();
     UseQueue(QStringLiteral("jammed"));
+    // The document waits in the temporary folder, readable by its owner alone.
+    const QString temporary = dir_.filePath(QStringLiteral("tmp"));
+    ASSERT_TRUE(QDir().mkpath(temporary));
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temporary));
+    QStringList modes;
+    Printer().OnEvent = [&](TPrinterEvent event) {
+        if (event != peBeginDoc)
+            return;
+        for (const QFileInfo& file : QDir(temporary).entryInfoList(QDir::Files | QDir::Hidden)) {
+            struct stat info {};
+            if (::stat(QFile::encodeName(file.filePath()).constData(), &info) == 0)
+                modes << QString::number(info.st_mode & 07777, 8);
+        }
+    };
     const std::optional<TSerialRun::Outcome> outcome = Run(5, 15000);
+    Printer().OnEvent = nullptr;
+    qputenv("TMPDIR", savedTmp);
+    EXPECT_EQ(modes, QStringList { QStringLiteral("600") });
     ASSERT_TRUE(outcome) << error_.toStdString();
     EXPECT_EQ(outcome->delivered, 5);
     const QStringList record = LastJournalRecord();
