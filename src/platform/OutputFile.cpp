@@ -100,7 +100,7 @@ private:
     QByteArray buffer_;
 };
 
-TOutputFile::TOutputFile(const QString& folder)
+TOutputFile::TOutputFile(const QString& folder, Access access)
     : folder_(QDir(folder).absolutePath())
 {
     // Past a file size limit a write should fail like a full disk, not end the process.
@@ -120,7 +120,7 @@ TOutputFile::TOutputFile(const QString& folder)
         struct stat held {}, named {};
         if (::fstat(fd, &held) == 0 && ::stat(pattern.constData(), &named) == 0 && held.st_ino == named.st_ino
             && held.st_dev == named.st_dev) {
-            ::fchmod(fd, 0666 & ~mask);
+            ::fchmod(fd, access == Access::OwnerOnly ? 0600 : 0666 & ~mask);
             fd_ = fd;
             temporary_ = QFile::decodeName(pattern);
         } else {

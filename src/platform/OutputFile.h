@@ -12,8 +12,11 @@
 // removed, and one left behind by a killed process is removed by the next run.
 class TOutputFile {
 public:
+    // Shared: the usual permissions (0666 less the umask); OwnerOnly: 0600, for a
+    // document that only passes through a shared folder.
+    enum class Access { Shared, OwnerOnly };
     // Raises Exception("Cannot create file <folder>/...: <reason>").
-    explicit TOutputFile(const QString& folder);
+    explicit TOutputFile(const QString& folder, Access access = Access::Shared);
     ~TOutputFile();
     TOutputFile(const TOutputFile&) = delete;
     TOutputFile& operator=(const TOutputFile&) = delete;

@@ -1,48 +1,27 @@
 #include "platform/Printer.h"
 
-#include "platform/CupsJob.h"
 #include "platform/Exception.h"
-#include "platform/OutputFile.h"
+#include "platform/PrinterImpl.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
 
 #include <malloc.h>
 
-#include <optional>
-
 namespace {
 
 const QString kPdfPrinterName = QStringLiteral("PDF");
 const QString kTestPrinterName = QStringLiteral("Test printer");
-const QString kDefaultDocumentName = QStringLiteral("Tallyforge");
 // The built-in PDF printer's resolution: fine enough for text, coarse enough to keep
 // page coordinates small.
 constexpr int kPdfResolution = 600;
 
-// A title made usable as a file name: no directory separators, no control characters.
-QString FileStem(const QString& title)
-{
-    QString stem;
-    stem.reserve(title.size());
-    for (QChar c : title)
-        stem.append(c == u'/' || c == u'\\' || c.category() == QChar::Other_Control ? QChar(u'_') : c);
-    stem = stem.trimmed();
-    while (stem.startsWith(u'.'))
-        stem.remove(0, 1);
-    return stem.isEmpty() ? kDefaultDocumentName : stem;
-}
-
 } // namespace
+
+const QString printerimpl::kDefaultDocumentName = QStringLiteral("Tallyforge");
 
 void TunePrintingAllocator()
 {
@@ -54,38 +33,6 @@ void TunePrintingAllocator()
     }();
     (void)tuned;
 }
-
-struct TPrinter::Impl {
-    enum class Source { Machine, TestDevice, None };
-
-    Source source = Source::Machine;
-    TDeviceCaps testCaps;
-    QStringList printers;
-    bool printersRead = false;
-    int index = -1;
-    TPrinterOrientation orientation = poPortrait;
-
-    std::unique_ptr<QPrinter> device;
-    int deviceIndex = -1;        // printer the device is set up for
-    bool deviceHandedOut = false; // a dialog may have changed the device
-    std::optional<TDeviceCaps> caps;
-
-    QPainter painter;
-    std::optional<TCanvas> canvas;
-    std::unique_ptr<TOutputFile> output; // the open document's file
-    std::unique_ptr<QPdfWriter> writer;
-    bool chosenFileUsed = false;  // the chosen output file already holds a document
-
-    // The page the open document is laid out on, as the device quantities describe it.
-    QPageLayout Layout() const;
-    int Resolution() const;
-    // Drops the open document's writer and file; the file goes unless it was published.
-    void CloseDocument();
-
-    // Sets the QPrinter up for the current printer; re-done only when the printer changed.
-    void ConfigureDevice();
-    int PdfIndex() const { return source == Source::Machine ? int(printers.size()) - 1 : -1; }
-};
 
 TPrinter::TPrinter() : d(std::make_unique<Impl>()) { }
 
@@ -311,6 +258,8 @@ void TPrinter::SetOutputFileName(const QString& fileName)
 void TPrinter::NewRun()
 {
     d->chosenFileUsed = false;
+    lastDelivery_ = TDelivery::Refused;
+    runJobs_.clear();
 }
 
 void TPrinter::SetOutputFolder(const QString& folder)
@@ -373,139 +322,6 @@ QPrinter* TPrinter::QtPrinter()
     return d->device.get();
 }
 
-QPageLayout TPrinter::Impl::Layout() const
-{
-    // The device is set up for the current printer (a queue, the PDF printer or a test
-    // device), so its layout is the one the device quantities describe.
-    QPageLayout layout = device->pageLayout();
-    layout.setMinimumMargins(QMarginsF());
-    return layout;
-}
-
-int TPrinter::Impl::Resolution() const
-{
-    return device->resolution();
-}
-
-void TPrinter::Impl::CloseDocument()
-{
-    canvas.reset();
-    if (painter.isActive())
-        painter.end();
-    writer.reset();
-    output.reset();
-}
-
-void TPrinter::BeginDoc()
-{
-    if (Printing())
-        throw Exception(QCoreApplication::translate("TPrinter", "Printing is already in progress"));
-    if (!HasHandle())
-        throw Exception(QCoreApplication::translate("TPrinter", "There is no printer installed"));
-    DeviceCaps();
-    d->ConfigureDevice();
-    // Until this document is confirmed, no output of it exists to name.
-    lastOutputFile_.clear();
-    lastJobId_ = 0;
-    const QString name = title_.isEmpty() ? kDefaultDocumentName : title_;
-
-    // A queue's document is drawn privately and sent whole; a PDF is drawn beside the
-    // place it will have, so publishing it is a rename.
-    // Only the documents folder is made when missing: a chosen place that is gone is
-    // an error to report, not a folder to invent.
-    QString folder;
-    if (!IsPdfPrinter())
-        folder = QDir::tempPath();
-    else if (!outputFileName_.isEmpty())
-        folder = QFileInfo(outputFileName_).absolutePath();
-    else if (!outputFolder_.isEmpty())
-        folder = outputFolder_;
-    else if (folder = DocumentsFolder(); !QDir().mkpath(folder))
-        throw Exception(QCoreApplication::translate("TPrinter", "Cannot create folder %1").arg(QDir::toNativeSeparators(folder)));
-    TOutputFile::RemoveLeftovers(folder);
-
-    d->output = std::make_unique<TOutputFile>(folder);
-    if (IsPdfPrinter())
-        d->output->SetIntendedPath(outputFileName_.isEmpty() ? QDir(folder).filePath(FileStem(title_) + QStringLiteral(".pdf"))
-                                                             : outputFileName_);
-    d->writer = std::make_unique<QPdfWriter>(&d->output->Device());
-    d->writer->setResolution(d->Resolution());
-    d->writer->setPageLayout(d->Layout());
-    d->writer->setTitle(name);
-    d->writer->setCreator(kDefaultDocumentName);
-    if (!d->painter.begin(d->writer.get())) {
-        const QString file = d->output->TemporaryPath();
-        d->CloseDocument();
-        throw Exception(QCoreApplication::translate("TPrinter", "Cannot create file %1").arg(QDir::toNativeSeparators(file)));
-    }
-    d->canvas.emplace(&d->painter);
-    if (OnEvent)
-        OnEvent(peBeginDoc);
-}
-
-void TPrinter::NewPage()
-{
-    if (!Printing())
-        throw Exception(QCoreApplication::translate("TPrinter", "Printer is not printing"));
-    if (!d->writer->newPage())
-        throw Exception(QCoreApplication::translate("TPrinter", "Cannot start a new page on %1").arg(PrinterName()));
-    if (OnEvent)
-        OnEvent(peNewPage);
-}
-
-void TPrinter::EndDoc()
-{
-    if (!Printing())
-        throw Exception(QCoreApplication::translate("TPrinter", "Printer is not printing"));
-    d->canvas.reset();
-    d->painter.end();
-    d->writer.reset();
-    lastOutputFile_.clear();
-    lastJobId_ = 0;
-    try {
-        // The painter reports neither a full disk nor a refused job: only a synced,
-        // published file or a job the queue took counts as output.
-        d->output->Finish();
-        if (IsPdfPrinter()) {
-            QString stem;
-            QString replaceable;
-            if (!outputFileName_.isEmpty()) {
-                stem = QFileInfo(outputFileName_).completeBaseName();
-                if (!d->chosenFileUsed)
-                    replaceable = outputFileName_;
-            } else {
-                stem = FileStem(title_);
-            }
-            lastOutputFile_ = d->output->Publish(stem, QStringLiteral(".pdf"), replaceable);
-            if (!replaceable.isEmpty())
-                d->chosenFileUsed = true;
-        } else {
-            const QString queue = PrinterName();
-            lastJobId_ = SubmitPdfToQueue(queue, d->output->TemporaryPath(),
-                                          title_.isEmpty() ? kDefaultDocumentName : title_,
-                                          d->device->pageLayout().pageSize().key());
-        }
-    } catch (...) {
-        d->CloseDocument();
-        if (OnEvent)
-            OnEvent(peAbort);
-        throw;
-    }
-    d->CloseDocument();
-    if (OnEvent)
-        OnEvent(peEndDoc);
-}
-
-void TPrinter::Abort()
-{
-    if (!Printing())
-        return;
-    // Nothing of the document is published or sent.
-    d->CloseDocument();
-    if (OnEvent)
-        OnEvent(peAbort);
-}
-
 void TPrinter::InstallTestDevice(const TDeviceCaps& caps)
 {
     TPrinter& printer = Printer();
@@ -542,6 +358,9 @@ void TPrinter::ResetForTests()
     printer.d->chosenFileUsed = false;
     printer.lastOutputFile_.clear();
     printer.lastJobId_ = 0;
+    printer.lastDelivery_ = TDelivery::Refused;
+    printer.runJobs_.clear();
+    printer.jobServer_.clear();
     printer.title_.clear();
 }
 

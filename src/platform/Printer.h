@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Canvas.h"
+#include "platform/CupsJob.h"
 
 #include <QList>
 #include <QPageSize>
@@ -27,6 +28,12 @@ struct TDeviceCaps {
 };
 
 enum TPrinterOrientation { poPortrait, poLandscape };
+
+// A job a queue accepted, with the pages of its document.
+struct TQueuedJob {
+    int id = 0;
+    int pages = 0;
+};
 
 // What the printer did, reported to an observer (tests, diagnostics).
 enum TPrinterEvent { peBeginDoc, peNewPage, peEndDoc, peAbort };
@@ -71,7 +78,9 @@ public:
     // A document is drawn into a private temporary PDF laid out as the printer's page.
     // BeginDoc raises Exception when that cannot be created. EndDoc confirms the output
     // before it returns: the file is synced and published (PDF printer) or the whole
-    // document accepted by the queue (CUPS); otherwise it raises, and nothing is left.
+    // document accepted by the queue (CUPS); otherwise it raises, and nothing is left
+    // (LastDelivery() Refused) or the queue may still print it (Unknown: the scheduler
+    // could not be asked whether it holds the document).
     void BeginDoc();
     void NewPage();
     void EndDoc();
@@ -97,7 +106,8 @@ public:
     // go beside it as "Name (2).pdf" and so on, never over an existing file.
     QString OutputFileName() const { return outputFileName_; }
     void SetOutputFileName(const QString& fileName);
-    // Starts a run: its first document goes to the chosen file again.
+    // Starts a run: its first document goes to the chosen file again, and no job is the
+    // run's yet.
     void NewRun();
     QString OutputFolder() const { return outputFolder_; }
     void SetOutputFolder(const QString& folder);
@@ -106,8 +116,15 @@ public:
 
     // What the last finished document became: the published file (PDF printer) or the
     // job id the queue accepted it under (CUPS queue, 0 otherwise).
+    // The job id is also set for a job the queue may hold (LastDelivery() Unknown).
     QString LastOutputFile() const { return lastOutputFile_; }
     int LastJobId() const { return lastJobId_; }
+    // How the last document's hand-off ended: Refused until one is confirmed.
+    TDelivery LastDelivery() const { return lastDelivery_; }
+    // The jobs queues accepted since NewRun, in order, and the print server they went to,
+    // so a run can follow them to their end.
+    const QList<TQueuedJob>& RunJobs() const { return runJobs_; }
+    QString JobServer() const { return jobServer_; }
 
     // Observer of documents and pages; fired only when set.
     std::function<void(TPrinterEvent)> OnEvent;
@@ -124,12 +141,18 @@ public:
 
 private:
     struct Impl;
+    // Sends the finished document to the current queue; raises unless it is confirmed.
+    void HandToQueue();
+
     std::unique_ptr<Impl> d;
     QString title_;
     QString outputFileName_;
     QString outputFolder_;
     QString lastOutputFile_;
     int lastJobId_ = 0;
+    TDelivery lastDelivery_ = TDelivery::Refused;
+    QList<TQueuedJob> runJobs_;
+    QString jobServer_;
 };
 
 TPrinter& Printer();

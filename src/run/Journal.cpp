@@ -115,6 +115,8 @@ QString TJournal::StatusText(TRunStatus status)
     case TRunStatus::Cancelled: return QStringLiteral("cancelled");
     case TRunStatus::Failed: return QStringLiteral("failed");
     case TRunStatus::Interrupted: return QStringLiteral("interrupted");
+    case TRunStatus::Unknown: return QStringLiteral("unknown");
+    case TRunStatus::Aborted: return QStringLiteral("aborted");
     }
     return {};
 }
@@ -144,7 +146,9 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
     static const QHash<QString, TRunStatus> statuses { { "completed", TRunStatus::Completed },
                                                        { "cancelled", TRunStatus::Cancelled },
                                                        { "failed", TRunStatus::Failed },
-                                                       { "interrupted", TRunStatus::Interrupted } };
+                                                       { "interrupted", TRunStatus::Interrupted },
+                                                       { "unknown", TRunStatus::Unknown },
+                                                       { "aborted", TRunStatus::Aborted } };
     TJournalRecord r;
     bool ok = kinds.contains(f[2]) && statuses.contains(f[3]);
     r.started = QDateTime::fromString(f[0], Qt::ISODateWithMs);

@@ -9,7 +9,10 @@
 // SetNext: a shared series moved by hand (only its server records these). Calibration: a
 // calibration sheet, which has no serials.
 enum class TRunKind { Print, PrintNoAdvance, Reprint, SetNext, Calibration };
-enum class TRunStatus { Completed, Cancelled, Failed, Interrupted };
+// Unknown: the queue could not say whether it holds the document, so it may print; the
+// record names every serial of the run. Aborted: the printer ended the accepted job early;
+// the record names the job's serials and the pages the printer reported done.
+enum class TRunStatus { Completed, Cancelled, Failed, Interrupted, Unknown, Aborted };
 
 // One run as the journal records it.
 struct TJournalRecord {

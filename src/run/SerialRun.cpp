@@ -4,6 +4,7 @@
 #include "platform/Printer.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 
 TSerialRun::TSerialRun(TCustomPrintJob& job, QString settingsPath)
     : TSerialRun(job, std::make_shared<TLocalSeries>(std::move(settingsPath)))
@@ -88,30 +89,86 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
         job_.OnPrintProgress = progress;
         outcome.delivered = job_.PagesDelivered();
         record.finished = QDateTime::currentDateTimeUtc();
-        record.status = status == TRunStatus::Completed && outcome.delivered < outcome.count ? TRunStatus::Cancelled : status;
-        record.pages = outcome.delivered;
-        record.first = outcome.delivered > 0 ? std::optional<int>(outcome.first) : std::nullopt;
-        record.last = outcome.delivered > 0 ? std::optional<int>(serial::SerialNumber(outcome.first, outcome.delivered))
-                                            : std::nullopt;
-        record.output = outcome.delivered > 0 ? Printer().LastOutputFile() : QString();
-        record.job = outcome.delivered > 0 ? Printer().LastJobId() : 0;
+        if (status == TRunStatus::Unknown) {
+            // The queue may print what it could not confirm: every number of the run
+            // stays used, and the record names them all, with the job to look for.
+            record.status = status;
+            record.pages = outcome.count;
+            record.first = outcome.first;
+            record.last = serial::SerialNumber(outcome.first, outcome.count);
+            record.output.clear();
+            record.job = Printer().LastJobId();
+        } else {
+            record.status = status == TRunStatus::Completed && outcome.delivered < outcome.count ? TRunStatus::Cancelled : status;
+            record.pages = outcome.delivered;
+            record.first = outcome.delivered > 0 ? std::optional<int>(outcome.first) : std::nullopt;
+            record.last = outcome.delivered > 0 ? std::optional<int>(serial::SerialNumber(outcome.first, outcome.delivered))
+                                                : std::nullopt;
+            record.output = outcome.delivered > 0 ? Printer().LastOutputFile() : QString();
+            record.job = outcome.delivered > 0 ? Printer().LastJobId() : 0;
+        }
+        outcome.status = record.status;
         const std::optional<QString> known = store_->End(record);
         if (journalProblem_.isEmpty())
             journalProblem_ = store_->Problem();
         if (known)
             outcome.knownLastNumber = *known;
     };
+    // What an earlier run left on the printer is not this run's.
+    Printer().NewRun();
     try {
         job_.Print();
     } catch (...) {
         const std::exception_ptr error = std::current_exception();
         try {
-            finish(TRunStatus::Failed);
+            finish(Printer().LastDelivery() == TDelivery::Unknown ? TRunStatus::Unknown : TRunStatus::Failed);
         } catch (...) {
             // The print's own failure is the one to report.
         }
         std::rethrow_exception(error);
     }
     finish(TRunStatus::Completed);
+    // The counter stays where the run left it: an aborted job's numbers were used, and
+    // the record tells which may be missing. Its store has the run's final record
+    // already, so this one only replaces it in the journal.
+    if (const std::optional<TJournalRecord> aborted = AbortedJobs(record)) {
+        outcome.status = aborted->status;
+        try {
+            store_->End(*aborted);
+            if (journalProblem_.isEmpty())
+                journalProblem_ = store_->Problem();
+        } catch (const Exception& e) {
+            // The pages went out; only their record is late.
+            if (journalProblem_.isEmpty())
+                journalProblem_ = e.Message();
+        }
+    }
     return outcome;
+}
+
+std::optional<TJournalRecord> TSerialRun::AbortedJobs(const TJournalRecord& record) const
+{
+    const TPrinter& printer = Printer();
+    if (printer.RunJobs().isEmpty() || record.pages < 1)
+        return std::nullopt;
+    const QDeadlineTimer deadline(qMax(0, FollowJobsMs));
+    int pagesDone = 0;
+    bool aborted = false;
+    for (const TQueuedJob& job : printer.RunJobs()) {
+        const cups::JobEnd end = cups::FollowJob(printer.JobServer(), job.id, int(qMax<qint64>(0, deadline.remainingTime())));
+        if (end.state == cups::JobState::Aborted || end.state == cups::JobState::Cancelled) {
+            aborted = true;
+            pagesDone += qBound(0, end.sheets.value_or(0), job.pages);
+        } else {
+            // Completed, still pending, or not to be asked: printed as far as anyone knows.
+            pagesDone += job.pages;
+        }
+    }
+    if (!aborted)
+        return std::nullopt;
+    TJournalRecord final = record;
+    final.status = TRunStatus::Aborted;
+    final.finished = QDateTime::currentDateTimeUtc();
+    final.pages = qMin(pagesDone, record.pages);
+    return final;
 }

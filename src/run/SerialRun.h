@@ -32,19 +32,25 @@ public:
     QString DocumentName;
     // After each page: pages done, of the run's total.
     std::function<void(int done, int total)> OnProgress;
+    // How long a run waits for the jobs a queue accepted to end, so a printer that
+    // aborts one is journaled; a job still pending then counts as printed.
+    int FollowJobsMs = 2000;
 
     struct Outcome {
         int first = 0;      // the first page's number
         int count = 0;      // the pages the run was to print
         int delivered = 0;  // of those, the pages that reached confirmed output
         QString knownLastNumber; // the last number as this run leaves it known
+        // As journaled: Aborted when a queue's printer ended a job of the run early.
+        TRunStatus status = TRunStatus::Completed;
     };
     // Prints `count` pages of `page` (a count below 1 prints one). A print (TRunKind::
     // Print) reserves its numbers from page.StartingNumber first, `knownLastNumber` being
     // the last number as the caller last saw it; the other kinds leave the counter
     // alone. Nothing when OnMoved declined. What the print raises reaches the caller,
-    // after the numbers were given back. Every run that prints is journaled beside the
-    // settings file.
+    // after the numbers were given back, unless the queue may still print the document
+    // (its scheduler could not say): then they stay used and the run is journaled
+    // unknown. Every run that prints is journaled beside the settings file.
     std::optional<Outcome> Print(serial::SerialPage page, int count, TRunKind kind, QString knownLastNumber);
 
     // Why the last run could not be journaled (a foreign journal, a full disk, a series
@@ -59,6 +65,9 @@ public:
     void Stop();
 
 private:
+    // The record of a run whose jobs a printer aborted, when one did.
+    std::optional<TJournalRecord> AbortedJobs(const TJournalRecord& record) const;
+
     TCustomPrintJob& job_;
     std::shared_ptr<TSeriesStore> store_;
     serial::SerialPage page_;

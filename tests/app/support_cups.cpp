@@ -54,6 +54,25 @@ const char* const kPassThroughPpd = R"ppd(*PPD-Adobe: "4.3"
 *PaperDimension Letter/US Letter: "612 792"
 )ppd";
 
+// A printer that reads part of its job, reports the pages its URI names and fails
+// (CUPS_BACKEND_FAILED). Without arguments a backend lists the devices it knows.
+const char* const kFailingBackend = R"sh(#!/bin/sh
+if [ $# -eq 0 ]; then
+  echo 'direct tffail "Unknown" "Failing printer"'
+  exit 0
+fi
+pages=${DEVICE_URI#tffail://}
+if [ -n "$6" ]; then exec <"$6"; fi
+head -c 4096 >/dev/null
+i=1
+while [ "$i" -le "$pages" ]; do
+  echo "PAGE: $i 1" >&2
+  i=$((i + 1))
+done
+echo "ERROR: the printer jammed" >&2
+exit 1
+)sh";
+
 bool canConnect(int port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -103,6 +122,33 @@ QString PrivateCups::Server() const { return QStringLiteral("127.0.0.1:%1").arg(
 
 QString PrivateCups::OutputFile() const { return dir_ ? dir_->filePath(QStringLiteral("out/job.pdf")) : QString(); }
 
+QString PrivateCups::AccessLog() const { return dir_ ? dir_->filePath(QStringLiteral("log/access_log")) : QString(); }
+
+bool PrivateCups::AddFailingQueue(const QString& name, int pages)
+{
+    int code = -1;
+    const QString out = RunTool(QStringLiteral("lpadmin"),
+                                { QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                                  QStringLiteral("tffail://%1").arg(pages), QStringLiteral("-P"),
+                                  dir_->filePath(QStringLiteral("tfraw.ppd")), QStringLiteral("-o"),
+                                  QStringLiteral("printer-error-policy=abort-job") }, &code);
+    if (code != 0)
+        error_ = QStringLiteral("lpadmin failed: ") + out;
+    return code == 0;
+}
+
+QString PrivateCups::JobAttributes(int job)
+{
+    // ipptool's own test file format: every attribute of the job, printed one a line.
+    const QString test = dir_->filePath(QStringLiteral("get-job.test"));
+    writeFile(test, "{\n OPERATION Get-Job-Attributes\n GROUP operation-attributes-tag\n"
+                    " ATTR charset attributes-charset utf-8\n ATTR naturalLanguage attributes-natural-language en\n"
+                    " ATTR uri job-uri $uri\n ATTR name requesting-user-name root\n"
+                    " ATTR keyword requested-attributes all\n STATUS successful-ok\n}\n");
+    return RunTool(QStringLiteral("ipptool"),
+                   { QStringLiteral("-tv"), QStringLiteral("ipp://%1/jobs/%2").arg(Server()).arg(job), test });
+}
+
 bool PrivateCups::Start()
 {
     dir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tf-cups-XXXXXX"));
@@ -117,9 +163,31 @@ bool PrivateCups::Start()
         QDir().mkpath(path);
         openUp(path, QFileDevice::WriteGroup | QFileDevice::WriteOther);
     }
+    // cupsd runs programs only from folders nobody else may write.
+    for (const char* sub : { "bin", "bin/backend" }) {
+        const QString path = root + QLatin1Char('/') + QLatin1String(sub);
+        QDir().mkpath(path);
+        openUp(path);
+    }
+    // The machine's filters and backends, plus the failing printer.
+    const QDir machineBin(QStringLiteral("/usr/lib/cups"));
+    for (const QString& sub : machineBin.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (sub != QStringLiteral("backend"))
+            QFile::link(machineBin.filePath(sub), root + QStringLiteral("/bin/") + sub);
+    }
+    const QDir machineBackends(machineBin.filePath(QStringLiteral("backend")));
+    for (const QString& name : machineBackends.entryList(QDir::Files))
+        QFile::link(machineBackends.filePath(name), root + QStringLiteral("/bin/backend/") + name);
+    const QString failing = root + QStringLiteral("/bin/backend/tffail");
+    if (!writeFile(failing, kFailingBackend)) {
+        error_ = QStringLiteral("cannot write the failing backend");
+        return false;
+    }
+    openUp(failing);
     const QByteArray files = QStringLiteral(
         "FileDevice Yes\n"
         "ServerRoot %1\n"
+        "ServerBin %1/bin\n"
         "RequestRoot %1/spool\n"
         "CacheDir %1/cache\n"
         "StateDir %1/state\n"
@@ -128,8 +196,13 @@ bool PrivateCups::Start()
         "AccessLog %1/log/access_log\n"
         "PageLog %1/log/page_log\n"
         "User lp\nGroup lp\nSystemGroup root\n").arg(root).toUtf8();
+    // The failing printer takes the PDF as it came, so only it reports pages done: a
+    // filter in between would count every page it passed on.
+    const QByteArray rawPpd = QByteArray(kPassThroughPpd).replace("application/vnd.cups-pdf application/pdf 0 -",
+                                                                  "application/pdf application/vnd.cups-pdf 0 -");
     if (!writeFile(root + QStringLiteral("/cups-files.conf"), files)
-        || !writeFile(root + QStringLiteral("/tfpdf.ppd"), kPassThroughPpd)) {
+        || !writeFile(root + QStringLiteral("/tfpdf.ppd"), kPassThroughPpd)
+        || !writeFile(root + QStringLiteral("/tfraw.ppd"), rawPpd)) {
         error_ = QStringLiteral("cannot write the configuration");
         return false;
     }
@@ -167,6 +240,7 @@ bool PrivateCups::startScheduler()
     const QByteArray conf = QStringLiteral(
         "Listen 127.0.0.1:%1\n"
         "LogLevel warn\n"
+        "AccessLogLevel all\n"
         "Browsing No\n"
         "WebInterface No\n"
         "DefaultAuthType None\n"

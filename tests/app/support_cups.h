@@ -9,7 +9,8 @@
 // A private CUPS scheduler for one test: its own configuration, spool and log folders in
 // a temporary directory, listening on a free port of 127.0.0.1, with one queue "tfq" that
 // is the default and prints into a PDF file through a pass-through driver. The machine's
-// own CUPS is never touched. Starting needs root (cupsd drops to the lp user for its
+// own CUPS is never touched. Its backends are the machine's plus "tffail": a printer that
+// takes part of a job, reports N pages printed ("tffail://N") and fails. Starting needs root (cupsd drops to the lp user for its
 // filters and refuses to run them as root, but only root may run it that way).
 class PrivateCups {
 public:
@@ -31,6 +32,15 @@ public:
     QString QueueName() const { return QStringLiteral("tfq"); }
     // The file the queue writes each job into (overwritten by the next job).
     QString OutputFile() const;
+    // Adds a queue on the failing printer that reports `pages` pages before it fails; the
+    // printer aborts the job rather than stopping the queue.
+    bool AddFailingQueue(const QString& name, int pages);
+    // The scheduler's process, for tests that stop or kill it.
+    qint64 SchedulerPid() const { return scheduler_.processId(); }
+    // The scheduler's access log: one line per request it answered.
+    QString AccessLog() const;
+    // The attributes of a job as the scheduler reports them, "name=value" a line.
+    QString JobAttributes(int job);
 
     // Waits until no job is pending and the output file exists; false on timeout.
     bool WaitForJobs(int timeoutMs = 30000);

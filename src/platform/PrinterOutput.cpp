@@ -1,0 +1,166 @@
+#include "platform/Printer.h"
+
+#include "platform/Exception.h"
+#include "platform/PrinterImpl.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+using printerimpl::kDefaultDocumentName;
+
+namespace {
+
+// A title made usable as a file name: no directory separators, no control characters.
+QString FileStem(const QString& title)
+{
+    QString stem;
+    stem.reserve(title.size());
+    for (QChar c : title)
+        stem.append(c == u'/' || c == u'\\' || c.category() == QChar::Other_Control ? QChar(u'_') : c);
+    stem = stem.trimmed();
+    while (stem.startsWith(u'.'))
+        stem.remove(0, 1);
+    return stem.isEmpty() ? kDefaultDocumentName : stem;
+}
+
+} // namespace
+
+QPageLayout TPrinter::Impl::Layout() const
+{
+    // The device is set up for the current printer (a queue, the PDF printer or a test
+    // device), so its layout is the one the device quantities describe.
+    QPageLayout layout = device->pageLayout();
+    layout.setMinimumMargins(QMarginsF());
+    return layout;
+}
+
+int TPrinter::Impl::Resolution() const
+{
+    return device->resolution();
+}
+
+void TPrinter::Impl::CloseDocument()
+{
+    canvas.reset();
+    if (painter.isActive())
+        painter.end();
+    writer.reset();
+    output.reset();
+}
+
+void TPrinter::BeginDoc()
+{
+    if (Printing())
+        throw Exception(QCoreApplication::translate("TPrinter", "Printing is already in progress"));
+    if (!HasHandle())
+        throw Exception(QCoreApplication::translate("TPrinter", "There is no printer installed"));
+    DeviceCaps();
+    d->ConfigureDevice();
+    // Until this document is confirmed, no output of it exists to name.
+    lastOutputFile_.clear();
+    lastJobId_ = 0;
+    lastDelivery_ = TDelivery::Refused;
+    d->pagesInDocument = 0;
+    const QString name = title_.isEmpty() ? kDefaultDocumentName : title_;
+
+    // A queue's document is drawn privately and sent whole; a PDF is drawn beside the
+    // place it will have, so publishing it is a rename.
+    // Only the documents folder is made when missing: a chosen place that is gone is
+    // an error to report, not a folder to invent.
+    QString folder;
+    if (!IsPdfPrinter())
+        folder = QDir::tempPath();
+    else if (!outputFileName_.isEmpty())
+        folder = QFileInfo(outputFileName_).absolutePath();
+    else if (!outputFolder_.isEmpty())
+        folder = outputFolder_;
+    else if (folder = DocumentsFolder(); !QDir().mkpath(folder))
+        throw Exception(QCoreApplication::translate("TPrinter", "Cannot create folder %1").arg(QDir::toNativeSeparators(folder)));
+    TOutputFile::RemoveLeftovers(folder);
+
+    // A queue's document is nobody else's to read while it waits in the shared folder.
+    d->output = std::make_unique<TOutputFile>(folder, IsPdfPrinter() ? TOutputFile::Access::Shared
+                                                                    : TOutputFile::Access::OwnerOnly);
+    if (IsPdfPrinter())
+        d->output->SetIntendedPath(outputFileName_.isEmpty() ? QDir(folder).filePath(FileStem(title_) + QStringLiteral(".pdf"))
+                                                             : outputFileName_);
+    d->writer = std::make_unique<QPdfWriter>(&d->output->Device());
+    d->writer->setResolution(d->Resolution());
+    d->writer->setPageLayout(d->Layout());
+    d->writer->setTitle(name);
+    d->writer->setCreator(kDefaultDocumentName);
+    if (!d->painter.begin(d->writer.get())) {
+        const QString file = d->output->TemporaryPath();
+        d->CloseDocument();
+        throw Exception(QCoreApplication::translate("TPrinter", "Cannot create file %1").arg(QDir::toNativeSeparators(file)));
+    }
+    d->canvas.emplace(&d->painter);
+    d->pagesInDocument = 1;
+    if (OnEvent)
+        OnEvent(peBeginDoc);
+}
+
+void TPrinter::NewPage()
+{
+    if (!Printing())
+        throw Exception(QCoreApplication::translate("TPrinter", "Printer is not printing"));
+    if (!d->writer->newPage())
+        throw Exception(QCoreApplication::translate("TPrinter", "Cannot start a new page on %1").arg(PrinterName()));
+    ++d->pagesInDocument;
+    if (OnEvent)
+        OnEvent(peNewPage);
+}
+
+void TPrinter::EndDoc()
+{
+    if (!Printing())
+        throw Exception(QCoreApplication::translate("TPrinter", "Printer is not printing"));
+    d->canvas.reset();
+    d->painter.end();
+    d->writer.reset();
+    lastOutputFile_.clear();
+    lastJobId_ = 0;
+    lastDelivery_ = TDelivery::Refused;
+    try {
+        // The painter reports neither a full disk nor a refused job: only a synced,
+        // published file or a job the queue took counts as output.
+        d->output->Finish();
+        if (IsPdfPrinter()) {
+            QString stem;
+            QString replaceable;
+            if (!outputFileName_.isEmpty()) {
+                stem = QFileInfo(outputFileName_).completeBaseName();
+                if (!d->chosenFileUsed)
+                    replaceable = outputFileName_;
+            } else {
+                stem = FileStem(title_);
+            }
+            lastOutputFile_ = d->output->Publish(stem, QStringLiteral(".pdf"), replaceable);
+            if (!replaceable.isEmpty())
+                d->chosenFileUsed = true;
+            lastDelivery_ = TDelivery::Confirmed;
+        } else {
+            HandToQueue();
+        }
+    } catch (...) {
+        d->CloseDocument();
+        if (OnEvent)
+            OnEvent(peAbort);
+        throw;
+    }
+    d->CloseDocument();
+    if (OnEvent)
+        OnEvent(peEndDoc);
+}
+
+void TPrinter::Abort()
+{
+    if (!Printing())
+        return;
+    // Nothing of the document is published or sent.
+    d->CloseDocument();
+    if (OnEvent)
+        OnEvent(peAbort);
+}
+
