@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -28,6 +29,15 @@ QList<QRect> Outside(TCustomPrintJob& job, const serial::SerialPage& page, int p
         if (!printable.contains(box))
             outside << box;
     return outside;
+}
+
+// A range of serials as stretches of the number line: first..last itself, or, when it
+// passes 2147483647 (last below first), up to there and on from -2147483648.
+QList<std::pair<qint64, qint64>> Stretches(qint32 first, qint32 last)
+{
+    if (first <= last)
+        return { { first, last } };
+    return { { first, std::numeric_limits<qint32>::max() }, { std::numeric_limits<qint32>::min(), last } };
 }
 
 } // namespace
@@ -57,26 +67,36 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
         result.warnings << TPreflightWarning { TPreflightWarning::Kind::WidthChange,
                                                QCoreApplication::translate("Preflight", "The numbers change width within the run (%1 to %2)")
                                                    .arg(firstNumber, lastNumber) };
+    const QList<std::pair<qint64, qint64>> wanted = Stretches(page.StartingNumber, serial::SerialNumber(page.StartingNumber, count));
     for (const TJournalRecord& run : runs) {
-        if (!run.first || !run.last || *run.last < first || *run.first > last)
+        if (!run.first || !run.last)
             continue;
-        result.warnings << TPreflightWarning {
-            TPreflightWarning::Kind::Overlap,
-            QCoreApplication::translate("Preflight", "Serials %1 to %2 were printed already by the run of %3")
-                .arg(std::max<qint64>(first, *run.first))
-                .arg(std::min<qint64>(last, *run.last))
-                .arg(QLocale().toString(run.started.toLocalTime(), QLocale::ShortFormat)) };
-        break; // the newest is named; one is reason enough to ask
+        for (const auto& [from, to] : wanted) {
+            for (const auto& [printedFrom, printedTo] : Stretches(*run.first, *run.last)) {
+                if (printedTo < from || printedFrom > to)
+                    continue;
+                result.warnings << TPreflightWarning {
+                    TPreflightWarning::Kind::Overlap,
+                    QCoreApplication::translate("Preflight", "Serials %1 to %2 were printed already by the run of %3")
+                        .arg(std::max(from, printedFrom))
+                        .arg(std::min(to, printedTo))
+                        .arg(QLocale().toString(run.started.toLocalTime(), QLocale::ShortFormat)) };
+                return result; // the newest is named; one is reason enough to ask
+            }
+        }
     }
     return result;
 }
 
 QList<std::pair<qint64, qint64>> Unprinted(const QList<TJournalRecord>& runs, qint64 first, qint64 last)
 {
+    if (first > last && first <= std::numeric_limits<qint32>::max() && last >= std::numeric_limits<qint32>::min())
+        return Unprinted(runs, first, std::numeric_limits<qint32>::max())
+            + Unprinted(runs, std::numeric_limits<qint32>::min(), last); // across the wrap
     QList<std::pair<qint64, qint64>> printed;
     for (const TJournalRecord& run : runs)
         if (run.kind != TRunKind::Reprint && run.first && run.last)
-            printed.append({ *run.first, *run.last });
+            printed.append(Stretches(*run.first, *run.last));
     std::sort(printed.begin(), printed.end());
     QList<std::pair<qint64, qint64>> gaps;
     qint64 next = first;

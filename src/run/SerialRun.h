@@ -32,6 +32,10 @@ public:
     QString DocumentName;
     // After each page: pages done, of the run's total.
     std::function<void(int done, int total)> OnProgress;
+    // A run is refused before it takes any numbers when its record could not be kept
+    // (a journal this program may not write, full, or past a file size limit); true
+    // prints all the same, and JournalProblem says why it went unrecorded.
+    bool AllowUnrecordable = false;
 
     struct Outcome {
         int first = 0;      // the first page's number
