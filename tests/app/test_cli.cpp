@@ -204,13 +204,13 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
     reader.closeWriteChannel();
     ASSERT_TRUE(reader.waitForFinished(30000));
     EXPECT_EQ(QString::fromUtf8(reader.readAllStandardOutput()),
-              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host\n"
+              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last\n"
                              "reprint completed 101 102 2 S- True\n"
                              "print completed 100 104 5 S- True\n"));
 }
 
-// A journal the program did not write is never written to; the print still happens and
-// says why it went unrecorded.
+// A journal the program did not write is never written to; the print is refused before
+// it takes any number, so no serial goes out unrecorded.
 TEST_F(CommandLineTest, ForeignJournalIsLeftAlone)
 {
     const QString journal = dir_.filePath(QStringLiteral("Tallyforge-journal.csv"));
@@ -220,11 +220,12 @@ TEST_F(CommandLineTest, ForeignJournalIsLeftAlone)
     file.close();
     const auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--quiet"), QStringLiteral("--output"),
                                      Pdf(QStringLiteral("run.pdf")) });
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(code, 1);
     EXPECT_TRUE(error.contains(QStringLiteral("is not one this program writes"))) << error.toStdString();
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("date;amount\n2026-01-01;5\n"));
-    EXPECT_EQ(LastNumber(), QStringLiteral("102"));
+    EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("run.pdf"))));
+    EXPECT_EQ(LastNumber(), QStringLiteral("99"));
 }
 
 } // namespace
