@@ -43,7 +43,8 @@ struct TJournalRecord {
 
     bool SameRun(const TJournalRecord& other) const
     {
-        return started == other.started && user == other.user && host == other.host && run == other.run;
+        return started == other.started && user == other.user && host == other.host
+            && (run == 0 || other.run == 0 || run == other.run);
     }
     // Whether serial is among the printed ones (for an interrupted record, the range the
     // run took); a range may pass 2147483647 and go on from -2147483648.

@@ -95,6 +95,20 @@ TEST(JournalText, SpreadsheetSavedJournalSameMillisecondRunsAndFormulaLeaders)
     EXPECT_TRUE(bytes.contains(",\"'\r=2+2\","));
 }
 
+// A journal left empty (its first append killed after the file was made, a full disk) is
+// a journal without records, not a foreign file that stops every later record.
+TEST(JournalText, EmptyJournalTakesRecords)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Tallyforge-journal.csv"));
+    WriteBytes(path, QByteArray());
+    const TJournal journal(path);
+    EXPECT_EQ(journal.Runs().size(), 0);
+    journal.Append(Record(1, 5, TRunStatus::Completed));
+    ASSERT_EQ(journal.Runs().size(), 1);
+    EXPECT_TRUE(ReadBytes(path).startsWith(TJournal::Header().toUtf8() + "\r\n"));
+}
+
 class JournalFaultTest : public testing::Test {
 protected:
     void SetUp() override
