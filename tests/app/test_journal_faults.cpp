@@ -5,8 +5,12 @@
 #include "support_app.h"
 #include "support_program.h"
 
+#include "platform/Exception.h"
+#include "platform/Printer.h"
+#include "printjob/PrintJob.h"
 #include "run/Journal.h"
 #include "run/Preflight.h"
+#include "run/SerialRun.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -107,6 +111,38 @@ TEST(JournalText, EmptyJournalTakesRecords)
     journal.Append(Record(1, 5, TRunStatus::Completed));
     ASSERT_EQ(journal.Runs().size(), 1);
     EXPECT_TRUE(ReadBytes(path).startsWith(TJournal::Header().toUtf8() + "\r\n"));
+}
+
+// A run that may go unrecorded (the user said so) prints and says why; without that
+// word it is refused before it takes a number.
+TEST(JournalText, UnrecordableRunPrintsOnlyWhenAllowed)
+{
+    apptest::EnsureApplication();
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("Tallyforge.ini"));
+    WriteBytes(settings, "[SN]\r\nLastNumber=100\r\n");
+    WriteBytes(TJournal::PathBeside(settings), "name,amount\nsoap,3\n");
+    TPrinter::InstallTestDevice({ 600, 600, 5100, 6600, 100, 150, 4900, 6300 });
+    Printer().SetOutputFileName(dir.filePath(QStringLiteral("out.pdf")));
+    TPrintJob job;
+    TSerialRun run(job, settings);
+    serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
+        serial::DrawSerialPage(job, *canvas, pageIndex, area, *run.Page());
+    });
+    serial::SerialPage page;
+    page.StartingNumber = 101;
+    EXPECT_THROW(run.Print(page, 2, TRunKind::Print, QStringLiteral("100")), Exception);
+    EXPECT_EQ(apptest::IniValue(settings, QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("100"));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.pdf"))));
+
+    run.AllowUnrecordable = true;
+    const std::optional<TSerialRun::Outcome> outcome = run.Print(page, 2, TRunKind::Print, QStringLiteral("100"));
+    TPrinter::ResetForTests();
+    ASSERT_TRUE(outcome.has_value());
+    EXPECT_EQ(outcome->delivered, 2);
+    EXPECT_TRUE(run.JournalProblem().contains(QStringLiteral("is not one this program writes"))) << run.JournalProblem().toStdString();
+    EXPECT_EQ(apptest::IniValue(settings, QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("102"));
+    EXPECT_EQ(ReadBytes(TJournal::PathBeside(settings)), QByteArray("name,amount\nsoap,3\n"));
 }
 
 class JournalFaultTest : public testing::Test {
