@@ -7,10 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QRandomGenerator>
 #include <QVarLengthArray>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <string_view>
 #include <unordered_map>
 #include <cstring>
@@ -18,12 +20,20 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
 
 const QStringList kColumns { "started", "finished", "kind", "status", "first", "last", "pages", "prefix",
-                             "suffix", "printer", "output", "job", "user", "host" };
+                             "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last" };
+// Journals written before the run and void columns.
+constexpr qsizetype kOlderColumnCount = 14;
+// Room for a run's two records, checked before it takes numbers: each is a few hundred
+// bytes, its output path up to a few kilobytes.
+constexpr qint64 kRunRecordRoom = 16 * 1024;
 
 QString Foreign(const QString& path)
 {
@@ -31,14 +41,34 @@ QString Foreign(const QString& path)
         .arg(path);
 }
 
+QString CannotWrite(const QString& path, int error)
+{
+    return QStringLiteral("Cannot write file %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// Past a file size limit an append must fail like a full disk, not end the process
+// between its reservation and its record.
+void IgnoreFileSizeSignal()
+{
+    static const bool ignored = (std::signal(SIGXFSZ, SIG_IGN), true);
+    (void)ignored;
+}
+
 QString Quoted(const QString& field)
 {
-    // Fields a spreadsheet could take for a formula are kept as text by a leading quote.
+    // Fields a spreadsheet could take for a formula are kept as text by a leading
+    // apostrophe; a field that starts with an apostrophe of its own gets one more, so
+    // that it reads back as it was.
     QString value = field;
-    if (!value.isEmpty() && QStringLiteral("=+-@").contains(value.front()) && !value.front().isDigit()) {
-        bool number = false;
-        value.toLongLong(&number);
-        if (!number)
+    if (!value.isEmpty()) {
+        const QChar lead = value.front();
+        bool guard = QStringLiteral("'=@\t\r").contains(lead);
+        if (lead == QLatin1Char('+') || lead == QLatin1Char('-')) {
+            bool number = false;
+            value.toLongLong(&number);
+            guard = !number;
+        }
+        if (guard)
             value.prepend(QLatin1Char('\''));
     }
     if (value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('"')) || value.contains(QLatin1Char('\n'))
@@ -47,11 +77,14 @@ QString Quoted(const QString& field)
     return value;
 }
 
-QString Unquoted(const QString& field)
+// `current`: a line of this version, which guards TAB, CR and apostrophe leaders too;
+// older lines guarded only = + - @ and kept any other apostrophe as it was.
+QString Unquoted(const QString& field, bool current)
 {
-    return field.startsWith(QLatin1Char('\'')) && field.size() > 1 && QStringLiteral("=+-@").contains(field[1])
-        ? field.mid(1)
-        : field;
+    if (field.size() < 2 || field[0] != QLatin1Char('\''))
+        return field;
+    const bool guarded = QStringLiteral("=+-@").contains(field[1]) || (current && QStringLiteral("'\t\r").contains(field[1]));
+    return guarded ? field.mid(1) : field;
 }
 
 QString TimeText(const QDateTime& time) { return time.isValid() ? time.toUTC().toString(Qt::ISODateWithMs) : QString(); }
@@ -66,152 +99,6 @@ std::optional<int> NumberField(const QString& text, bool* ok)
     return value;
 }
 
-// The file's bytes as a journal: nothing when it is missing, an error when foreign.
-std::optional<QByteArray> ReadJournal(const QString& path)
-{
-    QFile file(path);
-    if (!file.exists())
-        return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(Foreign(path));
-    QByteArray bytes = file.readAll();
-    const qsizetype lineEnd = bytes.indexOf('\n');
-    const QByteArray header = (lineEnd < 0 ? bytes : bytes.left(lineEnd)).trimmed();
-    if (header != TJournal::Header().toUtf8())
-        throw Exception(Foreign(path));
-    return bytes;
-}
-
-} // namespace
-
-TJournal::TJournal(QString path)
-    : path_(std::move(path))
-{
-}
-
-QString TJournal::PathBeside(const QString& settingsPath)
-{
-    return QFileInfo(settingsPath).absoluteDir().filePath(QStringLiteral("Tallyforge-journal.csv"));
-}
-
-QString TJournal::Header() { return kColumns.join(QLatin1Char(',')); }
-
-QString TJournal::KindText(TRunKind kind)
-{
-    switch (kind) {
-    case TRunKind::Print: return QStringLiteral("print");
-    case TRunKind::PrintNoAdvance: return QStringLiteral("print-no-advance");
-    case TRunKind::Reprint: return QStringLiteral("reprint");
-    case TRunKind::SetNext: return QStringLiteral("set-next");
-    case TRunKind::Calibration: return QStringLiteral("calibration");
-    }
-    return {};
-}
-
-QString TJournal::StatusText(TRunStatus status)
-{
-    switch (status) {
-    case TRunStatus::Completed: return QStringLiteral("completed");
-    case TRunStatus::Cancelled: return QStringLiteral("cancelled");
-    case TRunStatus::Failed: return QStringLiteral("failed");
-    case TRunStatus::Interrupted: return QStringLiteral("interrupted");
-    case TRunStatus::Unknown: return QStringLiteral("unknown");
-    case TRunStatus::Aborted: return QStringLiteral("aborted");
-    }
-    return {};
-}
-
-QString TJournal::ToCsv(const TJournalRecord& r)
-{
-    const QStringList fields { TimeText(r.started), TimeText(r.finished), KindText(r.kind), StatusText(r.status),
-                               r.first ? QString::number(*r.first) : QString(),
-                               r.last ? QString::number(*r.last) : QString(), QString::number(r.pages),
-                               r.prefix, r.suffix, r.printer, r.output,
-                               r.job > 0 ? QString::number(r.job) : QString(), r.user, r.host };
-    QStringList quoted;
-    for (const QString& field : fields)
-        quoted << Quoted(field);
-    return quoted.join(QLatin1Char(','));
-}
-
-std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
-{
-    if (f.size() != kColumns.size())
-        return std::nullopt;
-    static const QHash<QString, TRunKind> kinds { { "print", TRunKind::Print },
-                                                  { "print-no-advance", TRunKind::PrintNoAdvance },
-                                                  { "reprint", TRunKind::Reprint },
-                                                  { "set-next", TRunKind::SetNext },
-                                                  { "calibration", TRunKind::Calibration } };
-    static const QHash<QString, TRunStatus> statuses { { "completed", TRunStatus::Completed },
-                                                       { "cancelled", TRunStatus::Cancelled },
-                                                       { "failed", TRunStatus::Failed },
-                                                       { "interrupted", TRunStatus::Interrupted },
-                                                       { "unknown", TRunStatus::Unknown },
-                                                       { "aborted", TRunStatus::Aborted } };
-    TJournalRecord r;
-    bool ok = kinds.contains(f[2]) && statuses.contains(f[3]);
-    r.started = QDateTime::fromString(f[0], Qt::ISODateWithMs);
-    r.finished = QDateTime::fromString(f[1], Qt::ISODateWithMs);
-    ok = ok && r.started.isValid();
-    r.kind = kinds.value(f[2]);
-    r.status = statuses.value(f[3]);
-    r.first = NumberField(f[4], &ok);
-    r.last = NumberField(f[5], &ok);
-    r.pages = NumberField(f[6], &ok).value_or(0);
-    r.prefix = Unquoted(f[7]);
-    r.suffix = Unquoted(f[8]);
-    r.printer = Unquoted(f[9]);
-    r.output = Unquoted(f[10]);
-    r.job = NumberField(f[11], &ok).value_or(0);
-    r.user = Unquoted(f[12]);
-    r.host = Unquoted(f[13]);
-    if (!ok)
-        return std::nullopt;
-    return r;
-}
-
-void TJournal::Append(const TJournalRecord& record) const
-{
-    const QByteArray native = QFile::encodeName(path_);
-    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw Exception(QStringLiteral("Cannot write file %1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(errno))));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer { fd };
-    ::flock(fd, LOCK_EX);
-    // Under the lock: the header is written once, by whoever finds the file empty, and a
-    // file that turned out foreign is left alone.
-    const off_t size = ::lseek(fd, 0, SEEK_END);
-    QByteArray line;
-    if (size == 0)
-        line = Header().toUtf8() + "\r\n";
-    else
-        ReadJournal(path_);
-    line += ToCsv(record).toUtf8() + "\r\n";
-    const char* data = line.constData();
-    qsizetype left = line.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            const int error = written < 0 ? errno : ENOSPC;
-            // Never leave half a line: cut back to where this append began.
-            if (::ftruncate(fd, size) != 0) { }
-            throw Exception(QStringLiteral("Cannot write file %1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(error))));
-        }
-        data += written;
-        left -= written;
-    }
-    if (::fsync(fd) != 0)
-        throw Exception(QStringLiteral("Cannot write file %1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(errno))));
-}
-
-namespace {
-
 // One CSV record's fields as byte ranges of the file, found without copying.
 struct Field {
     qsizetype begin = 0;
@@ -221,10 +108,11 @@ struct Field {
 
 class RecordScanner {
 public:
-    explicit RecordScanner(const QByteArray& bytes) : data_(bytes.constData()), size_(bytes.size()) { }
+    explicit RecordScanner(const QByteArray& bytes, qsizetype from = 0)
+        : data_(bytes.constData()), size_(bytes.size()), pos_(from) { }
 
     // The next record's fields; false at the end, or when the text is not CSV.
-    bool Next(QVarLengthArray<Field, 16>& fields)
+    bool Next(QVarLengthArray<Field, 20>& fields)
     {
         fields.clear();
         if (pos_ >= size_)
@@ -279,11 +167,257 @@ private:
     bool broken_ = false;
 };
 
-// A run is named by when it started, who and where.
+// A journal's bytes and where its records begin (after a byte-order mark and the header).
+struct JournalText {
+    QByteArray bytes;
+    qsizetype records = 0;
+    bool headed = false; // false: no header yet, the file is empty
+};
+
+// The bytes as a journal; raises when they are not one. An empty file (a first append
+// killed before it wrote) has no records yet. `scan`: also find text that is not CSV
+// anywhere in it (an open quote), which would take the next record into it.
+JournalText ParseJournal(const QString& path, QByteArray bytes, bool scan)
+{
+    JournalText text;
+    text.records = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0; // as spreadsheets save it
+    if (bytes.size() > text.records) {
+        const qsizetype lineEnd = bytes.indexOf('\n', text.records);
+        const QByteArray header = bytes.mid(text.records, lineEnd < 0 ? -1 : lineEnd - text.records).trimmed();
+        const QByteArray current = TJournal::Header().toUtf8();
+        const QByteArray older = current.left(current.indexOf(",run,"));
+        if (header != current && header != older)
+            throw Exception(Foreign(path));
+        text.records = lineEnd < 0 ? bytes.size() : lineEnd + 1;
+        text.headed = true;
+    }
+    if (scan) {
+        RecordScanner scanner(bytes, text.records);
+        QVarLengthArray<Field, 20> fields;
+        while (scanner.Next(fields)) { }
+        if (scanner.Broken())
+            throw Exception(Foreign(path));
+    }
+    text.bytes = std::move(bytes);
+    return text;
+}
+
+// The file's bytes as a journal: nothing when it is missing, an error when foreign.
+std::optional<JournalText> ReadJournal(const QString& path, bool scan)
+{
+    QFile file(path);
+    if (!file.exists())
+        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(Foreign(path));
+    return ParseJournal(path, file.readAll(), scan);
+}
+
+// The whole file through an open descriptor; false when it cannot be read.
+bool ReadAll(int fd, qint64 size, QByteArray* bytes)
+{
+    bytes->resize(qsizetype(size));
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, bytes->data() + done, size_t(size - done), off_t(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        done += got;
+    }
+    return true;
+}
+
+} // namespace
+
+quint64 NewRunId()
+{
+    quint64 id = 0;
+    while (id == 0)
+        id = QRandomGenerator::global()->generate64();
+    return id;
+}
+
+TJournal::TJournal(QString path)
+    : path_(std::move(path))
+{
+    IgnoreFileSizeSignal();
+}
+
+QString TJournal::PathBeside(const QString& settingsPath)
+{
+    return QFileInfo(settingsPath).absoluteDir().filePath(QStringLiteral("Tallyforge-journal.csv"));
+}
+
+QString TJournal::Header() { return kColumns.join(QLatin1Char(',')); }
+
+QString TJournal::KindText(TRunKind kind)
+{
+    switch (kind) {
+    case TRunKind::Print: return QStringLiteral("print");
+    case TRunKind::PrintNoAdvance: return QStringLiteral("print-no-advance");
+    case TRunKind::Reprint: return QStringLiteral("reprint");
+    case TRunKind::SetNext: return QStringLiteral("set-next");
+    case TRunKind::Calibration: return QStringLiteral("calibration");
+    }
+    return {};
+}
+
+QString TJournal::StatusText(TRunStatus status)
+{
+    switch (status) {
+    case TRunStatus::Completed: return QStringLiteral("completed");
+    case TRunStatus::Cancelled: return QStringLiteral("cancelled");
+    case TRunStatus::Failed: return QStringLiteral("failed");
+    case TRunStatus::Interrupted: return QStringLiteral("interrupted");
+    case TRunStatus::Unknown: return QStringLiteral("unknown");
+    case TRunStatus::Aborted: return QStringLiteral("aborted");
+    }
+    return {};
+}
+
+QString TJournal::ToCsv(const TJournalRecord& r)
+{
+    const auto number = [](const std::optional<int>& value) { return value ? QString::number(*value) : QString(); };
+    const QStringList fields { TimeText(r.started), TimeText(r.finished), KindText(r.kind), StatusText(r.status),
+                               number(r.first), number(r.last), QString::number(r.pages),
+                               r.prefix, r.suffix, r.printer, r.output,
+                               r.job > 0 ? QString::number(r.job) : QString(), r.user, r.host,
+                               r.run ? QStringLiteral("%1").arg(r.run, 16, 16, QLatin1Char('0')) : QString(),
+                               number(r.voidFirst), number(r.voidLast) };
+    QStringList quoted;
+    for (const QString& field : fields)
+        quoted << Quoted(field);
+    return quoted.join(QLatin1Char(','));
+}
+
+std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
+{
+    const bool current = f.size() == kColumns.size();
+    if (!current && f.size() != kOlderColumnCount)
+        return std::nullopt;
+    static const QHash<QString, TRunKind> kinds { { "print", TRunKind::Print },
+                                                  { "print-no-advance", TRunKind::PrintNoAdvance },
+                                                  { "reprint", TRunKind::Reprint },
+                                                  { "set-next", TRunKind::SetNext },
+                                                  { "calibration", TRunKind::Calibration } };
+    static const QHash<QString, TRunStatus> statuses { { "completed", TRunStatus::Completed },
+                                                       { "cancelled", TRunStatus::Cancelled },
+                                                       { "failed", TRunStatus::Failed },
+                                                       { "interrupted", TRunStatus::Interrupted },
+                                                       { "unknown", TRunStatus::Unknown },
+                                                       { "aborted", TRunStatus::Aborted } };
+    TJournalRecord r;
+    bool ok = kinds.contains(f[2]) && statuses.contains(f[3]);
+    r.started = QDateTime::fromString(f[0], Qt::ISODateWithMs);
+    r.finished = QDateTime::fromString(f[1], Qt::ISODateWithMs);
+    ok = ok && r.started.isValid();
+    r.kind = kinds.value(f[2]);
+    r.status = statuses.value(f[3]);
+    r.first = NumberField(f[4], &ok);
+    r.last = NumberField(f[5], &ok);
+    r.pages = NumberField(f[6], &ok).value_or(0);
+    r.prefix = Unquoted(f[7], current);
+    r.suffix = Unquoted(f[8], current);
+    r.printer = Unquoted(f[9], current);
+    r.output = Unquoted(f[10], current);
+    r.job = NumberField(f[11], &ok).value_or(0);
+    r.user = Unquoted(f[12], current);
+    r.host = Unquoted(f[13], current);
+    r.run = 0;
+    if (current) {
+        if (!f[14].isEmpty())
+            r.run = f[14].toULongLong(&ok, 16);
+        r.voidFirst = NumberField(f[15], &ok);
+        r.voidLast = NumberField(f[16], &ok);
+        ok = ok && r.voidFirst.has_value() == r.voidLast.has_value();
+    }
+    if (!ok)
+        return std::nullopt;
+    return r;
+}
+
+void TJournal::Append(const TJournalRecord& record) const
+{
+    const QByteArray native = QFile::encodeName(path_);
+    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw Exception(CannotWrite(path_, errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer { fd };
+    ::flock(fd, LOCK_EX);
+    // Under the lock: the header is written once, by whoever finds the file without one,
+    // and a file that turned out foreign or unreadable is left alone.
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    QByteArray existing;
+    if (size < 0 || !ReadAll(fd, size, &existing))
+        throw Exception(CannotWrite(path_, errno ? errno : EIO));
+    const JournalText text = ParseJournal(path_, std::move(existing), true);
+    QByteArray line;
+    if (!text.headed)
+        line = Header().toUtf8() + "\r\n";
+    else if (!text.bytes.endsWith('\n'))
+        line = "\r\n"; // the last line lost its end (an edit, a power cut): this record is a line of its own
+    line += ToCsv(record).toUtf8() + "\r\n";
+    const char* data = line.constData();
+    qsizetype left = line.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            const int error = written < 0 ? errno : ENOSPC;
+            // Never leave half a line: cut back to where this append began.
+            if (::ftruncate(fd, size) != 0) { }
+            throw Exception(CannotWrite(path_, error));
+        }
+        data += written;
+        left -= written;
+    }
+    if (::fsync(fd) != 0)
+        throw Exception(CannotWrite(path_, errno));
+}
+
+void TJournal::CheckWritable() const
+{
+    const QByteArray native = QFile::encodeName(path_);
+    qint64 size = 0;
+    const int fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd >= 0) {
+        struct stat info {};
+        const bool known = ::fstat(fd, &info) == 0;
+        ::close(fd);
+        if (!known)
+            throw Exception(CannotWrite(path_, errno));
+        size = info.st_size;
+        ReadJournal(path_, true);
+    } else if (errno != ENOENT) {
+        throw Exception(CannotWrite(path_, errno));
+    } else if (const QByteArray folder = QFile::encodeName(QFileInfo(path_).absolutePath());
+               ::access(folder.constData(), W_OK | X_OK) != 0) {
+        throw Exception(CannotWrite(path_, errno));
+    }
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+        && quint64(size + kRunRecordRoom) > quint64(limit.rlim_cur))
+        throw Exception(CannotWrite(path_, EFBIG));
+    struct statvfs disk {};
+    if (::statvfs(QFile::encodeName(QFileInfo(path_).absolutePath()).constData(), &disk) == 0
+        && quint64(disk.f_bavail) * disk.f_frsize < quint64(kRunRecordRoom))
+        throw Exception(CannotWrite(path_, ENOSPC));
+}
+
+namespace {
+
+// A run is named by when it started, who and where, and its id (none in older journals).
 struct RunKey {
     std::string_view started;
     std::string_view user;
     std::string_view host;
+    std::string_view run;
     bool operator==(const RunKey&) const = default;
 };
 
@@ -291,7 +425,7 @@ struct RunKeyHash {
     size_t operator()(const RunKey& key) const
     {
         const std::hash<std::string_view> hash;
-        return hash(key.started) ^ (hash(key.user) << 1) ^ (hash(key.host) << 2);
+        return hash(key.started) ^ (hash(key.user) << 1) ^ (hash(key.host) << 2) ^ (hash(key.run) << 3);
     }
 };
 
@@ -312,26 +446,26 @@ std::optional<qint64> FieldNumber(const QByteArray& bytes, const Field& field)
 
 QList<TJournalRecord> TJournal::Runs(std::optional<qint64> serial) const
 {
-    const std::optional<QByteArray> bytes = ReadJournal(path_);
-    if (!bytes)
+    const std::optional<JournalText> text = ReadJournal(path_, false);
+    if (!text)
         return {};
-    constexpr qsizetype kColumnCount = 14;
-    RecordScanner scanner(*bytes);
-    QVarLengthArray<Field, 16> fields;
-    scanner.Next(fields); // the header, checked when the file was read
+    const QByteArray& bytes = text->bytes;
+    RecordScanner scanner(bytes, text->records);
+    QVarLengthArray<Field, 20> fields;
     // Each run by where its last record starts; the order is the order runs began.
     QList<qsizetype> lastRecord;
     std::unordered_map<RunKey, qsizetype, RunKeyHash> byRun;
-    lastRecord.reserve(bytes->size() / 200);
-    byRun.reserve(size_t(bytes->size() / 200));
+    lastRecord.reserve(bytes.size() / 200);
+    byRun.reserve(size_t(bytes.size() / 200));
     const auto view = [&](const Field& field) {
-        return std::string_view(bytes->constData() + field.begin, size_t(field.end - field.begin));
+        return std::string_view(bytes.constData() + field.begin, size_t(field.end - field.begin));
     };
     for (qsizetype at = scanner.Position(); scanner.Next(fields); at = scanner.Position()) {
-        if (fields.size() != kColumnCount)
+        if (fields.size() != kColumns.size() && fields.size() != kOlderColumnCount)
             continue; // a line a person added by hand; the rest still counts
-        const auto [found, added] = byRun.try_emplace(RunKey { view(fields[0]), view(fields[12]), view(fields[13]) },
-                                                      lastRecord.size());
+        const RunKey key { view(fields[0]), view(fields[12]), view(fields[13]),
+                           fields.size() > kOlderColumnCount ? view(fields[14]) : std::string_view() };
+        const auto [found, added] = byRun.try_emplace(key, lastRecord.size());
         if (added)
             lastRecord.append(at);
         else
@@ -345,14 +479,14 @@ QList<TJournalRecord> TJournal::Runs(std::optional<qint64> serial) const
         scanner.Seek(lastRecord[i]);
         scanner.Next(fields);
         if (serial) {
-            const std::optional<qint64> first = FieldNumber(*bytes, fields[4]);
-            const std::optional<qint64> last = FieldNumber(*bytes, fields[5]);
-            if (!first || !last || *serial < *first || *serial > *last)
+            const std::optional<qint64> first = FieldNumber(bytes, fields[4]);
+            const std::optional<qint64> last = FieldNumber(bytes, fields[5]);
+            if (!first || !last || !TJournalRecord::InRange(*serial, int(*first), int(*last)))
                 continue;
         }
         QStringList texts;
         for (const Field& field : fields)
-            texts << FieldText(*bytes, field);
+            texts << FieldText(bytes, field);
         if (const std::optional<TJournalRecord> record = FromCsv(texts))
             runs << *record;
     }

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 
+#include <climits>
 #include <optional>
 
 // SetNext: a shared series moved by hand (only its server records these). Calibration: a
@@ -13,6 +14,9 @@ enum class TRunKind { Print, PrintNoAdvance, Reprint, SetNext, Calibration };
 // record names every serial of the run. Aborted: the printer ended the accepted job early;
 // the record names the job's serials and the pages the printer reported done.
 enum class TRunStatus { Completed, Cancelled, Failed, Interrupted, Unknown, Aborted };
+
+// A fresh run id: random, never 0 (0 is a record of an older journal, which has none).
+quint64 NewRunId();
 
 // One run as the journal records it.
 struct TJournalRecord {
@@ -32,12 +36,31 @@ struct TJournalRecord {
     int job = 0;    // the CUPS job id, or 0
     QString user;
     QString host;
+    // Tells apart runs that started in the same millisecond; 0 in older journals, whose
+    // runs are told apart by start, user and host alone.
+    quint64 run = NewRunId();
+    // Numbers the run took but neither printed nor gave back (somebody reserved after
+    // it): never handed out again, and accounted for here.
+    std::optional<int> voidFirst;
+    std::optional<int> voidLast;
 
     bool SameRun(const TJournalRecord& other) const
     {
-        return started == other.started && user == other.user && host == other.host;
+        return started == other.started && user == other.user && host == other.host
+            && (run == 0 || other.run == 0 || run == other.run);
     }
-    bool Covers(qint64 serial) const { return first && last && *first <= serial && serial <= *last; }
+    // Whether serial is among the printed ones (for an interrupted record, the range the
+    // run took); a range may pass 2147483647 and go on from -2147483648.
+    bool Covers(qint64 serial) const { return first && last && InRange(serial, *first, *last); }
+    // Whether the record accounts for serial at all: printed, taken, or void.
+    bool Accounts(qint64 serial) const { return Covers(serial) || (voidFirst && voidLast && InRange(serial, *voidFirst, *voidLast)); }
+
+    // first..last on the 32-bit circle: last below first is a range across the wrap.
+    static bool InRange(qint64 serial, int first, int last)
+    {
+        return first <= last ? first <= serial && serial <= last
+                             : (serial >= first && serial <= INT_MAX) || (serial >= INT_MIN && serial <= last);
+    }
 };
 
 // The journal of every run: "Tallyforge-journal.csv" beside the settings file, RFC 4180
@@ -46,7 +69,8 @@ struct TJournalRecord {
 // ends; the last record of a run is the one that counts, so a killed run stays recorded
 // with the range it took. Each append is one write under a lock, synced: a line is never
 // torn and two processes appending at once lose nothing. A file that is not a journal
-// (another header, unreadable) is never written to.
+// (another header, unreadable) is never written to. Journals of older versions (without
+// the run and void columns, or saved by a spreadsheet with a byte-order mark) still read.
 class TJournal {
 public:
     explicit TJournal(QString path);
@@ -58,6 +82,11 @@ public:
     // "Cannot write file <path>: <reason>" when the append fails.
     void Append(const TJournalRecord& record) const;
 
+    // Raises as Append would, before a run takes any numbers: a foreign or unreadable
+    // journal, one that cannot be opened for writing, or one that a file size limit or
+    // a full disk would stop from taking a run's records.
+    void CheckWritable() const;
+
     // Every run, by its last record, newest first; with a serial, only the runs whose
     // serials include it. A missing file has none; a foreign or unreadable one raises as
     // Append does.
@@ -66,7 +95,8 @@ public:
     static QString Header();
     static QString KindText(TRunKind kind);
     static QString StatusText(TRunStatus status);
-    // The record as one CSV line (no line end), and back.
+    // The record as one CSV line (no line end), and back (fields of a line of this
+    // version, or of an older one without the last columns).
     static QString ToCsv(const TJournalRecord& record);
     static std::optional<TJournalRecord> FromCsv(const QStringList& fields);
 

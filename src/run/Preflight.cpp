@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -28,6 +29,15 @@ QList<QRect> Outside(TCustomPrintJob& job, const serial::SerialPage& page, int p
         if (!printable.contains(box))
             outside << box;
     return outside;
+}
+
+// A range of serials as stretches of the number line: first..last itself, or, when it
+// passes 2147483647 (last below first), up to there and on from -2147483648.
+QList<std::pair<qint64, qint64>> Stretches(qint32 first, qint32 last)
+{
+    if (first <= last)
+        return { { first, last } };
+    return { { first, std::numeric_limits<qint32>::max() }, { std::numeric_limits<qint32>::min(), last } };
 }
 
 } // namespace
@@ -109,10 +119,13 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
 
 QList<std::pair<qint64, qint64>> Unprinted(const QList<TJournalRecord>& runs, qint64 first, qint64 last)
 {
+    if (first > last && first <= std::numeric_limits<qint32>::max() && last >= std::numeric_limits<qint32>::min())
+        return Unprinted(runs, first, std::numeric_limits<qint32>::max())
+            + Unprinted(runs, std::numeric_limits<qint32>::min(), last); // across the wrap
     QList<std::pair<qint64, qint64>> printed;
     for (const TJournalRecord& run : runs)
         if (run.kind != TRunKind::Reprint && run.first && run.last)
-            printed.append({ *run.first, *run.last });
+            printed.append(Stretches(*run.first, *run.last));
     std::sort(printed.begin(), printed.end());
     QList<std::pair<qint64, qint64>> gaps;
     qint64 next = first;

@@ -54,6 +54,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
     // record either: the run would leave no trace.
     try {
         plan.runs = Store().Runs();
+        Store().CheckRecordable(); // and room for it: a full disk, a file size limit
     } catch (const Exception& e) {
         plan.questions << TPrintQuestion { TPrintQuestion::Kind::Unrecorded,
                                            reprint ? tr("%1: which of these serials were printed is not known, and this reprint would be recorded nowhere").arg(e.Message())
@@ -142,5 +143,7 @@ std::optional<TSerialRun::Outcome> TPrintRoom::Carry(const TPrintPlan& plan)
     // The counter moved between the plan and the reservation: the plan's checks were
     // for other serials, so nothing prints and the caller prepares again.
     run_.OnMoved = [](int) { return false; };
+    // Printing unrecorded is what the user said yes to.
+    run_.AllowUnrecordable = plan.Asks(TPrintQuestion::Kind::Unrecorded);
     return run_.Print(plan.request.page, plan.count, plan.request.kind, plan.expected);
 }

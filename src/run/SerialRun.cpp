@@ -30,6 +30,8 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
         return std::nullopt;
     const bool advance = kind == TRunKind::Print;
     journalProblem_.clear();
+    if (!AllowUnrecordable)
+        store_->CheckRecordable();
     job_.SetPageCount(count);
     Outcome outcome;
     // The job raises a count below 1 to 1: the counter moves past the pages printed.

@@ -35,6 +35,10 @@ public:
     // How long a run waits for the jobs a queue accepted to end, so a printer that
     // aborts one is journaled; a job still pending then counts as printed.
     int FollowJobsMs = 2000;
+    // A run is refused before it takes any numbers when its record could not be kept
+    // (a journal this program may not write, full, or past a file size limit); true
+    // prints all the same, and JournalProblem says why it went unrecorded.
+    bool AllowUnrecordable = false;
 
     struct Outcome {
         int first = 0;      // the first page's number

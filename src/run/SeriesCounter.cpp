@@ -92,7 +92,8 @@ void TSeriesCounter::Locked(const std::function<void(const Reading&)>& change)
 }
 
 std::optional<TSeriesCounter::Reservation> TSeriesCounter::Reserve(int first, int count, const QString& expectedText,
-                                                                   Moved* moved)
+                                                                   Moved* moved,
+                                                                   const std::function<void(int, int)>& record)
 {
     std::optional<Reservation> reservation;
     Locked([&](const Reading& now) {
@@ -105,27 +106,31 @@ std::optional<TSeriesCounter::Reservation> TSeriesCounter::Reserve(int first, in
         taken.first = first;
         taken.last = AddWrapping(first, qMax(1, count) - 1);
         taken.before = FileBytes(path_);
+        if (record)
+            record(taken.first, taken.last);
         TIniFile ini(path_);
         ini.WriteInteger(kSection, kKey, taken.last);
         ini.UpdateFile();
         taken.text = ReadingOf(ini).text;
         taken.after = ini.ToBytes();
-
-
         reservation = taken;
     });
     return reservation;
 }
 
-QString TSeriesCounter::GiveBack(const Reservation& reservation, int pagesPrinted)
+QString TSeriesCounter::GiveBack(const Reservation& reservation, int pagesPrinted,
+                                 const std::function<void(bool)>& record)
 {
     const int count = int(quint32(reservation.last) - quint32(reservation.first)) + 1;
     // What this caller knows LastNumber to hold: its reservation, unless it changes it
     // now. A number moved by somebody else is not ours to know; the next run sees it.
     QString text = reservation.text;
     Locked([&](const Reading& now) {
-        if (now.text != reservation.text || pagesPrinted >= count)
+        if (now.text != reservation.text || pagesPrinted >= count) {
+            if (record)
+                record(false);
             return;
+        }
         TIniFile ini(path_);
         if (pagesPrinted > 0) {
             ini.WriteInteger(kSection, kKey, AddWrapping(reservation.first, pagesPrinted - 1));
@@ -138,6 +143,8 @@ QString TSeriesCounter::GiveBack(const Reservation& reservation, int pagesPrinte
                 throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot create file %1").arg(path_));
             }
             text = Read().text;
+            if (record)
+                record(true);
             return;
         } else {
             TIniFile before(QString{});
@@ -149,6 +156,8 @@ QString TSeriesCounter::GiveBack(const Reservation& reservation, int pagesPrinte
         }
         ini.UpdateFile();
         text = ReadingOf(ini).text;
+        if (record)
+            record(true);
     });
     return text;
 }

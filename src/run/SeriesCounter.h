@@ -39,16 +39,24 @@ public:
     // `expectedText`; otherwise reserves nothing and returns what it holds now (another
     // window or process printed since). Raises "Cannot open file", "Cannot create file"
     // or "The settings file <path> is in use by another program" when it cannot.
+    // `record`, when given, is called under the lock with the range before LastNumber
+    // moves, so the range is on record before it is taken; what it raises stops the
+    // reservation.
     struct Moved {
         Reading now;
     };
-    std::optional<Reservation> Reserve(int first, int count, const QString& expectedText, Moved* moved);
+    std::optional<Reservation> Reserve(int first, int count, const QString& expectedText, Moved* moved,
+                                       const std::function<void(int first, int last)>& record = {});
 
     // After the run, unless somebody moved LastNumber since the reservation: with pages
     // printed, LastNumber := the last of them; with none, the file as it was before.
     // Returns the text LastNumber holds as far as this run knows: what it wrote, or
     // its reservation's text when somebody else has moved the number since.
-    QString GiveBack(const Reservation& reservation, int pagesPrinted);
+    // `record`, when given, is called under the lock with whether the unprinted tail went
+    // back: after LastNumber was written back, or, when it stays taken, at once (so the
+    // tail is on record before anyone could wonder where it went).
+    QString GiveBack(const Reservation& reservation, int pagesPrinted,
+                     const std::function<void(bool givenBack)>& record = {});
 
     // Runs `change` under the lock with the file's LastNumber as it is now.
     void Locked(const std::function<void(const Reading& now)>& change);

@@ -23,35 +23,93 @@ void TLocalSeries::Write(const TJournalRecord& record)
     }
 }
 
+void TLocalSeries::CheckRecordable()
+{
+    checked_ = false;
+    journal_.CheckWritable();
+    checked_ = true;
+}
+
 TSeriesStore::Begun TLocalSeries::Begin(TJournalRecord& record, int count, bool advance, const QString& expectedText)
 {
     problem_.clear();
     reservation_.reset();
     Begun begun;
-    if (advance) {
-        TSeriesCounter::Moved moved;
-        reservation_ = counter_.Reserve(record.first.value_or(0), count, expectedText, &moved);
-        if (!reservation_) {
-            begun.moved = moved.now;
-            return begun;
-        }
-        begun.reservation = Reservation { reservation_->first, reservation_->last, reservation_->text };
-        record.first = reservation_->first;
-        record.last = reservation_->last;
+    // A run that was checked is recorded or does not start; an unchecked one (the user
+    // chose to print without a record) goes on and says why it went unrecorded.
+    const auto firstRecord = [&] {
+        if (checked_)
+            journal_.Append(record);
+        else
+            Write(record);
+    };
+    if (!advance) {
+        firstRecord();
+        return begun;
     }
-    Write(record);
+    TSeriesCounter::Moved moved;
+    bool recorded = false;
+    try {
+        // The range goes on record before the counter moves: a kill between the two
+        // leaves a record of numbers nobody took, never numbers taken without a record.
+        reservation_ = counter_.Reserve(record.first.value_or(0), count, expectedText, &moved, [&](int first, int last) {
+            record.first = first;
+            record.last = last;
+            firstRecord();
+            recorded = problem_.isEmpty();
+        });
+    } catch (...) {
+        checked_ = false;
+        if (recorded) {
+            // On record as taken, but the counter did not move: the run took nothing.
+            TJournalRecord failed = record;
+            failed.status = TRunStatus::Failed;
+            failed.finished = QDateTime::currentDateTimeUtc();
+            failed.first.reset();
+            failed.last.reset();
+            failed.pages = 0;
+            Write(failed);
+        }
+        throw;
+    }
+    if (!reservation_) {
+        begun.moved = moved.now;
+        return begun;
+    }
+    begun.reservation = Reservation { reservation_->first, reservation_->last, reservation_->text };
     return begun;
 }
 
 std::optional<QString> TLocalSeries::End(const TJournalRecord& record)
 {
-    if (problem_.isEmpty())
-        Write(record);
-    if (!reservation_)
+    checked_ = false;
+    const bool journaled = problem_.isEmpty();
+    if (!reservation_) {
+        if (journaled)
+            Write(record);
         return std::nullopt;
+    }
     const TSeriesCounter::Reservation reservation = *reservation_;
     reservation_.reset();
-    return counter_.GiveBack(reservation, record.pages);
+    // The tail that cannot go back (somebody reserved after this run) stays taken: void.
+    TJournalRecord kept = record;
+    const qint64 count = qint64(quint32(reservation.last) - quint32(reservation.first)) + 1;
+    if (record.pages < count) {
+        kept.voidFirst = serial::AddWrapping(reservation.first, record.pages);
+        kept.voidLast = reservation.last;
+    }
+    bool recorded = false;
+    try {
+        return counter_.GiveBack(reservation, record.pages, [&](bool givenBack) {
+            if (journaled)
+                Write(givenBack ? record : kept);
+            recorded = true;
+        });
+    } catch (...) {
+        if (journaled && !recorded)
+            Write(kept);
+        throw;
+    }
 }
 
 QList<TJournalRecord> TLocalSeries::Runs(std::optional<qint64> serial) { return journal_.Runs(serial); }

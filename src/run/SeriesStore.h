@@ -30,6 +30,13 @@ public:
     // The last number as the store holds it now.
     virtual Reading Read() = 0;
 
+    // Before anything is reserved: raises, with the message the record's append would
+    // raise, when the run could not be recorded (a journal this program may not write,
+    // or one that a file size limit or a full disk would stop). After it passed, Begin
+    // takes no numbers it cannot record. A store that keeps its records elsewhere has
+    // nothing to check.
+    virtual void CheckRecordable() { }
+
     // Before the first page. A print (`advance`) reserves `count` numbers: from
     // record.first when the last number still reads `expectedText`, else nothing (moved);
     // a store that hands out the numbers itself takes the next ones when `expectedText`
@@ -38,7 +45,8 @@ public:
     virtual Begun Begin(TJournalRecord& record, int count, bool advance, const QString& expectedText) = 0;
 
     // After the run: the final record, and the unprinted tail given back if nobody
-    // reserved after it. The last number as this run leaves it known, when it reserved.
+    // reserved after it, else recorded as void. The last number as this run leaves it
+    // known, when it reserved.
     virtual std::optional<QString> End(const TJournalRecord& record) = 0;
 
     // Why the last run's record did not reach its place (or is late); empty when it did.
@@ -58,6 +66,7 @@ class TLocalSeries : public TSeriesStore {
 public:
     explicit TLocalSeries(QString settingsPath);
     Reading Read() override;
+    void CheckRecordable() override;
     Begun Begin(TJournalRecord& record, int count, bool advance, const QString& expectedText) override;
     std::optional<QString> End(const TJournalRecord& record) override;
     QString Problem() const override { return problem_; }
@@ -65,12 +74,16 @@ public:
     QString Where() const override { return counter_.Path(); }
 
 private:
+    // The record, or why it could not be written in Problem.
     void Write(const TJournalRecord& record);
 
     TSeriesCounter counter_;
     TJournal journal_;
     std::optional<TSeriesCounter::Reservation> reservation_;
     QString problem_;
+    // The journal passed CheckRecordable for this run: its first record must be written,
+    // or the run takes nothing.
+    bool checked_ = false;
 };
 
 // Which series a station prints from: [Series] Server and Name of the settings file, or

@@ -205,7 +205,7 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
     reader.closeWriteChannel();
     ASSERT_TRUE(reader.waitForFinished(30000));
     EXPECT_EQ(QString::fromUtf8(reader.readAllStandardOutput()),
-              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host\n"
+              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last\n"
                              "reprint completed 101 102 2 S- True\n"
                              "print completed 100 104 5 S- True\n"));
 }
@@ -231,7 +231,8 @@ TEST_F(CommandLineTest, ForeignJournalIsLeftAlone)
     EXPECT_TRUE(error.contains(QStringLiteral("is not one this program writes"))) << error.toStdString();
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("date;amount\n2026-01-01;5\n"));
-    EXPECT_EQ(LastNumber(), QStringLiteral("102"));
+    EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("run.pdf"))));
+    EXPECT_EQ(LastNumber(), QStringLiteral("99"));
 }
 
 } // namespace

@@ -272,9 +272,10 @@ TEST_F(PrintRoomTest, NumberFormatWidthReachesThePageAndTheSettingsFile)
     EXPECT_EQ(again->CurrentPage().Digits, 5);
 }
 
-// A journal this program does not write: the log says why instead of rows, and a run
-// says it was not journaled.
-TEST_F(PrintRoomTest, ForeignJournalIsShownAndARunSaysItWasNotJournaled)
+// A journal this program does not write: the log says why instead of rows, a run asks
+// before it takes a number (No by default), and one printed all the same says it was not
+// journaled.
+TEST_F(PrintRoomTest, ForeignJournalIsShownAndARunAsksBeforeItTakesANumber)
 {
     QFile journal(TJournal::PathBeside(settingsPath_));
     ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
@@ -295,6 +296,8 @@ TEST_F(PrintRoomTest, ForeignJournalIsShownAndARunSaysItWasNotJournaled)
     ASSERT_EQ(questions_.size(), 1);
     EXPECT_TRUE(questions_[0].contains(QStringLiteral("recorded nowhere"))) << questions_[0].toStdString();
     EXPECT_FALSE(QFileInfo::exists(OutputPdf()));
+    EXPECT_NE(Setting("SN", "LastNumber"), QStringLiteral("100"));
+    // Yes prints, unrecorded, and says so; the foreign file is left as it was.
     answer_ = true;
     window->ToolButton1->trigger();
     ASSERT_EQ(errors_.size(), 1);
