@@ -54,7 +54,10 @@ void TSeriesCounter::CheckReadable(const QString& settingsPath)
 TFileLock TSeriesCounter::Lock(const QString& settingsPath)
 {
     // The kernel's lock: a killed run never leaves the series locked. It nests, so a save
-    // that locks for itself may run inside Locked().
+    // that locks for itself may run inside Locked(). A settings path that can never be
+    // written (a device, a pipe) gets no lock file beside it either.
+    regularfile::CheckReadable(settingsPath);
+    regularfile::WriteTarget(settingsPath);
     return TFileLock(settingsPath + QStringLiteral(".lock"), TFileLock::Mode::Exclusive, kLockWait,
         QCoreApplication::translate("TSeriesCounter", "The settings file %1 is in use by another program").arg(settingsPath));
 }
