@@ -74,6 +74,8 @@ public:
     bool ValueExists(const QString& section, const QString& key) const;
     // The key names of a section, each once, in the order first met.
     QStringList ReadSection(const QString& section) const;
+    // Removes every "[name]" line of the section with its lines and empty lines; its
+    // comments stay, as they may speak of what follows.
     void EraseSection(const QString& section);
     // Removes every line of that key, so an earlier duplicate cannot come back.
     void DeleteKey(const QString& section, const QString& key);

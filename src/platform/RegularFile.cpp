@@ -21,10 +21,15 @@ namespace regularfile {
 
 namespace {
 
-QString Tr(const char* text) { return QCoreApplication::translate("RegularFile", text); }
+QString CannotOpen(const QString& path)
+{
+    return QCoreApplication::translate("RegularFile", "Cannot open file %1").arg(path);
+}
 
-QString CannotOpen(const QString& path) { return Tr("Cannot open file %1").arg(path); }
-QString CannotCreate(const QString& path) { return Tr("Cannot create file %1").arg(path); }
+QString CannotCreate(const QString& path)
+{
+    return QCoreApplication::translate("RegularFile", "Cannot create file %1").arg(path);
+}
 
 // What a non-regular file is, for the message; empty for a regular file.
 QString KindOf(mode_t mode)
@@ -32,14 +37,14 @@ QString KindOf(mode_t mode)
     if (S_ISREG(mode))
         return {};
     if (S_ISDIR(mode))
-        return Tr("a folder");
+        return QCoreApplication::translate("RegularFile", "a folder");
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return Tr("a device");
+        return QCoreApplication::translate("RegularFile", "a device");
     if (S_ISFIFO(mode))
-        return Tr("a pipe");
+        return QCoreApplication::translate("RegularFile", "a pipe");
     if (S_ISSOCK(mode))
-        return Tr("a socket");
-    return Tr("not a regular file");
+        return QCoreApplication::translate("RegularFile", "a socket");
+    return QCoreApplication::translate("RegularFile", "something else");
 }
 
 [[noreturn]] void RefuseToRead(const QString& path, mode_t mode)
@@ -47,7 +52,8 @@ QString KindOf(mode_t mode)
     // A folder has always been reported this way; the rest says what the path is.
     if (S_ISDIR(mode))
         throw Exception(CannotOpen(path));
-    throw Exception(Tr("Cannot open file %1: it is %2, not a regular file").arg(path, KindOf(mode)));
+    throw Exception(QCoreApplication::translate("RegularFile", "Cannot open file %1: it is %2, not a regular file")
+                        .arg(path, KindOf(mode)));
 }
 
 bool WriteAll(int fd, const QByteArray& bytes)
@@ -155,15 +161,18 @@ QString WriteTarget(const QString& path)
     if (S_ISREG(link.st_mode))
         return path;
     if (!S_ISLNK(link.st_mode))
-        throw Exception(Tr("Cannot create file %1: it is %2, not a regular file").arg(path, KindOf(link.st_mode)));
+        throw Exception(QCoreApplication::translate("RegularFile", "Cannot create file %1: it is %2, not a regular file")
+                            .arg(path, KindOf(link.st_mode)));
     // Written through: the file the link leads to is replaced in its own folder, and the
     // link stays a link.
     char resolved[PATH_MAX];
     struct stat target {};
     if (!::realpath(name.constData(), resolved) || ::stat(resolved, &target) != 0)
-        throw Exception(Tr("Cannot create file %1: it is a symbolic link to nothing").arg(path));
+        throw Exception(QCoreApplication::translate("RegularFile", "Cannot create file %1: it is a symbolic link to nothing")
+                            .arg(path));
     if (!S_ISREG(target.st_mode))
-        throw Exception(Tr("Cannot create file %1: it is a symbolic link to %2, not to a regular file")
+        throw Exception(QCoreApplication::translate("RegularFile",
+                                                    "Cannot create file %1: it is a symbolic link to %2, not to a regular file")
                             .arg(path, KindOf(target.st_mode)));
     return QFile::decodeName(resolved);
 }
