@@ -86,7 +86,7 @@ TEST(SettingsFileRace, SavesWhilePrintingLoseNoReservation)
     ASSERT_EQ(program.Error(), QString());
     const QString settingsPath = program.SettingsFile();
     WriteBytes(settingsPath, "[SN]\r\nLastNumber=0\r\nPrefix=R-\r\n\r\n");
-    constexpr int kPrints = 40;
+    constexpr int kPrints = 60;
 
     QProcess printer;
     QString loop = QStringLiteral("for i in $(seq %1); do \"$0\" print --settings \"$1\" --count 1 --quiet --force "
