@@ -281,6 +281,53 @@
     </message>
 </context>
 <context>
+    <name>RegularFile</name>
+    <message>
+        <source>Cannot open file %1</source>
+        <translation>Die Datei %1 kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1</source>
+        <translation>Die Datei %1 kann nicht erstellt werden</translation>
+    </message>
+    <message>
+        <source>a folder</source>
+        <translation>ein Ordner</translation>
+    </message>
+    <message>
+        <source>a device</source>
+        <translation>ein Gerät</translation>
+    </message>
+    <message>
+        <source>a pipe</source>
+        <translation>eine Pipe</translation>
+    </message>
+    <message>
+        <source>a socket</source>
+        <translation>ein Socket</translation>
+    </message>
+    <message>
+        <source>something else</source>
+        <translation>etwas anderes</translation>
+    </message>
+    <message>
+        <source>Cannot open file %1: it is %2, not a regular file</source>
+        <translation>Die Datei %1 kann nicht geöffnet werden: Sie ist %2, keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1: it is %2, not a regular file</source>
+        <translation>Die Datei %1 kann nicht erstellt werden: Sie ist %2, keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1: it is a symbolic link to nothing</source>
+        <translation>Die Datei %1 kann nicht erstellt werden: Sie ist eine symbolische Verknüpfung, die ins Leere zeigt</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1: it is a symbolic link to %2, not to a regular file</source>
+        <translation>Die Datei %1 kann nicht erstellt werden: Sie ist eine symbolische Verknüpfung auf %2, nicht auf eine gewöhnliche Datei</translation>
+    </message>
+</context>
+<context>
     <name>TAboutBox</name>
     <message>
         <source>About</source>
@@ -389,6 +436,17 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
     </message>
 </context>
 <context>
+    <name>TFileLock</name>
+    <message>
+        <source>The file %1 is in use by another program</source>
+        <translation>Die Datei %1 wird von einem anderen Programm verwendet</translation>
+    </message>
+    <message>
+        <source>Cannot create file %1</source>
+        <translation>Die Datei %1 kann nicht erstellt werden</translation>
+    </message>
+</context>
+<context>
     <name>TFontDialog</name>
     <message>
         <source>Black</source>
@@ -469,17 +527,6 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
     <message>
         <source>Custom</source>
         <translation>Benutzerdefiniert</translation>
-    </message>
-</context>
-<context>
-    <name>TIniFile</name>
-    <message>
-        <source>Cannot open file %1</source>
-        <translation>Die Datei %1 kann nicht geöffnet werden</translation>
-    </message>
-    <message>
-        <source>Cannot create file %1</source>
-        <translation>Die Datei %1 kann nicht erstellt werden</translation>
     </message>
 </context>
 <context>

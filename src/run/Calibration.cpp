@@ -108,7 +108,7 @@ TCalibrations Read(const TIniFile& ini)
         if (printer.isEmpty())
             continue;
         TOffset& offset = calibrations[printer];
-        (x ? offset.X : offset.Y) = ini.ReadFloat(kSection, key, 0);
+        (x ? offset.X : offset.Y) = qBound(-kMaxOffset, ini.ReadFloat(kSection, key, 0), kMaxOffset);
     }
     return calibrations;
 }
@@ -116,13 +116,16 @@ TCalibrations Read(const TIniFile& ini)
 void Write(TIniFile& ini, const TCalibrations& calibrations)
 {
     for (auto it = calibrations.cbegin(); it != calibrations.cend(); ++it) {
-        ini.WriteFloat(kSection, it.key() + kX, it->X);
-        ini.WriteFloat(kSection, it.key() + kY, it->Y);
+        ini.WriteFloat(kSection, it.key().name + kX, it->X);
+        ini.WriteFloat(kSection, it.key().name + kY, it->Y);
     }
 }
 
 void Store(const QString& settingsPath, const QString& printer, std::optional<TOffset> offset)
 {
+    // Under the counter's lock, as every write of the file: a reservation made between
+    // reading and writing would be lost.
+    const TFileLock lock = TSeriesCounter::Lock(settingsPath);
     TSeriesCounter::CheckReadable(settingsPath);
     TIniFile ini(settingsPath);
     if (offset && !offset->IsZero()) {

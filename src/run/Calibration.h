@@ -26,15 +26,35 @@ struct TOffset {
     friend bool operator==(const TOffset&, const TOffset&) = default;
 };
 
+// The largest offset read from the settings file, in inches either way; beyond it the
+// arithmetic of a page's positions would overflow.
+constexpr double kMaxOffset = 100.0;
+
+// A printer's name as the key of its calibration. Queue names match without regard to
+// case, so "Office" and "office" are one printer (the first spelling met is kept).
+struct TPrinterKey {
+    QString name;
+    TPrinterKey(const QString& printer) : name(printer) { } // NOLINT: a name is a key
+    friend bool operator<(const TPrinterKey& a, const TPrinterKey& b)
+    {
+        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+    }
+    friend bool operator==(const TPrinterKey& a, const TPrinterKey& b)
+    {
+        return a.name.compare(b.name, Qt::CaseInsensitive) == 0;
+    }
+};
+
 // By printer (queue) name. The settings file keeps them in [Calibration] as
 // "<printer>.X" and "<printer>.Y", in inches.
-using TCalibrations = QMap<QString, TOffset>;
+using TCalibrations = QMap<TPrinterKey, TOffset>;
 
+// Offsets beyond kMaxOffset read as kMaxOffset.
 TCalibrations Read(const TIniFile& ini);
 // Writes the printers given; keys of other printers stay as they are.
 void Write(TIniFile& ini, const TCalibrations& calibrations);
 // Sets one printer's offset in the settings file (none: removes it) and leaves the rest of
-// the file as it is. Raises as SaveSettingsFile does.
+// the file as it is, under the counter's lock as SaveSettingsFile, and raises as it does.
 void Store(const QString& settingsPath, const QString& printer, std::optional<TOffset> offset);
 
 // The page as the printer is to draw it: both positions moved by the offset.

@@ -2,24 +2,17 @@
 
 #include "platform/Exception.h"
 #include "platform/IniFile.h"
+#include "platform/RegularFile.h"
 
 #include <QCoreApplication>
-
 #include <QFile>
-#include <QThread>
-
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace {
 
 const QString kSection = QStringLiteral("SN");
 const QString kKey = QStringLiteral("LastNumber");
 // Long enough for a save on a slow disk, short enough that a stuck program is reported.
-constexpr int kLockWaitMs = 15000;
+constexpr std::chrono::milliseconds kLockWait { 15000 };
 
 TSeriesCounter::Reading ReadingOf(const TIniFile& ini)
 {
@@ -33,15 +26,7 @@ TSeriesCounter::Reading ReadingOf(const TIniFile& ini)
 qint32 AddWrapping(qint32 a, qint32 b) { return qint32(quint32(a) + quint32(b)); }
 
 // The file's bytes, or nothing when there is no file.
-std::optional<QByteArray> FileBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.exists())
-        return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot open file %1").arg(path));
-    return file.readAll();
-}
+std::optional<QByteArray> FileBytes(const QString& path) { return regularfile::Read(path); }
 
 } // namespace
 
@@ -58,36 +43,28 @@ TSeriesCounter::Reading TSeriesCounter::Read() const
 
 void TSeriesCounter::CheckReadable(const QString& settingsPath)
 {
-    QFile file(settingsPath);
-    if (!file.exists())
+    const std::optional<QByteArray> bytes = regularfile::Read(settingsPath);
+    if (!bytes)
         return;
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot open file %1").arg(settingsPath));
-    const QByteArray start = file.read(2);
+    const QByteArray start = bytes->left(2);
     if (start == QByteArray("\xff\xfe", 2) || start == QByteArray("\xfe\xff", 2))
         throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot open file %1").arg(settingsPath));
 }
 
+TFileLock TSeriesCounter::Lock(const QString& settingsPath)
+{
+    // The kernel's lock: a killed run never leaves the series locked. It nests, so a save
+    // that locks for itself may run inside Locked(). A settings path that can never be
+    // written (a device, a pipe) gets no lock file beside it either.
+    regularfile::CheckReadable(settingsPath);
+    regularfile::WriteTarget(settingsPath);
+    return TFileLock(settingsPath + QStringLiteral(".lock"), TFileLock::Mode::Exclusive, kLockWait,
+        QCoreApplication::translate("TSeriesCounter", "The settings file %1 is in use by another program").arg(settingsPath));
+}
+
 void TSeriesCounter::Locked(const std::function<void(const Reading&)>& change)
 {
-    // The kernel's lock on an open file: it goes with the process however that ends, so
-    // a killed run never leaves the series locked, and no guess about staleness (which
-    // may take a live process's lock) is ever made.
-    const QString lockPath = path_ + QStringLiteral(".lock");
-    const int fd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot create file %1").arg(lockPath));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); } // releases the lock
-    } closer { fd };
-    for (int waited = 0; ::flock(fd, LOCK_EX | LOCK_NB) != 0; waited += 10) {
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot create file %1").arg(lockPath));
-        if (waited >= kLockWaitMs)
-            throw Exception(QCoreApplication::translate("TSeriesCounter", "The settings file %1 is in use by another program").arg(path_));
-        QThread::msleep(10);
-    }
+    const TFileLock lock = Lock(path_);
     change(Read());
 }
 
@@ -139,8 +116,8 @@ QString TSeriesCounter::GiveBack(const Reservation& reservation, int pagesPrinte
             if (!reservation.before) {
                 if (!QFile::remove(path_))
                     throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot create file %1").arg(path_));
-            } else if (!inirules::WriteFileAtomically(path_, *reservation.before)) {
-                throw Exception(QCoreApplication::translate("TSeriesCounter", "Cannot create file %1").arg(path_));
+            } else {
+                regularfile::Replace(path_, *reservation.before);
             }
             text = Read().text;
             if (record)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileLock.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -61,11 +63,17 @@ public:
     // Runs `change` under the lock with the file's LastNumber as it is now.
     void Locked(const std::function<void(const Reading& now)>& change);
 
+    // The counter's lock on a settings file ("<file>.lock"), which every write of the
+    // file holds, so that no save overwrites a reservation made meanwhile. It nests
+    // within this thread. Raises "The settings file <path> is in use by another
+    // program" after 15 s.
+    static TFileLock Lock(const QString& settingsPath);
+
     const QString& Path() const { return path_; }
 
-    // Raises Exception("Cannot open file <path>") for a file that exists but is not one
-    // this program can read and write back without loss (a UTF-16 file): rewriting it
-    // would lose the counter it holds.
+    // Raises Exception("Cannot open file <path>...") for a file that exists but is not one
+    // this program can read and write back without loss (a UTF-16 file, or not a regular
+    // file at all): rewriting it would lose the counter it holds.
     static void CheckReadable(const QString& settingsPath);
 
 private:

@@ -23,6 +23,25 @@ const QString kSeries = QStringLiteral("Series");
 
 constexpr quint32 kSystemColorBit = 0x80000000u;
 
+// Reading strips a value's outer blanks, so a prefix such as "No. " is kept in quotes. A
+// value in quotes is quoted again, so one that is meant to have them keeps them too.
+QString Quoted(const QString& text)
+{
+    const bool quoted = text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"');
+    if (!quoted && text.trimmed().size() == text.size())
+        return text;
+    return u'"' + text + u'"';
+}
+
+QString Unquoted(const QString& text)
+{
+    if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"'))
+        return text.mid(1, text.size() - 2);
+    return text;
+}
+
+double Within(double value, double limit) { return qBound(-limit, value, limit); }
+
 struct SystemColor {
     int index;
     QPalette::ColorGroup group;
@@ -74,19 +93,22 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     const TIniFile ini(path);
     const TallyforgeSettings d;
     TallyforgeSettings s;
-    s.Prefix = ini.ReadString(kSN, QStringLiteral("Prefix"), d.Prefix);
-    s.Suffix = ini.ReadString(kSN, QStringLiteral("Suffix"), d.Suffix);
+    s.Prefix = Unquoted(ini.ReadString(kSN, QStringLiteral("Prefix"), d.Prefix));
+    s.Suffix = Unquoted(ini.ReadString(kSN, QStringLiteral("Suffix"), d.Suffix));
     s.LastNumber = ini.ReadInteger(kSN, QStringLiteral("LastNumber"), d.LastNumber);
     s.LastNumberText = ini.ReadString(kSN, QStringLiteral("LastNumber"), QString());
     s.LastNumberReadable = s.LastNumberText.isEmpty() || inirules::ParseInteger(s.LastNumberText).has_value();
     s.PageCount = ini.ReadInteger(kSN, QStringLiteral("PageCount"), d.PageCount);
-    s.Digits = qMax(0, ini.ReadInteger(kSN, QStringLiteral("Digits"), d.Digits));
-    s.HorizontalIndent = ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent);
-    s.VerticalIndent = ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent);
-    s.HorizontalIndent2 = ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent2"), d.HorizontalIndent2);
-    s.VerticalIndent2 = ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent2"), d.VerticalIndent2);
+    // Nobody else checks these: a width of 2^31 digits or a font of 2^31 points would
+    // take all memory or overflow the arithmetic of every page.
+    using namespace settingslimits;
+    s.Digits = qBound(kMinDigits, ini.ReadInteger(kSN, QStringLiteral("Digits"), d.Digits), kMaxDigits);
+    s.HorizontalIndent = Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent), kMaxIndent);
+    s.VerticalIndent = Within(ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent), kMaxIndent);
+    s.HorizontalIndent2 = Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent2"), d.HorizontalIndent2), kMaxIndent);
+    s.VerticalIndent2 = Within(ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent2"), d.VerticalIndent2), kMaxIndent);
     s.Font.Name = ini.ReadString(kFont, QStringLiteral("Name"), d.Font.Name);
-    s.Font.Size = ini.ReadInteger(kFont, QStringLiteral("Size"), d.Font.Size);
+    s.Font.Size = qBound(kMinFontSize, ini.ReadInteger(kFont, QStringLiteral("Size"), d.Font.Size), kMaxFontSize);
     s.Font.Color = ini.ReadInteger(kFont, QStringLiteral("Color"), d.Font.Color);
     s.Font.Bold = ini.ReadBool(kFont, QStringLiteral("Bold"), d.Font.Bold);
     s.Font.Underline = ini.ReadBool(kFont, QStringLiteral("Underline"), d.Font.Underline);
@@ -101,6 +123,9 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
 
 void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool writeLastNumber, bool clearSeries)
 {
+    // Read, changed and written under the counter's lock: a save must not put back a
+    // LastNumber that a run reserved since the file was read.
+    const TFileLock lock = TSeriesCounter::Lock(path);
     TSeriesCounter::CheckReadable(path);
     TIniFile ini(path);
     // This order decides the order of a file written from scratch.
@@ -111,8 +136,8 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
     ini.WriteFloat(kPaper, QStringLiteral("VerticalIndent"), s.VerticalIndent);
     ini.WriteFloat(kPaper, QStringLiteral("HorizontalIndent2"), s.HorizontalIndent2);
     ini.WriteFloat(kPaper, QStringLiteral("VerticalIndent2"), s.VerticalIndent2);
-    ini.WriteString(kSN, QStringLiteral("Prefix"), s.Prefix);
-    ini.WriteString(kSN, QStringLiteral("Suffix"), s.Suffix);
+    ini.WriteString(kSN, QStringLiteral("Prefix"), Quoted(s.Prefix));
+    ini.WriteString(kSN, QStringLiteral("Suffix"), Quoted(s.Suffix));
     if (s.Digits != 0)
         ini.WriteInteger(kSN, QStringLiteral("Digits"), s.Digits);
     else if (ini.ValueExists(kSN, QStringLiteral("Digits")))

@@ -6,6 +6,17 @@
 #include <QColor>
 #include <QString>
 
+// What the settings reader accepts; a value beyond a limit reads as the limit. The window
+// and the command line check what they are given against the same figures.
+namespace settingslimits {
+constexpr int kMinDigits = 0;
+constexpr int kMaxDigits = 32;
+constexpr int kMinFontSize = 1; // points
+constexpr int kMaxFontSize = 1000;
+constexpr double kMaxIndent = 100.0; // inches, either way
+constexpr double kMaxCalibrationOffset = calibration::kMaxOffset;
+} // namespace settingslimits
+
 // Everything the main window keeps in "Tallyforge.ini", as the file holds it.
 struct TallyforgeSettings {
     // [SN]
@@ -43,13 +54,17 @@ struct TallyforgeSettings {
 // ($XDG_CONFIG_HOME/Tallyforge/Tallyforge.ini), which is made when missing.
 QString SettingsFilePath();
 
-// Reads every key, each falling back to its default when missing or unreadable; a
-// missing file gives the defaults above. A file that exists but cannot be read raises
-// Exception("Cannot open file <path>").
+// Reads every key, each falling back to its default when missing or unreadable and held
+// within settingslimits; a missing file gives the defaults above. A file that exists but
+// cannot be read, or is not a regular file, raises Exception("Cannot open file <path>...").
+// A prefix or suffix written in double quotes reads without them (see SaveSettingsFile).
 TallyforgeSettings LoadSettingsFile(const QString& path);
 
-// Reads what the file holds, sets every key (keys and sections the program does not
-// know are kept) and writes the file back atomically. Raises "Cannot open file <path>"
+// Under the counter's lock (TSeriesCounter::Lock), reads what the file holds, sets every
+// key (keys, sections, comments the program does not know are kept, lines it does not
+// change keep their bytes) and writes the file back atomically, through a symbolic link
+// to a regular file and never over anything else. A prefix or suffix with blanks at
+// either end, or in double quotes, is written in double quotes so it reads back whole. Raises "Cannot open file <path>"
 // when the existing file cannot be read (it is then left alone) and "Cannot create file
 // <path>" when it cannot be written (the old file stays whole).
 // With writeLastNumber false, LastNumber keeps what the file holds.

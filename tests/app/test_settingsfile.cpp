@@ -80,7 +80,7 @@ TEST_F(SettingsFile, FirstSaveWritesEveryKeyInItsOrder)
 {
     SaveSettingsFile(Path(), TallyforgeSettings {});
     EXPECT_EQ(ReadAll(Path()), kDefaultFile);
-    EXPECT_EQ(Entries(), QStringList { "Tallyforge.ini" });
+    EXPECT_EQ(Entries(), (QStringList { "Tallyforge.ini", "Tallyforge.ini.lock" }));
 }
 
 TEST_F(SettingsFile, EveryValueSurvivesASaveAndALoad)
@@ -148,17 +148,19 @@ TEST_F(SettingsFile, ReadingForgivesWhatAHandEditLeaves)
     EXPECT_EQ(s.Font.Name, "Arial");
     EXPECT_TRUE(s.WholePage);
 
-    // A save drops comments and the stray line, keeps what it does not know, updates the
-    // later duplicate and adds what is missing at the end of its section.
+    // A save keeps comments, the stray line and what it does not know as they were,
+    // rewrites only the values that change (the later duplicate), and adds what is
+    // missing at the end of its section, with the file's own line ends.
     SaveSettingsFile(Path(), s);
-    EXPECT_EQ(ReadAll(Path()), "[sn]\r\nLastNumber=16\r\nPageCount=16\r\nPrefix=No.\r\nSuffix=old\r\n"
-                               "suffix=new\r\nOperator=Kim\r\n\r\n"
-                               "[Font]\r\nSize=24\r\nBold=1\r\nItalic=0\r\nColor=255\r\nName=Arial\r\n"
-                               "Underline=0\r\nStrikeout=0\r\n\r\n"
-                               "[Printer]\r\nQueue=office\r\n\r\n"
-                               "[Paper]\r\nHorizontalIndent=1\r\nVerticalIndent=1\r\nHorizontalIndent2=1\r\n"
-                               "VerticalIndent2=1\r\n\r\n"
-                               "[View]\r\nWholePage=1\r\n\r\n");
+    EXPECT_EQ(ReadAll(Path()), "Stray line before any section\n; the serial counter\n[ sn ]\n"
+                               "LastNumber=16\nPageCount=16\nPrefix=   No.   \nSuffix=old\n"
+                               "suffix=new\nOperator=Kim\n\n"
+                               "[Font]\nSize=24\nBold=1\nItalic=0\nColor=255\nName=Arial\n"
+                               "Underline=0\nStrikeout=0\n"
+                               "[Printer]\nQueue=office\n"
+                               "[Paper]\nHorizontalIndent=1\nVerticalIndent=1\nHorizontalIndent2=1\n"
+                               "VerticalIndent2=1\n\n"
+                               "[View]\nWholePage=1\n\n");
 }
 
 TEST_F(SettingsFile, FileThatCannotBeReadIsReportedAndLeftAlone)
@@ -218,7 +220,7 @@ TEST_F(SettingsFile, KillDuringSaveLeavesTheOldOrTheNewFileNeverATornOne)
 
     // The next save tidies what the killed saves left behind.
     SaveSettingsFile(Path(), first);
-    EXPECT_EQ(Entries(), QStringList { "Tallyforge.ini" });
+    EXPECT_EQ(Entries(), (QStringList { "Tallyforge.ini", "Tallyforge.ini.lock" }));
 }
 
 // A portable copy keeps its file beside itself; an installed program (a "bin" folder, or

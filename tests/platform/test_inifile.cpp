@@ -42,9 +42,9 @@ QString ThrownMessage(const std::function<void()>& action)
 
 // ---- Layout of the file --------------------------------------------------------------
 
-TEST(IniLayout, ReadingDropsCommentsBlanksAndLinesBeforeTheFirstSection)
+TEST(IniLayout, ReadingPassesOverCommentsBlanksAndLinesBeforeTheFirstSection)
 {
-    const TIniFile ini = Parsed("orphan=1\r\n"
+    const QByteArray bytes = "orphan=1\r\n"
                                 "; a comment\n"
                                 "  [ SN ]  \n"
                                 "\n"
@@ -53,19 +53,52 @@ TEST(IniLayout, ReadingDropsCommentsBlanksAndLinesBeforeTheFirstSection)
                                 "Prefix=  AB C  \n"
                                 "no equals sign here\n"
                                 "Empty=\n"
-                                "a=b=c\n");
+                                "a=b=c\n";
+    const TIniFile ini = Parsed(bytes);
     EXPECT_EQ(ini.ReadInteger("sn", "lastnumber", 0), 41);
     EXPECT_EQ(ini.ReadString("SN", "Prefix", "x"), "AB C");
     EXPECT_EQ(ini.ReadString("SN", "Empty", "x"), "");
     EXPECT_EQ(ini.ReadString("SN", "a", ""), "b=c");
     EXPECT_FALSE(ini.ValueExists("SN", "no equals sign here"));
     EXPECT_FALSE(ini.ValueExists("SN", "orphan"));
-    EXPECT_EQ(ini.ToBytes(), "[SN]\r\n"
-                             "LastNumber=41\r\n"
-                             "Prefix=AB C\r\n"
-                             "no equals sign here\r\n"
-                             "Empty=\r\n"
-                             "a=b=c\r\n"
+    EXPECT_EQ(ini.ReadSection("SN"), (QStringList { "LastNumber", "Prefix", "Empty", "a" }));
+    // Nothing changed, nothing rewritten: every byte stays.
+    EXPECT_EQ(ini.ToBytes(), bytes);
+}
+
+// What the user wrote and the program does not change keeps its bytes: comments, blank
+// lines, a line before the first section, a Latin-1 line, blanks around "=", the line
+// ends; a value written as it was changes nothing.
+TEST(IniLayout, LinesTheProgramDoesNotChangeKeepTheirBytes)
+{
+    const QByteArray before = "; station 3, do not edit\r\n"
+                              "[SN]\r\n"
+                              "  LastNumber = 41 \r\n"
+                              "Prefix=old\r\n"
+                              "\r\n"
+                              "[Legacy]\r\n"
+                              "Name=Jos\xE9\r\n"
+                              "; the end";
+    TIniFile ini = Parsed(before);
+    ini.WriteInteger("SN", "LastNumber", 41);
+    ini.WriteString("Legacy", "Name", QStringLiteral("Jos\u00E9"));
+    EXPECT_EQ(ini.ToBytes(), before);
+    ini.WriteString("SN", "Prefix", "new");
+    ini.WriteString("SN", "Suffix", "s");
+    ini.WriteString("Legacy", "Other", "o");
+    ini.WriteString("New", "k", "v");
+    EXPECT_EQ(ini.ToBytes(), "; station 3, do not edit\r\n"
+                             "[SN]\r\n"
+                             "  LastNumber = 41 \r\n"
+                             "Prefix=new\r\n"
+                             "Suffix=s\r\n"
+                             "\r\n"
+                             "[Legacy]\r\n"
+                             "Name=Jos\xE9\r\n"
+                             "Other=o\r\n"
+                             "; the end\r\n"
+                             "[New]\r\n"
+                             "k=v\r\n"
                              "\r\n");
 }
 
@@ -74,13 +107,15 @@ TEST(IniLayout, LaterDuplicateIsReadAndIsTheOneAWriteUpdates)
     TIniFile ini = Parsed("[SN]\nLastNumber=1\nPrefix=P\nlastnumber=2\n");
     EXPECT_EQ(ini.ReadInteger("SN", "LastNumber", 0), 2);
     ini.WriteInteger("SN", "LASTNUMBER", 3);
-    EXPECT_EQ(ini.ToBytes(), "[SN]\r\nLastNumber=1\r\nPrefix=P\r\nlastnumber=3\r\n\r\n");
+    EXPECT_EQ(ini.ToBytes(), "[SN]\nLastNumber=1\nPrefix=P\nlastnumber=3\n");
 }
 
-TEST(IniLayout, RepeatedSectionJoinsTheFirstAndKeepsItsPlace)
+TEST(IniLayout, RepeatedSectionJoinsTheFirstAndKeepsItsLines)
 {
-    const TIniFile ini = Parsed("[A]\nx=1\n[B]\ny=2\n[a]\nz=3\n");
-    EXPECT_EQ(ini.ToBytes(), "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n\r\n");
+    TIniFile ini = Parsed("[A]\nx=1\n[B]\ny=2\n[a]\nz=3\n");
+    EXPECT_EQ(ini.ReadSection("A"), (QStringList { "x", "z" }));
+    ini.WriteString("A", "w", "4");
+    EXPECT_EQ(ini.ToBytes(), "[A]\nx=1\n[B]\ny=2\n[a]\nz=3\nw=4\n");
 }
 
 TEST(IniLayout, NewKeysGoToTheEndOfTheirSectionAndNewSectionsLast)
@@ -90,10 +125,10 @@ TEST(IniLayout, NewKeysGoToTheEndOfTheirSectionAndNewSectionsLast)
     ini.WriteString("sn", "Prefix", "A-");
     ini.WriteString("View", "WholePage", "0");
     ini.WriteString("Paper", "X", "1");
-    EXPECT_EQ(ini.ToBytes(), "[View]\r\nWholePage=0\r\n\r\n"
-                             "[SN]\r\nUnknown=keep me\r\nPrefix=A-\r\n\r\n"
-                             "[Font]\r\nName=Arial\r\n\r\n"
-                             "[Paper]\r\nX=1\r\n\r\n");
+    EXPECT_EQ(ini.ToBytes(), "[View]\nWholePage=0\n"
+                             "[SN]\nUnknown=keep me\nPrefix=A-\n"
+                             "[Font]\nName=Arial\n\n"
+                             "[Paper]\nX=1\n\n");
 }
 
 TEST(IniLayout, ValuesWithBlanksAreWrittenAsTheyAreButStrippedOnReading)
@@ -116,17 +151,16 @@ TEST(IniLayout, TextInALegacyCodePageKeepsItsCharacters)
     TIniFile ini = Parsed("[SN]\nPrefix=N\xBA \nSuffix=\xE9t\xE9\n");
     EXPECT_EQ(ini.ReadString("SN", "Prefix", ""), QStringLiteral("N\u00BA"));
     ini.WriteString("SN", "Prefix", QStringLiteral("N\u00BA-"));
-    EXPECT_EQ(ini.ToBytes(), "[SN]\r\nPrefix=N\xC2\xBA-\r\nSuffix=\xC3\xA9t\xC3\xA9\r\n\r\n");
+    EXPECT_EQ(ini.ToBytes(), "[SN]\nPrefix=N\xC2\xBA-\nSuffix=\xE9t\xE9\n");
 }
 
 // The encoding is decided line by line: one stray byte must not turn the UTF-8 text of
-// other lines into Latin-1, and the UTF-8 lines save back as they were.
+// other lines into Latin-1, and every line saves back as it was.
 struct EncodingRow {
     const char* name;
     const char* bytes;
     const char16_t* prefix;
     const char16_t* suffix;
-    const char* saved;
 };
 
 class IniEncoding : public testing::TestWithParam<EncodingRow> { };
@@ -137,25 +171,22 @@ TEST_P(IniEncoding, IsDecidedPerLine)
     const TIniFile ini = Parsed(row.bytes);
     EXPECT_EQ(ini.ReadString("SN", "Prefix", "<missing>"), QString::fromUtf16(row.prefix));
     EXPECT_EQ(ini.ReadString("SN", "Suffix", "<missing>"), QString::fromUtf16(row.suffix));
-    EXPECT_EQ(ini.ToBytes(), QByteArray(row.saved));
+    EXPECT_EQ(ini.ToBytes(), QByteArray(row.bytes));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, IniEncoding,
     testing::Values(
         EncodingRow { "StrayByteOnAnotherLine", "[SN]\nPrefix=\xE2\x82\xAC-\nSuffix=\xE9t\xE9\n", u"\u20AC-",
-            u"\u00E9t\u00E9", "[SN]\r\nPrefix=\xE2\x82\xAC-\r\nSuffix=\xC3\xA9t\xC3\xA9\r\n\r\n" },
+            u"\u00E9t\u00E9" },
         EncodingRow { "StrayByteBeforeTheSection", "\xFF\n[SN]\nPrefix=\xE2\x82\xAC\nSuffix=\xC2\xBA\n", u"\u20AC",
-            u"\u00BA", "[SN]\r\nPrefix=\xE2\x82\xAC\r\nSuffix=\xC2\xBA\r\n\r\n" },
+            u"\u00BA" },
         EncodingRow { "StrayByteOnTheSameLine", "[SN]\nPrefix=\xE2\x82\xAC\xFF\nSuffix=\xE2\x82\xAC\n",
-            u"\u00E2\u0082\u00AC\u00FF", u"\u20AC",
-            "[SN]\r\nPrefix=\xC3\xA2\xC2\x82\xC2\xAC\xC3\xBF\r\nSuffix=\xE2\x82\xAC\r\n\r\n" },
+            u"\u00E2\u0082\u00AC\u00FF", u"\u20AC" },
         EncodingRow { "SequenceCutByALineEnd", "[SN]\r\nPrefix=\xE2\x82\r\xACSuffix=\xE2\x82\xAC\r\nSuffix=\xE2\x82\xAC",
-            u"\u00E2\u0082", u"\u20AC",
-            "[SN]\r\nPrefix=\xC3\xA2\xC2\x82\r\n\xC2\xACSuffix=\xC3\xA2\xC2\x82\xC2\xAC\r\nSuffix=\xE2\x82\xAC\r\n\r\n" },
-        EncodingRow { "LegacySectionName", "[N\xBA]\nk=1\n[SN]\nPrefix=\xE2\x82\xAC\nSuffix=\n", u"\u20AC", u"",
-            "[N\xC2\xBA]\r\nk=1\r\n\r\n[SN]\r\nPrefix=\xE2\x82\xAC\r\nSuffix=\r\n\r\n" },
+            u"\u00E2\u0082", u"\u20AC" },
+        EncodingRow { "LegacySectionName", "[N\xBA]\nk=1\n[SN]\nPrefix=\xE2\x82\xAC\nSuffix=\n", u"\u20AC", u"" },
         EncodingRow { "ByteOrderMarkThenAStrayByte", "\xEF\xBB\xBF[SN]\nPrefix=\xE2\x82\xAC\nSuffix=\xA7\n", u"\u20AC",
-            u"\u00A7", "[SN]\r\nPrefix=\xE2\x82\xAC\r\nSuffix=\xC2\xA7\r\n\r\n" }),
+            u"\u00A7" }),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A value never spans lines: its line breaks become blanks, so it cannot add keys or
@@ -174,7 +205,7 @@ TEST_P(IniLineBreaks, AreWrittenAsBlanks)
     const LineBreakRow row = GetParam();
     TIniFile ini = Parsed("[SN]\nPrefix=old\n");
     ini.WriteString("SN", "Prefix", QString::fromUtf8(row.value));
-    EXPECT_EQ(ini.ToBytes(), QByteArray("[SN]\r\nPrefix=") + row.saved + "\r\n\r\n");
+    EXPECT_EQ(ini.ToBytes(), QByteArray("[SN]\nPrefix=") + row.saved + "\n");
     const TIniFile again = Parsed(ini.ToBytes());
     EXPECT_EQ(again.ReadString("SN", "Prefix", "<missing>"), QString::fromUtf8(row.readBack));
     EXPECT_EQ(again.ReadSection("SN"), QStringList { "Prefix" });
@@ -195,7 +226,7 @@ TEST(IniLayout, EmptySectionsAreKeptWithTheirEmptyLine)
 {
     const TIniFile ini = Parsed("[Empty]\n[Full]\nk=1\n");
     EXPECT_TRUE(ini.SectionExists("empty"));
-    EXPECT_EQ(ini.ToBytes(), "[Empty]\r\n\r\n[Full]\r\nk=1\r\n\r\n");
+    EXPECT_EQ(ini.ToBytes(), "[Empty]\n[Full]\nk=1\n");
 }
 
 TEST(IniLayout, NonAsciiTextSurvivesAWriteAndARead)
@@ -219,7 +250,7 @@ TEST(IniSections, EraseDeleteAndListing)
 
     ini.EraseSection("other");
     EXPECT_FALSE(ini.SectionExists("Other"));
-    EXPECT_EQ(ini.ToBytes(), "[H]\r\nItem2=b\r\nloose\r\n\r\n");
+    EXPECT_EQ(ini.ToBytes(), "[H]\nItem2=b\nloose\n");
 }
 
 // Large files find sections and keys through an index; small and large sections must
@@ -235,15 +266,13 @@ TEST_P(IniLookup, KeepsTheRulesAtAnySize)
 {
     const int fillers = GetParam().fillers;
     QByteArray bytes = "[H]\nItem1=a\n";
-    QByteArray expectedH = "[H]\r\n";
-    QByteArray expectedOthers;
+    QByteArray expected = bytes;
     QStringList keys { "Item1" };
     for (int i = 0; i < fillers; ++i) {
-        bytes += "Fill" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\n[S" + QByteArray::number(i)
-            + "]\nk=" + QByteArray::number(i) + "\n[h]\n";
-        expectedH += "Fill" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\r\n";
-        if (i != 1)
-            expectedOthers += "[S" + QByteArray::number(i) + "]\r\nk=" + QByteArray::number(i) + "\r\n\r\n";
+        const QByteArray lines = "Fill" + QByteArray::number(i) + "=" + QByteArray::number(i) + "\n[S"
+            + QByteArray::number(i) + "]\nk=" + QByteArray::number(i) + "\n[h]\n";
+        bytes += lines;
+        expected += i == 1 ? QByteArray("Fill1=1\n[h]\n") : lines;
         keys.append("Fill" + QString::number(i));
     }
     bytes += "ITEM1=b\n\xC3\x84rger=1\n\xC3\xA4RGER=2\nloose\n";
@@ -265,8 +294,7 @@ TEST_P(IniLookup, KeepsTheRulesAtAnySize)
     ini.WriteString("H", "Item2", "d");
     EXPECT_EQ(ini.ReadString("H", "ITEM2", ""), "d");
     EXPECT_FALSE(ini.ValueExists("H", QStringLiteral("\u00C4rger")));
-    EXPECT_EQ(ini.ToBytes(), expectedH.replace("[H]\r\n", "[H]\r\nItem1=a\r\n") + "ITEM1=c\r\nloose\r\nItem2=d\r\n\r\n"
-            + expectedOthers + "[s1]\r\nNew=n\r\n\r\n");
+    EXPECT_EQ(ini.ToBytes(), expected + "ITEM1=c\nloose\nItem2=d\n[s1]\nNew=n\n\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, IniLookup,
@@ -280,8 +308,8 @@ TEST(IniLookup, ValueRewrittenManyTimesKeepsTheFileRight)
         ini.WriteString("A", "k", QString(100, QChar(u'a' + i % 26)));
         ini.WriteString("C", "n" + QString::number(i % 3), QString::number(i));
     }
-    EXPECT_EQ(ini.ToBytes(), "[A]\r\nk=" + QByteArray(100, char('a' + 4999 % 26)) + "\r\n\r\n"
-            + "[B]\r\nx=keep\r\n\r\n[C]\r\nn0=4998\r\nn1=4999\r\nn2=4997\r\n\r\n");
+    EXPECT_EQ(ini.ToBytes(), "[A]\nk=" + QByteArray(100, char('a' + 4999 % 26)) + "\n"
+            + "[B]\nx=keep\n[C]\nn0=4998\nn1=4999\nn2=4997\n\n");
 }
 
 // ---- Integers and booleans -----------------------------------------------------------
@@ -433,16 +461,22 @@ INSTANTIATE_TEST_SUITE_P(Rows, IniFloatParse,
         FloatParseRow { "Underflow", "1e-999", '.', 0.0 }),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(IniFloat, CommaLocaleWritesAndReadsBackItsOwnForm)
+// A file moves between locales: a point is written whatever the locale, and a point or a
+// comma (what a comma locale once wrote) reads in any locale.
+TEST(IniFloat, WrittenWithAPointAndReadWithEither)
 {
-    ScopedFormatSettings comma(u',', u'.');
-    TIniFile ini { QString() };
-    ini.WriteFloat("Paper", "HorizontalIndent", 0.25);
-    ini.WriteFloat("Paper", "VerticalIndent", 1.0);
-    EXPECT_EQ(ini.ToBytes(), "[Paper]\r\nHorizontalIndent=0,25\r\nVerticalIndent=1\r\n\r\n");
-    const TIniFile again = Parsed(ini.ToBytes());
-    EXPECT_DOUBLE_EQ(again.ReadFloat("Paper", "HorizontalIndent", 9), 0.25);
-    EXPECT_DOUBLE_EQ(again.ReadFloat("paper", "Missing", 9), 9.0);
+    for (const char16_t separator : { u',', u'.' }) {
+        ScopedFormatSettings locale(separator, separator == u',' ? u'.' : u',');
+        TIniFile ini { QString() };
+        ini.WriteFloat("Paper", "HorizontalIndent", 0.25);
+        ini.WriteFloat("Paper", "VerticalIndent", 1.0);
+        EXPECT_EQ(ini.ToBytes(), "[Paper]\r\nHorizontalIndent=0.25\r\nVerticalIndent=1\r\n\r\n");
+        const TIniFile again = Parsed(ini.ToBytes() + "Comma=4,5\r\nBoth=1,000.5\r\n");
+        EXPECT_DOUBLE_EQ(again.ReadFloat("Paper", "HorizontalIndent", 9), 0.25);
+        EXPECT_DOUBLE_EQ(again.ReadFloat("Paper", "Comma", 9), 4.5);
+        EXPECT_DOUBLE_EQ(again.ReadFloat("Paper", "Both", 9), 9.0);
+        EXPECT_DOUBLE_EQ(again.ReadFloat("paper", "Missing", 9), 9.0);
+    }
 }
 
 // ---- The file on disk ----------------------------------------------------------------
@@ -475,7 +509,8 @@ TEST(IniFileOnDisk, TargetThatIsAFolderRaisesCannotCreateAndStaysAsItWas)
     ini.WriteString("A", "k", "v");
     ASSERT_TRUE(QDir().mkdir(path));
     WriteBytes(path + "/inside", "still here");
-    EXPECT_EQ(ThrownMessage([&] { ini.UpdateFile(); }), "Cannot create file " + path);
+    EXPECT_EQ(ThrownMessage([&] { ini.UpdateFile(); }),
+        "Cannot create file " + path + ": it is a folder, not a regular file");
     EXPECT_EQ(ReadAll(path + "/inside"), "still here");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         QStringList { "folder.ini" });
@@ -564,7 +599,7 @@ TEST(IniFileOnDisk, RewriteKeepsPermissionsAndWritesThroughASymbolicLink)
     ini.UpdateFile();
 
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(ReadAll(real), "[A]\r\nk=2\r\n\r\n");
+    EXPECT_EQ(ReadAll(real), "[A]\nk=2\n");
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
