@@ -48,6 +48,10 @@ QString statusText(TRunStatus status)
         return TPrintLog::tr("Failed");
     case TRunStatus::Interrupted:
         return TPrintLog::tr("Interrupted");
+    case TRunStatus::Unknown:
+        return TPrintLog::tr("Not known");
+    case TRunStatus::Aborted:
+        return TPrintLog::tr("Aborted by the printer");
     }
     return {};
 }
@@ -87,7 +91,12 @@ bool TSerialFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sour
     const QModelIndex index = sourceModel()->index(sourceRow, 0, sourceParent);
     const QVariant first = index.data(TPrintLog::FirstRole);
     const QVariant last = index.data(TPrintLog::LastRole);
-    return first.isValid() && last.isValid() && first.toLongLong() <= *serial_ && *serial_ <= last.toLongLong();
+    if (!first.isValid() || !last.isValid())
+        return false;
+    // A run across 2147483647 goes on from -2147483648: it holds both ends.
+    const qint64 from = first.toLongLong();
+    const qint64 to = last.toLongLong();
+    return from <= to ? from <= *serial_ && *serial_ <= to : *serial_ >= from || *serial_ <= to;
 }
 
 TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* parent)

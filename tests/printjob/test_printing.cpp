@@ -1,6 +1,8 @@
 // Page drawing on canvases and the print loop, printing for real to PDF on test printers.
 #include "support_printjob.h"
 
+#include "dialogs/Dialogs.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
@@ -383,6 +385,7 @@ TEST_F(PrintingTest, RealPrintDialogAcceptedPrintsAllPages)
     job.SetPageCount(3);
     int setupChanges = 0;
     job.OnPrinterSetupChange = [&](TCustomPrintJob*) { ++setupChanges; };
+    dialogs::Install();
     QString title;
     AcceptNextDialog(&title);
     job.PrintWithDialog();
@@ -397,6 +400,7 @@ TEST_F(PrintingTest, RealSetupDialogAcceptedRefreshes)
     int updates = 0;
     job.OnPrinterSetupChange = [&](TCustomPrintJob*) { ++setupChanges; };
     job.OnUpdate = [&](TCustomPrintJob*) { ++updates; };
+    dialogs::Install();
     QString title;
     AcceptNextDialog(&title);
     job.PrinterSetup();
