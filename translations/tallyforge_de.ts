@@ -78,10 +78,6 @@
         <translation>Die letzte Nummer in %1 ist nicht lesbar: „%2“</translation>
     </message>
     <message>
-        <source>Another Tallyforge printed up to %1 since this run started; not printing from %2</source>
-        <translation>Ein anderes Tallyforge hat seit dem Start bis %1 gedruckt; ab %2 wird nicht gedruckt</translation>
-    </message>
-    <message>
         <source>Printed %1 to %2 on %3 as job %4</source>
         <translation>%1 bis %2 auf %3 als Auftrag %4 gedruckt</translation>
     </message>
@@ -166,14 +162,6 @@
         <translation>NACHDRUCK</translation>
     </message>
     <message>
-        <source>Serials %1 were never printed (--force reprints them all the same)</source>
-        <translation>Die Seriennummern %1 wurden nie gedruckt (--force druckt sie trotzdem nach)</translation>
-    </message>
-    <message>
-        <source>%1 (--force prints them again)</source>
-        <translation>%1 (--force druckt sie noch einmal)</translation>
-    </message>
-    <message>
         <source>tallyforge: warning: %1</source>
         <translation>tallyforge: Warnung: %1</translation>
     </message>
@@ -249,16 +237,52 @@
         <source>print, reprint: ignore the printer&apos;s calibration ([Calibration] in the settings file).</source>
         <translation>print, reprint: die Kalibrierung des Druckers nicht anwenden ([Calibration] in der Einstellungsdatei).</translation>
     </message>
+    <message>
+        <source>not printing from the number given with --start</source>
+        <translation>es wird nicht ab der mit --start genannten Nummer gedruckt</translation>
+    </message>
+    <message>
+        <source>--force reprints them all the same</source>
+        <translation>--force druckt sie trotzdem nach</translation>
+    </message>
+    <message>
+        <source>--force prints them again</source>
+        <translation>--force druckt sie trotzdem erneut</translation>
+    </message>
+    <message>
+        <source>--force reprints all the same</source>
+        <translation>--force druckt trotzdem nach</translation>
+    </message>
+    <message>
+        <source>--force prints all the same</source>
+        <translation>--force druckt trotzdem</translation>
+    </message>
+    <message>
+        <source>&apos;%1 %2&apos; is more than one run can print</source>
+        <translation>„%1 %2“ ist mehr, als ein Lauf drucken kann</translation>
+    </message>
+    <message>
+        <source>--count takes a number of pages from 1 to %1, not %2</source>
+        <translation>--count erwartet eine Seitenzahl von 1 bis %1, nicht %2</translation>
+    </message>
+    <message>
+        <source>--start takes a serial number from %1 to %2, not %3</source>
+        <translation>--start erwartet eine Seriennummer von %1 bis %2, nicht %3</translation>
+    </message>
+    <message>
+        <source>Another Tallyforge printed since this run started; not printing from %1</source>
+        <translation>Ein anderes Tallyforge hat seit dem Start dieses Laufs gedruckt; es wird nicht ab %1 gedruckt</translation>
+    </message>
+    <message>
+        <source>The counter in %1 keeps moving; nothing was printed</source>
+        <translation>Der Zähler in %1 ändert sich ständig; es wurde nichts gedruckt</translation>
+    </message>
 </context>
 <context>
     <name>CupsJob</name>
     <message>
         <source>The print queue %1 refused the job: %2</source>
         <translation>Die Druckwarteschlange %1 hat den Auftrag abgelehnt: %2</translation>
-    </message>
-    <message>
-        <source>cannot connect to the print server %1</source>
-        <translation>keine Verbindung zum Druckserver %1</translation>
     </message>
 </context>
 <context>
@@ -276,8 +300,12 @@
         <translation>Die Nummern ändern ihre Breite innerhalb der Folge (%1 bis %2)</translation>
     </message>
     <message>
-        <source>Serials %1 to %2 were printed already by the run of %3</source>
-        <translation>Die Seriennummern %1 bis %2 wurden schon vom Lauf am %3 gedruckt</translation>
+        <source>%1 job %2</source>
+        <translation>%1 Auftrag %2</translation>
+    </message>
+    <message>
+        <source>Serials %1 to %2 were printed already by the run of %3 (%4 on %5, %6)</source>
+        <translation>Die Seriennummern %1 bis %2 wurden schon vom Lauf vom %3 gedruckt (%4 auf %5, %6)</translation>
     </message>
 </context>
 <context>
@@ -433,6 +461,14 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
     <message>
         <source>There is no printer installed</source>
         <translation>Es ist kein Drucker installiert</translation>
+    </message>
+    <message>
+        <source>There is no print dialog without a window</source>
+        <translation>Ohne Fenster gibt es keinen Druckdialog</translation>
+    </message>
+    <message>
+        <source>There is no printer set-up dialog without a window</source>
+        <translation>Ohne Fenster gibt es keine Druckereinrichtung</translation>
     </message>
 </context>
 <context>
@@ -676,6 +712,93 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
         <source>Calibration sheet</source>
         <translation>Kalibrierblatt</translation>
     </message>
+    <message>
+        <source>Not known</source>
+        <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>Aborted by the printer</source>
+        <translation>Vom Drucker abgebrochen</translation>
+    </message>
+</context>
+<context>
+    <name>TPrintRoom</name>
+    <message>
+        <source>%1 to %2</source>
+        <translation>%1 bis %2</translation>
+    </message>
+    <message>
+        <source>The last serial must not be below the first</source>
+        <translation>Die letzte Seriennummer darf nicht unter der ersten liegen</translation>
+    </message>
+    <message>
+        <source>The page count must be 1 or more, not %1</source>
+        <translation>Die Seitenzahl muss mindestens 1 sein, nicht %1</translation>
+    </message>
+    <message>
+        <source>%1 pages are more than one run can print (at most %2)</source>
+        <translation>%1 Seiten sind mehr, als ein Lauf drucken kann (höchstens %2)</translation>
+    </message>
+    <message>
+        <source>%1: which of these serials were printed is not known, and this reprint would be recorded nowhere</source>
+        <translation>%1: Welche dieser Seriennummern gedruckt wurden, ist nicht bekannt, und dieser Nachdruck würde nirgends vermerkt</translation>
+    </message>
+    <message>
+        <source>%1: this run&apos;s serials would be recorded nowhere</source>
+        <translation>%1: Die Seriennummern dieses Laufs würden nirgends vermerkt</translation>
+    </message>
+    <message>
+        <source>Reprint anyway?</source>
+        <translation>Trotzdem nachdrucken?</translation>
+    </message>
+    <message>
+        <source>Print anyway?</source>
+        <translation>Trotzdem drucken?</translation>
+    </message>
+    <message>
+        <source>The last number in %1 cannot be read: &apos;%2&apos;</source>
+        <translation>Die letzte Nummer in %1 ist nicht lesbar: „%2“</translation>
+    </message>
+    <message>
+        <source>Another Tallyforge printed up to %1</source>
+        <translation>Ein anderes Tallyforge hat bis %1 gedruckt</translation>
+    </message>
+    <message>
+        <source>Continue from %1?</source>
+        <translation>Ab %1 fortfahren?</translation>
+    </message>
+    <message>
+        <source>This run sets the last number back from %1 to %2, over serials printed already: the next run would print them again</source>
+        <translation>Dieser Lauf setzt die letzte Nummer von %1 auf %2 zurück, über schon gedruckte Seriennummern: Der nächste Lauf würde sie erneut drucken</translation>
+    </message>
+    <message>
+        <source>Set it back?</source>
+        <translation>Trotzdem zurücksetzen?</translation>
+    </message>
+    <message>
+        <source>A reprint ends at 2147483647</source>
+        <translation>Ein Nachdruck endet bei 2147483647</translation>
+    </message>
+    <message>
+        <source>Serials %1 were never printed</source>
+        <translation>Die Seriennummern %1 wurden nie gedruckt</translation>
+    </message>
+    <message>
+        <source>Reprint them anyway?</source>
+        <translation>Trotzdem nachdrucken?</translation>
+    </message>
+    <message>
+        <source>Print them again?</source>
+        <translation>Erneut drucken?</translation>
+    </message>
+    <message>
+        <source>%1 holds serials %2 to %3, printed on %4</source>
+        <translation>%1 enthält die Seriennummern %2 bis %3, gedruckt am %4</translation>
+    </message>
+    <message>
+        <source>Replace it?</source>
+        <translation>Ersetzen?</translation>
+    </message>
 </context>
 <context>
     <name>TPrinter</name>
@@ -710,6 +833,10 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
     <message>
         <source>Cannot start a new page on %1</source>
         <translation>Auf %1 kann keine neue Seite begonnen werden</translation>
+    </message>
+    <message>
+        <source>The print server did not confirm job %1 on %2 (%3); it may still print</source>
+        <translation>Der Druckserver hat Auftrag %1 auf %2 nicht bestätigt (%3); er wird vielleicht trotzdem gedruckt</translation>
     </message>
 </context>
 <context>
@@ -889,6 +1016,18 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
         <source>Serials %1 to %2 of series %3 were handed out already (--force sets it back all the same)</source>
         <translation>Die Seriennummern %1 bis %2 der Serie %3 wurden schon vergeben (--force setzt sie trotzdem zurück)</translation>
     </message>
+    <message>
+        <source>The series server %1 did not answer within %2 s</source>
+        <translation>Der Serienserver %1 hat nicht innerhalb von %2 s geantwortet</translation>
+    </message>
+    <message>
+        <source>%1; the run&apos;s record could not be kept in %2 either (%3): the series keeps serials %4 to %5 as taken by an interrupted run</source>
+        <translation>%1; der Eintrag des Laufs konnte auch in %2 nicht abgelegt werden (%3): Die Serie führt die Seriennummern %4 bis %5 als von einem unterbrochenen Lauf vergeben</translation>
+    </message>
+    <message>
+        <source>%1; the run&apos;s record could not be kept in %2 either (%3): the series keeps the run as interrupted</source>
+        <translation>%1; der Eintrag des Laufs konnte auch in %2 nicht abgelegt werden (%3): Die Serie führt den Lauf als unterbrochen</translation>
+    </message>
 </context>
 <context>
     <name>TValueEdit</name>
@@ -1024,10 +1163,6 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
         <translation>Die Datei %1 kann nicht geöffnet werden</translation>
     </message>
     <message>
-        <source>Another Tallyforge printed up to %1. Continue from %2?</source>
-        <translation>Ein anderes Tallyforge hat bis %1 gedruckt. Ab %2 fortfahren?</translation>
-    </message>
-    <message>
         <source>Printing</source>
         <translation>Drucken</translation>
     </message>
@@ -1064,10 +1199,6 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
         <translation>Einstellungen: %1</translation>
     </message>
     <message>
-        <source>%1 to %2</source>
-        <translation>%1 bis %2</translation>
-    </message>
-    <message>
         <source>Print &amp;Log...</source>
         <translation>Druck&amp;protokoll...</translation>
     </message>
@@ -1098,22 +1229,6 @@ Trotzdem drucken?</translation>
     <message>
         <source>Prints %1-%2; next run starts at %3</source>
         <translation>Druckt %1-%2; der nächste Lauf beginnt bei %3</translation>
-    </message>
-    <message>
-        <source>Too many pages to reprint at once: %1</source>
-        <translation>Zu viele Seiten für einen Nachdruck: %1</translation>
-    </message>
-    <message>
-        <source>%1
-
-Which of these serials were printed is not known. Reprint them anyway?</source>
-        <translation>%1
-
-Welche dieser Seriennummern gedruckt wurden, ist nicht bekannt. Trotzdem nachdrucken?</translation>
-    </message>
-    <message>
-        <source>Serials %1 were never printed. Reprint them anyway?</source>
-        <translation>Die Seriennummern %1 wurden nie gedruckt. Trotzdem nachdrucken?</translation>
     </message>
     <message>
         <source>Shared Series...</source>

@@ -10,14 +10,13 @@
 
 namespace {
 
-QString tr(const char* text) { return QCoreApplication::translate("TPrintRoom", text); }
 
 // "5 to 9, 12"
 QString RangesText(const QList<std::pair<qint64, qint64>>& ranges)
 {
     QStringList parts;
     for (const auto& [from, to] : ranges)
-        parts << (from == to ? QString::number(from) : tr("%1 to %2").arg(from).arg(to));
+        parts << (from == to ? QString::number(from) : QCoreApplication::translate("TPrintRoom", "%1 to %2").arg(from).arg(to));
     return parts.join(QStringLiteral(", "));
 }
 
@@ -41,10 +40,10 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
 {
     const bool reprint = request.kind == TRunKind::Reprint;
     if (request.count < 1)
-        throw EPrintRequest(reprint ? tr("The last serial must not be below the first")
-                                    : tr("The page count must be 1 or more, not %1").arg(request.count));
+        throw EPrintRequest(reprint ? QCoreApplication::translate("TPrintRoom", "The last serial must not be below the first")
+                                    : QCoreApplication::translate("TPrintRoom", "The page count must be 1 or more, not %1").arg(request.count));
     if (request.count > std::numeric_limits<int>::max())
-        throw EPrintRequest(tr("%1 pages are more than one run can print (at most %2)")
+        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "%1 pages are more than one run can print (at most %2)")
                                 .arg(request.count)
                                 .arg(std::numeric_limits<int>::max()));
     TPrintPlan plan;
@@ -57,15 +56,15 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         Store().CheckRecordable(); // and room for it: a full disk, a file size limit
     } catch (const Exception& e) {
         plan.questions << TPrintQuestion { TPrintQuestion::Kind::Unrecorded,
-                                           reprint ? tr("%1: which of these serials were printed is not known, and this reprint would be recorded nowhere").arg(e.Message())
-                                                   : tr("%1: this run's serials would be recorded nowhere").arg(e.Message()),
-                                           reprint ? tr("Reprint anyway?") : tr("Print anyway?") };
+                                           reprint ? QCoreApplication::translate("TPrintRoom", "%1: which of these serials were printed is not known, and this reprint would be recorded nowhere").arg(e.Message())
+                                                   : QCoreApplication::translate("TPrintRoom", "%1: this run's serials would be recorded nowhere").arg(e.Message()),
+                                           reprint ? QCoreApplication::translate("TPrintRoom", "Reprint anyway?") : QCoreApplication::translate("TPrintRoom", "Print anyway?") };
     }
 
     if (request.kind == TRunKind::Print) {
         const TSeriesStore::Reading now = Store().Read();
         if (!now.value)
-            throw Exception(tr("The last number in %1 cannot be read: '%2'").arg(Store().Where(), now.text));
+            throw Exception(QCoreApplication::translate("TPrintRoom", "The last number in %1 cannot be read: '%2'").arg(Store().Where(), now.text));
         const qint32 next = serial::AddWrapping(*now.value, 1);
         const bool shared = !Store().StatusText().isEmpty();
         if (!request.startChosen) {
@@ -76,8 +75,8 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
             if (now.text != request.knownLastNumber) {
                 // Somebody printed since the caller read the counter: its start is stale.
                 plan.questions << TPrintQuestion { TPrintQuestion::Kind::Moved,
-                                                   tr("Another Tallyforge printed up to %1").arg(*now.value),
-                                                   tr("Continue from %1?").arg(next) };
+                                                   QCoreApplication::translate("TPrintRoom", "Another Tallyforge printed up to %1").arg(*now.value),
+                                                   QCoreApplication::translate("TPrintRoom", "Continue from %1?").arg(next) };
                 request.page.StartingNumber = next;
             }
             plan.expected = now.text;
@@ -89,10 +88,10 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
             const qint64 behind = qint64(quint32(*now.value) - quint32(last));
             if (const QList<TOverlap> printed = Overlapping(plan.runs, after, behind, true); !printed.isEmpty())
                 plan.questions << TPrintQuestion { TPrintQuestion::Kind::BackOver,
-                                                   tr("This run sets the last number back from %1 to %2, over serials printed already: the next run would print them again")
+                                                   QCoreApplication::translate("TPrintRoom", "This run sets the last number back from %1 to %2, over serials printed already: the next run would print them again")
                                                        .arg(*now.value)
                                                        .arg(last),
-                                                   tr("Set it back?") };
+                                                   QCoreApplication::translate("TPrintRoom", "Set it back?") };
         }
         request.knownLastNumber = now.text;
     }
@@ -100,16 +99,16 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
     if (reprint) {
         const qint64 last = qint64(request.page.StartingNumber) + plan.count - 1;
         if (last > std::numeric_limits<qint32>::max())
-            throw EPrintRequest(tr("A reprint ends at 2147483647"));
+            throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "A reprint ends at 2147483647"));
         if (plan.runs.isEmpty() && plan.Asks(TPrintQuestion::Kind::Unrecorded)) {
             // Asked already: what was printed is not known.
         } else if (const auto never = Unprinted(plan.runs, request.page.StartingNumber, last); !never.isEmpty()) {
             plan.questions << TPrintQuestion { TPrintQuestion::Kind::NeverPrinted,
-                                               tr("Serials %1 were never printed").arg(RangesText(never)), tr("Reprint them anyway?") };
+                                               QCoreApplication::translate("TPrintRoom", "Serials %1 were never printed").arg(RangesText(never)), QCoreApplication::translate("TPrintRoom", "Reprint them anyway?") };
         }
     } else if (const QList<TOverlap> overlaps = Overlapping(plan.runs, request.page, plan.count); !overlaps.isEmpty()) {
         plan.questions << TPrintQuestion { TPrintQuestion::Kind::Reprinted,
-                                           OverlapText(overlaps), tr("Print them again?") };
+                                           OverlapText(overlaps), QCoreApplication::translate("TPrintRoom", "Print them again?") };
     }
 
     // The one file chosen in Print Setup is replaced by each run: not when it holds
@@ -120,12 +119,12 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         for (const TJournalRecord& run : plan.runs)
             if (run.pages > 0 && run.first && QFileInfo(run.output).absoluteFilePath() == chosen) {
                 plan.questions << TPrintQuestion { TPrintQuestion::Kind::ReplacesOutput,
-                                                   tr("%1 holds serials %2 to %3, printed on %4")
+                                                   QCoreApplication::translate("TPrintRoom", "%1 holds serials %2 to %3, printed on %4")
                                                        .arg(QDir::toNativeSeparators(chosen))
                                                        .arg(*run.first)
                                                        .arg(run.last.value_or(*run.first))
                                                        .arg(QLocale().toString(run.started.toLocalTime(), QLocale::ShortFormat)),
-                                                   tr("Replace it?") };
+                                                   QCoreApplication::translate("TPrintRoom", "Replace it?") };
                 break;
             }
     }

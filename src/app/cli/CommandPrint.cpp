@@ -21,7 +21,6 @@ namespace cli {
 
 namespace {
 
-QString tr(const char* text) { return QCoreApplication::translate("CommandLine", text); }
 
 // Pages done, the serial on the page and the speed, on one line rewritten in place.
 class Progress {
@@ -35,7 +34,7 @@ public:
         const double seconds = qMax<qint64>(1, lastMs_) / 1000.0;
         const QString serial = page ? serial::SerialText(page->Prefix, page->StartingNumber, qMin(done, total), page->Suffix, page->Digits)
                                     : QString();
-        std::fprintf(stderr, "\r%s", qPrintable(tr("%1 of %2 pages, %3, %4 pages/s").arg(done).arg(total).arg(serial).arg(qRound(done / seconds))));
+        std::fprintf(stderr, "\r%s", qPrintable(QCoreApplication::translate("CommandLine", "%1 of %2 pages, %3, %4 pages/s").arg(done).arg(total).arg(serial).arg(qRound(done / seconds))));
         std::fflush(stderr);
         shown_ = true;
     }
@@ -61,16 +60,16 @@ void ChoosePrinter(const QCommandLineParser& parser)
         const QString queue = parser.value(QStringLiteral("printer"));
         const int index = printer.Printers().indexOf(queue);
         if (index < 0)
-            throw Exception(tr("There is no printer named %1").arg(queue));
+            throw Exception(QCoreApplication::translate("CommandLine", "There is no printer named %1").arg(queue));
         printer.SetPrinterIndex(index);
     }
     if (parser.isSet(QStringLiteral("output"))) {
         // The PDF goes under exactly this name, which must not exist yet.
         const QFileInfo output(QDir::current().absoluteFilePath(parser.value(QStringLiteral("output"))));
         if (output.exists() || output.isSymLink())
-            throw Exception(tr("The file %1 exists already").arg(QDir::toNativeSeparators(output.filePath())));
+            throw Exception(QCoreApplication::translate("CommandLine", "The file %1 exists already").arg(QDir::toNativeSeparators(output.filePath())));
         if (!output.dir().exists())
-            throw Exception(tr("There is no folder %1").arg(QDir::toNativeSeparators(output.path())));
+            throw Exception(QCoreApplication::translate("CommandLine", "There is no folder %1").arg(QDir::toNativeSeparators(output.path())));
         printer.SetPrinterIndex(printer.Printers().size() - 1); // the PDF printer
         printer.SetOutputFolder(output.path());
         printer.SetOutputFileName(QString());
@@ -82,13 +81,13 @@ QString ForceHint(TPrintQuestion::Kind kind, bool reprint)
 {
     switch (kind) {
     case TPrintQuestion::Kind::Moved:
-        return tr("not printing from the number given with --start");
+        return QCoreApplication::translate("CommandLine", "not printing from the number given with --start");
     case TPrintQuestion::Kind::NeverPrinted:
-        return tr("--force reprints them all the same");
+        return QCoreApplication::translate("CommandLine", "--force reprints them all the same");
     case TPrintQuestion::Kind::Reprinted:
-        return tr("--force prints them again");
+        return QCoreApplication::translate("CommandLine", "--force prints them again");
     default:
-        return reprint ? tr("--force reprints all the same") : tr("--force prints all the same");
+        return reprint ? QCoreApplication::translate("CommandLine", "--force reprints all the same") : QCoreApplication::translate("CommandLine", "--force prints all the same");
     }
 }
 
@@ -105,39 +104,39 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     qint64 reprintCount = 0;
     if (reprint) {
         if (positional.size() != 3)
-            return Usage(tr("reprint needs the first and the last serial number"));
+            return Usage(QCoreApplication::translate("CommandLine", "reprint needs the first and the last serial number"));
         bool firstOk = false;
         bool lastOk = false;
         const qint64 from = positional[1].toLongLong(&firstOk);
         const qint64 to = positional[2].toLongLong(&lastOk);
         const auto serial = [](qint64 n) { return n >= std::numeric_limits<qint32>::min() && n <= std::numeric_limits<qint32>::max(); };
         if (!firstOk || !lastOk || !serial(from) || !serial(to) || from > to)
-            return Usage(tr("'%1 %2' is not a range of serial numbers").arg(positional[1], positional[2]));
+            return Usage(QCoreApplication::translate("CommandLine", "'%1 %2' is not a range of serial numbers").arg(positional[1], positional[2]));
         if (to - from + 1 > std::numeric_limits<int>::max())
-            return Usage(tr("'%1 %2' is more than one run can print").arg(positional[1], positional[2]));
+            return Usage(QCoreApplication::translate("CommandLine", "'%1 %2' is more than one run can print").arg(positional[1], positional[2]));
         first = qint32(from);
         reprintCount = to - from + 1;
         if (count || start || parser.isSet(QStringLiteral("no-advance")))
-            return Usage(tr("reprint takes its serials from FIRST and LAST alone"));
+            return Usage(QCoreApplication::translate("CommandLine", "reprint takes its serials from FIRST and LAST alone"));
     } else {
         if (positional.size() > 1)
-            return Usage(tr("unexpected argument '%1'").arg(positional.value(1)));
+            return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(positional.value(1)));
         if (parser.isSet(QStringLiteral("mark")))
-            return Usage(tr("--mark goes with the reprint command"));
+            return Usage(QCoreApplication::translate("CommandLine", "--mark goes with the reprint command"));
     }
     if (!error.isEmpty())
         return Usage(error);
     if (count && (*count < 1 || *count > std::numeric_limits<int>::max()))
-        return Usage(tr("--count takes a number of pages from 1 to %1, not %2").arg(std::numeric_limits<int>::max()).arg(*count));
+        return Usage(QCoreApplication::translate("CommandLine", "--count takes a number of pages from 1 to %1, not %2").arg(std::numeric_limits<int>::max()).arg(*count));
     if (start && (*start < std::numeric_limits<qint32>::min() || *start > std::numeric_limits<qint32>::max()))
-        return Usage(tr("--start takes a serial number from %1 to %2, not %3")
+        return Usage(QCoreApplication::translate("CommandLine", "--start takes a serial number from %1 to %2, not %3")
                          .arg(std::numeric_limits<qint32>::min())
                          .arg(std::numeric_limits<qint32>::max())
                          .arg(*start));
     if (digits && (*digits < 0 || *digits > 32))
-        return Usage(tr("--digits takes a width from 0 to 32"));
+        return Usage(QCoreApplication::translate("CommandLine", "--digits takes a width from 0 to 32"));
     if (parser.isSet(QStringLiteral("printer")) && parser.isSet(QStringLiteral("output")))
-        return Usage(tr("--printer and --output cannot go together"));
+        return Usage(QCoreApplication::translate("CommandLine", "--printer and --output cannot go together"));
     const TRunKind kind = reprint ? TRunKind::Reprint
         : parser.isSet(QStringLiteral("no-advance")) ? TRunKind::PrintNoAdvance
                                                      : TRunKind::Print;
@@ -150,7 +149,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     const std::shared_ptr<TSeriesStore> store = Store(parser, settingsPath, settings);
     const bool shared = !store->StatusText().isEmpty();
     if (shared && start)
-        return Usage(tr("a shared series continues from its last number; 'tallyforge series set-next N' moves it"));
+        return Usage(QCoreApplication::translate("CommandLine", "a shared series continues from its last number; 'tallyforge series set-next N' moves it"));
 
     TPrintRequest request;
     request.kind = kind;
@@ -163,7 +162,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     request.page.Font = settings.Font;
     request.page.Digits = int(digits.value_or(settings.Digits));
     if (reprint)
-        request.page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark")) : tr("REPRINT");
+        request.page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark")) : QCoreApplication::translate("CommandLine", "REPRINT");
     request.count = reprint ? reprintCount : count.value_or(std::max(1, settings.PageCount));
     request.startChosen = reprint || start.has_value();
     if (first) {
@@ -175,7 +174,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
         // prints the run the settings file describes next.
         const TSeriesStore::Reading last = store->Read();
         if (kind != TRunKind::Print && !last.value)
-            throw Exception(tr("The last number in %1 cannot be read: '%2'").arg(store->Where(), last.text));
+            throw Exception(QCoreApplication::translate("CommandLine", "The last number in %1 cannot be read: '%2'").arg(store->Where(), last.text));
         request.page.StartingNumber = serial::AddWrapping(last.value.value_or(0), 1);
     }
     request.knownLastNumber = settings.LastNumberText;
@@ -212,7 +211,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
                 throw Exception(QStringLiteral("%1 (%2)").arg(question.text, ForceHint(question.kind, reprint)));
         if (attempt == 0 && !quiet)
             for (const TPreflightWarning& warning : plan.warnings)
-                Say(tr("tallyforge: warning: %1").arg(warning.text));
+                Say(QCoreApplication::translate("CommandLine", "tallyforge: warning: %1").arg(warning.text));
         try {
             outcome = room.Carry(plan);
         } catch (...) {
@@ -220,9 +219,9 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
             throw;
         }
         if (!outcome && request.startChosen)
-            throw Exception(tr("Another Tallyforge printed since this run started; not printing from %1").arg(request.page.StartingNumber));
+            throw Exception(QCoreApplication::translate("CommandLine", "Another Tallyforge printed since this run started; not printing from %1").arg(request.page.StartingNumber));
         if (attempt > 100)
-            throw Exception(tr("The counter in %1 keeps moving; nothing was printed").arg(store->Where()));
+            throw Exception(QCoreApplication::translate("CommandLine", "The counter in %1 keeps moving; nothing was printed").arg(store->Where()));
     }
     progress.End();
     if (!run.JournalProblem().isEmpty())
@@ -232,9 +231,9 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
         const QString from = serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix, page.Digits);
         const QString to = serial::SerialText(page.Prefix, outcome->first, outcome->delivered, page.Suffix, page.Digits);
         if (printer.LastJobId() > 0)
-            Say(tr("Printed %1 to %2 on %3 as job %4").arg(from, to, printer.PrinterName()).arg(printer.LastJobId()));
+            Say(QCoreApplication::translate("CommandLine", "Printed %1 to %2 on %3 as job %4").arg(from, to, printer.PrinterName()).arg(printer.LastJobId()));
         else
-            Say(tr("Printed %1 to %2 into %3").arg(from, to, QDir::toNativeSeparators(printer.LastOutputFile())));
+            Say(QCoreApplication::translate("CommandLine", "Printed %1 to %2 into %3").arg(from, to, QDir::toNativeSeparators(printer.LastOutputFile())));
     }
     if (stopped || outcome->delivered < outcome->count)
         return kStopped;
