@@ -28,7 +28,7 @@
 namespace {
 
 const QStringList kColumns { "started", "finished", "kind", "status", "first", "last", "pages", "prefix",
-                             "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last" };
+                             "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last", "digits" };
 // Journals written before the run and void columns.
 constexpr qsizetype kOlderColumnCount = 14;
 // Room for a run's two records, checked before it takes numbers: each is a few hundred
@@ -285,7 +285,7 @@ QString TJournal::ToCsv(const TJournalRecord& r)
                                r.prefix, r.suffix, r.printer, r.output,
                                r.job > 0 ? QString::number(r.job) : QString(), r.user, r.host,
                                r.run ? QStringLiteral("%1").arg(r.run, 16, 16, QLatin1Char('0')) : QString(),
-                               number(r.voidFirst), number(r.voidLast) };
+                               number(r.voidFirst), number(r.voidLast), number(r.digits) };
     QStringList quoted;
     for (const QString& field : fields)
         quoted << Quoted(field);
@@ -332,6 +332,9 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
         r.voidFirst = NumberField(f[15], &ok);
         r.voidLast = NumberField(f[16], &ok);
         ok = ok && r.voidFirst.has_value() == r.voidLast.has_value();
+        r.digits = NumberField(f[17], &ok);
+        if (r.digits && (*r.digits < 0 || *r.digits > 32))
+            r.digits.reset(); // not a width this program writes
     }
     if (!ok)
         return std::nullopt;

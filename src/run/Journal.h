@@ -31,6 +31,9 @@ struct TJournalRecord {
     int pages = 0;
     QString prefix;
     QString suffix;
+    // The width the numbers were padded to; none where it was not recorded (older
+    // journals, a shared series).
+    std::optional<int> digits;
     QString printer;
     QString output; // the PDF's path, or empty
     int job = 0;    // the CUPS job id, or 0

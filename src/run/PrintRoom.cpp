@@ -97,6 +97,21 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
     }
 
     if (reprint) {
+        // The serials as they were printed: the text of the run that printed them (one
+        // under today's prefix and suffix first), not today's fields.
+        const TJournalRecord* printedBy = nullptr;
+        for (const TJournalRecord& run : plan.runs) {
+            if (run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration || !run.Covers(request.page.StartingNumber))
+                continue;
+            const bool sameText = run.prefix == request.page.Prefix && run.suffix == request.page.Suffix;
+            if (!printedBy || (sameText && !(printedBy->prefix == request.page.Prefix && printedBy->suffix == request.page.Suffix)))
+                printedBy = &run;
+        }
+        if (printedBy) {
+            request.page.Prefix = printedBy->prefix;
+            request.page.Suffix = printedBy->suffix;
+            request.page.Digits = printedBy->digits.value_or(request.page.Digits);
+        }
         const qint64 last = qint64(request.page.StartingNumber) + plan.count - 1;
         if (last > std::numeric_limits<qint32>::max())
             throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "A reprint ends at 2147483647"));

@@ -43,6 +43,7 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     record.status = TRunStatus::Interrupted;
     record.prefix = page.Prefix;
     record.suffix = page.Suffix;
+    record.digits = page.Digits;
     record.printer = Printer().PrinterName();
     record.user = CurrentUser();
     record.host = CurrentHost();

@@ -205,7 +205,7 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
     reader.closeWriteChannel();
     ASSERT_TRUE(reader.waitForFinished(30000));
     EXPECT_EQ(QString::fromUtf8(reader.readAllStandardOutput()),
-              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last\n"
+              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits\n"
                              "reprint completed 101 102 2 S- True\n"
                              "print completed 100 104 5 S- True\n"));
 }
@@ -310,6 +310,20 @@ TEST_F(CommandLineTest, PrintedSerialsAreNotPrintedAgainUnlessForced)
     EXPECT_EQ(LastNumber(), QStringLiteral("105"));
     std::tie(code, error) = print(QStringLiteral("other.pdf"), { QStringLiteral("--no-advance"), QStringLiteral("--start"), QStringLiteral("100") });
     EXPECT_EQ(code, 0) << error.toStdString();
+}
+
+// A reprint prints the serials as they were printed: the run's prefix, suffix and width,
+// whatever the settings say today.
+TEST_F(CommandLineTest, ReprintUsesTheTextTheRunPrinted)
+{
+    ASSERT_EQ(Run({ QStringLiteral("print"), QStringLiteral("--quiet"), QStringLiteral("--digits"), QStringLiteral("5"),
+                    QStringLiteral("--output"), Pdf(QStringLiteral("run.pdf")) }).first, 0);
+    Write(Bytes().replace("Prefix=S-", "Prefix=T-"));
+    const auto [code, error] = Run({ QStringLiteral("reprint"), QStringLiteral("101"), QStringLiteral("101"), QStringLiteral("--quiet"),
+                                     QStringLiteral("--output"), Pdf(QStringLiteral("again.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    const QString text = apptest::PdfText(Pdf(QStringLiteral("again.pdf")), 1);
+    EXPECT_TRUE(text.contains(QStringLiteral("S-00101"))) << text.toStdString();
 }
 
 } // namespace
