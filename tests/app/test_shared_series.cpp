@@ -643,6 +643,9 @@ TEST(SharedSeriesSettings, SeriesKeysAreWrittenOnlyWhenSet)
 
 } // namespace
 
+#include "support_window.h"
+
+#include "app/PrintLog.h"
 #include "app/Tallyforge.h"
 #include "platform/Application.h"
 #include "platform/Printer.h"
@@ -650,6 +653,8 @@ TEST(SharedSeriesSettings, SeriesKeysAreWrittenOnlyWhenSet)
 #include "widgets/HistoryEdit.h"
 
 #include <QAction>
+#include <QMenu>
+#include <QTableView>
 
 namespace {
 
@@ -684,6 +689,17 @@ TEST_F(SharedSeriesTest, WindowPrintsFromTheSeries)
         EXPECT_EQ(SeriesLast(), 8);
         EXPECT_EQ(window.txtStartingSN->Text(), QStringLiteral("9"));
 
+        // Another station prints after this window: the shown 9 was not typed, so the
+        // next print asks nothing and goes on after the other station's numbers.
+        ASSERT_EQ(Run(Print(5, QStringLiteral("other2.pdf"))).code, 0);
+        window.ToolButton1->trigger();
+        EXPECT_TRUE(questions.isEmpty()) << questions.join(u'\n').toStdString();
+        EXPECT_EQ(SeriesLast(), 16);
+        // The Print Log reads the series' server: every station's runs.
+        ChooseFromMenu(window.mnuFile, { Qt::Key_L });
+        ASSERT_NE(window.PrintLog(), nullptr);
+        EXPECT_EQ(window.PrintLog()->Table()->model()->rowCount(), 4);
+
         window.txtStartingSN->SetText(QStringLiteral("20"));
         window.ToolButton1->trigger();
         ASSERT_EQ(questions.size(), 1);
@@ -696,7 +712,7 @@ TEST_F(SharedSeriesTest, WindowPrintsFromTheSeries)
     TPrinter::ResetForTests();
     EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
     std::map<qint64, int> expected;
-    for (qint64 serial : { 1, 2, 3, 4, 5, 6, 7, 8, 20, 21, 22 })
+    for (qint64 serial : { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 20, 21, 22 })
         expected[serial] = 1;
     EXPECT_EQ(SerialsOnPaper(), expected);
     EXPECT_EQ(apptest::IniValue(settings_, QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("7"));
