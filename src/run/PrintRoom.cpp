@@ -61,6 +61,22 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
                                            reprint ? QCoreApplication::translate("TPrintRoom", "Reprint anyway?") : QCoreApplication::translate("TPrintRoom", "Print anyway?") };
     }
 
+    // A print killed between its record and the counter's move took nothing: its range
+    // lies past the counter, and pages are drawn only after the move. Such a record is no
+    // reason to refuse the numbers it names.
+    QList<TJournalRecord> prints = plan.runs;
+    std::optional<qint32> counter;
+    try {
+        counter = Store().Read().value;
+    } catch (const Exception&) {
+        // A print reports it below; the other kinds do not need the counter.
+    }
+    if (counter)
+        prints.removeIf([&](const TJournalRecord& run) {
+            return run.kind == TRunKind::Print && run.status == TRunStatus::Interrupted && run.first
+                && MovesBack(*run.first, *counter);
+        });
+
     if (request.kind == TRunKind::Print) {
         const TSeriesStore::Reading now = Store().Read();
         if (!now.value)
@@ -86,7 +102,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
             serial::SerialPage after = request.page;
             after.StartingNumber = serial::AddWrapping(last, 1);
             const qint64 behind = qint64(quint32(*now.value) - quint32(last));
-            if (const QList<TOverlap> printed = Overlapping(plan.runs, after, behind, true); !printed.isEmpty())
+            if (const QList<TOverlap> printed = Overlapping(prints, after, behind, true); !printed.isEmpty())
                 plan.questions << TPrintQuestion { TPrintQuestion::Kind::BackOver,
                                                    QCoreApplication::translate("TPrintRoom", "This run sets the last number back from %1 to %2, over serials printed already: the next run would print them again")
                                                        .arg(*now.value)
@@ -121,7 +137,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
             plan.questions << TPrintQuestion { TPrintQuestion::Kind::NeverPrinted,
                                                QCoreApplication::translate("TPrintRoom", "Serials %1 were never printed").arg(RangesText(never)), QCoreApplication::translate("TPrintRoom", "Reprint them anyway?") };
         }
-    } else if (const QList<TOverlap> overlaps = Overlapping(plan.runs, request.page, plan.count); !overlaps.isEmpty()) {
+    } else if (const QList<TOverlap> overlaps = Overlapping(prints, request.page, plan.count); !overlaps.isEmpty()) {
         plan.questions << TPrintQuestion { TPrintQuestion::Kind::Reprinted,
                                            OverlapText(overlaps), QCoreApplication::translate("TPrintRoom", "Print them again?") };
     }
