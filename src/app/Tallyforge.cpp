@@ -448,7 +448,11 @@ void TfrmTallyforge::ToolButton2Click()
 {
     if (run_->Running() || Printer().Printing())
         return;
+    const TPrinterChoice before = printerchoice::Current();
     pjSN->PrinterSetup();
+    // Remembered for the next session once the user chose something.
+    if (const TPrinterChoice after = printerchoice::Current(); after != before)
+        printerChoice_ = after;
     UpdateStatus(); // another printer has another printable area
 }
 
@@ -550,6 +554,9 @@ void TfrmTallyforge::LoadSettings()
     SetSerialFont(settings.Font);
     digits_ = settings.Digits;
     UseSeries(SeriesChoice(settings.SeriesServer, settings.SeriesName));
+    printerChoice_ = settings.PrinterChoice;
+    if (printerChoice_)
+        printerchoice::Apply(*printerChoice_); // a printer that is gone leaves the default
 
     if (settings.WholePage)
         butWholePageClick();
@@ -582,6 +589,7 @@ void TfrmTallyforge::SaveSettings()
     settings.WholePage = mnuWholePage->isChecked();
     settings.SeriesServer = series_.server;
     settings.SeriesName = series_.name;
+    settings.PrinterChoice = printerChoice_;
     // LastNumber is written only over what this window knows to be there: another window
     // or process that printed since keeps its number, and text that is not a number
     // stays until the user prints or sets the starting number. A shared series keeps its

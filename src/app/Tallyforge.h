@@ -4,6 +4,7 @@
 #include "run/Preflight.h"
 #include "run/PrintRoom.h"
 #include "run/SerialRun.h"
+#include "run/SettingsFile.h"
 #include "run/SharedSeries.h"
 #include "printjob/PrintJob.h"
 
@@ -217,4 +218,6 @@ private:
     QDateTime journalStamp_;
     qint64 journalSize_ = -2;
     calibration::TCalibrations calibrations_;
+    // Print Setup's choice, kept in the settings file once made.
+    std::optional<TPrinterChoice> printerChoice_;
 };

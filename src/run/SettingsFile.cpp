@@ -2,12 +2,15 @@
 
 #include "run/SeriesCounter.h"
 #include "platform/IniFile.h"
+#include "platform/Printer.h"
 #include "platform/Shell.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPageSize>
 #include <QStandardPaths>
 #include <QPalette>
 
@@ -20,6 +23,7 @@ const QString kPaper = QStringLiteral("Paper");
 const QString kFont = QStringLiteral("Font");
 const QString kView = QStringLiteral("View");
 const QString kSeries = QStringLiteral("Series");
+const QString kPrinter = QStringLiteral("Printer");
 
 constexpr quint32 kSystemColorBit = 0x80000000u;
 
@@ -118,6 +122,15 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     s.SeriesServer = ini.ReadString(kSeries, QStringLiteral("Server"), d.SeriesServer);
     s.SeriesName = ini.ReadString(kSeries, QStringLiteral("Name"), d.SeriesName);
     s.Calibrations = calibration::Read(ini);
+    if (ini.SectionExists(kPrinter)) {
+        TPrinterChoice choice;
+        choice.Name = ini.ReadString(kPrinter, QStringLiteral("Name"), QString());
+        choice.Paper = ini.ReadString(kPrinter, QStringLiteral("Paper"), QString());
+        choice.Landscape = ini.ReadString(kPrinter, QStringLiteral("Orientation"), QString()).compare(QStringLiteral("landscape"), Qt::CaseInsensitive) == 0;
+        choice.PdfFolder = ini.ReadString(kPrinter, QStringLiteral("PdfFolder"), QString());
+        choice.PdfFile = ini.ReadString(kPrinter, QStringLiteral("PdfFile"), QString());
+        s.PrinterChoice = choice;
+    }
     return s;
 }
 
@@ -163,6 +176,19 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
             ini.EraseSection(kSeries);
     }
     calibration::Write(ini, s.Calibrations);
+    if (s.PrinterChoice) {
+        const TPrinterChoice& choice = *s.PrinterChoice;
+        ini.WriteString(kPrinter, QStringLiteral("Name"), choice.Name);
+        ini.WriteString(kPrinter, QStringLiteral("Paper"), choice.Paper);
+        ini.WriteString(kPrinter, QStringLiteral("Orientation"), choice.Landscape ? QStringLiteral("landscape") : QStringLiteral("portrait"));
+        // The PDF destination only where there is one; an old one goes with the choice.
+        for (const auto& [key, value] : { std::pair { QStringLiteral("PdfFolder"), choice.PdfFolder }, std::pair { QStringLiteral("PdfFile"), choice.PdfFile } }) {
+            if (!value.isEmpty())
+                ini.WriteString(kPrinter, key, value);
+            else
+                ini.DeleteKey(kPrinter, key);
+        }
+    }
     ini.UpdateFile();
 }
 
@@ -184,3 +210,42 @@ QColor IntToColor(int value)
     }
     return QColor(int(bits & 0xFFu), int((bits >> 8) & 0xFFu), int((bits >> 16) & 0xFFu));
 }
+
+namespace printerchoice {
+
+TPrinterChoice Current()
+{
+    TPrinter& printer = Printer();
+    TPrinterChoice choice;
+    choice.Name = printer.PrinterName();
+    choice.Paper = printer.PaperSize().key();
+    choice.Landscape = printer.Orientation() == poLandscape;
+    if (printer.IsPdfPrinter()) {
+        choice.PdfFile = printer.OutputFileName();
+        choice.PdfFolder = choice.PdfFile.isEmpty() ? printer.OutputFolder() : QString();
+    }
+    return choice;
+}
+
+QString Apply(const TPrinterChoice& choice)
+{
+    TPrinter& printer = Printer();
+    const int index = printer.Printers().indexOf(choice.Name);
+    if (index < 0)
+        return QCoreApplication::translate("SettingsFile", "The printer %1 chosen in Print Setup is not installed").arg(choice.Name);
+    printer.SetPrinterIndex(index);
+    for (const QPageSize& size : printer.PaperSizes())
+        if (size.key() == choice.Paper) {
+            printer.SetPaperSize(size);
+            break;
+        }
+    printer.SetOrientation(choice.Landscape ? poLandscape : poPortrait);
+    if (printer.IsPdfPrinter()) {
+        if (!choice.PdfFolder.isEmpty())
+            printer.SetOutputFolder(choice.PdfFolder);
+        printer.SetOutputFileName(choice.PdfFile);
+    }
+    return {};
+}
+
+} // namespace printerchoice

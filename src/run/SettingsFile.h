@@ -6,6 +6,8 @@
 #include <QColor>
 #include <QString>
 
+#include <optional>
+
 // What the settings reader accepts; a value beyond a limit reads as the limit. The window
 // and the command line check what they are given against the same figures.
 namespace settingslimits {
@@ -18,6 +20,26 @@ constexpr double kMaxCalibrationOffset = calibration::kMaxOffset;
 } // namespace settingslimits
 
 // Everything the main window keeps in "Tallyforge.ini", as the file holds it.
+// Print Setup's choices, as the settings file keeps them: the printer by name (a CUPS
+// queue, or the PDF printer), the paper by its size key ("A4", "Letter"), the
+// orientation, and where the PDF printer's files go (a folder, or one exact file).
+struct TPrinterChoice {
+    QString Name;
+    QString Paper;
+    bool Landscape = false;
+    QString PdfFolder;
+    QString PdfFile;
+    bool operator==(const TPrinterChoice&) const = default;
+};
+
+namespace printerchoice {
+// The choice the printer holds now.
+TPrinterChoice Current();
+// Puts the choice on the printer, as far as it still can be: a printer or paper that is
+// gone leaves the current one. Returns why a part could not be applied, or empty.
+QString Apply(const TPrinterChoice& choice);
+} // namespace printerchoice
+
 struct TallyforgeSettings {
     // [SN]
     QString Prefix;
@@ -45,6 +67,8 @@ struct TallyforgeSettings {
     // [Calibration]: the offset of each calibrated printer. Written only for those, and a
     // printer not listed keeps what the file holds (calibration::Store removes one).
     calibration::TCalibrations Calibrations;
+    // [Printer]: what Print Setup chose (see printerchoice); written only once chosen.
+    std::optional<TPrinterChoice> PrinterChoice;
 
     bool operator==(const TallyforgeSettings&) const = default;
 };

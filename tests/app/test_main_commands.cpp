@@ -4,6 +4,7 @@
 
 #include "app/About.h"
 #include "app/FontDialog.h"
+#include "platform/Printer.h"
 #include "preview/Preview.h"
 #include "preview/PreviewStatusBar.h"
 #include "widgets/HistoryEdit.h"
@@ -127,6 +128,39 @@ TEST_F(CommandTest, PrintSetupConfirmedRefreshesCancelledChangesNothing)
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(changes, 1);
     EXPECT_GT(updates, 0); // the preview follows the printer
+}
+
+// What Print Setup chose comes back in the next session: orientation and PDF folder in
+// [Printer], written only once chosen.
+TEST_F(CommandTest, PrintSetupChoicesAreRememberedAcrossSessions)
+{
+    WriteSettings("[SN]\r\nLastNumber=5\r\n\r\n");
+    const QString folder = dir_.filePath(QStringLiteral("runs"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    {
+        auto window = MakeWindow();
+        window->close();
+        EXPECT_EQ(Setting("Printer", "Name"), QString()) << "nothing chosen, nothing written";
+    }
+    {
+        auto window = MakeWindow();
+        TCustomPrintJob::SetSetupDialogHandler([&] {
+            Printer().SetOrientation(poLandscape);
+            Printer().SetOutputFileName(QString());
+            Printer().SetOutputFolder(folder);
+            return true;
+        });
+        window->ToolButton2->trigger();
+        TCustomPrintJob::SetSetupDialogHandler(nullptr);
+        window->close();
+    }
+    EXPECT_EQ(Setting("Printer", "Orientation"), QStringLiteral("landscape"));
+    EXPECT_EQ(Setting("Printer", "PdfFolder"), folder);
+    Printer().SetOrientation(poPortrait);
+    Printer().SetOutputFolder(dir_.path());
+    auto window = MakeWindow();
+    EXPECT_EQ(Printer().Orientation(), poLandscape);
+    EXPECT_EQ(Printer().OutputFolder(), folder);
 }
 
 // Print Setup confirmed without a change chooses nothing new: two toolbar prints give two

@@ -52,10 +52,14 @@ private:
     QElapsedTimer clock_;
 };
 
-// Output goes to a queue or a new PDF as the options say; otherwise to the default printer.
-void ChoosePrinter(const QCommandLineParser& parser)
+// Output goes to a queue or a new PDF as the options say; otherwise where Print Setup
+// chose, or to the default printer.
+void ChoosePrinter(const QCommandLineParser& parser, const TallyforgeSettings& settings)
 {
     TPrinter& printer = Printer();
+    if (!parser.isSet(QStringLiteral("printer")) && !parser.isSet(QStringLiteral("output")) && settings.PrinterChoice)
+        if (const QString problem = printerchoice::Apply(*settings.PrinterChoice); !problem.isEmpty())
+            throw Exception(problem);
     if (parser.isSet(QStringLiteral("printer"))) {
         const QString queue = parser.value(QStringLiteral("printer"));
         const int index = printer.Printers().indexOf(queue);
@@ -143,9 +147,9 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     const bool quiet = parser.isSet(QStringLiteral("quiet"));
     const bool force = parser.isSet(QStringLiteral("force"));
 
-    ChoosePrinter(parser);
-    TPrinter& printer = Printer();
     const TallyforgeSettings settings = LoadSettingsFile(settingsPath);
+    ChoosePrinter(parser, settings);
+    TPrinter& printer = Printer();
     const std::shared_ptr<TSeriesStore> store = Store(parser, settingsPath, settings);
     const bool shared = !store->StatusText().isEmpty();
     if (shared && start)
