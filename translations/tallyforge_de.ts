@@ -356,6 +356,13 @@
     </message>
 </context>
 <context>
+    <name>SettingsFile</name>
+    <message>
+        <source>The printer %1 chosen in Print Setup is not installed</source>
+        <translation>Der in der Druckereinrichtung gewählte Drucker %1 ist nicht installiert</translation>
+    </message>
+</context>
+<context>
     <name>TAboutBox</name>
     <message>
         <source>About</source>

@@ -122,9 +122,10 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     s.SeriesServer = ini.ReadString(kSeries, QStringLiteral("Server"), d.SeriesServer);
     s.SeriesName = ini.ReadString(kSeries, QStringLiteral("Name"), d.SeriesName);
     s.Calibrations = calibration::Read(ini);
-    if (ini.SectionExists(kPrinter)) {
+    // A choice names its printer; a [Printer] without one is somebody else's, kept as it is.
+    if (const QString name = ini.ReadString(kPrinter, QStringLiteral("Name"), QString()); !name.isEmpty()) {
         TPrinterChoice choice;
-        choice.Name = ini.ReadString(kPrinter, QStringLiteral("Name"), QString());
+        choice.Name = name;
         choice.Paper = ini.ReadString(kPrinter, QStringLiteral("Paper"), QString());
         choice.Landscape = ini.ReadString(kPrinter, QStringLiteral("Orientation"), QString()).compare(QStringLiteral("landscape"), Qt::CaseInsensitive) == 0;
         choice.PdfFolder = ini.ReadString(kPrinter, QStringLiteral("PdfFolder"), QString());
