@@ -286,6 +286,17 @@
     </message>
 </context>
 <context>
+    <name>Dialogs</name>
+    <message>
+        <source>&amp;Give Up</source>
+        <translation>&amp;Aufgeben</translation>
+    </message>
+    <message>
+        <source>Waiting for %1...</source>
+        <translation>Warten auf %1...</translation>
+    </message>
+</context>
+<context>
     <name>Preflight</name>
     <message>
         <source>%1 does not fit on the printable area of the page</source>
@@ -487,6 +498,10 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
     <message>
         <source>Cannot create file %1</source>
         <translation>Die Datei %1 kann nicht erstellt werden</translation>
+    </message>
+    <message>
+        <source>Gave up waiting: %1</source>
+        <translation>Warten aufgegeben: %1</translation>
     </message>
 </context>
 <context>
@@ -1034,6 +1049,10 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
     <message>
         <source>%1; the run&apos;s record could not be kept in %2 either (%3): the series keeps the run as interrupted</source>
         <translation>%1; der Eintrag des Laufs konnte auch in %2 nicht abgelegt werden (%3): Die Serie führt den Lauf als unterbrochen</translation>
+    </message>
+    <message>
+        <source>Gave up waiting for the series server %1</source>
+        <translation>Warten auf den Serienserver %1 aufgegeben</translation>
     </message>
 </context>
 <context>

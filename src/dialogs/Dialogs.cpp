@@ -5,7 +5,13 @@
 #include "platform/Printer.h"
 #include "printjob/PrintJob.h"
 
+#include "platform/Waiting.h"
+
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -51,6 +57,44 @@ bool SetupDialog(TCustomPrintJob& job)
     return true;
 }
 
+// While the program waits for a lock another program holds or for a server, the windows
+// stay painted and, after a moment, a dialog says what is waited for and lets the user
+// give up. Waiting calls this every few milliseconds; the dialog goes once the calls stop.
+bool WhileWaiting(const QString& what)
+{
+    static QPointer<QProgressDialog> dialog;
+    static QElapsedTimer since;
+    static QElapsedTimer lastCall;
+    static bool gaveUp = false;
+    if (!lastCall.isValid() || lastCall.elapsed() > 200) {
+        since.start(); // a new wait
+        gaveUp = false;
+    }
+    lastCall.start();
+    if (!dialog && since.elapsed() >= 300) {
+        dialog = new QProgressDialog(QApplication::activeWindow());
+        dialog->setObjectName(QStringLiteral("WaitProgress"));
+        dialog->setWindowTitle(app::Title());
+        dialog->setRange(0, 0);
+        dialog->setCancelButtonText(QCoreApplication::translate("Dialogs", "&Give Up"));
+        dialog->setWindowModality(Qt::WindowModal);
+        dialog->setMinimumDuration(0);
+        QObject::connect(dialog, &QProgressDialog::canceled, [] { gaveUp = true; });
+        auto* closer = new QTimer(dialog);
+        QObject::connect(closer, &QTimer::timeout, dialog, [] {
+            if (lastCall.elapsed() > 150)
+                dialog->deleteLater();
+        });
+        closer->start(50);
+        dialog->show();
+    }
+    if (dialog) {
+        dialog->setLabelText(QCoreApplication::translate("Dialogs", "Waiting for %1...").arg(what));
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return !gaveUp;
+}
+
 } // namespace
 
 void Install()
@@ -67,6 +111,7 @@ void Install()
             return box.exec() == QMessageBox::Yes;
         });
     TCustomPrintJob::SetDialogs(PrintDialog, SetupDialog);
+    waiting::SetHandler(WhileWaiting);
 }
 
 } // namespace dialogs

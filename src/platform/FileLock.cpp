@@ -1,5 +1,7 @@
 #include "platform/FileLock.h"
 
+#include "platform/Waiting.h"
+
 #include "platform/Exception.h"
 
 #include <QCoreApplication>
@@ -58,6 +60,8 @@ void LockWithin(int fd, const QString& name, TFileLock::Mode mode, std::chrono::
             throw Exception(CannotCreate(name));
         if (std::chrono::steady_clock::now() >= deadline)
             throw Exception(Busy(name, busyMessage));
+        if (!waiting::KeepWaiting(name))
+            throw Exception(QCoreApplication::translate("TFileLock", "Gave up waiting: %1").arg(Busy(name, busyMessage)));
         std::this_thread::sleep_for(pause);
         pause = std::min(pause * 2, std::chrono::milliseconds(10));
     }

@@ -1,5 +1,7 @@
 #include "run/SharedSeries.h"
 
+#include "platform/Waiting.h"
+
 #include "run/SerialDrawing.h"
 #include "platform/Exception.h"
 #include "platform/IniFile.h"
@@ -355,16 +357,22 @@ TSharedSeries::Result TSharedSeries::Await(const char* sql, const QList<Param>& 
     // A little longer than the server's own limit, so that a server that is merely slow
     // ends the statement itself and the connection stays usable.
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeLimit_ + qMax(1000, timeLimit_ / 4));
-    // False when the deadline passed first.
+    // False when the deadline passed first, or the user gave up.
+    bool gaveUp = false;
     const auto wait = [&](short events) {
         for (;;) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
             if (left <= 0)
                 return false;
             pollfd socket { PQsocket(connection_), events, 0 };
-            const int ready = ::poll(&socket, 1, int(qMin<qint64>(left, INT_MAX)));
+            // In short slices, so a window stays painted and its user may give up.
+            const int ready = ::poll(&socket, 1, int(qMin<qint64>(left, 50)));
             if (ready > 0 || (ready < 0 && errno != EINTR))
                 return true;
+            if (!waiting::KeepWaiting(serverText_)) {
+                gaveUp = true;
+                return false;
+            }
         }
     };
     QList<const char*> values;
@@ -396,6 +404,8 @@ TSharedSeries::Result TSharedSeries::Await(const char* sql, const QList<Param>& 
         // A server that holds the connection and does not answer: given up as lost. The
         // statement may have been done or not; what depends on it is sent again later.
         Drop();
+        if (gaveUp)
+            throw Exception(QCoreApplication::translate("TSharedSeries", "Gave up waiting for the series server %1").arg(serverText_));
         throw Exception(QCoreApplication::translate("TSharedSeries", "The series server %1 did not answer within %2 s")
                             .arg(serverText_)
                             .arg((timeLimit_ + 999) / 1000));

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
@@ -352,6 +353,50 @@ TEST_F(SeriesTest, TwoProcessesPrintingAtOnceShareTheSeries)
         EXPECT_EQ(run.status, TRunStatus::Completed);
         EXPECT_EQ(run.pages, pages);
     }
+}
+
+} // namespace
+
+namespace {
+
+// Another program holds the settings file: the window stays responsive while a print
+// waits for it, says what it waits for, and the user can give up; nothing is printed.
+TEST_F(SeriesTest, WaitingForTheSettingsFileKeepsTheWindowAliveAndCanBeGivenUp)
+{
+    WriteSettings("[SN]\r\nLastNumber=100\r\n\r\n");
+    auto window = MakeWindow();
+    QProcess holder;
+    holder.start(QStringLiteral("flock"), { QStringLiteral("-x"), settingsPath_ + QStringLiteral(".lock"), QStringLiteral("-c"),
+                                            QStringLiteral("echo held; sleep 60") });
+    apptest::EndWithTest(holder);
+    ASSERT_TRUE(holder.waitForReadyRead(10000));
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(20);
+    QString label;
+    WhenModal<QProgressDialog>([&](QProgressDialog* dialog) {
+        if (dialog->objectName() != QStringLiteral("WaitProgress"))
+            return;
+        label = dialog->labelText();
+        ticks = 0;
+        // A moment later, as a person would: the window lives on meanwhile.
+        QTimer::singleShot(300, dialog, [dialog] {
+            const auto buttons = dialog->findChildren<QPushButton*>();
+            if (buttons.size() == 1)
+                QTest::mouseClick(buttons.first(), Qt::LeftButton);
+        });
+    });
+    window->txtPageCount->SetText(QStringLiteral("1"));
+    window->ToolButton1->trigger();
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_TRUE(label.startsWith(QStringLiteral("Waiting for ") + settingsPath_)) << label.toStdString();
+    EXPECT_GT(ticks, 5) << "the event loop ran while waiting";
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_TRUE(errors_[0].startsWith(QStringLiteral("Gave up waiting: "))) << errors_[0].toStdString();
+    EXPECT_EQ(LastNumber(), 100);
+    EXPECT_TRUE(QDir(out_).entryList({ QStringLiteral("*.pdf") }).isEmpty());
 }
 
 } // namespace
