@@ -120,8 +120,7 @@ TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
     setMinimumSize(design::kWindowSize);
 
     CreatePrintJob();
-    room_ = std::make_unique<TPrintRoom>(*pjSN, std::make_shared<TLocalSeries>(settingsPath_));
-    run_ = &room_->Run();
+    OpenRoom(std::make_shared<TLocalSeries>(settingsPath_));
     CreateToolBar();
     CreateMenu();
     CreateInputPanel();

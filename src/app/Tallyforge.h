@@ -171,6 +171,8 @@ private:
     // The series this window prints from: the settings file's counter, or a series
     // shared on a server, whose next number the starting number then shows.
     void UseSeries(const TSeriesChoice& choice);
+    // The print room on this store, and its run.
+    void OpenRoom(std::shared_ptr<TSeriesStore> store);
     TSharedSeries* Shared() const;
     // Reads the shared series' next number into the starting number; raises when the
     // server cannot be reached and `quiet` is false.

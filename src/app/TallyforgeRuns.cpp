@@ -37,14 +37,21 @@ void TfrmTallyforge::UseSeries(const TSeriesChoice& choice)
     sharedStatus_.clear();
     if (!choice.Shared()) {
         store_.reset();
-        room_ = std::make_unique<TPrintRoom>(*pjSN, std::make_shared<TLocalSeries>(settingsPath_));
-        run_ = &room_->Run();
+        OpenRoom(std::make_shared<TLocalSeries>(settingsPath_));
         return;
     }
     store_ = OpenSeriesStore(settingsPath_, choice);
-    room_ = std::make_unique<TPrintRoom>(*pjSN, store_);
-    run_ = &room_->Run();
+    OpenRoom(store_);
     RefreshSharedStart(true);
+}
+
+void TfrmTallyforge::OpenRoom(std::shared_ptr<TSeriesStore> store)
+{
+    room_ = std::make_unique<TPrintRoom>(*pjSN, std::move(store));
+    run_ = &room_->Run();
+    // The window does not sit waiting for a queue's job to end after each print: that
+    // would hold it for seconds; a job already aborted by then is still recorded.
+    run_->FollowJobsMs = 0;
 }
 
 TSharedSeries* TfrmTallyforge::Shared() const { return dynamic_cast<TSharedSeries*>(store_.get()); }
