@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -27,6 +28,14 @@
 namespace {
 
 using WindowKeysTest = WindowTest;
+
+// Lets events run until condition holds, or for two seconds at most.
+bool EventuallyTrue(const std::function<bool()>& condition)
+{
+    for (int i = 0; i < 100 && !condition(); ++i)
+        QTest::qWait(20);
+    return condition();
+}
 
 // Keys go where the user's would: to the widget with the focus in the active window.
 QWidget* KeyTarget(QWidget* fallback)
@@ -110,7 +119,7 @@ TEST_F(WindowKeysTest, ALargeRunAsksFirstAndEnterSaysNo)
     // File > Print, chosen with its keys, asks the same.
     answerNoWithEnter(&asked);
     ChooseFromMenu(window->mnuFile, { Qt::Key_P });
-    QTRY_COMPARE(asked.size(), 2);
+    ASSERT_TRUE(EventuallyTrue([&] { return asked.size() == 2; }));
     EXPECT_TRUE(asked[1].contains(QStringLiteral("This run prints 50000 pages, serials 101 to 50100")));
     EXPECT_FALSE(QFileInfo::exists(OutputPdf()));
 
@@ -151,10 +160,10 @@ TEST_F(WindowKeysTest, EveryMenuOpensFromTheKeyboard)
     for (auto [key, menu] : { std::pair { Qt::Key_O, window->mnuOptions }, std::pair { Qt::Key_H, window->Help1 },
                               std::pair { Qt::Key_F, window->mnuFile } }) {
         QTest::keyClick(KeyTarget(window.get()), key, Qt::AltModifier);
-        QTRY_VERIFY2(menu->isVisible(), qPrintable(menu->title()));
+        EXPECT_TRUE(EventuallyTrue([menu] { return menu->isVisible(); })) << menu->title().toStdString();
         QTest::keyClick(menu, Qt::Key_Escape);
         QTest::keyClick(KeyTarget(window.get()), Qt::Key_Escape);
-        QTRY_VERIFY(!menu->isVisible());
+        EXPECT_TRUE(EventuallyTrue([menu] { return !menu->isVisible(); }));
     }
     ASSERT_NE(window->mnuPrintSetup, nullptr);
     EXPECT_TRUE(window->mnuFile->actions().contains(window->mnuPrintSetup));
@@ -171,22 +180,33 @@ TEST_F(WindowKeysTest, EveryMenuOpensFromTheKeyboard)
 }
 
 // Enter on the progress of a long run does not stop it, and the dialog keeps its width
-// while the page numbers grow, so Cancel stays under the pointer; Escape stops it.
+// while the page numbers grow by a digit, so Cancel stays under the pointer; Escape
+// stops it.
 TEST_F(WindowKeysTest, EnterDoesNotStopALongRunAndItsProgressKeepsItsWidth)
 {
     auto window = MakeWindow();
     window->showNormal();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    // A long serial and a count of ten digits, so that the label decides the dialog's
+    // width and grows as the run goes on.
+    const QString prefix = QStringLiteral("Batch-2026-December-Station-Seven-");
+    const QString count = QStringLiteral("2000000000");
+    window->txtPrefix->SetText(prefix);
     window->txtStartingSN->SetText(QStringLiteral("1"));
-    window->txtPageCount->SetText(QStringLiteral("100000"));
+    window->txtPageCount->SetText(count);
+    // The label of the run's last page, the longest it shows.
+    const QString lastLabel = QStringLiteral("Printing page ") + count + QStringLiteral(" of ") + count
+        + QStringLiteral(": ") + prefix + count;
     answer_ = true; // yes, all of them
     struct Seen {
         int width = -1, value = -1, laterWidth = -1, laterValue = -1;
         bool stillShown = false;
+        bool roomForTheLastLabel = false;
     };
     auto seen = std::make_shared<Seen>();
+    auto later = std::make_shared<std::function<void()>>();
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [&, poll, seen] {
+    *poll = [&, poll, later, seen] {
         auto* progress = window->findChild<QProgressDialog*>(QStringLiteral("PrintProgress"));
         if (!progress || !progress->isVisible() || progress->value() < 1) {
             QTimer::singleShot(20, *poll);
@@ -194,18 +214,29 @@ TEST_F(WindowKeysTest, EnterDoesNotStopALongRunAndItsProgressKeepsItsWidth)
         }
         seen->width = progress->width();
         seen->value = progress->value();
+        if (auto* label = progress->findChild<QLabel*>())
+            seen->roomForTheLastLabel = label->contentsRect().width() >= label->fontMetrics().horizontalAdvance(lastLabel);
         // Enter to the button with the focus, as a user's Enter goes, and to the dialog.
         if (auto* cancel = progress->findChild<QPushButton*>()) {
             cancel->setFocus();
             QTest::keyClick(cancel, Qt::Key_Return);
         }
         QTest::keyClick(progress, Qt::Key_Enter);
-        QTimer::singleShot(300, progress, [progress, seen] {
+        // Once the page numbers have a digit more: still there, as wide, and Escape.
+        int grown = 10;
+        while (grown <= seen->value)
+            grown *= 10;
+        *later = [progress, seen, later, grown] {
+            if (progress->value() < grown) {
+                QTimer::singleShot(20, progress, *later);
+                return;
+            }
             seen->stillShown = progress->isVisible();
             seen->laterWidth = progress->width();
             seen->laterValue = progress->value();
             QTest::keyClick(progress, Qt::Key_Escape);
-        });
+        };
+        QTimer::singleShot(20, progress, *later);
     };
     QTimer::singleShot(0, *poll);
     window->ToolButton1->trigger();
@@ -213,10 +244,11 @@ TEST_F(WindowKeysTest, EnterDoesNotStopALongRunAndItsProgressKeepsItsWidth)
     EXPECT_TRUE(seen->stillShown);
     EXPECT_GT(seen->laterValue, seen->value) << "the run went on after Enter";
     EXPECT_EQ(seen->laterWidth, seen->width);
+    EXPECT_TRUE(seen->roomForTheLastLabel) << "the dialog would grow before the run ends";
     // Escape stopped it part way (the page begun when it stopped stays blank).
     const int printed = window->txtStartingSN->AsInteger() - 1;
     EXPECT_GE(printed, seen->laterValue);
-    EXPECT_LT(printed, 100000);
+    EXPECT_LT(printed, 1000000);
     EXPECT_GE(apptest::PdfPageCount(OutputPdf()), printed);
 }
 
