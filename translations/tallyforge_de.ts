@@ -821,6 +821,22 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
         <source>Replace it?</source>
         <translation>Ersetzen?</translation>
     </message>
+    <message>
+        <source>This reprint prints %1 pages, serials %2 to %3</source>
+        <translation>Dieser Nachdruck druckt %1 Seiten, Seriennummern %2 bis %3</translation>
+    </message>
+    <message>
+        <source>This run prints %1 pages, serials %2 to %3</source>
+        <translation>Dieser Lauf druckt %1 Seiten, Seriennummern %2 bis %3</translation>
+    </message>
+    <message>
+        <source>Reprint them all?</source>
+        <translation>Alle nachdrucken?</translation>
+    </message>
+    <message>
+        <source>Print them all?</source>
+        <translation>Alle drucken?</translation>
+    </message>
 </context>
 <context>
     <name>TPrinter</name>
@@ -1153,10 +1169,6 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
         <translation>&amp;Beenden</translation>
     </message>
     <message>
-        <source>Options</source>
-        <translation>Optionen</translation>
-    </message>
-    <message>
         <source>Units</source>
         <translation>Einheiten</translation>
     </message>
@@ -1175,10 +1187,6 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
     <message>
         <source>Font...</source>
         <translation>Schriftart...</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Hilfe</translation>
     </message>
     <message>
         <source>About</source>
@@ -1297,6 +1305,30 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>&amp;Calibrate Printer...</source>
         <translation>Drucker &amp;kalibrieren...</translation>
+    </message>
+    <message>
+        <source>Print the next run and move the counter past it</source>
+        <translation>Den nächsten Lauf drucken und den Zähler dahinter setzen</translation>
+    </message>
+    <message>
+        <source>Print &amp;Setup...</source>
+        <translation>Drucker&amp;einrichtung...</translation>
+    </message>
+    <message>
+        <source>&amp;Options</source>
+        <translation>&amp;Optionen</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Print again: the same serials, the counter does not move</source>
+        <translation>Erneut drucken: dieselben Seriennummern, der Zähler bleibt stehen</translation>
+    </message>
+    <message>
+        <source>Both numbers are at the same place: set the second position</source>
+        <translation>Beide Nummern stehen an derselben Stelle: die zweite Position einstellen</translation>
     </message>
 </context>
 </TS>

@@ -24,6 +24,7 @@
 #include <QPainter>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusTipEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -105,7 +106,33 @@ void outlineOutside(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const 
     painter->restore();
 }
 
+// The second number lies on the first: it is outlined, a little outside its text, so
+// the user sees that there are two and that the second one can be placed.
+const QColor kSamePlaceColor(0, 96, 255);
+constexpr int kSamePlacePenWidth = 2; // screen pixels
+
+void outlineSecondOnFirst(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const serial::SerialPage& page)
+{
+    const QList<QRect> boxes = serial::SerialBoxes(job, canvas, pageIndex, page);
+    if (boxes.size() < 2)
+        return;
+    QPainter* painter = canvas.Painter();
+    painter->save();
+    QPen pen(kSamePlaceColor, kSamePlacePenWidth, Qt::DashLine);
+    pen.setCosmetic(true);
+    painter->setPen(pen);
+    painter->setBrush(Qt::NoBrush);
+    const int margin = std::max(1, job.PrinterInstalled() ? Printer().DeviceCaps().LogPixelsX / 30 : 2);
+    painter->drawRect(boxes.at(1).adjusted(-margin, -margin, margin, margin));
+    painter->restore();
+}
+
 } // namespace
+
+bool SecondOnFirst(const serial::SerialPage& page)
+{
+    return page.HorizontalIndent == page.HorizontalIndent2 && page.VerticalIndent == page.VerticalIndent2;
+}
 
 TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
     : QMainWindow(parent)
@@ -150,6 +177,12 @@ TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
 
 TfrmTallyforge::~TfrmTallyforge()
 {
+    // The fields outlive this part of the window: one that loses the focus as it goes
+    // reformats its text, and its change must not reach handlers whose print room and
+    // run are gone by then.
+    if (Panel1)
+        for (THistoryEdit* field : Panel1->findChildren<THistoryEdit*>())
+            field->OnChange = nullptr;
     // The preview and the job are children of the window; unbind first so neither
     // outlives the other's notice.
     if (Preview1)
@@ -194,6 +227,8 @@ void TfrmTallyforge::CreateToolBar()
         }
         *targets[i] = action;
     }
+    ToolButton1->setToolTip(tr("Print the next run and move the counter past it"));
+    ToolButton1->setStatusTip(ToolButton1->toolTip());
     Wire(ToolButton1, &TfrmTallyforge::ToolButton1Click);
     Wire(ToolButton2, &TfrmTallyforge::ToolButton2Click);
     Wire(butNextPage, &TfrmTallyforge::butNextPageClick);
@@ -214,10 +249,11 @@ void TfrmTallyforge::CreateMenu()
     mnuPrintLog = design::AddMenuItem(mnuFile, "mnuPrintLog", QT_TR_NOOP("Print &Log..."));
     mnuReprint = design::AddMenuItem(mnuFile, "mnuReprint", QT_TR_NOOP("&Reprint..."));
     mnuCalibrationSheet = design::AddMenuItem(mnuFile, "mnuCalibrationSheet", QT_TR_NOOP("Print &Calibration Sheet"));
+    mnuPrintSetup = design::AddMenuItem(mnuFile, "mnuPrintSetup", QT_TR_NOOP("Print &Setup..."), icons::PrintSetupImage);
     mnuFile->addSeparator();
     mnuExit = design::AddMenuItem(mnuFile, "mnuExit", QT_TR_NOOP("E&xit"), icons::ExitImage);
 
-    mnuOptions = bar->addMenu(tr("Options"));
+    mnuOptions = bar->addMenu(tr("&Options"));
     mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
     mnuUnits = mnuOptions->addMenu(tr("Units"));
     mnuUnits->setObjectName(QStringLiteral("mnuUnits"));
@@ -244,11 +280,16 @@ void TfrmTallyforge::CreateMenu()
     mnuSharedSeries = design::AddMenuItem(mnuOptions, "mnuSharedSeries", QT_TR_NOOP("Shared Series..."));
     mnuCalibrate = design::AddMenuItem(mnuOptions, "mnuCalibrate", QT_TR_NOOP("&Calibrate Printer..."));
 
-    Help1 = bar->addMenu(tr("Help"));
+    Help1 = bar->addMenu(tr("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
     mnuAbout = design::AddMenuItem(Help1, "mnuAbout", QT_TR_NOOP("About"));
 
     Wire(mnuPrint, &TfrmTallyforge::mnuPrintClick);
+    Wire(mnuPrintSetup, &TfrmTallyforge::ToolButton2Click);
+    // The two prints differ in what they do to the counter; both say so.
+    mnuPrint->setToolTip(tr("Print again: the same serials, the counter does not move"));
+    mnuPrint->setStatusTip(mnuPrint->toolTip());
+    mnuFile->setToolTipsVisible(true);
     Wire(mnuPrintLog, &TfrmTallyforge::mnuPrintLogClick);
     Wire(mnuReprint, &TfrmTallyforge::mnuReprintClick);
     Wire(mnuExit, &TfrmTallyforge::mnuExitClick);
@@ -382,6 +423,13 @@ serial::SerialPage TfrmTallyforge::CurrentPage() const
 
 bool TfrmTallyforge::event(QEvent* event)
 {
+    // Status tips of the toolbar and the menu show in the status bar's free part while
+    // the pointer rests on them.
+    if (event->type() == QEvent::StatusTip && PreviewStatusBar1) {
+        statusTip_ = static_cast<QStatusTipEvent*>(event)->tip();
+        app::Guard([this] { UpdateStatus(); });
+        return true;
+    }
     const bool handled = QMainWindow::event(event);
     // A shared series moves while other stations print: show its next number again.
     if (event->type() == QEvent::WindowActivate && store_ && !run_->Running()) {
@@ -435,8 +483,11 @@ void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageInde
     if (Target == dtPreview && PreviewStatusBar1)
         PreviewStatusBar1->SetHintText(calibration::HintText(Printer().PrinterName(), offset));
     serial::DrawSerialPage(*pjSN, *TheCanvas, PageIndex, Area, page);
-    if (Target == dtPreview && Area == daBody)
+    if (Target == dtPreview && Area == daBody) {
         outlineOutside(*pjSN, *TheCanvas, PageIndex, page);
+        if (SecondOnFirst(page))
+            outlineSecondOnFirst(*pjSN, *TheCanvas, PageIndex, page);
+    }
 }
 
 void TfrmTallyforge::ToolButton1Click() { RunPrint(true); }
@@ -552,6 +603,7 @@ void TfrmTallyforge::LoadSettings()
 
     SetSerialFont(settings.Font);
     digits_ = settings.Digits;
+    confirmAbove_ = settings.ConfirmAbove;
     UseSeries(SeriesChoice(settings.SeriesServer, settings.SeriesName));
     printerChoice_ = settings.PrinterChoice;
     if (printerChoice_)
@@ -584,6 +636,7 @@ void TfrmTallyforge::SaveSettings()
     settings.Suffix = txtSuffix->Text();
     settings.Font = serialFont_;
     settings.Digits = digits_;
+    settings.ConfirmAbove = confirmAbove_;
     settings.Calibrations = calibrations_;
     settings.WholePage = mnuWholePage->isChecked();
     settings.SeriesServer = series_.server;

@@ -32,6 +32,10 @@ class TValueEdit;
 // with its status bar, the menu, and the print job that draws the pages. It holds
 // wiring and handlers only; the controls come from MainWindowDesign, the drawing from
 // SerialDrawing and the settings file rules from SettingsFile.
+// The two numbers of a page stand at the same place (as in a new settings file): the
+// page shows one number where the user meant two.
+bool SecondOnFirst(const serial::SerialPage& page);
+
 class TfrmTallyforge : public QMainWindow {
     Q_OBJECT
 public:
@@ -118,6 +122,7 @@ public:
     QAction* mnuPrintLog = nullptr;
     QAction* mnuReprint = nullptr;
     QAction* mnuCalibrationSheet = nullptr;
+    QAction* mnuPrintSetup = nullptr;
     QAction* mnuExit = nullptr;
     QMenu* mnuOptions = nullptr;
     QMenu* mnuUnits = nullptr;
@@ -182,6 +187,7 @@ private:
     bool MoveSharedSeries();
     void EndProgress();
     void ShowProgress(int done, int total);
+    QString ProgressText(int pageIndex, int total, const serial::SerialPage* page) const;
     void ReportOutput(int delivered, int total);
 
     QString settingsPath_;
@@ -204,6 +210,10 @@ private:
     serial::SerialFont serialFont_;
     TFontDialog* fontDialog_ = nullptr;
     int digits_ = 0;
+    // Prints of more pages ask first ([SN] ConfirmAbove); 0: never.
+    int confirmAbove_ = TallyforgeSettings::kDefaultConfirmAbove;
+    // The status tip the pointer rests on, shown in the status bar; empty: none.
+    QString statusTip_;
     TSeriesChoice series_;
     std::shared_ptr<TSeriesStore> store_;
     std::optional<int> sharedNext_; // the shared series' next number as last shown

@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
+#include <QPushButton>
 
 #include <algorithm>
 #include <limits>
@@ -151,6 +152,7 @@ void TfrmTallyforge::RunPrint(bool advance)
     request.count = std::max(1, txtPageCount->AsInteger()); // a count below 1 prints one page
     request.knownLastNumber = knownLastNumber_;
     request.offset = calibrations_.value(Printer().PrinterName());
+    request.confirmAbove = confirmAbove_;
     // Another window or process may take the numbers between the plan and its
     // reservation: the plan is then made (and asked about) again.
     std::optional<TSerialRun::Outcome> outcome;
@@ -264,15 +266,22 @@ void TfrmTallyforge::UpdateStatus()
         tip += QLatin1Char('\n') + sharedStatus_;
     PreviewStatusBar1->setToolTip(tip);
     const QString series = sharedStatus_.isEmpty() ? QString() : sharedStatus_ + QStringLiteral("; ");
-    if (!report_.isEmpty())
+    // The second number on top of the first looks like one number: say there are two.
+    const QString samePlace = SecondOnFirst(page)
+        ? QStringLiteral(". ") + tr("Both numbers are at the same place: set the second position")
+        : QString();
+    if (!statusTip_.isEmpty())
+        PreviewStatusBar1->SetUserText(statusTip_);
+    else if (!report_.isEmpty())
         PreviewStatusBar1->SetUserText(series + report_);
     else if (!warnings.isEmpty())
-        PreviewStatusBar1->SetUserText(series + tr("Warning: %1").arg(warnings.join(QStringLiteral("; "))));
+        PreviewStatusBar1->SetUserText(series + tr("Warning: %1").arg(warnings.join(QStringLiteral("; "))) + samePlace);
     else
         PreviewStatusBar1->SetUserText(series + tr("Prints %1-%2; next run starts at %3")
                                            .arg(serial::NumberText(page.StartingNumber, page.Digits),
                                                 serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits),
-                                                serial::NumberText(serial::AddWrapping(page.StartingNumber, count), page.Digits)));
+                                                serial::NumberText(serial::AddWrapping(page.StartingNumber, count), page.Digits))
+                                       + samePlace);
 }
 
 void TfrmTallyforge::EndProgress()
@@ -297,6 +306,13 @@ void TfrmTallyforge::ShowProgress(int done, int total)
         progress_->setObjectName(QStringLiteral("PrintProgress"));
         progress_->setWindowTitle(tr("Printing"));
         progress_->setCancelButtonText(tr("Cancel"));
+        // Enter must not stop a run: the button is never the default, even with the focus.
+        // Only Cancel, Escape and closing the dialog stop it. (The dialog's own button is
+        // kept: a second one would make its Escape shortcut ambiguous.)
+        if (auto* cancel = progress_->findChild<QPushButton*>()) {
+            cancel->setAutoDefault(false);
+            cancel->setDefault(false);
+        }
         progress_->setWindowModality(Qt::WindowModal);
         progress_->setAutoClose(false);
         progress_->setAutoReset(false);
@@ -306,17 +322,27 @@ void TfrmTallyforge::ShowProgress(int done, int total)
         // closing the dialog all stop the run after its current page.
         connect(progress_, &QProgressDialog::canceled, this, [this] { run_->Stop(); });
         connect(progress_, &QDialog::rejected, this, [this] { run_->Stop(); });
+        // Wide enough for the longest label of this run, and kept so: a dialog that grows
+        // as the page numbers do moves Cancel away from the pointer.
+        const serial::SerialPage* page = run_->Page();
+        progress_->setLabelText(ProgressText(total, total, page));
+        progress_->adjustSize();
+        progress_->setFixedWidth(progress_->sizeHint().width() + progress_->fontMetrics().averageCharWidth() * 4);
         progress_->show();
     } else if (progressClock_.elapsed() < 100) {
         return;
     }
     progressClock_.restart();
-    const serial::SerialPage* page = run_->Page();
-    const QString serialText = page ? serial::SerialText(page->Prefix, page->StartingNumber, qMin(done + 1, total),
+    progress_->setLabelText(ProgressText(qMin(done + 1, total), total, run_->Page()));
+    progress_->setValue(done);
+}
+
+QString TfrmTallyforge::ProgressText(int pageIndex, int total, const serial::SerialPage* page) const
+{
+    const QString serialText = page ? serial::SerialText(page->Prefix, page->StartingNumber, pageIndex,
                                                          page->Suffix, page->Digits)
                                     : QString();
-    progress_->setLabelText(tr("Printing page %1 of %2: %3").arg(qMin(done + 1, total)).arg(total).arg(serialText));
-    progress_->setValue(done);
+    return tr("Printing page %1 of %2: %3").arg(pageIndex).arg(total).arg(serialText);
 }
 
 void TfrmTallyforge::ReportOutput(int delivered, int total)
@@ -400,6 +426,7 @@ void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int print
         request.page.Mark = mark;
         request.count = qint64(last) - first + 1;
         request.offset = calibrations_.value(Printer().PrinterName());
+        request.confirmAbove = confirmAbove_;
         const TPrintPlan plan = room_->Prepare(request);
         if (Confirm(plan, false))
             outcome = PrintPages(plan);

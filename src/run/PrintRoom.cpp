@@ -142,6 +142,20 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
                                            OverlapText(overlaps), QCoreApplication::translate("TPrintRoom", "Print them again?") };
     }
 
+    // Many pages at once are asked about first: a count completed from the history or typed
+    // with a digit too many would otherwise use up a box of forms and a block of serials.
+    if (request.confirmAbove > 0 && plan.count > request.confirmAbove) {
+        const qint32 first = request.page.StartingNumber;
+        plan.questions.prepend(TPrintQuestion { TPrintQuestion::Kind::Large,
+                                           (reprint ? QCoreApplication::translate("TPrintRoom", "This reprint prints %1 pages, serials %2 to %3")
+                                                    : QCoreApplication::translate("TPrintRoom", "This run prints %1 pages, serials %2 to %3"))
+                                               .arg(plan.count)
+                                               .arg(first)
+                                               .arg(serial::SerialNumber(first, plan.count)),
+                                           reprint ? QCoreApplication::translate("TPrintRoom", "Reprint them all?")
+                                                   : QCoreApplication::translate("TPrintRoom", "Print them all?") });
+    }
+
     // The one file chosen in Print Setup is replaced by each run: not when it holds
     // serials that the journal shows as printed into it.
     TPrinter& printer = Printer();

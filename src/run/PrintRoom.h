@@ -35,6 +35,9 @@ struct TPrintRequest {
     QString knownLastNumber;
     // The calibration of the printer the run goes to.
     calibration::TOffset offset;
+    // A run of more pages than this is asked about first (a count completed from the
+    // history, one digit too many); 0: any count prints without asking.
+    qint64 confirmAbove = 0;
 };
 
 // Something that needs a yes before the plan may be carried out. No is the safe answer.
@@ -46,6 +49,7 @@ struct TPrintQuestion {
         NeverPrinted,   // a reprint of serials that were never printed
         Unrecorded,     // the journal cannot be read or written: the run would be recorded nowhere
         ReplacesOutput, // the chosen PDF file holds printed serials and would be replaced
+        Large,          // more pages than the request's confirmAbove
     };
     Kind kind;
     QString text; // what is the matter, without a closing stop

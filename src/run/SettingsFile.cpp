@@ -107,6 +107,7 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     // take all memory or overflow the arithmetic of every page.
     using namespace settingslimits;
     s.Digits = qBound(kMinDigits, ini.ReadInteger(kSN, QStringLiteral("Digits"), d.Digits), kMaxDigits);
+    s.ConfirmAbove = qMax(0, ini.ReadInteger(kSN, QStringLiteral("ConfirmAbove"), d.ConfirmAbove));
     s.HorizontalIndent = Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent), kMaxIndent);
     s.VerticalIndent = Within(ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent), kMaxIndent);
     s.HorizontalIndent2 = Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent2"), d.HorizontalIndent2), kMaxIndent);
@@ -156,6 +157,8 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         ini.WriteInteger(kSN, QStringLiteral("Digits"), s.Digits);
     else if (ini.ValueExists(kSN, QStringLiteral("Digits")))
         ini.DeleteKey(kSN, QStringLiteral("Digits"));
+    if (s.ConfirmAbove != TallyforgeSettings::kDefaultConfirmAbove)
+        ini.WriteInteger(kSN, QStringLiteral("ConfirmAbove"), s.ConfirmAbove);
     ini.WriteString(kFont, QStringLiteral("Name"), s.Font.Name);
     ini.WriteInteger(kFont, QStringLiteral("Size"), s.Font.Size);
     ini.WriteInteger(kFont, QStringLiteral("Color"), s.Font.Color);

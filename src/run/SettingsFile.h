@@ -50,6 +50,10 @@ struct TallyforgeSettings {
     bool LastNumberReadable = true;
     int PageCount = 10;
     int Digits = 0; // written only when not 0, so files without it stay as they are
+    // A window's print of more pages than this asks first; 0: never asks. Written only
+    // when not the default, and a default never removes what the file holds.
+    static constexpr int kDefaultConfirmAbove = 1000;
+    int ConfirmAbove = kDefaultConfirmAbove;
     // [Paper], inches
     double HorizontalIndent = 1.0;
     double VerticalIndent = 1.0;

@@ -124,6 +124,10 @@ Decision Filter(const Input& in, QChar ch, const FormatSettings& fs)
         d.text = QString(ch);
         return d;
     }
+    // Control with a letter is one of the field's shortcuts (Ctrl+A selects all, Ctrl+Z
+    // undoes), never a character: every type lets it through, whatever the value holds.
+    if (in.controlHeld && ch.unicode() < 0x20 && !IsEditKey(ch) && ch != kEscape)
+        return Passed(d, QString(ch));
     if (in.excelStyleDecimalSeparator && in.keypadDecimalKey && ch == QLatin1Char('.'))
         d.ch = ch = fs.DecimalSeparator;
 

@@ -152,7 +152,9 @@ void TValueEdit::SetText(const QString& newValue)
         const TNumberKind kind = valuetext::ClassifyNumber(value, fs);
         switch (editType_) {
         case etNumeric:
-            if (kind != nkInteger)
+            // Text whose number would not fit in 32 bits would show one number and give
+            // another through AsInteger: it is refused like any other text but a number.
+            if (kind != nkInteger || !valuetext::WholeNumberFits(value))
                 value = QStringLiteral("0");
             break;
         case etFloat:

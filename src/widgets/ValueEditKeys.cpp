@@ -120,7 +120,8 @@ void TValueEdit::RestoreIfBroken(const EditSnapshot& before)
             value.remove(fs.ThousandSeparator);
         const TNumberKind kind = valuetext::ClassifyNumber(value, fs);
         broken = !value.isEmpty() &&
-                 (editType_ == etNumeric ? kind != nkInteger : kind != nkInteger && kind != nkDecimal);
+                 (editType_ == etNumeric ? kind != nkInteger || !valuetext::WholeNumberFits(value)
+                                         : kind != nkInteger && kind != nkDecimal);
     }
     if (!broken)
         return;
@@ -595,7 +596,8 @@ std::optional<QString> TValueEdit::InsertedValue(const QString& newValue, const 
     case etMixedCase:
         return valuetext::MixedCase(newValue);
     case etNumeric:
-        if (valuetext::ClassifyNumber(newValue, fs) == nkInteger)
+        // A number the field cannot hold is refused whole, never cut to what it can.
+        if (valuetext::ClassifyNumber(newValue, fs) == nkInteger && valuetext::WholeNumberFits(newValue))
             return newValue;
         return std::nullopt;
     case etFloat:

@@ -320,7 +320,14 @@ std::optional<Decimal> ParseDecimal(const QString& text, const FormatSettings& f
     return d;
 }
 
-std::int32_t ReadWholeNumber(const QString& text)
+namespace {
+
+struct WholeReading {
+    std::int32_t value = 0;
+    bool overflowed = false; // a digit would have taken the number past 32 bits
+};
+
+WholeReading ReadWhole(const QString& text)
 {
     int i = 0;
     const int n = text.size();
@@ -345,6 +352,7 @@ std::int32_t ReadWholeNumber(const QString& text)
     const std::uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 2147483648ull : 2147483647ull);
     std::uint64_t value = 0;
     bool stopped = false;
+    bool overflowed = false;
     for (; i < n; ++i) {
         const int digit = hex ? HexDigitValue(text.at(i)) : (IsDigit(text.at(i)) ? text.at(i).unicode() - '0' : -1);
         if (digit < 0) {
@@ -354,14 +362,21 @@ std::int32_t ReadWholeNumber(const QString& text)
         const std::uint64_t next = value * (hex ? 16u : 10u) + static_cast<unsigned>(digit);
         if (next > limit) {
             stopped = true;
+            overflowed = true;
             break;
         }
         value = next;
     }
     if (negative && !stopped)
-        return static_cast<std::int32_t>(-static_cast<std::int64_t>(value));
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+        return { static_cast<std::int32_t>(-static_cast<std::int64_t>(value)), false };
+    return { static_cast<std::int32_t>(static_cast<std::uint32_t>(value)), overflowed };
 }
+
+} // namespace
+
+std::int32_t ReadWholeNumber(const QString& text) { return ReadWhole(text).value; }
+
+bool WholeNumberFits(const QString& text) { return !ReadWhole(text).overflowed; }
 
 std::int32_t HexValue(const QString& text)
 {

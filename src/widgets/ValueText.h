@@ -73,6 +73,9 @@ double TextToFloat(const QString& text, const FormatSettings& fs);
 // first non-digit or the digit that would overflow. The sign counts only when nothing
 // stopped the reading ("-12a" reads 12).
 std::int32_t ReadWholeNumber(const QString& text);
+// False when ReadWholeNumber would stop at a digit because the number no longer fits in
+// 32 bits: such a text would show one number and give another.
+bool WholeNumberFits(const QString& text);
 
 // Each character from the right counts its hex digit value times 16^place (others 0),
 // summed with 32-bit wrap-around.

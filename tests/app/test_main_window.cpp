@@ -39,12 +39,14 @@ TEST_F(MainWindowDesignTest, ToolbarButtonsInOrderWithHintsAndPictures)
     const QList<QAction*> actions = window->ToolBar1->actions();
     const QStringList expectedNames { "ToolButton1", "ToolButton2", "butNextPage", "butPrevPage",
                                       "butPageWidth", "butWholePage", "butFont" };
-    const QStringList expectedHints { "Print", "Print Setup", "Next Page", "Previous Page",
+    // Print says that it moves the counter, unlike File > Print.
+    const QStringList expectedHints { "Print the next run and move the counter past it", "Print Setup", "Next Page", "Previous Page",
                                       "Page Width", "Whole Page", "Font" };
     ASSERT_EQ(actions.size(), expectedNames.size());
     for (int i = 0; i < actions.size(); ++i) {
         EXPECT_EQ(actions[i]->objectName(), expectedNames[i]);
         EXPECT_EQ(actions[i]->toolTip(), expectedHints[i]);
+        EXPECT_EQ(actions[i]->text(), i == 0 ? QStringLiteral("Print") : expectedHints[i]);
         EXPECT_FALSE(actions[i]->icon().isNull()) << expectedNames[i].toStdString();
         EXPECT_EQ(window->ToolBar1->widgetForAction(actions[i])->width(), 24);
     }
@@ -126,8 +128,8 @@ TEST_F(MainWindowDesignTest, MenuCaptionsStatesAndPictures)
     const QList<QAction*> menus = window->menuBar()->actions();
     ASSERT_EQ(menus.size(), 3);
     EXPECT_EQ(menus[0]->text(), QStringLiteral("&File"));
-    EXPECT_EQ(menus[1]->text(), QStringLiteral("Options"));
-    EXPECT_EQ(menus[2]->text(), QStringLiteral("Help"));
+    EXPECT_EQ(menus[1]->text(), QStringLiteral("&Options"));
+    EXPECT_EQ(menus[2]->text(), QStringLiteral("&Help"));
     EXPECT_EQ(window->mnuPrint->text(), QStringLiteral("&Print"));
     EXPECT_EQ(window->mnuExit->text(), QStringLiteral("E&xit"));
     EXPECT_FALSE(window->mnuPrint->icon().isNull());

@@ -52,11 +52,11 @@ struct LanguageRow {
     const char* emailLabel;
 };
 
-const QStringList kEnglishFile { "&Print", "Print &Log...", "&Reprint...", "Print &Calibration Sheet", "E&xit" };
+const QStringList kEnglishFile { "&Print", "Print &Log...", "&Reprint...", "Print &Calibration Sheet", "Print &Setup...", "E&xit" };
 const QStringList kEnglishView { "Page Width", "Whole Page" };
 const QStringList kEnglishUnits { "Centimeter", "Inches" };
 const QStringList kEnglishCaptions { "Starting SN", "Page Count", "Horizontal Indent", "Vertical Indent", "Prefix" };
-const QStringList kGermanFile { "&Drucken", "Druck&protokoll...", "&Nachdrucken...", "&Kalibrierblatt drucken", "&Beenden" };
+const QStringList kGermanFile { "&Drucken", "Druck&protokoll...", "&Nachdrucken...", "&Kalibrierblatt drucken", "Drucker&einrichtung...", "&Beenden" };
 const QStringList kGermanView { "Seitenbreite", "Ganze Seite" };
 const QStringList kGermanUnits { "Zentimeter", "Zoll" };
 const QStringList kGermanCaptions { "Erste Seriennr.", "Seitenanzahl", "Einzug links", "Einzug oben", "Präfix" };
@@ -118,7 +118,14 @@ TEST_P(TranslationTest, WindowPopUpsAndQtDialogsSpeakTheLocale)
     EXPECT_EQ(Texts(window->mnuFile), row.fileItems);
     EXPECT_EQ(Texts(window->mnuView), row.viewItems);
     EXPECT_EQ(Texts(window->mnuUnits), row.unitItems);
-    // No two items of one menu share an accelerator.
+    // Every menu of the bar opens with Alt and its own letter, and no two items of one
+    // menu share an accelerator.
+    std::map<QChar, QString> titles;
+    for (const QAction* title : window->menuBar()->actions()) {
+        const QChar key = Accelerator(title->text());
+        EXPECT_FALSE(key.isNull()) << title->text().toStdString();
+        EXPECT_TRUE(key.isNull() || titles.emplace(key, title->text()).second) << title->text().toStdString();
+    }
     for (const QMenu* menu : window->menuBar()->findChildren<QMenu*>()) {
         std::map<QChar, QString> taken;
         for (const QString& text : Texts(menu)) {

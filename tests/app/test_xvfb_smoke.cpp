@@ -1,7 +1,8 @@
 // The built program on a real X server (Xvfb), driven by real key presses through the
 // server: it shows the white page in the grey preview, its dialogs carry their own titles
-// and close on Escape, and File > Exit closes it and writes its settings file. A text off
-// the page is outlined in red on screen, and File > Print Log opens the log window.
+// and close on Escape, every menu opens with Alt and its letter, and File > Exit closes
+// it and writes its settings file. A text off the page is outlined in red on screen, and
+// File > Print Log opens the log window.
 #include "support_app.h"
 #include "support_program.h"
 
@@ -201,7 +202,8 @@ bool showsPageInGrey(const QImage& screen)
 
 struct DialogRow {
     const char* name;
-    QStringList keys; // after the File menu is open
+    const char* menuKey; // opens a menu of the menu bar
+    QStringList keys;    // once it is open
     const char* title;
 };
 
@@ -244,16 +246,20 @@ TEST(XvfbSmokeTest, WindowShowsThePageItsDialogsAndExitsCleanly)
         pageShown = showsPageInGrey(desktop.Screenshot(shot));
     EXPECT_TRUE(pageShown) << "no white page inside the grey preview";
 
-    // The File menu opens with Alt+F; from there Left walks the menu bar backwards.
+    // Every menu opens with Alt and its letter (from File, Left walks the menu bar
+    // backwards), and Print Setup is in the File menu.
     const DialogRow dialogs[] = {
-        { "HelpAbout", { "Left", "Return" }, "About" },
-        { "OptionsFont", { "Left", "Left", "Down", "Down", "Return" }, "Font" },
+        { "HelpAbout", "alt+f", { "Left", "Return" }, "About" },
+        { "OptionsFont", "alt+f", { "Left", "Left", "Down", "Down", "Return" }, "Font" },
+        { "AltHAbout", "alt+h", { "Return" }, "About" },
+        { "AltOFont", "alt+o", { "Down", "Down", "Return" }, "Font" },
+        { "FilePrintSetup", "alt+f", { "s" }, "Printer Setup" },
     };
     for (const DialogRow& row : dialogs) {
         SCOPED_TRACE(row.name);
         ASSERT_TRUE(desktop.Focus(window));
-        ASSERT_TRUE(desktop.Keys({ "alt+f" }));
-        ASSERT_TRUE(desktop.AwaitAnotherWindow(pid, window)) << "the File menu did not open";
+        ASSERT_TRUE(desktop.Keys({ QLatin1String(row.menuKey) }));
+        ASSERT_TRUE(desktop.AwaitAnotherWindow(pid, window, 5000)) << "no menu opened";
         ASSERT_TRUE(desktop.Keys(row.keys));
         const QString pattern = QLatin1Char('^') + QLatin1String(row.title);
         const qulonglong dialog = desktop.AwaitWindow(pattern);
