@@ -1,6 +1,7 @@
 #include "platform/OutputFile.h"
 
 #include "platform/Exception.h"
+#include "platform/FileLock.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,6 +21,7 @@ namespace {
 
 const QString kLeftoverPattern = QStringLiteral(".tallyforge-*.part");
 constexpr int kMaxNames = 100000;
+constexpr std::chrono::milliseconds kLockWait { 5000 };
 
 QString Reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
@@ -115,7 +117,13 @@ TOutputFile::TOutputFile(const QString& folder, Access access)
         if (fd < 0)
             throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file %1: %2")
                                 .arg(QDir::toNativeSeparators(folder_ + QStringLiteral("/.tallyforge-XXXXXX.part")), Reason(errno)));
-        ::flock(fd, LOCK_EX);
+        try {
+            // Only a clean-up that is about to find it gone can hold it, and only briefly.
+            lock_.emplace(fd, QFile::decodeName(pattern), TFileLock::Mode::Exclusive, kLockWait);
+        } catch (const Exception&) {
+            ::close(fd);
+            continue;
+        }
         // Another run's clean-up may have removed it before the lock was ours.
         struct stat held {}, named {};
         if (::fstat(fd, &held) == 0 && ::stat(pattern.constData(), &named) == 0 && held.st_ino == named.st_ino
@@ -124,6 +132,7 @@ TOutputFile::TOutputFile(const QString& folder, Access access)
             fd_ = fd;
             temporary_ = QFile::decodeName(pattern);
         } else {
+            lock_.reset();
             ::close(fd);
         }
     }
@@ -137,6 +146,7 @@ TOutputFile::~TOutputFile()
     sink_.reset();
     if (!published_)
         ::unlink(Native(temporary_).constData());
+    lock_.reset();
     ::close(fd_);
 }
 
@@ -189,8 +199,11 @@ void TOutputFile::RemoveLeftovers(const QString& folder)
         if (fd < 0)
             continue;
         // A run that is still writing holds its lock; only an orphan can be taken.
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        try {
+            const TFileLock lock(fd, name, TFileLock::Mode::Exclusive, std::chrono::milliseconds(0));
             ::unlink(path.constData());
+        } catch (const Exception&) {
+        }
         ::close(fd);
     }
 }

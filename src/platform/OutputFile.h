@@ -3,7 +3,10 @@
 #include <QIODevice>
 #include <QString>
 
+#include "platform/FileLock.h"
+
 #include <memory>
+#include <optional>
 
 // A document being written: a hidden temporary file in the folder it is meant for,
 // created exclusively (never through a symbolic link) and locked while this process
@@ -47,6 +50,7 @@ private:
     QString temporary_;
     QString intended_;
     int fd_ = -1;
+    std::optional<TFileLock> lock_; // held while the file is ours, so no clean-up takes it
     std::unique_ptr<Sink> sink_;
     bool published_ = false;
 };
