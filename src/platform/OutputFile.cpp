@@ -2,6 +2,7 @@
 
 #include "platform/Exception.h"
 #include "platform/FileLock.h"
+#include "platform/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -166,12 +167,17 @@ void TOutputFile::Finish()
 QString TOutputFile::Publish(const QString& stem, const QString& suffix, const QString& replaceable)
 {
     const QByteArray from = Native(temporary_);
-    if (!replaceable.isEmpty() && QFileInfo(replaceable).absolutePath() == folder_) {
-        if (::rename(from.constData(), Native(replaceable).constData()) != 0)
-            throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file %1: %2").arg(QDir::toNativeSeparators(replaceable), Reason(errno)));
-        published_ = true;
-        SyncFolder(folder_);
-        return replaceable;
+    if (!replaceable.isEmpty()) {
+        // Only ever a regular file is replaced: a rename over a pipe or a device would
+        // put a file in its place.
+        const QString target = QFileInfo(regularfile::WriteTarget(replaceable)).absoluteFilePath();
+        if (QFileInfo(target).absolutePath() == folder_) {
+            if (::rename(from.constData(), Native(target).constData()) != 0)
+                throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file %1: %2").arg(QDir::toNativeSeparators(replaceable), Reason(errno)));
+            published_ = true;
+            SyncFolder(folder_);
+            return replaceable;
+        }
     }
     for (int n = 1; n <= kMaxNames; ++n) {
         const QString name = n == 1 ? stem + suffix : QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(suffix);
@@ -187,6 +193,17 @@ QString TOutputFile::Publish(const QString& stem, const QString& suffix, const Q
     }
     throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file %1: %2")
                         .arg(QDir::toNativeSeparators(QDir(folder_).filePath(stem + suffix)), Reason(EEXIST)));
+}
+
+void TOutputFile::PublishExactly(const QString& path)
+{
+    const int error = RenameNoReplace(Native(temporary_), Native(path));
+    if (error == EEXIST)
+        throw Exception(QCoreApplication::translate("TOutputFile", "The file %1 exists already").arg(QDir::toNativeSeparators(path)));
+    if (error != 0)
+        throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file %1: %2").arg(QDir::toNativeSeparators(path), Reason(error)));
+    published_ = true;
+    SyncFolder(folder_);
 }
 
 void TOutputFile::RemoveLeftovers(const QString& folder)
