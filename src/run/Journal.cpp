@@ -377,8 +377,7 @@ void TJournal::Append(const TJournalRecord& record) const
         int fd;
         ~Closer() { ::close(fd); }
     } closer { fd };
-    const TFileLock lock(fd, path_, TFileLock::Mode::Exclusive, kLockWait,
-        QCoreApplication::translate("TJournal", "The journal %1 is in use by another program").arg(path_));
+    const TFileLock lock(fd, path_, TFileLock::Mode::Exclusive, kLockWait);
     // Under the lock: the header is written once, by whoever finds the file without one,
     // and a file that turned out foreign or unreadable is left alone.
     const off_t size = ::lseek(fd, 0, SEEK_END);

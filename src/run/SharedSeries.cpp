@@ -177,8 +177,7 @@ constexpr std::chrono::milliseconds kSpoolLockWait { 120000 };
 // A lock on "<spool>.lock" for as long as it lives: the spool is read and rewritten whole.
 TFileLock SpoolLock(const QString& spool)
 {
-    return TFileLock(spool + QStringLiteral(".lock"), TFileLock::Mode::Exclusive, kSpoolLockWait,
-        QCoreApplication::translate("TSharedSeries", "The file %1 is in use by another program").arg(spool));
+    return TFileLock(spool + QStringLiteral(".lock"), TFileLock::Mode::Exclusive, kSpoolLockWait);
 }
 
 // The spool's records. A spool that is not a regular file (a pipe, a device) raises

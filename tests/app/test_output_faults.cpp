@@ -1,10 +1,12 @@
 // What a run writes besides the counter: its PDF and its journal, against names that are
 // taken, paths that are no regular file, and a run stopped half way.
 #include "support_app.h"
+#include "support_postgres.h"
 #include "support_program.h"
 
 #include "platform/Exception.h"
 #include "platform/Printer.h"
+#include "run/SharedSeries.h"
 
 #include <QDir>
 #include <QFile>
@@ -251,6 +253,60 @@ TEST(ChosenFileKind, APipeIsRefusedAndALinkWrittenThrough)
     EXPECT_TRUE(Temporaries(dir.path()).isEmpty());
     EXPECT_TRUE(Temporaries(dir.filePath(QStringLiteral("elsewhere"))).isEmpty());
     TPrinter::ResetForTests();
+}
+
+// The shared series' spool (the records that wait for a lost server) likewise: a pipe
+// once held every station for ever when it connected, and a link to a spool elsewhere was
+// removed once its records had been sent.
+TEST(SpoolKind, APipeIsRefusedAndALinkWrittenThroughAndKept)
+{
+    TestPostgres server;
+    ASSERT_EQ(server.Error(), QString());
+    ASSERT_TRUE(server.Start());
+    ProgramCopy program;
+    ASSERT_EQ(program.Error(), QString());
+    WriteFile(program.SettingsFile(), "[SN]\r\nLastNumber=7\r\n");
+    const QString spool = TSharedSeries::SpoolBeside(program.SettingsFile());
+    const QString series = QStringLiteral("spooled");
+
+    ASSERT_EQ(::mkfifo(QFile::encodeName(spool).constData(), 0600), 0);
+    QString errors;
+    const int code = program.Run({ QStringLiteral("series"), QStringLiteral("show"), QStringLiteral("--series-server"),
+                                   server.Uri(), QStringLiteral("--series"), series },
+                                 &errors, 15000);
+    ASSERT_EQ(code, 1) << "ended (or hung: -1) with " << code << ": " << errors.toStdString();
+    EXPECT_TRUE(errors.contains(spool) && errors.contains(QStringLiteral("a pipe"))) << errors.toStdString();
+    EXPECT_TRUE(IsKind(spool, S_IFIFO));
+    ASSERT_TRUE(QFile::remove(spool));
+
+    const QString target = program.Dir() + QStringLiteral("/kept/spool.jsonl");
+    ASSERT_TRUE(QDir().mkpath(program.Dir() + QStringLiteral("/kept")));
+    WriteFile(target, {});
+    ASSERT_TRUE(QFile::link(target, spool));
+    {
+        TSharedSeries station(server.Uri(), series, spool);
+        TJournalRecord record;
+        record.started = QDateTime::currentDateTimeUtc();
+        record.user = QStringLiteral("tester");
+        record.host = QStringLiteral("a");
+        ASSERT_TRUE(station.Begin(record, 5, true, QString()).reservation);
+        ASSERT_TRUE(server.Stop());
+        record.finished = QDateTime::currentDateTimeUtc();
+        record.status = TRunStatus::Cancelled;
+        record.pages = 2;
+        record.last = *record.first + 1;
+        station.End(record);
+        ASSERT_TRUE(station.Problem().contains(QStringLiteral("waits in"))) << station.Problem().toStdString();
+    }
+    EXPECT_TRUE(IsKind(spool, S_IFLNK));
+    EXPECT_TRUE(apptest::ReadText(target).contains(QStringLiteral("\"pages\":2")));
+    ASSERT_TRUE(server.Start());
+    TSharedSeries again(server.Uri(), series, spool);
+    again.Connect(); // sends what waits
+    EXPECT_TRUE(IsKind(spool, S_IFLNK));
+    EXPECT_EQ(apptest::ReadText(target), QString());
+    EXPECT_EQ(server.Query(QStringLiteral("SELECT status, first, last, pages FROM tallyforge_runs WHERE series = '%1'").arg(series)),
+              QStringLiteral("cancelled|1|2|2"));
 }
 
 } // namespace
