@@ -6,6 +6,7 @@
 
 #include "platform/Exception.h"
 #include "platform/Printer.h"
+#include "printjob/PrintJob.h"
 #include "run/SharedSeries.h"
 
 #include <QDir>
@@ -150,6 +151,39 @@ TEST(StoppedRun, EndsWithNoBlankSheetAndIsNamedAfterItsSerials)
         ASSERT_TRUE(match.hasMatch()) << "page " << page + 1 << " of " << pages.size() << " holds no serial";
         ASSERT_EQ(match.captured(1).toLongLong(), 100 + page);
     }
+}
+
+// Stopped before its first page (the stop came as the run began), a run once published
+// a document of one blank sheet as if it had printed.
+TEST(StoppedRun, BeforeItsFirstPageLeavesNoFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    apptest::EnsureApplication();
+    TPrinter::ResetForTests();
+    TPrinter::InstallTestDevice(TDeviceCaps { 600, 600, 5100, 6600, 100, 150, 4900, 6300 });
+    const QString chosen = dir.filePath(QStringLiteral("run.pdf"));
+    Printer().SetOutputFileName(chosen);
+    TPrintJob job;
+    job.SetPageCount(3);
+    int drawn = 0;
+    job.OnDraw = [&](TCustomPrintJob*, TCanvas* canvas, int page, TRect, TDrawArea, TDrawTarget) {
+        ++drawn;
+        canvas->TextOut(0, 0, QString::number(page));
+    };
+    job.OnStartPrint = [](TCustomPrintJob* sender) { sender->Abort(); };
+    job.Print();
+    EXPECT_EQ(drawn, 0);
+    EXPECT_EQ(job.PagesDelivered(), 0);
+    EXPECT_FALSE(Printer().Printing());
+    EXPECT_EQ(Printer().LastOutputFile(), QString());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+    job.OnStartPrint = nullptr;
+    job.Print();
+    EXPECT_EQ(Printer().LastOutputFile(), chosen);
+    EXPECT_EQ(apptest::PdfPageCount(chosen), 3);
+    TPrinter::ResetForTests();
 }
 
 // The journal is only ever a regular file. A pipe once held the program for ever (its
