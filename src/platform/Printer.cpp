@@ -234,7 +234,6 @@ TCanvas* TPrinter::Canvas()
     return &*d->canvas;
 }
 
-
 bool TPrinter::Printing() const
 {
     return d->painter.isActive();
