@@ -620,6 +620,10 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
         <translation>Die Datei %1 kann nicht erstellt werden: %2</translation>
     </message>
     <message>
+        <source>The file %1 exists already</source>
+        <translation>Die Datei %1 existiert bereits</translation>
+    </message>
+    <message>
         <source>Cannot create file in %1</source>
         <translation>In %1 kann keine Datei erstellt werden</translation>
     </message>

@@ -1,6 +1,8 @@
 #include "platform/OutputFile.h"
 
 #include "platform/Exception.h"
+#include "platform/FileLock.h"
+#include "platform/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,6 +22,7 @@ namespace {
 
 const QString kLeftoverPattern = QStringLiteral(".tallyforge-*.part");
 constexpr int kMaxNames = 100000;
+constexpr std::chrono::milliseconds kLockWait { 5000 };
 
 QString Reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
@@ -115,7 +118,13 @@ TOutputFile::TOutputFile(const QString& folder, Access access)
         if (fd < 0)
             throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file %1: %2")
                                 .arg(QDir::toNativeSeparators(folder_ + QStringLiteral("/.tallyforge-XXXXXX.part")), Reason(errno)));
-        ::flock(fd, LOCK_EX);
+        try {
+            // Only a clean-up that is about to find it gone can hold it, and only briefly.
+            lock_.emplace(fd, QFile::decodeName(pattern), TFileLock::Mode::Exclusive, kLockWait);
+        } catch (const Exception&) {
+            ::close(fd);
+            continue;
+        }
         // Another run's clean-up may have removed it before the lock was ours.
         struct stat held {}, named {};
         if (::fstat(fd, &held) == 0 && ::stat(pattern.constData(), &named) == 0 && held.st_ino == named.st_ino
@@ -124,6 +133,7 @@ TOutputFile::TOutputFile(const QString& folder, Access access)
             fd_ = fd;
             temporary_ = QFile::decodeName(pattern);
         } else {
+            lock_.reset();
             ::close(fd);
         }
     }
@@ -137,6 +147,7 @@ TOutputFile::~TOutputFile()
     sink_.reset();
     if (!published_)
         ::unlink(Native(temporary_).constData());
+    lock_.reset();
     ::close(fd_);
 }
 
@@ -156,12 +167,17 @@ void TOutputFile::Finish()
 QString TOutputFile::Publish(const QString& stem, const QString& suffix, const QString& replaceable)
 {
     const QByteArray from = Native(temporary_);
-    if (!replaceable.isEmpty() && QFileInfo(replaceable).absolutePath() == folder_) {
-        if (::rename(from.constData(), Native(replaceable).constData()) != 0)
-            throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file %1: %2").arg(QDir::toNativeSeparators(replaceable), Reason(errno)));
-        published_ = true;
-        SyncFolder(folder_);
-        return replaceable;
+    if (!replaceable.isEmpty()) {
+        // Only ever a regular file is replaced: a rename over a pipe or a device would
+        // put a file in its place.
+        const QString target = QFileInfo(regularfile::WriteTarget(replaceable)).absoluteFilePath();
+        if (QFileInfo(target).absolutePath() == folder_) {
+            if (::rename(from.constData(), Native(target).constData()) != 0)
+                throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file %1: %2").arg(QDir::toNativeSeparators(replaceable), Reason(errno)));
+            published_ = true;
+            SyncFolder(folder_);
+            return replaceable;
+        }
     }
     for (int n = 1; n <= kMaxNames; ++n) {
         const QString name = n == 1 ? stem + suffix : QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(suffix);
@@ -179,6 +195,17 @@ QString TOutputFile::Publish(const QString& stem, const QString& suffix, const Q
                         .arg(QDir::toNativeSeparators(QDir(folder_).filePath(stem + suffix)), Reason(EEXIST)));
 }
 
+void TOutputFile::PublishExactly(const QString& path)
+{
+    const int error = RenameNoReplace(Native(temporary_), Native(path));
+    if (error == EEXIST)
+        throw Exception(QCoreApplication::translate("TOutputFile", "The file %1 exists already").arg(QDir::toNativeSeparators(path)));
+    if (error != 0)
+        throw Exception(QCoreApplication::translate("TOutputFile", "Cannot create file %1: %2").arg(QDir::toNativeSeparators(path), Reason(error)));
+    published_ = true;
+    SyncFolder(folder_);
+}
+
 void TOutputFile::RemoveLeftovers(const QString& folder)
 {
     const QDir dir(folder);
@@ -189,8 +216,11 @@ void TOutputFile::RemoveLeftovers(const QString& folder)
         if (fd < 0)
             continue;
         // A run that is still writing holds its lock; only an orphan can be taken.
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        try {
+            const TFileLock lock(fd, name, TFileLock::Mode::Exclusive, std::chrono::milliseconds(0));
             ::unlink(path.constData());
+        } catch (const Exception&) {
+        }
         ::close(fd);
     }
 }

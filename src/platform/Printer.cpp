@@ -11,6 +11,8 @@
 
 #include <malloc.h>
 
+#include <utility>
+
 namespace {
 
 const QString kPdfPrinterName = QStringLiteral("PDF");
@@ -222,7 +224,14 @@ void TPrinter::Impl::ConfigureDevice()
 
 TCanvas* TPrinter::Canvas()
 {
-    return d->canvas ? &*d->canvas : nullptr;
+    if (!d->canvas)
+        return nullptr;
+    if (std::exchange(d->pageAsked, false)) {
+        if (!d->writer->newPage())
+            throw Exception(QCoreApplication::translate("TPrinter", "Cannot start a new page on %1").arg(PrinterName()));
+        ++d->pagesInDocument;
+    }
+    return &*d->canvas;
 }
 
 bool TPrinter::Printing() const
@@ -249,9 +258,10 @@ void TPrinter::SetOrientation(TPrinterOrientation orientation)
     d->caps.reset();
 }
 
-void TPrinter::SetOutputFileName(const QString& fileName)
+void TPrinter::SetOutputFileName(const QString& fileName, TOutputFileMode mode)
 {
     outputFileName_ = fileName;
+    outputFileMode_ = mode;
     d->chosenFileUsed = false;
 }
 
@@ -331,6 +341,7 @@ void TPrinter::InstallTestDevice(const TDeviceCaps& caps)
     printer.d->orientation = poPortrait;
     printer.d->index = -1;
     printer.outputFileName_.clear();
+    printer.outputFileMode_ = TOutputFileMode::Replace;
     printer.d->chosenFileUsed = false;
     printer.RefreshPrinters();
 }
@@ -354,6 +365,7 @@ void TPrinter::ResetForTests()
     printer.d->printersRead = false;
     printer.d->deviceHandedOut = false;
     printer.outputFileName_.clear();
+    printer.outputFileMode_ = TOutputFileMode::Replace;
     printer.outputFolder_.clear();
     printer.d->chosenFileUsed = false;
     printer.lastOutputFile_.clear();

@@ -29,6 +29,12 @@ struct TDeviceCaps {
 
 enum TPrinterOrientation { poPortrait, poLandscape };
 
+// How the PDF printer writes a chosen file. Replace: the first document of each run
+// replaces what the file holds (the user chose it and was asked). Exact: the document
+// gets exactly that name, which nothing may have when it is published; nothing is ever
+// replaced.
+enum class TOutputFileMode { Replace, Exact };
+
 // A job a queue accepted, with the pages of its document.
 struct TQueuedJob {
     int id = 0;
@@ -66,9 +72,12 @@ public:
     TDeviceCaps DeviceCaps();
 
     // The canvas of the open document, origin at the printable area's corner;
-    // nullptr when no document is open.
+    // nullptr when no document is open. Fetched for each page: it begins the page a
+    // NewPage() asked for.
     TCanvas* Canvas();
 
+    // Also names the PDF printer's file when none was chosen; set while printing, it
+    // names the open document's file (not its title inside) by what it holds at its end.
     QString Title() const { return title_; }
     void SetTitle(const QString& title) { title_ = title; }
     bool Printing() const;
@@ -82,6 +91,9 @@ public:
     // (LastDelivery() Refused) or the queue may still print it (Unknown: the scheduler
     // could not be asked whether it holds the document).
     void BeginDoc();
+    // The next page begins when its drawing does (the next Canvas()), so a document
+    // ended before that has no empty page after its last one: a stopped run wastes no
+    // sheet.
     void NewPage();
     void EndDoc();
     // Discards the open document: nothing is published or sent.
@@ -103,9 +115,13 @@ public:
     // (empty: the documents folder) under a name made from the title, never over an
     // existing file. A chosen file (one the user picked and confirmed) takes the first
     // document of each run, replacing what it held; further documents of the same run
-    // go beside it as "Name (2).pdf" and so on, never over an existing file.
+    // go beside it as "Name (2).pdf" and so on, never over an existing file. The chosen
+    // file is written only as a regular file: a symbolic link to one is written through,
+    // anything else is refused. In Exact mode the first document takes exactly that name
+    // or fails ("The file <path> exists already"), replacing nothing.
     QString OutputFileName() const { return outputFileName_; }
-    void SetOutputFileName(const QString& fileName);
+    TOutputFileMode OutputFileMode() const { return outputFileMode_; }
+    void SetOutputFileName(const QString& fileName, TOutputFileMode mode = TOutputFileMode::Replace);
     // Starts a run: its first document goes to the chosen file again, and no job is the
     // run's yet.
     void NewRun();
@@ -147,6 +163,7 @@ private:
     std::unique_ptr<Impl> d;
     QString title_;
     QString outputFileName_;
+    TOutputFileMode outputFileMode_ = TOutputFileMode::Replace;
     QString outputFolder_;
     QString lastOutputFile_;
     int lastJobId_ = 0;

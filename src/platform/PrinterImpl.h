@@ -40,6 +40,7 @@ struct TPrinter::Impl {
     std::unique_ptr<TOutputFile> output; // the open document's file
     std::unique_ptr<QPdfWriter> writer;
     int pagesInDocument = 0;
+    bool pageAsked = false;       // NewPage() was called; the page begins with its drawing
     bool chosenFileUsed = false;  // the chosen output file already holds a document
 
     // The page the open document is laid out on, as the device quantities describe it.

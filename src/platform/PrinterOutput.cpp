@@ -2,10 +2,13 @@
 
 #include "platform/Exception.h"
 #include "platform/PrinterImpl.h"
+#include "platform/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 using printerimpl::kDefaultDocumentName;
 
@@ -47,6 +50,7 @@ void TPrinter::Impl::CloseDocument()
         painter.end();
     writer.reset();
     output.reset();
+    pageAsked = false;
 }
 
 void TPrinter::BeginDoc()
@@ -69,14 +73,27 @@ void TPrinter::BeginDoc()
     // Only the documents folder is made when missing: a chosen place that is gone is
     // an error to report, not a folder to invent.
     QString folder;
-    if (!IsPdfPrinter())
+    if (!IsPdfPrinter()) {
         folder = QDir::tempPath();
-    else if (!outputFileName_.isEmpty())
+    } else if (!outputFileName_.isEmpty()) {
         folder = QFileInfo(outputFileName_).absolutePath();
-    else if (!outputFolder_.isEmpty())
+        if (d->chosenFileUsed) {
+            // Beside the chosen file, under a new name.
+        } else if (outputFileMode_ == TOutputFileMode::Exact) {
+            // Said before a page is drawn; publishing checks again, atomically.
+            struct stat taken {};
+            if (::lstat(QFile::encodeName(outputFileName_).constData(), &taken) == 0)
+                throw Exception(QCoreApplication::translate("TOutputFile", "The file %1 exists already").arg(QDir::toNativeSeparators(outputFileName_)));
+        } else {
+            // A file that is not a regular one is refused now, not after the run; a link
+            // to one is written through, so the document is drawn beside its file.
+            folder = QFileInfo(regularfile::WriteTarget(outputFileName_)).absolutePath();
+        }
+    } else if (!outputFolder_.isEmpty()) {
         folder = outputFolder_;
-    else if (folder = DocumentsFolder(); !QDir().mkpath(folder))
+    } else if (folder = DocumentsFolder(); !QDir().mkpath(folder)) {
         throw Exception(QCoreApplication::translate("TPrinter", "Cannot create folder %1").arg(QDir::toNativeSeparators(folder)));
+    }
     TOutputFile::RemoveLeftovers(folder);
 
     // A queue's document is nobody else's to read while it waits in the shared folder.
@@ -97,6 +114,7 @@ void TPrinter::BeginDoc()
     }
     d->canvas.emplace(&d->painter);
     d->pagesInDocument = 1;
+    d->pageAsked = false;
     if (OnEvent)
         OnEvent(peBeginDoc);
 }
@@ -105,9 +123,8 @@ void TPrinter::NewPage()
 {
     if (!Printing())
         throw Exception(QCoreApplication::translate("TPrinter", "Printer is not printing"));
-    if (!d->writer->newPage())
-        throw Exception(QCoreApplication::translate("TPrinter", "Cannot start a new page on %1").arg(PrinterName()));
-    ++d->pagesInDocument;
+    // Begun by the next Canvas(): a page asked for and never drawn is no page.
+    d->pageAsked = true;
     if (OnEvent)
         OnEvent(peNewPage);
 }
@@ -126,7 +143,13 @@ void TPrinter::EndDoc()
         // The painter reports neither a full disk nor a refused job: only a synced,
         // published file or a job the queue took counts as output.
         d->output->Finish();
-        if (IsPdfPrinter()) {
+        if (IsPdfPrinter() && !outputFileName_.isEmpty() && !d->chosenFileUsed
+            && outputFileMode_ == TOutputFileMode::Exact) {
+            d->output->PublishExactly(outputFileName_);
+            lastOutputFile_ = outputFileName_;
+            d->chosenFileUsed = true;
+            lastDelivery_ = TDelivery::Confirmed;
+        } else if (IsPdfPrinter()) {
             QString stem;
             QString replaceable;
             if (!outputFileName_.isEmpty()) {

@@ -553,8 +553,9 @@ void TCustomPrintJob::PrintPages(int FromPage, int ToPage, bool OneDocumentPerPa
         if (!OneDocumentPerPage) {
             documentOpen = false;
             // A file keeps the pages printed before the stop; a queue gets all of its
-            // document or nothing, so a stopped run sends nothing.
-            if (cancelled && !printer.IsPdfPrinter()) {
+            // document or nothing, so a stopped run sends nothing. A run stopped before
+            // its first page has nothing to keep: a blank sheet is no output.
+            if (cancelled && (!printer.IsPdfPrinter() || pagesInDocument == 0)) {
                 printer.Abort();
             } else {
                 printer.EndDoc();

@@ -1,6 +1,8 @@
 #include "run/Journal.h"
 
 #include "platform/Exception.h"
+#include "platform/FileLock.h"
+#include "platform/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,6 +33,8 @@ const QStringList kColumns { "started", "finished", "kind", "status", "first", "
                              "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last", "digits" };
 // Journals written before the run and void columns.
 constexpr qsizetype kOlderColumnCount = 14;
+// Appends are short: a journal locked longer than this is held by a stuck program.
+constexpr std::chrono::milliseconds kLockWait { 15000 };
 // Room for a run's two records, checked before it takes numbers: each is a few hundred
 // bytes, its output path up to a few kilobytes.
 constexpr qint64 kRunRecordRoom = 16 * 1024;
@@ -202,15 +206,43 @@ JournalText ParseJournal(const QString& path, QByteArray bytes, bool scan)
     return text;
 }
 
-// The file's bytes as a journal: nothing when it is missing, an error when foreign.
+// The file's bytes as a journal: nothing when it is missing, an error when foreign. A
+// pipe or a device is refused, never read: it could wait for ever or never end.
 std::optional<JournalText> ReadJournal(const QString& path, bool scan)
 {
-    QFile file(path);
-    if (!file.exists())
-        return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly))
+    regularfile::CheckReadable(path);
+    std::optional<QByteArray> bytes;
+    try {
+        bytes = regularfile::Read(path);
+    } catch (const Exception&) {
         throw Exception(Foreign(path));
-    return ParseJournal(path, file.readAll(), scan);
+    }
+    if (!bytes)
+        return std::nullopt;
+    return ParseJournal(path, std::move(*bytes), scan);
+}
+
+// The journal opened to be written: only a regular file, or the one a symbolic link leads
+// to (the link stays). A pipe, a device, a folder or a link to nothing raises, naming it.
+// `create`: a missing journal is made.
+int OpenToWrite(const QString& path, int flags, bool create)
+{
+    const QString target = regularfile::WriteTarget(path);
+    // Non-blocking, so that a pipe put in its place since cannot hold the open up.
+    const int fd = ::open(QFile::encodeName(target).constData(),
+                          flags | O_APPEND | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+    if (fd < 0) {
+        if (errno == ENOENT && !create)
+            return -1;
+        throw Exception(CannotWrite(path, errno));
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        regularfile::WriteTarget(path); // says what it is now
+        throw Exception(CannotWrite(path, EINVAL));
+    }
+    return fd;
 }
 
 // The whole file through an open descriptor; false when it cannot be read.
@@ -343,15 +375,12 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
 
 void TJournal::Append(const TJournalRecord& record) const
 {
-    const QByteArray native = QFile::encodeName(path_);
-    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    if (fd < 0)
-        throw Exception(CannotWrite(path_, errno));
+    const int fd = OpenToWrite(path_, O_RDWR, true);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer { fd };
-    ::flock(fd, LOCK_EX);
+    const TFileLock lock(fd, path_, TFileLock::Mode::Exclusive, kLockWait);
     // Under the lock: the header is written once, by whoever finds the file without one,
     // and a file that turned out foreign or unreadable is left alone.
     const off_t size = ::lseek(fd, 0, SEEK_END);
@@ -386,21 +415,18 @@ void TJournal::Append(const TJournalRecord& record) const
 
 void TJournal::CheckWritable() const
 {
-    const QByteArray native = QFile::encodeName(path_);
     qint64 size = 0;
-    const int fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd >= 0) {
+    QString folder = QFileInfo(path_).absolutePath();
+    if (const int fd = OpenToWrite(path_, O_WRONLY, false); fd >= 0) {
         struct stat info {};
         const bool known = ::fstat(fd, &info) == 0;
         ::close(fd);
         if (!known)
             throw Exception(CannotWrite(path_, errno));
         size = info.st_size;
+        folder = QFileInfo(regularfile::WriteTarget(path_)).absolutePath();
         ReadJournal(path_, true);
-    } else if (errno != ENOENT) {
-        throw Exception(CannotWrite(path_, errno));
-    } else if (const QByteArray folder = QFile::encodeName(QFileInfo(path_).absolutePath());
-               ::access(folder.constData(), W_OK | X_OK) != 0) {
+    } else if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0) {
         throw Exception(CannotWrite(path_, errno));
     }
     struct rlimit limit {};
@@ -408,7 +434,7 @@ void TJournal::CheckWritable() const
         && quint64(size + kRunRecordRoom) > quint64(limit.rlim_cur))
         throw Exception(CannotWrite(path_, EFBIG));
     struct statvfs disk {};
-    if (::statvfs(QFile::encodeName(QFileInfo(path_).absolutePath()).constData(), &disk) == 0
+    if (::statvfs(QFile::encodeName(folder).constData(), &disk) == 0
         && quint64(disk.f_bavail) * disk.f_frsize < quint64(kRunRecordRoom))
         throw Exception(CannotWrite(path_, ENOSPC));
 }

@@ -76,12 +76,17 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
 
     page_ = std::move(page);
     outcome.first = page_.StartingNumber;
-    job_.SetTitle(!DocumentName.isEmpty() ? DocumentName
-                                          : QStringLiteral("Tallyforge %1-%2")
-                                                .arg(outcome.first)
-                                                .arg(serial::SerialNumber(outcome.first, outcome.count)));
+    const auto title = [first = outcome.first](int pages) {
+        return QStringLiteral("Tallyforge %1-%2").arg(first).arg(serial::SerialNumber(first, pages));
+    };
+    job_.SetTitle(!DocumentName.isEmpty() ? DocumentName : title(outcome.count));
     TPrintProgressEvent progress = job_.OnPrintProgress;
-    job_.OnPrintProgress = [this](TCustomPrintJob*, int pos, int, int max) {
+    // The document is named after the pages it holds: a run stopped after some of them
+    // ends a document that holds only those. A name the caller chose stays.
+    const bool named = DocumentName.isEmpty() && !job_.MultiDoc();
+    job_.OnPrintProgress = [this, named, title](TCustomPrintJob*, int pos, int, int max) {
+        if (named)
+            Printer().SetTitle(title(pos));
         if (OnProgress)
             OnProgress(pos, max);
     };

@@ -4,7 +4,8 @@
 
 #include "run/SerialDrawing.h"
 #include "platform/Exception.h"
-#include "platform/IniFile.h"
+#include "platform/FileLock.h"
+#include "platform/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -172,46 +173,42 @@ QStringList Secrets(const QString& address)
     return secrets;
 }
 
+// Whoever holds the spool may be sending it to a slow server, a query at a time.
+constexpr std::chrono::milliseconds kSpoolLockWait { 120000 };
+
 // A lock on "<spool>.lock" for as long as it lives: the spool is read and rewritten whole.
-class SpoolLock {
-public:
-    explicit SpoolLock(const QString& spool)
-        : fd_(::open(QFile::encodeName(spool + QStringLiteral(".lock")).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666))
-    {
-        if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0)
-            throw Exception(QCoreApplication::translate("TSharedSeries", "Cannot create file %1").arg(spool + QStringLiteral(".lock")));
-    }
-    ~SpoolLock() { ::close(fd_); }
-    SpoolLock(const SpoolLock&) = delete;
-    SpoolLock& operator=(const SpoolLock&) = delete;
+TFileLock SpoolLock(const QString& spool)
+{
+    return TFileLock(spool + QStringLiteral(".lock"), TFileLock::Mode::Exclusive, kSpoolLockWait);
+}
 
-private:
-    int fd_;
-};
-
+// The spool's records. A spool that is not a regular file (a pipe, a device) raises
+// rather than being read, and one that cannot be read raises rather than being taken for
+// empty: rewriting it would lose the records it holds.
 QList<QJsonObject> ReadSpool(const QString& path)
 {
     QList<QJsonObject> records;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = regularfile::Read(path);
+    if (!bytes)
         return records;
-    for (const QByteArray& line : file.readAll().split('\n'))
+    for (const QByteArray& line : bytes->split('\n'))
         if (const QJsonDocument document = QJsonDocument::fromJson(line); document.isObject())
             records << document.object();
     return records;
 }
 
+// Written only as a regular file: through a symbolic link to one (the link stays, even
+// when the spool empties), never over a pipe, a device or a folder.
 void WriteSpool(const QString& path, const QList<QJsonObject>& records)
 {
-    if (records.isEmpty()) {
-        QFile::remove(path);
+    if (records.isEmpty() && regularfile::WriteTarget(path) == path) {
+        QFile::remove(path); // a spool left behind is sent again, which changes nothing
         return;
     }
     QByteArray bytes;
     for (const QJsonObject& record : records)
         bytes += QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
-    if (!inirules::WriteFileAtomically(path, bytes))
-        throw Exception(QCoreApplication::translate("TSharedSeries", "Cannot create file %1").arg(path));
+    regularfile::Replace(path, bytes);
 }
 
 } // namespace
@@ -589,7 +586,7 @@ bool TSharedSeries::Send(const QJsonObject& final, bool retry)
 QString TSharedSeries::Spool(const QJsonObject& final)
 {
     try {
-        const SpoolLock lock(spoolPath_);
+        const TFileLock lock = SpoolLock(spoolPath_);
         WriteSpool(spoolPath_, ReadSpool(spoolPath_) << final);
         return QString();
     } catch (const Exception& e) {
@@ -601,7 +598,7 @@ void TSharedSeries::SendSpool()
 {
     if (!QFileInfo::exists(spoolPath_))
         return;
-    const SpoolLock lock(spoolPath_);
+    const TFileLock lock = SpoolLock(spoolPath_);
     QList<QJsonObject> waiting;
     bool reachable = true;
     for (const QJsonObject& final : ReadSpool(spoolPath_)) {

@@ -146,11 +146,13 @@ TEST_F(CommandLineTest, InterruptedRunExits130AndThePdfAndTheCounterAgree)
     ASSERT_LT(last, 99 + 100000);
     const QString text = apptest::PdfText(Pdf(QStringLiteral("long.pdf")));
     const QRegularExpression serial(QStringLiteral("S-(\\d+)"));
+    QStringList pages = text.split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
+        pages.removeLast(); // the form feed that ends the last page
     qint64 expected = 100;
-    for (const QString& page : text.split(QLatin1Char('\f'))) {
+    for (const QString& page : pages) {
         const QRegularExpressionMatch match = serial.match(page);
-        if (!match.hasMatch())
-            continue; // the page begun after the last one printed stays blank
+        ASSERT_TRUE(match.hasMatch()) << "a blank sheet after serial " << expected - 1;
         ASSERT_EQ(match.captured(1).toLongLong(), expected);
         ++expected;
     }

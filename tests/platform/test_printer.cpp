@@ -182,6 +182,8 @@ TEST_F(PrinterTest, PaperAndResolutionGoIntoThePdf)
     Printer().BeginDoc();
     EXPECT_TRUE(Printer().Printing());
     Printer().NewPage();
+    Printer().Canvas()->TextOut(0, 0, QStringLiteral("2"));
+    Printer().NewPage(); // never drawn: no page
     Printer().EndDoc();
     const QString info = PdfInfo(file);
     EXPECT_TRUE(info.contains(QStringLiteral("Pages:           2"))) << info.toStdString();

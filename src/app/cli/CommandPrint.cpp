@@ -75,8 +75,9 @@ void ChoosePrinter(const QCommandLineParser& parser, const TallyforgeSettings& s
         if (!output.dir().exists())
             throw Exception(QCoreApplication::translate("CommandLine", "There is no folder %1").arg(QDir::toNativeSeparators(output.path())));
         printer.SetPrinterIndex(printer.Printers().size() - 1); // the PDF printer
-        printer.SetOutputFolder(output.path());
-        printer.SetOutputFileName(QString());
+        // Published under exactly this name, never another: one that is taken by then
+        // (another run, another program) fails the run.
+        printer.SetOutputFileName(output.absoluteFilePath(), TOutputFileMode::Exact);
     }
 }
 
