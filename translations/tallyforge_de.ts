@@ -1015,10 +1015,6 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
 <context>
     <name>TSharedSeries</name>
     <message>
-        <source>Cannot create file %1</source>
-        <translation>Die Datei %1 kann nicht erstellt werden</translation>
-    </message>
-    <message>
         <source>The series server %1 is not a connection address: %2</source>
         <translation>Der Serienserver %1 ist keine Verbindungsadresse: %2</translation>
     </message>
