@@ -12,7 +12,7 @@
     <name>Calibration</name>
     <message>
         <source>Calibrated for %1: %2 in, %3 in</source>
-        <translation>Kalibriert für %1: %2 in, %3 in</translation>
+        <translation>%1 kalibr.: %2, %3 in</translation>
     </message>
     <message>
         <source>Position %1</source>
@@ -1254,7 +1254,7 @@ Trotzdem drucken?</translation>
     </message>
     <message>
         <source>Prints %1-%2; next run starts at %3</source>
-        <translation>Druckt %1-%2; der nächste Lauf beginnt bei %3</translation>
+        <translation>Druckt %1-%2, dann ab %3</translation>
     </message>
     <message>
         <source>Shared Series...</source>
