@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTableView>
 #include <QTest>
 #include <QTextDocument>
 #include <QToolButton>
@@ -158,11 +159,14 @@ protected:
     void SetUp() override
     {
         WindowTest::SetUp();
+        // A German session: the system's locale is German too.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         ASSERT_EQ(app::InstallTranslations(QLocale(QLocale::German, QLocale::Germany)), QStringLiteral("de"));
     }
     void TearDown() override
     {
         app::InstallTranslations(QLocale::c());
+        QLocale::setDefault(QLocale::c());
         WindowTest::TearDown();
     }
     // Opens a dialog by `open`, looks at it as it first shows, and closes it.
@@ -196,9 +200,17 @@ TEST_F(GermanFitTest, EveryWindowAndDialogShowsItsTextsWhole)
     for (const QString& misfit : Misfits(window.get()))
         misfits << QStringLiteral("main window: ") + misfit;
     misfits << DialogMisfits([&] { window->ToolButton2->trigger(); }, "Print Setup");
+    window->mnuPrint->trigger(); // a run for the Print Log to list
     window->mnuPrintLog->trigger(); // a window of its own beside the main one
     ASSERT_NE(window->PrintLog(), nullptr);
     QApplication::processEvents();
+    // When the run started: the year in full and the seconds, the German way.
+    auto* table = window->PrintLog()->findChild<QTableView*>();
+    ASSERT_NE(table, nullptr);
+    ASSERT_GE(table->model()->rowCount(), 1);
+    const QString started = table->model()->index(0, 0).data().toString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.20\\d\\d \\d\\d:\\d\\d:\\d\\d$")).match(started).hasMatch())
+        << started.toStdString();
     for (const QString& misfit : Misfits(window->PrintLog()))
         misfits << QStringLiteral("Print Log: ") + misfit;
     window->PrintLog()->close();
