@@ -169,8 +169,24 @@ void DrawSheet(TCanvas& canvas, const TDeviceCaps& caps, const serial::SerialPag
     // crosshair read against it would seem to sit where it was meant to.
     const int titleY = at.Y(double(caps.PhysicalHeight) / caps.LogPixelsY - 1.0);
     canvas.TextOut(at.X(1.5), titleY, QCoreApplication::translate("Calibration", "Calibration sheet for %1").arg(printer));
-    canvas.TextOut(at.X(1.5), titleY + lineHeight,
-                   QCoreApplication::translate("Calibration", "With a ruler, measure each crosshair's centre from the paper's left edge and from its top edge, and enter the distances under Options > Calibrate Printer."));
+    // Wrapped to the paper, which may be narrow and the text long in some languages.
+    const int right = at.X(double(caps.PhysicalWidth) / caps.LogPixelsX - 0.5);
+    const QStringList words = QCoreApplication::translate("Calibration", "With a ruler, measure each crosshair's centre from the paper's left edge and from its top edge, and enter the distances under Options > Calibrate Printer.")
+                                  .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QString line;
+    int lineY = titleY + lineHeight;
+    for (const QString& word : words) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && at.X(1.5) + canvas.TextWidth(longer) > right) {
+            canvas.TextOut(at.X(1.5), lineY, line);
+            lineY += lineHeight;
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    if (!line.isEmpty())
+        canvas.TextOut(at.X(1.5), lineY, line);
 }
 
 QString PrintSheet(const serial::SerialPage& page, const QString& settingsPath)

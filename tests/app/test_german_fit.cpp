@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -222,6 +223,14 @@ TEST_F(GermanFitTest, EveryWindowAndDialogShowsItsTextsWhole)
     misfits << DialogMisfits([&] { window->mnuFont->trigger(); }, "Font");
     EXPECT_TRUE(misfits.isEmpty()) << misfits.join(u'\n').toStdString();
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join(u'\n').toStdString();
+
+    // The calibration sheet's German instructions stay on the (letter) paper.
+    QFile::remove(OutputPdf());
+    window->mnuCalibrationSheet->trigger();
+    const QList<apptest::PdfWord> words = apptest::PdfWords(OutputPdf());
+    ASSERT_GT(words.size(), 20);
+    for (const apptest::PdfWord& word : words)
+        EXPECT_LE(word.xMax, 8.5 * 72) << word.text.toStdString();
 }
 
 } // namespace
