@@ -12,15 +12,11 @@
     <name>Calibration</name>
     <message>
         <source>Calibrated for %1: %2 in, %3 in</source>
-        <translation>Kalibriert für %1: %2 in, %3 in</translation>
+        <translation>%1 kalibr.: %2, %3 in</translation>
     </message>
     <message>
         <source>Position %1</source>
         <translation>Position %1</translation>
-    </message>
-    <message>
-        <source>paper corner: %1 in, %2 in</source>
-        <translation>Papierecke: %1 in, %2 in</translation>
     </message>
     <message>
         <source>printable corner: %1 in, %2 in</source>
@@ -31,12 +27,16 @@
         <translation>Kalibrierblatt für %1</translation>
     </message>
     <message>
-        <source>Read where each crosshair&apos;s centre landed on the rulers, from the paper&apos;s top-left corner, and enter it under Options &gt; Calibrate Printer.</source>
-        <translation>Lesen Sie an den Linealen ab, wo die Mitte jedes Fadenkreuzes gelandet ist, gemessen von der linken oberen Papierecke, und tragen Sie es unter Optionen &gt; Drucker kalibrieren ein.</translation>
-    </message>
-    <message>
         <source>Tallyforge calibration sheet</source>
         <translation>Tallyforge-Kalibrierblatt</translation>
+    </message>
+    <message>
+        <source>meant at %1 in from the left edge, %2 in from the top edge</source>
+        <translation>Soll: %1 in vom linken Rand, %2 in vom oberen Rand</translation>
+    </message>
+    <message>
+        <source>With a ruler, measure each crosshair&apos;s centre from the paper&apos;s left edge and from its top edge, and enter the distances under Options &gt; Calibrate Printer.</source>
+        <translation>Messen Sie mit einem Lineal die Mitte jedes Fadenkreuzes vom linken und vom oberen Papierrand und tragen Sie die Abstände unter Optionen &gt; Drucker kalibrieren ein.</translation>
     </message>
 </context>
 <context>
@@ -277,6 +277,34 @@
         <source>The counter in %1 keeps moving; nothing was printed</source>
         <translation>Der Zähler in %1 ändert sich ständig; es wurde nichts gedruckt</translation>
     </message>
+    <message>
+        <source>started</source>
+        <translation>Beginn</translation>
+    </message>
+    <message>
+        <source>kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>serials</source>
+        <translation>Seriennummern</translation>
+    </message>
+    <message>
+        <source>pages</source>
+        <translation>Seiten</translation>
+    </message>
+    <message>
+        <source>printer</source>
+        <translation>Drucker</translation>
+    </message>
+    <message>
+        <source>output</source>
+        <translation>Ausgabe</translation>
+    </message>
 </context>
 <context>
     <name>CupsJob</name>
@@ -415,26 +443,6 @@
         <translation>Drucker kalibrieren</translation>
     </message>
     <message>
-        <source>Printer: %1
-
-Print File &gt; Print Calibration Sheet on this printer, then read where the centre of each crosshair landed on the sheet&apos;s rulers, in inches from the paper&apos;s top-left corner.</source>
-        <translation>Drucker: %1
-
-Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie dann an den Linealen des Blatts ab, wo die Mitte jedes Fadenkreuzes gelandet ist, in Zoll von der linken oberen Papierecke.</translation>
-    </message>
-    <message>
-        <source>Meant to be at</source>
-        <translation>Soll-Position</translation>
-    </message>
-    <message>
-        <source>Landed at, across</source>
-        <translation>Gelandet bei, waagerecht</translation>
-    </message>
-    <message>
-        <source>down</source>
-        <translation>senkrecht</translation>
-    </message>
-    <message>
         <source>Position %1</source>
         <translation>Position %1</translation>
     </message>
@@ -449,6 +457,26 @@ Drucken Sie Datei &gt; Kalibrierblatt drucken auf diesem Drucker und lesen Sie d
     <message>
         <source>Print on this printer without calibration</source>
         <translation>Auf diesem Drucker ohne Kalibrierung drucken</translation>
+    </message>
+    <message>
+        <source>Printer: %1
+
+Print File &gt; Print Calibration Sheet on this printer. With a ruler, measure the centre of each crosshair from the paper&apos;s left edge and from its top edge, in inches.</source>
+        <translation>Drucker: %1
+
+Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit einem Lineal die Mitte jedes Fadenkreuzes vom linken und vom oberen Papierrand, in Zoll.</translation>
+    </message>
+    <message>
+        <source>Meant to be at (left, top)</source>
+        <translation>Soll (links, oben)</translation>
+    </message>
+    <message>
+        <source>From left edge</source>
+        <translation>Vom linken Rand</translation>
+    </message>
+    <message>
+        <source>From top edge</source>
+        <translation>Vom oberen Rand</translation>
     </message>
 </context>
 <context>
@@ -1262,7 +1290,7 @@ Trotzdem drucken?</translation>
     </message>
     <message>
         <source>Prints %1-%2; next run starts at %3</source>
-        <translation>Druckt %1-%2; der nächste Lauf beginnt bei %3</translation>
+        <translation>Druckt %1-%2, dann ab %3</translation>
     </message>
     <message>
         <source>Shared Series...</source>

@@ -1,9 +1,12 @@
 #include "app/CalibrationDialog.h"
 
+#include "platform/FormatSettings.h"
+
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -14,9 +17,22 @@ constexpr double kStep = 0.01;
 constexpr double kMostPaper = 99;  // inches: any sheet a printer takes
 constexpr double kMostOffset = 5;  // inches: more is a wrong reading, not a printer's shift
 
+// Numbers as the user writes them: the spin box reads and shows its locale's separator,
+// which has to be the one every other field of the program takes.
+QLocale NumberLocale()
+{
+    const QChar separator = FormatSettings::Current().DecimalSeparator;
+    QLocale locale;
+    if (locale.decimalPoint() != QString(separator))
+        locale = separator == QLatin1Char(',') ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
+}
+
 QDoubleSpinBox* inchesBox(double minimum, double maximum, double value, const QString& name, QWidget* parent)
 {
     auto* box = new QDoubleSpinBox(parent);
+    box->setLocale(NumberLocale());
     box->setObjectName(name);
     box->setDecimals(kDecimals);
     box->setSingleStep(kStep);
@@ -37,24 +53,26 @@ TCalibrationDialog::TCalibrationDialog(const QString& printer, const std::array<
     setObjectName(QStringLiteral("CalibrationDialog"));
     setWindowTitle(tr("Calibrate Printer"));
     auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(tr("Printer: %1\n\nPrint File > Print Calibration Sheet on this printer, then read where the centre "
-                                "of each crosshair landed on the sheet's rulers, in inches from the paper's top-left corner.")
+    auto* intro = new QLabel(tr("Printer: %1\n\nPrint File > Print Calibration Sheet on this printer. With a ruler, measure "
+                                "the centre of each crosshair from the paper's left edge and from its top edge, in inches.")
                                  .arg(printer),
                              this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
 
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(tr("Meant to be at"), this), 0, 1);
-    grid->addWidget(new QLabel(tr("Landed at, across"), this), 0, 2);
-    grid->addWidget(new QLabel(tr("down"), this), 0, 3);
+    grid->addWidget(new QLabel(tr("Meant to be at (left, top)"), this), 0, 1);
+    grid->addWidget(new QLabel(tr("From left edge"), this), 0, 2);
+    grid->addWidget(new QLabel(tr("From top edge"), this), 0, 3);
     for (int i = 0; i < 2; ++i) {
         grid->addWidget(new QLabel(tr("Position %1").arg(i + 1), this), i + 1, 0);
-        grid->addWidget(new QLabel(tr("%1 in, %2 in").arg(intended[i].x(), 0, 'f', kDecimals).arg(intended[i].y(), 0, 'f', kDecimals), this),
+        grid->addWidget(new QLabel(tr("%1 in, %2 in").arg(NumberLocale().toString(intended[i].x(), 'f', kDecimals),
+                                                             NumberLocale().toString(intended[i].y(), 'f', kDecimals)),
+                                   this),
                         i + 1, 1);
         // Without a new reading, the crosshairs landed where the current offset says.
-        landedX_[i] = inchesBox(-kMostPaper, kMostPaper, intended[i].x() - current.X, QStringLiteral("LandedX%1").arg(i + 1), this);
-        landedY_[i] = inchesBox(-kMostPaper, kMostPaper, intended[i].y() - current.Y, QStringLiteral("LandedY%1").arg(i + 1), this);
+        landedX_[i] = inchesBox(-kMostPaper, kMostPaper, intended[i].x() - current.X, QStringLiteral("FromLeft%1").arg(i + 1), this);
+        landedY_[i] = inchesBox(-kMostPaper, kMostPaper, intended[i].y() - current.Y, QStringLiteral("FromTop%1").arg(i + 1), this);
         grid->addWidget(landedX_[i], i + 1, 2);
         grid->addWidget(landedY_[i], i + 1, 3);
         connect(landedX_[i], &QDoubleSpinBox::valueChanged, this, &TCalibrationDialog::LandedChanged);

@@ -10,9 +10,9 @@ class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
 
-// Asks where the calibration sheet's two crosshairs landed on a printer, read off its
-// rulers in inches from the paper's corner, and shows the offset that follows; the offset
-// may also be typed directly. Reset takes the printer's calibration away. It only asks;
+// Asks where the calibration sheet's two crosshairs landed on a printer, measured with a
+// ruler from the paper's left and top edges in inches, and shows the offset that follows;
+// the offset may also be typed directly. Reset takes the printer's calibration away. It only asks;
 // the window stores and applies.
 class TCalibrationDialog : public QDialog {
     Q_OBJECT
@@ -25,8 +25,9 @@ public:
     // The dialog was closed with Reset: the printer is to have no calibration.
     bool WasReset() const { return reset_; }
 
-    QDoubleSpinBox* LandedXEdit(int position) const { return landedX_[position]; }
-    QDoubleSpinBox* LandedYEdit(int position) const { return landedY_[position]; }
+    // Measured distance of a crosshair's centre from the paper's left and top edges.
+    QDoubleSpinBox* FromLeftEdit(int position) const { return landedX_[position]; }
+    QDoubleSpinBox* FromTopEdit(int position) const { return landedY_[position]; }
     QDoubleSpinBox* OffsetXEdit() const { return offsetX_; }
     QDoubleSpinBox* OffsetYEdit() const { return offsetY_; }
     QPushButton* ResetButton() const { return resetButton_; }

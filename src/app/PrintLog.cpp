@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardItemModel>
@@ -72,6 +73,23 @@ QStandardItem* numberItem(std::optional<qint64> value)
     item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     item->setEditable(false);
     return item;
+}
+
+// When a run started, as the locale writes a date and a time, with the year in full and
+// the seconds: two runs within a minute, or a century apart, are told apart.
+QString StartedFormat(const QLocale& locale)
+{
+    QString date = locale.dateFormat(QLocale::ShortFormat);
+    static const QRegularExpression years(QStringLiteral("y+"));
+    date.replace(years, QStringLiteral("yyyy"));
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    if (!time.contains(QLatin1Char('s'))) {
+        static const QRegularExpression minutes(QStringLiteral("m+"));
+        const QRegularExpressionMatch match = minutes.match(time);
+        if (match.hasMatch())
+            time.insert(match.capturedEnd(), QStringLiteral(":ss"));
+    }
+    return date + QLatin1Char(' ') + time;
 }
 
 } // namespace
@@ -180,8 +198,9 @@ void TPrintLog::Reload()
     }
     model_->removeRows(0, model_->rowCount());
     const QLocale locale;
+    const QString format = StartedFormat(locale);
     for (const TJournalRecord& run : runs) {
-        auto* started = textItem(locale.toString(run.started.toLocalTime(), QLocale::ShortFormat));
+        auto* started = textItem(locale.toString(run.started.toLocalTime(), format));
         started->setData(run.started, SortRole);
         if (run.first && run.last) {
             started->setData(*run.first, FirstRole);

@@ -20,17 +20,6 @@ const QString kSection = QStringLiteral("Calibration");
 const QString kX = QStringLiteral(".X");
 const QString kY = QStringLiteral(".Y");
 
-// Tick lengths in inches from the paper's edge. They reach well into the printable area,
-// so a tick is read even where its start is cut off.
-constexpr double kTenthTick = 0.30;
-constexpr double kHalfTick = 0.40;
-constexpr double kInchTick = 0.55;
-constexpr double kInchLabelAt = 0.60;
-// The millimetre scale lies beside the inch scale, measured from the same edge.
-constexpr double kMmBand = 0.85;
-constexpr double kMmTick = 2.0;   // mm
-constexpr double kFiveMmTick = 3.5;
-constexpr double kTenMmTick = 5.0;
 constexpr double kCrossArm = 0.30; // inches either side of the centre
 constexpr int kLabelPoints = 7;
 
@@ -55,44 +44,6 @@ void Line(TCanvas& canvas, int x1, int y1, int x2, int y2)
 {
     canvas.MoveTo(x1, y1);
     canvas.LineTo(x2, y2);
-}
-
-void DrawRulers(TCanvas& canvas, const PaperMap& at)
-{
-    const TDeviceCaps& caps = at.caps;
-    const double paperWidth = double(caps.PhysicalWidth) / caps.LogPixelsX;
-    const double paperHeight = double(caps.PhysicalHeight) / caps.LogPixelsY;
-    const int top = at.Y(0);
-    const int left = at.X(0);
-    // Inches: a tick every tenth, longer at the half, longest with its number at the inch.
-    for (int tenth = 0; tenth / 10.0 <= paperWidth; ++tenth) {
-        const double length = tenth % 10 == 0 ? kInchTick : tenth % 5 == 0 ? kHalfTick : kTenthTick;
-        const int x = at.X(tenth / 10.0);
-        Line(canvas, x, top, x, at.Y(length));
-        if (tenth % 10 == 0 && tenth > 0)
-            canvas.TextOut(x + 8, at.Y(kInchLabelAt), QString::number(tenth / 10));
-    }
-    for (int tenth = 0; tenth / 10.0 <= paperHeight; ++tenth) {
-        const double length = tenth % 10 == 0 ? kInchTick : tenth % 5 == 0 ? kHalfTick : kTenthTick;
-        const int y = at.Y(tenth / 10.0);
-        Line(canvas, left, y, at.X(length), y);
-        if (tenth % 10 == 0 && tenth > 0)
-            canvas.TextOut(at.X(kInchLabelAt), y + 8, QString::number(tenth / 10));
-    }
-    // Millimetres: a tick every one, longer at five, longest with its number at ten.
-    const auto mmLength = [](int mm) { return (mm % 10 == 0 ? kTenMmTick : mm % 5 == 0 ? kFiveMmTick : kMmTick) / 25.4; };
-    for (int mm = 0; mm / 25.4 <= paperWidth; ++mm) {
-        const int x = at.X(mm / 25.4);
-        Line(canvas, x, at.Y(kMmBand), x, at.Y(kMmBand + mmLength(mm)));
-        if (mm % 10 == 0 && mm > 0)
-            canvas.TextOut(x + 8, at.Y(kMmBand + kTenMmTick / 25.4 + 0.03), QString::number(mm));
-    }
-    for (int mm = 0; mm / 25.4 <= paperHeight; ++mm) {
-        const int y = at.Y(mm / 25.4);
-        Line(canvas, at.X(kMmBand), y, at.X(kMmBand + mmLength(mm)), y);
-        if (mm % 10 == 0 && mm > 0)
-            canvas.TextOut(at.X(kMmBand + kTenMmTick / 25.4 + 0.03), y + 8, QString::number(mm));
-    }
 }
 
 } // namespace
@@ -190,7 +141,6 @@ void DrawSheet(TCanvas& canvas, const TDeviceCaps& caps, const serial::SerialPag
     font.SetStyle({});
     font.SetColor(Qt::black);
     font.SetSize(kLabelPoints);
-    DrawRulers(canvas, at);
 
     const std::array<QPointF, 2> paper = PaperPositions(page, caps);
     const std::array<QPointF, 2> printable { QPointF(page.HorizontalIndent, page.VerticalIndent),
@@ -208,17 +158,35 @@ void DrawSheet(TCanvas& canvas, const TDeviceCaps& caps, const serial::SerialPag
         const int labelY = y + armY / 3;
         canvas.TextOut(labelX, labelY, QCoreApplication::translate("Calibration", "Position %1").arg(i + 1));
         canvas.TextOut(labelX, labelY + lineHeight,
-                       QCoreApplication::translate("Calibration", "paper corner: %1 in, %2 in")
+                       QCoreApplication::translate("Calibration", "meant at %1 in from the left edge, %2 in from the top edge")
                            .arg(Inches(paper[i].x()), Inches(paper[i].y())));
         canvas.TextOut(labelX, labelY + 2 * lineHeight,
                        QCoreApplication::translate("Calibration", "printable corner: %1 in, %2 in")
                            .arg(Inches(printable[i].x()), Inches(printable[i].y())));
     }
-    // Near the bottom, away from the rulers; the crosshairs' labels say the rest.
+    // Near the bottom, away from the crosshairs; their labels say the rest. No scale of our
+    // own: this printer would print it moved and stretched with everything else, and a
+    // crosshair read against it would seem to sit where it was meant to.
     const int titleY = at.Y(double(caps.PhysicalHeight) / caps.LogPixelsY - 1.0);
     canvas.TextOut(at.X(1.5), titleY, QCoreApplication::translate("Calibration", "Calibration sheet for %1").arg(printer));
-    canvas.TextOut(at.X(1.5), titleY + lineHeight,
-                   QCoreApplication::translate("Calibration", "Read where each crosshair's centre landed on the rulers, from the paper's top-left corner, and enter it under Options > Calibrate Printer."));
+    // Wrapped to the paper, which may be narrow and the text long in some languages.
+    const int right = at.X(double(caps.PhysicalWidth) / caps.LogPixelsX - 0.5);
+    const QStringList words = QCoreApplication::translate("Calibration", "With a ruler, measure each crosshair's centre from the paper's left edge and from its top edge, and enter the distances under Options > Calibrate Printer.")
+                                  .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QString line;
+    int lineY = titleY + lineHeight;
+    for (const QString& word : words) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && at.X(1.5) + canvas.TextWidth(longer) > right) {
+            canvas.TextOut(at.X(1.5), lineY, line);
+            lineY += lineHeight;
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    if (!line.isEmpty())
+        canvas.TextOut(at.X(1.5), lineY, line);
 }
 
 QString PrintSheet(const serial::SerialPage& page, const QString& settingsPath)

@@ -72,10 +72,8 @@ std::array<QPointF, 2> PaperPositions(const serial::SerialPage& page, const TDev
 TOffset OffsetFromLanded(const std::array<QPointF, 2>& intended, const std::array<QPointF, 2>& landed);
 
 // The calibration sheet on a canvas whose origin is the printable corner (the printer's):
-// rulers in inches and millimetres along the paper's top and left edges, starting at the
-// paper's edge (what lies outside the printable area does not print, which shows where
-// printing begins), and a labelled crosshair at each of the page's two positions, as
-// drawn without calibration.
+// a labelled crosshair at each of the page's two positions, as drawn without calibration,
+// and the request to measure them from the paper's edges with a ruler.
 void DrawSheet(TCanvas& canvas, const TDeviceCaps& caps, const serial::SerialPage& page, const QString& printer);
 
 // Prints the sheet on the current printer with a job of its own, so no counter moves. The

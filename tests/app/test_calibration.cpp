@@ -1,10 +1,11 @@
-// Printer calibration: the sheet's rulers and crosshairs where they belong on the paper,
-// the offset read off it moving the printed numbers (window and command line), one offset
+// Printer calibration: the sheet's crosshairs where they belong on the paper, measured
+// from the paper's edges on a printer that moves and shrinks the page, the offset read off it moving the printed numbers (window and command line), one offset
 // per printer, and the preview framing the printable area.
 #include "support_app.h"
 #include "support_window.h"
 
 #include "app/CalibrationDialog.h"
+#include "platform/FormatSettings.h"
 #include "run/Journal.h"
 #include "run/SettingsFile.h"
 #include "preview/DrawPanel.h"
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -62,7 +64,7 @@ QString Screenshot(const QString& name)
 }
 
 // Test device: 600 dpi, printable corner 100 and 150 pixels (1/6 in, 1/4 in) from the paper's.
-TEST_F(CalibrationTest, SheetRulersStartAtThePaperEdgeAndCrosshairsStandAtThePositions)
+TEST_F(CalibrationTest, SheetCrosshairsStandAtThePositions)
 {
     WriteSettings("[SN]\r\nLastNumber=41\r\n\r\n[Paper]\r\nHorizontalIndent=1\r\nVerticalIndent=1\r\nHorizontalIndent2=3\r\nVerticalIndent2=5.5\r\n\r\n");
     auto window = MakeWindow();
@@ -81,9 +83,9 @@ TEST_F(CalibrationTest, SheetRulersStartAtThePaperEdgeAndCrosshairsStandAtThePos
 
     // Labels: each position from the paper's corner and from the printable one, beside its crosshair.
     const QString text = apptest::PdfText(OutputPdf());
-    EXPECT_TRUE(text.contains(QStringLiteral("paper corner: 1.167 in, 1.250 in"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("meant at 1.167 in from the left edge, 1.250 in from the top edge"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("printable corner: 1.000 in, 1.000 in"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("paper corner: 3.167 in, 5.750 in"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("meant at 3.167 in from the left edge, 5.750 in from the top edge"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Calibration sheet for Test printer"))) << text.toStdString();
     const QPointF label = WordAt(OutputPdf(), QStringLiteral("3.167"));
     EXPECT_GT(label.x(), 3.167 * 72);
@@ -106,17 +108,112 @@ TEST_F(CalibrationTest, SheetRulersStartAtThePaperEdgeAndCrosshairsStandAtThePos
         EXPECT_TRUE(darkNear(950 + arm, 1725, false)) << "horizontal stroke at column " << 950 + arm;
         EXPECT_FALSE(darkNear(950 + arm, 1725 - 60, false)) << "nothing but the cross around it";
     }
-    // Rulers from the paper's edge: inch ticks at 300 pixels a piece, tenths at 30; the
-    // millimetre ticks at 11.81.
-    for (int inch : { 1, 2, 5, 8 }) {
-        EXPECT_TRUE(darkNear(inch * 300, 120, true)) << "top ruler, inch " << inch;
-        EXPECT_TRUE(darkNear(120, inch * 300, false)) << "left ruler, inch " << inch;
+}
+
+// Where a crosshair's centre stands on a sheet, in inches from the image's (the paper's)
+// top-left corner: the column darkest along the arm above the centre, the row darkest
+// along the arm to its left (the label stands below and to the right), near where it
+// was meant to be, weighted by darkness as an eye averages a soft line.
+QPointF MeasureCrosshair(const QImage& paper, QPointF near, int dpi)
+{
+    const int reach = qRound(0.35 * dpi);
+    const auto centre = [&](bool columns) {
+        const int at = qRound((columns ? near.x() : near.y()) * dpi);
+        const int across = qRound((columns ? near.y() : near.x()) * dpi);
+        QList<double> profile;
+        double most = 0;
+        for (int a = at - reach; a <= at + reach; ++a) {
+            double n = 0;
+            for (int b = across - qRound(0.25 * dpi); b <= across - qRound(0.15 * dpi); ++b)
+                n += 255 - qGray(paper.pixel(columns ? a : b, columns ? b : a));
+            profile << n;
+            most = qMax(most, n);
+        }
+        double sum = 0, weight = 0;
+        for (int i = 0; i < profile.size(); ++i)
+            if (profile[i] > most / 8) {
+                sum += (i + 0.5) * profile[i];
+                weight += profile[i];
+            }
+        return (at - reach + sum / weight) / dpi;
+    };
+    return { centre(true), centre(false) };
+}
+
+// A printer that moves the page 0.07 in right and 0.04 in up, then one that also shrinks it
+// to 98 % from the paper's corner: the sheet, printed through the real drawing and moved
+// as such a printer would, measured with a "ruler" from the paper's edges and typed into
+// the dialog, gives the offset that takes the miss back (the two crosshairs' mean miss
+// where the printer scales), to a hundredth of an inch. A scale printed on the sheet would
+// move with the page, and a crosshair read against it would show no miss at all.
+TEST_F(CalibrationTest, MeasuredFromThePaperEdgesTheSheetGivesThePrintersMiss)
+{
+    WriteSettings("[SN]\r\nLastNumber=41\r\n\r\n[Paper]\r\nHorizontalIndent=2\r\nVerticalIndent=2\r\nHorizontalIndent2=5\r\nVerticalIndent2=7\r\n\r\n");
+    auto window = MakeWindow();
+    QFile::remove(OutputPdf());
+    ChooseFromMenu(window->mnuFile, { Qt::Key_C });
+    ASSERT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    const QString text = apptest::PdfText(OutputPdf()).simplified();
+    EXPECT_TRUE(text.contains(QStringLiteral("measure each crosshair's centre from the paper's left edge and from its top edge"))) << text.toStdString();
+    const QImage sheet = Render(OutputPdf());
+    ASSERT_EQ(sheet.size(), QSize(2550, 3300));
+    constexpr int dpi = 300;
+    const std::array<QPointF, 2> meant { QPointF(2 + 1.0 / 6, 2.25), QPointF(5 + 1.0 / 6, 7.25) };
+
+    struct Shift { double x, y, scale; QChar separator; };
+    for (const Shift printer : { Shift { 0.07, -0.04, 1.0, QLatin1Char('.') }, Shift { 0.07, -0.04, 0.98, QLatin1Char(',') } }) {
+        SCOPED_TRACE(printer.scale);
+        QImage paper(sheet.size(), QImage::Format_Grayscale8);
+        paper.fill(Qt::white);
+        QPainter painter(&paper);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.translate(printer.x * dpi, printer.y * dpi);
+        painter.scale(printer.scale, printer.scale);
+        painter.drawImage(0, 0, sheet);
+        painter.end();
+
+        // Nothing along the paper's edges that would pass for a scale.
+        int marks = 0;
+        for (int y = 0; y < paper.height(); ++y)
+            for (int x = 0; x < paper.width(); ++x)
+                if ((x < dpi || y < dpi) && Dark(paper, x, y))
+                    ++marks;
+        EXPECT_EQ(marks, 0) << "marks within an inch of the top or left edge";
+
+        std::array<QPointF, 2> measured;
+        QPointF miss;
+        for (int i = 0; i < 2; ++i) {
+            measured[i] = MeasureCrosshair(paper, meant[i], dpi);
+            const QPointF expected = meant[i] * printer.scale + QPointF(printer.x, printer.y);
+            EXPECT_NEAR(measured[i].x(), expected.x(), 0.005) << "crosshair " << i + 1;
+            EXPECT_NEAR(measured[i].y(), expected.y(), 0.005) << "crosshair " << i + 1;
+            miss += (expected - meant[i]) / 2;
+        }
+
+        // The dialog as Options > Calibrate Printer opens it, here under the formats of a
+        // user who writes the separator the given way (the window's own fields were typed
+        // under the other, so it is not asked).
+        const ScopedFormatSettings formats(printer.separator, printer.separator == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(','));
+        TCalibrationDialog dialog(QStringLiteral("Test printer"), meant, {}, window.get());
+        dialog.show();
+        for (int i = 0; i < 2; ++i) {
+            for (const bool left : { true, false }) {
+                auto* field = dialog.findChild<QDoubleSpinBox*>((left ? QStringLiteral("FromLeft%1") : QStringLiteral("FromTop%1")).arg(i + 1));
+                ASSERT_NE(field, nullptr);
+                const double inches = left ? measured[i].x() : measured[i].y();
+                // Read off a ruler to two places, written the user's way.
+                Retype(field, QString::number(inches, 'f', 2).replace(QLatin1Char('.'), printer.separator));
+                EXPECT_NEAR(field->value(), inches, 0.006) << field->text().toStdString();
+            }
+        }
+        const QPointF offset(dialog.OffsetXEdit()->value(), dialog.OffsetYEdit()->value());
+        EXPECT_NEAR(offset.x(), -miss.x(), 0.01);
+        EXPECT_NEAR(offset.y(), -miss.y(), 0.01);
+        if (printer.scale == 1.0) {
+            EXPECT_NEAR(offset.x(), -0.07, 0.01);
+            EXPECT_NEAR(offset.y(), 0.04, 0.01);
+        }
     }
-    EXPECT_TRUE(darkNear(2 * 300 + 30, 85, true)) << "a tenth past 2 in";
-    EXPECT_FALSE(darkNear(2 * 300 + 15, 85, true)) << "nothing between tenths";
-    EXPECT_TRUE(darkNear(qRound(50 / 25.4 * 300), 260, true)) << "top ruler, 50 mm";
-    EXPECT_TRUE(darkNear(qRound(37 / 25.4 * 300), 260, true)) << "top ruler, 37 mm";
-    EXPECT_FALSE(darkNear(qRound(37.5 / 25.4 * 300), 260, true)) << "nothing between millimetres";
 }
 
 // +0.05 in across and -0.02 in down, read off the sheet: the numbers come out 3.6 pt to
@@ -134,14 +231,14 @@ TEST_F(CalibrationTest, OffsetReadOffTheSheetMovesThePrintedNumbers)
     WhenModal<TCalibrationDialog>([&](TCalibrationDialog* dialog) {
         // Position 1 is meant at 1.167, 2.250 and position 2 at 3.167, 4.250 from the paper's
         // corner; they landed 0.05 in left and 0.02 in low (each read a little differently).
-        Retype(dialog->LandedXEdit(0), QStringLiteral("1.127"));
-        QTest::keyClick(dialog->LandedXEdit(0), Qt::Key_Tab);
+        Retype(dialog->FromLeftEdit(0), QStringLiteral("1.127"));
+        QTest::keyClick(dialog->FromLeftEdit(0), Qt::Key_Tab);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("2.27"));
-        Retype(dialog->LandedXEdit(1), QStringLiteral("3.107"));
-        Retype(dialog->LandedYEdit(1), QStringLiteral("4.270"));
+        Retype(dialog->FromLeftEdit(1), QStringLiteral("3.107"));
+        Retype(dialog->FromTopEdit(1), QStringLiteral("4.270"));
         offsetShown = { dialog->OffsetXEdit()->value(), dialog->OffsetYEdit()->value(),
-                        dialog->LandedYEdit(0)->value(), 0 };
-        QTest::keyClick(dialog->LandedYEdit(1), Qt::Key_Return);
+                        dialog->FromTopEdit(0)->value(), 0 };
+        QTest::keyClick(dialog->FromTopEdit(1), Qt::Key_Return);
     });
     ChooseFromMenu(window->mnuOptions, { Qt::Key_C });
     EXPECT_DOUBLE_EQ(offsetShown[0], 0.05);

@@ -38,9 +38,14 @@ protected:
     }
     QString LastNumber() const { return apptest::IniValue(settings_, QStringLiteral("SN"), QStringLiteral("LastNumber")); }
 
-    void Start(QProcess& program, QStringList arguments)
+    void Start(QProcess& program, QStringList arguments, const QString& locale = QString())
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!locale.isEmpty()) {
+            environment.insert(QStringLiteral("LC_ALL"), locale);
+            environment.insert(QStringLiteral("LANG"), locale);
+            environment.remove(QStringLiteral("LANGUAGE"));
+        }
         environment.remove(QStringLiteral("QT_QPA_PLATFORM")); // the program picks its own
         environment.remove(QStringLiteral("DISPLAY"));
         environment.insert(QStringLiteral("HOME"), dir_.path());
@@ -210,6 +215,14 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
               QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits\n"
                              "reprint completed 101 102 2 S- True\n"
                              "print completed 100 104 5 S- True\n"));
+
+    // A German user's table has German headings.
+    QProcess german;
+    Start(german, { QStringLiteral("log") }, QStringLiteral("de_DE.UTF-8"));
+    ASSERT_TRUE(german.waitForFinished(60000));
+    ASSERT_EQ(german.exitCode(), 0);
+    const QString heading = QString::fromUtf8(german.readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0).simplified();
+    EXPECT_EQ(heading, QStringLiteral("Beginn Art Status Seriennummern Seiten Drucker Ausgabe"));
 }
 
 // A journal the program did not write is never written to, and a run it could not record

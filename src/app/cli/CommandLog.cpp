@@ -25,13 +25,13 @@ int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
         out += TJournal::Header().toUtf8() + "\r\n";
     else
         out += QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
-                   .arg(QStringLiteral("started"), -24)
-                   .arg(QStringLiteral("kind"), -16)
-                   .arg(QStringLiteral("status"), -11)
-                   .arg(QStringLiteral("serials"), -23)
-                   .arg(QStringLiteral("pages"), 7)
-                   .arg(QStringLiteral("printer"), -12)
-                   .arg(QStringLiteral("output"))
+                   .arg(QCoreApplication::translate("CommandLine", "started"), -24)
+                   .arg(QCoreApplication::translate("CommandLine", "kind"), -16)
+                   .arg(QCoreApplication::translate("CommandLine", "status"), -11)
+                   .arg(QCoreApplication::translate("CommandLine", "serials"), -23)
+                   .arg(QCoreApplication::translate("CommandLine", "pages"), 7)
+                   .arg(QCoreApplication::translate("CommandLine", "printer"), -12)
+                   .arg(QCoreApplication::translate("CommandLine", "output"))
                    .toUtf8();
     for (const TJournalRecord& run : runs) {
         if (csv) {
