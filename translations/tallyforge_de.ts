@@ -1358,5 +1358,9 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
         <source>Both numbers are at the same place: set the second position</source>
         <translation>Beide Nummern stehen an derselben Stelle: die zweite Position einstellen</translation>
     </message>
+    <message>
+        <source>Two numbers on top of each other</source>
+        <translation>Nummern übereinander</translation>
+    </message>
 </context>
 </TS>

@@ -266,22 +266,24 @@ void TfrmTallyforge::UpdateStatus()
         tip += QLatin1Char('\n') + sharedStatus_;
     PreviewStatusBar1->setToolTip(tip);
     const QString series = sharedStatus_.isEmpty() ? QString() : sharedStatus_ + QStringLiteral("; ");
-    // The second number on top of the first looks like one number: say there are two.
-    const QString samePlace = SecondOnFirst(page)
-        ? QStringLiteral(". ") + tr("Both numbers are at the same place: set the second position")
-        : QString();
+    // The second number on top of the first looks like one number: say there are two,
+    // briefly in the bar (the preview outlines the second) and in full in its tip.
+    const bool samePlace = SecondOnFirst(page);
+    if (samePlace)
+        PreviewStatusBar1->setToolTip(tip + QLatin1Char('\n') + tr("Both numbers are at the same place: set the second position"));
     if (!statusTip_.isEmpty())
         PreviewStatusBar1->SetUserText(statusTip_);
     else if (!report_.isEmpty())
         PreviewStatusBar1->SetUserText(series + report_);
     else if (!warnings.isEmpty())
-        PreviewStatusBar1->SetUserText(series + tr("Warning: %1").arg(warnings.join(QStringLiteral("; "))) + samePlace);
+        PreviewStatusBar1->SetUserText(series + tr("Warning: %1").arg(warnings.join(QStringLiteral("; "))));
+    else if (samePlace)
+        PreviewStatusBar1->SetUserText(series + tr("Two numbers on top of each other"));
     else
         PreviewStatusBar1->SetUserText(series + tr("Prints %1-%2; next run starts at %3")
                                            .arg(serial::NumberText(page.StartingNumber, page.Digits),
                                                 serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits),
-                                                serial::NumberText(serial::AddWrapping(page.StartingNumber, count), page.Digits))
-                                       + samePlace);
+                                                serial::NumberText(serial::AddWrapping(page.StartingNumber, count), page.Digits)));
 }
 
 void TfrmTallyforge::EndProgress()

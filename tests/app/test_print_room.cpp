@@ -237,8 +237,7 @@ TEST_F(PrintRoomTest, PreviewOutlinesTextsOffThePrintableArea)
     };
     EXPECT_EQ(RedPixels(preview()), 0);
     // Both numbers at the file's default place: the status bar says so too.
-    EXPECT_EQ(window->PreviewStatusBar1->UserText(), QStringLiteral("Prints 100-109; next run starts at 110. "
-                                                                    "Both numbers are at the same place: set the second position"));
+    EXPECT_EQ(window->PreviewStatusBar1->UserText(), QStringLiteral("Two numbers on top of each other"));
 
     // 8.2 in from the printable corner: past its 4900 pixels at 600 dpi, still on the paper.
     window->txtHorizontalIndent->SetText(QStringLiteral("8.20"));
@@ -253,6 +252,7 @@ TEST_F(PrintRoomTest, PreviewOutlinesTextsOffThePrintableArea)
 TEST_F(PrintRoomTest, NumberFormatWidthReachesThePageAndTheSettingsFile)
 {
     auto window = MakeWindow();
+    window->txtVerticalIndent2->SetText(QStringLiteral("3")); // two numbers apart
     window->txtStartingSN->SetText(QStringLiteral("7"));
     window->txtPageCount->SetText(QStringLiteral("1"));
     WhenModal<TNumberFormatDialog>([](TNumberFormatDialog* dialog) {

@@ -275,12 +275,13 @@ TEST_F(WindowKeysTest, FirstStartShowsThatThereAreTwoNumbers)
         QApplication::processEvents();
         return window->Preview1->grab().toImage();
     };
+    // In full in the status bar's tip; in short in the bar itself unless a warning needs it.
     const QString hint = QStringLiteral("Both numbers are at the same place: set the second position");
-    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(hint)) << window->PreviewStatusBar1->UserText().toStdString();
+    EXPECT_TRUE(window->PreviewStatusBar1->toolTip().contains(hint)) << window->PreviewStatusBar1->toolTip().toStdString();
     EXPECT_GT(BluePixels(preview()), 20);
 
     Retype(window->txtVerticalIndent2, QStringLiteral("3"));
-    EXPECT_FALSE(window->PreviewStatusBar1->UserText().contains(hint));
+    EXPECT_FALSE(window->PreviewStatusBar1->toolTip().contains(hint));
     EXPECT_EQ(BluePixels(preview()), 0);
 }
 
