@@ -359,6 +359,7 @@ TEST_F(CalibrationTest, PreflightSeesTheCalibratedPositions)
         << window->PreviewStatusBar1->UserText().toStdString();
     window->txtHorizontalIndent->SetText(QStringLiteral("2.00"));
     window->txtHorizontalIndent2->SetText(QStringLiteral("2.00"));
+    window->txtVerticalIndent2->SetText(QStringLiteral("3.00")); // the two numbers apart
     EXPECT_TRUE(window->PreviewStatusBar1->UserText().startsWith(QStringLiteral("Prints 1-1")))
         << window->PreviewStatusBar1->UserText().toStdString();
 }
