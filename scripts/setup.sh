@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
-  poppler-utils cups cups-client cups-bsd libcups2-dev
+  poppler-utils cups cups-client cups-bsd cups-ipp-utils libcups2-dev util-linux
   libpq-dev postgresql
   xvfb xauth x11-utils xdotool imagemagick
   fonts-dejavu-core fonts-liberation
