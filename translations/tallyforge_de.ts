@@ -1277,14 +1277,6 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <translation>Dieser Lauf wurde nicht im Protokoll vermerkt: %1</translation>
     </message>
     <message>
-        <source>%1
-
-Print anyway?</source>
-        <translation>%1
-
-Trotzdem drucken?</translation>
-    </message>
-    <message>
         <source>Warning: %1</source>
         <translation>Warnung: %1</translation>
     </message>

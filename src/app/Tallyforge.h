@@ -164,9 +164,8 @@ private:
     // The run itself, shared by prints and reprints: progress, and a journal that could
     // not be written is reported.
     std::optional<TSerialRun::Outcome> PrintPages(const TPrintPlan& plan);
-    // Asks the plan's questions one by one, then once about its warnings when
-    // `warnings`; true to print.
-    bool Confirm(const TPrintPlan& plan, bool warnings);
+    // Asks the plan's questions one by one; true to print.
+    bool Confirm(const TPrintPlan& plan);
     // The journal's runs, read again only when the file changed; none when it cannot
     // be read (its error is kept in journalError_).
     const QList<TJournalRecord>& JournalRuns();

@@ -158,7 +158,7 @@ void TfrmTallyforge::RunPrint(bool advance)
     std::optional<TSerialRun::Outcome> outcome;
     while (!outcome) {
         const TPrintPlan plan = room_->Prepare(request);
-        if (!Confirm(plan, advance))
+        if (!Confirm(plan))
             return;
         outcome = PrintPages(plan);
     }
@@ -202,17 +202,13 @@ std::optional<TSerialRun::Outcome> TfrmTallyforge::PrintPages(const TPrintPlan& 
     return outcome;
 }
 
-bool TfrmTallyforge::Confirm(const TPrintPlan& plan, bool warnings)
+bool TfrmTallyforge::Confirm(const TPrintPlan& plan)
 {
     // Each question on its own, No the default: one Enter must never print serials again.
     for (const TPrintQuestion& question : plan.questions)
         if (!app::AskYesNo(question.text + QStringLiteral("\n\n") + question.ask, false))
             return false;
-    QStringList texts;
-    if (warnings)
-        for (const TPreflightWarning& warning : plan.warnings)
-            texts << warning.text;
-    return texts.isEmpty() || app::AskYesNo(tr("%1\n\nPrint anyway?").arg(texts.join(QLatin1Char('\n'))), false);
+    return true;
 }
 
 const QList<TJournalRecord>& TfrmTallyforge::JournalRuns()
@@ -430,7 +426,7 @@ void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int print
         request.offset = calibrations_.value(Printer().PrinterName());
         request.confirmAbove = confirmAbove_;
         const TPrintPlan plan = room_->Prepare(request);
-        if (Confirm(plan, false))
+        if (Confirm(plan))
             outcome = PrintPages(plan);
     } catch (...) {
         restore();

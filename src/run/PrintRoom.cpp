@@ -178,6 +178,15 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
     // asked above.
     if (!reprint)
         plan.warnings = CheckRun(job_, calibration::Apply(request.page, request.offset), plan.count, {}).warnings;
+    // A print that moves the counter is the one that goes onto numbered stock: what would
+    // misprint is asked about once, all together.
+    if (request.kind == TRunKind::Print && !plan.warnings.isEmpty()) {
+        QStringList texts;
+        for (const TPreflightWarning& warning : plan.warnings)
+            texts << warning.text;
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::Misprint, texts.join(QLatin1Char('\n')),
+                                           QCoreApplication::translate("TPrintRoom", "Print anyway?") };
+    }
     plan.request = std::move(request);
     return plan;
 }

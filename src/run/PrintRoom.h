@@ -49,6 +49,8 @@ struct TPrintQuestion {
         NeverPrinted,   // a reprint of serials that were never printed
         Unrecorded,     // the journal cannot be read or written: the run would be recorded nowhere
         ReplacesOutput, // the chosen PDF file holds printed serials and would be replaced
+        Misprint,       // a print that moves the counter would misprint (the warnings); the
+                        // command line tells these instead of refusing
         Large,          // more pages than the request's confirmAbove
     };
     Kind kind;
@@ -60,7 +62,7 @@ struct TPrintPlan {
     TPrintRequest request; // with the start the run will print from
     int count = 1;
     // What would misprint (outside the printable area, across the wrap, numbers changing
-    // width): told by the command line, asked about by the window before a toolbar print.
+    // width); for a print that moves the counter also a Misprint question.
     QList<TPreflightWarning> warnings;
     // The counter's text the run expects to find (null: a shared series' next numbers).
     QString expected;

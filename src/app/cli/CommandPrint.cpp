@@ -212,7 +212,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
             return kStopped;
         plan = room.Prepare(request);
         for (const TPrintQuestion& question : plan.questions)
-            if (!force || question.kind == TPrintQuestion::Kind::Moved)
+            if (question.kind != TPrintQuestion::Kind::Misprint && (!force || question.kind == TPrintQuestion::Kind::Moved))
                 throw Exception(QStringLiteral("%1 (%2)").arg(question.text, ForceHint(question.kind, reprint)));
         if (attempt == 0 && !quiet)
             for (const TPreflightWarning& warning : plan.warnings)
