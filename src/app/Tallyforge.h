@@ -19,6 +19,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QProgressDialog;
+class QTimer;
 class QToolBar;
 class TCustomPreview;
 class TFontDialog;
@@ -164,6 +165,8 @@ private:
     // The run itself, shared by prints and reprints: progress, and a journal that could
     // not be written is reported.
     std::optional<TSerialRun::Outcome> PrintPages(const TPrintPlan& plan);
+    // Follows the last run's queue jobs on a timer until they end (TSerialRun::FollowUp).
+    void FollowJobs();
     // Asks the plan's questions one by one; true to print.
     bool Confirm(const TPrintPlan& plan);
     // The journal's runs, read again only when the file changed; none when it cannot
@@ -229,6 +232,8 @@ private:
     QDateTime journalStamp_;
     qint64 journalSize_ = -2;
     calibration::TCalibrations calibrations_;
+    QTimer* followTimer_ = nullptr;
+    int followTicks_ = 0;
     // Print Setup's choice, kept in the settings file once made.
     std::optional<TPrinterChoice> printerChoice_;
 };

@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
+#include <QTimer>
 #include <QPushButton>
 
 #include <algorithm>
@@ -199,7 +200,33 @@ std::optional<TSerialRun::Outcome> TfrmTallyforge::PrintPages(const TPrintPlan& 
     afterRun();
     if (outcome && outcome->delivered > 0)
         lastPrinted_ = { outcome->first, serial::SerialNumber(outcome->first, outcome->delivered) };
+    // A queue's job goes on printing after the run: its end is asked for now and then,
+    // so a job the printer aborts shows in the Print Log, ready to reprint.
+    if (outcome && Printer().LastJobId() > 0)
+        FollowJobs();
     return outcome;
+}
+
+void TfrmTallyforge::FollowJobs()
+{
+    if (!followTimer_) {
+        followTimer_ = new QTimer(this);
+        followTimer_->setInterval(2000);
+        connect(followTimer_, &QTimer::timeout, this, [this] {
+            // Half an hour is as long as anyone waits for a job at the printer.
+            if (++followTicks_ > 900 || !app::Guard([this] {
+                    if (!run_->FollowUp()) {
+                        followTimer_->stop();
+                        journalSize_ = -2;
+                        if (printLog_)
+                            printLog_->Reload();
+                    }
+                }))
+                followTimer_->stop();
+        });
+    }
+    followTicks_ = 0;
+    followTimer_->start();
 }
 
 bool TfrmTallyforge::Confirm(const TPrintPlan& plan)

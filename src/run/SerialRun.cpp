@@ -124,6 +124,7 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     };
     // What an earlier run left on the printer is not this run's.
     Printer().NewRun();
+    followed_.reset();
     try {
         job_.Print();
     } catch (...) {
@@ -137,29 +138,50 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     }
     finish(TRunStatus::Completed);
     // The counter stays where the run left it: an aborted job's numbers were used, and
-    // the record tells which may be missing. Its store has the run's final record
-    // already, so this one only replaces it in the journal.
-    if (const std::optional<TJournalRecord> aborted = AbortedJobs(record)) {
-        outcome.status = aborted->status;
-        try {
-            store_->End(*aborted);
-            if (journalProblem_.isEmpty())
-                journalProblem_ = store_->Problem();
-        } catch (const Exception& e) {
-            // The pages went out; only their record is late.
-            if (journalProblem_.isEmpty())
-                journalProblem_ = e.Message();
-        }
+    // the record tells which may be missing.
+    const JobsEnd jobs = FollowJobs(record, FollowJobsMs);
+    if (jobs.aborted) {
+        outcome.status = jobs.aborted->status;
+        RecordAborted(*jobs.aborted);
+    } else if (jobs.pending) {
+        followed_ = record;
     }
     return outcome;
 }
 
-std::optional<TJournalRecord> TSerialRun::AbortedJobs(const TJournalRecord& record) const
+bool TSerialRun::FollowUp()
+{
+    if (!followed_ || running_)
+        return false;
+    const JobsEnd jobs = FollowJobs(*followed_, 0);
+    if (jobs.aborted)
+        RecordAborted(*jobs.aborted);
+    if (jobs.aborted || !jobs.pending)
+        followed_.reset();
+    return followed_.has_value();
+}
+
+void TSerialRun::RecordAborted(const TJournalRecord& aborted)
+{
+    // The store has the run's final record already; this one replaces it.
+    try {
+        store_->End(aborted);
+        if (journalProblem_.isEmpty())
+            journalProblem_ = store_->Problem();
+    } catch (const Exception& e) {
+        // The pages went out; only their record is late.
+        if (journalProblem_.isEmpty())
+            journalProblem_ = e.Message();
+    }
+}
+
+TSerialRun::JobsEnd TSerialRun::FollowJobs(const TJournalRecord& record, int waitMs) const
 {
     const TPrinter& printer = Printer();
+    JobsEnd result;
     if (printer.RunJobs().isEmpty() || record.pages < 1)
-        return std::nullopt;
-    const QDeadlineTimer deadline(qMax(0, FollowJobsMs));
+        return result;
+    const QDeadlineTimer deadline(qMax(0, waitMs));
     int pagesDone = 0;
     bool aborted = false;
     for (const TQueuedJob& job : printer.RunJobs()) {
@@ -169,14 +191,16 @@ std::optional<TJournalRecord> TSerialRun::AbortedJobs(const TJournalRecord& reco
             pagesDone += qBound(0, end.sheets.value_or(0), job.pages);
         } else {
             // Completed, still pending, or not to be asked: printed as far as anyone knows.
+            result.pending = result.pending || end.state == cups::JobState::Pending;
             pagesDone += job.pages;
         }
     }
     if (!aborted)
-        return std::nullopt;
+        return result;
     TJournalRecord final = record;
     final.status = TRunStatus::Aborted;
     final.finished = QDateTime::currentDateTimeUtc();
     final.pages = qMin(pagesDone, record.pages);
-    return final;
+    result.aborted = final;
+    return result;
 }

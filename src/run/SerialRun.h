@@ -68,13 +68,27 @@ public:
     // Ends the running print after its current page.
     void Stop();
 
+    // The last run's queue jobs may still be printing when Print returns (a window does
+    // not wait for them). Asked again later, on a timer, this records a job the printer
+    // aborted as Print would have, and returns true while one is still pending. Nothing
+    // left to follow (or another run began, whose jobs are its own): false.
+    bool FollowUp();
+
 private:
-    // The record of a run whose jobs a printer aborted, when one did.
-    std::optional<TJournalRecord> AbortedJobs(const TJournalRecord& record) const;
+    // How the run's queue jobs ended within `waitMs`: the record of a run whose jobs a
+    // printer aborted, when one did, and whether one is still pending.
+    struct JobsEnd {
+        std::optional<TJournalRecord> aborted;
+        bool pending = false;
+    };
+    JobsEnd FollowJobs(const TJournalRecord& record, int waitMs) const;
+    // Records a run whose jobs the printer aborted.
+    void RecordAborted(const TJournalRecord& aborted);
 
     TCustomPrintJob& job_;
     std::shared_ptr<TSeriesStore> store_;
     serial::SerialPage page_;
     bool running_ = false;
     QString journalProblem_;
+    std::optional<TJournalRecord> followed_; // the last run's record while its jobs are pending
 };

@@ -9,6 +9,7 @@
 #include "run/SerialDrawing.h"
 #include "run/SerialRun.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -62,8 +63,10 @@ protected:
         Printer().SetPrinterIndex(index);
     }
 
-    // Prints `count` serials from 101 on; an error is kept, not raised.
-    std::optional<TSerialRun::Outcome> Run(int count, int followMs = 3000)
+    // Prints `count` serials from 101 on; an error is kept, not raised. With
+    // `followLater`, the run does not wait for its jobs: they are followed afterwards, as
+    // the window does on a timer.
+    std::optional<TSerialRun::Outcome> Run(int count, int followMs = 3000, bool followLater = false)
     {
         TPrintJob job;
         TSerialRun run(job, settings_);
@@ -76,7 +79,10 @@ protected:
         });
         error_.clear();
         try {
-            return run.Print(page, count, TRunKind::Print, QStringLiteral("100"));
+            std::optional<TSerialRun::Outcome> outcome = run.Print(page, count, TRunKind::Print, QStringLiteral("100"));
+            for (QDeadlineTimer deadline(15000); followLater && run.FollowUp() && !deadline.hasExpired();)
+                QThread::msleep(100);
+            return outcome;
         } catch (const std::exception& e) {
             error_ = QString::fromUtf8(e.what());
         } catch (...) {
@@ -161,8 +167,9 @@ TEST_F(CupsFaultsTest, SchedulerKilledDuringALargeDocumentKeepsTheReservation)
     EXPECT_EQ(LastNumber(), QStringLiteral("6100"));
 }
 
-// The printer takes the job and aborts it after two sheets: the journal names the run's
-// serials as aborted with the sheets it reported, and the counter stays past them all.
+// The printer takes the job and aborts it after two sheets, after the run returned (as a
+// window's run does not wait): followed afterwards, the journal names the run's serials
+// as aborted with the sheets it reported, and the counter stays past them all.
 // The job carries the options that keep numbers where they were drawn.
 TEST_F(CupsFaultsTest, JobThePrinterAbortsIsJournaledWithItsSerials)
 {
@@ -184,7 +191,7 @@ TEST_F(CupsFaultsTest, JobThePrinterAbortsIsJournaledWithItsSerials)
                 modes << QString::number(info.st_mode & 07777, 8);
         }
     };
-    const std::optional<TSerialRun::Outcome> outcome = Run(5, 15000);
+    const std::optional<TSerialRun::Outcome> outcome = Run(5, 0, true);
     Printer().OnEvent = nullptr;
     qputenv("TMPDIR", savedTmp);
     EXPECT_EQ(modes, QStringList { QStringLiteral("600") });
