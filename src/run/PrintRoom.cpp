@@ -48,7 +48,55 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
                                 .arg(std::numeric_limits<int>::max()));
     TPrintPlan plan;
     plan.count = int(request.count);
+    ReadRuns(plan, reprint);
 
+    // The counter: where a print starts, and which records could not have printed. Only a
+    // print needs it; the other kinds go on without it.
+    std::optional<TSeriesStore::Reading> now;
+    try {
+        now = Store().Read();
+    } catch (const Exception&) {
+        if (request.kind == TRunKind::Print)
+            throw;
+    }
+    // A print killed between its record and the counter's move took nothing: its range
+    // lies past the counter, and pages are drawn only after the move. Such a record is no
+    // reason to refuse the numbers it names.
+    QList<TJournalRecord> prints = plan.runs;
+    if (now && now->value)
+        prints.removeIf([&](const TJournalRecord& run) {
+            return run.kind == TRunKind::Print && run.status == TRunStatus::Interrupted && run.first
+                && MovesBack(*run.first, *now->value);
+        });
+
+    if (request.kind == TRunKind::Print)
+        PlanStart(plan, request, *now, prints);
+    if (reprint)
+        PlanReprint(plan, request);
+    else if (const QList<TOverlap> overlaps = Overlapping(prints, request.page, plan.count); !overlaps.isEmpty())
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::Reprinted, OverlapText(overlaps),
+                                           QCoreApplication::translate("TPrintRoom", "Print them again?") };
+    AskAboutSize(plan, request);
+    AskAboutOutput(plan);
+
+    // Checked where the calibrated printer will put the numbers; the journal's part is
+    // asked above. A print that moves the counter is the one that goes onto numbered
+    // stock: what would misprint is asked about once, all together.
+    if (!reprint)
+        plan.warnings = CheckRun(job_, calibration::Apply(request.page, request.offset), plan.count, {}).warnings;
+    if (request.kind == TRunKind::Print && !plan.warnings.isEmpty()) {
+        QStringList texts;
+        for (const TPreflightWarning& warning : plan.warnings)
+            texts << warning.text;
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::Misprint, texts.join(QLatin1Char('\n')),
+                                           QCoreApplication::translate("TPrintRoom", "Print anyway?") };
+    }
+    plan.request = std::move(request);
+    return plan;
+}
+
+void TPrintRoom::ReadRuns(TPrintPlan& plan, bool reprint)
+{
     // The runs every check reads. A journal that cannot be read cannot take this run's
     // record either: the run would leave no trace.
     try {
@@ -60,135 +108,109 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
                                                    : QCoreApplication::translate("TPrintRoom", "%1: this run's serials would be recorded nowhere").arg(e.Message()),
                                            reprint ? QCoreApplication::translate("TPrintRoom", "Reprint anyway?") : QCoreApplication::translate("TPrintRoom", "Print anyway?") };
     }
+}
 
-    // A print killed between its record and the counter's move took nothing: its range
-    // lies past the counter, and pages are drawn only after the move. Such a record is no
-    // reason to refuse the numbers it names.
-    QList<TJournalRecord> prints = plan.runs;
-    std::optional<qint32> counter;
-    try {
-        counter = Store().Read().value;
-    } catch (const Exception&) {
-        // A print reports it below; the other kinds do not need the counter.
-    }
-    if (counter)
-        prints.removeIf([&](const TJournalRecord& run) {
-            return run.kind == TRunKind::Print && run.status == TRunStatus::Interrupted && run.first
-                && MovesBack(*run.first, *counter);
-        });
-
-    if (request.kind == TRunKind::Print) {
-        const TSeriesStore::Reading now = Store().Read();
-        if (!now.value)
-            throw Exception(QCoreApplication::translate("TPrintRoom", "The last number in %1 cannot be read: '%2'").arg(Store().Where(), now.text));
-        const qint32 next = serial::AddWrapping(*now.value, 1);
-        const bool shared = !Store().StatusText().isEmpty();
-        if (!request.startChosen) {
+void TPrintRoom::PlanStart(TPrintPlan& plan, TPrintRequest& request, const TSeriesStore::Reading& now,
+                           const QList<TJournalRecord>& prints)
+{
+    if (!now.value)
+        throw Exception(QCoreApplication::translate("TPrintRoom", "The last number in %1 cannot be read: '%2'").arg(Store().Where(), now.text));
+    const qint32 next = serial::AddWrapping(*now.value, 1);
+    const bool shared = !Store().StatusText().isEmpty();
+    if (!request.startChosen) {
+        request.page.StartingNumber = next;
+        // A shared series hands out its next numbers whatever they are then.
+        plan.expected = shared ? QString() : now.text;
+    } else {
+        if (now.text != request.knownLastNumber) {
+            // Somebody printed since the caller read the counter: its start is stale.
+            plan.questions << TPrintQuestion { TPrintQuestion::Kind::Moved,
+                                               QCoreApplication::translate("TPrintRoom", "Another Tallyforge printed up to %1").arg(*now.value),
+                                               QCoreApplication::translate("TPrintRoom", "Continue from %1?").arg(next) };
             request.page.StartingNumber = next;
-            // A shared series hands out its next numbers whatever they are then.
-            plan.expected = shared ? QString() : now.text;
-        } else {
-            if (now.text != request.knownLastNumber) {
-                // Somebody printed since the caller read the counter: its start is stale.
-                plan.questions << TPrintQuestion { TPrintQuestion::Kind::Moved,
-                                                   QCoreApplication::translate("TPrintRoom", "Another Tallyforge printed up to %1").arg(*now.value),
-                                                   QCoreApplication::translate("TPrintRoom", "Continue from %1?").arg(next) };
-                request.page.StartingNumber = next;
-            }
-            plan.expected = now.text;
         }
-        const qint32 last = serial::SerialNumber(request.page.StartingNumber, plan.count);
-        if (MovesBack(*now.value, last)) {
-            serial::SerialPage after = request.page;
-            after.StartingNumber = serial::AddWrapping(last, 1);
-            const qint64 behind = qint64(quint32(*now.value) - quint32(last));
-            if (const QList<TOverlap> printed = Overlapping(prints, after, behind, true); !printed.isEmpty())
-                plan.questions << TPrintQuestion { TPrintQuestion::Kind::BackOver,
-                                                   QCoreApplication::translate("TPrintRoom", "This run sets the last number back from %1 to %2, over serials printed already: the next run would print them again")
-                                                       .arg(*now.value)
-                                                       .arg(last),
-                                                   QCoreApplication::translate("TPrintRoom", "Set it back?") };
-        }
-        request.knownLastNumber = now.text;
+        plan.expected = now.text;
     }
-
-    if (reprint) {
-        // The serials as they were printed: the text of the run that printed them (one
-        // under today's prefix and suffix first), not today's fields.
-        const TJournalRecord* printedBy = nullptr;
-        for (const TJournalRecord& run : plan.runs) {
-            if (run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration || !run.Covers(request.page.StartingNumber))
-                continue;
-            const bool sameText = run.prefix == request.page.Prefix && run.suffix == request.page.Suffix;
-            if (!printedBy || (sameText && !(printedBy->prefix == request.page.Prefix && printedBy->suffix == request.page.Suffix)))
-                printedBy = &run;
-        }
-        if (printedBy) {
-            request.page.Prefix = printedBy->prefix;
-            request.page.Suffix = printedBy->suffix;
-            request.page.Digits = printedBy->digits.value_or(request.page.Digits);
-        }
-        const qint64 last = qint64(request.page.StartingNumber) + plan.count - 1;
-        if (last > std::numeric_limits<qint32>::max())
-            throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "A reprint ends at 2147483647"));
-        if (plan.runs.isEmpty() && plan.Asks(TPrintQuestion::Kind::Unrecorded)) {
-            // Asked already: what was printed is not known.
-        } else if (const auto never = Unprinted(plan.runs, request.page.StartingNumber, last); !never.isEmpty()) {
-            plan.questions << TPrintQuestion { TPrintQuestion::Kind::NeverPrinted,
-                                               QCoreApplication::translate("TPrintRoom", "Serials %1 were never printed").arg(RangesText(never)), QCoreApplication::translate("TPrintRoom", "Reprint them anyway?") };
-        }
-    } else if (const QList<TOverlap> overlaps = Overlapping(prints, request.page, plan.count); !overlaps.isEmpty()) {
-        plan.questions << TPrintQuestion { TPrintQuestion::Kind::Reprinted,
-                                           OverlapText(overlaps), QCoreApplication::translate("TPrintRoom", "Print them again?") };
+    const qint32 last = serial::SerialNumber(request.page.StartingNumber, plan.count);
+    if (MovesBack(*now.value, last)) {
+        serial::SerialPage after = request.page;
+        after.StartingNumber = serial::AddWrapping(last, 1);
+        const qint64 behind = qint64(quint32(*now.value) - quint32(last));
+        if (!Overlapping(prints, after, behind, true).isEmpty())
+            plan.questions << TPrintQuestion { TPrintQuestion::Kind::BackOver,
+                                               QCoreApplication::translate("TPrintRoom", "This run sets the last number back from %1 to %2, over serials printed already: the next run would print them again")
+                                                   .arg(*now.value)
+                                                   .arg(last),
+                                               QCoreApplication::translate("TPrintRoom", "Set it back?") };
     }
+    request.knownLastNumber = now.text;
+}
 
+void TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRequest& request)
+{
+    // The serials as they were printed: the text of the run that printed them (one under
+    // today's prefix and suffix first), not today's fields.
+    const auto today = [&](const TJournalRecord& run) { return run.prefix == request.page.Prefix && run.suffix == request.page.Suffix; };
+    const TJournalRecord* printedBy = nullptr;
+    for (const TJournalRecord& run : plan.runs) {
+        if (run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration || !run.Covers(request.page.StartingNumber))
+            continue;
+        if (!printedBy || (today(run) && !today(*printedBy)))
+            printedBy = &run;
+    }
+    if (printedBy) {
+        request.page.Prefix = printedBy->prefix;
+        request.page.Suffix = printedBy->suffix;
+        request.page.Digits = printedBy->digits.value_or(request.page.Digits);
+    }
+    const qint64 last = qint64(request.page.StartingNumber) + plan.count - 1;
+    if (last > std::numeric_limits<qint32>::max())
+        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "A reprint ends at 2147483647"));
+    if (plan.runs.isEmpty() && plan.Asks(TPrintQuestion::Kind::Unrecorded))
+        return; // asked already: what was printed is not known
+    if (const auto never = Unprinted(plan.runs, request.page.StartingNumber, last); !never.isEmpty())
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::NeverPrinted,
+                                           QCoreApplication::translate("TPrintRoom", "Serials %1 were never printed").arg(RangesText(never)),
+                                           QCoreApplication::translate("TPrintRoom", "Reprint them anyway?") };
+}
+
+void TPrintRoom::AskAboutSize(TPrintPlan& plan, const TPrintRequest& request)
+{
     // Many pages at once are asked about first: a count completed from the history or typed
     // with a digit too many would otherwise use up a box of forms and a block of serials.
-    if (request.confirmAbove > 0 && plan.count > request.confirmAbove) {
-        const qint32 first = request.page.StartingNumber;
-        plan.questions.prepend(TPrintQuestion { TPrintQuestion::Kind::Large,
-                                           (reprint ? QCoreApplication::translate("TPrintRoom", "This reprint prints %1 pages, serials %2 to %3")
-                                                    : QCoreApplication::translate("TPrintRoom", "This run prints %1 pages, serials %2 to %3"))
-                                               .arg(plan.count)
-                                               .arg(first)
-                                               .arg(serial::SerialNumber(first, plan.count)),
-                                           reprint ? QCoreApplication::translate("TPrintRoom", "Reprint them all?")
-                                                   : QCoreApplication::translate("TPrintRoom", "Print them all?") });
-    }
+    if (request.confirmAbove <= 0 || plan.count <= request.confirmAbove)
+        return;
+    const bool reprint = request.kind == TRunKind::Reprint;
+    const qint32 first = request.page.StartingNumber;
+    plan.questions.prepend(TPrintQuestion { TPrintQuestion::Kind::Large,
+                                            (reprint ? QCoreApplication::translate("TPrintRoom", "This reprint prints %1 pages, serials %2 to %3")
+                                                     : QCoreApplication::translate("TPrintRoom", "This run prints %1 pages, serials %2 to %3"))
+                                                .arg(plan.count)
+                                                .arg(first)
+                                                .arg(serial::SerialNumber(first, plan.count)),
+                                            reprint ? QCoreApplication::translate("TPrintRoom", "Reprint them all?")
+                                                    : QCoreApplication::translate("TPrintRoom", "Print them all?") });
+}
 
+void TPrintRoom::AskAboutOutput(TPrintPlan& plan)
+{
     // The one file chosen in Print Setup is replaced by each run: not when it holds
     // serials that the journal shows as printed into it.
     TPrinter& printer = Printer();
-    if (printer.IsPdfPrinter() && !printer.OutputFileName().isEmpty() && QFileInfo::exists(printer.OutputFileName())) {
-        const QString chosen = QFileInfo(printer.OutputFileName()).absoluteFilePath();
-        for (const TJournalRecord& run : plan.runs)
-            if (run.pages > 0 && run.first && QFileInfo(run.output).absoluteFilePath() == chosen) {
-                plan.questions << TPrintQuestion { TPrintQuestion::Kind::ReplacesOutput,
-                                                   QCoreApplication::translate("TPrintRoom", "%1 holds serials %2 to %3, printed on %4")
-                                                       .arg(QDir::toNativeSeparators(chosen))
-                                                       .arg(*run.first)
-                                                       .arg(run.last.value_or(*run.first))
-                                                       .arg(QLocale().toString(run.started.toLocalTime(), QLocale::ShortFormat)),
-                                                   QCoreApplication::translate("TPrintRoom", "Replace it?") };
-                break;
-            }
-    }
-
-    // Checked where the calibrated printer will put the numbers; the journal's part is
-    // asked above.
-    if (!reprint)
-        plan.warnings = CheckRun(job_, calibration::Apply(request.page, request.offset), plan.count, {}).warnings;
-    // A print that moves the counter is the one that goes onto numbered stock: what would
-    // misprint is asked about once, all together.
-    if (request.kind == TRunKind::Print && !plan.warnings.isEmpty()) {
-        QStringList texts;
-        for (const TPreflightWarning& warning : plan.warnings)
-            texts << warning.text;
-        plan.questions << TPrintQuestion { TPrintQuestion::Kind::Misprint, texts.join(QLatin1Char('\n')),
-                                           QCoreApplication::translate("TPrintRoom", "Print anyway?") };
-    }
-    plan.request = std::move(request);
-    return plan;
+    if (!printer.IsPdfPrinter() || printer.OutputFileName().isEmpty() || !QFileInfo::exists(printer.OutputFileName()))
+        return;
+    const QString chosen = QFileInfo(printer.OutputFileName()).absoluteFilePath();
+    for (const TJournalRecord& run : plan.runs)
+        if (run.pages > 0 && run.first && QFileInfo(run.output).absoluteFilePath() == chosen) {
+            plan.questions << TPrintQuestion { TPrintQuestion::Kind::ReplacesOutput,
+                                               QCoreApplication::translate("TPrintRoom", "%1 holds serials %2 to %3, printed on %4")
+                                                   .arg(QDir::toNativeSeparators(chosen))
+                                                   .arg(*run.first)
+                                                   .arg(run.last.value_or(*run.first))
+                                                   .arg(QLocale().toString(run.started.toLocalTime(), QLocale::ShortFormat)),
+                                               QCoreApplication::translate("TPrintRoom", "Replace it?") };
+            return;
+        }
 }
 
 std::optional<TSerialRun::Outcome> TPrintRoom::Carry(const TPrintPlan& plan)

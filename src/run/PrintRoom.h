@@ -99,6 +99,16 @@ public:
     std::optional<TSerialRun::Outcome> Carry(const TPrintPlan& plan);
 
 private:
+    // The parts of Prepare: the store's runs (or the question why there are none), a
+    // print's start and the counter's move, a reprint's text and its never printed
+    // serials, a large run, and a chosen file that would be replaced.
+    void ReadRuns(TPrintPlan& plan, bool reprint);
+    void PlanStart(TPrintPlan& plan, TPrintRequest& request, const TSeriesStore::Reading& now,
+                   const QList<TJournalRecord>& prints);
+    void PlanReprint(TPrintPlan& plan, TPrintRequest& request);
+    static void AskAboutSize(TPrintPlan& plan, const TPrintRequest& request);
+    static void AskAboutOutput(TPrintPlan& plan);
+
     TCustomPrintJob& job_;
     TSerialRun run_;
 };
