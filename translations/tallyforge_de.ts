@@ -869,6 +869,18 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>Print them all?</source>
         <translation>Alle drucken?</translation>
     </message>
+    <message>
+        <source>A position of %1 in is more than a page allows (%2 in at most)</source>
+        <translation>Eine Position von %1 in ist mehr, als eine Seite zulässt (höchstens %2 in)</translation>
+    </message>
+    <message>
+        <source>A font of %1 pt is not one a page can take (%2 to %3 pt)</source>
+        <translation>Eine Schrift von %1 pt passt auf keine Seite (%2 bis %3 pt)</translation>
+    </message>
+    <message>
+        <source>Numbers are padded to %1 digits at most, not %2</source>
+        <translation>Nummern werden auf höchstens %1 Stellen aufgefüllt, nicht %2</translation>
+    </message>
 </context>
 <context>
     <name>TPrinter</name>

@@ -1,11 +1,13 @@
 #include "run/PrintRoom.h"
 
 #include "platform/Printer.h"
+#include "run/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -46,6 +48,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "%1 pages are more than one run can print (at most %2)")
                                 .arg(request.count)
                                 .arg(std::numeric_limits<int>::max()));
+    CheckLimits(request.page);
     TPrintPlan plan;
     plan.count = int(request.count);
     ReadRuns(plan, reprint);
@@ -93,6 +96,27 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
     }
     plan.request = std::move(request);
     return plan;
+}
+
+void TPrintRoom::CheckLimits(const serial::SerialPage& page)
+{
+    // The values the settings file holds within these limits may be typed beyond them in
+    // the window; a page with them would overflow its arithmetic or take all memory.
+    using namespace settingslimits;
+    for (const double position : { page.HorizontalIndent, page.VerticalIndent, page.HorizontalIndent2, page.VerticalIndent2 })
+        if (!(std::abs(position) <= kMaxIndent))
+            throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "A position of %1 in is more than a page allows (%2 in at most)")
+                                    .arg(position, 0, 'g', 10)
+                                    .arg(kMaxIndent));
+    if (page.Font.Size < kMinFontSize || page.Font.Size > kMaxFontSize)
+        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "A font of %1 pt is not one a page can take (%2 to %3 pt)")
+                                .arg(page.Font.Size)
+                                .arg(kMinFontSize)
+                                .arg(kMaxFontSize));
+    if (page.Digits < kMinDigits || page.Digits > kMaxDigits)
+        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "Numbers are padded to %1 digits at most, not %2")
+                                .arg(kMaxDigits)
+                                .arg(page.Digits));
 }
 
 void TPrintRoom::ReadRuns(TPrintPlan& plan, bool reprint)

@@ -102,6 +102,7 @@ private:
     // The parts of Prepare: the store's runs (or the question why there are none), a
     // print's start and the counter's move, a reprint's text and its never printed
     // serials, a large run, and a chosen file that would be replaced.
+    static void CheckLimits(const serial::SerialPage& page);
     void ReadRuns(TPrintPlan& plan, bool reprint);
     void PlanStart(TPrintPlan& plan, TPrintRequest& request, const TSeriesStore::Reading& now,
                    const QList<TJournalRecord>& prints);

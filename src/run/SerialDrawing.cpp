@@ -57,6 +57,10 @@ namespace {
 
 QPoint TextPoint(TCustomPrintJob& job, double horizontalInches, double verticalInches)
 {
+    // Held within the positions a page can have, so no pixel count overflows; a print
+    // refuses such a position before it starts (the print room's limits).
+    horizontalInches = qBound(-kMaxPosition, horizontalInches, kMaxPosition);
+    verticalInches = qBound(-kMaxPosition, verticalInches, kMaxPosition);
     return DevicePoint(job.InchesToPixels(false, horizontalInches), job.InchesToPixels(true, verticalInches));
 }
 

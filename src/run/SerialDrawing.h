@@ -25,6 +25,9 @@ struct SerialFont {
     friend bool operator==(const SerialFont&, const SerialFont&) = default;
 };
 
+// The farthest a position may lie from the page's origin, in inches either way.
+inline constexpr double kMaxPosition = 100.0;
+
 // Everything one page's drawing reads from the window.
 struct SerialPage {
     qint32 StartingNumber = 0;

@@ -15,11 +15,10 @@ constexpr int kMinDigits = 0;
 constexpr int kMaxDigits = 32;
 constexpr int kMinFontSize = 1; // points
 constexpr int kMaxFontSize = 1000;
-constexpr double kMaxIndent = 100.0; // inches, either way
+constexpr double kMaxIndent = serial::kMaxPosition; // inches, either way
 constexpr double kMaxCalibrationOffset = calibration::kMaxOffset;
 } // namespace settingslimits
 
-// Everything the main window keeps in "Tallyforge.ini", as the file holds it.
 // Print Setup's choices, as the settings file keeps them: the printer by name (a CUPS
 // queue, or the PDF printer), the paper by its size key ("A4", "Letter"), the
 // orientation, and where the PDF printer's files go (a folder, or one exact file).
@@ -40,6 +39,7 @@ TPrinterChoice Current();
 QString Apply(const TPrinterChoice& choice);
 } // namespace printerchoice
 
+// Everything the main window keeps in "Tallyforge.ini", as the file holds it.
 struct TallyforgeSettings {
     // [SN]
     QString Prefix;

@@ -340,3 +340,23 @@ TEST_F(PrintRoomTest, PrintingSerialsAgainAsksAndEnterSaysNo)
 }
 
 } // namespace
+
+namespace {
+
+// A position typed beyond what a page allows is refused before anything is reserved,
+// with the reason, and the preview draws on without overflowing.
+TEST_F(PrintRoomTest, PositionBeyondAPageIsRefusedBeforeTheRun)
+{
+    WriteSettings("[SN]\r\nLastNumber=10\r\nPageCount=1\r\n\r\n");
+    auto window = MakeWindow();
+    Retype(window->txtVerticalIndent2, QStringLiteral("30000000"));
+    QTest::keyClick(window->txtVerticalIndent2, Qt::Key_Tab);
+    window->ToolButton1->trigger();
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_TRUE(errors_[0].startsWith(QStringLiteral("A position of 30000000 in is more than a page allows"))) << errors_[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(OutputPdf()));
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("10"));
+    EXPECT_TRUE(Runs().isEmpty());
+}
+
+} // namespace
