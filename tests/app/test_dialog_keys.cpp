@@ -1,4 +1,5 @@
-// Every dialog of the window from the keyboard alone, opened as a user opens it: Tab goes
+// Every dialog of the window from the keyboard alone, opened as a user opens it (a run's
+// progress and the wait for a locked settings file included): Tab goes
 // through its inputs and buttons in the order they are seen (top to bottom, left to
 // right), Enter takes its main action, Escape cancels it and leaves everything as it was.
 #include "support_app.h"
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -175,7 +177,10 @@ TEST_P(DialogKeysTest, TabGoesInReadingOrderEnterTakesTheMainActionEscapeCancels
         window->ToolButton1->trigger();
     }
     QFile::remove(OutputPdf());
-    const bool progress = row.dialog == QStringLiteral("PrintProgress");
+    window->setProperty("lockPath", settingsPath_ + QStringLiteral(".lock"));
+    // A run's progress and a wait have no OK: Enter must not stop them, Escape does.
+    const bool progress = row.dialog == QStringLiteral("PrintProgress") || row.dialog == QStringLiteral("WaitProgress");
+    const bool wait = row.dialog == QStringLiteral("WaitProgress");
     answer_ = progress; // yes to the question before a long run
 
     // Tab round the dialog, change its first input, then Escape.
@@ -183,12 +188,12 @@ TEST_P(DialogKeysTest, TabGoesInReadingOrderEnterTakesTheMainActionEscapeCancels
     int result = -1;
     bool stillUp = true;
     bool enterKeptRun = false;
-    const QString before = progress ? QString() : State(*window);
+    const QString before = progress && !wait ? QString() : State(*window);
     WhenUp(QLatin1String(row.dialog), [&](QDialog* dialog) {
         QObject::connect(dialog, &QDialog::finished, dialog, [&](int code) { result = code; });
         walk = WalkTabs(dialog);
         ChangeSomething(QApplication::focusWidget());
-        if (progress) { // a run has no OK: Enter must not stop it, even on Cancel
+        if (progress) { // even with the focus on Cancel
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             enterKeptRun = dialog->isVisible();
         }
@@ -204,12 +209,16 @@ TEST_P(DialogKeysTest, TabGoesInReadingOrderEnterTakesTheMainActionEscapeCancels
     EXPECT_TRUE(walk.missed.isEmpty()) << "Tab never reached " << walk.missed.join(QStringLiteral("; ")).toStdString();
 
     if (progress) {
-        EXPECT_TRUE(enterKeptRun) << "Enter stopped the run";
-        // Escape stopped it part way: the next number is not past the whole run.
-        EXPECT_LT(window->txtStartingSN->AsInteger(), 1000000);
+        EXPECT_TRUE(enterKeptRun) << "Enter stopped it";
+        if (wait) { // the print gave up before it began
+            EXPECT_EQ(errors_.filter(QStringLiteral("Gave up waiting")).size(), 1) << errors_.join(u'\n').toStdString();
+            EXPECT_EQ(State(*window).toStdString(), before.toStdString()) << "Escape changed something";
+        } else { // Escape stopped it part way: the next number is not past the whole run
+            EXPECT_LT(window->txtStartingSN->AsInteger(), 1000000);
+        }
     } else {
         EXPECT_EQ(result, int(QDialog::Rejected));
-        EXPECT_EQ(State(*window), before) << "Escape changed something";
+        EXPECT_EQ(State(*window).toStdString(), before.toStdString()) << "Escape changed something";
     }
     if (progress)
         return;
@@ -256,6 +265,20 @@ const DialogRow kRows[] = {
           w.txtStartingSN->SetText(QStringLiteral("1"));
           w.txtPageCount->SetText(QStringLiteral("1000000"));
           w.ToolButton1->trigger(); // asks first: the test answers yes
+      } },
+    { "Waiting", "WaitProgress",
+      [](TfrmTallyforge& w) {
+          // Another program holds the settings file: the print waits for it.
+          QProcess holder;
+          apptest::EndWithTest(holder);
+          // -o: the lock is flock's own, gone when it is killed; cat ends with its input.
+          holder.start(QStringLiteral("flock"), { QStringLiteral("-x"), QStringLiteral("-o"), w.property("lockPath").toString(),
+                                                  QStringLiteral("-c"), QStringLiteral("echo held; exec cat") });
+          ASSERT_TRUE(holder.waitForReadyRead(10000));
+          w.ToolButton1->trigger();
+          holder.kill();
+          holder.waitForFinished();
+          holder.closeWriteChannel();
       } },
     { "PrintLog", "PrintLog", [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuFile, { Qt::Key_L }); } },
     { "Reprint", "ReprintDialog", [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuFile, { Qt::Key_R }); } },
