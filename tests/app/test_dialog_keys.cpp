@@ -21,7 +21,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <algorithm>
 
 namespace {
 
@@ -77,6 +76,9 @@ bool Reachable(QWidget* widget, QDialog* dialog)
     if (!(widget->focusPolicy() & Qt::TabFocus) || widget->focusProxy() || !widget->isVisibleTo(dialog)
         || !widget->isEnabled() || widget->window() != dialog)
         return false;
+    // Of a group of radio buttons Tab stops at the chosen one; the arrow keys choose.
+    if (auto* radio = qobject_cast<QRadioButton*>(widget))
+        return radio->isChecked();
     return true;
 }
 
@@ -122,14 +124,8 @@ TabWalk WalkTabs(QDialog* dialog)
         if (i > 0 && !ComesAfter(visited[i - 1], visited[i]))
             walk.outOfOrder << walk.seen.back();
     }
-    // Of a group of radio buttons Tab stops at one; the arrow keys choose among them.
-    const auto sameGroup = [](QWidget* a, QWidget* b) {
-        auto* ra = qobject_cast<QRadioButton*>(a);
-        auto* rb = qobject_cast<QRadioButton*>(b);
-        return ra && rb && (ra->group() ? ra->group() == rb->group() : ra->parentWidget() == rb->parentWidget());
-    };
     for (QWidget* widget : reachable)
-        if (std::none_of(visited.begin(), visited.end(), [&](QWidget* seen) { return seen == widget || sameGroup(seen, widget); }))
+        if (!visited.contains(widget))
             walk.missed << Describe(widget);
     return walk;
 }
