@@ -96,7 +96,8 @@ xdotool windowfocus --sync "$main"
 shot "$main" main-window.png
 
 xdotool key alt+f s # File > Print Setup
-shot "$(await '^Printer Setup$')" print-setup.png
+setup=$(await '^Printer Setup$')
+shot "$setup" print-setup.png
 xdotool key Escape
 gone '^Printer Setup$'
 
@@ -105,7 +106,8 @@ xdotool key alt+f l # File > Print Log
 log=$(await '^Print Log$')
 shot "$log" print-log.png
 xdotool key Return # the newest run, reprinted
-shot "$(await '^Reprint$')" reprint.png
+reprint=$(await '^Reprint$')
+shot "$reprint" reprint.png
 xdotool key Escape
 gone '^Reprint$'
 xdotool key Escape
@@ -113,7 +115,8 @@ gone '^Print Log$'
 
 xdotool windowfocus --sync "$main"
 xdotool key alt+o c # Options > Calibrate Printer
-shot "$(await '^Calibrate Printer$')" calibrate-printer.png
+calibrate=$(await '^Calibrate Printer$')
+shot "$calibrate" calibrate-printer.png
 xdotool key Escape
 gone '^Calibrate Printer$'
 
