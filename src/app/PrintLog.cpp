@@ -152,6 +152,8 @@ TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* p
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the list for the buttons; the arrow keys move within it.
+    table_->setTabKeyNavigation(false);
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setSortingEnabled(true);
@@ -165,11 +167,21 @@ TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* p
     pages_->addWidget(error_);
     layout->addWidget(pages_, 1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    reprint_ = buttons->addButton(tr("&Reprint..."), QDialogButtonBox::ActionRole);
+    // The two actions stand beside the button box rather than in it: the box orders Tab
+    // among its own buttons when it is shown, and with these two in it Tab went round
+    // them and never reached Close.
+    auto* buttonRow = new QHBoxLayout;
+    reprint_ = new QPushButton(tr("&Reprint..."), this);
     reprint_->setObjectName(QStringLiteral("ReprintButton"));
-    auto* refresh = buttons->addButton(tr("Re&fresh"), QDialogButtonBox::ActionRole);
-    layout->addWidget(buttons);
+    // Enter reprints the chosen run, from the filter or the list; Escape closes.
+    reprint_->setDefault(true);
+    auto* refresh = new QPushButton(tr("Re&fresh"), this);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(reprint_);
+    buttonRow->addWidget(refresh);
+    buttonRow->addWidget(buttons);
+    layout->addLayout(buttonRow);
 
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(refresh, &QPushButton::clicked, this, [this] { app::Guard([this] { Reload(); }); });
@@ -177,6 +189,7 @@ TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* p
     connect(table_, &QTableView::doubleClicked, this, [this] { app::Guard([this] { ReprintSelected(); }); });
     connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
         proxy_->SetSerialFilter(text);
+        SelectFirstRun();
         UpdateButtons();
     });
     connect(table_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { UpdateButtons(); });
@@ -217,7 +230,18 @@ void TPrintLog::Reload()
     }
     pages_->setCurrentWidget(table_);
     table_->resizeColumnsToContents();
+    SelectFirstRun();
     UpdateButtons();
+}
+
+void TPrintLog::SelectFirstRun()
+{
+    // A run is always chosen while there is one, so that Enter (from the filter as well)
+    // reprints it: a current row without a selection looked chosen and reprinted nothing.
+    if (table_->selectionModel()->hasSelection() || proxy_->rowCount() == 0)
+        return;
+    table_->selectionModel()->setCurrentIndex(proxy_->index(0, 0),
+                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void TPrintLog::UpdateButtons()

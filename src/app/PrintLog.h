@@ -61,6 +61,7 @@ public:
 
 private:
     void UpdateButtons();
+    void SelectFirstRun();
     void ReprintSelected();
 
     std::function<QList<TJournalRecord>()> readRuns_;

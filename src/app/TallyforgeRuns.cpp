@@ -103,6 +103,7 @@ void TfrmTallyforge::mnuSharedSeriesClick()
     if (run_->Running())
         return;
     QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("SharedSeriesDialog"));
     dialog.setWindowTitle(tr("Shared Series"));
     auto* server = new QLineEdit(series_.server, &dialog);
     server->setPlaceholderText(QStringLiteral("postgresql://user@host:5432/database"));

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QTimer>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -77,6 +78,12 @@ bool WhileWaiting(const QString& what)
         dialog->setWindowTitle(app::Title());
         dialog->setRange(0, 0);
         dialog->setCancelButtonText(QCoreApplication::translate("Dialogs", "&Give Up"));
+        // An Enter typed while the program waits must not give up: only the button
+        // itself, Escape and closing the dialog do.
+        if (auto* giveUp = dialog->findChild<QPushButton*>()) {
+            giveUp->setAutoDefault(false);
+            giveUp->setDefault(false);
+        }
         dialog->setWindowModality(Qt::WindowModal);
         dialog->setMinimumDuration(0);
         QObject::connect(dialog, &QProgressDialog::canceled, [] { gaveUp = true; });

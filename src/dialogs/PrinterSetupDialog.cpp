@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFocusEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,6 +34,38 @@ QWidget* BrowseRow(QLineEdit*& edit, QPushButton*& button, QWidget* parent)
     layout->addWidget(button);
     return row;
 }
+
+// Tab into a group of radio buttons stops at the chosen one, as it does elsewhere on the
+// desktop: Qt stops at the first of the group, where a Space would change the choice
+// unseen. The arrow keys still move among them.
+class ChosenRadioTakesTab : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* radio = qobject_cast<QRadioButton*>(watched);
+        if (radio && event->type() == QEvent::FocusIn && !radio->isChecked()) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+                if (QRadioButton* chosen = Chosen(radio); chosen && chosen->isEnabled())
+                    chosen->setFocus(reason);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    static QRadioButton* Chosen(QRadioButton* radio)
+    {
+        if (radio->group())
+            return qobject_cast<QRadioButton*>(radio->group()->checkedButton());
+        for (auto* sibling : radio->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
+            if (sibling->isChecked() && !sibling->group() && sibling->autoExclusive())
+                return sibling;
+        return nullptr;
+    }
+};
 
 } // namespace
 
@@ -93,6 +126,10 @@ TPrinterSetupDialog::TPrinterSetupDialog(QWidget* parent)
     layout->addLayout(form);
     layout->addWidget(PdfGroup);
     layout->addWidget(buttons);
+
+    auto* chosenTakesTab = new ChosenRadioTakesTab(this);
+    for (QRadioButton* button : { Portrait, Landscape, ToDocuments, ToFolder, ToFile })
+        button->installEventFilter(chosenTakesTab);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
