@@ -239,12 +239,14 @@ TEST_P(DialogKeysTest, TabGoesInReadingOrderEnterTakesTheMainActionEscapeCancels
     });
     row.open(*window);
     ASSERT_TRUE(EventuallyTrue([&] { return entered; }));
-    if (row.dialog == QStringLiteral("PrintLog"))
+    if (row.dialog == QStringLiteral("PrintLog")) {
         EXPECT_TRUE(EventuallyTrue([&] { return reprintAsked; })) << "Enter did not reprint the chosen run";
-    else
+    } else {
         EXPECT_TRUE(EventuallyTrue([&] { return result == int(QDialog::Accepted); })) << "Enter did not take OK";
-    if (row.dialog == QStringLiteral("ReprintDialog"))
+    }
+    if (row.dialog == QStringLiteral("ReprintDialog")) {
         EXPECT_TRUE(QFileInfo::exists(OutputPdf())) << "Enter did not reprint";
+    }
     window->close();
 }
 
