@@ -1,0 +1,107 @@
+#include "ticket/SheetLayout.h"
+
+#include <algorithm>
+
+namespace ticket {
+
+namespace {
+
+qint64 CeilDiv(qint64 a, qint64 b) { return (a + b - 1) / b; }
+
+} // namespace
+
+TSheetPlan::TSheetPlan(const TSheetLayout& layout, qint64 tickets)
+    : layout_(layout)
+    , tickets_(std::max<qint64>(0, tickets))
+{
+    layout_.Columns = std::max(1, layout_.Columns);
+    layout_.Rows = std::max(1, layout_.Rows);
+    layout_.Copies = std::max(1, layout_.Copies);
+    const qint64 perSheet = layout_.Slots();
+    if (layout_.Order == TOrder::Stack) {
+        layout_.FirstSlot = 1;
+        const qint64 needed = CeilDiv(tickets_, perSheet);
+        blockSheets_ = layout_.StackDepth > 0 ? std::min<qint64>(layout_.StackDepth, std::max<qint64>(needed, 1)) : std::max<qint64>(needed, 1);
+        const qint64 perBlock = blockSheets_ * perSheet;
+        const qint64 full = tickets_ / perBlock;
+        sheets_ = full * blockSheets_ + CeilDiv(tickets_ - full * perBlock, perSheet);
+    } else {
+        layout_.FirstSlot = std::clamp(layout_.FirstSlot, 1, int(perSheet));
+        sheets_ = tickets_ > 0 ? CeilDiv(tickets_ + layout_.FirstSlot - 1, perSheet) : 0;
+    }
+}
+
+qint64 TSheetPlan::LogicalSheet(qint64 printedSheet) const
+{
+    const qint64 printed = PrintedSheets();
+    if (layout_.Reverse)
+        printedSheet = printed - 1 - printedSheet;
+    return printedSheet / layout_.Copies;
+}
+
+TSheetPlan::TPlace TSheetPlan::Place(qint64 ticket) const
+{
+    const qint64 perSheet = layout_.Slots();
+    if (layout_.Order == TOrder::Stack) {
+        // Ticket t of a block of S sheets lies on sheet t mod S, in slot t div S: cut,
+        // each slot's pile holds S tickets in a row, and the piles follow each other.
+        const qint64 perBlock = blockSheets_ * perSheet;
+        const qint64 block = ticket / perBlock;
+        const qint64 inBlock = ticket % perBlock;
+        const qint64 blockTickets = std::min(perBlock, tickets_ - block * perBlock);
+        const qint64 blockSheets = CeilDiv(blockTickets, perSheet);
+        return { block * blockSheets_ + inBlock % blockSheets, int(inBlock / blockSheets) };
+    }
+    const qint64 position = ticket + layout_.FirstSlot - 1;
+    const int inSheet = int(position % perSheet);
+    if (layout_.Order == TOrder::Columns) {
+        // Down the first column, then the next.
+        const int row = inSheet % layout_.Rows;
+        const int column = inSheet / layout_.Rows;
+        return { position / perSheet, row * layout_.Columns + column };
+    }
+    return { position / perSheet, inSheet };
+}
+
+QList<qint64> TSheetPlan::OnSheet(qint64 logicalSheet) const
+{
+    const int perSheet = layout_.Slots();
+    QList<qint64> tickets(perSheet, -1);
+    if (logicalSheet < 0 || logicalSheet >= sheets_)
+        return tickets;
+    if (layout_.Order == TOrder::Stack) {
+        const qint64 perBlock = blockSheets_ * perSheet;
+        const qint64 block = logicalSheet / blockSheets_;
+        const qint64 sheetInBlock = logicalSheet % blockSheets_;
+        const qint64 blockTickets = std::min(perBlock, tickets_ - block * perBlock);
+        const qint64 blockSheets = CeilDiv(blockTickets, perSheet);
+        for (int slot = 0; slot < perSheet; ++slot) {
+            const qint64 inBlock = slot * blockSheets + sheetInBlock;
+            if (sheetInBlock < blockSheets && inBlock < blockTickets)
+                tickets[slot] = block * perBlock + inBlock;
+        }
+        return tickets;
+    }
+    for (int slot = 0; slot < perSheet; ++slot) {
+        const int row = slot / layout_.Columns;
+        const int column = slot % layout_.Columns;
+        const int inSheet = layout_.Order == TOrder::Columns ? column * layout_.Rows + row : slot;
+        const qint64 ticket = logicalSheet * perSheet + inSheet - (layout_.FirstSlot - 1);
+        if (ticket >= 0 && ticket < tickets_)
+            tickets[slot] = ticket;
+    }
+    return tickets;
+}
+
+QRectF SlotRect(const TSheetLayout& layout, int slot, const QSizeF& printable)
+{
+    const int columns = std::max(1, layout.Columns);
+    const int rows = std::max(1, layout.Rows);
+    const double width = layout.Width > 0 ? layout.Width : (printable.width() - layout.Left - layout.GapX * (columns - 1)) / columns;
+    const double height = layout.Height > 0 ? layout.Height : (printable.height() - layout.Top - layout.GapY * (rows - 1)) / rows;
+    const int row = slot / columns;
+    const int column = slot % columns;
+    return QRectF(layout.Left + column * (width + layout.GapX), layout.Top + row * (height + layout.GapY), width, height);
+}
+
+} // namespace ticket

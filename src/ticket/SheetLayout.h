@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QList>
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+#include <QtGlobal>
+
+// A sheet of tickets: a grid of tickets on one sheet of paper, and the order the run's
+// tickets take on the sheets, including cut and stack (after the guillotine every pile,
+// and the piles one after the other, read on in order). The one-ticket sheet is the
+// page the program always printed.
+namespace ticket {
+
+enum class TOrder { Rows, Columns, Stack };
+
+struct TSheetLayout {
+    int Columns = 1;
+    int Rows = 1;
+    double Left = 0; // the first ticket's corner, inches from the printable corner
+    double Top = 0;
+    double Width = 0; // one ticket, inches; 0: the printable area divided by the grid
+    double Height = 0;
+    double GapX = 0;
+    double GapY = 0;
+    TOrder Order = TOrder::Rows;
+    int StackDepth = 0; // Stack: sheets per pile; 0: the whole run is one block
+    int Copies = 1;     // each sheet this many times in a row
+    bool Reverse = false; // the sheets come out last first
+    int FirstSlot = 1;  // Rows and Columns: the first ticket's slot on the first sheet
+    bool CutMarks = false;
+
+    int Slots() const { return Columns * Rows; }
+    bool IsDefault() const { return *this == TSheetLayout(); }
+    friend bool operator==(const TSheetLayout&, const TSheetLayout&) = default;
+};
+
+// Where the tickets of a run of `tickets` go. Sheets are counted from 0: logical sheets
+// in the order of the run, printed sheets in the order they come out of the printer
+// (copies in a row, reversed when asked). Slots are counted from 0, left to right, then
+// down; a ticket is counted from 0 as well (the run's first serial is ticket 0).
+class TSheetPlan {
+public:
+    TSheetPlan(const TSheetLayout& layout, qint64 tickets);
+
+    qint64 Tickets() const { return tickets_; }
+    qint64 LogicalSheets() const { return sheets_; }
+    qint64 PrintedSheets() const { return sheets_ * layout_.Copies; }
+    // The logical sheet a printed sheet shows.
+    qint64 LogicalSheet(qint64 printedSheet) const;
+
+    // Where ticket t lies.
+    struct TPlace {
+        qint64 sheet = 0;
+        int slot = 0;
+        friend bool operator==(const TPlace&, const TPlace&) = default;
+    };
+    TPlace Place(qint64 ticket) const;
+    // The ticket in each slot of a logical sheet; -1 where the slot stays empty.
+    QList<qint64> OnSheet(qint64 logicalSheet) const;
+
+private:
+    TSheetLayout layout_;
+    qint64 tickets_ = 0;
+    qint64 sheets_ = 0;
+    qint64 blockSheets_ = 0; // Stack: sheets per full block
+};
+
+// A slot's ticket rectangle, inches from the printable corner, on a printable area of
+// `printable` inches (which sizes tickets of width or height 0).
+QRectF SlotRect(const TSheetLayout& layout, int slot, const QSizeF& printable);
+
+} // namespace ticket
