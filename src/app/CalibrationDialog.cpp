@@ -17,18 +17,6 @@ constexpr double kStep = 0.01;
 constexpr double kMostPaper = 99;  // inches: any sheet a printer takes
 constexpr double kMostOffset = 5;  // inches: more is a wrong reading, not a printer's shift
 
-// Numbers as the user writes them: the spin box reads and shows its locale's separator,
-// which has to be the one every other field of the program takes.
-QLocale NumberLocale()
-{
-    const QChar separator = FormatSettings::Current().DecimalSeparator;
-    QLocale locale;
-    if (locale.decimalPoint() != QString(separator))
-        locale = separator == QLatin1Char(',') ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c();
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale;
-}
-
 QDoubleSpinBox* inchesBox(double minimum, double maximum, double value, const QString& name, QWidget* parent)
 {
     auto* box = new QDoubleSpinBox(parent);

@@ -41,3 +41,13 @@ ScopedFormatSettings::ScopedFormatSettings(QChar decimalSeparator, QChar thousan
 }
 
 ScopedFormatSettings::~ScopedFormatSettings() { FormatSettings::Replace(saved_); }
+
+QLocale NumberLocale()
+{
+    const QChar separator = FormatSettings::Current().DecimalSeparator;
+    QLocale locale;
+    if (locale.decimalPoint() != QString(separator))
+        locale = separator == QLatin1Char(',') ? QLocale(QLocale::German, QLocale::Germany) : QLocale::c();
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QLocale>
+
 #include <QChar>
 
 // The user's number formats, read once at start. Every numeric rule (input fields,
@@ -27,3 +29,7 @@ public:
 private:
     FormatSettings saved_;
 };
+
+// A locale whose decimal separator is Current()'s and that writes no group separator,
+// for spin boxes, so they read and show numbers as every other field of the program.
+QLocale NumberLocale();

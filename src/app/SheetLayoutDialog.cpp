@@ -1,0 +1,202 @@
+#include "app/SheetLayoutDialog.h"
+
+#include "platform/FormatSettings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kMostTickets = 50;   // across or down
+constexpr int kMostCopies = 20;
+constexpr double kMostInches = 100;
+const QColor kPaper(Qt::white);
+const QColor kTicket(230, 236, 245);
+} // namespace
+
+// The sheet as it will come out: the printable area, each ticket and the serial it
+// carries on the first sheet.
+class TSheetDrawing : public QWidget {
+public:
+    explicit TSheetDrawing(QWidget* parent) : QWidget(parent) { setMinimumSize(220, 260); }
+    QSizeF printable;
+    ticket::TSheetLayout layout;
+    QStringList texts; // by slot; empty: no ticket there
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (printable.isEmpty())
+            return;
+        const double scale = std::min((width() - 8) / printable.width(), (height() - 8) / printable.height());
+        const QRectF paper(4, 4, printable.width() * scale, printable.height() * scale);
+        painter.fillRect(paper, kPaper);
+        painter.setPen(QPen(Qt::gray, 0));
+        painter.drawRect(paper);
+        QFont font = painter.font();
+        font.setPixelSize(std::max(7, int(std::min(paper.width() / (3.0 * std::max(1, layout.Columns) + 1), 14.0))));
+        painter.setFont(font);
+        for (int slot = 0; slot < layout.Slots(); ++slot) {
+            const QRectF inches = ticket::SlotRect(layout, slot, printable);
+            const QRectF box(paper.left() + inches.left() * scale, paper.top() + inches.top() * scale,
+                             inches.width() * scale, inches.height() * scale);
+            painter.fillRect(box, kTicket);
+            painter.setPen(QPen(Qt::darkGray, 0));
+            painter.drawRect(box);
+            painter.setPen(Qt::black);
+            painter.drawText(box, Qt::AlignCenter | Qt::TextWrapAnywhere, texts.value(slot));
+        }
+    }
+};
+
+namespace {
+
+QDoubleSpinBox* inchesBox(double minimum, double value, const QString& name, QWidget* parent)
+{
+    auto* box = new QDoubleSpinBox(parent);
+    box->setObjectName(name);
+    box->setLocale(NumberLocale());
+    box->setDecimals(3);
+    box->setSingleStep(0.05);
+    box->setRange(minimum, kMostInches);
+    box->setValue(value);
+    box->setSuffix(TSheetLayoutDialog::tr(" in"));
+    return box;
+}
+
+QSpinBox* countBox(int minimum, int maximum, int value, const QString& name, QWidget* parent)
+{
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(name);
+    box->setRange(minimum, maximum);
+    box->setValue(qBound(minimum, value, maximum));
+    return box;
+}
+
+} // namespace
+
+TSheetLayoutDialog::TSheetLayoutDialog(const ticket::TSheetLayout& layout, std::function<QString(qint64)> serialText,
+                                       QSizeF printable, qint64 tickets, QWidget* parent)
+    : QDialog(parent)
+    , serialText_(std::move(serialText))
+    , printable_(printable)
+    , tickets_(std::max<qint64>(1, tickets))
+{
+    setObjectName(QStringLiteral("SheetLayoutDialog"));
+    setWindowTitle(tr("Sheet Layout"));
+    columns_ = countBox(1, kMostTickets, layout.Columns, QStringLiteral("SheetColumns"), this);
+    rows_ = countBox(1, kMostTickets, layout.Rows, QStringLiteral("SheetRows"), this);
+    left_ = inchesBox(0, layout.Left, QStringLiteral("SheetLeft"), this);
+    top_ = inchesBox(0, layout.Top, QStringLiteral("SheetTop"), this);
+    width_ = inchesBox(0, layout.Width, QStringLiteral("SheetWidth"), this);
+    width_->setSpecialValueText(tr("fit the grid"));
+    height_ = inchesBox(0, layout.Height, QStringLiteral("SheetHeight"), this);
+    height_->setSpecialValueText(tr("fit the grid"));
+    gapX_ = inchesBox(0, layout.GapX, QStringLiteral("SheetGapX"), this);
+    gapY_ = inchesBox(0, layout.GapY, QStringLiteral("SheetGapY"), this);
+    order_ = new QComboBox(this);
+    order_->setObjectName(QStringLiteral("SheetOrder"));
+    order_->addItem(tr("Left to right, then down"), int(ticket::TOrder::Rows));
+    order_->addItem(tr("Down, then across"), int(ticket::TOrder::Columns));
+    order_->addItem(tr("Cut and stack"), int(ticket::TOrder::Stack));
+    order_->setCurrentIndex(order_->findData(int(layout.Order)));
+    stackDepth_ = countBox(0, 100000, layout.StackDepth, QStringLiteral("SheetStackDepth"), this);
+    stackDepth_->setSpecialValueText(tr("the whole run"));
+    firstSlot_ = countBox(1, kMostTickets * kMostTickets, layout.FirstSlot, QStringLiteral("SheetFirstSlot"), this);
+    copies_ = countBox(1, kMostCopies, layout.Copies, QStringLiteral("SheetCopies"), this);
+    reverse_ = new QCheckBox(tr("Last sheet &first (face-up tray)"), this);
+    reverse_->setChecked(layout.Reverse);
+    cutMarks_ = new QCheckBox(tr("C&ut marks at the ticket corners"), this);
+    cutMarks_->setChecked(layout.CutMarks);
+
+    auto* grid = new QGroupBox(tr("Tickets on a sheet"), this);
+    auto* gridForm = new QFormLayout(grid);
+    gridForm->addRow(tr("&Across:"), columns_);
+    gridForm->addRow(tr("&Down:"), rows_);
+    gridForm->addRow(tr("&Left:"), left_);
+    gridForm->addRow(tr("&Top:"), top_);
+    gridForm->addRow(tr("&Width:"), width_);
+    gridForm->addRow(tr("&Height:"), height_);
+    gridForm->addRow(tr("&Gap across:"), gapX_);
+    gridForm->addRow(tr("Gap d&own:"), gapY_);
+    auto* run = new QGroupBox(tr("Order"), this);
+    auto* runForm = new QFormLayout(run);
+    runForm->addRow(tr("O&rder:"), order_);
+    runForm->addRow(tr("Sheets per &pile:"), stackDepth_);
+    runForm->addRow(tr("First &slot:"), firstSlot_);
+    runForm->addRow(tr("&Copies:"), copies_);
+    runForm->addRow(reverse_);
+    runForm->addRow(cutMarks_);
+    drawing_ = new TSheetDrawing(this);
+    drawing_->setObjectName(QStringLiteral("SheetDrawing"));
+
+    auto* fields = new QVBoxLayout;
+    fields->addWidget(grid);
+    fields->addWidget(run);
+    auto* sides = new QHBoxLayout;
+    sides->addLayout(fields);
+    sides->addWidget(drawing_, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(sides);
+    main->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    for (QSpinBox* box : { columns_, rows_, stackDepth_, firstSlot_, copies_ })
+        connect(box, &QSpinBox::valueChanged, this, [this] { Changed(); });
+    for (QDoubleSpinBox* box : { left_, top_, width_, height_, gapX_, gapY_ })
+        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { Changed(); });
+    connect(order_, &QComboBox::currentIndexChanged, this, [this] { Changed(); });
+    connect(reverse_, &QCheckBox::toggled, this, [this] { Changed(); });
+    connect(cutMarks_, &QCheckBox::toggled, this, [this] { Changed(); });
+    Changed();
+}
+
+ticket::TSheetLayout TSheetLayoutDialog::Layout() const
+{
+    ticket::TSheetLayout layout;
+    layout.Columns = columns_->value();
+    layout.Rows = rows_->value();
+    layout.Left = left_->value();
+    layout.Top = top_->value();
+    layout.Width = width_->value();
+    layout.Height = height_->value();
+    layout.GapX = gapX_->value();
+    layout.GapY = gapY_->value();
+    layout.Order = ticket::TOrder(order_->currentData().toInt());
+    layout.StackDepth = layout.Order == ticket::TOrder::Stack ? stackDepth_->value() : 0;
+    layout.FirstSlot = layout.Order == ticket::TOrder::Stack ? 1 : qBound(1, firstSlot_->value(), layout.Slots());
+    layout.Copies = copies_->value();
+    layout.Reverse = reverse_->isChecked();
+    layout.CutMarks = cutMarks_->isChecked();
+    return layout;
+}
+
+QStringList TSheetLayoutDialog::FirstSheet() const { return drawing_->texts; }
+
+void TSheetLayoutDialog::Changed()
+{
+    const ticket::TSheetLayout layout = Layout();
+    // What applies only to some orders is offered only there.
+    stackDepth_->setEnabled(layout.Order == ticket::TOrder::Stack);
+    firstSlot_->setEnabled(layout.Order != ticket::TOrder::Stack);
+    firstSlot_->setMaximum(layout.Slots());
+    const ticket::TSheetPlan plan(layout, tickets_);
+    QStringList texts;
+    for (const qint64 ticket : plan.OnSheet(0))
+        texts << (ticket >= 0 ? serialText_(ticket) : QString());
+    drawing_->layout = layout;
+    drawing_->printable = printable_;
+    drawing_->texts = texts;
+    drawing_->update();
+}
