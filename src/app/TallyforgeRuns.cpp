@@ -155,6 +155,7 @@ void TfrmTallyforge::RunPrint(bool advance)
     request.knownLastNumber = knownLastNumber_;
     request.offset = calibrations_.value(Printer().PrinterName());
     request.confirmAbove = confirmAbove_;
+    request.layout = sheetLayout_;
     // Another window or process may take the numbers between the plan and its
     // reservation: the plan is then made (and asked about) again.
     std::optional<TSerialRun::Outcome> outcome;
@@ -278,7 +279,7 @@ void TfrmTallyforge::UpdateStatus()
     const serial::SerialPage page = CurrentPage();
     const int count = std::max(1, txtPageCount->AsInteger());
     preflight_ = CheckRun(*pjSN, calibration::Apply(page, calibrations_.value(Printer().PrinterName())), count,
-                          JournalRuns());
+                          JournalRuns(), sheetLayout_);
     QStringList warnings;
     for (const TPreflightWarning& warning : preflight_.warnings)
         warnings << warning.text;
@@ -303,6 +304,12 @@ void TfrmTallyforge::UpdateStatus()
         PreviewStatusBar1->SetUserText(series + tr("Warning: %1").arg(warnings.join(QStringLiteral("; "))));
     else if (samePlace)
         PreviewStatusBar1->SetUserText(series + tr("Two numbers on top of each other"));
+    else if (!sheetLayout_.IsDefault())
+        PreviewStatusBar1->SetUserText(series + tr("Prints %1-%2 on %n sheet(s); next run starts at %3", nullptr,
+                                                   int(std::min<qint64>(ticket::TSheetPlan(sheetLayout_, count).PrintedSheets(), std::numeric_limits<int>::max())))
+                                           .arg(serial::NumberText(page.StartingNumber, page.Digits),
+                                                serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits),
+                                                serial::NumberText(serial::AddWrapping(page.StartingNumber, count), page.Digits)));
     else
         PreviewStatusBar1->SetUserText(series + tr("Prints %1-%2; next run starts at %3")
                                            .arg(serial::NumberText(page.StartingNumber, page.Digits),
@@ -438,7 +445,7 @@ void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int print
         if (otherPrinter)
             Printer().SetPrinterIndex(previousPrinter);
         // The run set the job to its own pages; the preview shows the inputs' run again.
-        pjSN->SetPageCount(txtPageCount->AsInteger());
+        ApplyPageCount();
         txtStartingSNChange();
     };
     if (otherPrinter)
