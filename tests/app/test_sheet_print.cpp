@@ -7,6 +7,7 @@
 #include "platform/Printer.h"
 #include "printjob/PrintJob.h"
 #include "run/PrintRoom.h"
+#include "run/Journal.h"
 #include "run/SettingsFile.h"
 
 #include <QDir>
@@ -203,6 +204,54 @@ TEST_F(SheetPrintTest, CutAndStackedSheetsReadTheRunInOrder)
         for (int copySet = 0; copySet < c.layout.Copies; ++copySet)
             EXPECT_EQ(Guillotine(sheets, c.layout, copySet), expected) << "copy set " << copySet;
         start += c.count;
+    }
+}
+
+// A run stopped after two of its sheets: in rows its first tickets came out and the rest
+// goes back to the counter; cut into stacks the tickets out are spread over the whole
+// range, so all of it stays used and is journaled cancelled, never handed out again.
+TEST_F(SheetPrintTest, StoppedRunGivesBackOnlyAnUnprintedTail)
+{
+    for (const TOrder order : { TOrder::Rows, TOrder::Stack }) {
+        SCOPED_TRACE(int(order));
+        ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("stop%1").arg(int(order))));
+        const QString settings = dir_.filePath(QStringLiteral("stop%1/Tallyforge.ini").arg(int(order)));
+        WriteBytes(settings, "[SN]\r\nLastNumber=100\r\n");
+        Printer().SetOutputFileName(dir_.filePath(QStringLiteral("stop%1.pdf").arg(int(order))), TOutputFileMode::Exact);
+        TPrintJob job;
+        TPrintRoom room(job, std::make_shared<TLocalSeries>(settings));
+        serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
+            room.Run().DrawPage(*canvas, pageIndex, area, *room.Run().Page());
+        });
+        room.Run().OnProgress = [&](int done, int) {
+            if (done == 2)
+                room.Run().Stop();
+        };
+        TPrintRequest request;
+        request.page.StartingNumber = 101;
+        request.page.Prefix = QStringLiteral("T");
+        request.page.Font.Size = 8;
+        request.count = 40;
+        request.knownLastNumber = QStringLiteral("100");
+        request.layout = Layout(2, 4, order);
+        const std::optional<TSerialRun::Outcome> outcome = room.Carry(room.Prepare(request));
+        ASSERT_TRUE(outcome.has_value());
+        EXPECT_EQ(outcome->sheets, 5);
+        EXPECT_EQ(outcome->sheetsDelivered, 2);
+        const QList<TJournalRecord> runs = TJournal(TJournal::PathBeside(settings)).Runs();
+        ASSERT_EQ(runs.size(), 1);
+        EXPECT_EQ(runs[0].status, TRunStatus::Cancelled);
+        EXPECT_EQ(runs[0].first, 101);
+        EXPECT_EQ(runs[0].sheets, 2);
+        if (order == TOrder::Rows) {
+            EXPECT_EQ(apptest::IniValue(settings, QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("116"));
+            EXPECT_EQ(runs[0].last, 116);
+            EXPECT_EQ(runs[0].pages, 16);
+        } else {
+            EXPECT_EQ(apptest::IniValue(settings, QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("140"));
+            EXPECT_EQ(runs[0].last, 140);
+            EXPECT_EQ(runs[0].pages, 40);
+        }
     }
 }
 
