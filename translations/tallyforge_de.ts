@@ -1450,12 +1450,13 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
         <source>Two numbers on top of each other</source>
         <translation>Nummern übereinander</translation>
     </message>
-    <message numerus="yes">
-        <source>Prints %1-%2 on %n sheet(s); next run starts at %3</source>
-        <translation>
-            <numerusform>Druckt %1-%2 auf %n Bogen, dann ab %3</numerusform>
-            <numerusform>Druckt %1-%2 auf %n Bögen, dann ab %3</numerusform>
-        </translation>
+    <message>
+        <source>Prints %1-%2 on one sheet; next run starts at %3</source>
+        <translation>Druckt %1-%2 auf einem Bogen, dann ab %3</translation>
+    </message>
+    <message>
+        <source>Prints %1-%2 on %3 sheets; next run starts at %4</source>
+        <translation>Druckt %1-%2 auf %3 Bögen, dann ab %4</translation>
     </message>
 </context>
 </TS>

@@ -304,13 +304,14 @@ void TfrmTallyforge::UpdateStatus()
         PreviewStatusBar1->SetUserText(series + tr("Warning: %1").arg(warnings.join(QStringLiteral("; "))));
     else if (samePlace)
         PreviewStatusBar1->SetUserText(series + tr("Two numbers on top of each other"));
-    else if (!sheetLayout_.IsDefault())
-        PreviewStatusBar1->SetUserText(series + tr("Prints %1-%2 on %n sheet(s); next run starts at %3", nullptr,
-                                                   int(std::min<qint64>(ticket::TSheetPlan(sheetLayout_, count).PrintedSheets(), std::numeric_limits<int>::max())))
-                                           .arg(serial::NumberText(page.StartingNumber, page.Digits),
-                                                serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits),
-                                                serial::NumberText(serial::AddWrapping(page.StartingNumber, count), page.Digits)));
-    else
+    else if (!sheetLayout_.IsDefault()) {
+        const qint64 sheets = ticket::TSheetPlan(sheetLayout_, count).PrintedSheets();
+        const QString first = serial::NumberText(page.StartingNumber, page.Digits);
+        const QString last = serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits);
+        const QString next = serial::NumberText(serial::AddWrapping(page.StartingNumber, count), page.Digits);
+        PreviewStatusBar1->SetUserText(series + (sheets == 1 ? tr("Prints %1-%2 on one sheet; next run starts at %3").arg(first, last, next)
+                                                             : tr("Prints %1-%2 on %3 sheets; next run starts at %4").arg(first, last, QString::number(sheets), next)));
+    } else
         PreviewStatusBar1->SetUserText(series + tr("Prints %1-%2; next run starts at %3")
                                            .arg(serial::NumberText(page.StartingNumber, page.Digits),
                                                 serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits),
