@@ -175,7 +175,7 @@ void TfrmTallyforge::RunPrint(bool advance)
         if (Shared())
             sharedNext_ = next;
     }
-    ReportOutput(outcome->delivered, outcome->count);
+    ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets)); // the paper: sheets, not tickets
     if (advance)
         SaveSettings();
 }
@@ -470,7 +470,7 @@ void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int print
     }
     restore();
     if (outcome)
-        ReportOutput(outcome->delivered, outcome->count);
+        ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets)); // the paper: sheets, not tickets
 }
 
 void TfrmTallyforge::mnuNumberFormatClick()
