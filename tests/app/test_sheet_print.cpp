@@ -255,6 +255,38 @@ TEST_F(SheetPrintTest, StoppedRunGivesBackOnlyAnUnprintedTail)
     }
 }
 
+// A journal of the version before the sheets column still reads and takes records, in
+// its own width, so its header still names every field.
+TEST(SheetJournal, JournalWithoutSheetsColumnKeepsItsWidth)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Tallyforge-journal.csv"));
+    const QByteArray header = "started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits";
+    WriteBytes(path, header + "\r\n2026-03-01T07:00:00.000Z,2026-03-01T07:00:05.000Z,print,completed,1,10,10,A,,PDF,,,clerk,desk1,00000000000000aa,,,4\r\n");
+    const TJournal journal(path);
+    TJournalRecord record;
+    record.started = QDateTime::fromString(QStringLiteral("2026-03-01T08:00:00.000Z"), Qt::ISODateWithMs);
+    record.status = TRunStatus::Completed;
+    record.first = 11;
+    record.last = 26;
+    record.pages = 16;
+    record.sheets = 2;
+    journal.Append(record);
+    const QList<TJournalRecord> runs = journal.Runs();
+    ASSERT_EQ(runs.size(), 2);
+    EXPECT_EQ(runs[0].first, 11);
+    EXPECT_EQ(runs[1].digits, 4);
+    for (const QByteArray& line : ReadBytes(path).split('\n'))
+        if (!line.trimmed().isEmpty())
+            EXPECT_EQ(line.count(','), header.count(',')) << line.toStdString();
+
+    // A new journal has the column, and a run's sheets read back.
+    const TJournal fresh(dir.filePath(QStringLiteral("new.csv")));
+    fresh.Append(record);
+    ASSERT_EQ(fresh.Runs().size(), 1);
+    EXPECT_EQ(fresh.Runs()[0].sheets, 2);
+}
+
 // A file without [Sheet] is saved byte for byte as before and prints one serial twice a
 // page; a [Sheet] that is there stays through a save even at the one-ticket values, and
 // values past the limits read as the limits.
