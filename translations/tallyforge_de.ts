@@ -369,6 +369,10 @@
         <source>Stopped after %1 of %2 sheets; %3 to %4 stay used, the missing tickets need a reprint</source>
         <translation>Nach %1 von %2 Bögen angehalten; %3 bis %4 bleiben verbraucht, die fehlenden Tickets müssen nachgedruckt werden</translation>
     </message>
+    <message>
+        <source>%1 of %2 sheets, %3 sheets/s</source>
+        <translation>%1 von %2 Bögen, %3 Bögen/s</translation>
+    </message>
 </context>
 <context>
     <name>CupsJob</name>
@@ -1457,6 +1461,10 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>Prints %1-%2 on %3 sheets; next run starts at %4</source>
         <translation>Druckt %1-%2 auf %3 Bögen, dann ab %4</translation>
+    </message>
+    <message>
+        <source>Printing sheet %1 of %2</source>
+        <translation>Bogen %1 von %2 wird gedruckt</translation>
     </message>
 </context>
 </TS>

@@ -376,6 +376,9 @@ QString TfrmTallyforge::ProgressText(int pageIndex, int total, const serial::Ser
     const QString serialText = page ? serial::SerialText(page->Prefix, page->StartingNumber, pageIndex,
                                                          page->Suffix, page->Digits)
                                     : QString();
+    // A sheet holds several serials, spread over the run: the sheet is what counts.
+    if (run_ && run_->Running() && !run_->Layout().IsDefault())
+        return tr("Printing sheet %1 of %2").arg(pageIndex).arg(total);
     return tr("Printing page %1 of %2: %3").arg(pageIndex).arg(total).arg(serialText);
 }
 

@@ -34,7 +34,10 @@ public:
         const double seconds = qMax<qint64>(1, lastMs_) / 1000.0;
         const QString serial = page ? serial::SerialText(page->Prefix, page->StartingNumber, qMin(done, total), page->Suffix, page->Digits)
                                     : QString();
-        std::fprintf(stderr, "\r%s", qPrintable(QCoreApplication::translate("CommandLine", "%1 of %2 pages, %3, %4 pages/s").arg(done).arg(total).arg(serial).arg(qRound(done / seconds))));
+        // Without a page: sheets of several tickets, whose serials are spread over the run.
+        const QString text = page ? QCoreApplication::translate("CommandLine", "%1 of %2 pages, %3, %4 pages/s").arg(done).arg(total).arg(serial).arg(qRound(done / seconds))
+                                  : QCoreApplication::translate("CommandLine", "%1 of %2 sheets, %3 sheets/s").arg(done).arg(total).arg(qRound(done / seconds));
+        std::fprintf(stderr, "\r%s", qPrintable(text));
         std::fflush(stderr);
         shown_ = true;
     }
@@ -256,7 +259,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     if (parser.isSet(QStringLiteral("output")))
         run.DocumentName = QFileInfo(parser.value(QStringLiteral("output"))).completeBaseName();
     Progress progress(!quiet && ::isatty(STDERR_FILENO));
-    run.OnProgress = [&](int done, int total) { progress.Show(done, total, run.Page()); };
+    run.OnProgress = [&](int done, int total) { progress.Show(done, total, run.Layout().IsDefault() ? run.Page() : nullptr); };
     bool stopped = false;
     app::OnTerminationRequest([&](int) {
         stopped = true;
