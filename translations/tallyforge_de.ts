@@ -305,6 +305,74 @@
         <source>output</source>
         <translation>Ausgabe</translation>
     </message>
+    <message>
+        <source>print, reprint: this many tickets across and down each sheet, e.g. 2x4 (default: [Sheet] in the settings file).</source>
+        <translation>print, reprint: so viele Tickets nebeneinander und untereinander auf jedem Bogen, z. B. 2x4 (Vorgabe: [Sheet] in der Einstellungsdatei).</translation>
+    </message>
+    <message>
+        <source>COLSxROWS</source>
+        <translation>SPALTENxZEILEN</translation>
+    </message>
+    <message>
+        <source>print, reprint: the tickets&apos; order on the sheets: rows, columns, or stack (cut and stacked, each pile in order).</source>
+        <translation>print, reprint: die Reihenfolge der Tickets auf den Bögen: rows (zeilenweise), columns (spaltenweise) oder stack (geschnitten und gestapelt, jeder Stapel in Folge).</translation>
+    </message>
+    <message>
+        <source>ORDER</source>
+        <translation>REIHENFOLGE</translation>
+    </message>
+    <message>
+        <source>print, reprint: with --order stack, sheets a pile (0: the whole run).</source>
+        <translation>print, reprint: mit --order stack die Bögen je Stapel (0: der ganze Lauf).</translation>
+    </message>
+    <message>
+        <source>print, reprint: each sheet this many times in a row (1 to 20).</source>
+        <translation>print, reprint: jeden Bogen so oft hintereinander (1 bis 20).</translation>
+    </message>
+    <message>
+        <source>print, reprint: the last sheet first.</source>
+        <translation>print, reprint: den letzten Bogen zuerst.</translation>
+    </message>
+    <message>
+        <source>print, reprint: the first ticket&apos;s place on the first sheet, counted from 1 (rows and columns).</source>
+        <translation>print, reprint: der Platz des ersten Tickets auf dem ersten Bogen, ab 1 gezählt (zeilen- und spaltenweise).</translation>
+    </message>
+    <message>
+        <source>print, reprint: marks where the sheets are cut.</source>
+        <translation>print, reprint: Schnittmarken, wo die Bögen geschnitten werden.</translation>
+    </message>
+    <message>
+        <source>--sheet takes columns and rows from 1 to %1 as COLSxROWS (e.g. 2x4), not &apos;%2&apos;</source>
+        <translation>--sheet erwartet Spalten und Zeilen von 1 bis %1 als SPALTENxZEILEN (z. B. 2x4), nicht &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <source>--order takes rows, columns or stack, not &apos;%1&apos;</source>
+        <translation>--order erwartet rows, columns oder stack, nicht &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--stack-depth takes a number of sheets from 0 to %1, not %2</source>
+        <translation>--stack-depth erwartet eine Anzahl Bögen von 0 bis %1, nicht %2</translation>
+    </message>
+    <message>
+        <source>--copies takes a number from 1 to %1, not %2</source>
+        <translation>--copies erwartet eine Zahl von 1 bis %1, nicht %2</translation>
+    </message>
+    <message>
+        <source>--first-slot takes a place from 1 to %1 on a sheet of %2x%3, not %4</source>
+        <translation>--first-slot erwartet einen Platz von 1 bis %1 auf einem Bogen mit %2x%3, nicht %4</translation>
+    </message>
+    <message>
+        <source>--first-slot goes with the rows and columns orders, not stack</source>
+        <translation>--first-slot gilt für die Reihenfolgen rows und columns, nicht für stack</translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2 sheets; %3 to %4 stay used, the missing tickets need a reprint</source>
+        <translation>Nach %1 von %2 Bögen angehalten; %3 bis %4 bleiben verbraucht, die fehlenden Tickets müssen nachgedruckt werden</translation>
+    </message>
+    <message>
+        <source>%1 of %2 sheets, %3 sheets/s</source>
+        <translation>%1 von %2 Bögen, %3 Bögen/s</translation>
+    </message>
 </context>
 <context>
     <name>CupsJob</name>
@@ -345,6 +413,18 @@
     <message>
         <source>Serials %1 to %2 were printed already by the run of %3 (%4 on %5, %6)</source>
         <translation>Die Seriennummern %1 bis %2 wurden schon vom Lauf vom %3 gedruckt (%4 auf %5, %6)</translation>
+    </message>
+    <message>
+        <source>The tickets overlap: the gaps between them are negative (%1 in across, %2 in down)</source>
+        <translation>Die Tickets überlappen sich: die Abstände zwischen ihnen sind negativ (%1 in waagerecht, %2 in senkrecht)</translation>
+    </message>
+    <message>
+        <source>Ticket %1 of the sheet (%2 x %3 in at %4, %5 in) does not fit on the printable area of the page (%6 x %7 in)</source>
+        <translation>Ticket %1 des Bogens (%2 x %3 in bei %4, %5 in) passt nicht in den bedruckbaren Bereich der Seite (%6 x %7 in)</translation>
+    </message>
+    <message>
+        <source>%1 at %2, %3 in does not fit on its ticket (%4 x %5 in)</source>
+        <translation>%1 bei %2, %3 in passt nicht auf sein Ticket (%4 x %5 in)</translation>
     </message>
 </context>
 <context>
@@ -881,6 +961,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>Numbers are padded to %1 digits at most, not %2</source>
         <translation>Nummern werden auf höchstens %1 Stellen aufgefüllt, nicht %2</translation>
     </message>
+    <message>
+        <source>%1 sheets are more than one run can print (at most %2)</source>
+        <translation>%1 Bögen sind mehr, als ein Lauf drucken kann (höchstens %2)</translation>
+    </message>
 </context>
 <context>
     <name>TPrinter</name>
@@ -1024,6 +1108,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>The last number in %1 cannot be read: &apos;%2&apos;</source>
         <translation>Die letzte Nummer in %1 ist nicht lesbar: „%2“</translation>
+    </message>
+    <message>
+        <source>%1 sheets are more than one run can print</source>
+        <translation>%1 Bögen sind mehr, als ein Lauf drucken kann</translation>
     </message>
 </context>
 <context>
@@ -1365,6 +1453,18 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>Two numbers on top of each other</source>
         <translation>Nummern übereinander</translation>
+    </message>
+    <message>
+        <source>Prints %1-%2 on one sheet; next run starts at %3</source>
+        <translation>Druckt %1-%2 auf einem Bogen, dann ab %3</translation>
+    </message>
+    <message>
+        <source>Prints %1-%2 on %3 sheets; next run starts at %4</source>
+        <translation>Druckt %1-%2 auf %3 Bögen, dann ab %4</translation>
+    </message>
+    <message>
+        <source>Printing sheet %1 of %2</source>
+        <translation>Bogen %1 von %2 wird gedruckt</translation>
     </message>
 </context>
 </TS>

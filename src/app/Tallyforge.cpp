@@ -29,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -482,8 +483,16 @@ void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageInde
     const calibration::TPrinterView view(*TheCanvas, Target, Area, pjSN->PrinterInstalled());
     if (Target == dtPreview && PreviewStatusBar1)
         PreviewStatusBar1->SetHintText(calibration::HintText(Printer().PrinterName(), offset));
-    serial::DrawSerialPage(*pjSN, *TheCanvas, PageIndex, Area, page);
-    if (Target == dtPreview && Area == daBody) {
+    if (running) {
+        run_->DrawPage(*TheCanvas, PageIndex, Area, page);
+    } else if (!sheetLayout_.IsDefault()) {
+        const ticket::TSheetPlan plan(sheetLayout_, std::max(1, txtPageCount->AsInteger()));
+        serial::DrawSerialSheet(*pjSN, *TheCanvas, PageIndex - 1, Area, page, sheetLayout_, plan, serial::PrintableInches());
+    } else {
+        serial::DrawSerialPage(*pjSN, *TheCanvas, PageIndex, Area, page);
+    }
+    // The outlines are a single ticket's page.
+    if (Target == dtPreview && Area == daBody && (running ? run_->Layout() : sheetLayout_).IsDefault()) {
         outlineOutside(*pjSN, *TheCanvas, PageIndex, page);
         if (SecondOnFirst(page))
             outlineSecondOnFirst(*pjSN, *TheCanvas, PageIndex, page);
@@ -554,8 +563,25 @@ void TfrmTallyforge::txtStartingSNChange()
 
 void TfrmTallyforge::txtPageCountChange()
 {
-    pjSN->SetPageCount(txtPageCount->AsInteger());
+    ApplyPageCount();
     UpdateStatus();
+}
+
+void TfrmTallyforge::ApplyPageCount()
+{
+    if (sheetLayout_.IsDefault()) {
+        pjSN->SetPageCount(txtPageCount->AsInteger());
+        return;
+    }
+    const ticket::TSheetPlan plan(sheetLayout_, std::max(1, txtPageCount->AsInteger()));
+    pjSN->SetPageCount(int(std::min<qint64>(plan.PrintedSheets(), std::numeric_limits<int>::max())));
+}
+
+void TfrmTallyforge::SetSheetLayout(const ticket::TSheetLayout& layout)
+{
+    sheetLayout_ = ticket::Bounded(layout);
+    ApplyPageCount();
+    txtStartingSNChange();
 }
 
 void TfrmTallyforge::Preview1PageChanged()
@@ -595,7 +621,8 @@ void TfrmTallyforge::LoadSettings()
     txtStartingSN->SetAsInteger(serial::AddWrapping(settings.LastNumber, 1));
     startingNumberAtLoad_ = txtStartingSN->AsInteger();
     txtPageCount->SetAsInteger(settings.PageCount);
-    pjSN->SetPageCount(txtPageCount->AsInteger());
+    sheetLayout_ = settings.Sheet;
+    ApplyPageCount();
     txtHorizontalIndent->SetAsFloat(settings.HorizontalIndent);
     txtVerticalIndent->SetAsFloat(settings.VerticalIndent);
     txtHorizontalIndent2->SetAsFloat(settings.HorizontalIndent2);
@@ -642,6 +669,7 @@ void TfrmTallyforge::SaveSettings()
     settings.SeriesServer = series_.server;
     settings.SeriesName = series_.name;
     settings.PrinterChoice = printerChoice_;
+    settings.Sheet = sheetLayout_;
     // LastNumber is written only over what this window knows to be there: another window
     // or process that printed since keeps its number, and text that is not a number
     // stays until the user prints or sets the starting number. A shared series keeps its

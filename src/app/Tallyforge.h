@@ -56,6 +56,10 @@ public:
     serial::SerialPage CurrentPage() const;
     // The width numbers are padded to ([SN] Digits); 0: as they are.
     int Digits() const { return digits_; }
+    // Several tickets a sheet ([Sheet]): what prints and the preview shows. Setting it
+    // redraws the preview; it is saved with the settings.
+    const ticket::TSheetLayout& SheetLayout() const { return sheetLayout_; }
+    void SetSheetLayout(const ticket::TSheetLayout& layout);
     // What the current inputs would misprint, as the status bar shows it.
     const TPreflight& Preflight() const { return preflight_; }
 
@@ -212,6 +216,9 @@ private:
     serial::SerialFont serialFont_;
     TFontDialog* fontDialog_ = nullptr;
     int digits_ = 0;
+    ticket::TSheetLayout sheetLayout_;
+    // The job's pages for the inputs: the tickets, or the sheets that hold them.
+    void ApplyPageCount();
     // Prints of more pages ask first ([SN] ConfirmAbove); 0: never.
     int confirmAbove_ = TallyforgeSettings::kDefaultConfirmAbove;
     // The status tip the pointer rests on, shown in the status bar; empty: none.

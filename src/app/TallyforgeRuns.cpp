@@ -155,6 +155,7 @@ void TfrmTallyforge::RunPrint(bool advance)
     request.knownLastNumber = knownLastNumber_;
     request.offset = calibrations_.value(Printer().PrinterName());
     request.confirmAbove = confirmAbove_;
+    request.layout = sheetLayout_;
     // Another window or process may take the numbers between the plan and its
     // reservation: the plan is then made (and asked about) again.
     std::optional<TSerialRun::Outcome> outcome;
@@ -174,7 +175,7 @@ void TfrmTallyforge::RunPrint(bool advance)
         if (Shared())
             sharedNext_ = next;
     }
-    ReportOutput(outcome->delivered, outcome->count);
+    ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets)); // the paper: sheets, not tickets
     if (advance)
         SaveSettings();
 }
@@ -278,7 +279,7 @@ void TfrmTallyforge::UpdateStatus()
     const serial::SerialPage page = CurrentPage();
     const int count = std::max(1, txtPageCount->AsInteger());
     preflight_ = CheckRun(*pjSN, calibration::Apply(page, calibrations_.value(Printer().PrinterName())), count,
-                          JournalRuns());
+                          JournalRuns(), sheetLayout_);
     QStringList warnings;
     for (const TPreflightWarning& warning : preflight_.warnings)
         warnings << warning.text;
@@ -303,7 +304,14 @@ void TfrmTallyforge::UpdateStatus()
         PreviewStatusBar1->SetUserText(series + tr("Warning: %1").arg(warnings.join(QStringLiteral("; "))));
     else if (samePlace)
         PreviewStatusBar1->SetUserText(series + tr("Two numbers on top of each other"));
-    else
+    else if (!sheetLayout_.IsDefault()) {
+        const qint64 sheets = ticket::TSheetPlan(sheetLayout_, count).PrintedSheets();
+        const QString first = serial::NumberText(page.StartingNumber, page.Digits);
+        const QString last = serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits);
+        const QString next = serial::NumberText(serial::AddWrapping(page.StartingNumber, count), page.Digits);
+        PreviewStatusBar1->SetUserText(series + (sheets == 1 ? tr("Prints %1-%2 on one sheet; next run starts at %3").arg(first, last, next)
+                                                             : tr("Prints %1-%2 on %3 sheets; next run starts at %4").arg(first, last, QString::number(sheets), next)));
+    } else
         PreviewStatusBar1->SetUserText(series + tr("Prints %1-%2; next run starts at %3")
                                            .arg(serial::NumberText(page.StartingNumber, page.Digits),
                                                 serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits),
@@ -368,6 +376,9 @@ QString TfrmTallyforge::ProgressText(int pageIndex, int total, const serial::Ser
     const QString serialText = page ? serial::SerialText(page->Prefix, page->StartingNumber, pageIndex,
                                                          page->Suffix, page->Digits)
                                     : QString();
+    // A sheet holds several serials, spread over the run: the sheet is what counts.
+    if (run_ && run_->Running() && !run_->Layout().IsDefault())
+        return tr("Printing sheet %1 of %2").arg(pageIndex).arg(total);
     return tr("Printing page %1 of %2: %3").arg(pageIndex).arg(total).arg(serialText);
 }
 
@@ -438,7 +449,7 @@ void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int print
         if (otherPrinter)
             Printer().SetPrinterIndex(previousPrinter);
         // The run set the job to its own pages; the preview shows the inputs' run again.
-        pjSN->SetPageCount(txtPageCount->AsInteger());
+        ApplyPageCount();
         txtStartingSNChange();
     };
     if (otherPrinter)
@@ -462,7 +473,7 @@ void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int print
     }
     restore();
     if (outcome)
-        ReportOutput(outcome->delivered, outcome->count);
+        ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets)); // the paper: sheets, not tickets
 }
 
 void TfrmTallyforge::mnuNumberFormatClick()

@@ -30,9 +30,13 @@
 namespace {
 
 const QStringList kColumns { "started", "finished", "kind", "status", "first", "last", "pages", "prefix",
-                             "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last", "digits" };
+                             "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last", "digits", "sheets" };
 // Journals written before the run and void columns.
 constexpr qsizetype kOlderColumnCount = 14;
+// Journals written before the sheets column: their records keep that width, so a
+// spreadsheet still finds every field under its heading.
+constexpr qsizetype kDigitsColumnCount = 18;
+bool KnownWidth(qsizetype fields) { return fields == kColumns.size() || fields == kDigitsColumnCount || fields == kOlderColumnCount; }
 // Appends are short: a journal locked longer than this is held by a stuck program.
 constexpr std::chrono::milliseconds kLockWait { 15000 };
 // Room for a run's two records, checked before it takes numbers: each is a few hundred
@@ -176,6 +180,7 @@ struct JournalText {
     QByteArray bytes;
     qsizetype records = 0;
     bool headed = false; // false: no header yet, the file is empty
+    qsizetype columns = 0; // the header's columns
 };
 
 // The bytes as a journal; raises when they are not one. An empty file (a first append
@@ -190,8 +195,10 @@ JournalText ParseJournal(const QString& path, QByteArray bytes, bool scan)
         const QByteArray header = bytes.mid(text.records, lineEnd < 0 ? -1 : lineEnd - text.records).trimmed();
         const QByteArray current = TJournal::Header().toUtf8();
         const QByteArray older = current.left(current.indexOf(",run,"));
-        if (header != current && header != older)
+        const QByteArray withoutSheets = current.left(current.indexOf(",sheets"));
+        if (header != current && header != older && header != withoutSheets)
             throw Exception(Foreign(path));
+        text.columns = header == current ? kColumns.size() : header == older ? kOlderColumnCount : kDigitsColumnCount;
         text.records = lineEnd < 0 ? bytes.size() : lineEnd + 1;
         text.headed = true;
     }
@@ -317,7 +324,7 @@ QString TJournal::ToCsv(const TJournalRecord& r)
                                r.prefix, r.suffix, r.printer, r.output,
                                r.job > 0 ? QString::number(r.job) : QString(), r.user, r.host,
                                r.run ? QStringLiteral("%1").arg(r.run, 16, 16, QLatin1Char('0')) : QString(),
-                               number(r.voidFirst), number(r.voidLast), number(r.digits) };
+                               number(r.voidFirst), number(r.voidLast), number(r.digits), number(r.sheets) };
     QStringList quoted;
     for (const QString& field : fields)
         quoted << Quoted(field);
@@ -326,8 +333,8 @@ QString TJournal::ToCsv(const TJournalRecord& r)
 
 std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
 {
-    const bool current = f.size() == kColumns.size();
-    if (!current && f.size() != kOlderColumnCount)
+    const bool current = f.size() >= kDigitsColumnCount;
+    if (!KnownWidth(f.size()))
         return std::nullopt;
     static const QHash<QString, TRunKind> kinds { { "print", TRunKind::Print },
                                                   { "print-no-advance", TRunKind::PrintNoAdvance },
@@ -367,6 +374,11 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
         r.digits = NumberField(f[17], &ok);
         if (r.digits && (*r.digits < 0 || *r.digits > 32))
             r.digits.reset(); // not a width this program writes
+        if (f.size() > kDigitsColumnCount) {
+            r.sheets = NumberField(f[18], &ok);
+            if (r.sheets && *r.sheets < 0)
+                r.sheets.reset();
+        }
     }
     if (!ok)
         return std::nullopt;
@@ -393,7 +405,10 @@ void TJournal::Append(const TJournalRecord& record) const
         line = Header().toUtf8() + "\r\n";
     else if (!text.bytes.endsWith('\n'))
         line = "\r\n"; // the last line lost its end (an edit, a power cut): this record is a line of its own
-    line += ToCsv(record).toUtf8() + "\r\n";
+    QByteArray csv = ToCsv(record).toUtf8();
+    if (text.headed && text.columns == kDigitsColumnCount)
+        csv.truncate(csv.lastIndexOf(',')); // a journal without the sheets column
+    line += csv + "\r\n";
     const char* data = line.constData();
     qsizetype left = line.size();
     while (left > 0) {
@@ -490,7 +505,7 @@ QList<TJournalRecord> TJournal::Runs(std::optional<qint64> serial) const
         return std::string_view(bytes.constData() + field.begin, size_t(field.end - field.begin));
     };
     for (qsizetype at = scanner.Position(); scanner.Next(fields); at = scanner.Position()) {
-        if (fields.size() != kColumns.size() && fields.size() != kOlderColumnCount)
+        if (!KnownWidth(fields.size()))
             continue; // a line a person added by hand; the rest still counts
         const RunKey key { view(fields[0]), view(fields[12]), view(fields[13]),
                            fields.size() > kOlderColumnCount ? view(fields[14]) : std::string_view() };

@@ -34,6 +34,9 @@ struct TJournalRecord {
     // The width the numbers were padded to; none where it was not recorded (older
     // journals, a shared series).
     std::optional<int> digits;
+    // The sheets that came out, for a run of several tickets a sheet; none for the
+    // one-ticket page (its pages are its tickets) and in older journals.
+    std::optional<int> sheets;
     QString printer;
     QString output; // the PDF's path, or empty
     int job = 0;    // the CUPS job id, or 0

@@ -87,9 +87,79 @@ QString OverlapText(const QList<TOverlap>& overlaps)
     return lines.join(QLatin1Char('\n'));
 }
 
-TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int count, const QList<TJournalRecord>& runs)
+namespace {
+
+// The grid of a sheet of tickets: tickets off the printable area, tickets on top of each
+// other, serials that do not fit on their ticket. Boxes outside the printable area go to
+// `outside`, for the preview.
+void CheckSheet(TCustomPrintJob& job, const serial::SerialPage& page, const ticket::TSheetLayout& layout,
+                TPreflight& result)
+{
+    const auto inches = [](double value) { return QString::number(value, 'f', 2); };
+    if ((layout.GapX < 0 && layout.Columns > 1) || (layout.GapY < 0 && layout.Rows > 1))
+        result.warnings << TPreflightWarning { TPreflightWarning::Kind::TicketsOverlap,
+                                               QCoreApplication::translate("Preflight", "The tickets overlap: the gaps between them are negative (%1 in across, %2 in down)")
+                                                   .arg(inches(layout.GapX), inches(layout.GapY)) };
+    if (!job.PrinterInstalled())
+        return;
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0)
+        return;
+    const QSizeF printable = serial::PrintableInches();
+    constexpr double kSlack = 1e-6; // inches: a grid that fills the area exactly fits
+    const QRectF area = QRectF(QPointF(0, 0), printable).adjusted(-kSlack, -kSlack, kSlack, kSlack);
+    for (int slot = 0; slot < layout.Slots(); ++slot) {
+        const QRectF rect = ticket::SlotRect(layout, slot, printable);
+        if (rect.width() <= 0 || rect.height() <= 0 || !area.contains(rect)) {
+            result.warnings << TPreflightWarning { TPreflightWarning::Kind::TicketOutside,
+                                                   QCoreApplication::translate("Preflight", "Ticket %1 of the sheet (%2 x %3 in at %4, %5 in) does not fit on the printable area of the page (%6 x %7 in)")
+                                                       .arg(slot + 1)
+                                                       .arg(inches(rect.width()), inches(rect.height()), inches(rect.left()), inches(rect.top()),
+                                                            inches(printable.width()), inches(printable.height())) };
+            break;
+        }
+    }
+    // The serial's boxes with the ticket's corner as origin, against the ticket.
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    QPainter painter(&scratch);
+    TCanvas canvas(&painter);
+    canvas.Font().SetPixelsPerInch(job.PrinterPixelsPerInchY());
+    const QRectF first = ticket::SlotRect(layout, 0, printable);
+    const QRect ticketBox(0, 0, qRound(first.width() * caps.LogPixelsX), qRound(first.height() * caps.LogPixelsY));
+    const QList<QRect> boxes = serial::SerialBoxes(job, canvas, 1, page);
+    for (const QRect& box : boxes)
+        if (!ticketBox.contains(box)) {
+            result.warnings << TPreflightWarning { TPreflightWarning::Kind::OffTicket,
+                                                   QCoreApplication::translate("Preflight", "%1 at %2, %3 in does not fit on its ticket (%4 x %5 in)")
+                                                       .arg(serial::SerialText(page.Prefix, page.StartingNumber, 1, page.Suffix, page.Digits))
+                                                       .arg(inches(double(box.left()) / caps.LogPixelsX), inches(double(box.top()) / caps.LogPixelsY),
+                                                            inches(first.width()), inches(first.height())) };
+            break;
+        }
+    const QRect printableBox(0, 0, caps.HorzRes, caps.VertRes);
+    for (int slot = 0; slot < layout.Slots(); ++slot) {
+        const QRectF rect = ticket::SlotRect(layout, slot, printable);
+        const QPoint offset = serial::DevicePoint(rect.left() * caps.LogPixelsX, rect.top() * caps.LogPixelsY);
+        for (const QRect& box : boxes)
+            if (!printableBox.contains(box.translated(offset)))
+                result.outside << box.translated(offset);
+    }
+}
+
+} // namespace
+
+TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int count, const QList<TJournalRecord>& runs,
+                    const ticket::TSheetLayout& layout)
 {
     TPreflight result;
+    if (!layout.IsDefault()) {
+        CheckSheet(job, page, layout, result);
+        // The whole grid is checked there, every ticket the run's first serial.
+        if (!result.outside.isEmpty())
+            result.warnings << TPreflightWarning { TPreflightWarning::Kind::Outside,
+                                                   QCoreApplication::translate("Preflight", "%1 does not fit on the printable area of the page")
+                                                       .arg(serial::SerialText(page.Prefix, page.StartingNumber, 1, page.Suffix, page.Digits)) };
+    }
     count = std::max(1, count);
     const qint64 first = page.StartingNumber;
     const qint64 last = first + count - 1;
@@ -97,9 +167,10 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
         return serial::SerialText(page.Prefix, page.StartingNumber, pageIndex, page.Suffix, page.Digits);
     };
 
-    result.outside = Outside(job, page, 1);
-    const QList<QRect> lastOutside = count > 1 ? Outside(job, page, count) : QList<QRect>();
-    if (!result.outside.isEmpty() || !lastOutside.isEmpty())
+    if (layout.IsDefault())
+        result.outside = Outside(job, page, 1);
+    const QList<QRect> lastOutside = count > 1 && layout.IsDefault() ? Outside(job, page, count) : QList<QRect>();
+    if (layout.IsDefault() && (!result.outside.isEmpty() || !lastOutside.isEmpty()))
         result.warnings << TPreflightWarning { TPreflightWarning::Kind::Outside,
                                                QCoreApplication::translate("Preflight", "%1 does not fit on the printable area of the page")
                                                    .arg(serialText(result.outside.isEmpty() ? count : 1)) };

@@ -2,6 +2,7 @@
 
 #include "run/Journal.h"
 #include "run/SerialDrawing.h"
+#include "ticket/SheetLayout.h"
 
 #include <QList>
 #include <QRect>
@@ -11,7 +12,9 @@
 // area, a run across the 32-bit wrap, numbers that change width, serials the journal
 // shows as printed already.
 struct TPreflightWarning {
-    enum class Kind { Outside, Wrap, WidthChange, Overlap };
+    // TicketOutside: a ticket of the sheet's grid off the printable area; TicketsOverlap:
+    // negative gaps; OffTicket: a serial that does not fit on its ticket.
+    enum class Kind { Outside, Wrap, WidthChange, Overlap, TicketOutside, TicketsOverlap, OffTicket };
     Kind kind;
     QString text;
 };
@@ -42,8 +45,10 @@ QList<TOverlap> Overlapping(const QList<TJournalRecord>& runs, const serial::Ser
 QString OverlapText(const QList<TOverlap>& overlaps);
 
 // The run of `count` pages (at least 1) of `page` on the job's current printer, checked
-// against the journal's runs.
-TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int count, const QList<TJournalRecord>& runs);
+// against the journal's runs; with a layout of several tickets a sheet, `count` tickets
+// and the sheet's grid checked as well.
+TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int count, const QList<TJournalRecord>& runs,
+                    const ticket::TSheetLayout& layout = {});
 
 // The parts of first..last that no print in the journal shows as printed (reprints do
 // not count), as ranges.

@@ -49,6 +49,11 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
                                 .arg(request.count)
                                 .arg(std::numeric_limits<int>::max()));
     CheckLimits(request.page);
+    request.layout = ticket::Bounded(request.layout);
+    if (const ticket::TSheetPlan sheets(request.layout, request.count); sheets.PrintedSheets() > std::numeric_limits<int>::max())
+        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "%1 sheets are more than one run can print (at most %2)")
+                                .arg(sheets.PrintedSheets())
+                                .arg(std::numeric_limits<int>::max()));
     TPrintPlan plan;
     plan.count = int(request.count);
     ReadRuns(plan, reprint);
@@ -86,7 +91,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
     // asked above. A print that moves the counter is the one that goes onto numbered
     // stock: what would misprint is asked about once, all together.
     if (!reprint)
-        plan.warnings = CheckRun(job_, calibration::Apply(request.page, request.offset), plan.count, {}).warnings;
+        plan.warnings = CheckRun(job_, calibration::Apply(request.page, request.offset), plan.count, {}, request.layout).warnings;
     if (request.kind == TRunKind::Print && !plan.warnings.isEmpty()) {
         QStringList texts;
         for (const TPreflightWarning& warning : plan.warnings)
@@ -244,5 +249,5 @@ std::optional<TSerialRun::Outcome> TPrintRoom::Carry(const TPrintPlan& plan)
     run_.OnMoved = [](int) { return false; };
     // Printing unrecorded is what the user said yes to.
     run_.AllowUnrecordable = plan.Asks(TPrintQuestion::Kind::Unrecorded);
-    return run_.Print(plan.request.page, plan.count, plan.request.kind, plan.expected);
+    return run_.Print(plan.request.page, plan.count, plan.request.kind, plan.expected, plan.request.layout);
 }

@@ -38,6 +38,9 @@ struct TPrintRequest {
     // A run of more pages than this is asked about first (a count completed from the
     // history, one digit too many); 0: any count prints without asking.
     qint64 confirmAbove = 0;
+    // Several tickets a sheet: count is then the tickets (serials); the default is the
+    // one-ticket page.
+    ticket::TSheetLayout layout;
 };
 
 // Something that needs a yes before the plan may be carried out. No is the safe answer.

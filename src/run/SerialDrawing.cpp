@@ -2,6 +2,9 @@
 
 #include "run/SettingsFile.h"
 #include "platform/Geometry.h"
+#include "platform/Printer.h"
+
+#include <set>
 
 namespace serial {
 
@@ -106,6 +109,76 @@ void DrawSerialPage(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, TDrawA
     ApplySerialFont(canvas.Font(), page.Font);
     drawOnce(job, canvas, pageIndex, page, page.HorizontalIndent, page.VerticalIndent);
     drawOnce(job, canvas, pageIndex, page, page.HorizontalIndent2, page.VerticalIndent2);
+}
+
+QSizeF PrintableInches()
+{
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0)
+        return {};
+    return QSizeF(double(caps.HorzRes) / caps.LogPixelsX, double(caps.VertRes) / caps.LogPixelsY);
+}
+
+void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet, TDrawArea area,
+                     const SerialPage& page, const ticket::TSheetLayout& layout, const ticket::TSheetPlan& plan,
+                     const QSizeF& printableInches)
+{
+    if (area != daBody)
+        return;
+    if (layout.IsDefault()) {
+        // The page this program always printed, drawn by the same code.
+        DrawSerialPage(job, canvas, int(printedSheet + 1), area, page);
+        return;
+    }
+    ApplySerialFont(canvas.Font(), page.Font);
+    const QList<qint64> tickets = plan.OnSheet(plan.LogicalSheet(printedSheet));
+    for (int slot = 0; slot < tickets.size(); ++slot) {
+        if (tickets[slot] < 0)
+            continue;
+        const QRectF rect = ticket::SlotRect(layout, slot, printableInches);
+        // The ticket counts as page ticket + 1 of the run: its serial is start + ticket.
+        const int pageIndex = int(qint32(tickets[slot] + 1));
+        drawOnce(job, canvas, pageIndex, page, rect.left() + page.HorizontalIndent, rect.top() + page.VerticalIndent);
+        drawOnce(job, canvas, pageIndex, page, rect.left() + page.HorizontalIndent2, rect.top() + page.VerticalIndent2);
+    }
+    if (!layout.CutMarks)
+        return;
+    // Where the guillotine cuts: every ticket's edges. The marks stand beside the grid, so
+    // none of them runs into a ticket whatever the gaps.
+    constexpr double kMarkGap = 0.0625; // inches between the grid and a mark
+    constexpr double kMarkLength = 0.1875;
+    const int slotCount = layout.Slots();
+    const QRectF firstRect = ticket::SlotRect(layout, 0, printableInches);
+    const QRectF lastRect = ticket::SlotRect(layout, slotCount - 1, printableInches);
+    const double gridLeft = std::min(firstRect.left(), lastRect.left());
+    const double gridRight = std::max(firstRect.right(), lastRect.right());
+    const double gridTop = std::min(firstRect.top(), lastRect.top());
+    const double gridBottom = std::max(firstRect.bottom(), lastRect.bottom());
+    std::set<double> xs, ys;
+    for (int column = 0; column < layout.Columns; ++column) {
+        const QRectF r = ticket::SlotRect(layout, column, printableInches);
+        xs.insert(r.left());
+        xs.insert(r.right());
+    }
+    for (int row = 0; row < layout.Rows; ++row) {
+        const QRectF r = ticket::SlotRect(layout, row * layout.Columns, printableInches);
+        ys.insert(r.top());
+        ys.insert(r.bottom());
+    }
+    const auto line = [&](double x1, double y1, double x2, double y2) {
+        const QPoint from = TextPoint(job, x1, y1);
+        const QPoint to = TextPoint(job, x2, y2);
+        canvas.MoveTo(from.x(), from.y());
+        canvas.LineTo(to.x(), to.y());
+    };
+    for (const double x : xs) {
+        line(x, gridTop - kMarkGap - kMarkLength, x, gridTop - kMarkGap);
+        line(x, gridBottom + kMarkGap, x, gridBottom + kMarkGap + kMarkLength);
+    }
+    for (const double y : ys) {
+        line(gridLeft - kMarkGap - kMarkLength, y, gridLeft - kMarkGap, y);
+        line(gridRight + kMarkGap, y, gridRight + kMarkGap + kMarkLength, y);
+    }
 }
 
 void ConfigureJob(TPrintJob& job, TDrawEvent onDraw)

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "printjob/PrintJob.h"
+#include "ticket/SheetLayout.h"
 
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QSizeF>
 #include <QString>
 #include <QtGlobal>
 
@@ -66,6 +68,19 @@ void ApplySerialFont(TFont& font, const SerialFont& serialFont);
 // Sets a job up as the serial pages are designed: one document, the printer's paper,
 // margins of 0.158 in that the printable area may fix, no header or footer, and the
 // drawing handler given.
+// The current printer's printable area in inches, which sizes tickets of width or
+// height 0 (see ticket::SlotRect).
+QSizeF PrintableInches();
+
+// Printed sheet `printedSheet` (counted from 0) of a plan: every slot's ticket as
+// DrawSerialPage draws a page, its two positions measured from the ticket's top-left
+// corner and its serial page.StartingNumber + ticket; with the layout's CutMarks, short
+// marks beside the sheet's grid at every ticket edge, outside the tickets. The one-ticket
+// layout draws exactly what DrawSerialPage draws for page printedSheet + 1.
+void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet, TDrawArea area,
+                     const SerialPage& page, const ticket::TSheetLayout& layout, const ticket::TSheetPlan& plan,
+                     const QSizeF& printableInches);
+
 void ConfigureJob(TPrintJob& job, TDrawEvent onDraw);
 
 // Where the two serial texts of a page stand on the canvas (origin at the printable

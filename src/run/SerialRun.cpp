@@ -6,6 +6,9 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 
+#include <algorithm>
+#include <limits>
+
 TSerialRun::TSerialRun(TCustomPrintJob& job, QString settingsPath)
     : TSerialRun(job, std::make_shared<TLocalSeries>(std::move(settingsPath)))
 {
@@ -23,19 +26,46 @@ void TSerialRun::Stop()
         job_.Abort();
 }
 
+void TSerialRun::DrawPage(TCanvas& canvas, int pageIndex, TDrawArea area, const serial::SerialPage& page) const
+{
+    serial::DrawSerialSheet(job_, canvas, pageIndex - 1, area, page, layout_, plan_, printable_);
+}
+
+std::optional<qint64> TSerialRun::TicketsInOrder(qint64 sheets) const
+{
+    if (sheets <= 0)
+        return 0;
+    if (sheets >= plan_.PrintedSheets())
+        return plan_.Tickets();
+    // Each sheet once, first first, filled in turn: the sheets out are the run's first
+    // tickets. A stack of one sheet a pile is such a run too.
+    const bool inTurn = layout_.Order != ticket::TOrder::Stack || layout_.StackDepth == 1;
+    if (layout_.Copies != 1 || layout_.Reverse || !inTurn)
+        return std::nullopt;
+    const qint64 before = layout_.Order == ticket::TOrder::Stack ? 0 : layout_.FirstSlot - 1;
+    return std::clamp<qint64>(sheets * layout_.Slots() - before, 0, plan_.Tickets());
+}
+
 std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, int count, TRunKind kind,
-                                                     QString knownLastNumber)
+                                                     QString knownLastNumber, const ticket::TSheetLayout& layout)
 {
     if (running_)
         return std::nullopt;
     const bool advance = kind == TRunKind::Print;
     journalProblem_.clear();
+    layout_ = ticket::Bounded(layout);
+    const bool sheets = !layout_.IsDefault();
+    plan_ = ticket::TSheetPlan(layout_, std::max(1, count));
+    if (sheets && plan_.PrintedSheets() > std::numeric_limits<int>::max())
+        throw Exception(QCoreApplication::translate("TSerialRun", "%1 sheets are more than one run can print").arg(plan_.PrintedSheets()));
+    printable_ = sheets ? serial::PrintableInches() : QSizeF();
     if (!AllowUnrecordable)
         store_->CheckRecordable();
-    job_.SetPageCount(count);
+    job_.SetPageCount(sheets ? int(plan_.PrintedSheets()) : count);
     Outcome outcome;
     // The job raises a count below 1 to 1: the counter moves past the pages printed.
-    outcome.count = job_.PageCount();
+    outcome.count = sheets ? int(plan_.Tickets()) : job_.PageCount();
+    outcome.sheets = job_.PageCount();
     outcome.knownLastNumber = knownLastNumber;
 
     TJournalRecord record;
@@ -83,7 +113,7 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     TPrintProgressEvent progress = job_.OnPrintProgress;
     // The document is named after the pages it holds: a run stopped after some of them
     // ends a document that holds only those. A name the caller chose stays.
-    const bool named = DocumentName.isEmpty() && !job_.MultiDoc();
+    const bool named = DocumentName.isEmpty() && !job_.MultiDoc() && !sheets;
     job_.OnPrintProgress = [this, named, title](TCustomPrintJob*, int pos, int, int max) {
         if (named)
             Printer().SetTitle(title(pos));
@@ -95,9 +125,17 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     const auto finish = [&](TRunStatus status) {
         running_ = false;
         job_.OnPrintProgress = progress;
-        outcome.delivered = job_.PagesDelivered();
+        outcome.sheetsDelivered = job_.PagesDelivered();
+        outcome.delivered = int(outcome.sheetsDelivered);
         record.finished = QDateTime::currentDateTimeUtc();
+        if (sheets)
+            record.sheets = int(outcome.sheetsDelivered);
+        const std::optional<qint64> inOrder = TicketsInOrder(outcome.sheetsDelivered);
+        if (sheets && inOrder)
+            outcome.delivered = int(*inOrder);
         if (status == TRunStatus::Unknown) {
+            if (sheets)
+                record.sheets = int(outcome.sheets);
             // The queue may print what it could not confirm: every number of the run
             // stays used, and the record names them all, with the job to look for.
             record.status = status;
@@ -106,6 +144,19 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
             record.last = serial::SerialNumber(outcome.first, outcome.count);
             record.output.clear();
             record.job = Printer().LastJobId();
+        } else if (!inOrder) {
+            // Sheets of tickets stopped part way whose tickets are not the run's first ones
+            // (stacks, copies, reversed): the serials that came out are spread over the
+            // range, so none goes back. The whole reservation stays used and is journaled,
+            // cancelled, with its whole range: at worst a gap, never a serial printed twice.
+            // Printing the missing ones is left to a reprint.
+            record.status = status == TRunStatus::Completed ? TRunStatus::Cancelled : status;
+            outcome.delivered = outcome.count;
+            record.pages = outcome.count;
+            record.first = outcome.first;
+            record.last = serial::SerialNumber(outcome.first, outcome.count);
+            record.output = outcome.sheetsDelivered > 0 ? Printer().LastOutputFile() : QString();
+            record.job = outcome.sheetsDelivered > 0 ? Printer().LastJobId() : 0;
         } else {
             record.status = status == TRunStatus::Completed && outcome.delivered < outcome.count ? TRunStatus::Cancelled : status;
             record.pages = outcome.delivered;
@@ -201,6 +252,13 @@ TSerialRun::JobsEnd TSerialRun::FollowJobs(const TJournalRecord& record, int wai
     final.status = TRunStatus::Aborted;
     final.finished = QDateTime::currentDateTimeUtc();
     final.pages = qMin(pagesDone, record.pages);
+    if (!layout_.IsDefault()) {
+        // The printer counts sheets: the tickets on them, or the whole run when they are
+        // not its first ones.
+        final.sheets = pagesDone;
+        final.pages = int(TicketsInOrder(pagesDone).value_or(plan_.Tickets()));
+        final.pages = qMin(final.pages, record.pages);
+    }
     result.aborted = final;
     return result;
 }

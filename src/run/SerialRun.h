@@ -3,6 +3,7 @@
 #include "run/Journal.h"
 #include "run/SerialDrawing.h"
 #include "run/SeriesStore.h"
+#include "ticket/SheetLayout.h"
 
 #include <QString>
 
@@ -42,8 +43,11 @@ public:
 
     struct Outcome {
         int first = 0;      // the first page's number
-        int count = 0;      // the pages the run was to print
-        int delivered = 0;  // of those, the pages that reached confirmed output
+        int count = 0;      // the pages (tickets) the run was to print
+        int delivered = 0;  // of those, the pages that reached confirmed output; a run of
+                            // several tickets a sheet stopped out of order: none or all
+        qint64 sheets = 0;  // the sheets the run was to print (its job's pages)
+        qint64 sheetsDelivered = 0;
         QString knownLastNumber; // the last number as this run leaves it known
         // As journaled: Aborted when a queue's printer ended a job of the run early.
         TRunStatus status = TRunStatus::Completed;
@@ -55,7 +59,18 @@ public:
     // after the numbers were given back, unless the queue may still print the document
     // (its scheduler could not say): then they stay used and the run is journaled
     // unknown. Every run that prints is journaled beside the settings file.
-    std::optional<Outcome> Print(serial::SerialPage page, int count, TRunKind kind, QString knownLastNumber);
+    // With a layout of several tickets a sheet, `count` counts tickets and the job prints
+    // the plan's sheets (see DrawPage).
+    std::optional<Outcome> Print(serial::SerialPage page, int count, TRunKind kind, QString knownLastNumber,
+                                 const ticket::TSheetLayout& layout = {});
+
+    // The running print's layout and plan (the one-ticket page between runs), and its
+    // printable area in inches, for the job's drawing handler.
+    const ticket::TSheetLayout& Layout() const { return layout_; }
+    const ticket::TSheetPlan& Plan() const { return plan_; }
+    // Draws page pageIndex (from 1) of the running print: `page` (the running page, with
+    // whatever the caller applies to it) as DrawSerialSheet draws the plan's sheets.
+    void DrawPage(TCanvas& canvas, int pageIndex, TDrawArea area, const serial::SerialPage& page) const;
 
     // Why the last run could not be journaled (a foreign journal, a full disk, a series
     // server lost during the run); empty when it was. The run itself is not held up by
@@ -85,9 +100,16 @@ private:
     // Records a run whose jobs the printer aborted.
     void RecordAborted(const TJournalRecord& aborted);
 
+    // The tickets that are the run's first ones on the first `sheets` printed sheets, or
+    // nullopt when those sheets hold others too (another order, copies, reversed).
+    std::optional<qint64> TicketsInOrder(qint64 sheets) const;
+
     TCustomPrintJob& job_;
     std::shared_ptr<TSeriesStore> store_;
     serial::SerialPage page_;
+    ticket::TSheetLayout layout_;
+    ticket::TSheetPlan plan_ { ticket::TSheetLayout(), 1 };
+    QSizeF printable_;
     bool running_ = false;
     QString journalProblem_;
     std::optional<TJournalRecord> followed_; // the last run's record while its jobs are pending

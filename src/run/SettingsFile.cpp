@@ -24,6 +24,7 @@ const QString kFont = QStringLiteral("Font");
 const QString kView = QStringLiteral("View");
 const QString kSeries = QStringLiteral("Series");
 const QString kPrinter = QStringLiteral("Printer");
+const QString kSheet = QStringLiteral("Sheet");
 
 constexpr quint32 kSystemColorBit = 0x80000000u;
 
@@ -133,6 +134,26 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
         choice.PdfFile = ini.ReadString(kPrinter, QStringLiteral("PdfFile"), QString());
         s.PrinterChoice = choice;
     }
+    if (ini.SectionExists(kSheet)) {
+        const ticket::TSheetLayout dl;
+        ticket::TSheetLayout l;
+        l.Columns = ini.ReadInteger(kSheet, QStringLiteral("Columns"), dl.Columns);
+        l.Rows = ini.ReadInteger(kSheet, QStringLiteral("Rows"), dl.Rows);
+        l.Left = ini.ReadFloat(kSheet, QStringLiteral("Left"), dl.Left);
+        l.Top = ini.ReadFloat(kSheet, QStringLiteral("Top"), dl.Top);
+        l.Width = ini.ReadFloat(kSheet, QStringLiteral("Width"), dl.Width);
+        l.Height = ini.ReadFloat(kSheet, QStringLiteral("Height"), dl.Height);
+        l.GapX = ini.ReadFloat(kSheet, QStringLiteral("GapX"), dl.GapX);
+        l.GapY = ini.ReadFloat(kSheet, QStringLiteral("GapY"), dl.GapY);
+        l.Order = ticket::ParseOrder(ini.ReadString(kSheet, QStringLiteral("Order"), QString())).value_or(dl.Order);
+        l.StackDepth = ini.ReadInteger(kSheet, QStringLiteral("StackDepth"), dl.StackDepth);
+        l.Copies = ini.ReadInteger(kSheet, QStringLiteral("Copies"), dl.Copies);
+        l.Reverse = ini.ReadBool(kSheet, QStringLiteral("Reverse"), dl.Reverse);
+        l.FirstSlot = ini.ReadInteger(kSheet, QStringLiteral("FirstSlot"), dl.FirstSlot);
+        l.CutMarks = ini.ReadBool(kSheet, QStringLiteral("CutMarks"), dl.CutMarks);
+        // 50 x 50 tickets at most: a grid of 2^31 slots would take all memory.
+        s.Sheet = ticket::Bounded(l);
+    }
     return s;
 }
 
@@ -192,6 +213,24 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
             else
                 ini.DeleteKey(kPrinter, key);
         }
+    }
+    // The one-ticket page leaves a file without [Sheet] as it was.
+    if (!s.Sheet.IsDefault() || ini.SectionExists(kSheet)) {
+        const ticket::TSheetLayout& l = s.Sheet;
+        ini.WriteInteger(kSheet, QStringLiteral("Columns"), l.Columns);
+        ini.WriteInteger(kSheet, QStringLiteral("Rows"), l.Rows);
+        ini.WriteFloat(kSheet, QStringLiteral("Left"), l.Left);
+        ini.WriteFloat(kSheet, QStringLiteral("Top"), l.Top);
+        ini.WriteFloat(kSheet, QStringLiteral("Width"), l.Width);
+        ini.WriteFloat(kSheet, QStringLiteral("Height"), l.Height);
+        ini.WriteFloat(kSheet, QStringLiteral("GapX"), l.GapX);
+        ini.WriteFloat(kSheet, QStringLiteral("GapY"), l.GapY);
+        ini.WriteString(kSheet, QStringLiteral("Order"), ticket::OrderName(l.Order));
+        ini.WriteInteger(kSheet, QStringLiteral("StackDepth"), l.StackDepth);
+        ini.WriteInteger(kSheet, QStringLiteral("Copies"), l.Copies);
+        ini.WriteBool(kSheet, QStringLiteral("Reverse"), l.Reverse);
+        ini.WriteInteger(kSheet, QStringLiteral("FirstSlot"), l.FirstSlot);
+        ini.WriteBool(kSheet, QStringLiteral("CutMarks"), l.CutMarks);
     }
     ini.UpdateFile();
 }

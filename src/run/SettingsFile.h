@@ -2,6 +2,7 @@
 
 #include "run/Calibration.h"
 #include "run/SerialDrawing.h"
+#include "ticket/SheetLayout.h"
 
 #include <QColor>
 #include <QString>
@@ -73,6 +74,9 @@ struct TallyforgeSettings {
     calibration::TCalibrations Calibrations;
     // [Printer]: what Print Setup chose (see printerchoice); written only once chosen.
     std::optional<TPrinterChoice> PrinterChoice;
+    // [Sheet]: several tickets on a sheet. Written only when not the one-ticket page, or
+    // when the file has the section already (a save never removes it).
+    ticket::TSheetLayout Sheet;
 
     bool operator==(const TallyforgeSettings&) const = default;
 };

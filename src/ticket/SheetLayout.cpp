@@ -1,6 +1,7 @@
 #include "ticket/SheetLayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ticket {
 
@@ -9,6 +10,42 @@ namespace {
 qint64 CeilDiv(qint64 a, qint64 b) { return (a + b - 1) / b; }
 
 } // namespace
+
+QString OrderName(TOrder order)
+{
+    switch (order) {
+    case TOrder::Rows: return QStringLiteral("rows");
+    case TOrder::Columns: return QStringLiteral("columns");
+    case TOrder::Stack: return QStringLiteral("stack");
+    }
+    return {};
+}
+
+std::optional<TOrder> ParseOrder(const QString& text)
+{
+    for (const TOrder order : { TOrder::Rows, TOrder::Columns, TOrder::Stack })
+        if (text.trimmed().compare(OrderName(order), Qt::CaseInsensitive) == 0)
+            return order;
+    return std::nullopt;
+}
+
+TSheetLayout Bounded(TSheetLayout l)
+{
+    const auto size = [](double v) { return std::isfinite(v) ? std::clamp(v, -kMaxSize, kMaxSize) : 0.0; };
+    l.Columns = std::clamp(l.Columns, 1, kMaxGrid);
+    l.Rows = std::clamp(l.Rows, 1, kMaxGrid);
+    l.Copies = std::clamp(l.Copies, 1, kMaxCopies);
+    l.Left = size(l.Left);
+    l.Top = size(l.Top);
+    // A ticket of no width or height is sized from the printable area; a negative one is no ticket.
+    l.Width = std::max(0.0, size(l.Width));
+    l.Height = std::max(0.0, size(l.Height));
+    l.GapX = size(l.GapX);
+    l.GapY = size(l.GapY);
+    l.StackDepth = std::max(0, l.StackDepth);
+    l.FirstSlot = std::clamp(l.FirstSlot, 1, l.Slots());
+    return l;
+}
 
 TSheetPlan::TSheetPlan(const TSheetLayout& layout, qint64 tickets)
     : layout_(layout)

@@ -4,7 +4,10 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
+#include <QString>
 #include <QtGlobal>
+
+#include <optional>
 
 // A sheet of tickets: a grid of tickets on one sheet of paper, and the order the run's
 // tickets take on the sheets, including cut and stack (after the guillotine every pile,
@@ -34,6 +37,18 @@ struct TSheetLayout {
     bool IsDefault() const { return *this == TSheetLayout(); }
     friend bool operator==(const TSheetLayout&, const TSheetLayout&) = default;
 };
+
+// What a layout may hold; the settings reader holds values within these, the command
+// line refuses others.
+inline constexpr int kMaxGrid = 50;       // columns, rows
+inline constexpr int kMaxCopies = 20;
+inline constexpr double kMaxSize = 100.0; // inches, either way: corner, ticket, gaps
+
+// "rows", "columns", "stack", as the settings file and the command line spell them.
+QString OrderName(TOrder order);
+std::optional<TOrder> ParseOrder(const QString& text);
+// The layout with every value held within the limits above.
+TSheetLayout Bounded(TSheetLayout layout);
 
 // Where the tickets of a run of `tickets` go. Sheets are counted from 0: logical sheets
 // in the order of the run, printed sheets in the order they come out of the printer

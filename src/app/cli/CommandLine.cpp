@@ -104,6 +104,13 @@ Request Run()
         { QStringLiteral("csv"), QCoreApplication::translate("CommandLine", "log: the records as CSV.") },
         { QStringLiteral("quiet"), QCoreApplication::translate("CommandLine", "print, reprint: no progress and no report.") },
         { QStringLiteral("no-calibration"), QCoreApplication::translate("CommandLine", "print, reprint: ignore the printer's calibration ([Calibration] in the settings file).") },
+        { QStringLiteral("sheet"), QCoreApplication::translate("CommandLine", "print, reprint: this many tickets across and down each sheet, e.g. 2x4 (default: [Sheet] in the settings file)."), QCoreApplication::translate("CommandLine", "COLSxROWS") },
+        { QStringLiteral("order"), QCoreApplication::translate("CommandLine", "print, reprint: the tickets' order on the sheets: rows, columns, or stack (cut and stacked, each pile in order)."), QCoreApplication::translate("CommandLine", "ORDER") },
+        { QStringLiteral("stack-depth"), QCoreApplication::translate("CommandLine", "print, reprint: with --order stack, sheets a pile (0: the whole run)."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("copies"), QCoreApplication::translate("CommandLine", "print, reprint: each sheet this many times in a row (1 to 20)."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("reverse"), QCoreApplication::translate("CommandLine", "print, reprint: the last sheet first.") },
+        { QStringLiteral("first-slot"), QCoreApplication::translate("CommandLine", "print, reprint: the first ticket's place on the first sheet, counted from 1 (rows and columns)."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("cut-marks"), QCoreApplication::translate("CommandLine", "print, reprint: marks where the sheets are cut.") },
         { QStringLiteral("series-server"), QCoreApplication::translate("CommandLine", "Take the numbers from a series shared on this PostgreSQL server (postgresql://user@host:port/database); the password comes from ~/.pgpass or PGPASSWORD."), QCoreApplication::translate("CommandLine", "URI") },
         { QStringLiteral("series"), QCoreApplication::translate("CommandLine", "The shared series' name."), QCoreApplication::translate("CommandLine", "NAME") },
     });
@@ -123,7 +130,8 @@ Request Run()
     request.settingsPath = parser.value(QStringLiteral("settings"));
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "force", "mark", "serial", "csv", "series-server", "series", "no-calibration" })
+        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "force", "mark", "serial", "csv", "series-server", "series", "no-calibration",
+                                      "sheet", "order", "stack-depth", "copies", "reverse", "first-slot", "cut-marks" })
             if (parser.isSet(QLatin1String(printOnly))) {
                 request.exitCode = Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the print command").arg(QLatin1String(printOnly)));
                 return request;

@@ -34,7 +34,10 @@ public:
         const double seconds = qMax<qint64>(1, lastMs_) / 1000.0;
         const QString serial = page ? serial::SerialText(page->Prefix, page->StartingNumber, qMin(done, total), page->Suffix, page->Digits)
                                     : QString();
-        std::fprintf(stderr, "\r%s", qPrintable(QCoreApplication::translate("CommandLine", "%1 of %2 pages, %3, %4 pages/s").arg(done).arg(total).arg(serial).arg(qRound(done / seconds))));
+        // Without a page: sheets of several tickets, whose serials are spread over the run.
+        const QString text = page ? QCoreApplication::translate("CommandLine", "%1 of %2 pages, %3, %4 pages/s").arg(done).arg(total).arg(serial).arg(qRound(done / seconds))
+                                  : QCoreApplication::translate("CommandLine", "%1 of %2 sheets, %3 sheets/s").arg(done).arg(total).arg(qRound(done / seconds));
+        std::fprintf(stderr, "\r%s", qPrintable(text));
         std::fflush(stderr);
         shown_ = true;
     }
@@ -96,6 +99,61 @@ QString ForceHint(TPrintQuestion::Kind kind, bool reprint)
     }
 }
 
+// The settings' sheet layout with the command line's options over it; a usage error
+// (naming the option) for a value out of its bounds.
+std::optional<ticket::TSheetLayout> SheetOptions(const QCommandLineParser& parser, ticket::TSheetLayout layout, QString* error)
+{
+    const auto fail = [&](const QString& text) {
+        *error = text;
+        return std::nullopt;
+    };
+    if (parser.isSet(QStringLiteral("sheet"))) {
+        const QString text = parser.value(QStringLiteral("sheet")).trimmed();
+        const QStringList parts = text.split(QLatin1Char('x'), Qt::KeepEmptyParts, Qt::CaseInsensitive);
+        bool columnsOk = false;
+        bool rowsOk = false;
+        const int columns = parts.size() == 2 ? parts[0].toInt(&columnsOk) : 0;
+        const int rows = parts.size() == 2 ? parts[1].toInt(&rowsOk) : 0;
+        if (!columnsOk || !rowsOk || columns < 1 || rows < 1 || columns > ticket::kMaxGrid || rows > ticket::kMaxGrid)
+            return fail(QCoreApplication::translate("CommandLine", "--sheet takes columns and rows from 1 to %1 as COLSxROWS (e.g. 2x4), not '%2'").arg(ticket::kMaxGrid).arg(text));
+        layout.Columns = columns;
+        layout.Rows = rows;
+    }
+    if (parser.isSet(QStringLiteral("order"))) {
+        const std::optional<ticket::TOrder> order = ticket::ParseOrder(parser.value(QStringLiteral("order")));
+        if (!order)
+            return fail(QCoreApplication::translate("CommandLine", "--order takes rows, columns or stack, not '%1'").arg(parser.value(QStringLiteral("order"))));
+        layout.Order = *order;
+    }
+    QString numberError;
+    const std::optional<qint64> depth = IntegerOption(parser, QStringLiteral("stack-depth"), &numberError);
+    const std::optional<qint64> copies = IntegerOption(parser, QStringLiteral("copies"), &numberError);
+    const std::optional<qint64> firstSlot = IntegerOption(parser, QStringLiteral("first-slot"), &numberError);
+    if (!numberError.isEmpty())
+        return fail(numberError);
+    if (depth && (*depth < 0 || *depth > std::numeric_limits<int>::max()))
+        return fail(QCoreApplication::translate("CommandLine", "--stack-depth takes a number of sheets from 0 to %1, not %2").arg(std::numeric_limits<int>::max()).arg(*depth));
+    if (copies && (*copies < 1 || *copies > ticket::kMaxCopies))
+        return fail(QCoreApplication::translate("CommandLine", "--copies takes a number from 1 to %1, not %2").arg(ticket::kMaxCopies).arg(*copies));
+    if (depth)
+        layout.StackDepth = int(*depth);
+    if (copies)
+        layout.Copies = int(*copies);
+    if (parser.isSet(QStringLiteral("reverse")))
+        layout.Reverse = true;
+    if (parser.isSet(QStringLiteral("cut-marks")))
+        layout.CutMarks = true;
+    if (firstSlot) {
+        if (*firstSlot < 1 || *firstSlot > layout.Slots())
+            return fail(QCoreApplication::translate("CommandLine", "--first-slot takes a place from 1 to %1 on a sheet of %2x%3, not %4")
+                            .arg(layout.Slots()).arg(layout.Columns).arg(layout.Rows).arg(*firstSlot));
+        if (layout.Order == ticket::TOrder::Stack)
+            return fail(QCoreApplication::translate("CommandLine", "--first-slot goes with the rows and columns orders, not stack"));
+        layout.FirstSlot = int(*firstSlot);
+    }
+    return ticket::Bounded(layout);
+}
+
 } // namespace
 
 int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, bool reprint)
@@ -149,6 +207,10 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     const bool force = parser.isSet(QStringLiteral("force"));
 
     const TallyforgeSettings settings = LoadSettingsFile(settingsPath);
+    QString sheetError;
+    const std::optional<ticket::TSheetLayout> layout = SheetOptions(parser, settings.Sheet, &sheetError);
+    if (!layout)
+        return Usage(sheetError);
     ChoosePrinter(parser, settings);
     TPrinter& printer = Printer();
     const std::shared_ptr<TSeriesStore> store = Store(parser, settingsPath, settings);
@@ -183,6 +245,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
         request.page.StartingNumber = serial::AddWrapping(last.value.value_or(0), 1);
     }
     request.knownLastNumber = settings.LastNumberText;
+    request.layout = *layout;
     // The chosen printer's calibration, as the window applies it.
     if (!parser.isSet(QStringLiteral("no-calibration")))
         request.offset = settings.Calibrations.value(printer.PrinterName());
@@ -191,12 +254,12 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     TPrintRoom room(job, store);
     TSerialRun& run = room.Run();
     serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
-        serial::DrawSerialPage(job, *canvas, pageIndex, area, calibration::Apply(run.Page() ? *run.Page() : request.page, request.offset));
+        run.DrawPage(*canvas, pageIndex, area, calibration::Apply(run.Page() ? *run.Page() : request.page, request.offset));
     });
     if (parser.isSet(QStringLiteral("output")))
         run.DocumentName = QFileInfo(parser.value(QStringLiteral("output"))).completeBaseName();
     Progress progress(!quiet && ::isatty(STDERR_FILENO));
-    run.OnProgress = [&](int done, int total) { progress.Show(done, total, run.Page()); };
+    run.OnProgress = [&](int done, int total) { progress.Show(done, total, run.Layout().IsDefault() ? run.Page() : nullptr); };
     bool stopped = false;
     app::OnTerminationRequest([&](int) {
         stopped = true;
@@ -232,7 +295,14 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     if (!run.JournalProblem().isEmpty())
         Say(QStringLiteral("tallyforge: %1").arg(app::ErrorBoxText(run.JournalProblem())));
     const serial::SerialPage& page = plan.request.page;
-    if (outcome->delivered > 0 && !quiet) {
+    if (outcome->sheetsDelivered < outcome->sheets && outcome->delivered == outcome->count && !quiet) {
+        // Stopped with sheets out of order: the whole range stays used (see TSerialRun).
+        Say(QCoreApplication::translate("CommandLine", "Stopped after %1 of %2 sheets; %3 to %4 stay used, the missing tickets need a reprint")
+                .arg(outcome->sheetsDelivered)
+                .arg(outcome->sheets)
+                .arg(serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix, page.Digits),
+                     serial::SerialText(page.Prefix, outcome->first, outcome->count, page.Suffix, page.Digits)));
+    } else if (outcome->delivered > 0 && !quiet) {
         const QString from = serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix, page.Digits);
         const QString to = serial::SerialText(page.Prefix, outcome->first, outcome->delivered, page.Suffix, page.Digits);
         if (printer.LastJobId() > 0)
@@ -240,7 +310,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
         else
             Say(QCoreApplication::translate("CommandLine", "Printed %1 to %2 into %3").arg(from, to, QDir::toNativeSeparators(printer.LastOutputFile())));
     }
-    if (stopped || outcome->delivered < outcome->count)
+    if (stopped || outcome->delivered < outcome->count || outcome->sheetsDelivered < outcome->sheets)
         return kStopped;
     return kDone;
 }

@@ -1,0 +1,342 @@
+// Sheets of several tickets through the whole print path into the PDF printer, read back
+// with poppler and put through a guillotine: every serial's place on every sheet, the
+// sheets cut into one pile a slot, the piles stacked, and the stack must read the run's
+// serials in order, exactly once each, in every copy set.
+#include "support_app.h"
+
+#include "platform/Printer.h"
+#include "printjob/PrintJob.h"
+#include "run/PrintRoom.h"
+#include "run/Journal.h"
+#include "run/SettingsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using ticket::TOrder;
+using ticket::TSheetLayout;
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+class SheetPrintTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        static QTemporaryDir home;
+        ASSERT_TRUE(home.isValid());
+        apptest::UseHome(home.path());
+        qputenv("CUPS_SERVER", "127.0.0.1:1"); // no queue: the PDF printer
+        apptest::EnsureApplication();
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        TPrinter::ResetForTests();
+    }
+    void TearDown() override { TPrinter::ResetForTests(); }
+
+    // Prints `count` tickets from `start` through the print room into a new PDF; returns
+    // its path, or empty when the run did not complete.
+    QString Print(const TSheetLayout& layout, int start, int count, const QString& name)
+    {
+        const QString settings = dir_.filePath(name + QStringLiteral(".ini"));
+        WriteBytes(settings, QStringLiteral("[SN]\r\nLastNumber=%1\r\n").arg(start - 1).toUtf8());
+        const QString pdf = dir_.filePath(name + QStringLiteral(".pdf"));
+        Printer().SetOutputFileName(pdf, TOutputFileMode::Exact);
+        TPrintJob job;
+        TPrintRoom room(job, std::make_shared<TLocalSeries>(settings));
+        serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
+            room.Run().DrawPage(*canvas, pageIndex, area, *room.Run().Page());
+        });
+        TPrintRequest request;
+        request.page.StartingNumber = start;
+        request.page.Prefix = QStringLiteral("T");
+        request.page.Font.Size = 8;
+        request.page.HorizontalIndent = 0.1;
+        request.page.VerticalIndent = 0.1;
+        request.page.HorizontalIndent2 = 0.3;
+        request.page.VerticalIndent2 = 0.5;
+        request.count = count;
+        request.knownLastNumber = QString::number(start - 1);
+        request.layout = layout;
+        const TPrintPlan plan = room.Prepare(request);
+        const std::optional<TSerialRun::Outcome> outcome = room.Carry(plan);
+        if (!outcome || outcome->delivered != count)
+            return {};
+        // The counter moved past the run's tickets, not its sheets.
+        EXPECT_EQ(apptest::IniValue(settings, QStringLiteral("SN"), QStringLiteral("LastNumber")), QString::number(start + count - 1));
+        return pdf;
+    }
+
+    QTemporaryDir dir_;
+};
+
+// The serial in each slot of each printed sheet (0 where the slot is empty), found by
+// where its words lie on the page; both of a ticket's texts must say the same serial.
+QList<QList<int>> ReadSheets(const QString& pdf, const TSheetLayout& layout)
+{
+    const QSizeF printable = serial::PrintableInches();
+    const QPointF origin = apptest::PrintableOriginPoints();
+    const int pages = apptest::PdfPageCount(pdf);
+    QList<QList<int>> sheets(pages, QList<int>(layout.Slots(), 0));
+    static const QRegularExpression serialWord(QStringLiteral("^T(-?\\d+)$"));
+    for (const apptest::PdfWord& word : apptest::PdfWords(pdf)) {
+        const QRegularExpressionMatch match = serialWord.match(word.text);
+        if (!match.hasMatch())
+            continue;
+        const QPointF at((word.xMin + word.xMax) / 2, (word.yMin + word.yMax) / 2);
+        int found = -1;
+        for (int slot = 0; slot < layout.Slots() && found < 0; ++slot) {
+            const QRectF inches = ticket::SlotRect(layout, slot, printable);
+            const QRectF points(origin + inches.topLeft() * 72, inches.size() * 72);
+            if (points.contains(at))
+                found = slot;
+        }
+        EXPECT_GE(found, 0) << word.text.toStdString() << " lies on no ticket";
+        if (found < 0 || word.page < 1 || word.page > pages)
+            continue;
+        int& serial = sheets[word.page - 1][found];
+        const int value = match.captured(1).toInt();
+        EXPECT_TRUE(serial == 0 || serial == value) << "two serials on one ticket: " << serial << ", " << value;
+        serial = value;
+    }
+    return sheets;
+}
+
+// The guillotine: a copy set's sheets in the order they are read (the printer's order,
+// turned over when it printed the last first), cut, the piles stacked.
+QList<int> Guillotine(const QList<QList<int>>& printed, const TSheetLayout& layout, int copySet)
+{
+    QList<QList<int>> sheets;
+    for (qsizetype i = copySet; i < printed.size(); i += layout.Copies)
+        sheets << printed[layout.Reverse ? printed.size() - 1 - i : i];
+    QList<int> stack;
+    const auto take = [&](int serial) {
+        if (serial != 0)
+            stack << serial;
+    };
+    if (layout.Order == TOrder::Stack) {
+        const qsizetype depth = layout.StackDepth > 0 ? layout.StackDepth : sheets.size();
+        for (qsizetype block = 0; block < sheets.size(); block += depth)
+            for (int slot = 0; slot < layout.Slots(); ++slot)
+                for (qsizetype sheet = block; sheet < std::min(block + depth, sheets.size()); ++sheet)
+                    take(sheets[sheet][slot]);
+    } else {
+        for (const QList<int>& sheet : sheets)
+            for (int i = 0; i < layout.Slots(); ++i) {
+                const int row = layout.Order == TOrder::Columns ? i % layout.Rows : i / layout.Columns;
+                const int column = layout.Order == TOrder::Columns ? i / layout.Rows : i % layout.Columns;
+                take(sheet[row * layout.Columns + column]);
+            }
+    }
+    return stack;
+}
+
+TSheetLayout Layout(int columns, int rows, TOrder order, int depth = 0, int copies = 1, bool reverse = false, int firstSlot = 1)
+{
+    TSheetLayout layout;
+    layout.Columns = columns;
+    layout.Rows = rows;
+    layout.Order = order;
+    layout.StackDepth = depth;
+    layout.Copies = copies;
+    layout.Reverse = reverse;
+    layout.FirstSlot = firstSlot;
+    layout.GapX = columns > 1 ? 0.1 : 0;
+    layout.GapY = rows > 1 ? 0.1 : 0;
+    layout.CutMarks = true;
+    return layout;
+}
+
+TEST_F(SheetPrintTest, CutAndStackedSheetsReadTheRunInOrder)
+{
+    struct Case {
+        TSheetLayout layout;
+        int count;
+    };
+    const Case cases[] = {
+        { Layout(1, 1, TOrder::Rows), 4 },
+        { Layout(1, 1, TOrder::Stack, 0, 3, true), 3 },
+        { Layout(2, 4, TOrder::Stack), 24 },                 // fills every sheet
+        { Layout(2, 4, TOrder::Stack), 21 },                 // the last sheets not full
+        { Layout(2, 4, TOrder::Stack, 2, 1, true), 37 },     // piles of two sheets, a short last block
+        { Layout(2, 4, TOrder::Stack, 2, 3), 30 },
+        { Layout(3, 3, TOrder::Rows, 0, 1, true), 18 },
+        { Layout(3, 3, TOrder::Columns, 0, 3, false, 4), 20 },
+        { Layout(3, 3, TOrder::Rows, 0, 1, false, 8), 5 },
+        { Layout(6, 6, TOrder::Stack, 3, 3, true), 100 },
+        { Layout(6, 6, TOrder::Columns), 72 },
+    };
+    int start = 101;
+    int index = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << index << ": " << c.layout.Columns << "x" << c.layout.Rows << " order "
+                                        << int(c.layout.Order) << " depth " << c.layout.StackDepth << " copies "
+                                        << c.layout.Copies << " reverse " << c.layout.Reverse << " first slot "
+                                        << c.layout.FirstSlot << ", " << c.count << " tickets");
+        const QString pdf = Print(c.layout, start, c.count, QStringLiteral("run%1").arg(index++));
+        ASSERT_FALSE(pdf.isEmpty());
+        const QList<QList<int>> sheets = ReadSheets(pdf, c.layout);
+        EXPECT_EQ(sheets.size(), ticket::TSheetPlan(c.layout, c.count).PrintedSheets());
+        QList<int> expected;
+        for (int serial = start; serial < start + c.count; ++serial)
+            expected << serial;
+        for (int copySet = 0; copySet < c.layout.Copies; ++copySet)
+            EXPECT_EQ(Guillotine(sheets, c.layout, copySet), expected) << "copy set " << copySet;
+        start += c.count;
+    }
+}
+
+// A run stopped after two of its sheets: in rows its first tickets came out and the rest
+// goes back to the counter; cut into stacks the tickets out are spread over the whole
+// range, so all of it stays used and is journaled cancelled, never handed out again.
+TEST_F(SheetPrintTest, StoppedRunGivesBackOnlyAnUnprintedTail)
+{
+    for (const TOrder order : { TOrder::Rows, TOrder::Stack }) {
+        SCOPED_TRACE(int(order));
+        ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("stop%1").arg(int(order))));
+        const QString settings = dir_.filePath(QStringLiteral("stop%1/Tallyforge.ini").arg(int(order)));
+        WriteBytes(settings, "[SN]\r\nLastNumber=100\r\n");
+        Printer().SetOutputFileName(dir_.filePath(QStringLiteral("stop%1.pdf").arg(int(order))), TOutputFileMode::Exact);
+        TPrintJob job;
+        TPrintRoom room(job, std::make_shared<TLocalSeries>(settings));
+        serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
+            room.Run().DrawPage(*canvas, pageIndex, area, *room.Run().Page());
+        });
+        room.Run().OnProgress = [&](int done, int) {
+            if (done == 2)
+                room.Run().Stop();
+        };
+        TPrintRequest request;
+        request.page.StartingNumber = 101;
+        request.page.Prefix = QStringLiteral("T");
+        request.page.Font.Size = 8;
+        request.count = 40;
+        request.knownLastNumber = QStringLiteral("100");
+        request.layout = Layout(2, 4, order);
+        const std::optional<TSerialRun::Outcome> outcome = room.Carry(room.Prepare(request));
+        ASSERT_TRUE(outcome.has_value());
+        EXPECT_EQ(outcome->sheets, 5);
+        EXPECT_EQ(outcome->sheetsDelivered, 2);
+        const QList<TJournalRecord> runs = TJournal(TJournal::PathBeside(settings)).Runs();
+        ASSERT_EQ(runs.size(), 1);
+        EXPECT_EQ(runs[0].status, TRunStatus::Cancelled);
+        EXPECT_EQ(runs[0].first, 101);
+        EXPECT_EQ(runs[0].sheets, 2);
+        if (order == TOrder::Rows) {
+            EXPECT_EQ(apptest::IniValue(settings, QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("116"));
+            EXPECT_EQ(runs[0].last, 116);
+            EXPECT_EQ(runs[0].pages, 16);
+        } else {
+            EXPECT_EQ(apptest::IniValue(settings, QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("140"));
+            EXPECT_EQ(runs[0].last, 140);
+            EXPECT_EQ(runs[0].pages, 40);
+        }
+    }
+}
+
+// A journal of the version before the sheets column still reads and takes records, in
+// its own width, so its header still names every field.
+TEST(SheetJournal, JournalWithoutSheetsColumnKeepsItsWidth)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Tallyforge-journal.csv"));
+    const QByteArray header = "started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits";
+    WriteBytes(path, header + "\r\n2026-03-01T07:00:00.000Z,2026-03-01T07:00:05.000Z,print,completed,1,10,10,A,,PDF,,,clerk,desk1,00000000000000aa,,,4\r\n");
+    const TJournal journal(path);
+    TJournalRecord record;
+    record.started = QDateTime::fromString(QStringLiteral("2026-03-01T08:00:00.000Z"), Qt::ISODateWithMs);
+    record.status = TRunStatus::Completed;
+    record.first = 11;
+    record.last = 26;
+    record.pages = 16;
+    record.sheets = 2;
+    journal.Append(record);
+    const QList<TJournalRecord> runs = journal.Runs();
+    ASSERT_EQ(runs.size(), 2);
+    EXPECT_EQ(runs[0].first, 11);
+    EXPECT_EQ(runs[1].digits, 4);
+    for (const QByteArray& line : ReadBytes(path).split('\n'))
+        if (!line.trimmed().isEmpty())
+            EXPECT_EQ(line.count(','), header.count(',')) << line.toStdString();
+
+    // A new journal has the column, and a run's sheets read back.
+    const TJournal fresh(dir.filePath(QStringLiteral("new.csv")));
+    fresh.Append(record);
+    ASSERT_EQ(fresh.Runs().size(), 1);
+    EXPECT_EQ(fresh.Runs()[0].sheets, 2);
+}
+
+// A file without [Sheet] is saved byte for byte as before and prints one serial twice a
+// page; a [Sheet] that is there stays through a save even at the one-ticket values, and
+// values past the limits read as the limits.
+TEST_F(SheetPrintTest, SettingsWithoutSheetStayAsTheyWere)
+{
+    const QString path = dir_.filePath(QStringLiteral("Tallyforge.ini"));
+    const QByteArray before = "[SN]\r\nLastNumber=41\r\nPageCount=3\r\nPrefix=T\r\nSuffix=\r\n[Paper]\r\nHorizontalIndent=0.5\r\n"
+                              "VerticalIndent=0.5\r\nHorizontalIndent2=2.25\r\nVerticalIndent2=3\r\n[Font]\r\nName=Arial\r\nSize=24\r\n"
+                              "Color=0\r\nBold=0\r\nUnderline=0\r\nItalic=0\r\nStrikeout=0\r\n[View]\r\nWholePage=1\r\n";
+    WriteBytes(path, before);
+    const TallyforgeSettings settings = LoadSettingsFile(path);
+    EXPECT_TRUE(settings.Sheet.IsDefault());
+    SaveSettingsFile(path, settings);
+    EXPECT_EQ(ReadBytes(path), before);
+
+    Printer().SetOutputFileName(dir_.filePath(QStringLiteral("plain.pdf")), TOutputFileMode::Exact);
+    TPrintJob job;
+    TPrintRoom room(job, std::make_shared<TLocalSeries>(path));
+    serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
+        room.Run().DrawPage(*canvas, pageIndex, area, *room.Run().Page());
+    });
+    TPrintRequest request;
+    request.page.StartingNumber = 42;
+    request.page.Prefix = settings.Prefix;
+    request.page.HorizontalIndent = settings.HorizontalIndent;
+    request.page.VerticalIndent = settings.VerticalIndent;
+    request.page.HorizontalIndent2 = settings.HorizontalIndent2;
+    request.page.VerticalIndent2 = settings.VerticalIndent2;
+    request.count = settings.PageCount;
+    request.knownLastNumber = settings.LastNumberText;
+    request.layout = settings.Sheet;
+    ASSERT_TRUE(room.Carry(room.Prepare(request)).has_value());
+    const QString pdf = dir_.filePath(QStringLiteral("plain.pdf"));
+    ASSERT_EQ(apptest::PdfPageCount(pdf), 3);
+    for (int page = 1; page <= 3; ++page)
+        EXPECT_EQ(apptest::PdfText(pdf, page).simplified(), QStringLiteral("T%1 T%1").arg(41 + page)) << "page " << page;
+
+    // One-ticket values in a [Sheet] keep the section; limits hold.
+    QByteArray withSheet = ReadBytes(path) + "[Sheet]\r\nColumns=1\r\nRows=9999\r\nCopies=0\r\nOrder=stack\r\nGapX=-500\r\n";
+    WriteBytes(path, withSheet);
+    TallyforgeSettings read = LoadSettingsFile(path);
+    EXPECT_EQ(read.Sheet.Rows, ticket::kMaxGrid);
+    EXPECT_EQ(read.Sheet.Copies, 1);
+    EXPECT_EQ(read.Sheet.GapX, -ticket::kMaxSize);
+    EXPECT_EQ(read.Sheet.Order, TOrder::Stack);
+    read.Sheet = TSheetLayout();
+    SaveSettingsFile(path, read);
+    EXPECT_EQ(apptest::IniValue(path, QStringLiteral("Sheet"), QStringLiteral("Rows")), QStringLiteral("1"));
+    EXPECT_EQ(apptest::IniValue(path, QStringLiteral("Sheet"), QStringLiteral("Order")), QStringLiteral("rows"));
+    EXPECT_EQ(apptest::IniValue(path, QStringLiteral("Sheet"), QStringLiteral("GapX")), QStringLiteral("0"));
+}
+
+} // namespace
