@@ -1200,6 +1200,101 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     </message>
 </context>
 <context>
+    <name>TSheetLayoutDialog</name>
+    <message>
+        <source> in</source>
+        <translation> in</translation>
+    </message>
+    <message>
+        <source>Sheet Layout</source>
+        <translation>Bogenlayout</translation>
+    </message>
+    <message>
+        <source>fit the grid</source>
+        <translation>passend zum Raster</translation>
+    </message>
+    <message>
+        <source>Left to right, then down</source>
+        <translation>Von links nach rechts, dann abwärts</translation>
+    </message>
+    <message>
+        <source>Down, then across</source>
+        <translation>Abwärts, dann nach rechts</translation>
+    </message>
+    <message>
+        <source>Cut and stack</source>
+        <translation>Schneiden und stapeln</translation>
+    </message>
+    <message>
+        <source>the whole run</source>
+        <translation>der ganze Lauf</translation>
+    </message>
+    <message>
+        <source>Last sheet &amp;first (face-up tray)</source>
+        <translation>Letzter Bogen &amp;zuerst (Ablage mit Druckseite oben)</translation>
+    </message>
+    <message>
+        <source>C&amp;ut marks at the ticket corners</source>
+        <translation>Schnittm&amp;arken an den Ticketecken</translation>
+    </message>
+    <message>
+        <source>Tickets on a sheet</source>
+        <translation>Tickets auf einem Bogen</translation>
+    </message>
+    <message>
+        <source>&amp;Across:</source>
+        <translation>&amp;Nebeneinander:</translation>
+    </message>
+    <message>
+        <source>&amp;Down:</source>
+        <translation>&amp;Untereinander:</translation>
+    </message>
+    <message>
+        <source>&amp;Left:</source>
+        <translation>&amp;Links:</translation>
+    </message>
+    <message>
+        <source>&amp;Top:</source>
+        <translation>&amp;Oben:</translation>
+    </message>
+    <message>
+        <source>&amp;Width:</source>
+        <translation>&amp;Breite:</translation>
+    </message>
+    <message>
+        <source>&amp;Height:</source>
+        <translation>&amp;Höhe:</translation>
+    </message>
+    <message>
+        <source>&amp;Gap across:</source>
+        <translation>Abstand &amp;quer:</translation>
+    </message>
+    <message>
+        <source>Gap d&amp;own:</source>
+        <translation>Abstand &amp;senkrecht:</translation>
+    </message>
+    <message>
+        <source>Order</source>
+        <translation>Reihenfolge</translation>
+    </message>
+    <message>
+        <source>O&amp;rder:</source>
+        <translation>&amp;Reihenfolge:</translation>
+    </message>
+    <message>
+        <source>Sheets per &amp;pile:</source>
+        <translation>Bogen je Sta&amp;pel:</translation>
+    </message>
+    <message>
+        <source>First &amp;slot:</source>
+        <translation>&amp;Erster Platz:</translation>
+    </message>
+    <message>
+        <source>&amp;Copies:</source>
+        <translation>&amp;Kopien:</translation>
+    </message>
+</context>
+<context>
     <name>TValueEdit</name>
     <message>
         <source>&amp;Undo</source>
@@ -1465,6 +1560,10 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>Printing sheet %1 of %2</source>
         <translation>Bogen %1 von %2 wird gedruckt</translation>
+    </message>
+    <message>
+        <source>Sheet &amp;Layout...</source>
+        <translation>Bogen&amp;layout...</translation>
     </message>
 </context>
 </TS>

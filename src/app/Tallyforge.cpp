@@ -280,6 +280,7 @@ void TfrmTallyforge::CreateMenu()
     mnuNumberFormat = design::AddMenuItem(mnuOptions, "mnuNumberFormat", QT_TR_NOOP("Number Format..."));
     mnuSharedSeries = design::AddMenuItem(mnuOptions, "mnuSharedSeries", QT_TR_NOOP("Shared Series..."));
     mnuCalibrate = design::AddMenuItem(mnuOptions, "mnuCalibrate", QT_TR_NOOP("&Calibrate Printer..."));
+    mnuSheetLayout = design::AddMenuItem(mnuOptions, "mnuSheetLayout", QT_TR_NOOP("Sheet &Layout..."));
 
     Help1 = bar->addMenu(tr("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -301,6 +302,7 @@ void TfrmTallyforge::CreateMenu()
     Wire(mnuNumberFormat, &TfrmTallyforge::mnuNumberFormatClick);
     Wire(mnuCalibrationSheet, &TfrmTallyforge::mnuCalibrationSheetClick);
     Wire(mnuCalibrate, &TfrmTallyforge::mnuCalibrateClick);
+    Wire(mnuSheetLayout, &TfrmTallyforge::mnuSheetLayoutClick);
     Wire(mnuAbout, &TfrmTallyforge::mnuAboutClick);
 }
 

@@ -85,6 +85,7 @@ public:
     void mnuNumberFormatClick();
     void mnuCalibrationSheetClick();
     void mnuCalibrateClick();
+    void mnuSheetLayoutClick();
     // The reprint dialog preset to first..last; prints what it is asked for.
     void ReprintDialog(int first, int last);
     // Prints first..last again with the current settings and `mark` beside each number, on
@@ -140,6 +141,7 @@ public:
     QAction* mnuSharedSeries = nullptr;
     QAction* mnuNumberFormat = nullptr;
     QAction* mnuCalibrate = nullptr;
+    QAction* mnuSheetLayout = nullptr;
     QMenu* Help1 = nullptr;
     QAction* mnuAbout = nullptr;
 

@@ -6,6 +6,7 @@
 #include "app/NumberFormatDialog.h"
 #include "app/PrintLog.h"
 #include "app/ReprintDialog.h"
+#include "app/SheetLayoutDialog.h"
 #include "run/Calibration.h"
 #include "run/Preflight.h"
 #include "run/PrintRoom.h"
@@ -516,4 +517,17 @@ void TfrmTallyforge::mnuCalibrateClick()
     else
         calibrations_.remove(printer);
     txtStartingSNChange();
+}
+
+void TfrmTallyforge::mnuSheetLayoutClick()
+{
+    if (run_->Running() || Printer().Printing())
+        return;
+    const serial::SerialPage page = CurrentPage();
+    const auto serialText = [page](qint64 ticket) {
+        return serial::SerialText(page.Prefix, page.StartingNumber, qint32(ticket + 1), page.Suffix, page.Digits);
+    };
+    TSheetLayoutDialog dialog(sheetLayout_, serialText, serial::PrintableInches(), std::max(1, txtPageCount->AsInteger()), this);
+    if (dialog.exec() == QDialog::Accepted)
+        SetSheetLayout(dialog.Layout());
 }

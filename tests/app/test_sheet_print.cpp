@@ -276,9 +276,11 @@ TEST(SheetJournal, JournalWithoutSheetsColumnKeepsItsWidth)
     ASSERT_EQ(runs.size(), 2);
     EXPECT_EQ(runs[0].first, 11);
     EXPECT_EQ(runs[1].digits, 4);
-    for (const QByteArray& line : ReadBytes(path).split('\n'))
-        if (!line.trimmed().isEmpty())
+    for (const QByteArray& line : ReadBytes(path).split('\n')) {
+        if (!line.trimmed().isEmpty()) {
             EXPECT_EQ(line.count(','), header.count(',')) << line.toStdString();
+        }
+    }
 
     // A new journal has the column, and a run's sheets read back.
     const TJournal fresh(dir.filePath(QStringLiteral("new.csv")));
@@ -337,6 +339,51 @@ TEST_F(SheetPrintTest, SettingsWithoutSheetStayAsTheyWere)
     EXPECT_EQ(apptest::IniValue(path, QStringLiteral("Sheet"), QStringLiteral("Rows")), QStringLiteral("1"));
     EXPECT_EQ(apptest::IniValue(path, QStringLiteral("Sheet"), QStringLiteral("Order")), QStringLiteral("rows"));
     EXPECT_EQ(apptest::IniValue(path, QStringLiteral("Sheet"), QStringLiteral("GapX")), QStringLiteral("0"));
+}
+
+} // namespace
+
+#include "app/SheetLayoutDialog.h"
+#include "app/Tallyforge.h"
+#include "preview/PreviewStatusBar.h"
+#include "support_window.h"
+#include "widgets/HistoryEdit.h"
+
+#include <QComboBox>
+#include <QMenu>
+#include <QSpinBox>
+#include <QTest>
+
+namespace {
+
+class SheetLayoutWindowTest : public WindowTest {};
+
+// Options > Sheet Layout, from the keyboard: a 2x2 grid in cut-and-stack order shows the
+// first sheet's serials as the piles will read, and OK gives the window the layout, its
+// preview sheets and a settings file that keeps it.
+TEST_F(SheetLayoutWindowTest, ChosenInTheDialogReachesThePreviewAndTheSettingsFile)
+{
+    WriteSettings("[SN]\r\nLastNumber=100\r\nPageCount=8\r\nPrefix=N\r\n\r\n[Paper]\r\nVerticalIndent2=2\r\n\r\n");
+    auto window = MakeWindow();
+    QStringList firstSheet;
+    WhenModal<TSheetLayoutDialog>([&](TSheetLayoutDialog* dialog) {
+        Retype(dialog->ColumnsEdit(), QStringLiteral("2"));
+        Retype(dialog->RowsEdit(), QStringLiteral("2"));
+        dialog->OrderBox()->setFocus();
+        QTest::keyClick(dialog->OrderBox(), Qt::Key_End); // the last order: cut and stack
+        firstSheet = dialog->FirstSheet();
+        QTest::keyClick(dialog->OrderBox(), Qt::Key_Return);
+    });
+    ChooseFromMenu(window->mnuOptions, { Qt::Key_L });
+    // Eight tickets on two sheets: the piles read 101-102, 103-104, 105-106, 107-108.
+    EXPECT_EQ(firstSheet, QStringList({ "N101", "N103", "N105", "N107" }));
+    EXPECT_EQ(window->SheetLayout().Columns, 2);
+    EXPECT_EQ(window->SheetLayout().Order, ticket::TOrder::Stack);
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral("2 sheets")))
+        << window->PreviewStatusBar1->UserText().toStdString();
+    window->close();
+    EXPECT_EQ(Setting("Sheet", "Columns"), QStringLiteral("2"));
+    EXPECT_EQ(Setting("Sheet", "Order"), QStringLiteral("stack"));
 }
 
 } // namespace
