@@ -5,6 +5,7 @@
 //
 // Prints the median time of each over a few runs, and last the ratio 8-up/one-up (at
 // most 1.0x is the aim: eight tickets a page must not cost more than eight pages).
+#include "DirectPrint.h"
 #include "platform/Printer.h"
 #include "printjob/PrintJob.h"
 #include "run/SerialRun.h"
@@ -23,12 +24,6 @@
 namespace {
 
 constexpr int kRuns = 3;
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 } // namespace
 
@@ -80,8 +75,8 @@ int main(int argc, char* argv[])
         pageTimes.push_back(time({}, QStringLiteral("pages.pdf")));
         sheetTimes.push_back(time(eightUp, QStringLiteral("sheets.pdf")));
     }
-    const double pages = Median(pageTimes);
-    const double sheets = Median(sheetTimes);
+    const double pages = bench::median(pageTimes);
+    const double sheets = bench::median(sheetTimes);
     std::printf("one-up: %d tickets on %d pages: %.3f s (%.0f tickets/s)\n", tickets, tickets, pages, tickets / pages);
     std::printf("8-up:   %d tickets on %lld sheets: %.3f s (%.0f tickets/s)\n", tickets,
                 static_cast<long long>(ticket::TSheetPlan(eightUp, tickets).PrintedSheets()), sheets, tickets / sheets);

@@ -88,6 +88,15 @@ QString PdfText(const QString& pdf, int page)
     return Run(QStringLiteral("pdftotext"), arguments);
 }
 
+int CountPixels(const QImage& image, const std::function<bool(const QColor&)>& is)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += is(image.pixelColor(x, y)) ? 1 : 0;
+    return count;
+}
+
 int PdfPageCount(const QString& pdf)
 {
     const QString info = Run(QStringLiteral("pdfinfo"), { pdf });

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QImage>
 #include <QPointF>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 class QApplication;
 class QProcess;
@@ -33,6 +36,10 @@ QString Run(const QString& program, const QStringList& arguments, int* exitCode 
 // pdftotext of one page (1-based) or, with page 0, of the whole file.
 QString PdfText(const QString& pdf, int page = 0);
 int PdfPageCount(const QString& pdf);
+
+// How many pixels of a picture `is` holds for: the outlines the preview draws in a colour
+// of their own are counted this way.
+int CountPixels(const QImage& image, const std::function<bool(const QColor&)>& is);
 // The first page's size in points, as pdfinfo reports it.
 QSizeF PdfPageSizePoints(const QString& pdf);
 

@@ -213,13 +213,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, PreflightTest,
 
 int RedPixels(const QImage& image)
 {
-    int red = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            red += pixel.red() > 200 && pixel.green() < 80 && pixel.blue() < 80 ? 1 : 0;
-        }
-    return red;
+    return apptest::CountPixels(image, [](const QColor& c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; });
 }
 
 // Texts off the printable area are outlined in red in the preview; without them the

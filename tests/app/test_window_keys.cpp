@@ -254,13 +254,7 @@ TEST_F(WindowKeysTest, EnterDoesNotStopALongRunAndItsProgressKeepsItsWidth)
 
 int BluePixels(const QImage& image)
 {
-    int blue = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            blue += pixel.blue() > 200 && pixel.red() < 60 && pixel.green() < 160 ? 1 : 0;
-        }
-    return blue;
+    return apptest::CountPixels(image, [](const QColor& c) { return c.blue() > 200 && c.red() < 60 && c.green() < 160; });
 }
 
 // A first start puts both numbers at the same place: the preview outlines the second and
