@@ -5,6 +5,7 @@
 #include "platform/RegularFile.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,13 +31,16 @@
 namespace {
 
 const QStringList kColumns { "started", "finished", "kind", "status", "first", "last", "pages", "prefix",
-                             "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last", "digits", "sheets" };
+                             "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last", "digits",
+                             "sheets", "layout", "not_printed", "step", "check", "template", "template_sha256" };
 // Journals written before the run and void columns.
 constexpr qsizetype kOlderColumnCount = 14;
-// Journals written before the sheets column: their records keep that width, so a
-// spreadsheet still finds every field under its heading.
+// Journals written before the sheets column. Each later version added columns at the end;
+// a journal keeps the header it was made with, and its records keep that width unless a
+// record needs a later column (so a spreadsheet still finds every field under its heading).
 constexpr qsizetype kDigitsColumnCount = 18;
-bool KnownWidth(qsizetype fields) { return fields == kColumns.size() || fields == kDigitsColumnCount || fields == kOlderColumnCount; }
+bool KnownWidth(qsizetype fields) { return fields == kOlderColumnCount || (fields >= kDigitsColumnCount && fields <= kColumns.size()); }
+QString HeaderOf(qsizetype columns) { return kColumns.first(columns).join(QLatin1Char(',')); }
 // Appends are short: a journal locked longer than this is held by a stuck program.
 constexpr std::chrono::milliseconds kLockWait { 15000 };
 // Room for a run's two records, checked before it takes numbers: each is a few hundred
@@ -193,12 +197,12 @@ JournalText ParseJournal(const QString& path, QByteArray bytes, bool scan)
     if (bytes.size() > text.records) {
         const qsizetype lineEnd = bytes.indexOf('\n', text.records);
         const QByteArray header = bytes.mid(text.records, lineEnd < 0 ? -1 : lineEnd - text.records).trimmed();
-        const QByteArray current = TJournal::Header().toUtf8();
-        const QByteArray older = current.left(current.indexOf(",run,"));
-        const QByteArray withoutSheets = current.left(current.indexOf(",sheets"));
-        if (header != current && header != older && header != withoutSheets)
+        text.columns = 0;
+        for (qsizetype columns = kOlderColumnCount; columns <= kColumns.size() && !text.columns; ++columns)
+            if (KnownWidth(columns) && header == HeaderOf(columns).toUtf8())
+                text.columns = columns;
+        if (!text.columns)
             throw Exception(Foreign(path));
-        text.columns = header == current ? kColumns.size() : header == older ? kOlderColumnCount : kDigitsColumnCount;
         text.records = lineEnd < 0 ? bytes.size() : lineEnd + 1;
         text.headed = true;
     }
@@ -316,6 +320,32 @@ QString TJournal::StatusText(TRunStatus status)
     return {};
 }
 
+QString NotPrintedText(const QList<TSerialRange>& ranges)
+{
+    QStringList parts;
+    for (const TSerialRange& range : ranges)
+        parts << (range.first == range.last ? QString::number(range.first)
+                                            : QStringLiteral("%1..%2").arg(range.first).arg(range.last));
+    return parts.join(QLatin1Char(' '));
+}
+
+std::optional<QList<TSerialRange>> ParseNotPrinted(const QString& text)
+{
+    static const QRegularExpression kRange(QStringLiteral("^(-?\\d+)(?:\\.\\.(-?\\d+))?$"));
+    QList<TSerialRange> ranges;
+    for (const QString& part : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = kRange.match(part);
+        bool firstOk = false;
+        bool lastOk = true;
+        const int first = match.captured(1).toInt(&firstOk);
+        const int last = match.captured(2).isEmpty() ? first : match.captured(2).toInt(&lastOk);
+        if (!match.hasMatch() || !firstOk || !lastOk)
+            return std::nullopt;
+        ranges.append({ first, last });
+    }
+    return ranges;
+}
+
 QString TJournal::ToCsv(const TJournalRecord& r)
 {
     const auto number = [](const std::optional<int>& value) { return value ? QString::number(*value) : QString(); };
@@ -324,10 +354,15 @@ QString TJournal::ToCsv(const TJournalRecord& r)
                                r.prefix, r.suffix, r.printer, r.output,
                                r.job > 0 ? QString::number(r.job) : QString(), r.user, r.host,
                                r.run ? QStringLiteral("%1").arg(r.run, 16, 16, QLatin1Char('0')) : QString(),
-                               number(r.voidFirst), number(r.voidLast), number(r.digits), number(r.sheets) };
+                               number(r.voidFirst), number(r.voidLast), number(r.digits), number(r.sheets),
+                               r.layout, NotPrintedText(r.notPrinted), r.step != 1 ? QString::number(r.step) : QString(),
+                               r.check, r.templateName, r.templateSha256 };
     QStringList quoted;
     for (const QString& field : fields)
         quoted << Quoted(field);
+    // The columns after the sheets one only as far as the record uses them.
+    while (quoted.size() > kDigitsColumnCount + 1 && quoted.last().isEmpty())
+        quoted.removeLast();
     return quoted.join(QLatin1Char(','));
 }
 
@@ -379,6 +414,17 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
             if (r.sheets && *r.sheets < 0)
                 r.sheets.reset();
         }
+        const auto field = [&f](qsizetype i) { return i < f.size() ? f[i] : QString(); };
+        r.layout = Unquoted(field(19), true);
+        if (const std::optional<QList<TSerialRange>> ranges = ParseNotPrinted(Unquoted(field(20), true)))
+            r.notPrinted = *ranges;
+        else
+            ok = false;
+        r.step = NumberField(field(21), &ok).value_or(1);
+        ok = ok && r.step >= 1;
+        r.check = Unquoted(field(22), true);
+        r.templateName = Unquoted(field(23), true);
+        r.templateSha256 = field(24);
     }
     if (!ok)
         return std::nullopt;
@@ -406,8 +452,8 @@ void TJournal::Append(const TJournalRecord& record) const
     else if (!text.bytes.endsWith('\n'))
         line = "\r\n"; // the last line lost its end (an edit, a power cut): this record is a line of its own
     QByteArray csv = ToCsv(record).toUtf8();
-    if (text.headed && text.columns == kDigitsColumnCount)
-        csv.truncate(csv.lastIndexOf(',')); // a journal without the sheets column
+    if (text.headed && text.columns == kDigitsColumnCount && csv.count(',') == kDigitsColumnCount)
+        csv.truncate(csv.lastIndexOf(',')); // a journal without the sheets column, and a record without later ones
     line += csv + "\r\n";
     const char* data = line.constData();
     qsizetype left = line.size();

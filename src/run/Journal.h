@@ -18,6 +18,17 @@ enum class TRunStatus { Completed, Cancelled, Failed, Interrupted, Unknown, Abor
 // A fresh run id: random, never 0 (0 is a record of an older journal, which has none).
 quint64 NewRunId();
 
+// Serials first..last on the 32-bit circle (last below first: across the wrap).
+struct TSerialRange {
+    int first = 0;
+    int last = 0;
+    bool operator==(const TSerialRange&) const = default;
+};
+// Ranges as the journal's not_printed column holds them: "105..109 115" (a range, a
+// single serial), and back; nullopt for text that is not such a list.
+QString NotPrintedText(const QList<TSerialRange>& ranges);
+std::optional<QList<TSerialRange>> ParseNotPrinted(const QString& text);
+
 // One run as the journal records it.
 struct TJournalRecord {
     QDateTime started;  // UTC, to the millisecond; with user and host it names the run
@@ -49,6 +60,19 @@ struct TJournalRecord {
     // it): never handed out again, and accounted for here.
     std::optional<int> voidFirst;
     std::optional<int> voidLast;
+    // The sheet layout of a run of several tickets a sheet (as ticket::LayoutText writes
+    // it); empty for the one-ticket page.
+    QString layout;
+    // Serials of first..last that did not come out, for a run stopped part way whose
+    // sheets held its serials out of order (it keeps them reserved, to print the rest).
+    QList<TSerialRange> notPrinted;
+    // The difference between one serial and the next, and the check character's scheme
+    // (empty: none).
+    int step = 1;
+    QString check;
+    // The artwork the numbers were printed on: its file name and SHA-256 (hex); empty: none.
+    QString templateName;
+    QString templateSha256;
 
     bool SameRun(const TJournalRecord& other) const
     {
