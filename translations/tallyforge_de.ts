@@ -214,10 +214,6 @@
         <translation>(der Zähler dieses Arbeitsplatzes)</translation>
     </message>
     <message>
-        <source>&apos;print&apos; prints the next run without a window, &apos;reprint FIRST LAST&apos; prints those serials again, &apos;log&apos; lists the runs, &apos;series show&apos; and &apos;series set-next N&apos; show and move a shared series; without a command the window opens.</source>
-        <translation>„print“ druckt die nächste Folge ohne Fenster, „reprint ERSTE LETZTE“ druckt diese Seriennummern erneut, „log“ listet die Läufe, „series show“ und „series set-next N“ zeigen und verschieben eine geteilte Serie; ohne Befehl öffnet sich das Fenster.</translation>
-    </message>
-    <message>
         <source>Take the numbers from a series shared on this PostgreSQL server (postgresql://user@host:port/database); the password comes from ~/.pgpass or PGPASSWORD.</source>
         <translation>Die Nummern aus einer auf diesem PostgreSQL-Server geteilten Serie nehmen (postgresql://benutzer@host:port/datenbank); das Passwort kommt aus ~/.pgpass oder PGPASSWORD.</translation>
     </message>
@@ -366,12 +362,36 @@
         <translation>--first-slot gilt für die Reihenfolgen rows und columns, nicht für stack</translation>
     </message>
     <message>
-        <source>Stopped after %1 of %2 sheets; %3 to %4 stay used, the missing tickets need a reprint</source>
-        <translation>Nach %1 von %2 Bögen angehalten; %3 bis %4 bleiben verbraucht, die fehlenden Tickets müssen nachgedruckt werden</translation>
-    </message>
-    <message>
         <source>%1 of %2 sheets, %3 sheets/s</source>
         <translation>%1 von %2 Bögen, %3 Bögen/s</translation>
+    </message>
+    <message>
+        <source>&apos;print&apos; prints the next run without a window, &apos;reprint FIRST LAST&apos; prints those serials again, &apos;resume [RUN]&apos; prints the sheets a stopped run did not (the newest such run, or the one with this id in the log), &apos;log&apos; lists the runs, &apos;series show&apos; and &apos;series set-next N&apos; show and move a shared series; without a command the window opens.</source>
+        <translation>„print“ druckt die nächste Folge ohne Fenster, „reprint ERSTE LETZTE“ druckt diese Seriennummern erneut, „resume [LAUF]“ druckt die Bögen, die ein abgebrochener Lauf nicht gedruckt hat (den neuesten solchen Lauf oder den mit dieser Kennung im Protokoll), „log“ listet die Läufe, „series show“ und „series set-next N“ zeigen und verschieben eine geteilte Serie; ohne Befehl öffnet sich das Fenster.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a run id of the log</source>
+        <translation>„%1“ ist keine Laufkennung aus dem Protokoll</translation>
+    </message>
+    <message>
+        <source>Run %1 has no sheets left to print</source>
+        <translation>Dem Lauf %1 fehlen keine Bögen</translation>
+    </message>
+    <message>
+        <source>No stopped run has sheets left to print</source>
+        <translation>Keinem abgebrochenen Lauf fehlen Bögen</translation>
+    </message>
+    <message>
+        <source>resume prints the rest of a run as it began, without --%1</source>
+        <translation>resume druckt den Rest eines Laufs so, wie er begonnen wurde, ohne --%1</translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2 sheets; %3 to %4 stay used, and &apos;tallyforge resume&apos; prints the rest</source>
+        <translation>Nach %1 von %2 Bögen abgebrochen; %3 bis %4 bleiben vergeben, und „tallyforge resume“ druckt den Rest</translation>
+    </message>
+    <message>
+        <source>Printed the last %1 sheets of %2 to %3</source>
+        <translation>Die letzten %1 Bögen von %2 bis %3 gedruckt</translation>
     </message>
 </context>
 <context>
@@ -854,6 +874,18 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>Aborted by the printer</source>
         <translation>Vom Drucker abgebrochen</translation>
     </message>
+    <message>
+        <source>Rest of a run</source>
+        <translation>Rest eines Laufs</translation>
+    </message>
+    <message>
+        <source>Print the Re&amp;st</source>
+        <translation>&amp;Rest drucken</translation>
+    </message>
+    <message>
+        <source>Prints the sheets a stopped run did not, as they would have come out</source>
+        <translation>Druckt die Bögen, die ein abgebrochener Lauf nicht gedruckt hat, so wie sie gekommen wären</translation>
+    </message>
 </context>
 <context>
     <name>TPrintRoom</name>
@@ -964,6 +996,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>%1 sheets are more than one run can print (at most %2)</source>
         <translation>%1 Bögen sind mehr, als ein Lauf drucken kann (höchstens %2)</translation>
+    </message>
+    <message>
+        <source>This run has no sheets left to print</source>
+        <translation>Diesem Lauf fehlen keine Bögen</translation>
     </message>
 </context>
 <context>
@@ -1564,6 +1600,10 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>Sheet &amp;Layout...</source>
         <translation>Bogen&amp;layout...</translation>
+    </message>
+    <message>
+        <source>File &gt; Print Log &gt; Print the Rest prints the sheets left.</source>
+        <translation>Datei &gt; Druckprotokoll &gt; Rest drucken druckt die fehlenden Bögen.</translation>
     </message>
 </context>
 </TS>

@@ -1,5 +1,7 @@
 #include "app/PrintLog.h"
 
+#include "run/PrintRoom.h"
+
 #include "platform/Application.h"
 
 #include <QDialogButtonBox>
@@ -32,6 +34,8 @@ QString kindText(TRunKind kind)
         return TPrintLog::tr("Reprint");
     case TRunKind::Calibration:
         return TPrintLog::tr("Calibration sheet");
+    case TRunKind::Resume:
+        return TPrintLog::tr("Rest of a run");
     case TRunKind::SetNext:
         break;
     }
@@ -175,10 +179,14 @@ TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* p
     reprint_->setObjectName(QStringLiteral("ReprintButton"));
     // Enter reprints the chosen run, from the filter or the list; Escape closes.
     reprint_->setDefault(true);
+    rest_ = new QPushButton(tr("Print the Re&st"), this);
+    rest_->setObjectName(QStringLiteral("PrintRestButton"));
+    rest_->setToolTip(tr("Prints the sheets a stopped run did not, as they would have come out"));
     auto* refresh = new QPushButton(tr("Re&fresh"), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttonRow->addStretch(1);
     buttonRow->addWidget(reprint_);
+    buttonRow->addWidget(rest_);
     buttonRow->addWidget(refresh);
     buttonRow->addWidget(buttons);
     layout->addLayout(buttonRow);
@@ -186,6 +194,7 @@ TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* p
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(refresh, &QPushButton::clicked, this, [this] { app::Guard([this] { Reload(); }); });
     connect(reprint_, &QPushButton::clicked, this, [this] { app::Guard([this] { ReprintSelected(); }); });
+    connect(rest_, &QPushButton::clicked, this, [this] { app::Guard([this] { PrintRestOfSelected(); }); });
     connect(table_, &QTableView::doubleClicked, this, [this] { app::Guard([this] { ReprintSelected(); }); });
     connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
         proxy_->SetSerialFilter(text);
@@ -203,6 +212,7 @@ void TPrintLog::Reload()
     try {
         runs = readRuns_();
     } catch (...) {
+        runs_.clear();
         model_->removeRows(0, model_->rowCount());
         error_->setText(app::ExceptionText(std::current_exception()));
         pages_->setCurrentWidget(error_);
@@ -212,9 +222,12 @@ void TPrintLog::Reload()
     model_->removeRows(0, model_->rowCount());
     const QLocale locale;
     const QString format = StartedFormat(locale);
-    for (const TJournalRecord& run : runs) {
+    runs_ = runs;
+    for (qsizetype i = 0; i < runs.size(); ++i) {
+        const TJournalRecord& run = runs[i];
         auto* started = textItem(locale.toString(run.started.toLocalTime(), format));
         started->setData(run.started, SortRole);
+        started->setData(qlonglong(i), RunRole);
         if (run.first && run.last) {
             started->setData(*run.first, FirstRole);
             started->setData(*run.last, LastRole);
@@ -249,6 +262,25 @@ void TPrintLog::UpdateButtons()
     const QModelIndexList rows = table_->selectionModel()->selectedRows();
     reprint_->setEnabled(pages_->currentWidget() == table_ && rows.size() == 1
                          && rows.front().data(FirstRole).isValid());
+    const TJournalRecord* run = SelectedRun();
+    rest_->setEnabled(run && RestOf(runs_, *run).has_value());
+}
+
+const TJournalRecord* TPrintLog::SelectedRun() const
+{
+    const QModelIndexList rows = table_->selectionModel()->selectedRows();
+    if (pages_->currentWidget() != table_ || rows.size() != 1)
+        return nullptr;
+    const qsizetype i = rows.front().data(RunRole).toLongLong();
+    return i >= 0 && i < runs_.size() ? &runs_[i] : nullptr;
+}
+
+void TPrintLog::PrintRestOfSelected()
+{
+    if (const TJournalRecord* run = SelectedRun(); run && OnPrintRest) {
+        const TJournalRecord chosen = *run; // the log reloads while it prints
+        OnPrintRest(chosen);
+    }
 }
 
 void TPrintLog::ReprintSelected()

@@ -42,6 +42,8 @@ public:
     static constexpr int LastRole = Qt::UserRole + 2;
     // What columns sort by: numbers as numbers, times as times.
     static constexpr int SortRole = Qt::UserRole + 3;
+    // The run's place in the list the log read.
+    static constexpr int RunRole = Qt::UserRole + 4;
 
     // readRuns: the runs of the series the window prints from (the local journal, or the
     // shared series' server), newest first; raises when they cannot be read.
@@ -52,10 +54,13 @@ public:
 
     // Asked for by "Reprint...": the selected run's range.
     std::function<void(int first, int last)> OnReprint;
+    // Asked for by "Print the Rest": the selected run, which stopped with sheets left.
+    std::function<void(const TJournalRecord& run)> OnPrintRest;
 
     QTableView* Table() const { return table_; }
     QLineEdit* SerialFilter() const { return filter_; }
     QPushButton* ReprintButton() const { return reprint_; }
+    QPushButton* PrintRestButton() const { return rest_; }
     QLabel* ErrorLabel() const { return error_; }
     TSerialFilterModel* Proxy() const { return proxy_; }
 
@@ -63,6 +68,9 @@ private:
     void UpdateButtons();
     void SelectFirstRun();
     void ReprintSelected();
+    void PrintRestOfSelected();
+    // The selected run, when one is.
+    const TJournalRecord* SelectedRun() const;
 
     std::function<QList<TJournalRecord>()> readRuns_;
     QStandardItemModel* model_ = nullptr;
@@ -72,4 +80,6 @@ private:
     QLabel* error_ = nullptr;
     QLineEdit* filter_ = nullptr;
     QPushButton* reprint_ = nullptr;
+    QPushButton* rest_ = nullptr;
+    QList<TJournalRecord> runs_;
 };

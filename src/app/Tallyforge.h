@@ -92,6 +92,8 @@ public:
     // the printer of that index (the window's printer is restored afterwards); asks first
     // when the journal shows some of them as never printed. Moves no counter.
     void Reprint(int first, int last, const QString& mark, int printerIndex);
+    // Prints the sheets a stopped run of several tickets a sheet did not print.
+    void PrintRest(const TJournalRecord& run);
     void txtStartingSNChange();
     void txtPageCountChange();
     void Preview1PageChanged();
@@ -196,7 +198,7 @@ private:
     void EndProgress();
     void ShowProgress(int done, int total);
     QString ProgressText(int pageIndex, int total, const serial::SerialPage* page) const;
-    void ReportOutput(int delivered, int total);
+    void ReportOutput(int delivered, int total, bool restLeft = false);
 
     QString settingsPath_;
     bool settingsLoaded_ = true;

@@ -176,7 +176,7 @@ void TfrmTallyforge::RunPrint(bool advance)
         if (Shared())
             sharedNext_ = next;
     }
-    ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets)); // the paper: sheets, not tickets
+    ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets), !outcome->notPrinted.isEmpty()); // the paper: sheets, not tickets
     if (advance)
         SaveSettings();
 }
@@ -383,7 +383,7 @@ QString TfrmTallyforge::ProgressText(int pageIndex, int total, const serial::Ser
     return tr("Printing page %1 of %2: %3").arg(pageIndex).arg(total).arg(serialText);
 }
 
-void TfrmTallyforge::ReportOutput(int delivered, int total)
+void TfrmTallyforge::ReportOutput(int delivered, int total, bool restLeft)
 {
     QString text;
     if (Printer().IsPdfPrinter() && !Printer().LastOutputFile().isEmpty())
@@ -393,6 +393,8 @@ void TfrmTallyforge::ReportOutput(int delivered, int total)
     if (delivered < total)
         text = text.isEmpty() ? tr("Printing stopped: nothing was printed")
                               : tr("Printing stopped after %1 of %2 pages. %3").arg(delivered).arg(total).arg(text);
+    if (restLeft)
+        text += QLatin1Char(' ') + tr("File > Print Log > Print the Rest prints the sheets left.");
     if (!text.isEmpty()) {
         report_ = text;
         PreviewStatusBar1->SetUserText(text);
@@ -406,6 +408,7 @@ void TfrmTallyforge::mnuPrintLogClick()
         printLog_ = new TPrintLog([this] { return room_->Store().Runs(); }, this);
         printLog_->setWindowFlag(Qt::Window);
         printLog_->OnReprint = [this](int first, int last) { ReprintDialog(first, last); };
+        printLog_->OnPrintRest = [this](const TJournalRecord& run) { PrintRest(run); };
     } else {
         printLog_->Reload();
     }
@@ -463,6 +466,8 @@ void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int print
         request.page.StartingNumber = first;
         request.page.Mark = mark;
         request.count = qint64(last) - first + 1;
+        // Each serial in its own ticket, as the sheets are laid out now.
+        request.layout = sheetLayout_;
         request.offset = calibrations_.value(Printer().PrinterName());
         request.confirmAbove = confirmAbove_;
         const TPrintPlan plan = room_->Prepare(request);
@@ -474,7 +479,33 @@ void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int print
     }
     restore();
     if (outcome)
-        ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets)); // the paper: sheets, not tickets
+        ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets), !outcome->notPrinted.isEmpty()); // the paper: sheets, not tickets
+}
+
+void TfrmTallyforge::PrintRest(const TJournalRecord& run)
+{
+    if (run_->Running() || Printer().Printing())
+        return;
+    TPrintRequest request;
+    request.kind = TRunKind::Resume;
+    request.page = CurrentPage();
+    request.resumeOf = run;
+    request.offset = calibrations_.value(Printer().PrinterName());
+    std::optional<TSerialRun::Outcome> outcome;
+    try {
+        const TPrintPlan plan = room_->Prepare(request);
+        if (Confirm(plan))
+            outcome = PrintPages(plan);
+    } catch (...) {
+        ApplyPageCount();
+        txtStartingSNChange();
+        throw;
+    }
+    // The run set the job to its own sheets; the preview shows the inputs' run again.
+    ApplyPageCount();
+    txtStartingSNChange();
+    if (outcome)
+        ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets), !outcome->notPrinted.isEmpty());
 }
 
 void TfrmTallyforge::mnuNumberFormatClick()

@@ -98,6 +98,7 @@ serial::SerialPage Apply(serial::SerialPage page, const TOffset& offset)
     page.VerticalIndent += offset.Y;
     page.HorizontalIndent2 += offset.X;
     page.VerticalIndent2 += offset.Y;
+    page.Offset += QPointF(offset.X, offset.Y);
     return page;
 }
 

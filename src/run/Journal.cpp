@@ -303,6 +303,7 @@ QString TJournal::KindText(TRunKind kind)
     case TRunKind::Reprint: return QStringLiteral("reprint");
     case TRunKind::SetNext: return QStringLiteral("set-next");
     case TRunKind::Calibration: return QStringLiteral("calibration");
+    case TRunKind::Resume: return QStringLiteral("resume");
     }
     return {};
 }
@@ -375,7 +376,8 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
                                                   { "print-no-advance", TRunKind::PrintNoAdvance },
                                                   { "reprint", TRunKind::Reprint },
                                                   { "set-next", TRunKind::SetNext },
-                                                  { "calibration", TRunKind::Calibration } };
+                                                  { "calibration", TRunKind::Calibration },
+                                                  { "resume", TRunKind::Resume } };
     static const QHash<QString, TRunStatus> statuses { { "completed", TRunStatus::Completed },
                                                        { "cancelled", TRunStatus::Cancelled },
                                                        { "failed", TRunStatus::Failed },

@@ -4,12 +4,14 @@
 #include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 
 // SetNext: a shared series moved by hand (only its server records these). Calibration: a
-// calibration sheet, which has no serials.
-enum class TRunKind { Print, PrintNoAdvance, Reprint, SetNext, Calibration };
+// calibration sheet, which has no serials. Resume: the sheets a stopped run of several
+// tickets a sheet did not print, from the numbers it kept.
+enum class TRunKind { Print, PrintNoAdvance, Reprint, SetNext, Calibration, Resume };
 // Unknown: the queue could not say whether it holds the document, so it may print; the
 // record names every serial of the run. Aborted: the printer ended the accepted job early;
 // the record names the job's serials and the pages the printer reported done.
@@ -81,9 +83,15 @@ struct TJournalRecord {
     }
     // Whether serial is among the printed ones (for an interrupted record, the range the
     // run took); a range may pass 2147483647 and go on from -2147483648.
-    bool Covers(qint64 serial) const { return first && last && InRange(serial, *first, *last); }
+    bool Covers(qint64 serial) const { return Takes(serial) && !NotPrinted(serial); }
     // Whether the record accounts for serial at all: printed, taken, or void.
-    bool Accounts(qint64 serial) const { return Covers(serial) || (voidFirst && voidLast && InRange(serial, *voidFirst, *voidLast)); }
+    bool Accounts(qint64 serial) const { return Takes(serial) || (voidFirst && voidLast && InRange(serial, *voidFirst, *voidLast)); }
+    // Whether serial lies in first..last, printed or kept for the rest of the run.
+    bool Takes(qint64 serial) const { return first && last && InRange(serial, *first, *last); }
+    bool NotPrinted(qint64 serial) const
+    {
+        return std::any_of(notPrinted.begin(), notPrinted.end(), [serial](const TSerialRange& r) { return InRange(serial, r.first, r.last); });
+    }
 
     // first..last on the 32-bit circle: last below first is a range across the wrap.
     static bool InRange(qint64 serial, int first, int last)

@@ -30,7 +30,48 @@ bool MovesBack(qint32 counter, qint32 runLast)
     return back != 0 && back < (quint32(1) << 31);
 }
 
+// A run's tickets, first..last on the circle.
+qint64 Tickets(const TJournalRecord& run)
+{
+    return run.first && run.last ? qint64(quint32(*run.last) - quint32(*run.first)) + 1 : 0;
+}
+
 } // namespace
+
+std::optional<TRunRest> RestOf(const QList<TJournalRecord>& runs, const TJournalRecord& run)
+{
+    const auto sameSerials = [&run](const TJournalRecord& other) {
+        return other.first == run.first && other.last == run.last && other.layout == run.layout
+            && other.prefix == run.prefix && other.suffix == run.suffix;
+    };
+    // The run itself, not one of its resumes, by its last record.
+    const TJournalRecord* stopped = nullptr;
+    for (const TJournalRecord& r : runs) {
+        const bool theRun = run.kind != TRunKind::Resume
+            ? r.SameRun(run)
+            : r.kind != TRunKind::Resume && r.kind != TRunKind::Calibration && sameSerials(r) && r.started <= run.started;
+        if (theRun && (!stopped || r.started > stopped->started))
+            stopped = &r;
+    }
+    if (!stopped || stopped->layout.isEmpty() || !stopped->first || stopped->status == TRunStatus::Interrupted)
+        return std::nullopt;
+    const std::optional<ticket::TSheetLayout> layout = ticket::ParseLayoutText(stopped->layout);
+    if (!layout)
+        return std::nullopt;
+    TRunRest rest { *stopped, *layout, Tickets(*stopped), stopped->sheets.value_or(0), stopped->notPrinted };
+    QDateTime newest = stopped->started;
+    for (const TJournalRecord& r : runs)
+        if (r.kind == TRunKind::Resume && sameSerials(r) && r.started > stopped->started && r.status != TRunStatus::Interrupted) {
+            rest.fromSheet += r.sheets.value_or(0);
+            if (r.started > newest) {
+                newest = r.started;
+                rest.notPrinted = r.notPrinted;
+            }
+        }
+    if (rest.notPrinted.isEmpty() || rest.fromSheet >= ticket::TSheetPlan(rest.layout, rest.tickets).PrintedSheets())
+        return std::nullopt;
+    return rest;
+}
 
 TPrintRoom::TPrintRoom(TCustomPrintJob& job, std::shared_ptr<TSeriesStore> store)
     : job_(job)
@@ -41,6 +82,16 @@ TPrintRoom::TPrintRoom(TCustomPrintJob& job, std::shared_ptr<TSeriesStore> store
 TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
 {
     const bool reprint = request.kind == TRunKind::Reprint;
+    if (request.kind == TRunKind::Resume) {
+        TPrintPlan plan;
+        ReadRuns(plan, false);
+        PlanResume(plan, request);
+        CheckLimits(request.page);
+        AskAboutOutput(plan);
+        plan.warnings = CheckRun(job_, calibration::Apply(request.page, request.offset), plan.count, {}, request.layout).warnings;
+        plan.request = std::move(request);
+        return plan;
+    }
     if (request.count < 1)
         throw EPrintRequest(reprint ? QCoreApplication::translate("TPrintRoom", "The last serial must not be below the first")
                                     : QCoreApplication::translate("TPrintRoom", "The page count must be 1 or more, not %1").arg(request.count));
@@ -203,6 +254,22 @@ void TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRequest& request)
                                            QCoreApplication::translate("TPrintRoom", "Reprint them anyway?") };
 }
 
+void TPrintRoom::PlanResume(TPrintPlan& plan, TPrintRequest& request)
+{
+    const std::optional<TRunRest> rest = request.resumeOf ? RestOf(plan.runs, *request.resumeOf) : std::nullopt;
+    if (!rest)
+        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "This run has no sheets left to print"));
+    // The stopped run's serials as it printed them, on the sheets it would have printed next.
+    request.page.StartingNumber = *rest->run.first;
+    request.page.Prefix = rest->run.prefix;
+    request.page.Suffix = rest->run.suffix;
+    request.page.Digits = rest->run.digits.value_or(request.page.Digits);
+    request.layout = rest->layout;
+    request.count = rest->tickets;
+    plan.count = int(rest->tickets);
+    plan.fromSheet = rest->fromSheet;
+}
+
 void TPrintRoom::AskAboutSize(TPrintPlan& plan, const TPrintRequest& request)
 {
     // Many pages at once are asked about first: a count completed from the history or typed
@@ -249,5 +316,5 @@ std::optional<TSerialRun::Outcome> TPrintRoom::Carry(const TPrintPlan& plan)
     run_.OnMoved = [](int) { return false; };
     // Printing unrecorded is what the user said yes to.
     run_.AllowUnrecordable = plan.Asks(TPrintQuestion::Kind::Unrecorded);
-    return run_.Print(plan.request.page, plan.count, plan.request.kind, plan.expected, plan.request.layout);
+    return run_.Print(plan.request.page, plan.count, plan.request.kind, plan.expected, plan.request.layout, plan.fromSheet);
 }

@@ -41,7 +41,22 @@ struct TPrintRequest {
     // Several tickets a sheet: count is then the tickets (serials); the default is the
     // one-ticket page.
     ticket::TSheetLayout layout;
+    // A resume: the run whose rest to print (its serials, text and layout are the run's).
+    std::optional<TJournalRecord> resumeOf;
 };
+
+// What is left of a run of several tickets a sheet that stopped part way with its serials
+// out of order: it kept its numbers, and its remaining sheets print as they would have.
+struct TRunRest {
+    TJournalRecord run;          // the run that stopped (the first of its records)
+    ticket::TSheetLayout layout; // as it printed
+    qint64 tickets = 0;          // the whole run's
+    qint64 fromSheet = 0;        // the printed sheets out so far, by it and its resumes
+    QList<TSerialRange> notPrinted;
+};
+// The rest of `run` among `runs` (a store's, newest first), by the run's record and those
+// of its resumes; nullopt when nothing of it is left (or it is no such run).
+std::optional<TRunRest> RestOf(const QList<TJournalRecord>& runs, const TJournalRecord& run);
 
 // Something that needs a yes before the plan may be carried out. No is the safe answer.
 struct TPrintQuestion {
@@ -71,6 +86,7 @@ struct TPrintPlan {
     QString expected;
     QList<TPrintQuestion> questions;
     QList<TJournalRecord> runs; // the store's runs the plan was checked against
+    qint64 fromSheet = 0;       // a resume: the first printed sheet it prints
     bool Asks(TPrintQuestion::Kind kind) const
     {
         return std::any_of(questions.begin(), questions.end(), [kind](const TPrintQuestion& q) { return q.kind == kind; });
@@ -110,6 +126,7 @@ private:
     void PlanStart(TPrintPlan& plan, TPrintRequest& request, const TSeriesStore::Reading& now,
                    const QList<TJournalRecord>& prints);
     void PlanReprint(TPrintPlan& plan, TPrintRequest& request);
+    static void PlanResume(TPrintPlan& plan, TPrintRequest& request);
     static void AskAboutSize(TPrintPlan& plan, const TPrintRequest& request);
     static void AskAboutOutput(TPrintPlan& plan);
 

@@ -166,8 +166,9 @@ void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet,
         ys.insert(r.bottom());
     }
     const auto line = [&](double x1, double y1, double x2, double y2) {
-        const QPoint from = TextPoint(job, x1, y1);
-        const QPoint to = TextPoint(job, x2, y2);
+        // Where the calibrated printer puts the grid, as it puts the numbers.
+        const QPoint from = TextPoint(job, x1 + page.Offset.x(), y1 + page.Offset.y());
+        const QPoint to = TextPoint(job, x2 + page.Offset.x(), y2 + page.Offset.y());
         canvas.MoveTo(from.x(), from.y());
         canvas.LineTo(to.x(), to.y());
     };

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 #include <QSizeF>
 #include <QString>
@@ -42,6 +43,9 @@ struct SerialPage {
     SerialFont Font;
     int Digits = 0;   // the number padded with zeros to this width; 0: as it is
     QString Mark;     // drawn small after each serial (a reprint's "REPRINT"); empty: none
+    // The printer's calibration, inches, which the indents above include already: what
+    // else goes on a sheet (cut marks) moves by it too.
+    QPointF Offset;
 };
 
 // The number on page pageIndex (counted from 1): start + pageIndex - 1, wrapping as a

@@ -28,7 +28,15 @@ void TSerialRun::Stop()
 
 void TSerialRun::DrawPage(TCanvas& canvas, int pageIndex, TDrawArea area, const serial::SerialPage& page) const
 {
-    serial::DrawSerialSheet(job_, canvas, pageIndex - 1, area, page, layout_, plan_, printable_);
+    serial::DrawSerialSheet(job_, canvas, fromSheet_ + pageIndex - 1, area, page, layout_, plan_, printable_);
+}
+
+QList<TSerialRange> TSerialRun::NotPrinted(qint32 first, qint64 sheets) const
+{
+    QList<TSerialRange> serials;
+    for (const auto& [from, to] : plan_.NotOut(sheets))
+        serials.append({ serial::SerialNumber(first, int(from + 1)), serial::SerialNumber(first, int(to + 1)) });
+    return serials;
 }
 
 std::optional<qint64> TSerialRun::TicketsInOrder(qint64 sheets) const
@@ -47,7 +55,8 @@ std::optional<qint64> TSerialRun::TicketsInOrder(qint64 sheets) const
 }
 
 std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, int count, TRunKind kind,
-                                                     QString knownLastNumber, const ticket::TSheetLayout& layout)
+                                                     QString knownLastNumber, const ticket::TSheetLayout& layout,
+                                                     qint64 fromSheet)
 {
     if (running_)
         return std::nullopt;
@@ -58,10 +67,11 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     plan_ = ticket::TSheetPlan(layout_, std::max(1, count));
     if (sheets && plan_.PrintedSheets() > std::numeric_limits<int>::max())
         throw Exception(QCoreApplication::translate("TSerialRun", "%1 sheets are more than one run can print").arg(plan_.PrintedSheets()));
+    fromSheet_ = kind == TRunKind::Resume ? std::clamp<qint64>(fromSheet, 0, plan_.PrintedSheets() - 1) : 0;
     printable_ = sheets ? serial::PrintableInches() : QSizeF();
     if (!AllowUnrecordable)
         store_->CheckRecordable();
-    job_.SetPageCount(sheets ? int(plan_.PrintedSheets()) : count);
+    job_.SetPageCount(sheets ? int(plan_.PrintedSheets() - fromSheet_) : count);
     Outcome outcome;
     // The job raises a count below 1 to 1: the counter moves past the pages printed.
     outcome.count = sheets ? int(plan_.Tickets()) : job_.PageCount();
@@ -74,6 +84,8 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     record.prefix = page.Prefix;
     record.suffix = page.Suffix;
     record.digits = page.Digits;
+    if (sheets)
+        record.layout = ticket::LayoutText(layout_);
     record.printer = Printer().PrinterName();
     record.user = CurrentUser();
     record.host = CurrentHost();
@@ -130,7 +142,8 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
         record.finished = QDateTime::currentDateTimeUtc();
         if (sheets)
             record.sheets = int(outcome.sheetsDelivered);
-        const std::optional<qint64> inOrder = TicketsInOrder(outcome.sheetsDelivered);
+        // A resume goes on where sheets came out already: its serials are never the first ones.
+        const std::optional<qint64> inOrder = kind != TRunKind::Resume ? TicketsInOrder(outcome.sheetsDelivered) : std::nullopt;
         if (sheets && inOrder)
             outcome.delivered = int(*inOrder);
         if (status == TRunStatus::Unknown) {
@@ -146,11 +159,14 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
             record.job = Printer().LastJobId();
         } else if (!inOrder) {
             // Sheets of tickets stopped part way whose tickets are not the run's first ones
-            // (stacks, copies, reversed): the serials that came out are spread over the
-            // range, so none goes back. The whole reservation stays used and is journaled,
-            // cancelled, with its whole range: at worst a gap, never a serial printed twice.
-            // Printing the missing ones is left to a reprint.
-            record.status = status == TRunStatus::Completed ? TRunStatus::Cancelled : status;
+            // (stacks, copies, reversed), or the rest of such a run: the serials that came
+            // out are spread over the range, so none goes back. The whole reservation stays
+            // used and is journaled with its whole range and the serials not out, which
+            // Print the rest prints on the sheets they would have had.
+            // Its pages are the numbers it used, as for every run: the whole range.
+            outcome.notPrinted = NotPrinted(outcome.first, fromSheet_ + outcome.sheetsDelivered);
+            record.status = status == TRunStatus::Completed && !outcome.notPrinted.isEmpty() ? TRunStatus::Cancelled : status;
+            record.notPrinted = outcome.notPrinted;
             outcome.delivered = outcome.count;
             record.pages = outcome.count;
             record.first = outcome.first;
@@ -256,8 +272,10 @@ TSerialRun::JobsEnd TSerialRun::FollowJobs(const TJournalRecord& record, int wai
         // The printer counts sheets: the tickets on them, or the whole run when they are
         // not its first ones.
         final.sheets = pagesDone;
-        final.pages = int(TicketsInOrder(pagesDone).value_or(plan_.Tickets()));
-        final.pages = qMin(final.pages, record.pages);
+        const std::optional<qint64> inOrder = record.kind != TRunKind::Resume ? TicketsInOrder(pagesDone) : std::nullopt;
+        final.pages = qMin(int(inOrder.value_or(plan_.Tickets())), record.pages);
+        if (!inOrder && record.first)
+            final.notPrinted = NotPrinted(*record.first, fromSheet_ + pagesDone);
     }
     result.aborted = final;
     return result;

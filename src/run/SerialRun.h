@@ -51,6 +51,9 @@ public:
         QString knownLastNumber; // the last number as this run leaves it known
         // As journaled: Aborted when a queue's printer ended a job of the run early.
         TRunStatus status = TRunStatus::Completed;
+        // A run of several tickets a sheet stopped part way whose sheets held its serials
+        // out of order: the serials that did not come out (kept for Print the rest).
+        QList<TSerialRange> notPrinted;
     };
     // Prints `count` pages of `page` (a count below 1 prints one). A print (TRunKind::
     // Print) reserves its numbers from page.StartingNumber first, `knownLastNumber` being
@@ -61,8 +64,10 @@ public:
     // unknown. Every run that prints is journaled beside the settings file.
     // With a layout of several tickets a sheet, `count` counts tickets and the job prints
     // the plan's sheets (see DrawPage).
+    // A resume (TRunKind::Resume) prints the plan's sheets from printed sheet `fromSheet`
+    // on (counted from 0), as the stopped run would have printed them.
     std::optional<Outcome> Print(serial::SerialPage page, int count, TRunKind kind, QString knownLastNumber,
-                                 const ticket::TSheetLayout& layout = {});
+                                 const ticket::TSheetLayout& layout = {}, qint64 fromSheet = 0);
 
     // The running print's layout and plan (the one-ticket page between runs), and its
     // printable area in inches, for the job's drawing handler.
@@ -103,6 +108,9 @@ private:
     // The tickets that are the run's first ones on the first `sheets` printed sheets, or
     // nullopt when those sheets hold others too (another order, copies, reversed).
     std::optional<qint64> TicketsInOrder(qint64 sheets) const;
+    // The serials of the run from `first` not out once the plan's first `sheets` printed
+    // sheets are.
+    QList<TSerialRange> NotPrinted(qint32 first, qint64 sheets) const;
 
     TCustomPrintJob& job_;
     std::shared_ptr<TSeriesStore> store_;
@@ -110,6 +118,7 @@ private:
     ticket::TSheetLayout layout_;
     ticket::TSheetPlan plan_ { ticket::TSheetLayout(), 1 };
     QSizeF printable_;
+    qint64 fromSheet_ = 0;
     bool running_ = false;
     QString journalProblem_;
     std::optional<TJournalRecord> followed_; // the last run's record while its jobs are pending

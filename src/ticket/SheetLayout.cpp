@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
+
+#include <QStringList>
 
 namespace ticket {
 
@@ -45,6 +48,73 @@ TSheetLayout Bounded(TSheetLayout l)
     l.StackDepth = std::max(0, l.StackDepth);
     l.FirstSlot = std::clamp(l.FirstSlot, 1, l.Slots());
     return l;
+}
+
+QString LayoutText(const TSheetLayout& l)
+{
+    const TSheetLayout d;
+    QStringList parts { QStringLiteral("%1x%2").arg(l.Columns).arg(l.Rows) };
+    const auto add = [&parts](const char* key, const QString& value) { parts << QLatin1String(key) + QLatin1Char('=') + value; };
+    const auto inches = [](double v) { return QString::number(v, 'g', 12); };
+    if (l.Order != d.Order)
+        add("order", OrderName(l.Order));
+    if (l.StackDepth != d.StackDepth)
+        add("depth", QString::number(l.StackDepth));
+    if (l.Copies != d.Copies)
+        add("copies", QString::number(l.Copies));
+    if (l.Reverse)
+        parts << QStringLiteral("reverse");
+    if (l.FirstSlot != d.FirstSlot)
+        add("first", QString::number(l.FirstSlot));
+    if (l.CutMarks)
+        parts << QStringLiteral("marks");
+    const std::pair<const char*, double> lengths[] { { "left", l.Left }, { "top", l.Top }, { "width", l.Width },
+                                                     { "height", l.Height }, { "gapx", l.GapX }, { "gapy", l.GapY } };
+    for (const auto& [key, value] : lengths)
+        if (value != 0)
+            add(key, inches(value));
+    return parts.join(QLatin1Char(' '));
+}
+
+std::optional<TSheetLayout> ParseLayoutText(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return std::nullopt;
+    TSheetLayout l;
+    const QStringList grid = parts[0].split(QLatin1Char('x'));
+    bool ok = grid.size() == 2;
+    if (ok) {
+        bool rowsOk = false;
+        l.Columns = grid[0].toInt(&ok);
+        l.Rows = grid[1].toInt(&rowsOk);
+        ok = ok && rowsOk;
+    }
+    for (qsizetype i = 1; ok && i < parts.size(); ++i) {
+        const QString key = parts[i].section(QLatin1Char('='), 0, 0);
+        const QString value = parts[i].section(QLatin1Char('='), 1);
+        const auto integer = [&](int& target) { target = value.toInt(&ok); };
+        const auto length = [&](double& target) { target = value.toDouble(&ok); };
+        if (key == QLatin1String("order")) {
+            const std::optional<TOrder> order = ParseOrder(value);
+            ok = order.has_value();
+            l.Order = order.value_or(TOrder::Rows);
+        } else if (key == QLatin1String("depth")) integer(l.StackDepth);
+        else if (key == QLatin1String("copies")) integer(l.Copies);
+        else if (key == QLatin1String("first")) integer(l.FirstSlot);
+        else if (parts[i] == QLatin1String("reverse")) l.Reverse = true;
+        else if (parts[i] == QLatin1String("marks")) l.CutMarks = true;
+        else if (key == QLatin1String("left")) length(l.Left);
+        else if (key == QLatin1String("top")) length(l.Top);
+        else if (key == QLatin1String("width")) length(l.Width);
+        else if (key == QLatin1String("height")) length(l.Height);
+        else if (key == QLatin1String("gapx")) length(l.GapX);
+        else if (key == QLatin1String("gapy")) length(l.GapY);
+        else ok = false;
+    }
+    if (!ok)
+        return std::nullopt;
+    return Bounded(l);
 }
 
 TSheetPlan::TSheetPlan(const TSheetLayout& layout, qint64 tickets)
@@ -128,6 +198,23 @@ QList<qint64> TSheetPlan::OnSheet(qint64 logicalSheet) const
             tickets[slot] = ticket;
     }
     return tickets;
+}
+
+QList<std::pair<qint64, qint64>> TSheetPlan::NotOut(qint64 printedSheets) const
+{
+    std::vector<int> copiesOut(size_t(sheets_), 0);
+    for (qint64 p = 0; p < std::min(printedSheets, PrintedSheets()); ++p)
+        ++copiesOut[size_t(LogicalSheet(p))];
+    QList<std::pair<qint64, qint64>> ranges;
+    for (qint64 t = 0; t < tickets_; ++t) {
+        if (copiesOut[size_t(Place(t).sheet)] >= layout_.Copies)
+            continue;
+        if (!ranges.isEmpty() && ranges.last().second == t - 1)
+            ranges.last().second = t;
+        else
+            ranges.append({ t, t });
+    }
+    return ranges;
 }
 
 QRectF SlotRect(const TSheetLayout& layout, int slot, const QSizeF& printable)

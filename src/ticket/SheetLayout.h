@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 #include <optional>
+#include <utility>
 
 // A sheet of tickets: a grid of tickets on one sheet of paper, and the order the run's
 // tickets take on the sheets, including cut and stack (after the guillotine every pile,
@@ -50,6 +51,12 @@ std::optional<TOrder> ParseOrder(const QString& text);
 // The layout with every value held within the limits above.
 TSheetLayout Bounded(TSheetLayout layout);
 
+// The layout in one line, as the journal records a run's: the grid, then every value
+// that is not the default ("2x4 order=stack depth=5 copies=2 reverse first=3 marks
+// left=0.25 gapx=0.1"); and back (nullopt for text that is not such a line).
+QString LayoutText(const TSheetLayout& layout);
+std::optional<TSheetLayout> ParseLayoutText(const QString& text);
+
 // Where the tickets of a run of `tickets` go. Sheets are counted from 0: logical sheets
 // in the order of the run, printed sheets in the order they come out of the printer
 // (copies in a row, reversed when asked). Slots are counted from 0, left to right, then
@@ -73,6 +80,10 @@ public:
     TPlace Place(qint64 ticket) const;
     // The ticket in each slot of a logical sheet; -1 where the slot stays empty.
     QList<qint64> OnSheet(qint64 logicalSheet) const;
+
+    // The tickets (first, last, counted from 0) that are not out once the first
+    // `printedSheets` printed sheets are: a ticket is out when every copy of its sheet is.
+    QList<std::pair<qint64, qint64>> NotOut(qint64 printedSheets) const;
 
 private:
     TSheetLayout layout_;

@@ -387,3 +387,81 @@ TEST_F(SheetLayoutWindowTest, ChosenInTheDialogReachesThePreviewAndTheSettingsFi
 }
 
 } // namespace
+
+#include "app/PrintLog.h"
+
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTableView>
+
+namespace {
+
+// A run in cut-and-stack order, two copies a sheet, last sheet first, stopped from its
+// progress part way: the journal names exactly the serials that did not come out, and
+// Print the Rest in the Print Log prints the sheets that were left; the sheets of both
+// files, put through the guillotine, read the whole run once in every copy set.
+TEST_F(SheetLayoutWindowTest, StoppedStackRunIsCompletedByPrintTheRest)
+{
+    WriteSettings("[SN]\r\nLastNumber=100\r\nPageCount=8000\r\nPrefix=T\r\n\r\n[Paper]\r\nHorizontalIndent=0.1\r\nVerticalIndent=0.1\r\n"
+                  "HorizontalIndent2=0.3\r\nVerticalIndent2=0.5\r\n\r\n[Font]\r\nSize=8\r\n\r\n[Sheet]\r\nColumns=2\r\nRows=4\r\n"
+                  "Order=stack\r\nStackDepth=300\r\nCopies=2\r\nReverse=1\r\n");
+    auto window = MakeWindow();
+    const TSheetLayout layout = window->SheetLayout();
+    ASSERT_EQ(layout.Order, TOrder::Stack);
+    answer_ = true; // yes to a run this large, and to replacing the first file
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [&, poll] {
+        auto* progress = window->findChild<QProgressDialog*>(QStringLiteral("PrintProgress"));
+        if (progress && progress->isVisible() && progress->value() >= 25)
+            QTest::keyClick(progress, Qt::Key_Escape);
+        else
+            QTimer::singleShot(2, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+    window->ToolButton1->trigger();
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral("Print the Rest")))
+        << window->PreviewStatusBar1->UserText().toStdString();
+    const QString firstPart = dir_.filePath(QStringLiteral("first.pdf"));
+    ASSERT_TRUE(QFile::copy(OutputPdf(), firstPart));
+    const QList<QList<int>> before = ReadSheets(firstPart, layout);
+    const qint64 printedSheets = ticket::TSheetPlan(layout, 8000).PrintedSheets();
+    ASSERT_GE(before.size(), 25);
+    ASSERT_LT(before.size(), printedSheets) << "the run was not stopped";
+    // The serials out are the ones on every copy of their sheet; the journal says which are not.
+    std::map<int, int> copiesOut;
+    for (const QList<int>& sheet : before)
+        for (const int serial : sheet)
+            if (serial != 0)
+                ++copiesOut[serial];
+    const QList<TJournalRecord> runs = TJournal(TJournal::PathBeside(settingsPath_)).Runs();
+    ASSERT_EQ(runs.size(), 1);
+    EXPECT_EQ(runs[0].status, TRunStatus::Cancelled);
+    EXPECT_EQ(runs[0].sheets, before.size());
+    for (int serial = 101; serial <= 8100; ++serial)
+        ASSERT_EQ(runs[0].NotPrinted(serial), copiesOut[serial] < 2) << serial;
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("8100")); // kept for the rest
+
+    window->mnuPrintLog->trigger();
+    TPrintLog* log = window->PrintLog();
+    ASSERT_NE(log, nullptr);
+    log->Table()->selectRow(0);
+    ASSERT_TRUE(log->PrintRestButton()->isEnabled());
+    QTest::mouseClick(log->PrintRestButton(), Qt::LeftButton);
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+
+    QList<QList<int>> all = before;
+    all += ReadSheets(OutputPdf(), layout);
+    ASSERT_EQ(all.size(), printedSheets);
+    QList<int> expected;
+    for (int serial = 101; serial <= 8100; ++serial)
+        expected << serial;
+    for (int copySet = 0; copySet < layout.Copies; ++copySet)
+        EXPECT_EQ(Guillotine(all, layout, copySet), expected) << "copy set " << copySet;
+    // Nothing is left, and the counter never moved.
+    log->Table()->selectRow(0);
+    EXPECT_FALSE(log->PrintRestButton()->isEnabled());
+    EXPECT_FALSE(RestOf(TJournal(TJournal::PathBeside(settingsPath_)).Runs(), runs[0]).has_value());
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("8100"));
+}
+
+} // namespace

@@ -88,8 +88,8 @@ Request Run()
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QCoreApplication::translate("CommandLine", "'print' prints the next run without a window, 'reprint FIRST LAST' prints those serials again, 'log' lists the runs, 'series show' and 'series set-next N' show and move a shared series; without a command the window opens."),
-                                 QStringLiteral("[print | reprint FIRST LAST | log | series show | series set-next N]"));
+                                 QCoreApplication::translate("CommandLine", "'print' prints the next run without a window, 'reprint FIRST LAST' prints those serials again, 'resume [RUN]' prints the sheets a stopped run did not (the newest such run, or the one with this id in the log), 'log' lists the runs, 'series show' and 'series set-next N' show and move a shared series; without a command the window opens."),
+                                 QStringLiteral("[print | reprint FIRST LAST | resume [RUN] | log | series show | series set-next N]"));
     parser.addOptions({
         { QStringLiteral("settings"), QCoreApplication::translate("CommandLine", "Use this settings file."), QCoreApplication::translate("CommandLine", "FILE") },
         { QStringLiteral("count"), QCoreApplication::translate("CommandLine", "print: the number of pages (default: the page count of the settings)."), QCoreApplication::translate("CommandLine", "N") },
@@ -140,7 +140,7 @@ Request Run()
         return request;
     }
     const QString command = positional.first();
-    if (command != kPrint && command != QStringLiteral("reprint") && command != QStringLiteral("log")
+    if (command != kPrint && command != QStringLiteral("reprint") && command != QStringLiteral("resume") && command != QStringLiteral("log")
         && command != QStringLiteral("series")) {
         request.exitCode = Usage(QCoreApplication::translate("CommandLine", "unknown command '%1'").arg(command));
         return request;
@@ -152,7 +152,8 @@ Request Run()
         else if (command == QStringLiteral("series"))
             request.exitCode = SeriesCommand(parser, settingsPath);
         else
-            request.exitCode = PrintCommand(parser, settingsPath, command != kPrint);
+            request.exitCode = PrintCommand(parser, settingsPath,
+                                            command == kPrint ? PrintVerb::Print : command == QStringLiteral("reprint") ? PrintVerb::Reprint : PrintVerb::Resume);
     } catch (const std::exception&) {
         Say(QStringLiteral("tallyforge: %1").arg(app::ErrorBoxText(app::ExceptionText(std::current_exception()))));
         request.exitCode = kFailed;

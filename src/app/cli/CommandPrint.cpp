@@ -154,10 +154,29 @@ std::optional<ticket::TSheetLayout> SheetOptions(const QCommandLineParser& parse
     return ticket::Bounded(layout);
 }
 
+// The run `tallyforge resume` goes on with: the one with the id given, or the newest
+// with sheets left.
+TRunRest RunToResume(const QList<TJournalRecord>& runs, const QString& id)
+{
+    bool ok = true;
+    const quint64 wanted = id.isEmpty() ? 0 : id.toULongLong(&ok, 16);
+    if (!ok || (!id.isEmpty() && wanted == 0))
+        throw Exception(QCoreApplication::translate("CommandLine", "'%1' is not a run id of the log").arg(id));
+    for (const TJournalRecord& run : runs)
+        if (wanted == 0 || run.run == wanted)
+            if (std::optional<TRunRest> rest = RestOf(runs, run))
+                return *rest;
+    if (wanted != 0)
+        throw Exception(QCoreApplication::translate("CommandLine", "Run %1 has no sheets left to print").arg(id));
+    throw Exception(QCoreApplication::translate("CommandLine", "No stopped run has sheets left to print"));
+}
+
 } // namespace
 
-int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, bool reprint)
+int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, PrintVerb verb)
 {
+    const bool reprint = verb == PrintVerb::Reprint;
+    const bool resume = verb == PrintVerb::Resume;
     QString error;
     const std::optional<qint64> count = IntegerOption(parser, QStringLiteral("count"), &error);
     const std::optional<qint64> start = IntegerOption(parser, QStringLiteral("start"), &error);
@@ -181,6 +200,13 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
         reprintCount = to - from + 1;
         if (count || start || parser.isSet(QStringLiteral("no-advance")))
             return Usage(QCoreApplication::translate("CommandLine", "reprint takes its serials from FIRST and LAST alone"));
+    } else if (resume) {
+        if (positional.size() > 2)
+            return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(positional.value(2)));
+        for (const char* option : { "count", "start", "no-advance", "digits", "mark", "sheet", "order", "stack-depth", "copies",
+                                    "reverse", "first-slot", "cut-marks" })
+            if (parser.isSet(QLatin1String(option)))
+                return Usage(QCoreApplication::translate("CommandLine", "resume prints the rest of a run as it began, without --%1").arg(QLatin1String(option)));
     } else {
         if (positional.size() > 1)
             return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(positional.value(1)));
@@ -201,6 +227,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     if (parser.isSet(QStringLiteral("printer")) && parser.isSet(QStringLiteral("output")))
         return Usage(QCoreApplication::translate("CommandLine", "--printer and --output cannot go together"));
     const TRunKind kind = reprint ? TRunKind::Reprint
+        : resume                  ? TRunKind::Resume
         : parser.isSet(QStringLiteral("no-advance")) ? TRunKind::PrintNoAdvance
                                                      : TRunKind::Print;
     const bool quiet = parser.isSet(QStringLiteral("quiet"));
@@ -246,6 +273,11 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     }
     request.knownLastNumber = settings.LastNumberText;
     request.layout = *layout;
+    if (resume) {
+        const TRunRest rest = RunToResume(store->Runs(), positional.value(1));
+        request.resumeOf = rest.run;
+        request.page.StartingNumber = *rest.run.first;
+    }
     // The chosen printer's calibration, as the window applies it.
     if (!parser.isSet(QStringLiteral("no-calibration")))
         request.offset = settings.Calibrations.value(printer.PrinterName());
@@ -297,9 +329,14 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     const serial::SerialPage& page = plan.request.page;
     if (outcome->sheetsDelivered < outcome->sheets && outcome->delivered == outcome->count && !quiet) {
         // Stopped with sheets out of order: the whole range stays used (see TSerialRun).
-        Say(QCoreApplication::translate("CommandLine", "Stopped after %1 of %2 sheets; %3 to %4 stay used, the missing tickets need a reprint")
+        Say(QCoreApplication::translate("CommandLine", "Stopped after %1 of %2 sheets; %3 to %4 stay used, and 'tallyforge resume' prints the rest")
                 .arg(outcome->sheetsDelivered)
                 .arg(outcome->sheets)
+                .arg(serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix, page.Digits),
+                     serial::SerialText(page.Prefix, outcome->first, outcome->count, page.Suffix, page.Digits)));
+    } else if (resume && !quiet) {
+        Say(QCoreApplication::translate("CommandLine", "Printed the last %1 sheets of %2 to %3")
+                .arg(outcome->sheetsDelivered)
                 .arg(serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix, page.Digits),
                      serial::SerialText(page.Prefix, outcome->first, outcome->count, page.Suffix, page.Digits)));
     } else if (outcome->delivered > 0 && !quiet) {

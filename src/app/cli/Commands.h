@@ -26,7 +26,8 @@ QString Range(qint64 first, qint64 last);
 
 // print and reprint (kind Print or Reprint; --no-advance makes a print one that leaves
 // the counter), log, and series.
-int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, bool reprint);
+enum class PrintVerb { Print, Reprint, Resume };
+int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, PrintVerb verb);
 int LogCommand(const QCommandLineParser& parser, const QString& settingsPath);
 int SeriesCommand(const QCommandLineParser& parser, const QString& settingsPath);
 
