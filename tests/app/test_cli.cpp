@@ -2,6 +2,8 @@
 // exit statuses, and a run stopped by SIGINT.
 #include "support_app.h"
 
+#include "ticket/SheetLayout.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
@@ -12,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 
 namespace {
@@ -162,6 +165,69 @@ TEST_F(CommandLineTest, InterruptedRunExits130AndThePdfAndTheCounterAgree)
         ++expected;
     }
     EXPECT_EQ(expected - 1, last);
+}
+
+// SIGINT stops a cut-and-stack run part way: its serials stay reserved and
+// `tallyforge resume` prints exactly the sheets that did not come out, in the run's order.
+TEST_F(CommandLineTest, StoppedStackRunIsCompletedByResume)
+{
+    Write("[SN]\r\nLastNumber=99\r\nPrefix=S-\r\n\r\n[Paper]\r\nHorizontalIndent=0.2\r\nVerticalIndent=0.2\r\n"
+          "HorizontalIndent2=0.2\r\nVerticalIndent2=0.6\r\n\r\n[Font]\r\nSize=9\r\n\r\n[Sheet]\r\nColumns=2\r\nRows=4\r\n"
+          "Order=stack\r\nStackDepth=700\r\n");
+    constexpr int kTickets = 100000;
+    QProcess program;
+    Start(program, { QStringLiteral("print"), QStringLiteral("--count"), QString::number(kTickets),
+                     QStringLiteral("--output"), Pdf(QStringLiteral("first.pdf")) });
+    ASSERT_TRUE(program.waitForStarted());
+    const auto drawing = [&] {
+        return !QDir(dir_.path()).entryList({ QStringLiteral(".tallyforge-*.part") }, QDir::Hidden | QDir::Files).isEmpty();
+    };
+    for (int waited = 0; !drawing() && waited < 60000 && program.state() == QProcess::Running; waited += 5)
+        QTest::qWait(5);
+    QTest::qWait(100);
+    ::kill(pid_t(program.processId()), SIGINT);
+    ASSERT_TRUE(program.waitForFinished(60000));
+    ASSERT_EQ(program.exitCode(), 130) << program.readAllStandardError().constData();
+    EXPECT_EQ(LastNumber(), QString::number(99 + kTickets)); // all kept for the rest
+
+    auto [code, error] = Run({ QStringLiteral("resume"), QStringLiteral("--output"), Pdf(QStringLiteral("rest.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    std::tie(code, error) = Run({ QStringLiteral("resume"), QStringLiteral("--output"), Pdf(QStringLiteral("more.pdf")) });
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(error, QStringLiteral("tallyforge: No stopped run has sheets left to print."));
+    EXPECT_EQ(LastNumber(), QString::number(99 + kTickets));
+
+    // Together the two files are the run's sheets, the rest going on where the first stopped.
+    ticket::TSheetLayout layout;
+    layout.Columns = 2;
+    layout.Rows = 4;
+    layout.Order = ticket::TOrder::Stack;
+    layout.StackDepth = 700;
+    const ticket::TSheetPlan plan(layout, kTickets);
+    const int firstSheets = apptest::PdfPageCount(Pdf(QStringLiteral("first.pdf")));
+    const int restSheets = apptest::PdfPageCount(Pdf(QStringLiteral("rest.pdf")));
+    ASSERT_GT(firstSheets, 0);
+    ASSERT_LT(firstSheets, plan.PrintedSheets()) << "the run was not stopped";
+    EXPECT_EQ(firstSheets + restSheets, plan.PrintedSheets());
+    const auto serials = [](const QString& text) {
+        QList<int> found;
+        static const QRegularExpression serial(QStringLiteral("S-(\\d+)"));
+        for (auto it = serial.globalMatch(text); it.hasNext();)
+            found << it.next().captured(1).toInt();
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    const auto expected = [&](qint64 sheet) {
+        QList<int> tickets;
+        for (const qint64 t : plan.OnSheet(sheet))
+            if (t >= 0)
+                tickets << int(100 + t) << int(100 + t);
+        std::sort(tickets.begin(), tickets.end());
+        return tickets;
+    };
+    EXPECT_EQ(serials(apptest::PdfText(Pdf(QStringLiteral("first.pdf")), firstSheets)), expected(firstSheets - 1));
+    EXPECT_EQ(serials(apptest::PdfText(Pdf(QStringLiteral("rest.pdf")), 1)), expected(firstSheets));
+    EXPECT_EQ(serials(apptest::PdfText(Pdf(QStringLiteral("rest.pdf")), restSheets)), expected(plan.PrintedSheets() - 1));
 }
 
 } // namespace
