@@ -347,10 +347,14 @@ std::optional<QList<TSerialRange>> ParseNotPrinted(const QString& text)
     return ranges;
 }
 
-QString TJournal::ToCsv(const TJournalRecord& r)
+namespace {
+
+// A record's fields, quoted as the journal writes them; the columns after the sheets one
+// only as far as the record uses them.
+QStringList QuotedFields(const TJournalRecord& r)
 {
     const auto number = [](const std::optional<int>& value) { return value ? QString::number(*value) : QString(); };
-    const QStringList fields { TimeText(r.started), TimeText(r.finished), KindText(r.kind), StatusText(r.status),
+    const QStringList fields { TimeText(r.started), TimeText(r.finished), TJournal::KindText(r.kind), TJournal::StatusText(r.status),
                                number(r.first), number(r.last), QString::number(r.pages),
                                r.prefix, r.suffix, r.printer, r.output,
                                r.job > 0 ? QString::number(r.job) : QString(), r.user, r.host,
@@ -364,7 +368,39 @@ QString TJournal::ToCsv(const TJournalRecord& r)
     // The columns after the sheets one only as far as the record uses them.
     while (quoted.size() > kDigitsColumnCount + 1 && quoted.last().isEmpty())
         quoted.removeLast();
-    return quoted.join(QLatin1Char(','));
+    return quoted;
+}
+
+QStringList SplitCsvLine(const QString& line);
+
+} // namespace
+
+QString TJournal::ToCsv(const TJournalRecord& r) { return QuotedFields(r).join(QLatin1Char(',')); }
+
+QString TJournal::DetailsText(const TJournalRecord& record)
+{
+    return QuotedFields(record).mid(kDigitsColumnCount - 1).join(QLatin1Char(','));
+}
+
+void TJournal::ReadDetails(const QString& text, TJournalRecord& record)
+{
+    if (text.isEmpty())
+        return;
+    const QStringList details = SplitCsvLine(text);
+    QStringList fields = SplitCsvLine(ToCsv(record)).first(kDigitsColumnCount - 1);
+    if (fields.size() + details.size() > kColumns.size())
+        return;
+    const std::optional<TJournalRecord> read = FromCsv(fields + details);
+    if (!read)
+        return;
+    record.digits = read->digits;
+    record.sheets = read->sheets;
+    record.layout = read->layout;
+    record.notPrinted = read->notPrinted;
+    record.step = read->step;
+    record.check = read->check;
+    record.templateName = read->templateName;
+    record.templateSha256 = read->templateSha256;
 }
 
 std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
@@ -525,6 +561,18 @@ QString FieldText(const QByteArray& bytes, const Field& field)
 {
     const QString text = QString::fromUtf8(bytes.constData() + field.begin, field.end - field.begin);
     return field.quoted ? QString(text).replace(QStringLiteral("\"\""), QStringLiteral("\"")) : text;
+}
+
+QStringList SplitCsvLine(const QString& line)
+{
+    const QByteArray bytes = line.toUtf8();
+    RecordScanner scanner(bytes);
+    QVarLengthArray<Field, 20> fields;
+    QStringList texts;
+    if (scanner.Next(fields))
+        for (const Field& field : fields)
+            texts << FieldText(bytes, field);
+    return texts;
 }
 
 std::optional<qint64> FieldNumber(const QByteArray& bytes, const Field& field)

@@ -137,6 +137,10 @@ public:
     // version, or of an older one without the last columns).
     static QString ToCsv(const TJournalRecord& record);
     static std::optional<TJournalRecord> FromCsv(const QStringList& fields);
+    // The record's columns from digits on, as CSV, and back into a record (what cannot be
+    // read is left as it was): how a shared series keeps what its own columns do not.
+    static QString DetailsText(const TJournalRecord& record);
+    static void ReadDetails(const QString& text, TJournalRecord& record);
 
 private:
     QString path_;

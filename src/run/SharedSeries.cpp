@@ -93,15 +93,28 @@ SELECT status, reserved_first, reserved_last FROM tallyforge_runs WHERE id = $1:
 const char* const kGiveBack = R"(
 UPDATE tallyforge_series SET last = $2::integer, updated = now() WHERE name = $1 AND last = $3::integer RETURNING last)";
 
+// Columns added since the tables were first made: added where missing, so that stations
+// of an older version go on working with the same tables (they neither write nor read them).
+const char* const kMissingColumns = R"(
+SELECT count(*) FROM information_schema.columns WHERE table_name = 'tallyforge_runs' AND column_name = 'details')";
+const char* const kAddColumns = R"(
+BEGIN;
+SELECT pg_advisory_xact_lock(362856475769);
+ALTER TABLE tallyforge_runs ADD COLUMN IF NOT EXISTS details text NOT NULL DEFAULT '';
+COMMIT;
+)";
+
+// `details` holds the journal's columns from digits on, as its CSV writes them: what a
+// run of sheets, steps, check characters or artwork needs to be printed again or resumed.
 const char* const kFinish = R"(
 UPDATE tallyforge_runs
    SET finished = $2::timestamptz, status = $3, first = $4::integer, last = $5::integer, pages = $6::integer,
-       output = $7, job = $8::integer, void_first = $9::integer, void_last = $10::integer
+       output = $7, job = $8::integer, void_first = $9::integer, void_last = $10::integer, details = $11
  WHERE id = $1::bigint)";
 
 const char* const kRuns = R"(
 SELECT (extract(epoch FROM started) * 1000)::bigint, (extract(epoch FROM finished) * 1000)::bigint, kind, status,
-       first, last, pages, prefix, suffix, printer, output, job, "user", host
+       first, last, pages, prefix, suffix, printer, output, job, "user", host, id, void_first, void_last, details
   FROM tallyforge_runs
  WHERE series = $1 AND ($2::integer IS NULL OR (first <= $2::integer AND $2::integer <= last))
  ORDER BY started DESC, id DESC)";
@@ -325,6 +338,15 @@ void TSharedSeries::Connect()
                             .arg(version)
                             .arg(kSchemaVersion));
     }
+    Result details = Exec(kMissingColumns, {}, false);
+    if (QByteArray(PQgetvalue(details.get(), 0, 0)).toInt() == 0) {
+        try {
+            Exec(kAddColumns, {}, false, true);
+        } catch (const Exception& e) {
+            Rollback();
+            throw Exception(QCoreApplication::translate("TSharedSeries", "Cannot create the series tables on %1: %2").arg(serverText_, e.Message()));
+        }
+    }
     Exec("INSERT INTO tallyforge_series (name) VALUES ($1) ON CONFLICT DO NOTHING", { Text(name_) }, false);
     SendSpool();
 }
@@ -503,6 +525,7 @@ std::optional<QString> TSharedSeries::End(const TJournalRecord& record)
     final[QStringLiteral("pages")] = record.pages;
     final[QStringLiteral("output")] = record.output;
     final[QStringLiteral("job")] = record.job;
+    final[QStringLiteral("details")] = TJournal::DetailsText(record);
     if (reservation_) {
         final[QStringLiteral("reservedFirst")] = reservation_->first;
         final[QStringLiteral("reservedLast")] = reservation_->last;
@@ -573,7 +596,8 @@ bool TSharedSeries::Send(const QJsonObject& final, bool retry)
         Exec(kFinish, { id, Text(final.value(QStringLiteral("finished")).toString()),
                         Text(final.value(QStringLiteral("status")).toString()), optionalInt("first"), optionalInt("last"),
                         Number(final.value(QStringLiteral("pages")).toInt()), Text(final.value(QStringLiteral("output")).toString()),
-                        Number(final.value(QStringLiteral("job")).toInt()), voidFirst, voidLast },
+                        Number(final.value(QStringLiteral("job")).toInt()), voidFirst, voidLast,
+                        Text(final.value(QStringLiteral("details")).toString()) },
              false);
         Exec("COMMIT", {}, false);
         return givenBack;
@@ -648,7 +672,13 @@ QList<TJournalRecord> TSharedSeries::Runs(std::optional<qint64> serial)
             fields << Value(result.get(), row, column);
         if (fields[11] == QStringLiteral("0"))
             fields[11].clear();
-        if (const std::optional<TJournalRecord> record = TJournal::FromCsv(fields))
+        // The row's id tells runs apart as the journal's run column does.
+        fields << QStringLiteral("%1").arg(QByteArray(PQgetvalue(result.get(), row, 14)).toULongLong(), 16, 16, QLatin1Char('0'))
+               << Value(result.get(), row, 15) << Value(result.get(), row, 16) << QString(); // digits: in the details
+        std::optional<TJournalRecord> record = TJournal::FromCsv(fields);
+        if (record)
+            TJournal::ReadDetails(Value(result.get(), row, 17), *record);
+        if (record)
             runs << *record;
     }
     return runs;

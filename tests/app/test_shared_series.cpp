@@ -290,6 +290,33 @@ TEST_F(SharedSeriesTest, CancelledRunGivesBackOnlyAnUntakenTail)
     ExpectAccounted(1);
 }
 
+// A cut-and-stack run stopped part way keeps its serials on the server with which of them
+// did not come out, so any station's `tallyforge resume` prints exactly the sheets left.
+TEST_F(SharedSeriesTest, StoppedStackRunIsResumedFromTheServer)
+{
+    const qint64 before = SeriesLast();
+    QProcess program;
+    Start(program, Arguments(Print(40000, QStringLiteral("first.pdf")) << QStringLiteral("--sheet") << QStringLiteral("2x4")
+                                                                          << QStringLiteral("--order") << QStringLiteral("stack")));
+    ASSERT_TRUE(program.waitForStarted());
+    for (int waited = 0; QDir(dir_.path()).entryList({ QStringLiteral(".tallyforge-*.part") }, QDir::Hidden | QDir::Files).isEmpty()
+         && waited < 60000 && program.state() == QProcess::Running; waited += 5)
+        QTest::qWait(5);
+    QTest::qWait(50);
+    ::kill(pid_t(program.processId()), SIGINT);
+    ASSERT_EQ(Finish(program).code, 130);
+    EXPECT_EQ(SeriesLast(), before + 40000);
+    const Ran rest = Run({ QStringLiteral("resume"), QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("rest.pdf")) });
+    ASSERT_EQ(rest.code, 0) << rest.error.toStdString();
+    const int firstSheets = apptest::PdfPageCount(Pdf(QStringLiteral("first.pdf")));
+    EXPECT_GT(firstSheets, 0);
+    EXPECT_EQ(firstSheets + apptest::PdfPageCount(Pdf(QStringLiteral("rest.pdf"))), 5000);
+    EXPECT_EQ(Run({ QStringLiteral("resume"), QStringLiteral("--output"), Pdf(QStringLiteral("more.pdf")) }).code, 1);
+    EXPECT_EQ(SeriesLast(), before + 40000);
+    EXPECT_EQ(server_->Query(QStringLiteral("SELECT status, details <> '' FROM tallyforge_runs WHERE series = '%1' AND kind = 'resume'").arg(series_)),
+              QStringLiteral("completed|t"));
+}
+
 // The server lost during a run: the run ends, says its record waits in the spool, and
 // the record reaches the server once it is back; the tail nobody took is given back.
 TEST_F(SharedSeriesTest, ServerLostMidRun)
