@@ -79,11 +79,21 @@ struct TJournalRecord {
         return started == other.started && user == other.user && host == other.host
             && (run == 0 || other.run == 0 || run == other.run);
     }
-    // Whether serial is among the printed ones (for an interrupted record, the range the
-    // run took); a range may pass 2147483647 and go on from -2147483648.
-    bool Covers(qint64 serial) const { return first && last && InRange(serial, *first, *last); }
-    // Whether the record accounts for serial at all: printed, taken, or void.
-    bool Accounts(qint64 serial) const { return Covers(serial) || (voidFirst && voidLast && InRange(serial, *voidFirst, *voidLast)); }
+    // Whether serial is among the printed ones (for an interrupted record, the ones the
+    // run was to print): first..last, step apart; a range may pass 2147483647 and go on
+    // from -2147483648.
+    bool Covers(qint64 serial) const
+    {
+        return first && last && InRange(serial, *first, *last)
+            && (step <= 1 || (quint32(qint32(serial)) - quint32(*first)) % quint32(step) == 0);
+    }
+    // Whether the record accounts for serial at all: printed, taken (a serial and the
+    // numbers its step passes over, first..last + step - 1), or void.
+    bool Accounts(qint64 serial) const
+    {
+        return (first && last && InRange(serial, *first, int(quint32(*last) + quint32(qMax(1, step)) - 1)))
+            || (voidFirst && voidLast && InRange(serial, *voidFirst, *voidLast));
+    }
 
     // first..last on the 32-bit circle: last below first is a range across the wrap.
     static bool InRange(qint64 serial, int first, int last)

@@ -74,6 +74,17 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     record.prefix = page.Prefix;
     record.suffix = page.Suffix;
     record.digits = page.Digits;
+    page.Step = qMax(1, page.Step);
+    record.step = page.Step;
+    record.check = page.Check == ticket::TCheck::None ? QString() : ticket::CheckName(page.Check);
+    const int step = page.Step;
+    // The counter counts numbers: every serial and the ones the step passes over.
+    const qint64 numbers = serial::RunNumbers(page, outcome.count);
+    if (numbers > std::numeric_limits<int>::max())
+        throw Exception(QCoreApplication::translate("TSerialRun", "%1 serials %2 apart span more numbers than one run can take").arg(outcome.count).arg(step));
+    if ((step > 1 || page.Check != ticket::TCheck::None) && !store_->KeepsStepAndCheck())
+        throw Exception(QCoreApplication::translate("TSerialRun", "A shared series records neither a step nor a check character: print it with step 1 and no check"));
+    outcome.step = step;
     record.printer = Printer().PrinterName();
     record.user = CurrentUser();
     record.host = CurrentHost();
@@ -83,8 +94,8 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     for (;;) {
         record.started = QDateTime::currentDateTimeUtc();
         record.first = page.StartingNumber;
-        record.last = serial::SerialNumber(page.StartingNumber, outcome.count);
-        const TSeriesStore::Begun begun = store_->Begin(record, outcome.count, advance, outcome.knownLastNumber);
+        record.last = serial::SerialNumber(page.StartingNumber, outcome.count, step);
+        const TSeriesStore::Begun begun = store_->Begin(record, int(numbers), advance, outcome.knownLastNumber);
         if (!begun.moved) {
             reservation = begun.reservation;
             break;
@@ -106,8 +117,8 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
 
     page_ = std::move(page);
     outcome.first = page_.StartingNumber;
-    const auto title = [first = outcome.first](int pages) {
-        return QStringLiteral("Tallyforge %1-%2").arg(first).arg(serial::SerialNumber(first, pages));
+    const auto title = [first = outcome.first, step](int pages) {
+        return QStringLiteral("Tallyforge %1-%2").arg(first).arg(serial::SerialNumber(first, pages, step));
     };
     job_.SetTitle(!DocumentName.isEmpty() ? DocumentName : title(outcome.count));
     TPrintProgressEvent progress = job_.OnPrintProgress;
@@ -141,7 +152,7 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
             record.status = status;
             record.pages = outcome.count;
             record.first = outcome.first;
-            record.last = serial::SerialNumber(outcome.first, outcome.count);
+            record.last = serial::SerialNumber(outcome.first, outcome.count, step);
             record.output.clear();
             record.job = Printer().LastJobId();
         } else if (!inOrder) {
@@ -154,14 +165,14 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
             outcome.delivered = outcome.count;
             record.pages = outcome.count;
             record.first = outcome.first;
-            record.last = serial::SerialNumber(outcome.first, outcome.count);
+            record.last = serial::SerialNumber(outcome.first, outcome.count, step);
             record.output = outcome.sheetsDelivered > 0 ? Printer().LastOutputFile() : QString();
             record.job = outcome.sheetsDelivered > 0 ? Printer().LastJobId() : 0;
         } else {
             record.status = status == TRunStatus::Completed && outcome.delivered < outcome.count ? TRunStatus::Cancelled : status;
             record.pages = outcome.delivered;
             record.first = outcome.delivered > 0 ? std::optional<int>(outcome.first) : std::nullopt;
-            record.last = outcome.delivered > 0 ? std::optional<int>(serial::SerialNumber(outcome.first, outcome.delivered))
+            record.last = outcome.delivered > 0 ? std::optional<int>(serial::SerialNumber(outcome.first, outcome.delivered, step))
                                                 : std::nullopt;
             record.output = outcome.delivered > 0 ? Printer().LastOutputFile() : QString();
             record.job = outcome.delivered > 0 ? Printer().LastJobId() : 0;

@@ -43,6 +43,7 @@ public:
 
     struct Outcome {
         int first = 0;      // the first page's number
+        int step = 1;       // the difference between one page's number and the next
         int count = 0;      // the pages (tickets) the run was to print
         int delivered = 0;  // of those, the pages that reached confirmed output; a run of
                             // several tickets a sheet stopped out of order: none or all
