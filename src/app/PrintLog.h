@@ -42,6 +42,8 @@ public:
     static constexpr int LastRole = Qt::UserRole + 2;
     // What columns sort by: numbers as numbers, times as times.
     static constexpr int SortRole = Qt::UserRole + 3;
+    // The run's step between serials, beside its range.
+    static constexpr int StepRole = Qt::UserRole + 4;
 
     // readRuns: the runs of the series the window prints from (the local journal, or the
     // shared series' server), newest first; raises when they cannot be read.
