@@ -41,13 +41,14 @@ QList<std::pair<qint64, qint64>> Stretches(qint32 first, qint32 last)
 }
 
 // The serials first, first + step, ... up to last that no print shows as printed, as
-// ranges of them ("105 to 125": 105, 115, 125), for runs of any step. first..last does
-// not wrap.
+// ranges of them ("105 to 125": 105, 115, 125), for runs of any step. Last below first
+// goes on past 2147483647 from -2147483648, and so may a range.
 QList<std::pair<qint64, qint64>> UnprintedSteps(const QList<TJournalRecord>& runs, qint64 first, qint64 last, int step)
 {
-    if (first > last || first < std::numeric_limits<qint32>::min() || last > std::numeric_limits<qint32>::max())
+    const auto serial32 = [](qint64 n) { return n >= std::numeric_limits<qint32>::min() && n <= std::numeric_limits<qint32>::max(); };
+    if (!serial32(first) || !serial32(last))
         return {};
-    const qint64 count = (last - first) / step + 1;
+    const qint64 count = qint64(quint32(qint32(last)) - quint32(qint32(first))) / step + 1;
     const ticket::TSerialSpan reprint { qint32(first), count, step };
     // The indices of the serials printed, as stretches; a run whose serials fall on every
     // few of ours adds each, up to a bound past which it counts as printing none of them
@@ -73,7 +74,9 @@ QList<std::pair<qint64, qint64>> UnprintedSteps(const QList<TJournalRecord>& run
     std::sort(printed.begin(), printed.end());
     QList<std::pair<qint64, qint64>> gaps;
     qint64 next = 0;
-    const auto gap = [&](qint64 from, qint64 to) { gaps.append({ first + from * step, first + to * step }); };
+    const auto gap = [&](qint64 from, qint64 to) {
+        gaps.append({ ticket::NthSerial(qint32(first), from, step), ticket::NthSerial(qint32(first), to, step) });
+    };
     for (const auto& [from, to] : printed) {
         if (from > next)
             gap(next, from - 1);
@@ -227,11 +230,11 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
 
 QList<std::pair<qint64, qint64>> Unprinted(const QList<TJournalRecord>& runs, qint64 first, qint64 last, int step)
 {
-    if (first > last && first <= std::numeric_limits<qint32>::max() && last >= std::numeric_limits<qint32>::min())
-        return Unprinted(runs, first, std::numeric_limits<qint32>::max(), step)
-            + Unprinted(runs, std::numeric_limits<qint32>::min(), last, step); // across the wrap
     if (step > 1 || std::any_of(runs.begin(), runs.end(), [](const TJournalRecord& run) { return run.step > 1; }))
         return UnprintedSteps(runs, first, last, qMax(1, step));
+    if (first > last && first <= std::numeric_limits<qint32>::max() && last >= std::numeric_limits<qint32>::min())
+        return Unprinted(runs, first, std::numeric_limits<qint32>::max())
+            + Unprinted(runs, std::numeric_limits<qint32>::min(), last); // across the wrap
     QList<std::pair<qint64, qint64>> printed;
     for (const TJournalRecord& run : runs)
         if (run.kind != TRunKind::Reprint && run.first && run.last)

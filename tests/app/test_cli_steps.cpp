@@ -5,8 +5,10 @@
 #include "support_program.h"
 
 #include "run/Journal.h"
+#include "run/SettingsFile.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -99,6 +101,43 @@ TEST(CommandLineSteps, RunStepsCountsOnAndReprintsAsRecorded)
         EXPECT_TRUE(errors.contains(option)) << errors.toStdString();
     }
     EXPECT_EQ(apptest::IniValue(copy.SettingsFile(), QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("150"));
+}
+
+// [SN] Step and Check: held within their limits when read, each written only when not
+// the default, and a scheme this version does not know kept as the file holds it.
+TEST(SettingsSteps, StepAndCheckReadHeldAndWrittenOnlyWhenSet)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("Tallyforge.ini"));
+    const auto write = [&](const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    };
+    const auto value = [&](const char* key) { return apptest::IniValue(path, QStringLiteral("SN"), QLatin1String(key)); };
+
+    write("[SN]\r\nLastNumber=5\r\nStep=-3\r\nCheck= MOD11 \r\n");
+    TallyforgeSettings settings = LoadSettingsFile(path);
+    EXPECT_EQ(settings.Step, 1);
+    EXPECT_EQ(settings.Check, ticket::TCheck::Mod11);
+    settings.Step = 10;
+    settings.Check = ticket::TCheck::Luhn;
+    SaveSettingsFile(path, settings);
+    EXPECT_EQ(value("Step"), QStringLiteral("10"));
+    EXPECT_EQ(value("Check"), QStringLiteral("luhn"));
+    EXPECT_EQ(LoadSettingsFile(path), settings);
+    settings.Step = 1;
+    settings.Check = ticket::TCheck::None;
+    SaveSettingsFile(path, settings);
+    EXPECT_TRUE(value("Step").isNull());
+    EXPECT_TRUE(value("Check").isNull());
+
+    write("[SN]\r\nLastNumber=5\r\nCheck=mod97\r\n");
+    settings = LoadSettingsFile(path);
+    EXPECT_EQ(settings.Check, ticket::TCheck::None);
+    SaveSettingsFile(path, settings);
+    EXPECT_EQ(value("Check"), QStringLiteral("mod97"));
 }
 
 } // namespace
