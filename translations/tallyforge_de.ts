@@ -390,6 +390,30 @@
         <translation>Nach %1 von %2 Bögen abgebrochen; %3 bis %4 bleiben vergeben, und „tallyforge resume“ druckt den Rest</translation>
     </message>
     <message>
+        <source>print: the difference between one serial and the next, 1 or more (default: [SN] Step in the settings file).</source>
+        <translation>print: der Abstand von einer Seriennummer zur nächsten, 1 oder mehr (Vorgabe: [SN] Step in der Einstellungsdatei).</translation>
+    </message>
+    <message>
+        <source>print: the check character after each number: none, luhn, mod10, mod11 or mod7 (default: [SN] Check in the settings file).</source>
+        <translation>print: das Prüfzeichen hinter jeder Nummer: none, luhn, mod10, mod11 oder mod7 (Vorgabe: [SN] Check in der Einstellungsdatei).</translation>
+    </message>
+    <message>
+        <source>SCHEME</source>
+        <translation>VERFAHREN</translation>
+    </message>
+    <message>
+        <source>--%1 goes with the print command: a reprint steps and checks its serials as their run did</source>
+        <translation>--%1 gehört zum Befehl print: ein Nachdruck verwendet Schrittweite und Prüfzeichen des Laufs, der die Nummern gedruckt hat</translation>
+    </message>
+    <message>
+        <source>--step takes a number from %1 to %2, not %3</source>
+        <translation>--step erwartet eine Zahl von %1 bis %2, nicht %3</translation>
+    </message>
+    <message>
+        <source>--check takes none, luhn, mod10, mod11 or mod7, not &apos;%1&apos;</source>
+        <translation>--check erwartet none, luhn, mod10, mod11 oder mod7, nicht „%1“</translation>
+    </message>
+    <message>
         <source>Printed the last %1 sheets of %2 to %3</source>
         <translation>Die letzten %1 Bögen von %2 bis %3 gedruckt</translation>
     </message>
@@ -740,6 +764,38 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>Example:</source>
         <translation>Beispiel:</translation>
     </message>
+    <message>
+        <source>none</source>
+        <translation>keines</translation>
+    </message>
+    <message>
+        <source>Luhn (ISO/IEC 7812)</source>
+        <translation>Luhn (ISO/IEC 7812)</translation>
+    </message>
+    <message>
+        <source>Mod 10 (weights 3, 1)</source>
+        <translation>Modulo 10 (Gewichte 3, 1)</translation>
+    </message>
+    <message>
+        <source>Mod 11 (X for 10)</source>
+        <translation>Modulo 11 (X für 10)</translation>
+    </message>
+    <message>
+        <source>Mod 7</source>
+        <translation>Modulo 7</translation>
+    </message>
+    <message>
+        <source>&amp;Step from one serial to the next:</source>
+        <translation>Sch&amp;rittweite von Nummer zu Nummer:</translation>
+    </message>
+    <message>
+        <source>&amp;Check character:</source>
+        <translation>&amp;Prüfzeichen:</translation>
+    </message>
+    <message>
+        <source>%1, %2, ...</source>
+        <translation>%1, %2, ...</translation>
+    </message>
 </context>
 <context>
     <name>TOutputFile</name>
@@ -998,6 +1054,14 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <translation>%1 Bögen sind mehr, als ein Lauf drucken kann (höchstens %2)</translation>
     </message>
     <message>
+        <source>%1 serials %2 apart span more numbers than one run can take (at most %3)</source>
+        <translation>%1 Seriennummern im Abstand %2 umfassen mehr Nummern, als ein Lauf belegen kann (höchstens %3)</translation>
+    </message>
+    <message>
+        <source>The step between serials must be 1 or more, not %1</source>
+        <translation>Die Schrittweite zwischen Seriennummern muss 1 oder mehr sein, nicht %1</translation>
+    </message>
+    <message>
         <source>This run has no sheets left to print</source>
         <translation>Diesem Lauf fehlen keine Bögen</translation>
     </message>
@@ -1148,6 +1212,14 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>%1 sheets are more than one run can print</source>
         <translation>%1 Bögen sind mehr, als ein Lauf drucken kann</translation>
+    </message>
+    <message>
+        <source>%1 serials %2 apart span more numbers than one run can take</source>
+        <translation>%1 Seriennummern im Abstand %2 umfassen mehr Nummern, als ein Lauf belegen kann</translation>
+    </message>
+    <message>
+        <source>A shared series records neither a step nor a check character: print it with step 1 and no check</source>
+        <translation>Eine geteilte Serie speichert weder Schrittweite noch Prüfzeichen: mit Schrittweite 1 und ohne Prüfzeichen drucken</translation>
     </message>
 </context>
 <context>

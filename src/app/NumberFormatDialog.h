@@ -1,24 +1,35 @@
 #pragma once
 
+#include "ticket/SerialText.h"
+
 #include <QDialog>
 
+class QComboBox;
 class QLabel;
 class QSpinBox;
 
-// The width serial numbers are padded to with zeros (0: as they are).
+// The width serial numbers are padded to with zeros (0: as they are), the step from one
+// serial to the next, and the check character after the number.
 class TNumberFormatDialog : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kMaxDigits = 10;
 
-    TNumberFormatDialog(int digits, int sampleNumber, QWidget* parent = nullptr);
+    TNumberFormatDialog(int digits, int sampleNumber, QWidget* parent = nullptr, int step = 1,
+                        ticket::TCheck check = ticket::TCheck::None);
     int Digits() const;
+    int Step() const;
+    ticket::TCheck Check() const;
     QSpinBox* DigitsEdit() const { return digits_; }
+    QSpinBox* StepEdit() const { return step_; }
+    QComboBox* CheckEdit() const { return check_; }
 
 private:
     void UpdateSample();
 
     QSpinBox* digits_ = nullptr;
+    QSpinBox* step_ = nullptr;
+    QComboBox* check_ = nullptr;
     QLabel* sample_ = nullptr;
     int sampleNumber_ = 0;
 };

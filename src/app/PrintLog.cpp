@@ -115,10 +115,13 @@ bool TSerialFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sour
     const QVariant last = index.data(TPrintLog::LastRole);
     if (!first.isValid() || !last.isValid())
         return false;
-    // A run across 2147483647 goes on from -2147483648: it holds both ends.
-    const qint64 from = first.toLongLong();
-    const qint64 to = last.toLongLong();
-    return from <= to ? from <= *serial_ && *serial_ <= to : *serial_ >= from || *serial_ <= to;
+    // A run across 2147483647 goes on from -2147483648: it holds both ends; a run step
+    // apart only its serials, not the numbers between them.
+    TJournalRecord run;
+    run.first = first.toInt();
+    run.last = last.toInt();
+    run.step = qMax(1, index.data(TPrintLog::StepRole).toInt());
+    return run.Covers(*serial_);
 }
 
 TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* parent)
@@ -231,6 +234,7 @@ void TPrintLog::Reload()
         if (run.first && run.last) {
             started->setData(*run.first, FirstRole);
             started->setData(*run.last, LastRole);
+            started->setData(run.step, StepRole);
         }
         QString output = QDir::toNativeSeparators(run.output);
         if (run.job > 0)

@@ -42,8 +42,9 @@ public:
     static constexpr int LastRole = Qt::UserRole + 2;
     // What columns sort by: numbers as numbers, times as times.
     static constexpr int SortRole = Qt::UserRole + 3;
-    // The run's place in the list the log read.
+    // The run's place in the list the log read, and its step between serials.
     static constexpr int RunRole = Qt::UserRole + 4;
+    static constexpr int StepRole = Qt::UserRole + 5;
 
     // readRuns: the runs of the series the window prints from (the local journal, or the
     // shared series' server), newest first; raises when they cannot be read.

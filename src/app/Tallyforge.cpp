@@ -421,6 +421,8 @@ serial::SerialPage TfrmTallyforge::CurrentPage() const
     page.VerticalIndent2 = txtVerticalIndent2->AsFloat();
     page.Font = serialFont_;
     page.Digits = digits_;
+    page.Step = step_;
+    page.Check = check_;
     return page;
 }
 
@@ -632,6 +634,8 @@ void TfrmTallyforge::LoadSettings()
 
     SetSerialFont(settings.Font);
     digits_ = settings.Digits;
+    step_ = settings.Step;
+    check_ = settings.Check;
     confirmAbove_ = settings.ConfirmAbove;
     UseSeries(SeriesChoice(settings.SeriesServer, settings.SeriesName));
     printerChoice_ = settings.PrinterChoice;
@@ -665,6 +669,8 @@ void TfrmTallyforge::SaveSettings()
     settings.Suffix = txtSuffix->Text();
     settings.Font = serialFont_;
     settings.Digits = digits_;
+    settings.Step = step_;
+    settings.Check = check_;
     settings.ConfirmAbove = confirmAbove_;
     settings.Calibrations = calibrations_;
     settings.WholePage = mnuWholePage->isChecked();

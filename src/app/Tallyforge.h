@@ -220,6 +220,8 @@ private:
     serial::SerialFont serialFont_;
     TFontDialog* fontDialog_ = nullptr;
     int digits_ = 0;
+    int step_ = 1; // [SN] Step and Check
+    ticket::TCheck check_ = ticket::TCheck::None;
     ticket::TSheetLayout sheetLayout_;
     // The job's pages for the inputs: the tickets, or the sheets that hold them.
     void ApplyPageCount();

@@ -169,7 +169,8 @@ void TfrmTallyforge::RunPrint(bool advance)
     if (advance) {
         knownLastNumber_ = outcome->knownLastNumber;
         lastNumberUnreadable_ = false;
-        const qint32 next = serial::AddWrapping(outcome->first, outcome->delivered);
+        // Past the serials printed and the numbers their step passes over.
+        const qint32 next = ticket::NthSerial(outcome->first, outcome->delivered, outcome->step);
         txtStartingSN->SetAsInteger(next);
         // The shown number follows the run: only a number typed after it moves a
         // shared series.
@@ -202,7 +203,7 @@ std::optional<TSerialRun::Outcome> TfrmTallyforge::PrintPages(const TPrintPlan& 
     }
     afterRun();
     if (outcome && outcome->delivered > 0)
-        lastPrinted_ = { outcome->first, serial::SerialNumber(outcome->first, outcome->delivered) };
+        lastPrinted_ = { outcome->first, serial::SerialNumber(outcome->first, outcome->delivered, outcome->step) };
     // A queue's job goes on printing after the run: its end is asked for now and then,
     // so a job the printer aborts shows in the Print Log, ready to reprint.
     if (outcome && Printer().LastJobId() > 0)
@@ -308,15 +309,15 @@ void TfrmTallyforge::UpdateStatus()
     else if (!sheetLayout_.IsDefault()) {
         const qint64 sheets = ticket::TSheetPlan(sheetLayout_, count).PrintedSheets();
         const QString first = serial::NumberText(page.StartingNumber, page.Digits);
-        const QString last = serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits);
-        const QString next = serial::NumberText(serial::AddWrapping(page.StartingNumber, count), page.Digits);
+        const QString last = serial::NumberText(serial::SerialNumber(page.StartingNumber, count, page.Step), page.Digits);
+        const QString next = serial::NumberText(ticket::NthSerial(page.StartingNumber, count, page.Step), page.Digits);
         PreviewStatusBar1->SetUserText(series + (sheets == 1 ? tr("Prints %1-%2 on one sheet; next run starts at %3").arg(first, last, next)
                                                              : tr("Prints %1-%2 on %3 sheets; next run starts at %4").arg(first, last, QString::number(sheets), next)));
     } else
         PreviewStatusBar1->SetUserText(series + tr("Prints %1-%2; next run starts at %3")
                                            .arg(serial::NumberText(page.StartingNumber, page.Digits),
-                                                serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits),
-                                                serial::NumberText(serial::AddWrapping(page.StartingNumber, count), page.Digits)));
+                                                serial::NumberText(serial::SerialNumber(page.StartingNumber, count, page.Step), page.Digits),
+                                                serial::NumberText(ticket::NthSerial(page.StartingNumber, count, page.Step), page.Digits)));
 }
 
 void TfrmTallyforge::EndProgress()
@@ -374,9 +375,7 @@ void TfrmTallyforge::ShowProgress(int done, int total)
 
 QString TfrmTallyforge::ProgressText(int pageIndex, int total, const serial::SerialPage* page) const
 {
-    const QString serialText = page ? serial::SerialText(page->Prefix, page->StartingNumber, pageIndex,
-                                                         page->Suffix, page->Digits)
-                                    : QString();
+    const QString serialText = page ? serial::SerialText(*page, pageIndex) : QString();
     // A sheet holds several serials, spread over the run: the sheet is what counts.
     if (run_ && run_->Running() && !run_->Layout().IsDefault())
         return tr("Printing sheet %1 of %2").arg(pageIndex).arg(total);
@@ -427,7 +426,7 @@ void TfrmTallyforge::mnuReprintClick()
     if (lastPrinted_)
         return ReprintDialog(lastPrinted_->first, lastPrinted_->second);
     const int start = txtStartingSN->AsInteger();
-    ReprintDialog(start, serial::SerialNumber(start, std::max(1, txtPageCount->AsInteger())));
+    ReprintDialog(start, serial::SerialNumber(start, std::max(1, txtPageCount->AsInteger()), step_));
 }
 
 void TfrmTallyforge::ReprintDialog(int first, int last)
@@ -510,9 +509,12 @@ void TfrmTallyforge::PrintRest(const TJournalRecord& run)
 
 void TfrmTallyforge::mnuNumberFormatClick()
 {
-    TNumberFormatDialog dialog(digits_, txtStartingSN->AsInteger(), this);
-    if (dialog.exec() == QDialog::Accepted && dialog.Digits() != digits_) {
+    TNumberFormatDialog dialog(digits_, txtStartingSN->AsInteger(), this, step_, check_);
+    if (dialog.exec() == QDialog::Accepted
+        && (dialog.Digits() != digits_ || dialog.Step() != step_ || dialog.Check() != check_)) {
         digits_ = dialog.Digits();
+        step_ = dialog.Step();
+        check_ = dialog.Check();
         report_.clear();
     }
     txtStartingSNChange();
@@ -556,7 +558,7 @@ void TfrmTallyforge::mnuSheetLayoutClick()
         return;
     const serial::SerialPage page = CurrentPage();
     const auto serialText = [page](qint64 ticket) {
-        return serial::SerialText(page.Prefix, page.StartingNumber, qint32(ticket + 1), page.Suffix, page.Digits);
+        return serial::SerialText(page, qint32(ticket + 1));
     };
     TSheetLayoutDialog dialog(sheetLayout_, serialText, serial::PrintableInches(), std::max(1, txtPageCount->AsInteger()), this);
     if (dialog.exec() == QDialog::Accepted)

@@ -627,7 +627,7 @@ QList<TJournalRecord> TJournal::Runs(std::optional<qint64> serial) const
         QStringList texts;
         for (const Field& field : fields)
             texts << FieldText(bytes, field);
-        if (const std::optional<TJournalRecord> record = FromCsv(texts))
+        if (const std::optional<TJournalRecord> record = FromCsv(texts); record && (!serial || record->Covers(*serial)))
             runs << *record;
     }
     return runs;

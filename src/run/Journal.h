@@ -81,13 +81,25 @@ struct TJournalRecord {
         return started == other.started && user == other.user && host == other.host
             && (run == 0 || other.run == 0 || run == other.run);
     }
-    // Whether serial is among the printed ones (for an interrupted record, the range the
-    // run took); a range may pass 2147483647 and go on from -2147483648.
-    bool Covers(qint64 serial) const { return Takes(serial) && !NotPrinted(serial); }
-    // Whether the record accounts for serial at all: printed, taken, or void.
-    bool Accounts(qint64 serial) const { return Takes(serial) || (voidFirst && voidLast && InRange(serial, *voidFirst, *voidLast)); }
-    // Whether serial lies in first..last, printed or kept for the rest of the run.
-    bool Takes(qint64 serial) const { return first && last && InRange(serial, *first, *last); }
+    // Whether serial is among the printed ones (for an interrupted record, the ones the
+    // run was to print): first..last, step apart, less the ones a stopped run of sheets
+    // did not print; a range may pass 2147483647 and go on from -2147483648.
+    bool Covers(qint64 serial) const
+    {
+        return first && last && InRange(serial, *first, *last)
+            && (step <= 1 || (quint32(qint32(serial)) - quint32(*first)) % quint32(step) == 0) && !NotPrinted(serial);
+    }
+    // Whether the record accounts for serial at all: printed, taken (a serial and the
+    // numbers its step passes over, first..last + step - 1, printed or kept for the rest
+    // of the run), or void.
+    bool Accounts(qint64 serial) const
+    {
+        return Takes(serial) || (voidFirst && voidLast && InRange(serial, *voidFirst, *voidLast));
+    }
+    bool Takes(qint64 serial) const
+    {
+        return first && last && InRange(serial, *first, int(quint32(*last) + quint32(qMax(1, step)) - 1));
+    }
     bool NotPrinted(qint64 serial) const
     {
         return std::any_of(notPrinted.begin(), notPrinted.end(), [serial](const TSerialRange& r) { return InRange(serial, r.first, r.last); });

@@ -40,34 +40,76 @@ QList<std::pair<qint64, qint64>> Stretches(qint32 first, qint32 last)
     return { { first, std::numeric_limits<qint32>::max() }, { std::numeric_limits<qint32>::min(), last } };
 }
 
+// The serials first, first + step, ... up to last that no print shows as printed, as
+// ranges of them ("105 to 125": 105, 115, 125), for runs of any step. Last below first
+// goes on past 2147483647 from -2147483648, and so may a range.
+QList<std::pair<qint64, qint64>> UnprintedSteps(const QList<TJournalRecord>& runs, qint64 first, qint64 last, int step)
+{
+    const auto serial32 = [](qint64 n) { return n >= std::numeric_limits<qint32>::min() && n <= std::numeric_limits<qint32>::max(); };
+    if (!serial32(first) || !serial32(last))
+        return {};
+    const qint64 count = qint64(quint32(qint32(last)) - quint32(qint32(first))) / step + 1;
+    const ticket::TSerialSpan reprint { qint32(first), count, step };
+    // The indices of the serials printed, as stretches; a run whose serials fall on every
+    // few of ours adds each, up to a bound past which it counts as printing none of them
+    // (the safe side: asked as never printed).
+    constexpr qint64 kMostSingles = 100000;
+    qint64 singles = 0;
+    QList<std::pair<qint64, qint64>> printed;
+    for (const TJournalRecord& run : runs) {
+        if (run.kind == TRunKind::Reprint || !run.first || !run.last)
+            continue;
+        const qint64 runStep = qMax(1, run.step);
+        const ticket::TSerialSpan theirs { *run.first, qint64(quint32(*run.last) - quint32(*run.first)) / runStep + 1, runStep };
+        const std::optional<ticket::TSharedIndices> shared = ticket::SharedIndices(reprint, theirs);
+        if (!shared)
+            continue;
+        if (shared->period == 1) {
+            printed.append({ shared->first, shared->last });
+        } else if ((singles += (shared->last - shared->first) / shared->period + 1) <= kMostSingles) {
+            for (qint64 i = shared->first; i <= shared->last; i += shared->period)
+                printed.append({ i, i });
+        }
+    }
+    std::sort(printed.begin(), printed.end());
+    QList<std::pair<qint64, qint64>> gaps;
+    qint64 next = 0;
+    const auto gap = [&](qint64 from, qint64 to) {
+        gaps.append({ ticket::NthSerial(qint32(first), from, step), ticket::NthSerial(qint32(first), to, step) });
+    };
+    for (const auto& [from, to] : printed) {
+        if (from > next)
+            gap(next, from - 1);
+        next = std::max(next, to + 1);
+    }
+    if (next < count)
+        gap(next, count - 1);
+    return gaps;
+}
+
 } // namespace
 
 QList<TOverlap> Overlapping(const QList<TJournalRecord>& runs, const serial::SerialPage& page, qint64 count, bool anyText)
 {
-    // Ranges on the 32-bit circle the serials wrap around: a run from 2147483600 on
-    // goes on at -2147483648, and its numbers are still its own.
+    // Serials on the 32-bit circle the serials wrap around: a run from 2147483600 on goes
+    // on at -2147483648, and its numbers are still its own. Runs step apart share only the
+    // serials both print (100, 110, ... and 105, 115, ... share none).
     constexpr quint64 circle = quint64(1) << 32;
-    const quint64 length = quint64(std::clamp<qint64>(count, 1, qint64(circle)));
+    const qint64 step = qMax(1, page.Step);
+    const ticket::TSerialSpan ours { page.StartingNumber, std::clamp<qint64>(count, 1, qint64((circle - 1) / quint64(step) + 1)), step };
     QList<TOverlap> overlaps;
     for (const TJournalRecord& run : runs) {
         if (!run.first || !run.last || run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration
             || (!anyText && (run.prefix != page.Prefix || run.suffix != page.Suffix)))
             continue;
-        const quint64 runLength = (quint64(qint64(*run.last) - *run.first) & (circle - 1)) + 1;
-        const quint64 ahead = quint64(qint64(*run.first) - page.StartingNumber) & (circle - 1);
-        const quint64 behind = quint64(qint64(page.StartingNumber) - *run.first) & (circle - 1);
-        quint64 from = 0;
-        quint64 shared = 0;
-        if (ahead < length) {
-            from = ahead;
-            shared = std::min(runLength, length - ahead);
-        } else if (behind < runLength) {
-            shared = std::min(length, runLength - behind);
-        } else {
+        const qint64 runStep = qMax(1, run.step);
+        const qint64 runReach = qint64(quint32(*run.last) - quint32(*run.first)); // last - first on the circle
+        const ticket::TSerialSpan theirs { *run.first, runReach / runStep + 1, runStep };
+        const std::optional<ticket::TSharedIndices> shared = ticket::SharedIndices(ours, theirs);
+        if (!shared)
             continue;
-        }
-        overlaps << TOverlap { run, serial::SerialNumber(page.StartingNumber, qint32(from + 1)),
-                               serial::SerialNumber(page.StartingNumber, qint32(from + shared)) };
+        overlaps << TOverlap { run, serial::SerialNumber(page.StartingNumber, qint32(shared->first + 1), qint32(step)),
+                               serial::SerialNumber(page.StartingNumber, qint32(shared->last + 1), qint32(step)) };
     }
     return overlaps;
 }
@@ -131,7 +173,7 @@ void CheckSheet(TCustomPrintJob& job, const serial::SerialPage& page, const tick
         if (!ticketBox.contains(box)) {
             result.warnings << TPreflightWarning { TPreflightWarning::Kind::OffTicket,
                                                    QCoreApplication::translate("Preflight", "%1 at %2, %3 in does not fit on its ticket (%4 x %5 in)")
-                                                       .arg(serial::SerialText(page.Prefix, page.StartingNumber, 1, page.Suffix, page.Digits))
+                                                       .arg(serial::SerialText(page, 1))
                                                        .arg(inches(double(box.left()) / caps.LogPixelsX), inches(double(box.top()) / caps.LogPixelsY),
                                                             inches(first.width()), inches(first.height())) };
             break;
@@ -158,14 +200,12 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
         if (!result.outside.isEmpty())
             result.warnings << TPreflightWarning { TPreflightWarning::Kind::Outside,
                                                    QCoreApplication::translate("Preflight", "%1 does not fit on the printable area of the page")
-                                                       .arg(serial::SerialText(page.Prefix, page.StartingNumber, 1, page.Suffix, page.Digits)) };
+                                                       .arg(serial::SerialText(page, 1)) };
     }
     count = std::max(1, count);
     const qint64 first = page.StartingNumber;
-    const qint64 last = first + count - 1;
-    const auto serialText = [&](int pageIndex) {
-        return serial::SerialText(page.Prefix, page.StartingNumber, pageIndex, page.Suffix, page.Digits);
-    };
+    const qint64 last = first + qint64(count - 1) * qMax(1, page.Step);
+    const auto serialText = [&](int pageIndex) { return serial::SerialText(page, pageIndex); };
 
     if (layout.IsDefault())
         result.outside = Outside(job, page, 1);
@@ -178,7 +218,7 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
         result.warnings << TPreflightWarning { TPreflightWarning::Kind::Wrap,
                                                QCoreApplication::translate("Preflight", "The run passes 2147483647 and goes on from -2147483648") };
     const QString firstNumber = serial::NumberText(qint32(first), page.Digits);
-    const QString lastNumber = serial::NumberText(serial::SerialNumber(page.StartingNumber, count), page.Digits);
+    const QString lastNumber = serial::NumberText(serial::SerialNumber(page.StartingNumber, count, page.Step), page.Digits);
     if (page.Digits == 0 && firstNumber.size() != lastNumber.size())
         result.warnings << TPreflightWarning { TPreflightWarning::Kind::WidthChange,
                                                QCoreApplication::translate("Preflight", "The numbers change width within the run (%1 to %2)")
@@ -188,8 +228,10 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
     return result;
 }
 
-QList<std::pair<qint64, qint64>> Unprinted(const QList<TJournalRecord>& runs, qint64 first, qint64 last)
+QList<std::pair<qint64, qint64>> Unprinted(const QList<TJournalRecord>& runs, qint64 first, qint64 last, int step)
 {
+    if (step > 1 || std::any_of(runs.begin(), runs.end(), [](const TJournalRecord& run) { return run.step > 1; }))
+        return UnprintedSteps(runs, first, last, qMax(1, step));
     if (first > last && first <= std::numeric_limits<qint32>::max() && last >= std::numeric_limits<qint32>::min())
         return Unprinted(runs, first, std::numeric_limits<qint32>::max())
             + Unprinted(runs, std::numeric_limits<qint32>::min(), last); // across the wrap

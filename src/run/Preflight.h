@@ -51,5 +51,7 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
                     const ticket::TSheetLayout& layout = {});
 
 // The parts of first..last that no print in the journal shows as printed (reprints do
-// not count), as ranges.
-QList<std::pair<qint64, qint64>> Unprinted(const QList<TJournalRecord>& runs, qint64 first, qint64 last);
+// not count), as ranges; with a step, of the serials first, first + step, ... up to last
+// (a range "105 to 125" then holds 105, 115 and 125; across the wrap, one range may end
+// below where it starts), each run's serials its own step apart.
+QList<std::pair<qint64, qint64>> Unprinted(const QList<TJournalRecord>& runs, qint64 first, qint64 last, int step = 1);

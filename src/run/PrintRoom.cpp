@@ -30,10 +30,10 @@ bool MovesBack(qint32 counter, qint32 runLast)
     return back != 0 && back < (quint32(1) << 31);
 }
 
-// A run's tickets, first..last on the circle.
+// A run's tickets, first..last on the circle, step apart.
 qint64 Tickets(const TJournalRecord& run)
 {
-    return run.first && run.last ? qint64(quint32(*run.last) - quint32(*run.first)) + 1 : 0;
+    return run.first && run.last ? qint64(quint32(*run.last) - quint32(*run.first)) / qMax(1, run.step) + 1 : 0;
 }
 
 } // namespace
@@ -100,6 +100,13 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
                                 .arg(request.count)
                                 .arg(std::numeric_limits<int>::max()));
     CheckLimits(request.page);
+    // The counter takes every serial and the numbers its step passes over; a reprint's
+    // count is its range of numbers already.
+    if (!reprint && serial::RunNumbers(request.page, request.count) > std::numeric_limits<int>::max())
+        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "%1 serials %2 apart span more numbers than one run can take (at most %3)")
+                                .arg(request.count)
+                                .arg(request.page.Step)
+                                .arg(std::numeric_limits<int>::max()));
     request.layout = ticket::Bounded(request.layout);
     if (const ticket::TSheetPlan sheets(request.layout, request.count); sheets.PrintedSheets() > std::numeric_limits<int>::max())
         throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "%1 sheets are more than one run can print (at most %2)")
@@ -173,6 +180,8 @@ void TPrintRoom::CheckLimits(const serial::SerialPage& page)
         throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "Numbers are padded to %1 digits at most, not %2")
                                 .arg(kMaxDigits)
                                 .arg(page.Digits));
+    if (page.Step < kMinStep)
+        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "The step between serials must be 1 or more, not %1").arg(page.Step));
 }
 
 void TPrintRoom::ReadRuns(TPrintPlan& plan, bool reprint)
@@ -211,10 +220,12 @@ void TPrintRoom::PlanStart(TPrintPlan& plan, TPrintRequest& request, const TSeri
         }
         plan.expected = now.text;
     }
-    const qint32 last = serial::SerialNumber(request.page.StartingNumber, plan.count);
+    // The last number the run takes: its last serial and the numbers its step passes over.
+    const qint32 last = serial::AddWrapping(request.page.StartingNumber, qint32(serial::RunNumbers(request.page, plan.count) - 1));
     if (MovesBack(*now.value, last)) {
         serial::SerialPage after = request.page;
         after.StartingNumber = serial::AddWrapping(last, 1);
+        after.Step = 1; // every number up to the counter
         const qint64 behind = qint64(quint32(*now.value) - quint32(last));
         if (!Overlapping(prints, after, behind, true).isEmpty())
             plan.questions << TPrintQuestion { TPrintQuestion::Kind::BackOver,
@@ -242,13 +253,19 @@ void TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRequest& request)
         request.page.Prefix = printedBy->prefix;
         request.page.Suffix = printedBy->suffix;
         request.page.Digits = printedBy->digits.value_or(request.page.Digits);
+        // Its serials step apart with their check character, whatever today's settings say.
+        request.page.Step = qMax(1, printedBy->step);
+        request.page.Check = ticket::ParseCheck(printedBy->check).value_or(ticket::TCheck::None);
     }
+    request.page.Step = qMax(1, request.page.Step);
     const qint64 last = qint64(request.page.StartingNumber) + plan.count - 1;
     if (last > std::numeric_limits<qint32>::max())
         throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "A reprint ends at 2147483647"));
+    // The serials of first..last: first, first + step, ... as far as last.
+    plan.count = int((last - request.page.StartingNumber) / request.page.Step + 1);
     if (plan.runs.isEmpty() && plan.Asks(TPrintQuestion::Kind::Unrecorded))
         return; // asked already: what was printed is not known
-    if (const auto never = Unprinted(plan.runs, request.page.StartingNumber, last); !never.isEmpty())
+    if (const auto never = Unprinted(plan.runs, request.page.StartingNumber, last, request.page.Step); !never.isEmpty())
         plan.questions << TPrintQuestion { TPrintQuestion::Kind::NeverPrinted,
                                            QCoreApplication::translate("TPrintRoom", "Serials %1 were never printed").arg(RangesText(never)),
                                            QCoreApplication::translate("TPrintRoom", "Reprint them anyway?") };
@@ -264,6 +281,8 @@ void TPrintRoom::PlanResume(TPrintPlan& plan, TPrintRequest& request)
     request.page.Prefix = rest->run.prefix;
     request.page.Suffix = rest->run.suffix;
     request.page.Digits = rest->run.digits.value_or(request.page.Digits);
+    request.page.Step = qMax(1, rest->run.step);
+    request.page.Check = ticket::ParseCheck(rest->run.check).value_or(ticket::TCheck::None);
     request.layout = rest->layout;
     request.count = rest->tickets;
     plan.count = int(rest->tickets);
@@ -283,7 +302,7 @@ void TPrintRoom::AskAboutSize(TPrintPlan& plan, const TPrintRequest& request)
                                                      : QCoreApplication::translate("TPrintRoom", "This run prints %1 pages, serials %2 to %3"))
                                                 .arg(plan.count)
                                                 .arg(first)
-                                                .arg(serial::SerialNumber(first, plan.count)),
+                                                .arg(serial::SerialNumber(first, plan.count, request.page.Step)),
                                             reprint ? QCoreApplication::translate("TPrintRoom", "Reprint them all?")
                                                     : QCoreApplication::translate("TPrintRoom", "Print them all?") });
 }

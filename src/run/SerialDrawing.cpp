@@ -14,25 +14,26 @@ qint32 AddWrapping(qint32 a, qint32 b)
     return static_cast<qint32>(static_cast<quint32>(a) + static_cast<quint32>(b));
 }
 
-qint32 SerialNumber(qint32 start, qint32 pageIndex)
+qint32 SerialNumber(qint32 start, qint32 pageIndex, qint32 step)
 {
-    return AddWrapping(start, AddWrapping(pageIndex, -1));
+    return ticket::NthSerial(start, qint64(AddWrapping(pageIndex, -1)), qMax(1, step));
 }
 
-QString NumberText(qint32 number, int digits)
-{
-    if (digits <= 0)
-        return QString::number(number);
-    const qint64 magnitude = number < 0 ? -qint64(number) : qint64(number);
-    const int width = number < 0 ? digits - 1 : digits;
-    const QString padded = QStringLiteral("%1").arg(magnitude, qMax(0, width), 10, QLatin1Char('0'));
-    return number < 0 ? QLatin1Char('-') + padded : padded;
-}
+QString NumberText(qint32 number, int digits) { return ticket::NumberText(number, digits); }
 
 QString SerialText(const QString& prefix, qint32 start, qint32 pageIndex, const QString& suffix, int digits)
 {
     return prefix + NumberText(SerialNumber(start, pageIndex), digits) + suffix;
 }
+
+QString SerialText(const SerialPage& page, qint32 pageIndex) { return SerialText(page, page.StartingNumber, pageIndex); }
+
+QString SerialText(const SerialPage& page, qint32 start, qint32 pageIndex)
+{
+    return ticket::SerialParts(page.Prefix, SerialNumber(start, pageIndex, page.Step), page.Suffix, page.Digits, page.Check).text;
+}
+
+qint64 RunNumbers(const SerialPage& page, qint64 count) { return qMax<qint64>(1, count) * qMax(1, page.Step); }
 
 QPoint DevicePoint(double xPixels, double yPixels)
 {
@@ -73,7 +74,7 @@ int MarkSize(const SerialFont& font) { return qMax(1, font.Size / 2); }
 void drawOnce(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const SerialPage& page,
               double horizontalInches, double verticalInches)
 {
-    const QString text = SerialText(page.Prefix, page.StartingNumber, pageIndex, page.Suffix, page.Digits);
+    const QString text = SerialText(page, pageIndex);
     const QPoint at = TextPoint(job, horizontalInches, verticalInches);
     canvas.TextOut(at.x(), at.y(), text);
     if (page.Mark.isEmpty())
@@ -89,7 +90,7 @@ void drawOnce(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const Serial
 QList<QRect> SerialBoxes(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const SerialPage& page)
 {
     ApplySerialFont(canvas.Font(), page.Font);
-    const QString text = SerialText(page.Prefix, page.StartingNumber, pageIndex, page.Suffix, page.Digits);
+    const QString text = SerialText(page, pageIndex);
     QSize size = canvas.TextExtent(text);
     if (!page.Mark.isEmpty()) {
         canvas.Font().SetSize(MarkSize(page.Font));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printjob/PrintJob.h"
+#include "ticket/SerialText.h"
 #include "ticket/SheetLayout.h"
 
 #include <QList>
@@ -43,14 +44,16 @@ struct SerialPage {
     SerialFont Font;
     int Digits = 0;   // the number padded with zeros to this width; 0: as it is
     QString Mark;     // drawn small after each serial (a reprint's "REPRINT"); empty: none
+    int Step = 1;     // the difference between one page's serial and the next (1 and above)
+    ticket::TCheck Check = ticket::TCheck::None; // the check character after the number
     // The printer's calibration, inches, which the indents above include already: what
     // else goes on a sheet (cut marks) moves by it too.
     QPointF Offset;
 };
 
-// The number on page pageIndex (counted from 1): start + pageIndex - 1, wrapping as a
-// signed 32-bit value (2147483647 on page 2 gives -2147483648).
-qint32 SerialNumber(qint32 start, qint32 pageIndex);
+// The number on page pageIndex (counted from 1): start + (pageIndex - 1) * step, wrapping
+// as a signed 32-bit value (2147483647 on page 2 gives -2147483648).
+qint32 SerialNumber(qint32 start, qint32 pageIndex, qint32 step = 1);
 
 // a + b wrapping as a signed 32-bit value, as the serial counter does.
 qint32 AddWrapping(qint32 a, qint32 b);
@@ -61,6 +64,14 @@ QString NumberText(qint32 number, int digits = 0);
 
 // prefix + number + suffix with nothing between; the number as NumberText gives it.
 QString SerialText(const QString& prefix, qint32 start, qint32 pageIndex, const QString& suffix, int digits = 0);
+// The serial on page pageIndex of `page` (from `start` instead of its StartingNumber when
+// given), as printed: prefix + padded number + check character + suffix.
+QString SerialText(const SerialPage& page, qint32 pageIndex);
+QString SerialText(const SerialPage& page, qint32 start, qint32 pageIndex);
+
+// The numbers a run of `count` pages of `page` takes from the counter: every serial and
+// the ones its step passes over, count * step (its first serial through the last + step - 1).
+qint64 RunNumbers(const SerialPage& page, qint64 count);
 
 // A position in device pixels from unrounded pixel amounts, halves going to even.
 QPoint DevicePoint(double xPixels, double yPixels);

@@ -31,11 +31,11 @@ void TSerialRun::DrawPage(TCanvas& canvas, int pageIndex, TDrawArea area, const 
     serial::DrawSerialSheet(job_, canvas, fromSheet_ + pageIndex - 1, area, page, layout_, plan_, printable_);
 }
 
-QList<TSerialRange> TSerialRun::NotPrinted(qint32 first, qint64 sheets) const
+QList<TSerialRange> TSerialRun::NotPrinted(qint32 first, int step, qint64 sheets) const
 {
     QList<TSerialRange> serials;
     for (const auto& [from, to] : plan_.NotOut(sheets))
-        serials.append({ serial::SerialNumber(first, int(from + 1)), serial::SerialNumber(first, int(to + 1)) });
+        serials.append({ serial::SerialNumber(first, int(from + 1), step), serial::SerialNumber(first, int(to + 1), step) });
     return serials;
 }
 
@@ -86,6 +86,17 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     record.digits = page.Digits;
     if (sheets)
         record.layout = ticket::LayoutText(layout_);
+    page.Step = qMax(1, page.Step);
+    record.step = page.Step;
+    record.check = page.Check == ticket::TCheck::None ? QString() : ticket::CheckName(page.Check);
+    const int step = page.Step;
+    // The counter counts numbers: every serial and the ones the step passes over.
+    const qint64 numbers = serial::RunNumbers(page, outcome.count);
+    if (numbers > std::numeric_limits<int>::max())
+        throw Exception(QCoreApplication::translate("TSerialRun", "%1 serials %2 apart span more numbers than one run can take").arg(outcome.count).arg(step));
+    if ((step > 1 || page.Check != ticket::TCheck::None) && !store_->KeepsStepAndCheck())
+        throw Exception(QCoreApplication::translate("TSerialRun", "A shared series records neither a step nor a check character: print it with step 1 and no check"));
+    outcome.step = step;
     record.printer = Printer().PrinterName();
     record.user = CurrentUser();
     record.host = CurrentHost();
@@ -95,8 +106,8 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     for (;;) {
         record.started = QDateTime::currentDateTimeUtc();
         record.first = page.StartingNumber;
-        record.last = serial::SerialNumber(page.StartingNumber, outcome.count);
-        const TSeriesStore::Begun begun = store_->Begin(record, outcome.count, advance, outcome.knownLastNumber);
+        record.last = serial::SerialNumber(page.StartingNumber, outcome.count, step);
+        const TSeriesStore::Begun begun = store_->Begin(record, int(numbers), advance, outcome.knownLastNumber);
         if (!begun.moved) {
             reservation = begun.reservation;
             break;
@@ -118,8 +129,8 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
 
     page_ = std::move(page);
     outcome.first = page_.StartingNumber;
-    const auto title = [first = outcome.first](int pages) {
-        return QStringLiteral("Tallyforge %1-%2").arg(first).arg(serial::SerialNumber(first, pages));
+    const auto title = [first = outcome.first, step](int pages) {
+        return QStringLiteral("Tallyforge %1-%2").arg(first).arg(serial::SerialNumber(first, pages, step));
     };
     job_.SetTitle(!DocumentName.isEmpty() ? DocumentName : title(outcome.count));
     TPrintProgressEvent progress = job_.OnPrintProgress;
@@ -154,7 +165,7 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
             record.status = status;
             record.pages = outcome.count;
             record.first = outcome.first;
-            record.last = serial::SerialNumber(outcome.first, outcome.count);
+            record.last = serial::SerialNumber(outcome.first, outcome.count, step);
             record.output.clear();
             record.job = Printer().LastJobId();
         } else if (!inOrder) {
@@ -164,20 +175,20 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
             // used and is journaled with its whole range and the serials not out, which
             // Print the rest prints on the sheets they would have had.
             // Its pages are the numbers it used, as for every run: the whole range.
-            outcome.notPrinted = NotPrinted(outcome.first, fromSheet_ + outcome.sheetsDelivered);
+            outcome.notPrinted = NotPrinted(outcome.first, step, fromSheet_ + outcome.sheetsDelivered);
             record.status = status == TRunStatus::Completed && !outcome.notPrinted.isEmpty() ? TRunStatus::Cancelled : status;
             record.notPrinted = outcome.notPrinted;
             outcome.delivered = outcome.count;
             record.pages = outcome.count;
             record.first = outcome.first;
-            record.last = serial::SerialNumber(outcome.first, outcome.count);
+            record.last = serial::SerialNumber(outcome.first, outcome.count, step);
             record.output = outcome.sheetsDelivered > 0 ? Printer().LastOutputFile() : QString();
             record.job = outcome.sheetsDelivered > 0 ? Printer().LastJobId() : 0;
         } else {
             record.status = status == TRunStatus::Completed && outcome.delivered < outcome.count ? TRunStatus::Cancelled : status;
             record.pages = outcome.delivered;
             record.first = outcome.delivered > 0 ? std::optional<int>(outcome.first) : std::nullopt;
-            record.last = outcome.delivered > 0 ? std::optional<int>(serial::SerialNumber(outcome.first, outcome.delivered))
+            record.last = outcome.delivered > 0 ? std::optional<int>(serial::SerialNumber(outcome.first, outcome.delivered, step))
                                                 : std::nullopt;
             record.output = outcome.delivered > 0 ? Printer().LastOutputFile() : QString();
             record.job = outcome.delivered > 0 ? Printer().LastJobId() : 0;
@@ -275,7 +286,7 @@ TSerialRun::JobsEnd TSerialRun::FollowJobs(const TJournalRecord& record, int wai
         const std::optional<qint64> inOrder = record.kind != TRunKind::Resume ? TicketsInOrder(pagesDone) : std::nullopt;
         final.pages = qMin(int(inOrder.value_or(plan_.Tickets())), record.pages);
         if (!inOrder && record.first)
-            final.notPrinted = NotPrinted(*record.first, fromSheet_ + pagesDone);
+            final.notPrinted = NotPrinted(*record.first, record.step, fromSheet_ + pagesDone);
     }
     result.aborted = final;
     return result;

@@ -43,6 +43,7 @@ public:
 
     struct Outcome {
         int first = 0;      // the first page's number
+        int step = 1;       // the difference between one page's number and the next
         int count = 0;      // the pages (tickets) the run was to print
         int delivered = 0;  // of those, the pages that reached confirmed output; a run of
                             // several tickets a sheet stopped out of order: none or all
@@ -108,9 +109,9 @@ private:
     // The tickets that are the run's first ones on the first `sheets` printed sheets, or
     // nullopt when those sheets hold others too (another order, copies, reversed).
     std::optional<qint64> TicketsInOrder(qint64 sheets) const;
-    // The serials of the run from `first` not out once the plan's first `sheets` printed
+    // The serials of the run from `first`, `step` apart, not out once the plan's first `sheets` printed
     // sheets are.
-    QList<TSerialRange> NotPrinted(qint32 first, qint64 sheets) const;
+    QList<TSerialRange> NotPrinted(qint32 first, int step, qint64 sheets) const;
 
     TCustomPrintJob& job_;
     std::shared_ptr<TSeriesStore> store_;

@@ -54,7 +54,8 @@ TSeriesStore::Begun TLocalSeries::Begin(TJournalRecord& record, int count, bool 
         // leaves a record of numbers nobody took, never numbers taken without a record.
         reservation_ = counter_.Reserve(record.first.value_or(0), count, expectedText, &moved, [&](int first, int last) {
             record.first = first;
-            record.last = last;
+            // The last serial: the numbers after it up to the range's end are the step's.
+            record.last = serial::AddWrapping(last, 1 - qMax(1, record.step));
             firstRecord();
             recorded = problem_.isEmpty();
         });
@@ -94,13 +95,15 @@ std::optional<QString> TLocalSeries::End(const TJournalRecord& record)
     // The tail that cannot go back (somebody reserved after this run) stays taken: void.
     TJournalRecord kept = record;
     const qint64 count = qint64(quint32(reservation.last) - quint32(reservation.first)) + 1;
-    if (record.pages < count) {
-        kept.voidFirst = serial::AddWrapping(reservation.first, record.pages);
+    // A page takes its serial and the numbers its step passes over.
+    const qint64 used = qint64(record.pages) * qMax(1, record.step);
+    if (used < count) {
+        kept.voidFirst = serial::AddWrapping(reservation.first, qint32(used));
         kept.voidLast = reservation.last;
     }
     bool recorded = false;
     try {
-        return counter_.GiveBack(reservation, record.pages, [&](bool givenBack) {
+        return counter_.GiveBack(reservation, int(qMin(used, count)), [&](bool givenBack) {
             if (journaled)
                 Write(givenBack ? record : kept);
             recorded = true;

@@ -37,11 +37,17 @@ public:
     // nothing to check.
     virtual void CheckRecordable() { }
 
-    // Before the first page. A print (`advance`) reserves `count` numbers: from
+    // Whether its records keep a run's step and check scheme (so its serials can be told
+    // from the numbers between them, and reprinted as they were); a store that does not
+    // prints step 1 without a check only.
+    virtual bool KeepsStepAndCheck() const { return true; }
+
+    // Before the first page. A print (`advance`) reserves `count` numbers (a run's serials
+    // times its step, record.step): from
     // record.first when the last number still reads `expectedText`, else nothing (moved);
     // a store that hands out the numbers itself takes the next ones when `expectedText`
     // is null. The run is recorded as interrupted with the range it took (record.first
-    // and .last are set to it). Raises when nothing could be reserved.
+    // and .last are set to its first and last serial). Raises when nothing could be reserved.
     virtual Begun Begin(TJournalRecord& record, int count, bool advance, const QString& expectedText) = 0;
 
     // After the run: the final record, and the unprinted tail given back if nobody

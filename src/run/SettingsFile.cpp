@@ -109,6 +109,9 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     using namespace settingslimits;
     s.Digits = qBound(kMinDigits, ini.ReadInteger(kSN, QStringLiteral("Digits"), d.Digits), kMaxDigits);
     s.ConfirmAbove = qMax(0, ini.ReadInteger(kSN, QStringLiteral("ConfirmAbove"), d.ConfirmAbove));
+    s.Step = qBound(kMinStep, ini.ReadInteger(kSN, QStringLiteral("Step"), d.Step), kMaxStep);
+    // A scheme this version does not know prints no check rather than a wrong one.
+    s.Check = ticket::ParseCheck(ini.ReadString(kSN, QStringLiteral("Check"), QString())).value_or(d.Check);
     s.HorizontalIndent = Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent), kMaxIndent);
     s.VerticalIndent = Within(ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent), kMaxIndent);
     s.HorizontalIndent2 = Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent2"), d.HorizontalIndent2), kMaxIndent);
@@ -178,6 +181,15 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         ini.WriteInteger(kSN, QStringLiteral("Digits"), s.Digits);
     else if (ini.ValueExists(kSN, QStringLiteral("Digits")))
         ini.DeleteKey(kSN, QStringLiteral("Digits"));
+    if (s.Step != 1)
+        ini.WriteInteger(kSN, QStringLiteral("Step"), s.Step);
+    else if (ini.ValueExists(kSN, QStringLiteral("Step")))
+        ini.DeleteKey(kSN, QStringLiteral("Step"));
+    if (s.Check != ticket::TCheck::None)
+        ini.WriteString(kSN, QStringLiteral("Check"), ticket::CheckName(s.Check));
+    else if (ini.ValueExists(kSN, QStringLiteral("Check"))
+             && ticket::ParseCheck(ini.ReadString(kSN, QStringLiteral("Check"), QString()))) // not one it does not know
+        ini.DeleteKey(kSN, QStringLiteral("Check"));
     if (s.ConfirmAbove != TallyforgeSettings::kDefaultConfirmAbove)
         ini.WriteInteger(kSN, QStringLiteral("ConfirmAbove"), s.ConfirmAbove);
     ini.WriteString(kFont, QStringLiteral("Name"), s.Font.Name);

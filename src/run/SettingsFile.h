@@ -14,6 +14,8 @@
 namespace settingslimits {
 constexpr int kMinDigits = 0;
 constexpr int kMaxDigits = 32;
+constexpr int kMinStep = 1;
+constexpr int kMaxStep = 2147483647;
 constexpr int kMinFontSize = 1; // points
 constexpr int kMaxFontSize = 1000;
 constexpr double kMaxIndent = serial::kMaxPosition; // inches, either way
@@ -51,6 +53,10 @@ struct TallyforgeSettings {
     bool LastNumberReadable = true;
     int PageCount = 10;
     int Digits = 0; // written only when not 0, so files without it stay as they are
+    // The difference between one serial and the next, and the check character after the
+    // number; each written only when not the default.
+    int Step = 1;
+    ticket::TCheck Check = ticket::TCheck::None;
     // A window's print of more pages than this asks first; 0: never asks. Written only
     // when not the default, and a default never removes what the file holds.
     static constexpr int kDefaultConfirmAbove = 1000;

@@ -409,16 +409,16 @@ TEST_F(SheetLayoutWindowTest, StoppedStackRunIsCompletedByPrintTheRest)
     const TSheetLayout layout = window->SheetLayout();
     ASSERT_EQ(layout.Order, TOrder::Stack);
     answer_ = true; // yes to a run this large, and to replacing the first file
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [&, poll] {
-        auto* progress = window->findChild<QProgressDialog*>(QStringLiteral("PrintProgress"));
-        if (progress && progress->isVisible() && progress->value() >= 25)
-            QTest::keyClick(progress, Qt::Key_Escape);
-        else
-            QTimer::singleShot(2, *poll);
+    // Stopped as the progress's Cancel stops it, once sheet 25 is drawn (the run is too
+    // quick to be caught by a timer).
+    const TDrawEvent draw = window->pjSN->OnDraw;
+    window->pjSN->OnDraw = [&](TCustomPrintJob* job, TCanvas* canvas, int page, TRect rect, TDrawArea area, TDrawTarget target) {
+        draw(job, canvas, page, rect, area, target);
+        if (page == 25 && area == daBody && target == dtPrinter)
+            job->Abort();
     };
-    QTimer::singleShot(0, *poll);
     window->ToolButton1->trigger();
+    window->pjSN->OnDraw = draw;
     EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral("Print the Rest")))
         << window->PreviewStatusBar1->UserText().toStdString();
     const QString firstPart = dir_.filePath(QStringLiteral("first.pdf"));

@@ -98,6 +98,8 @@ Request Run()
         { QStringLiteral("output"), QCoreApplication::translate("CommandLine", "print: write this PDF file, which must not exist yet."), QCoreApplication::translate("CommandLine", "FILE.pdf") },
         { QStringLiteral("no-advance"), QCoreApplication::translate("CommandLine", "print: print as File > Print does, leaving the counter.") },
         { QStringLiteral("digits"), QCoreApplication::translate("CommandLine", "print, reprint: pad the numbers with zeros to this width."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("step"), QCoreApplication::translate("CommandLine", "print: the difference between one serial and the next, 1 or more (default: [SN] Step in the settings file)."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("check"), QCoreApplication::translate("CommandLine", "print: the check character after each number: none, luhn, mod10, mod11 or mod7 (default: [SN] Check in the settings file)."), QCoreApplication::translate("CommandLine", "SCHEME") },
         { QStringLiteral("force"), QCoreApplication::translate("CommandLine", "print: print serials the journal shows as printed; reprint: serials it does not.") },
         { QStringLiteral("mark"), QCoreApplication::translate("CommandLine", "reprint: the text beside each number (default REPRINT)."), QCoreApplication::translate("CommandLine", "TEXT") },
         { QStringLiteral("serial"), QCoreApplication::translate("CommandLine", "log: only the runs that printed this serial."), QCoreApplication::translate("CommandLine", "N") },
@@ -130,7 +132,7 @@ Request Run()
     request.settingsPath = parser.value(QStringLiteral("settings"));
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "force", "mark", "serial", "csv", "series-server", "series", "no-calibration",
+        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "step", "check", "force", "mark", "serial", "csv", "series-server", "series", "no-calibration",
                                       "sheet", "order", "stack-depth", "copies", "reverse", "first-slot", "cut-marks" })
             if (parser.isSet(QLatin1String(printOnly))) {
                 request.exitCode = Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the print command").arg(QLatin1String(printOnly)));

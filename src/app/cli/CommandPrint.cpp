@@ -32,8 +32,7 @@ public:
             return;
         lastMs_ = clock_.elapsed();
         const double seconds = qMax<qint64>(1, lastMs_) / 1000.0;
-        const QString serial = page ? serial::SerialText(page->Prefix, page->StartingNumber, qMin(done, total), page->Suffix, page->Digits)
-                                    : QString();
+        const QString serial = page ? serial::SerialText(*page, qMin(done, total)) : QString();
         // Without a page: sheets of several tickets, whose serials are spread over the run.
         const QString text = page ? QCoreApplication::translate("CommandLine", "%1 of %2 pages, %3, %4 pages/s").arg(done).arg(total).arg(serial).arg(qRound(done / seconds))
                                   : QCoreApplication::translate("CommandLine", "%1 of %2 sheets, %3 sheets/s").arg(done).arg(total).arg(qRound(done / seconds));
@@ -181,6 +180,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     const std::optional<qint64> count = IntegerOption(parser, QStringLiteral("count"), &error);
     const std::optional<qint64> start = IntegerOption(parser, QStringLiteral("start"), &error);
     const std::optional<qint64> digits = IntegerOption(parser, QStringLiteral("digits"), &error);
+    const std::optional<qint64> step = IntegerOption(parser, QStringLiteral("step"), &error);
     const QStringList positional = parser.positionalArguments();
     std::optional<qint32> first;
     qint64 reprintCount = 0;
@@ -200,11 +200,15 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
         reprintCount = to - from + 1;
         if (count || start || parser.isSet(QStringLiteral("no-advance")))
             return Usage(QCoreApplication::translate("CommandLine", "reprint takes its serials from FIRST and LAST alone"));
+        // The serials are reprinted as the journal recorded their run.
+        for (const char* printOnly : { "step", "check" })
+            if (parser.isSet(QLatin1String(printOnly)))
+                return Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the print command: a reprint steps and checks its serials as their run did").arg(QLatin1String(printOnly)));
     } else if (resume) {
         if (positional.size() > 2)
             return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(positional.value(2)));
         for (const char* option : { "count", "start", "no-advance", "digits", "mark", "sheet", "order", "stack-depth", "copies",
-                                    "reverse", "first-slot", "cut-marks" })
+                                    "reverse", "first-slot", "cut-marks", "step", "check" })
             if (parser.isSet(QLatin1String(option)))
                 return Usage(QCoreApplication::translate("CommandLine", "resume prints the rest of a run as it began, without --%1").arg(QLatin1String(option)));
     } else {
@@ -224,6 +228,14 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
                          .arg(*start));
     if (digits && (*digits < 0 || *digits > 32))
         return Usage(QCoreApplication::translate("CommandLine", "--digits takes a width from 0 to 32"));
+    if (step && (*step < settingslimits::kMinStep || *step > settingslimits::kMaxStep))
+        return Usage(QCoreApplication::translate("CommandLine", "--step takes a number from %1 to %2, not %3").arg(settingslimits::kMinStep).arg(settingslimits::kMaxStep).arg(*step));
+    std::optional<ticket::TCheck> check;
+    if (parser.isSet(QStringLiteral("check"))) {
+        check = ticket::ParseCheck(parser.value(QStringLiteral("check")));
+        if (!check || parser.value(QStringLiteral("check")).trimmed().isEmpty())
+            return Usage(QCoreApplication::translate("CommandLine", "--check takes none, luhn, mod10, mod11 or mod7, not '%1'").arg(parser.value(QStringLiteral("check"))));
+    }
     if (parser.isSet(QStringLiteral("printer")) && parser.isSet(QStringLiteral("output")))
         return Usage(QCoreApplication::translate("CommandLine", "--printer and --output cannot go together"));
     const TRunKind kind = reprint ? TRunKind::Reprint
@@ -255,6 +267,9 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     request.page.VerticalIndent2 = settings.VerticalIndent2;
     request.page.Font = settings.Font;
     request.page.Digits = int(digits.value_or(settings.Digits));
+    // A reprint takes these from the run that printed its serials.
+    request.page.Step = int(step.value_or(settings.Step));
+    request.page.Check = check.value_or(settings.Check);
     if (reprint)
         request.page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark")) : QCoreApplication::translate("CommandLine", "REPRINT");
     request.count = reprint ? reprintCount : count.value_or(std::max(1, settings.PageCount));
@@ -332,16 +347,14 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
         Say(QCoreApplication::translate("CommandLine", "Stopped after %1 of %2 sheets; %3 to %4 stay used, and 'tallyforge resume' prints the rest")
                 .arg(outcome->sheetsDelivered)
                 .arg(outcome->sheets)
-                .arg(serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix, page.Digits),
-                     serial::SerialText(page.Prefix, outcome->first, outcome->count, page.Suffix, page.Digits)));
+                .arg(serial::SerialText(page, outcome->first, 1), serial::SerialText(page, outcome->first, outcome->count)));
     } else if (resume && !quiet) {
         Say(QCoreApplication::translate("CommandLine", "Printed the last %1 sheets of %2 to %3")
                 .arg(outcome->sheetsDelivered)
-                .arg(serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix, page.Digits),
-                     serial::SerialText(page.Prefix, outcome->first, outcome->count, page.Suffix, page.Digits)));
+                .arg(serial::SerialText(page, outcome->first, 1), serial::SerialText(page, outcome->first, outcome->count)));
     } else if (outcome->delivered > 0 && !quiet) {
-        const QString from = serial::SerialText(page.Prefix, outcome->first, 1, page.Suffix, page.Digits);
-        const QString to = serial::SerialText(page.Prefix, outcome->first, outcome->delivered, page.Suffix, page.Digits);
+        const QString from = serial::SerialText(page, outcome->first, 1);
+        const QString to = serial::SerialText(page, outcome->first, outcome->delivered);
         if (printer.LastJobId() > 0)
             Say(QCoreApplication::translate("CommandLine", "Printed %1 to %2 on %3 as job %4").arg(from, to, printer.PrinterName()).arg(printer.LastJobId()));
         else

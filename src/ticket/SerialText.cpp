@@ -1,0 +1,190 @@
+#include "ticket/SerialText.h"
+
+#include <QList>
+
+#include <numeric>
+
+namespace ticket {
+
+namespace {
+
+struct CheckNameEntry {
+    TCheck check;
+    const char* name;
+};
+constexpr CheckNameEntry kCheckNames[] = {
+    { TCheck::None, "none" }, { TCheck::Luhn, "luhn" }, { TCheck::Mod10, "mod10" },
+    { TCheck::Mod11, "mod11" }, { TCheck::Mod7, "mod7" },
+};
+
+constexpr quint64 kCircle = quint64(1) << 32;
+
+qint64 PositiveMod(qint64 value, qint64 modulus)
+{
+    const qint64 r = value % modulus;
+    return r < 0 ? r + modulus : r;
+}
+
+// The inverse of a modulo m, for a and m coprime (m above 1).
+qint64 Inverse(qint64 a, qint64 m)
+{
+    qint64 oldR = a, r = m, oldS = 1, s = 0;
+    while (r != 0) {
+        const qint64 q = oldR / r;
+        oldR -= q * r;
+        std::swap(oldR, r);
+        oldS -= q * s;
+        std::swap(oldS, s);
+    }
+    return PositiveMod(oldS, m);
+}
+
+// How many numbers of the circle a span reaches from its first to its last serial.
+quint64 Reach(const TSerialSpan& span)
+{
+    const quint64 reach = quint64(qMax<qint64>(1, span.count) - 1) * quint64(qMax<qint64>(1, span.step)) + 1;
+    return qMin(reach, kCircle);
+}
+
+} // namespace
+
+QString CheckName(TCheck check)
+{
+    for (const CheckNameEntry& entry : kCheckNames)
+        if (entry.check == check)
+            return QString::fromLatin1(entry.name);
+    return QStringLiteral("none");
+}
+
+std::optional<TCheck> ParseCheck(const QString& text)
+{
+    const QString name = text.trimmed();
+    if (name.isEmpty())
+        return TCheck::None;
+    for (const CheckNameEntry& entry : kCheckNames)
+        if (name.compare(QLatin1String(entry.name), Qt::CaseInsensitive) == 0)
+            return entry.check;
+    return std::nullopt;
+}
+
+QString CheckCharacter(TCheck check, QStringView text)
+{
+    QList<int> digits; // as printed, left to right
+    for (const QChar c : text)
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            digits << c.unicode() - '0';
+    if (check == TCheck::None || digits.isEmpty())
+        return {};
+    int value = 0;
+    switch (check) {
+    case TCheck::None:
+        return {};
+    case TCheck::Luhn: {
+        // The check digit will stand rightmost, so the payload's rightmost digit is doubled.
+        int sum = 0;
+        for (qsizetype i = 0; i < digits.size(); ++i) {
+            int d = digits[digits.size() - 1 - i];
+            if (i % 2 == 0)
+                d = d * 2 > 9 ? d * 2 - 9 : d * 2;
+            sum += d;
+        }
+        value = (10 - sum % 10) % 10;
+        break;
+    }
+    case TCheck::Mod10: {
+        int sum = 0;
+        for (qsizetype i = 0; i < digits.size(); ++i)
+            sum += digits[digits.size() - 1 - i] * (i % 2 == 0 ? 3 : 1);
+        value = (10 - sum % 10) % 10;
+        break;
+    }
+    case TCheck::Mod11: {
+        int sum = 0;
+        for (qsizetype i = 0; i < digits.size(); ++i)
+            sum += digits[digits.size() - 1 - i] * int(2 + i % 6);
+        value = (11 - sum % 11) % 11;
+        if (value == 10)
+            return QStringLiteral("X");
+        break;
+    }
+    case TCheck::Mod7:
+        // Digit by digit, so zero padding of any width never overflows.
+        for (const int d : digits)
+            value = (value * 10 + d) % 7;
+        break;
+    }
+    return QString::number(value);
+}
+
+QString NumberText(qint32 number, int digits)
+{
+    if (digits <= 0)
+        return QString::number(number);
+    const qint64 magnitude = number < 0 ? -qint64(number) : qint64(number);
+    const int width = number < 0 ? digits - 1 : digits;
+    const QString padded = QStringLiteral("%1").arg(magnitude, qMax(0, width), 10, QLatin1Char('0'));
+    return number < 0 ? QLatin1Char('-') + padded : padded;
+}
+
+TSerialParts SerialParts(const QString& prefix, qint32 number, const QString& suffix, int digits, TCheck check)
+{
+    TSerialParts parts;
+    parts.number = NumberText(number, digits);
+    parts.check = CheckCharacter(check, parts.number);
+    parts.text = prefix + parts.number + parts.check + suffix;
+    return parts;
+}
+
+qint32 NthSerial(qint32 first, qint64 index, qint64 step)
+{
+    // Unsigned arithmetic wraps by definition; the conversion back is modular in C++20.
+    return static_cast<qint32>(quint32(first) + quint32(quint64(index) * quint64(step)));
+}
+
+std::optional<TSharedIndices> SharedIndices(const TSerialSpan& a, const TSerialSpan& b)
+{
+    const qint64 stepA = qMax<qint64>(1, a.step);
+    const qint64 stepB = qMax<qint64>(1, b.step);
+    const quint64 reachA = Reach(a);
+    const quint64 reachB = Reach(b);
+    // Where the two stretches of numbers meet, as offsets from a.first, and what an offset
+    // is from b.first: b starts within a, or a within b.
+    const quint64 ahead = (quint64(quint32(b.first)) - quint32(a.first)) & (kCircle - 1);
+    const quint64 behind = (quint64(quint32(a.first)) - quint32(b.first)) & (kCircle - 1);
+    qint64 fromOffset = 0;
+    qint64 toOffset = 0;
+    qint64 shift = 0; // offset from b.first = offset from a.first + shift
+    if (ahead < reachA) {
+        fromOffset = qint64(ahead);
+        toOffset = qint64(qMin(reachA, ahead + reachB)) - 1;
+        shift = -qint64(ahead);
+    } else if (behind < reachB) {
+        toOffset = qint64(qMin(reachA, reachB - behind)) - 1;
+        shift = qint64(behind);
+    } else {
+        return std::nullopt;
+    }
+    // a's serials in there: indices i with i * stepA between the offsets, and
+    // i * stepA + shift a multiple of stepB.
+    const qint64 low = (fromOffset + stepA - 1) / stepA;
+    const qint64 high = toOffset / stepA;
+    if (low > high)
+        return std::nullopt;
+    const qint64 g = std::gcd(stepA, stepB);
+    const qint64 wanted = PositiveMod(-shift, stepB);
+    if (wanted % g != 0)
+        return std::nullopt;
+    const qint64 period = stepB / g;
+    qint64 base = 0;
+    if (period > 1)
+        base = qint64((unsigned __int128)(wanted / g) * quint64(Inverse((stepA / g) % period, period)) % quint64(period));
+    TSharedIndices shared;
+    shared.period = period;
+    shared.first = low + PositiveMod(base - low, period);
+    if (shared.first > high)
+        return std::nullopt;
+    shared.last = high - PositiveMod(high - base, period);
+    return shared;
+}
+
+} // namespace ticket

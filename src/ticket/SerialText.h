@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <QtGlobal>
+
+#include <optional>
+
+// The serial's text, without widgets: the number padded with zeros, the check character
+// after it, and the arithmetic of serials that go up in steps on the 32-bit circle the
+// counter wraps around.
+namespace ticket {
+
+// The check character printed right after the number.
+enum class TCheck { None, Luhn, Mod10, Mod11, Mod7 };
+
+// "none", "luhn", "mod10", "mod11", "mod7", as the settings file, the journal and the
+// command line spell them; ParseCheck takes any case and surrounding blanks, and an empty
+// text as none.
+QString CheckName(TCheck check);
+std::optional<TCheck> ParseCheck(const QString& text);
+
+// The check character of the digits as printed (zero padding included). Anything but a
+// digit is skipped, so a negative number's check is its digits' without the sign. Empty
+// for TCheck::None or a text without digits.
+//   luhn: ISO/IEC 7812 (every second digit from the right doubled)
+//   mod10: weights 3, 1, 3, ... from the right, (10 - sum mod 10) mod 10
+//   mod11: weights 2..7 repeating from the right, (11 - sum mod 11) mod 11, 10 as "X"
+//   mod7: the digits' number mod 7
+QString CheckCharacter(TCheck check, QStringView digits);
+
+// The number in decimal, padded with zeros to `digits` characters when that is more than
+// its length; a minus sign stays in front and counts in the width (-7 at 5 is "-0007").
+QString NumberText(qint32 number, int digits = 0);
+
+// One serial as printed: the padded number, its check character, and prefix + number +
+// check + suffix.
+struct TSerialParts {
+    QString number;
+    QString check;
+    QString text;
+};
+TSerialParts SerialParts(const QString& prefix, qint32 number, const QString& suffix, int digits, TCheck check);
+
+// first + index * step, wrapping as a signed 32-bit value.
+qint32 NthSerial(qint32 first, qint64 index, qint64 step);
+
+// count serials from first, step apart, on the 32-bit circle (step 1 and above).
+struct TSerialSpan {
+    qint32 first = 0;
+    qint64 count = 1;
+    qint64 step = 1;
+};
+
+// Which serials of `a` are serials of `b` too: the first and last such index into a
+// (counted from 0), and the period between them (every period-th index from first to last
+// is shared, no other). Nothing when they share none. Spans of at most 2^32 numbers each.
+struct TSharedIndices {
+    qint64 first = 0;
+    qint64 last = 0;
+    qint64 period = 1;
+    friend bool operator==(const TSharedIndices&, const TSharedIndices&) = default;
+};
+std::optional<TSharedIndices> SharedIndices(const TSerialSpan& a, const TSerialSpan& b);
+
+} // namespace ticket
