@@ -98,6 +98,11 @@ serial::SerialPage Apply(serial::SerialPage page, const TOffset& offset)
     page.VerticalIndent += offset.Y;
     page.HorizontalIndent2 += offset.X;
     page.VerticalIndent2 += offset.Y;
+    // The items stand on the same paper and are out by the same amount.
+    for (ticket::TTicketItem& item : offset.IsZero() ? page.Items : QList<ticket::TTicketItem>()) {
+        item.Left += offset.X;
+        item.Top += offset.Y;
+    }
     return page;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Canvas.h"
 #include "platform/Printer.h"
+#include "ticket/Barcode.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
 
 namespace {
 
@@ -185,7 +187,50 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
                                                    .arg(firstNumber, lastNumber) };
     if (const QList<TOverlap> overlaps = Overlapping(runs, page, count); !overlaps.isEmpty())
         result.warnings << TPreflightWarning { TPreflightWarning::Kind::Overlap, OverlapText(overlaps) };
+    if (const QString problem = UnencodableItem(page, count); !problem.isEmpty())
+        result.warnings.prepend(TPreflightWarning { TPreflightWarning::Kind::Unencodable, problem });
     return result;
+}
+
+QString UnencodableItem(const serial::SerialPage& page, qint64 count)
+{
+    const bool anyCode = std::any_of(page.Items.begin(), page.Items.end(),
+                                     [](const ticket::TTicketItem& item) { return item.Kind == ticket::TItemKind::Barcode; });
+    if (!anyCode)
+        return {};
+    count = std::clamp<qint64>(count, 1, qint64(1) << 32);
+    // Page indexes (from 1) whose serials stand for the whole run.
+    std::set<qint64> pages { 1, count };
+    const auto add = [&](qint64 number) {
+        if (number < std::numeric_limits<qint32>::min() || number > std::numeric_limits<qint32>::max())
+            return;
+        // Where the number lies in the run, on the circle the serials wrap around.
+        const qint64 offset = qint64(quint32(qint32(number)) - quint32(page.StartingNumber));
+        if (offset < count)
+            pages.insert(offset + 1);
+    };
+    add(0);
+    add(-1);
+    for (qint64 power = 10; power <= std::numeric_limits<qint32>::max(); power *= 10)
+        for (const qint64 number : { power, power - 1, -power, -(power - 1) })
+            add(number);
+    std::set<qint64> first;
+    for (qint64 index = 1; index <= std::min<qint64>(count, 20); ++index)
+        first.insert(index);
+    for (int index = 0; index < page.Items.size(); ++index) {
+        const ticket::TTicketItem& item = page.Items[index];
+        if (item.Kind != ticket::TItemKind::Barcode)
+            continue;
+        std::set<qint64> serials = pages;
+        if (item.Symbology == ticket::TSymbology::EAN13)
+            serials.insert(first.begin(), first.end());
+        for (const qint64 pageIndex : serials) {
+            QString problem;
+            if (!ticket::EncodeBarcode(item.Symbology, serial::ItemValue(page, item, int(qint32(pageIndex))), false, &problem))
+                return serial::ItemError(index, problem);
+        }
+    }
+    return {};
 }
 
 QList<std::pair<qint64, qint64>> Unprinted(const QList<TJournalRecord>& runs, qint64 first, qint64 last)

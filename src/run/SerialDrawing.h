@@ -2,6 +2,7 @@
 
 #include "printjob/PrintJob.h"
 #include "ticket/SheetLayout.h"
+#include "ticket/TicketItems.h"
 
 #include <QList>
 #include <QPoint>
@@ -42,6 +43,11 @@ struct SerialPage {
     SerialFont Font;
     int Digits = 0;   // the number padded with zeros to this width; 0: as it is
     QString Mark;     // drawn small after each serial (a reprint's "REPRINT"); empty: none
+    // Items 3, 4, ... of every ticket, drawn after the two positions.
+    QList<ticket::TTicketItem> Items;
+    // The preview shows a code that cannot be encoded as a crossed-out box; any other
+    // drawing raises (a print is checked before it starts, so that means a fault).
+    bool MarkUnencodable = false;
 };
 
 // The number on page pageIndex (counted from 1): start + pageIndex - 1, wrapping as a
@@ -57,6 +63,14 @@ QString NumberText(qint32 number, int digits = 0);
 
 // prefix + number + suffix with nothing between; the number as NumberText gives it.
 QString SerialText(const QString& prefix, qint32 start, qint32 pageIndex, const QString& suffix, int digits = 0);
+
+// What item `item` of the ticket with the serial of page pageIndex shows: its text with
+// {serial}, {number} and {check} filled in.
+QString ItemValue(const SerialPage& page, const ticket::TTicketItem& item, int pageIndex);
+
+// "Item 3: EAN-13 takes 12 or 13 digits, not 'A-0001'" for the item at `index` of
+// page.Items (item 3 is index 0).
+QString ItemError(int index, const QString& problem);
 
 // A position in device pixels from unrounded pixel amounts, halves going to even.
 QPoint DevicePoint(double xPixels, double yPixels);

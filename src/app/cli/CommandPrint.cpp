@@ -228,6 +228,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     request.page.VerticalIndent2 = settings.VerticalIndent2;
     request.page.Font = settings.Font;
     request.page.Digits = int(digits.value_or(settings.Digits));
+    request.page.Items = settings.Items;
     if (reprint)
         request.page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark")) : QCoreApplication::translate("CommandLine", "REPRINT");
     request.count = reprint ? reprintCount : count.value_or(std::max(1, settings.PageCount));
