@@ -18,7 +18,7 @@ namespace ticket {
 
 namespace {
 
-QString Tr(const char* text) { return QCoreApplication::translate("Barcode", text); }
+
 
 bool AllDigits(const QString& text)
 {
@@ -78,22 +78,22 @@ QString BarcodeProblem(TSymbology symbology, const QString& text)
 {
     const QString quoted = QStringLiteral("'%1'").arg(text);
     if (text.isEmpty())
-        return Tr("%1 needs something to encode, not an empty text").arg(SymbologyTitle(symbology));
+        return QCoreApplication::translate("Barcode", "%1 needs something to encode, not an empty text").arg(SymbologyTitle(symbology));
     switch (symbology) {
     case TSymbology::EAN13:
         if (!AllDigits(text) || (text.size() != 12 && text.size() != 13))
-            return Tr("EAN-13 takes 12 or 13 digits, not %1").arg(quoted);
+            return QCoreApplication::translate("Barcode", "EAN-13 takes 12 or 13 digits, not %1").arg(quoted);
         if (text.size() == 13 && EanCheckDigit(text) != text[12].unicode() - u'0')
-            return Tr("EAN-13 ends in the check digit %1, not %2").arg(EanCheckDigit(text)).arg(quoted);
+            return QCoreApplication::translate("Barcode", "EAN-13 ends in the check digit %1, not %2").arg(EanCheckDigit(text)).arg(quoted);
         break;
     case TSymbology::ITF:
         if (!AllDigits(text) || text.size() % 2 != 0)
-            return Tr("ITF takes an even number of digits, not %1").arg(quoted);
+            return QCoreApplication::translate("Barcode", "ITF takes an even number of digits, not %1").arg(quoted);
         break;
     case TSymbology::Code39: {
         static const QString kAllowed = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%");
         if (!std::all_of(text.begin(), text.end(), [](QChar c) { return kAllowed.contains(c); }))
-            return Tr("Code 39 takes digits, capital letters, space and - . $ / + %, not %1").arg(quoted);
+            return QCoreApplication::translate("Barcode", "Code 39 takes digits, capital letters, space and - . $ / + %, not %1").arg(quoted);
         break;
     }
     case TSymbology::Code128:
@@ -115,7 +115,7 @@ std::optional<TBarcodeShapes> EncodeBarcode(TSymbology symbology, const QString&
         return fail(problem);
     const std::unique_ptr<zint_symbol, SymbolDeleter> symbol(ZBarcode_Create());
     if (!symbol)
-        return fail(Tr("Out of memory encoding %1").arg(SymbologyTitle(symbology)));
+        return fail(QCoreApplication::translate("Barcode", "Out of memory encoding %1").arg(SymbologyTitle(symbology)));
     symbol->symbology = ZintSymbology(symbology, text);
     symbol->input_mode = UNICODE_MODE;
     symbol->show_hrt = humanReadable && !IsTwoDimensional(symbology) ? 1 : 0;
@@ -129,7 +129,7 @@ std::optional<TBarcodeShapes> EncodeBarcode(TSymbology symbology, const QString&
         result = ZBarcode_Buffer_Vector(symbol.get(), 0);
     // Below ZINT_ERROR are warnings: the code is made, and reads as the text.
     if (result >= ZINT_ERROR || !symbol->vector)
-        return fail(Tr("%1 cannot encode '%2': %3").arg(SymbologyTitle(symbology), text, QString::fromUtf8(symbol->errtxt)));
+        return fail(QCoreApplication::translate("Barcode", "%1 cannot encode '%2': %3").arg(SymbologyTitle(symbology), text, QString::fromUtf8(symbol->errtxt)));
 
     TBarcodeShapes shapes;
     shapes.size = QSizeF(symbol->vector->width, symbol->vector->height);
