@@ -46,6 +46,8 @@ int ZintSymbology(TSymbology symbology, const QString& text)
     return BARCODE_CODE128;
 }
 
+constexpr int kQrMask = 0; // the checkerboard, which evens out any data
+
 struct SymbolDeleter {
     void operator()(zint_symbol* symbol) const { ZBarcode_Delete(symbol); }
 };
@@ -123,6 +125,10 @@ std::optional<TBarcodeShapes> EncodeBarcode(TSymbology symbology, const QString&
     symbol->output_options |= BARCODE_QUIET_ZONES;
     if (symbology == TSymbology::DataMatrix)
         symbol->option_3 = DM_SQUARE; // the item's square
+    // Any of QR's eight masks reads; trying all eight for the one that scores best is
+    // twenty times the rest of the encoding, on every ticket of a run.
+    if (symbology == TSymbology::QR)
+        symbol->option_3 = (kQrMask + 1) << 8;
     const QByteArray utf8 = text.toUtf8();
     int result = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(utf8.constData()), int(utf8.size()));
     if (result < ZINT_ERROR)
@@ -139,7 +145,8 @@ std::optional<TBarcodeShapes> EncodeBarcode(TSymbology symbology, const QString&
             bars << QRectF(r->x, r->y, r->width, r->height);
             shapes.barsBottom = std::max(shapes.barsBottom, double(r->y + r->height));
         }
-    shapes.bars = Merged(std::move(bars));
+    // A linear code's bars are one shape each already.
+    shapes.bars = IsTwoDimensional(symbology) ? Merged(std::move(bars)) : std::move(bars);
     for (const zint_vector_hexagon* h = symbol->vector->hexagons; h; h = h->next)
         shapes.hexagons << TBarcodeShapes::Hexagon { QPointF(h->x, h->y), h->diameter, h->rotation };
     for (const zint_vector_circle* c = symbol->vector->circles; c; c = c->next)
@@ -160,8 +167,9 @@ void DrawBarcode(TCanvas& canvas, const TBarcodeShapes& shapes, TSymbology symbo
     if (IsTwoDimensional(symbology))
         sx = sy = std::min(sx, sy);
     const QPointF origin = target.topLeft();
-    // A quarter turn maps a rectangle onto a rectangle, so the bars are placed directly
-    // and the page gets no transform for them.
+    // The shapes go in the encoder's units through one transform (a quarter turn maps a
+    // rectangle onto a rectangle): a PDF page then holds their small whole numbers once
+    // each, which keeps it small and quick to write.
     QTransform turn;
     turn.translate(origin.x(), origin.y());
     turn.rotate(rotation);
@@ -169,40 +177,37 @@ void DrawBarcode(TCanvas& canvas, const TBarcodeShapes& shapes, TSymbology symbo
     QPainter* painter = canvas.Painter();
     const QPen pen = painter->pen();
     const QBrush brush = painter->brush();
+    const QTransform world = painter->worldTransform();
+    painter->setWorldTransform(turn * world);
     painter->setPen(Qt::NoPen);
     painter->setBrush(Qt::black);
-    QList<QRectF> bars;
-    bars.reserve(shapes.bars.size());
-    for (const QRectF& bar : shapes.bars)
-        bars << turn.mapRect(bar);
-    painter->drawRects(bars.constData(), int(bars.size()));
+    painter->drawRects(shapes.bars.constData(), int(shapes.bars.size()));
     for (const TBarcodeShapes::Hexagon& hexagon : shapes.hexagons) {
         QPolygonF corners;
         const double radius = hexagon.diameter / 2;
         for (int corner = 0; corner < 6; ++corner) {
             const double angle = (hexagon.rotation + 60.0 * corner) * M_PI / 180.0;
-            corners << turn.map(hexagon.centre + QPointF(radius * std::sin(angle), -radius * std::cos(angle)));
+            corners << hexagon.centre + QPointF(radius * std::sin(angle), -radius * std::cos(angle));
         }
         painter->drawPolygon(corners);
     }
     for (const TBarcodeShapes::Circle& circle : shapes.circles) {
         painter->setBrush(circle.background ? Qt::white : Qt::black);
         const double radius = circle.diameter / 2 + circle.width / 2;
-        const QRectF box = turn.mapRect(QRectF(circle.centre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius)));
-        painter->drawEllipse(box);
+        painter->drawEllipse(circle.centre, radius, radius);
         if (circle.width > 0) {
             painter->setBrush(Qt::white);
             const double inner = circle.diameter / 2 - circle.width / 2;
-            painter->drawEllipse(turn.mapRect(QRectF(circle.centre - QPointF(inner, inner), QSizeF(2 * inner, 2 * inner))));
+            painter->drawEllipse(circle.centre, inner, inner);
         }
     }
+    painter->setWorldTransform(world);
     painter->setPen(pen);
     painter->setBrush(brush);
     if (shapes.texts.isEmpty())
         return;
     // The text under the bars at the size the encoder gave it, in the code's height
     // scale, through the canvas so it has its points on every device.
-    const QTransform world = painter->worldTransform();
     QTransform turned;
     turned.translate(origin.x(), origin.y());
     turned.rotate(rotation);
