@@ -42,6 +42,7 @@ TTicketItemsDialog::TTicketItemsDialog(const QList<ticket::TTicketItem>& items, 
 
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("ItemList"));
+    list_->setMinimumWidth(220);
     add_ = new QPushButton(tr("&Add"), this);
     remove_ = new QPushButton(tr("&Remove"), this);
     up_ = new QPushButton(tr("Move &Up"), this);
@@ -63,35 +64,34 @@ TTicketItemsDialog::TTicketItemsDialog(const QList<ticket::TTicketItem>& items, 
     rotation_->setObjectName(QStringLiteral("ItemRotation"));
     for (const int degrees : { 0, 90, 180, 270 })
         rotation_->addItem(QString::number(degrees) + QChar(0x00B0), degrees);
-    auto* common = new QFormLayout;
-    common->addRow(tr("&Kind:"), kind_);
-    common->addRow(tr("&Left:"), left_);
-    common->addRow(tr("&Top:"), top_);
-    common->addRow(tr("Te&xt:"), text_);
-    common->addRow(tr("R&otation:"), rotation_);
+    form_ = new QFormLayout(fields_);
+    form_->addRow(tr("&Kind:"), kind_);
+    form_->addRow(tr("&Left:"), left_);
+    form_->addRow(tr("&Top:"), top_);
+    form_->addRow(tr("Te&xt:"), text_);
+    form_->addRow(tr("R&otation:"), rotation_);
 
-    textFields_ = new QWidget(fields_);
-    align_ = new QComboBox(textFields_);
+    align_ = new QComboBox(fields_);
     align_->setObjectName(QStringLiteral("ItemAlign"));
     align_->addItem(tr("Starts at the position"), int(ticket::TAlign::Left));
     align_->addItem(tr("Centred on the position"), int(ticket::TAlign::Center));
     align_->addItem(tr("Ends at the position"), int(ticket::TAlign::Right));
-    font_ = new QLineEdit(textFields_);
+    font_ = new QLineEdit(fields_);
     font_->setObjectName(QStringLiteral("ItemFont"));
     font_->setPlaceholderText(tr("as the serial"));
-    size_ = new QSpinBox(textFields_);
+    size_ = new QSpinBox(fields_);
     size_->setObjectName(QStringLiteral("ItemSize"));
     size_->setRange(settingslimits::kMinFontSize - 1, settingslimits::kMaxFontSize);
     size_->setSpecialValueText(tr("as the serial"));
     size_->setSuffix(tr(" pt"));
-    bold_ = new QCheckBox(tr("&Bold"), textFields_);
-    italic_ = new QCheckBox(tr("&Italic"), textFields_);
+    bold_ = new QCheckBox(tr("&Bold"), fields_);
+    italic_ = new QCheckBox(tr("&Italic"), fields_);
     for (QCheckBox* box : { bold_, italic_ }) {
         box->setTristate(true); // partly checked: as the serial
         box->setToolTip(tr("Partly checked: as the serial"));
     }
-    ownColor_ = new QCheckBox(tr("Own &colour"), textFields_);
-    color_ = new QPushButton(tr("Colo&ur..."), textFields_);
+    ownColor_ = new QCheckBox(tr("Own &colour"), fields_);
+    color_ = new QPushButton(tr("Colo&ur..."), fields_);
     color_->setAutoDefault(false);
     auto* styles = new QHBoxLayout;
     styles->addWidget(bold_);
@@ -99,35 +99,31 @@ TTicketItemsDialog::TTicketItemsDialog(const QList<ticket::TTicketItem>& items, 
     auto* colors = new QHBoxLayout;
     colors->addWidget(ownColor_);
     colors->addWidget(color_);
-    auto* textForm = new QFormLayout(textFields_);
-    textForm->setContentsMargins(0, 0, 0, 0);
-    textForm->addRow(tr("Ali&gn:"), align_);
-    textForm->addRow(tr("&Font:"), font_);
-    textForm->addRow(tr("&Size:"), size_);
-    textForm->addRow(QString(), styles);
-    textForm->addRow(QString(), colors);
+    // One form for both kinds, so the fields line up; each kind shows its own rows.
+    const int firstTextRow = form_->rowCount();
+    form_->addRow(tr("Ali&gn:"), align_);
+    form_->addRow(tr("&Font:"), font_);
+    form_->addRow(tr("&Size:"), size_);
+    form_->addRow(QString(), styles);
+    form_->addRow(QString(), colors);
+    for (int row = firstTextRow; row < form_->rowCount(); ++row)
+        textRows_ << row;
 
-    codeFields_ = new QWidget(fields_);
-    symbology_ = new QComboBox(codeFields_);
+    symbology_ = new QComboBox(fields_);
     symbology_->setObjectName(QStringLiteral("ItemSymbology"));
     for (const ticket::TSymbology symbology : { ticket::TSymbology::Code128, ticket::TSymbology::Code39, ticket::TSymbology::QR,
                                                 ticket::TSymbology::DataMatrix, ticket::TSymbology::EAN13, ticket::TSymbology::ITF })
         symbology_->addItem(ticket::SymbologyTitle(symbology), int(symbology));
-    width_ = inchesBox(ticket::kMinBarcodeSize, ticket::kMaxBarcodeSize, QStringLiteral("ItemWidth"), codeFields_);
-    height_ = inchesBox(ticket::kMinBarcodeSize, ticket::kMaxBarcodeSize, QStringLiteral("ItemHeight"), codeFields_);
-    humanReadable_ = new QCheckBox(tr("Text u&nder the bars"), codeFields_);
-    auto* codeForm = new QFormLayout(codeFields_);
-    codeForm->setContentsMargins(0, 0, 0, 0);
-    codeForm->addRow(tr("&Symbology:"), symbology_);
-    codeForm->addRow(tr("&Width:"), width_);
-    codeForm->addRow(tr("&Height:"), height_);
-    codeForm->addRow(QString(), humanReadable_);
-
-    auto* fieldsLayout = new QVBoxLayout(fields_);
-    fieldsLayout->addLayout(common);
-    fieldsLayout->addWidget(textFields_);
-    fieldsLayout->addWidget(codeFields_);
-    fieldsLayout->addStretch(1);
+    width_ = inchesBox(ticket::kMinBarcodeSize, ticket::kMaxBarcodeSize, QStringLiteral("ItemWidth"), fields_);
+    height_ = inchesBox(ticket::kMinBarcodeSize, ticket::kMaxBarcodeSize, QStringLiteral("ItemHeight"), fields_);
+    humanReadable_ = new QCheckBox(tr("Text u&nder the bars"), fields_);
+    const int firstCodeRow = form_->rowCount();
+    form_->addRow(tr("&Symbology:"), symbology_);
+    form_->addRow(tr("&Width:"), width_);
+    form_->addRow(tr("&Height:"), height_);
+    form_->addRow(QString(), humanReadable_);
+    for (int row = firstCodeRow; row < form_->rowCount(); ++row)
+        codeRows_ << row;
 
     auto* buttonsColumn = new QVBoxLayout;
     for (QPushButton* button : { add_, remove_, up_, down_ })
@@ -189,6 +185,14 @@ void TTicketItemsDialog::ShowItems(int selected)
     Select(selected);
 }
 
+void TTicketItemsDialog::ShowKind(ticket::TItemKind kind)
+{
+    for (const int row : textRows_)
+        form_->setRowVisible(row, kind == ticket::TItemKind::Text);
+    for (const int row : codeRows_)
+        form_->setRowVisible(row, kind == ticket::TItemKind::Barcode);
+}
+
 void TTicketItemsDialog::Select(int row)
 {
     if (showing_)
@@ -216,8 +220,7 @@ void TTicketItemsDialog::Select(int row)
     width_->setValue(item.Width);
     height_->setValue(item.Height);
     humanReadable_->setChecked(item.HumanReadable);
-    textFields_->setVisible(item.Kind == ticket::TItemKind::Text);
-    codeFields_->setVisible(item.Kind == ticket::TItemKind::Barcode);
+    ShowKind(item.Kind);
     showing_ = false;
 }
 
@@ -250,8 +253,7 @@ void TTicketItemsDialog::FieldsChanged()
     item.Width = width_->value();
     item.Height = height_->value();
     item.HumanReadable = humanReadable_->isChecked();
-    textFields_->setVisible(item.Kind == ticket::TItemKind::Text);
-    codeFields_->setVisible(item.Kind == ticket::TItemKind::Barcode);
+    ShowKind(item.Kind);
     if (QListWidgetItem* line = list_->item(row))
         line->setText(Line(row));
     Changed();

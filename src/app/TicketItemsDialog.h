@@ -10,6 +10,7 @@
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QFormLayout;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -40,6 +41,7 @@ private:
     void Remove();
     void Move(int by);
     void Select(int row);
+    void ShowKind(ticket::TItemKind kind);
     // The fields into the selected item; then the list's line and OnChange.
     void FieldsChanged();
     void ShowItems(int selected);
@@ -54,12 +56,14 @@ private:
     QPushButton* up_ = nullptr;
     QPushButton* down_ = nullptr;
     QWidget* fields_ = nullptr;
+    QFormLayout* form_ = nullptr;
+    QList<int> textRows_;
+    QList<int> codeRows_;
     QComboBox* kind_ = nullptr;
     QDoubleSpinBox* left_ = nullptr;
     QDoubleSpinBox* top_ = nullptr;
     QLineEdit* text_ = nullptr;
     QComboBox* rotation_ = nullptr;
-    QWidget* textFields_ = nullptr;
     QComboBox* align_ = nullptr;
     QLineEdit* font_ = nullptr;
     QSpinBox* size_ = nullptr;
@@ -68,7 +72,6 @@ private:
     QCheckBox* ownColor_ = nullptr;
     QPushButton* color_ = nullptr;
     int colorValue_ = 0;
-    QWidget* codeFields_ = nullptr;
     QComboBox* symbology_ = nullptr;
     QDoubleSpinBox* width_ = nullptr;
     QDoubleSpinBox* height_ = nullptr;
