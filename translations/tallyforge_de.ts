@@ -457,6 +457,14 @@
         <source>%1 at %2, %3 in does not fit on its ticket (%4 x %5 in)</source>
         <translation>%1 bei %2, %3 in passt nicht auf sein Ticket (%4 x %5 in)</translation>
     </message>
+    <message>
+        <source>Item %1 (%2 x %3 in at %4, %5 in)</source>
+        <translation>Element %1 (%2 x %3 in bei %4, %5 in)</translation>
+    </message>
+    <message>
+        <source>%1 does not fit on its ticket (%2 x %3 in)</source>
+        <translation>%1 passt nicht auf sein Ticket (%2 x %3 in)</translation>
+    </message>
 </context>
 <context>
     <name>RegularFile</name>

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLocale>
 #include <QPainter>
+#include <QTransform>
 
 #include <algorithm>
 #include <limits>
@@ -148,6 +149,42 @@ void CheckSheet(TCustomPrintJob& job, const serial::SerialPage& page, const tick
     }
 }
 
+// A code cut off at the edge of the printable area or of its ticket reads wrong or not
+// at all: every barcode item's box, turned, must lie on its ticket (the printable area on
+// a one-ticket page).
+void CheckCodesFit(TCustomPrintJob& job, const serial::SerialPage& page, const ticket::TSheetLayout& layout,
+                   TPreflight& result)
+{
+    if (page.Items.isEmpty() || !job.PrinterInstalled())
+        return;
+    const QSizeF printable = serial::PrintableInches();
+    if (printable.isEmpty())
+        return;
+    const QSizeF ticketSize = layout.IsDefault() ? printable : ticket::SlotRect(layout, 0, printable).size();
+    constexpr double kSlack = 1e-6;
+    const QRectF ticketBox = QRectF(QPointF(0, 0), ticketSize).adjusted(-kSlack, -kSlack, kSlack, kSlack);
+    const auto inches = [](double value) { return QString::number(value, 'f', 2); };
+    for (int index = 0; index < page.Items.size(); ++index) {
+        const ticket::TTicketItem& item = page.Items[index];
+        if (item.Kind != ticket::TItemKind::Barcode)
+            continue;
+        const double side = std::min(item.Width, item.Height);
+        const QSizeF size = ticket::IsTwoDimensional(item.Symbology) ? QSizeF(side, side) : QSizeF(item.Width, item.Height);
+        const QRectF box = QTransform().rotate(item.Rotation).mapRect(QRectF(QPointF(0, 0), size)).translated(item.Left, item.Top);
+        if (ticketBox.contains(box))
+            continue;
+        const QString where = QCoreApplication::translate("Preflight", "Item %1 (%2 x %3 in at %4, %5 in)")
+                                  .arg(index + 3)
+                                  .arg(inches(box.width()), inches(box.height()), inches(box.left()), inches(box.top()));
+        result.warnings << (layout.IsDefault()
+                                ? TPreflightWarning { TPreflightWarning::Kind::Outside,
+                                                      QCoreApplication::translate("Preflight", "%1 does not fit on the printable area of the page").arg(where) }
+                                : TPreflightWarning { TPreflightWarning::Kind::OffTicket,
+                                                      QCoreApplication::translate("Preflight", "%1 does not fit on its ticket (%2 x %3 in)")
+                                                          .arg(where, inches(ticketSize.width()), inches(ticketSize.height())) });
+    }
+}
+
 } // namespace
 
 TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int count, const QList<TJournalRecord>& runs,
@@ -189,6 +226,7 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
         result.warnings << TPreflightWarning { TPreflightWarning::Kind::Overlap, OverlapText(overlaps) };
     if (const QString problem = UnencodableItem(page, count); !problem.isEmpty())
         result.warnings.prepend(TPreflightWarning { TPreflightWarning::Kind::Unencodable, problem });
+    CheckCodesFit(job, page, layout, result);
     return result;
 }
 

@@ -1,7 +1,7 @@
 // Options > Ticket Items in the window: the preview follows the dialog while it is open,
 // Cancel puts the items back, OK keeps them for the settings file, and a code that cannot
 // show a serial is crossed out in the preview, said in the status bar and refused by a
-// print before the counter moves.
+// print before the counter moves; one over the edge of the page is warned about.
 #include "support_app.h"
 #include "support_window.h"
 
@@ -10,6 +10,7 @@
 #include "preview/PreviewStatusBar.h"
 
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -71,6 +72,8 @@ TEST_F(TicketItemsWindowTest, PreviewFollowsTheDialogCancelPutsBackOkKeeps)
         dialog->KindBox()->setCurrentIndex(dialog->KindBox()->findData(int(ticket::TItemKind::Barcode)));
         dialog->SymbologyBox()->setCurrentIndex(dialog->SymbologyBox()->findData(int(ticket::TSymbology::EAN13)));
         dialog->TextEdit()->setText(QStringLiteral("A{number}"));
+        // Over the printable area's right edge (8.17 in on the test device) as well.
+        dialog->findChild<QDoubleSpinBox*>(QStringLiteral("ItemLeft"))->setValue(7.5);
         dialog->accept();
     });
     window->mnuTicketItems->trigger();
@@ -78,6 +81,9 @@ TEST_F(TicketItemsWindowTest, PreviewFollowsTheDialogCancelPutsBackOkKeeps)
     EXPECT_GT(RedPixels(preview()), 100);
     const QString problem = QStringLiteral("Item 3: EAN-13 takes 12 or 13 digits, not 'A100'");
     EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(problem)) << window->PreviewStatusBar1->UserText().toStdString();
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(
+        QStringLiteral("Item 3 (1.50 x 0.50 in at 7.50, 2.00 in) does not fit on the printable area of the page")))
+        << window->PreviewStatusBar1->UserText().toStdString();
     window->SaveSettings();
     EXPECT_EQ(Setting(QStringLiteral("Item3"), QStringLiteral("Symbology")), QStringLiteral("ean13"));
     EXPECT_EQ(Setting(QStringLiteral("Item3"), QStringLiteral("Text")), QStringLiteral("A{number}"));
