@@ -9,6 +9,37 @@
     </message>
 </context>
 <context>
+    <name>Barcode</name>
+    <message>
+        <source>%1 needs something to encode, not an empty text</source>
+        <translation>%1 braucht etwas zum Codieren, keinen leeren Text</translation>
+    </message>
+    <message>
+        <source>EAN-13 takes 12 or 13 digits, not %1</source>
+        <translation>EAN-13 nimmt 12 oder 13 Ziffern, nicht %1</translation>
+    </message>
+    <message>
+        <source>EAN-13 ends in the check digit %1, not %2</source>
+        <translation>EAN-13 endet mit der Prüfziffer %1, nicht %2</translation>
+    </message>
+    <message>
+        <source>ITF takes an even number of digits, not %1</source>
+        <translation>ITF nimmt eine gerade Anzahl Ziffern, nicht %1</translation>
+    </message>
+    <message>
+        <source>Code 39 takes digits, capital letters, space and - . $ / + %, not %1</source>
+        <translation>Code 39 nimmt Ziffern, Großbuchstaben, Leerzeichen und - . $ / + %, nicht %1</translation>
+    </message>
+    <message>
+        <source>Out of memory encoding %1</source>
+        <translation>Kein Speicher mehr beim Codieren von %1</translation>
+    </message>
+    <message>
+        <source>%1 cannot encode &apos;%2&apos;: %3</source>
+        <translation>%1 kann &apos;%2&apos; nicht codieren: %3</translation>
+    </message>
+</context>
+<context>
     <name>Calibration</name>
     <message>
         <source>Calibrated for %1: %2 in, %3 in</source>
@@ -470,6 +501,14 @@
         <source>%1 at %2, %3 in does not fit on its ticket (%4 x %5 in)</source>
         <translation>%1 bei %2, %3 in passt nicht auf sein Ticket (%4 x %5 in)</translation>
     </message>
+    <message>
+        <source>Item %1 (%2 x %3 in at %4, %5 in)</source>
+        <translation>Element %1 (%2 x %3 in bei %4, %5 in)</translation>
+    </message>
+    <message>
+        <source>%1 does not fit on its ticket (%2 x %3 in)</source>
+        <translation>%1 passt nicht auf sein Ticket (%2 x %3 in)</translation>
+    </message>
 </context>
 <context>
     <name>RegularFile</name>
@@ -516,6 +555,13 @@
     <message>
         <source>Cannot create file %1: it is a symbolic link to %2, not to a regular file</source>
         <translation>Die Datei %1 kann nicht erstellt werden: Sie ist eine symbolische Verknüpfung auf %2, nicht auf eine gewöhnliche Datei</translation>
+    </message>
+</context>
+<context>
+    <name>SerialDrawing</name>
+    <message>
+        <source>Item %1: %2</source>
+        <translation>Element %1: %2</translation>
     </message>
 </context>
 <context>
@@ -1403,6 +1449,145 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     </message>
 </context>
 <context>
+    <name>TTicketItemsDialog</name>
+    <message>
+        <source> in</source>
+        <translation> in</translation>
+    </message>
+    <message>
+        <source>Ticket Items</source>
+        <translation>Ticketelemente</translation>
+    </message>
+    <message>
+        <source>&amp;Add</source>
+        <translation>&amp;Neu</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>&amp;Entfernen</translation>
+    </message>
+    <message>
+        <source>Move &amp;Up</source>
+        <translation>Nach &amp;oben</translation>
+    </message>
+    <message>
+        <source>Move &amp;Down</source>
+        <translation>Nach &amp;unten</translation>
+    </message>
+    <message>
+        <source>Selected item</source>
+        <translation>Gewähltes Element</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Barcode</source>
+        <translation>Strichcode</translation>
+    </message>
+    <message>
+        <source>{serial}: the serial as printed; {number}: the number alone; {check}: the check character</source>
+        <translation>{serial}: die Seriennummer wie gedruckt; {number}: die Nummer allein; {check}: das Prüfzeichen</translation>
+    </message>
+    <message>
+        <source>&amp;Kind:</source>
+        <translation>&amp;Art:</translation>
+    </message>
+    <message>
+        <source>&amp;Left:</source>
+        <translation>&amp;Links:</translation>
+    </message>
+    <message>
+        <source>&amp;Top:</source>
+        <translation>O&amp;ben:</translation>
+    </message>
+    <message>
+        <source>Te&amp;xt:</source>
+        <translation>&amp;Text:</translation>
+    </message>
+    <message>
+        <source>R&amp;otation:</source>
+        <translation>&amp;Drehung:</translation>
+    </message>
+    <message>
+        <source>Starts at the position</source>
+        <translation>Beginnt an der Position</translation>
+    </message>
+    <message>
+        <source>Centred on the position</source>
+        <translation>Mittig auf der Position</translation>
+    </message>
+    <message>
+        <source>Ends at the position</source>
+        <translation>Endet an der Position</translation>
+    </message>
+    <message>
+        <source>as the serial</source>
+        <translation>wie die Seriennummer</translation>
+    </message>
+    <message>
+        <source> pt</source>
+        <translation> pt</translation>
+    </message>
+    <message>
+        <source>&amp;Bold</source>
+        <translation>&amp;Fett</translation>
+    </message>
+    <message>
+        <source>&amp;Italic</source>
+        <translation>&amp;Kursiv</translation>
+    </message>
+    <message>
+        <source>Partly checked: as the serial</source>
+        <translation>Teilweise markiert: wie die Seriennummer</translation>
+    </message>
+    <message>
+        <source>Own &amp;colour</source>
+        <translation>E&amp;igene Farbe</translation>
+    </message>
+    <message>
+        <source>Colo&amp;ur...</source>
+        <translation>Farb&amp;wahl...</translation>
+    </message>
+    <message>
+        <source>Ali&amp;gn:</source>
+        <translation>Aus&amp;richtung:</translation>
+    </message>
+    <message>
+        <source>&amp;Font:</source>
+        <translation>&amp;Schrift:</translation>
+    </message>
+    <message>
+        <source>&amp;Size:</source>
+        <translation>&amp;Größe:</translation>
+    </message>
+    <message>
+        <source>Text u&amp;nder the bars</source>
+        <translation>&amp;Klartext unter den Strichen</translation>
+    </message>
+    <message>
+        <source>&amp;Symbology:</source>
+        <translation>&amp;Symbologie:</translation>
+    </message>
+    <message>
+        <source>&amp;Width:</source>
+        <translation>Bre&amp;ite:</translation>
+    </message>
+    <message>
+        <source>&amp;Height:</source>
+        <translation>&amp;Höhe:</translation>
+    </message>
+    <message>
+        <source>Colour</source>
+        <translation>Farbe</translation>
+    </message>
+    <message>
+        <source>%1. %2: %3</source>
+        <translation>%1. %2: %3</translation>
+    </message>
+</context>
+<context>
     <name>TValueEdit</name>
     <message>
         <source>&amp;Undo</source>
@@ -1672,6 +1857,10 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>Sheet &amp;Layout...</source>
         <translation>Bogen&amp;layout...</translation>
+    </message>
+    <message>
+        <source>Ticket &amp;Items...</source>
+        <translation>Ticket&amp;elemente...</translation>
     </message>
     <message>
         <source>File &gt; Print Log &gt; Print the Rest prints the sheets left.</source>

@@ -281,6 +281,7 @@ void TfrmTallyforge::CreateMenu()
     mnuSharedSeries = design::AddMenuItem(mnuOptions, "mnuSharedSeries", QT_TR_NOOP("Shared Series..."));
     mnuCalibrate = design::AddMenuItem(mnuOptions, "mnuCalibrate", QT_TR_NOOP("&Calibrate Printer..."));
     mnuSheetLayout = design::AddMenuItem(mnuOptions, "mnuSheetLayout", QT_TR_NOOP("Sheet &Layout..."));
+    mnuTicketItems = design::AddMenuItem(mnuOptions, "mnuTicketItems", QT_TR_NOOP("Ticket &Items..."));
 
     Help1 = bar->addMenu(tr("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -303,6 +304,7 @@ void TfrmTallyforge::CreateMenu()
     Wire(mnuCalibrationSheet, &TfrmTallyforge::mnuCalibrationSheetClick);
     Wire(mnuCalibrate, &TfrmTallyforge::mnuCalibrateClick);
     Wire(mnuSheetLayout, &TfrmTallyforge::mnuSheetLayoutClick);
+    Wire(mnuTicketItems, &TfrmTallyforge::mnuTicketItemsClick);
     Wire(mnuAbout, &TfrmTallyforge::mnuAboutClick);
 }
 
@@ -423,6 +425,7 @@ serial::SerialPage TfrmTallyforge::CurrentPage() const
     page.Digits = digits_;
     page.Step = step_;
     page.Check = check_;
+    page.Items = items_;
     return page;
 }
 
@@ -482,7 +485,9 @@ void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageInde
 {
     const serial::SerialPage* running = run_ ? run_->Page() : nullptr;
     const calibration::TOffset offset = calibrations_.value(Printer().PrinterName());
-    const serial::SerialPage page = calibration::Apply(running ? *running : CurrentPage(), offset);
+    serial::SerialPage page = calibration::Apply(running ? *running : CurrentPage(), offset);
+    // A code that cannot be encoded is crossed out in the preview; the status bar says why.
+    page.MarkUnencodable = Target == dtPreview;
     // The preview shows the printable area and draws where the printer does.
     const calibration::TPrinterView view(*TheCanvas, Target, Area, pjSN->PrinterInstalled());
     if (Target == dtPreview && PreviewStatusBar1)
@@ -588,6 +593,14 @@ void TfrmTallyforge::SetSheetLayout(const ticket::TSheetLayout& layout)
     txtStartingSNChange();
 }
 
+void TfrmTallyforge::SetTicketItems(const QList<ticket::TTicketItem>& items)
+{
+    items_.clear();
+    for (const ticket::TTicketItem& item : items)
+        items_ << ticket::Bounded(item);
+    txtStartingSNChange();
+}
+
 void TfrmTallyforge::Preview1PageChanged()
 {
     const int count = std::max(1, pjSN->PageCount());
@@ -626,6 +639,7 @@ void TfrmTallyforge::LoadSettings()
     startingNumberAtLoad_ = txtStartingSN->AsInteger();
     txtPageCount->SetAsInteger(settings.PageCount);
     sheetLayout_ = settings.Sheet;
+    items_ = settings.Items;
     ApplyPageCount();
     txtHorizontalIndent->SetAsFloat(settings.HorizontalIndent);
     txtVerticalIndent->SetAsFloat(settings.VerticalIndent);
@@ -678,6 +692,7 @@ void TfrmTallyforge::SaveSettings()
     settings.SeriesName = series_.name;
     settings.PrinterChoice = printerChoice_;
     settings.Sheet = sheetLayout_;
+    settings.Items = items_;
     // LastNumber is written only over what this window knows to be there: another window
     // or process that printed since keeps its number, and text that is not a number
     // stays until the user prints or sets the starting number. A shared series keeps its

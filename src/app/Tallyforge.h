@@ -60,6 +60,10 @@ public:
     // redraws the preview; it is saved with the settings.
     const ticket::TSheetLayout& SheetLayout() const { return sheetLayout_; }
     void SetSheetLayout(const ticket::TSheetLayout& layout);
+    // Items 3, 4, ... of every ticket ([Item3], ...): setting them redraws the preview;
+    // they are saved with the settings.
+    const QList<ticket::TTicketItem>& TicketItems() const { return items_; }
+    void SetTicketItems(const QList<ticket::TTicketItem>& items);
     // What the current inputs would misprint, as the status bar shows it.
     const TPreflight& Preflight() const { return preflight_; }
 
@@ -86,6 +90,7 @@ public:
     void mnuCalibrationSheetClick();
     void mnuCalibrateClick();
     void mnuSheetLayoutClick();
+    void mnuTicketItemsClick();
     // The reprint dialog preset to first..last; prints what it is asked for.
     void ReprintDialog(int first, int last);
     // Prints first..last again with the current settings and `mark` beside each number, on
@@ -144,6 +149,7 @@ public:
     QAction* mnuNumberFormat = nullptr;
     QAction* mnuCalibrate = nullptr;
     QAction* mnuSheetLayout = nullptr;
+    QAction* mnuTicketItems = nullptr;
     QMenu* Help1 = nullptr;
     QAction* mnuAbout = nullptr;
 
@@ -223,6 +229,7 @@ private:
     int step_ = 1; // [SN] Step and Check
     ticket::TCheck check_ = ticket::TCheck::None;
     ticket::TSheetLayout sheetLayout_;
+    QList<ticket::TTicketItem> items_;
     // The job's pages for the inputs: the tickets, or the sheets that hold them.
     void ApplyPageCount();
     // Prints of more pages ask first ([SN] ConfirmAbove); 0: never.

@@ -7,6 +7,7 @@
 #include "app/PrintLog.h"
 #include "app/ReprintDialog.h"
 #include "app/SheetLayoutDialog.h"
+#include "app/TicketItemsDialog.h"
 #include "run/Calibration.h"
 #include "run/Preflight.h"
 #include "run/PrintRoom.h"
@@ -563,4 +564,18 @@ void TfrmTallyforge::mnuSheetLayoutClick()
     TSheetLayoutDialog dialog(sheetLayout_, serialText, serial::PrintableInches(), std::max(1, txtPageCount->AsInteger()), this);
     if (dialog.exec() == QDialog::Accepted)
         SetSheetLayout(dialog.Layout());
+}
+
+void TfrmTallyforge::mnuTicketItemsClick()
+{
+    if (run_->Running() || Printer().Printing())
+        return;
+    const QList<ticket::TTicketItem> before = items_;
+    TTicketItemsDialog dialog(items_, this);
+    // The preview follows every change; Cancel puts back what was there.
+    dialog.OnChange = [this](const QList<ticket::TTicketItem>& items) { app::Guard([&] { SetTicketItems(items); }); };
+    if (dialog.exec() == QDialog::Accepted)
+        SetTicketItems(dialog.Items());
+    else
+        SetTicketItems(before);
 }

@@ -2,14 +2,17 @@
 
 #include "platform/Canvas.h"
 #include "platform/Printer.h"
+#include "ticket/Barcode.h"
 
 #include <QCoreApplication>
 #include <QImage>
 #include <QLocale>
 #include <QPainter>
+#include <QTransform>
 
 #include <algorithm>
 #include <limits>
+#include <set>
 
 namespace {
 
@@ -188,6 +191,42 @@ void CheckSheet(TCustomPrintJob& job, const serial::SerialPage& page, const tick
     }
 }
 
+// A code cut off at the edge of the printable area or of its ticket reads wrong or not
+// at all: every barcode item's box, turned, must lie on its ticket (the printable area on
+// a one-ticket page).
+void CheckCodesFit(TCustomPrintJob& job, const serial::SerialPage& page, const ticket::TSheetLayout& layout,
+                   TPreflight& result)
+{
+    if (page.Items.isEmpty() || !job.PrinterInstalled())
+        return;
+    const QSizeF printable = serial::PrintableInches();
+    if (printable.isEmpty())
+        return;
+    const QSizeF ticketSize = layout.IsDefault() ? printable : ticket::SlotRect(layout, 0, printable).size();
+    constexpr double kSlack = 1e-6;
+    const QRectF ticketBox = QRectF(QPointF(0, 0), ticketSize).adjusted(-kSlack, -kSlack, kSlack, kSlack);
+    const auto inches = [](double value) { return QString::number(value, 'f', 2); };
+    for (int index = 0; index < page.Items.size(); ++index) {
+        const ticket::TTicketItem& item = page.Items[index];
+        if (item.Kind != ticket::TItemKind::Barcode)
+            continue;
+        const double side = std::min(item.Width, item.Height);
+        const QSizeF size = ticket::IsTwoDimensional(item.Symbology) ? QSizeF(side, side) : QSizeF(item.Width, item.Height);
+        const QRectF box = QTransform().rotate(item.Rotation).mapRect(QRectF(QPointF(0, 0), size)).translated(item.Left, item.Top);
+        if (ticketBox.contains(box))
+            continue;
+        const QString where = QCoreApplication::translate("Preflight", "Item %1 (%2 x %3 in at %4, %5 in)")
+                                  .arg(index + 3)
+                                  .arg(inches(box.width()), inches(box.height()), inches(box.left()), inches(box.top()));
+        result.warnings << (layout.IsDefault()
+                                ? TPreflightWarning { TPreflightWarning::Kind::Outside,
+                                                      QCoreApplication::translate("Preflight", "%1 does not fit on the printable area of the page").arg(where) }
+                                : TPreflightWarning { TPreflightWarning::Kind::OffTicket,
+                                                      QCoreApplication::translate("Preflight", "%1 does not fit on its ticket (%2 x %3 in)")
+                                                          .arg(where, inches(ticketSize.width()), inches(ticketSize.height())) });
+    }
+}
+
 } // namespace
 
 TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int count, const QList<TJournalRecord>& runs,
@@ -225,7 +264,53 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
                                                    .arg(firstNumber, lastNumber) };
     if (const QList<TOverlap> overlaps = Overlapping(runs, page, count); !overlaps.isEmpty())
         result.warnings << TPreflightWarning { TPreflightWarning::Kind::Overlap, OverlapText(overlaps) };
+    if (const QString problem = UnencodableItem(page, count); !problem.isEmpty())
+        result.warnings.prepend(TPreflightWarning { TPreflightWarning::Kind::Unencodable, problem });
+    CheckCodesFit(job, page, layout, result);
     return result;
+}
+
+QString UnencodableItem(const serial::SerialPage& page, qint64 count)
+{
+    const bool anyCode = std::any_of(page.Items.begin(), page.Items.end(),
+                                     [](const ticket::TTicketItem& item) { return item.Kind == ticket::TItemKind::Barcode; });
+    if (!anyCode)
+        return {};
+    count = std::clamp<qint64>(count, 1, qint64(1) << 32);
+    // Page indexes (from 1) whose serials stand for the whole run.
+    std::set<qint64> pages { 1, count };
+    const auto add = [&](qint64 number) {
+        if (number < std::numeric_limits<qint32>::min() || number > std::numeric_limits<qint32>::max())
+            return;
+        // Where the number lies in the run, on the circle the serials wrap around.
+        // With a step, the serials on either side of it.
+        const qint64 offset = qint64(quint32(qint32(number)) - quint32(page.StartingNumber)) / qMax(1, page.Step);
+        for (const qint64 index : { offset, offset + 1 })
+            if (index < count)
+                pages.insert(index + 1);
+    };
+    add(0);
+    add(-1);
+    for (qint64 power = 10; power <= std::numeric_limits<qint32>::max(); power *= 10)
+        for (const qint64 number : { power, power - 1, -power, -(power - 1) })
+            add(number);
+    std::set<qint64> first;
+    for (qint64 index = 1; index <= std::min<qint64>(count, 20); ++index)
+        first.insert(index);
+    for (int index = 0; index < page.Items.size(); ++index) {
+        const ticket::TTicketItem& item = page.Items[index];
+        if (item.Kind != ticket::TItemKind::Barcode)
+            continue;
+        std::set<qint64> serials = pages;
+        if (item.Symbology == ticket::TSymbology::EAN13)
+            serials.insert(first.begin(), first.end());
+        for (const qint64 pageIndex : serials) {
+            QString problem;
+            if (!ticket::EncodeBarcode(item.Symbology, serial::ItemValue(page, item, int(qint32(pageIndex))), false, &problem))
+                return serial::ItemError(index, problem);
+        }
+    }
+    return {};
 }
 
 QList<std::pair<qint64, qint64>> Unprinted(const QList<TJournalRecord>& runs, qint64 first, qint64 last, int step)

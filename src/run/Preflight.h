@@ -14,7 +14,9 @@
 struct TPreflightWarning {
     // TicketOutside: a ticket of the sheet's grid off the printable area; TicketsOverlap:
     // negative gaps; OffTicket: a serial that does not fit on its ticket.
-    enum class Kind { Outside, Wrap, WidthChange, Overlap, TicketOutside, TicketsOverlap, OffTicket };
+    // Unencodable: a barcode item that cannot encode some serial of the run; a print
+    // refuses it (see UnencodableItem).
+    enum class Kind { Outside, Wrap, WidthChange, Overlap, TicketOutside, TicketsOverlap, OffTicket, Unencodable };
     Kind kind;
     QString text;
 };
@@ -49,6 +51,13 @@ QString OverlapText(const QList<TOverlap>& overlaps);
 // and the sheet's grid checked as well.
 TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int count, const QList<TJournalRecord>& runs,
                     const ticket::TSheetLayout& layout = {});
+
+// Why a barcode item of `page` cannot show some serial of a run of `count` from
+// page.StartingNumber ("Item 3: EAN-13 takes 12 or 13 digits, not 'A-0001'"), or empty.
+// A code's rules depend on the number's length and sign, and EAN-13's check digit on
+// every digit: checked are the first and last serials, each one where the number
+// changes length or sign, and for EAN-13 the first twenty.
+QString UnencodableItem(const serial::SerialPage& page, qint64 count);
 
 // The parts of first..last that no print in the journal shows as printed (reprints do
 // not count), as ranges; with a step, of the serials first, first + step, ... up to last

@@ -157,6 +157,10 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         plan.questions << TPrintQuestion { TPrintQuestion::Kind::Misprint, texts.join(QLatin1Char('\n')),
                                            QCoreApplication::translate("TPrintRoom", "Print anyway?") };
     }
+    // A code that cannot show some serial would print blank or wrong: no such run starts.
+    // Checked on the serials as they will print (a reprint's text, a moved start).
+    if (const QString problem = UnencodableItem(request.page, plan.count); !problem.isEmpty())
+        throw EPrintRequest(problem);
     plan.request = std::move(request);
     return plan;
 }

@@ -1,8 +1,13 @@
 #include "run/SerialDrawing.h"
 
 #include "run/SettingsFile.h"
+#include "platform/Exception.h"
 #include "platform/Geometry.h"
 #include "platform/Printer.h"
+#include "ticket/Barcode.h"
+
+#include <QCoreApplication>
+#include <QPainter>
 
 #include <set>
 
@@ -34,6 +39,19 @@ QString SerialText(const SerialPage& page, qint32 start, qint32 pageIndex)
 }
 
 qint64 RunNumbers(const SerialPage& page, qint64 count) { return qMax<qint64>(1, count) * qMax(1, page.Step); }
+
+QString ItemValue(const SerialPage& page, const ticket::TTicketItem& item, int pageIndex)
+{
+    // {serial} is the serial as the two positions print it.
+    const ticket::TSerialParts parts
+        = ticket::SerialParts(page.Prefix, SerialNumber(page.StartingNumber, pageIndex, page.Step), page.Suffix, page.Digits, page.Check);
+    return ticket::ItemText(item.Text, parts.text, parts.number, parts.check);
+}
+
+QString ItemError(int index, const QString& problem)
+{
+    return QCoreApplication::translate("SerialDrawing", "Item %1: %2").arg(index + 3).arg(problem);
+}
 
 QPoint DevicePoint(double xPixels, double yPixels)
 {
@@ -85,6 +103,74 @@ void drawOnce(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const Serial
     canvas.Font().SetSize(page.Font.Size);
 }
 
+// The items of one ticket whose top-left corner is at (ticketLeft, ticketTop) inches.
+void drawItems(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const SerialPage& page, double ticketLeft,
+               double ticketTop)
+{
+    if (page.Items.isEmpty())
+        return;
+    QPainter* painter = canvas.Painter();
+    for (int index = 0; index < page.Items.size(); ++index) {
+        const ticket::TTicketItem& item = page.Items[index];
+        const QString text = ItemValue(page, item, pageIndex);
+        // The items stand on the same paper as the numbers, out by the same calibration.
+        const QPoint at = TextPoint(job, ticketLeft + item.Left + page.Offset.x(), ticketTop + item.Top + page.Offset.y());
+        if (item.Kind == ticket::TItemKind::Barcode) {
+            QString problem;
+            const std::optional<ticket::TBarcodeShapes> shapes = ticket::EncodeBarcode(item.Symbology, text, item.HumanReadable, &problem);
+            const QRectF target(at, QSizeF(job.InchesToPixels(false, item.Width), job.InchesToPixels(true, item.Height)));
+            if (shapes) {
+                ticket::DrawBarcode(canvas, *shapes, item.Symbology, target, item.Rotation, page.Font.Name);
+                continue;
+            }
+            if (!page.MarkUnencodable)
+                throw Exception(ItemError(index, problem));
+            // The preview says where the code would go and that it cannot.
+            const QPen pen = painter->pen();
+            const QBrush brush = painter->brush();
+            const QTransform world = painter->worldTransform();
+            QTransform turned;
+            turned.translate(at.x(), at.y());
+            turned.rotate(item.Rotation);
+            painter->setWorldTransform(turned * world);
+            QPen red(Qt::red, 2);
+            red.setCosmetic(true);
+            painter->setPen(red);
+            painter->setBrush(Qt::NoBrush);
+            const QRectF box(QPointF(0, 0), target.size());
+            painter->drawRect(box);
+            painter->drawLine(box.topLeft(), box.bottomRight());
+            painter->drawLine(box.topRight(), box.bottomLeft());
+            painter->setWorldTransform(world);
+            painter->setPen(pen);
+            painter->setBrush(brush);
+            continue;
+        }
+        SerialFont font = page.Font;
+        font.Name = item.Font.value_or(font.Name);
+        font.Size = item.Size.value_or(font.Size);
+        font.Bold = item.Bold.value_or(font.Bold);
+        font.Italic = item.Italic.value_or(font.Italic);
+        font.Color = item.Color.value_or(font.Color);
+        ApplySerialFont(canvas.Font(), font);
+        const int width = item.Align == ticket::TAlign::Left ? 0 : canvas.TextWidth(text);
+        const int shift = item.Align == ticket::TAlign::Right ? width : item.Align == ticket::TAlign::Center ? width / 2 : 0;
+        if (item.Rotation == 0) {
+            canvas.TextOut(at.x() - shift, at.y(), text);
+            continue;
+        }
+        const QTransform world = painter->worldTransform();
+        QTransform turned;
+        turned.translate(at.x(), at.y());
+        turned.rotate(item.Rotation);
+        painter->setWorldTransform(turned * world);
+        canvas.TextOut(-shift, 0, text);
+        painter->setWorldTransform(world);
+    }
+    // The next ticket's serials are drawn in the serial font again.
+    ApplySerialFont(canvas.Font(), page.Font);
+}
+
 } // namespace
 
 QList<QRect> SerialBoxes(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const SerialPage& page)
@@ -110,6 +196,7 @@ void DrawSerialPage(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, TDrawA
     ApplySerialFont(canvas.Font(), page.Font);
     drawOnce(job, canvas, pageIndex, page, page.HorizontalIndent, page.VerticalIndent);
     drawOnce(job, canvas, pageIndex, page, page.HorizontalIndent2, page.VerticalIndent2);
+    drawItems(job, canvas, pageIndex, page, 0, 0);
 }
 
 QSizeF PrintableInches()
@@ -141,6 +228,7 @@ void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet,
         const int pageIndex = int(qint32(tickets[slot] + 1));
         drawOnce(job, canvas, pageIndex, page, rect.left() + page.HorizontalIndent, rect.top() + page.VerticalIndent);
         drawOnce(job, canvas, pageIndex, page, rect.left() + page.HorizontalIndent2, rect.top() + page.VerticalIndent2);
+        drawItems(job, canvas, pageIndex, page, rect.left(), rect.top());
     }
     if (!layout.CutMarks)
         return;

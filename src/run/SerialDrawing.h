@@ -3,6 +3,7 @@
 #include "printjob/PrintJob.h"
 #include "ticket/SerialText.h"
 #include "ticket/SheetLayout.h"
+#include "ticket/TicketItems.h"
 
 #include <QList>
 #include <QPoint>
@@ -49,6 +50,11 @@ struct SerialPage {
     // The printer's calibration, inches, which the indents above include already: what
     // else goes on a sheet (cut marks) moves by it too.
     QPointF Offset;
+    // Items 3, 4, ... of every ticket, drawn after the two positions.
+    QList<ticket::TTicketItem> Items;
+    // The preview shows a code that cannot be encoded as a crossed-out box; any other
+    // drawing raises (a print is checked before it starts, so that means a fault).
+    bool MarkUnencodable = false;
 };
 
 // The number on page pageIndex (counted from 1): start + (pageIndex - 1) * step, wrapping
@@ -72,6 +78,14 @@ QString SerialText(const SerialPage& page, qint32 start, qint32 pageIndex);
 // The numbers a run of `count` pages of `page` takes from the counter: every serial and
 // the ones its step passes over, count * step (its first serial through the last + step - 1).
 qint64 RunNumbers(const SerialPage& page, qint64 count);
+
+// What item `item` of the ticket with the serial of page pageIndex shows: its text with
+// {serial}, {number} and {check} filled in.
+QString ItemValue(const SerialPage& page, const ticket::TTicketItem& item, int pageIndex);
+
+// "Item 3: EAN-13 takes 12 or 13 digits, not 'A-0001'" for the item at `index` of
+// page.Items (item 3 is index 0).
+QString ItemError(int index, const QString& problem);
 
 // A position in device pixels from unrounded pixel amounts, halves going to even.
 QPoint DevicePoint(double xPixels, double yPixels);

@@ -47,6 +47,99 @@ QString Unquoted(const QString& text)
 
 double Within(double value, double limit) { return qBound(-limit, value, limit); }
 
+// [Item3] is the first item after the two positions.
+constexpr int kFirstItem = 3;
+QString ItemSection(int index) { return QStringLiteral("Item%1").arg(index + kFirstItem); }
+
+const QString kKind = QStringLiteral("Kind");
+const QString kLeft = QStringLiteral("Left");
+const QString kTop = QStringLiteral("Top");
+const QString kText = QStringLiteral("Text");
+const QString kName = QStringLiteral("Font");
+const QString kSize = QStringLiteral("Size");
+const QString kBold = QStringLiteral("Bold");
+const QString kItalic = QStringLiteral("Italic");
+const QString kColor = QStringLiteral("Color");
+const QString kAlign = QStringLiteral("Align");
+const QString kRotation = QStringLiteral("Rotation");
+const QString kSymbology = QStringLiteral("Symbology");
+const QString kWidth = QStringLiteral("Width");
+const QString kHeight = QStringLiteral("Height");
+const QString kHumanReadable = QStringLiteral("HumanReadable");
+
+QList<ticket::TTicketItem> ReadItems(const TIniFile& ini)
+{
+    using namespace settingslimits;
+    QList<ticket::TTicketItem> items;
+    // In order; the first missing section ends the list.
+    for (int index = 0; ini.SectionExists(ItemSection(index)); ++index) {
+        const QString section = ItemSection(index);
+        const ticket::TTicketItem d;
+        ticket::TTicketItem item;
+        item.Kind = ticket::ParseKind(ini.ReadString(section, kKind, QString())).value_or(d.Kind);
+        item.Left = ini.ReadFloat(section, kLeft, d.Left);
+        item.Top = ini.ReadFloat(section, kTop, d.Top);
+        item.Text = Unquoted(ini.ReadString(section, kText, d.Text));
+        if (const QString name = ini.ReadString(section, kName, QString()); !name.isEmpty())
+            item.Font = name;
+        if (ini.ValueExists(section, kSize))
+            item.Size = qBound(kMinFontSize, ini.ReadInteger(section, kSize, 0), kMaxFontSize);
+        if (ini.ValueExists(section, kBold))
+            item.Bold = ini.ReadBool(section, kBold, false);
+        if (ini.ValueExists(section, kItalic))
+            item.Italic = ini.ReadBool(section, kItalic, false);
+        if (ini.ValueExists(section, kColor))
+            item.Color = ini.ReadInteger(section, kColor, 0);
+        item.Align = ticket::ParseAlign(ini.ReadString(section, kAlign, QString())).value_or(d.Align);
+        item.Rotation = ini.ReadInteger(section, kRotation, d.Rotation);
+        item.Symbology = ticket::ParseSymbology(ini.ReadString(section, kSymbology, QString())).value_or(d.Symbology);
+        item.Width = ini.ReadFloat(section, kWidth, d.Width);
+        item.Height = ini.ReadFloat(section, kHeight, d.Height);
+        item.HumanReadable = ini.ReadBool(section, kHumanReadable, d.HumanReadable);
+        // Positions as far as the two positions may go, sizes a page can hold, and a
+        // rotation that is not a quarter turn as none.
+        item = ticket::Bounded(item);
+        item.Left = Within(item.Left, kMaxIndent);
+        item.Top = Within(item.Top, kMaxIndent);
+        items << item;
+    }
+    return items;
+}
+
+void WriteItems(TIniFile& ini, const QList<ticket::TTicketItem>& items)
+{
+    for (int index = 0; index < items.size(); ++index) {
+        const QString section = ItemSection(index);
+        const ticket::TTicketItem& item = items[index];
+        const bool text = item.Kind == ticket::TItemKind::Text;
+        // Keys that do not apply to the item, or are left to [Font], go.
+        const auto put = [&](const QString& key, bool applies, const auto& write) {
+            if (applies)
+                write();
+            else if (ini.ValueExists(section, key))
+                ini.DeleteKey(section, key);
+        };
+        ini.WriteString(section, kKind, ticket::KindName(item.Kind));
+        ini.WriteFloat(section, kLeft, item.Left);
+        ini.WriteFloat(section, kTop, item.Top);
+        ini.WriteString(section, kText, Quoted(item.Text));
+        put(kName, text && item.Font.has_value(), [&] { ini.WriteString(section, kName, item.Font.value_or(QString())); });
+        put(kSize, text && item.Size.has_value(), [&] { ini.WriteInteger(section, kSize, item.Size.value_or(0)); });
+        put(kBold, text && item.Bold.has_value(), [&] { ini.WriteBool(section, kBold, item.Bold.value_or(false)); });
+        put(kItalic, text && item.Italic.has_value(), [&] { ini.WriteBool(section, kItalic, item.Italic.value_or(false)); });
+        put(kColor, text && item.Color.has_value(), [&] { ini.WriteInteger(section, kColor, item.Color.value_or(0)); });
+        put(kAlign, text, [&] { ini.WriteString(section, kAlign, ticket::AlignName(item.Align)); });
+        ini.WriteInteger(section, kRotation, item.Rotation);
+        put(kSymbology, !text, [&] { ini.WriteString(section, kSymbology, ticket::SymbologyName(item.Symbology)); });
+        put(kWidth, !text, [&] { ini.WriteFloat(section, kWidth, item.Width); });
+        put(kHeight, !text, [&] { ini.WriteFloat(section, kHeight, item.Height); });
+        put(kHumanReadable, !text, [&] { ini.WriteBool(section, kHumanReadable, item.HumanReadable); });
+    }
+    // The items that were removed: their sections up to the gap that ended the list.
+    for (int index = int(items.size()); ini.SectionExists(ItemSection(index)); ++index)
+        ini.EraseSection(ItemSection(index));
+}
+
 struct SystemColor {
     int index;
     QPalette::ColorGroup group;
@@ -157,6 +250,7 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
         // 50 x 50 tickets at most: a grid of 2^31 slots would take all memory.
         s.Sheet = ticket::Bounded(l);
     }
+    s.Items = ReadItems(ini);
     return s;
 }
 
@@ -244,6 +338,7 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         ini.WriteInteger(kSheet, QStringLiteral("FirstSlot"), l.FirstSlot);
         ini.WriteBool(kSheet, QStringLiteral("CutMarks"), l.CutMarks);
     }
+    WriteItems(ini, s.Items);
     ini.UpdateFile();
 }
 

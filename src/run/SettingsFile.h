@@ -83,6 +83,9 @@ struct TallyforgeSettings {
     // [Sheet]: several tickets on a sheet. Written only when not the one-ticket page, or
     // when the file has the section already (a save never removes it).
     ticket::TSheetLayout Sheet;
+    // [Item3], [Item4], ...: what a ticket carries besides the two positions, in order.
+    // Written only when there are any; a save removes the sections of items that are gone.
+    QList<ticket::TTicketItem> Items;
 
     bool operator==(const TallyforgeSettings&) const = default;
 };

@@ -221,6 +221,7 @@ TEST_F(GermanFitTest, EveryWindowAndDialogShowsItsTextsWhole)
     misfits << DialogMisfits([&] { window->mnuSharedSeries->trigger(); }, "Shared Series");
     misfits << DialogMisfits([&] { window->mnuAbout->trigger(); }, "About");
     misfits << DialogMisfits([&] { window->mnuFont->trigger(); }, "Font");
+    misfits << DialogMisfits([&] { window->mnuTicketItems->trigger(); }, "Ticket Items");
     EXPECT_TRUE(misfits.isEmpty()) << misfits.join(u'\n').toStdString();
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join(u'\n').toStdString();
 

@@ -163,6 +163,68 @@ TEST_F(SettingsFile, ReadingForgivesWhatAHandEditLeaves)
                                "[View]\nWholePage=1\n\n");
 }
 
+// Items 3, 4, ... in order, each with only the keys of its kind; a save of fewer items
+// takes the sections of the removed ones (and the keys an item no longer has) away.
+TEST_F(SettingsFile, ItemsKeepTheirOrderAndWhatIsRemovedLeavesTheFile)
+{
+    ticket::TTicketItem text;
+    text.Left = 0.25;
+    text.Top = 7.5;
+    text.Text = " No. {number} ";
+    text.Font = "DejaVu Serif";
+    text.Size = 9;
+    text.Color = 255;
+    text.Align = ticket::TAlign::Center;
+    text.Rotation = 270;
+    ticket::TTicketItem code;
+    code.Kind = ticket::TItemKind::Barcode;
+    code.Left = 1.0 / 3.0;
+    code.Symbology = ticket::TSymbology::EAN13;
+    code.Width = 1.25;
+    code.Height = 0.5;
+    code.HumanReadable = true;
+    TallyforgeSettings s;
+    s.Items = { text, code, text };
+    SaveSettingsFile(Path(), s);
+    const QByteArray textSection = "Kind=text\r\nLeft=0.25\r\nTop=7.5\r\nText=\" No. {number} \"\r\nFont=DejaVu Serif\r\n"
+                                   "Size=9\r\nColor=255\r\nAlign=center\r\nRotation=270\r\n\r\n";
+    EXPECT_EQ(ReadAll(Path()), kDefaultFile + "[Item3]\r\n" + textSection
+                                   + "[Item4]\r\nKind=barcode\r\nLeft=0.333333333333333\r\nTop=0\r\nText={serial}\r\n"
+                                     "Rotation=0\r\nSymbology=ean13\r\nWidth=1.25\r\nHeight=0.5\r\nHumanReadable=1\r\n\r\n"
+                                   + "[Item5]\r\n" + textSection);
+    TallyforgeSettings back = LoadSettingsFile(Path());
+    back.LastNumberText.clear();
+    ASSERT_EQ(back.Items.size(), 3);
+    back.Items[1].Left = code.Left; // 15 digits are what the file keeps
+    EXPECT_EQ(back, s);
+
+    // The first item goes, the barcode becomes a text in the serial's font: item 3 has
+    // no code keys and no font keys left, and there is no item 5 any more. Keys a
+    // section has keep their lines; new ones go at its end.
+    ticket::TTicketItem plain = code;
+    plain.Kind = ticket::TItemKind::Text;
+    s.Items = { plain, text };
+    SaveSettingsFile(Path(), s);
+    EXPECT_EQ(ReadAll(Path()).toStdString(), (kDefaultFile
+                  + "[Item3]\r\nKind=text\r\nLeft=0.333333333333333\r\nTop=0\r\nText={serial}\r\nAlign=left\r\nRotation=0\r\n\r\n"
+                  + "[Item4]\r\nKind=text\r\nLeft=0.25\r\nTop=7.5\r\nText=\" No. {number} \"\r\nRotation=270\r\n"
+                    "Font=DejaVu Serif\r\nSize=9\r\nColor=255\r\nAlign=center\r\n\r\n").toStdString());
+
+    // A hand edit: what is not a kind, a symbology or a quarter turn reads as the
+    // default, positions as far as the two positions may go; a gap ends the list.
+    WriteBytes(Path(), "[Item3]\nKind=label\nLeft=1e9\nRotation=45\nSize=0\n[Item4]\nKind=barcode\nSymbology=pdf417\n"
+                       "Width=-2\nRotation=-90\n[Item6]\nKind=barcode\n");
+    const QList<ticket::TTicketItem> items = LoadSettingsFile(Path()).Items;
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0].Kind, ticket::TItemKind::Text);
+    EXPECT_EQ(items[0].Left, settingslimits::kMaxIndent);
+    EXPECT_EQ(items[0].Rotation, 0);
+    EXPECT_EQ(items[0].Size, settingslimits::kMinFontSize);
+    EXPECT_EQ(items[1].Symbology, ticket::TSymbology::Code128);
+    EXPECT_EQ(items[1].Width, ticket::kMinBarcodeSize);
+    EXPECT_EQ(items[1].Rotation, 270);
+}
+
 TEST_F(SettingsFile, FileThatCannotBeReadIsReportedAndLeftAlone)
 {
     ASSERT_TRUE(QDir().mkdir(Path())); // exists, but no file can be read from it

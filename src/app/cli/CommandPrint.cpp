@@ -270,6 +270,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     // A reprint takes these from the run that printed its serials.
     request.page.Step = int(step.value_or(settings.Step));
     request.page.Check = check.value_or(settings.Check);
+    request.page.Items = settings.Items;
     if (reprint)
         request.page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark")) : QCoreApplication::translate("CommandLine", "REPRINT");
     request.count = reprint ? reprintCount : count.value_or(std::max(1, settings.PageCount));

@@ -1,0 +1,230 @@
+#include "ticket/Barcode.h"
+
+#include "platform/Canvas.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QPainter>
+#include <QPolygonF>
+
+#include <zint.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <tuple>
+
+namespace ticket {
+
+namespace {
+
+
+
+bool AllDigits(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+int EanCheckDigit(const QString& twelve)
+{
+    int sum = 0;
+    for (int i = 0; i < 12; ++i)
+        sum += (twelve[i].unicode() - u'0') * (i % 2 ? 3 : 1);
+    return (10 - sum % 10) % 10;
+}
+
+int ZintSymbology(TSymbology symbology, const QString& text)
+{
+    switch (symbology) {
+    case TSymbology::Code128: return BARCODE_CODE128;
+    case TSymbology::Code39: return BARCODE_CODE39;
+    case TSymbology::QR: return BARCODE_QRCODE;
+    case TSymbology::DataMatrix: return BARCODE_DATAMATRIX;
+    case TSymbology::EAN13: return text.size() == 13 ? BARCODE_EANX_CHK : BARCODE_EANX;
+    case TSymbology::ITF: return BARCODE_C25INTER;
+    }
+    return BARCODE_CODE128;
+}
+
+constexpr int kQrMask = 0; // the checkerboard, which evens out any data
+
+struct SymbolDeleter {
+    void operator()(zint_symbol* symbol) const { ZBarcode_Delete(symbol); }
+};
+
+// Bars of the same column that touch one above the other become one: a 2-D code's rows
+// of equal runs, and so fewer shapes in every page.
+QList<QRectF> Merged(QList<QRectF> bars)
+{
+    std::sort(bars.begin(), bars.end(), [](const QRectF& a, const QRectF& b) {
+        return std::make_tuple(a.left(), a.width(), a.top()) < std::make_tuple(b.left(), b.width(), b.top());
+    });
+    QList<QRectF> merged;
+    merged.reserve(bars.size());
+    for (const QRectF& bar : bars) {
+        if (!merged.isEmpty()) {
+            QRectF& last = merged.last();
+            if (last.left() == bar.left() && last.width() == bar.width() && std::abs(last.bottom() - bar.top()) < 1e-4) {
+                last.setBottom(bar.bottom());
+                continue;
+            }
+        }
+        merged << bar;
+    }
+    return merged;
+}
+
+} // namespace
+
+QString BarcodeProblem(TSymbology symbology, const QString& text)
+{
+    const QString quoted = QStringLiteral("'%1'").arg(text);
+    if (text.isEmpty())
+        return QCoreApplication::translate("Barcode", "%1 needs something to encode, not an empty text").arg(SymbologyTitle(symbology));
+    switch (symbology) {
+    case TSymbology::EAN13:
+        if (!AllDigits(text) || (text.size() != 12 && text.size() != 13))
+            return QCoreApplication::translate("Barcode", "EAN-13 takes 12 or 13 digits, not %1").arg(quoted);
+        if (text.size() == 13 && EanCheckDigit(text) != text[12].unicode() - u'0')
+            return QCoreApplication::translate("Barcode", "EAN-13 ends in the check digit %1, not %2").arg(EanCheckDigit(text)).arg(quoted);
+        break;
+    case TSymbology::ITF:
+        if (!AllDigits(text) || text.size() % 2 != 0)
+            return QCoreApplication::translate("Barcode", "ITF takes an even number of digits, not %1").arg(quoted);
+        break;
+    case TSymbology::Code39: {
+        static const QString kAllowed = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%");
+        if (!std::all_of(text.begin(), text.end(), [](QChar c) { return kAllowed.contains(c); }))
+            return QCoreApplication::translate("Barcode", "Code 39 takes digits, capital letters, space and - . $ / + %, not %1").arg(quoted);
+        break;
+    }
+    case TSymbology::Code128:
+    case TSymbology::QR:
+    case TSymbology::DataMatrix:
+        break; // the encoder knows what these take
+    }
+    return {};
+}
+
+std::optional<TBarcodeShapes> EncodeBarcode(TSymbology symbology, const QString& text, bool humanReadable, QString* error)
+{
+    const auto fail = [&](const QString& why) -> std::optional<TBarcodeShapes> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    if (const QString problem = BarcodeProblem(symbology, text); !problem.isEmpty())
+        return fail(problem);
+    const std::unique_ptr<zint_symbol, SymbolDeleter> symbol(ZBarcode_Create());
+    if (!symbol)
+        return fail(QCoreApplication::translate("Barcode", "Out of memory encoding %1").arg(SymbologyTitle(symbology)));
+    symbol->symbology = ZintSymbology(symbology, text);
+    symbol->input_mode = UNICODE_MODE;
+    symbol->show_hrt = humanReadable && !IsTwoDimensional(symbology) ? 1 : 0;
+    // The quiet zones belong to the code: a reader needs them whatever the ticket has around.
+    symbol->output_options |= BARCODE_QUIET_ZONES;
+    if (symbology == TSymbology::DataMatrix)
+        symbol->option_3 = DM_SQUARE; // the item's square
+    // Any of QR's eight masks reads; trying all eight for the one that scores best is
+    // twenty times the rest of the encoding, on every ticket of a run.
+    if (symbology == TSymbology::QR)
+        symbol->option_3 = (kQrMask + 1) << 8;
+    const QByteArray utf8 = text.toUtf8();
+    int result = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(utf8.constData()), int(utf8.size()));
+    if (result < ZINT_ERROR)
+        result = ZBarcode_Buffer_Vector(symbol.get(), 0);
+    // Below ZINT_ERROR are warnings: the code is made, and reads as the text.
+    if (result >= ZINT_ERROR || !symbol->vector)
+        return fail(QCoreApplication::translate("Barcode", "%1 cannot encode '%2': %3").arg(SymbologyTitle(symbology), text, QString::fromUtf8(symbol->errtxt)));
+
+    TBarcodeShapes shapes;
+    shapes.size = QSizeF(symbol->vector->width, symbol->vector->height);
+    QList<QRectF> bars;
+    for (const zint_vector_rect* r = symbol->vector->rectangles; r; r = r->next)
+        if (r->colour <= 0 || r->colour == 7) { // foreground or black; white is the paper
+            bars << QRectF(r->x, r->y, r->width, r->height);
+            shapes.barsBottom = std::max(shapes.barsBottom, double(r->y + r->height));
+        }
+    // A linear code's bars are one shape each already.
+    shapes.bars = IsTwoDimensional(symbology) ? Merged(std::move(bars)) : std::move(bars);
+    for (const zint_vector_hexagon* h = symbol->vector->hexagons; h; h = h->next)
+        shapes.hexagons << TBarcodeShapes::Hexagon { QPointF(h->x, h->y), h->diameter, h->rotation };
+    for (const zint_vector_circle* c = symbol->vector->circles; c; c = c->next)
+        shapes.circles << TBarcodeShapes::Circle { QPointF(c->x, c->y), c->diameter, c->width, c->colour != 0 };
+    for (const zint_vector_string* s = symbol->vector->strings; s; s = s->next)
+        shapes.texts << TBarcodeShapes::Text { QPointF(s->x, s->y), s->fsize, s->halign,
+                                               QString::fromUtf8(reinterpret_cast<const char*>(s->text), s->length) };
+    return shapes;
+}
+
+void DrawBarcode(TCanvas& canvas, const TBarcodeShapes& shapes, TSymbology symbology, const QRectF& target, int rotation,
+                 const QString& fontName)
+{
+    if (shapes.size.isEmpty() || target.isEmpty())
+        return;
+    double sx = target.width() / shapes.size.width();
+    double sy = target.height() / shapes.size.height();
+    if (IsTwoDimensional(symbology))
+        sx = sy = std::min(sx, sy);
+    const QPointF origin = target.topLeft();
+    // The shapes go in the encoder's units through one transform (a quarter turn maps a
+    // rectangle onto a rectangle): a PDF page then holds their small whole numbers once
+    // each, which keeps it small and quick to write.
+    QTransform turn;
+    turn.translate(origin.x(), origin.y());
+    turn.rotate(rotation);
+    turn.scale(sx, sy);
+    QPainter* painter = canvas.Painter();
+    const QPen pen = painter->pen();
+    const QBrush brush = painter->brush();
+    const QTransform world = painter->worldTransform();
+    painter->setWorldTransform(turn * world);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(Qt::black);
+    painter->drawRects(shapes.bars.constData(), int(shapes.bars.size()));
+    for (const TBarcodeShapes::Hexagon& hexagon : shapes.hexagons) {
+        QPolygonF corners;
+        const double radius = hexagon.diameter / 2;
+        for (int corner = 0; corner < 6; ++corner) {
+            const double angle = (hexagon.rotation + 60.0 * corner) * M_PI / 180.0;
+            corners << hexagon.centre + QPointF(radius * std::sin(angle), -radius * std::cos(angle));
+        }
+        painter->drawPolygon(corners);
+    }
+    for (const TBarcodeShapes::Circle& circle : shapes.circles) {
+        painter->setBrush(circle.background ? Qt::white : Qt::black);
+        const double radius = circle.diameter / 2 + circle.width / 2;
+        painter->drawEllipse(circle.centre, radius, radius);
+        if (circle.width > 0) {
+            painter->setBrush(Qt::white);
+            const double inner = circle.diameter / 2 - circle.width / 2;
+            painter->drawEllipse(circle.centre, inner, inner);
+        }
+    }
+    painter->setWorldTransform(world);
+    painter->setPen(pen);
+    painter->setBrush(brush);
+    if (shapes.texts.isEmpty())
+        return;
+    // The text under the bars at the size the encoder gave it, in the code's height
+    // scale, through the canvas so it has its points on every device.
+    QTransform turned;
+    turned.translate(origin.x(), origin.y());
+    turned.rotate(rotation);
+    painter->setWorldTransform(turned * world);
+    TFont& font = canvas.Font();
+    font.SetName(fontName);
+    font.SetStyle({});
+    font.SetColor(Qt::black);
+    const int ppi = std::max(1, font.PixelsPerInch());
+    for (const TBarcodeShapes::Text& text : shapes.texts) {
+        font.SetSize(std::max(1, int(std::lround(text.size * sy * 72.0 / ppi))));
+        const int width = canvas.TextWidth(text.text);
+        const double x = text.at.x() * sx;
+        const int left = int(std::lround(text.align == 1 ? x : text.align == 2 ? x - width : x - width / 2.0));
+        canvas.TextOut(left, int(std::lround(shapes.barsBottom * sy)), text.text);
+    }
+    painter->setWorldTransform(world);
+}
+
+} // namespace ticket

@@ -1,0 +1,119 @@
+#include "ticket/TicketItems.h"
+
+#include <QtGlobal>
+
+#include <array>
+#include <cmath>
+#include <utility>
+
+namespace ticket {
+
+namespace {
+
+template <typename Enum, std::size_t N>
+std::optional<Enum> Find(const std::array<std::pair<Enum, const char*>, N>& names, const QString& text)
+{
+    const QString wanted = text.trimmed();
+    for (const auto& [value, name] : names)
+        if (wanted.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return value;
+    return std::nullopt;
+}
+
+template <typename Enum, std::size_t N>
+QString Name(const std::array<std::pair<Enum, const char*>, N>& names, Enum value)
+{
+    for (const auto& [v, name] : names)
+        if (v == value)
+            return QLatin1String(name);
+    return QLatin1String(names.front().second);
+}
+
+constexpr std::array<std::pair<TItemKind, const char*>, 2> kKinds { { { TItemKind::Text, "text" }, { TItemKind::Barcode, "barcode" } } };
+constexpr std::array<std::pair<TAlign, const char*>, 3> kAligns { { { TAlign::Left, "left" }, { TAlign::Center, "center" }, { TAlign::Right, "right" } } };
+constexpr std::array<std::pair<TSymbology, const char*>, 6> kSymbologies { {
+    { TSymbology::Code128, "code128" },
+    { TSymbology::Code39, "code39" },
+    { TSymbology::QR, "qr" },
+    { TSymbology::DataMatrix, "datamatrix" },
+    { TSymbology::EAN13, "ean13" },
+    { TSymbology::ITF, "itf" },
+} };
+constexpr std::array<std::pair<TSymbology, const char*>, 6> kTitles { {
+    { TSymbology::Code128, "Code 128" },
+    { TSymbology::Code39, "Code 39" },
+    { TSymbology::QR, "QR Code" },
+    { TSymbology::DataMatrix, "Data Matrix" },
+    { TSymbology::EAN13, "EAN-13" },
+    { TSymbology::ITF, "ITF" },
+} };
+
+} // namespace
+
+QString KindName(TItemKind kind) { return Name(kKinds, kind); }
+std::optional<TItemKind> ParseKind(const QString& text) { return Find(kKinds, text); }
+QString AlignName(TAlign align) { return Name(kAligns, align); }
+std::optional<TAlign> ParseAlign(const QString& text) { return Find(kAligns, text); }
+QString SymbologyName(TSymbology symbology) { return Name(kSymbologies, symbology); }
+std::optional<TSymbology> ParseSymbology(const QString& text) { return Find(kSymbologies, text); }
+QString SymbologyTitle(TSymbology symbology) { return Name(kTitles, symbology); }
+
+bool IsTwoDimensional(TSymbology symbology)
+{
+    return symbology == TSymbology::QR || symbology == TSymbology::DataMatrix;
+}
+
+std::optional<int> ParseRotation(int degrees)
+{
+    const int turned = ((degrees % 360) + 360) % 360;
+    if (turned % 90 != 0)
+        return std::nullopt;
+    return turned;
+}
+
+QString ItemText(const QString& templateText, const QString& serial, const QString& number, const QString& check)
+{
+    static const std::array<std::pair<QLatin1String, int>, 3> kFields { {
+        { QLatin1String("{serial}"), 0 },
+        { QLatin1String("{number}"), 1 },
+        { QLatin1String("{check}"), 2 },
+    } };
+    const QString* values[] = { &serial, &number, &check };
+    QString result;
+    result.reserve(templateText.size() + serial.size());
+    qsizetype from = 0;
+    while (from < templateText.size()) {
+        const qsizetype brace = templateText.indexOf(u'{', from);
+        if (brace < 0)
+            break;
+        result += QStringView(templateText).mid(from, brace - from);
+        from = brace + 1;
+        bool replaced = false;
+        for (const auto& [field, index] : kFields)
+            if (QStringView(templateText).mid(brace).startsWith(field)) {
+                result += *values[index];
+                from = brace + field.size();
+                replaced = true;
+                break;
+            }
+        if (!replaced)
+            result += u'{';
+    }
+    result += QStringView(templateText).mid(from);
+    return result;
+}
+
+TTicketItem Bounded(TTicketItem item)
+{
+    const auto within = [](double value, double low, double high) {
+        return std::isfinite(value) ? qBound(low, value, high) : low;
+    };
+    item.Left = std::isfinite(item.Left) ? qBound(-kMaxItemPosition, item.Left, kMaxItemPosition) : 0;
+    item.Top = std::isfinite(item.Top) ? qBound(-kMaxItemPosition, item.Top, kMaxItemPosition) : 0;
+    item.Width = within(item.Width, kMinBarcodeSize, kMaxBarcodeSize);
+    item.Height = within(item.Height, kMinBarcodeSize, kMaxBarcodeSize);
+    item.Rotation = ParseRotation(item.Rotation).value_or(0);
+    return item;
+}
+
+} // namespace ticket
