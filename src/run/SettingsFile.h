@@ -3,6 +3,7 @@
 #include "run/Calibration.h"
 #include "run/SerialDrawing.h"
 #include "ticket/SheetLayout.h"
+#include "ticket/Template.h"
 
 #include <QColor>
 #include <QString>
@@ -77,6 +78,9 @@ struct TallyforgeSettings {
     // [Sheet]: several tickets on a sheet. Written only when not the one-ticket page, or
     // when the file has the section already (a save never removes it).
     ticket::TSheetLayout Sheet;
+    // [Template]: the artwork under the numbers. Written only when a file is set; cleared,
+    // the section goes.
+    ticket::TTemplate Template;
 
     bool operator==(const TallyforgeSettings&) const = default;
 };

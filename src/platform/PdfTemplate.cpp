@@ -1,0 +1,180 @@
+#include "platform/PdfTemplate.h"
+
+#include "platform/Exception.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+
+#include <qpdf/Pl_Function.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFExc.hh>
+#include <qpdf/QPDFMatrix.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace pdftemplate {
+
+namespace {
+
+constexpr double kPointsPerInch = 72.0;
+
+QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// A PDF in memory, read strictly: a damaged file is refused rather than repaired by
+// guesswork, and warnings go nowhere (the caller reports what matters).
+std::unique_ptr<QPDF> Open(const QByteArray& bytes, const QString& description)
+{
+    auto pdf = std::make_unique<QPDF>();
+    pdf->setSuppressWarnings(true);
+    pdf->setAttemptRecovery(false);
+    const std::string name = description.toStdString();
+    pdf->processMemoryFile(name.c_str(), bytes.constData(), size_t(bytes.size()));
+    return pdf;
+}
+
+// The page's form with its rotation applied, and the rectangle it covers.
+struct Form {
+    QPDFObjectHandle object;
+    QPDFObjectHandle::Rectangle box;
+};
+
+Form PageForm(QPDF& pdf, int page)
+{
+    std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+    QPDFPageObjectHelper helper = pages.at(size_t(page - 1));
+    Form form;
+    form.object = helper.getFormXObjectForPage();
+    const QPDFObjectHandle::Rectangle bbox = form.object.getDict().getKey("/BBox").getArrayAsRectangle();
+    QPDFObjectHandle matrix = form.object.getDict().getKey("/Matrix");
+    form.box = matrix.isMatrix() ? QPDFMatrix(matrix.getArrayAsMatrix()).transformRectangle(bbox) : bbox;
+    return form;
+}
+
+} // namespace
+
+TArtwork Load(const QString& path, int page)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 cannot be read: %2").arg(Native(path), file.errorString()));
+    TArtwork artwork;
+    artwork.path = path;
+    artwork.page = page;
+    artwork.bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 cannot be read: %2").arg(Native(path), file.errorString()));
+    artwork.sha256 = QString::fromLatin1(QCryptographicHash::hash(artwork.bytes, QCryptographicHash::Sha256).toHex());
+    try {
+        const std::unique_ptr<QPDF> pdf = Open(artwork.bytes, path);
+        if (pdf->isEncrypted())
+            throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 is encrypted; save it without a password").arg(Native(path)));
+        const int pages = int(QPDFPageDocumentHelper(*pdf).getAllPages().size());
+        if (pages == 0)
+            throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 has no pages").arg(Native(path)));
+        if (page < 1 || page > pages)
+            throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 has %n page(s), not a page %2", nullptr, pages).arg(Native(path)).arg(page));
+        const Form form = PageForm(*pdf, page);
+        artwork.sizeInches = QSizeF((form.box.urx - form.box.llx) / kPointsPerInch, (form.box.ury - form.box.lly) / kPointsPerInch);
+        if (!(artwork.sizeInches.width() > 0 && artwork.sizeInches.height() > 0))
+            throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 has an empty page %2").arg(Native(path)).arg(page));
+    } catch (const QPDFExc& e) {
+        if (e.getErrorCode() == qpdf_e_password)
+            throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 is encrypted; save it without a password").arg(Native(path)));
+        throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 is not a readable PDF: %2").arg(Native(path), QString::fromStdString(e.getMessageDetail())));
+    } catch (const std::exception& e) {
+        // qpdf raises plain runtime errors for some structural damage too.
+        if (dynamic_cast<const Exception*>(&e))
+            throw;
+        throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 is not a readable PDF: %2").arg(Native(path), QString::fromLocal8Bit(e.what())));
+    }
+    return artwork;
+}
+
+void Apply(const QString& document, const TUnderlay& underlay, QIODevice& out)
+{
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.processFile(QFile::encodeName(document).constData());
+        const std::unique_ptr<QPDF> artwork = Open(underlay.pdf, QStringLiteral("template"));
+        const Form form = PageForm(*artwork, underlay.page);
+        // One copy of the artwork, drawn by every page.
+        const QPDFObjectHandle xobject = pdf.copyForeignObject(form.object);
+
+        // Pages that place the artwork alike share one content stream, and pages that share
+        // their resources (as Qt writes them) get the artwork's name once.
+        std::map<std::string, QPDFObjectHandle> streams;
+        std::map<QPDFObjGen, std::string> names;
+        std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        for (size_t index = 0; index < pages.size(); ++index) {
+            QPDFPageObjectHelper& page = pages[index];
+            const QList<QPointF> corners = underlay.corners ? underlay.corners(int(index)) : QList<QPointF>();
+            if (corners.isEmpty())
+                continue;
+            QPDFObjectHandle resources = page.getObjectHandle().getKey("/Resources");
+            if (!resources.isDictionary()) {
+                resources = QPDFObjectHandle::newDictionary();
+                page.getObjectHandle().replaceKey("/Resources", resources);
+            }
+            std::string name;
+            const QPDFObjGen shared = resources.getObjGen();
+            if (const auto known = shared.isIndirect() ? names.find(shared) : names.end(); known != names.end()) {
+                name = known->second;
+            } else {
+                QPDFObjectHandle xobjects = resources.getKey("/XObject");
+                if (!xobjects.isDictionary()) {
+                    xobjects = QPDFObjectHandle::newDictionary();
+                    resources.replaceKey("/XObject", xobjects);
+                }
+                int n = 1;
+                while (xobjects.hasKey("/Tpl" + std::to_string(n)))
+                    ++n;
+                name = "/Tpl" + std::to_string(n);
+                xobjects.replaceKey(name, xobject);
+                if (shared.isIndirect())
+                    names.emplace(shared, name);
+            }
+            const QPDFObjectHandle::Rectangle media = page.getMediaBox().getArrayAsRectangle();
+            std::string content;
+            for (const QPointF& corner : corners) {
+                // PDF measures up from the paper's lower-left corner; the corner is the
+                // artwork's top-left, measured down from the paper's top.
+                const double x = media.llx + corner.x() * kPointsPerInch - form.box.llx;
+                const double y = media.ury - corner.y() * kPointsPerInch - (form.box.ury - form.box.lly) - form.box.lly;
+                char line[128];
+                std::snprintf(line, sizeof line, "q 1 0 0 1 %.4f %.4f cm %s Do Q\n", x, y, name.c_str());
+                content += line;
+            }
+            QPDFObjectHandle& stream = streams[content];
+            if (!stream.isInitialized())
+                stream = QPDFObjectHandle::newStream(&pdf, content);
+            page.addPageContents(stream, true);
+        }
+
+        QPDFWriter writer(pdf);
+        Pl_Function sink("output", nullptr, [&out](unsigned char const* data, size_t length) {
+            if (out.write(reinterpret_cast<const char*>(data), qint64(length)) != qint64(length))
+                throw Exception(QCoreApplication::translate("PdfTemplate", "Cannot write the document: %1").arg(out.errorString()));
+        });
+        writer.setOutputPipeline(&sink);
+        // Qt's streams are compressed already: copied as they are, not decoded and made
+        // again; the many small page dictionaries go into compressed object streams.
+        writer.setDecodeLevel(qpdf_dl_none);
+        writer.setObjectStreamMode(qpdf_o_generate);
+        writer.write();
+    } catch (const Exception&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw Exception(QCoreApplication::translate("PdfTemplate", "Cannot place the template under %1: %2").arg(Native(document), QString::fromLocal8Bit(e.what())));
+    }
+}
+
+} // namespace pdftemplate
