@@ -101,9 +101,16 @@ TArtwork Load(const QString& path, int page)
 void Apply(const QString& document, const TUnderlay& underlay, QIODevice& out)
 {
     try {
+        // Read whole: qpdf reading a file seeks for every object, which costs more than
+        // the document's bytes in memory.
+        QFile file(document);
+        if (!file.open(QIODevice::ReadOnly))
+            throw Exception(QCoreApplication::translate("PdfTemplate", "Cannot place the template under %1: %2").arg(Native(document), file.errorString()));
+        const QByteArray bytes = file.readAll();
         QPDF pdf;
         pdf.setSuppressWarnings(true);
-        pdf.processFile(QFile::encodeName(document).constData());
+        const std::string name = document.toStdString();
+        pdf.processMemoryFile(name.c_str(), bytes.constData(), size_t(bytes.size()));
         const std::unique_ptr<QPDF> artwork = Open(underlay.pdf, QStringLiteral("template"));
         const Form form = PageForm(*artwork, underlay.page);
         // One copy of the artwork, drawn by every page.
