@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -281,6 +282,7 @@ void TfrmTallyforge::CreateMenu()
     mnuSharedSeries = design::AddMenuItem(mnuOptions, "mnuSharedSeries", QT_TR_NOOP("Shared Series..."));
     mnuCalibrate = design::AddMenuItem(mnuOptions, "mnuCalibrate", QT_TR_NOOP("&Calibrate Printer..."));
     mnuSheetLayout = design::AddMenuItem(mnuOptions, "mnuSheetLayout", QT_TR_NOOP("Sheet &Layout..."));
+    mnuTemplate = design::AddMenuItem(mnuOptions, "mnuTemplate", QT_TR_NOOP("&Template..."));
 
     Help1 = bar->addMenu(tr("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -303,6 +305,7 @@ void TfrmTallyforge::CreateMenu()
     Wire(mnuCalibrationSheet, &TfrmTallyforge::mnuCalibrationSheetClick);
     Wire(mnuCalibrate, &TfrmTallyforge::mnuCalibrateClick);
     Wire(mnuSheetLayout, &TfrmTallyforge::mnuSheetLayoutClick);
+    Wire(mnuTemplate, &TfrmTallyforge::mnuTemplateClick);
     Wire(mnuAbout, &TfrmTallyforge::mnuAboutClick);
 }
 
@@ -485,6 +488,9 @@ void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageInde
     const calibration::TPrinterView view(*TheCanvas, Target, Area, pjSN->PrinterInstalled());
     if (Target == dtPreview && PreviewStatusBar1)
         PreviewStatusBar1->SetHintText(calibration::HintText(Printer().PrinterName(), offset));
+    // Under the numbers, whether it prints or the stock is pre-printed.
+    if (Target == dtPreview && Area == daBody)
+        DrawArtwork(*TheCanvas, PageIndex);
     if (running) {
         run_->DrawPage(*TheCanvas, PageIndex, Area, page);
     } else if (!sheetLayout_.IsDefault()) {
@@ -586,6 +592,65 @@ void TfrmTallyforge::SetSheetLayout(const ticket::TSheetLayout& layout)
     txtStartingSNChange();
 }
 
+void TfrmTallyforge::SetTemplate(const ticket::TTemplate& artwork)
+{
+    template_ = artwork;
+    artworkView_->Open(ticket::TemplatePath(template_.File, settingsPath_), template_.Page);
+    txtStartingSNChange();
+}
+
+QString TfrmTallyforge::TemplateProblem() const
+{
+    if (!template_.IsSet())
+        return {};
+    if (!artworkView_->Ready())
+        return artworkView_->Problem();
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    const QSizeF size = artworkView_->SizeInches();
+    if (caps.LogPixelsX > 0 && caps.LogPixelsY > 0
+        && (size.width() > double(caps.PhysicalWidth) / caps.LogPixelsX + 0.01
+            || size.height() > double(caps.PhysicalHeight) / caps.LogPixelsY + 0.01))
+        return tr("The template's page is larger than the paper");
+    return {};
+}
+
+QString TfrmTallyforge::TemplateStatus() const
+{
+    if (!template_.IsSet())
+        return {};
+    if (const QString problem = TemplateProblem(); !problem.isEmpty())
+        return tr("Template not shown: %1").arg(problem);
+    const QString name = QFileInfo(template_.File).fileName();
+    return template_.Print ? tr("Template %1, page %2").arg(name).arg(template_.Page)
+                           : tr("Template %1, page %2 (not printed)").arg(name).arg(template_.Page);
+}
+
+void TfrmTallyforge::DrawArtwork(TCanvas& canvas, int pageIndex)
+{
+    if (!template_.IsSet() || !TemplateProblem().isEmpty())
+        return;
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0)
+        return;
+    const bool running = run_ && run_->Running();
+    const ticket::TSheetLayout& layout = running ? run_->Layout() : sheetLayout_;
+    const ticket::TSheetPlan plan = running ? run_->Plan() : ticket::TSheetPlan(sheetLayout_, std::max(1, txtPageCount->AsInteger()));
+    const QPointF offset(double(caps.PhysicalOffsetX) / caps.LogPixelsX, double(caps.PhysicalOffsetY) / caps.LogPixelsY);
+    const QSizeF inches = artworkView_->SizeInches();
+    // Rendered at the size the page is shown at, so the image is rendered again only
+    // when the zoom changes.
+    const double screenScale = Preview1->logicalDpiX() * std::max(1, Preview1->ViewScale()) / 100.0;
+    const QImage image = artworkView_->Image(QSize(qMax(1, qRound(inches.width() * screenScale)), qMax(1, qRound(inches.height() * screenScale))));
+    if (image.isNull())
+        return;
+    QPainter* painter = canvas.Painter();
+    // The canvas's origin is the printable area's corner; the corners are the paper's.
+    for (const QPointF& corner : ticket::TemplateCorners(template_.Scope, layout, plan, pageIndex - 1, serial::PrintableInches(), offset))
+        painter->drawImage(QRectF((corner.x() - offset.x()) * caps.LogPixelsX, (corner.y() - offset.y()) * caps.LogPixelsY,
+                                  inches.width() * caps.LogPixelsX, inches.height() * caps.LogPixelsY),
+                           image);
+}
+
 void TfrmTallyforge::Preview1PageChanged()
 {
     const int count = std::max(1, pjSN->PageCount());
@@ -625,6 +690,8 @@ void TfrmTallyforge::LoadSettings()
     txtPageCount->SetAsInteger(settings.PageCount);
     sheetLayout_ = settings.Sheet;
     ApplyPageCount();
+    template_ = settings.Template;
+    artworkView_->Open(ticket::TemplatePath(template_.File, settingsPath_), template_.Page);
     txtHorizontalIndent->SetAsFloat(settings.HorizontalIndent);
     txtVerticalIndent->SetAsFloat(settings.VerticalIndent);
     txtHorizontalIndent2->SetAsFloat(settings.HorizontalIndent2);
@@ -672,6 +739,7 @@ void TfrmTallyforge::SaveSettings()
     settings.SeriesName = series_.name;
     settings.PrinterChoice = printerChoice_;
     settings.Sheet = sheetLayout_;
+    settings.Template = template_;
     // LastNumber is written only over what this window knows to be there: another window
     // or process that printed since keeps its number, and text that is not a number
     // stays until the user prints or sets the starting number. A shared series keeps its

@@ -7,6 +7,7 @@
 #include "run/SettingsFile.h"
 #include "run/SharedSeries.h"
 #include "printjob/PrintJob.h"
+#include "preview/ArtworkView.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -60,6 +61,12 @@ public:
     // redraws the preview; it is saved with the settings.
     const ticket::TSheetLayout& SheetLayout() const { return sheetLayout_; }
     void SetSheetLayout(const ticket::TSheetLayout& layout);
+    // The artwork under the numbers ([Template]): the preview shows it, a print prints it
+    // when its Print is set. Setting it redraws the preview; it is saved with the settings.
+    const ticket::TTemplate& Template() const { return template_; }
+    void SetTemplate(const ticket::TTemplate& artwork);
+    // Why the preview shows no artwork although one is set; empty when it shows it.
+    QString TemplateProblem() const;
     // What the current inputs would misprint, as the status bar shows it.
     const TPreflight& Preflight() const { return preflight_; }
 
@@ -86,6 +93,7 @@ public:
     void mnuCalibrationSheetClick();
     void mnuCalibrateClick();
     void mnuSheetLayoutClick();
+    void mnuTemplateClick();
     // The reprint dialog preset to first..last; prints what it is asked for.
     void ReprintDialog(int first, int last);
     // Prints first..last again with the current settings and `mark` beside each number, on
@@ -142,6 +150,7 @@ public:
     QAction* mnuNumberFormat = nullptr;
     QAction* mnuCalibrate = nullptr;
     QAction* mnuSheetLayout = nullptr;
+    QAction* mnuTemplate = nullptr;
     QMenu* Help1 = nullptr;
     QAction* mnuAbout = nullptr;
 
@@ -219,6 +228,12 @@ private:
     TFontDialog* fontDialog_ = nullptr;
     int digits_ = 0;
     ticket::TSheetLayout sheetLayout_;
+    ticket::TTemplate template_;
+    std::unique_ptr<TArtworkView> artworkView_ = std::make_unique<TArtworkView>();
+    // The artwork under a preview page, as the printer would place it.
+    void DrawArtwork(TCanvas& canvas, int pageIndex);
+    // The artwork's status-bar text: its name, or why the preview does not show it.
+    QString TemplateStatus() const;
     // The job's pages for the inputs: the tickets, or the sheets that hold them.
     void ApplyPageCount();
     // Prints of more pages ask first ([SN] ConfirmAbove); 0: never.
