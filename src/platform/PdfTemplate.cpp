@@ -80,7 +80,7 @@ TArtwork Load(const QString& path, int page)
         if (pages == 0)
             throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 has no pages").arg(Native(path)));
         if (page < 1 || page > pages)
-            throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 has %n page(s), not a page %2", nullptr, pages).arg(Native(path)).arg(page));
+            throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 has no page %2 (pages: %3)").arg(Native(path)).arg(page).arg(pages));
         const Form form = PageForm(*pdf, page);
         artwork.sizeInches = QSizeF((form.box.urx - form.box.llx) / kPointsPerInch, (form.box.ury - form.box.lly) / kPointsPerInch);
         if (!(artwork.sizeInches.width() > 0 && artwork.sizeInches.height() > 0))
