@@ -67,6 +67,7 @@ public:
     void SetTemplate(const ticket::TTemplate& artwork);
     // Why the preview shows no artwork although one is set; empty when it shows it.
     QString TemplateProblem() const;
+    const TArtworkView& ArtworkView() const { return *artworkView_; }
     // What the current inputs would misprint, as the status bar shows it.
     const TPreflight& Preflight() const { return preflight_; }
 
