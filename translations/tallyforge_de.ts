@@ -451,10 +451,6 @@
         <translation>Die Vorlage kann nicht unter %1 gelegt werden: %2</translation>
     </message>
     <message>
-        <source>Cannot write the document: %1</source>
-        <translation>Das Dokument kann nicht geschrieben werden: %1</translation>
-    </message>
-    <message>
         <source>The template %1 cannot be shown</source>
         <translation>Die Vorlage %1 kann nicht angezeigt werden</translation>
     </message>

@@ -167,9 +167,10 @@ void Apply(const QString& document, const TUnderlay& underlay, QIODevice& out)
         }
 
         QPDFWriter writer(pdf);
+        // A failed write (a full disk, a file size limit) is kept by the output file and
+        // reported, with its reason, when the caller finishes it.
         Pl_Function sink("output", nullptr, [&out](unsigned char const* data, size_t length) {
-            if (out.write(reinterpret_cast<const char*>(data), qint64(length)) != qint64(length))
-                throw Exception(QCoreApplication::translate("PdfTemplate", "Cannot write the document: %1").arg(out.errorString()));
+            out.write(reinterpret_cast<const char*>(data), qint64(length));
         });
         writer.setOutputPipeline(&sink);
         // Qt's streams are compressed already: copied as they are, not decoded and made
