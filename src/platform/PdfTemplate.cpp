@@ -116,39 +116,45 @@ void Apply(const QString& document, const TUnderlay& underlay, QIODevice& out)
         // One copy of the artwork, drawn by every page.
         const QPDFObjectHandle xobject = pdf.copyForeignObject(form.object);
 
-        // Pages that place the artwork alike share one content stream, and pages that share
-        // their resources (as Qt writes them) get the artwork's name once.
+        // Pages that place the artwork alike share one content stream. Qt gives every page
+        // resources of its own, all alike: pages whose resources read the same share one
+        // copy, which names the artwork once, and an empty list of annotations goes. Fewer
+        // objects make the file smaller and its writing faster.
         std::map<std::string, QPDFObjectHandle> streams;
-        std::map<QPDFObjGen, std::string> names;
+        struct Shared {
+            QPDFObjectHandle resources;
+            std::string name;
+        };
+        std::map<std::string, Shared> sharedResources;
         std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
         for (size_t index = 0; index < pages.size(); ++index) {
             QPDFPageObjectHelper& page = pages[index];
             const QList<QPointF> corners = underlay.corners ? underlay.corners(int(index)) : QList<QPointF>();
             if (corners.isEmpty())
                 continue;
-            QPDFObjectHandle resources = page.getObjectHandle().getKey("/Resources");
-            if (!resources.isDictionary()) {
+            QPDFObjectHandle dictionary = page.getObjectHandle();
+            QPDFObjectHandle resources = dictionary.getKey("/Resources");
+            if (!resources.isDictionary())
                 resources = QPDFObjectHandle::newDictionary();
-                page.getObjectHandle().replaceKey("/Resources", resources);
-            }
-            std::string name;
-            const QPDFObjGen shared = resources.getObjGen();
-            if (const auto known = shared.isIndirect() ? names.find(shared) : names.end(); known != names.end()) {
-                name = known->second;
-            } else {
-                QPDFObjectHandle xobjects = resources.getKey("/XObject");
+            auto [known, added] = sharedResources.try_emplace(resources.unparseResolved());
+            Shared& shared = known->second;
+            if (added) {
+                shared.resources = resources.isIndirect() ? resources : pdf.makeIndirectObject(resources);
+                QPDFObjectHandle xobjects = shared.resources.getKey("/XObject");
                 if (!xobjects.isDictionary()) {
                     xobjects = QPDFObjectHandle::newDictionary();
-                    resources.replaceKey("/XObject", xobjects);
+                    shared.resources.replaceKey("/XObject", xobjects);
                 }
                 int n = 1;
                 while (xobjects.hasKey("/Tpl" + std::to_string(n)))
                     ++n;
-                name = "/Tpl" + std::to_string(n);
-                xobjects.replaceKey(name, xobject);
-                if (shared.isIndirect())
-                    names.emplace(shared, name);
+                shared.name = "/Tpl" + std::to_string(n);
+                xobjects.replaceKey(shared.name, xobject);
             }
+            dictionary.replaceKey("/Resources", shared.resources);
+            const std::string& name = shared.name;
+            if (QPDFObjectHandle annotations = dictionary.getKey("/Annots"); annotations.isArray() && annotations.getArrayNItems() == 0)
+                dictionary.removeKey("/Annots");
             const QPDFObjectHandle::Rectangle media = page.getMediaBox().getArrayAsRectangle();
             std::string content;
             for (const QPointF& corner : corners) {
