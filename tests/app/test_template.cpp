@@ -188,6 +188,35 @@ TEST_F(TemplateTest, ArtworkUnderAThousandSheetsIsStoredOnceAndDrawnAsQpdfUnderl
     EXPECT_EQ(runs.first().templateSha256, sha);
 }
 
+// A reprint takes the artwork its serials were printed on, without being told, and asks
+// first when that file has changed since.
+TEST_F(TemplateTest, ReprintUsesTheArtworkOfItsRunAndAsksWhenItChanged)
+{
+    const QString plain = Path(QStringLiteral("plain.pdf"));
+    ASSERT_EQ(Run({ QStringLiteral("print"), QStringLiteral("--no-advance"), QStringLiteral("--output"), plain }).first, 0);
+    QFile::remove(TJournal::PathBeside(settings_));
+    const QString artwork = Path(QStringLiteral("artwork.pdf"));
+    MakeTemplate(artwork, apptest::PdfPageSizePoints(plain));
+    ASSERT_EQ(Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--template"), artwork,
+                    QStringLiteral("--output"), Path(QStringLiteral("first.pdf")) }).first, 0);
+
+    const QString again = Path(QStringLiteral("again.pdf"));
+    ASSERT_EQ(Run({ QStringLiteral("reprint"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("--output"), again }).first, 0);
+    EXPECT_TRUE(apptest::PdfText(again, 1).contains(kArtworkText));
+    EXPECT_TRUE(apptest::PdfText(again, 2).contains(kArtworkText));
+
+    // The designer saved the file again with two pages: not the bytes the serials were
+    // printed on.
+    MakeTemplate(artwork, apptest::PdfPageSizePoints(plain), 2);
+    const QString changed = Path(QStringLiteral("changed.pdf"));
+    const auto [exit, errors] = Run({ QStringLiteral("reprint"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("--output"), changed });
+    EXPECT_EQ(exit, 1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("has changed"))) << errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(changed));
+    EXPECT_EQ(Run({ QStringLiteral("reprint"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("--force"), QStringLiteral("--output"), changed }).first, 0);
+    EXPECT_TRUE(apptest::PdfText(changed, 1).contains(kArtworkText));
+}
+
 TEST_F(TemplateTest, BadTemplatesAreRefusedBeforeAnyNumberIsTaken)
 {
     const QString plain = Path(QStringLiteral("plain.pdf"));
