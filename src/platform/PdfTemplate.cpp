@@ -133,7 +133,8 @@ void Apply(const QString& document, const TUnderlay& underlay, QIODevice& out)
             if (corners.isEmpty())
                 continue;
             QPDFObjectHandle dictionary = page.getObjectHandle();
-            QPDFObjectHandle resources = dictionary.getKey("/Resources");
+            // A page may take its resources from the page tree above it.
+            QPDFObjectHandle resources = page.getAttribute("/Resources", false);
             if (!resources.isDictionary())
                 resources = QPDFObjectHandle::newDictionary();
             auto [known, added] = sharedResources.try_emplace(resources.unparseResolved());
