@@ -363,6 +363,10 @@ void TfrmTallyforge::CreatePreview()
     Preview1->SetDragScroll(false);
     Preview1->setFocusPolicy(Qt::StrongFocus);
     Preview1->OnPageChanged = [this](TCustomPreview*) { app::Guard([this] { Preview1PageChanged(); }); };
+    // The artwork under the numbers, whether it prints or the stock is pre-printed.
+    Preview1->OnDrawUnderlay = [this](TCustomPreview*, QPainter& painter, const QRect& paper) {
+        DrawArtwork(painter, paper, Preview1->PageIndex());
+    };
     layout->addWidget(Preview1, 1);
     QWidget::setTabOrder(txtVerticalIndent2, Preview1);
 
@@ -488,9 +492,6 @@ void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageInde
     const calibration::TPrinterView view(*TheCanvas, Target, Area, pjSN->PrinterInstalled());
     if (Target == dtPreview && PreviewStatusBar1)
         PreviewStatusBar1->SetHintText(calibration::HintText(Printer().PrinterName(), offset));
-    // Under the numbers, whether it prints or the stock is pre-printed.
-    if (Target == dtPreview && Area == daBody)
-        DrawArtwork(*TheCanvas, PageIndex);
     if (running) {
         run_->DrawPage(*TheCanvas, PageIndex, Area, page);
     } else if (!sheetLayout_.IsDefault()) {
@@ -625,30 +626,28 @@ QString TfrmTallyforge::TemplateStatus() const
                            : tr("Template %1, page %2 (not printed)").arg(name).arg(template_.Page);
 }
 
-void TfrmTallyforge::DrawArtwork(TCanvas& canvas, int pageIndex)
+void TfrmTallyforge::DrawArtwork(QPainter& painter, const QRect& paper, int pageIndex)
 {
     if (!template_.IsSet() || !TemplateProblem().isEmpty())
         return;
     const TDeviceCaps caps = Printer().DeviceCaps();
-    if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0)
+    if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0 || caps.PhysicalWidth <= 0 || caps.PhysicalHeight <= 0)
         return;
     const bool running = run_ && run_->Running();
     const ticket::TSheetLayout& layout = running ? run_->Layout() : sheetLayout_;
     const ticket::TSheetPlan plan = running ? run_->Plan() : ticket::TSheetPlan(sheetLayout_, std::max(1, txtPageCount->AsInteger()));
     const QPointF offset(double(caps.PhysicalOffsetX) / caps.LogPixelsX, double(caps.PhysicalOffsetY) / caps.LogPixelsY);
+    // Target pixels per inch of paper.
+    const double scaleX = paper.width() * double(caps.LogPixelsX) / caps.PhysicalWidth;
+    const double scaleY = paper.height() * double(caps.LogPixelsY) / caps.PhysicalHeight;
     const QSizeF inches = artworkView_->SizeInches();
-    // Rendered at the size the page is shown at, so the image is rendered again only
-    // when the zoom changes.
-    const double screenScale = Preview1->logicalDpiX() * std::max(1, Preview1->ViewScale()) / 100.0;
-    const QImage image = artworkView_->Image(QSize(qMax(1, qRound(inches.width() * screenScale)), qMax(1, qRound(inches.height() * screenScale))));
+    // Rendered at the size it is shown at, so only another zoom renders it again, and it
+    // is drawn unscaled.
+    const QImage image = artworkView_->Image(QSize(qMax(1, qRound(inches.width() * scaleX)), qMax(1, qRound(inches.height() * scaleY))));
     if (image.isNull())
         return;
-    QPainter* painter = canvas.Painter();
-    // The canvas's origin is the printable area's corner; the corners are the paper's.
     for (const QPointF& corner : ticket::TemplateCorners(template_.Scope, layout, plan, pageIndex - 1, serial::PrintableInches(), offset))
-        painter->drawImage(QRectF((corner.x() - offset.x()) * caps.LogPixelsX, (corner.y() - offset.y()) * caps.LogPixelsY,
-                                  inches.width() * caps.LogPixelsX, inches.height() * caps.LogPixelsY),
-                           image);
+        painter.drawImage(QPoint(paper.left() + qRound(corner.x() * scaleX), paper.top() + qRound(corner.y() * scaleY)), image);
 }
 
 void TfrmTallyforge::Preview1PageChanged()

@@ -231,8 +231,9 @@ private:
     ticket::TSheetLayout sheetLayout_;
     ticket::TTemplate template_;
     std::unique_ptr<TArtworkView> artworkView_ = std::make_unique<TArtworkView>();
-    // The artwork under a preview page, as the printer would place it.
-    void DrawArtwork(TCanvas& canvas, int pageIndex);
+    // The artwork under a preview page, as the printer would place it; `paper` is the
+    // paper's rectangle on the painter.
+    void DrawArtwork(QPainter& painter, const QRect& paper, int pageIndex);
     // The artwork's status-bar text: its name, or why the preview does not show it.
     QString TemplateStatus() const;
     // The job's pages for the inputs: the tickets, or the sheets that hold them.
