@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils cups cups-client cups-bsd cups-ipp-utils libcups2-dev util-linux
   libpq-dev postgresql
-  libzint-dev zxing-cpp-tools
+  libzint-dev zxing-cpp-tools libqpdf-dev qpdf qt6-pdf-dev
   xvfb xauth x11-utils xdotool imagemagick
   fonts-dejavu-core fonts-liberation
   librsvg2-bin desktop-file-utils appstream dpkg-dev file groff-base python3

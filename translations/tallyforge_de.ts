@@ -448,6 +448,34 @@
         <source>Printed the last %1 sheets of %2 to %3</source>
         <translation>Die letzten %1 Bögen von %2 bis %3 gedruckt</translation>
     </message>
+    <message>
+        <source>print, reprint: print the numbers on this artwork PDF (default: [Template] in the settings file).</source>
+        <translation>print, reprint: die Nummern auf dieses Vorlagen-PDF drucken (Vorgabe: [Template] in der Einstellungsdatei).</translation>
+    </message>
+    <message>
+        <source>print, reprint: the artwork&apos;s page under every sheet or ticket, counted from 1.</source>
+        <translation>print, reprint: die Seite der Vorlage unter jedem Bogen oder Ticket, ab 1 gezählt.</translation>
+    </message>
+    <message>
+        <source>print, reprint: no artwork, whatever the settings file says.</source>
+        <translation>print, reprint: keine Vorlage, gleich was die Einstellungsdatei sagt.</translation>
+    </message>
+    <message>
+        <source>--no-template cannot go with --template or --template-page</source>
+        <translation>--no-template schließt --template und --template-page aus</translation>
+    </message>
+    <message>
+        <source>--template takes the artwork&apos;s PDF file</source>
+        <translation>--template erwartet die PDF-Datei der Vorlage</translation>
+    </message>
+    <message>
+        <source>--template-page takes a page from 1 on, not %1</source>
+        <translation>--template-page erwartet eine Seite ab 1, nicht %1</translation>
+    </message>
+    <message>
+        <source>--template-page goes with a template (--template or [Template] in the settings file)</source>
+        <translation>--template-page gehört zu einer Vorlage (--template oder [Template] in der Einstellungsdatei)</translation>
+    </message>
 </context>
 <context>
     <name>CupsJob</name>
@@ -465,6 +493,41 @@
     <message>
         <source>Waiting for %1...</source>
         <translation>Warten auf %1...</translation>
+    </message>
+</context>
+<context>
+    <name>PdfTemplate</name>
+    <message>
+        <source>The template %1 cannot be read: %2</source>
+        <translation>Die Vorlage %1 ist nicht lesbar: %2</translation>
+    </message>
+    <message>
+        <source>The template %1 is encrypted; save it without a password</source>
+        <translation>Die Vorlage %1 ist verschlüsselt; bitte ohne Passwort speichern</translation>
+    </message>
+    <message>
+        <source>The template %1 has no pages</source>
+        <translation>Die Vorlage %1 hat keine Seiten</translation>
+    </message>
+    <message>
+        <source>The template %1 has no page %2 (pages: %3)</source>
+        <translation>Die Vorlage %1 hat keine Seite %2 (Seiten: %3)</translation>
+    </message>
+    <message>
+        <source>The template %1 has an empty page %2</source>
+        <translation>Die Vorlage %1 hat eine leere Seite %2</translation>
+    </message>
+    <message>
+        <source>The template %1 is not a readable PDF: %2</source>
+        <translation>Die Vorlage %1 ist kein lesbares PDF: %2</translation>
+    </message>
+    <message>
+        <source>Cannot place the template under %1: %2</source>
+        <translation>Die Vorlage kann nicht unter %1 gelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>The template %1 cannot be shown</source>
+        <translation>Die Vorlage %1 kann nicht angezeigt werden</translation>
     </message>
 </context>
 <context>
@@ -1111,6 +1174,18 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>This run has no sheets left to print</source>
         <translation>Diesem Lauf fehlen keine Bögen</translation>
     </message>
+    <message>
+        <source>Page %1 of the template %2 (%3 x %4 in) is larger than the paper (%5 x %6 in)</source>
+        <translation>Seite %1 der Vorlage %2 (%3 x %4 in) ist größer als das Papier (%5 x %6 in)</translation>
+    </message>
+    <message>
+        <source>The template %1 has changed since these serials were printed on it</source>
+        <translation>Die Vorlage %1 hat sich geändert, seit diese Seriennummern darauf gedruckt wurden</translation>
+    </message>
+    <message>
+        <source>Reprint them on the changed artwork?</source>
+        <translation>Auf der geänderten Vorlage nachdrucken?</translation>
+    </message>
 </context>
 <context>
     <name>TPrinter</name>
@@ -1446,6 +1521,49 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>&amp;Copies:</source>
         <translation>&amp;Kopien:</translation>
+    </message>
+</context>
+<context>
+    <name>TTemplateDialog</name>
+    <message>
+        <source>Template</source>
+        <translation>Vorlage</translation>
+    </message>
+    <message>
+        <source>No template</source>
+        <translation>Keine Vorlage</translation>
+    </message>
+    <message>
+        <source>&amp;Browse...</source>
+        <translation>Durc&amp;hsuchen...</translation>
+    </message>
+    <message>
+        <source>Each sheet, at the paper&apos;s corner</source>
+        <translation>Jeder Bogen, an der Papierecke</translation>
+    </message>
+    <message>
+        <source>Each ticket, at the ticket&apos;s corner</source>
+        <translation>Jedes Ticket, an der Ticketecke</translation>
+    </message>
+    <message>
+        <source>&amp;Print it under the numbers (off: pre-printed stock, shown in the preview only)</source>
+        <translation>Unter die &amp;Nummern drucken (aus: vorgedrucktes Papier, nur in der Vorschau)</translation>
+    </message>
+    <message>
+        <source>&amp;File:</source>
+        <translation>&amp;Datei:</translation>
+    </message>
+    <message>
+        <source>P&amp;age:</source>
+        <translation>&amp;Seite:</translation>
+    </message>
+    <message>
+        <source>&amp;Under:</source>
+        <translation>&amp;Unter:</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf);;All files (*)</source>
+        <translation>PDF-Dateien (*.pdf);;Alle Dateien (*)</translation>
     </message>
 </context>
 <context>
@@ -1865,6 +1983,26 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>File &gt; Print Log &gt; Print the Rest prints the sheets left.</source>
         <translation>Datei &gt; Druckprotokoll &gt; Rest drucken druckt die fehlenden Bögen.</translation>
+    </message>
+    <message>
+        <source>&amp;Template...</source>
+        <translation>&amp;Vorlage...</translation>
+    </message>
+    <message>
+        <source>The template&apos;s page is larger than the paper</source>
+        <translation>Die Seite der Vorlage ist größer als das Papier</translation>
+    </message>
+    <message>
+        <source>Template not shown: %1</source>
+        <translation>Vorlage nicht angezeigt: %1</translation>
+    </message>
+    <message>
+        <source>Template %1, page %2</source>
+        <translation>Vorlage %1, Seite %2</translation>
+    </message>
+    <message>
+        <source>Template %1, page %2 (not printed)</source>
+        <translation>Vorlage %1, Seite %2 (wird nicht gedruckt)</translation>
     </message>
 </context>
 </TS>

@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -282,6 +283,7 @@ void TfrmTallyforge::CreateMenu()
     mnuCalibrate = design::AddMenuItem(mnuOptions, "mnuCalibrate", QT_TR_NOOP("&Calibrate Printer..."));
     mnuSheetLayout = design::AddMenuItem(mnuOptions, "mnuSheetLayout", QT_TR_NOOP("Sheet &Layout..."));
     mnuTicketItems = design::AddMenuItem(mnuOptions, "mnuTicketItems", QT_TR_NOOP("Ticket &Items..."));
+    mnuTemplate = design::AddMenuItem(mnuOptions, "mnuTemplate", QT_TR_NOOP("&Template..."));
 
     Help1 = bar->addMenu(tr("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -305,6 +307,7 @@ void TfrmTallyforge::CreateMenu()
     Wire(mnuCalibrate, &TfrmTallyforge::mnuCalibrateClick);
     Wire(mnuSheetLayout, &TfrmTallyforge::mnuSheetLayoutClick);
     Wire(mnuTicketItems, &TfrmTallyforge::mnuTicketItemsClick);
+    Wire(mnuTemplate, &TfrmTallyforge::mnuTemplateClick);
     Wire(mnuAbout, &TfrmTallyforge::mnuAboutClick);
 }
 
@@ -362,6 +365,10 @@ void TfrmTallyforge::CreatePreview()
     Preview1->SetDragScroll(false);
     Preview1->setFocusPolicy(Qt::StrongFocus);
     Preview1->OnPageChanged = [this](TCustomPreview*) { app::Guard([this] { Preview1PageChanged(); }); };
+    // The artwork under the numbers, whether it prints or the stock is pre-printed.
+    Preview1->OnDrawUnderlay = [this](TCustomPreview*, QPainter& painter, const QRect& paper) {
+        DrawArtwork(painter, paper, Preview1->PageIndex());
+    };
     layout->addWidget(Preview1, 1);
     QWidget::setTabOrder(txtVerticalIndent2, Preview1);
 
@@ -601,6 +608,63 @@ void TfrmTallyforge::SetTicketItems(const QList<ticket::TTicketItem>& items)
     txtStartingSNChange();
 }
 
+void TfrmTallyforge::SetTemplate(const ticket::TTemplate& artwork)
+{
+    template_ = artwork;
+    artworkView_->Open(ticket::TemplatePath(template_.File, settingsPath_), template_.Page);
+    txtStartingSNChange();
+}
+
+QString TfrmTallyforge::TemplateProblem() const
+{
+    if (!template_.IsSet())
+        return {};
+    if (!artworkView_->Ready())
+        return artworkView_->Problem();
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    const QSizeF size = artworkView_->SizeInches();
+    if (caps.LogPixelsX > 0 && caps.LogPixelsY > 0
+        && (size.width() > double(caps.PhysicalWidth) / caps.LogPixelsX + 0.01
+            || size.height() > double(caps.PhysicalHeight) / caps.LogPixelsY + 0.01))
+        return tr("The template's page is larger than the paper");
+    return {};
+}
+
+QString TfrmTallyforge::TemplateStatus() const
+{
+    if (!template_.IsSet())
+        return {};
+    if (const QString problem = TemplateProblem(); !problem.isEmpty())
+        return tr("Template not shown: %1").arg(problem);
+    const QString name = QFileInfo(template_.File).fileName();
+    return template_.Print ? tr("Template %1, page %2").arg(name).arg(template_.Page)
+                           : tr("Template %1, page %2 (not printed)").arg(name).arg(template_.Page);
+}
+
+void TfrmTallyforge::DrawArtwork(QPainter& painter, const QRect& paper, int pageIndex)
+{
+    if (!template_.IsSet() || !TemplateProblem().isEmpty())
+        return;
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0 || caps.PhysicalWidth <= 0 || caps.PhysicalHeight <= 0)
+        return;
+    const bool running = run_ && run_->Running();
+    const ticket::TSheetLayout& layout = running ? run_->Layout() : sheetLayout_;
+    const ticket::TSheetPlan plan = running ? run_->Plan() : ticket::TSheetPlan(sheetLayout_, std::max(1, txtPageCount->AsInteger()));
+    const QPointF offset(double(caps.PhysicalOffsetX) / caps.LogPixelsX, double(caps.PhysicalOffsetY) / caps.LogPixelsY);
+    // Target pixels per inch of paper.
+    const double scaleX = paper.width() * double(caps.LogPixelsX) / caps.PhysicalWidth;
+    const double scaleY = paper.height() * double(caps.LogPixelsY) / caps.PhysicalHeight;
+    const QSizeF inches = artworkView_->SizeInches();
+    // Rendered at the size it is shown at, so only another zoom renders it again, and it
+    // is drawn unscaled.
+    const QImage image = artworkView_->Image(QSize(qMax(1, qRound(inches.width() * scaleX)), qMax(1, qRound(inches.height() * scaleY))));
+    if (image.isNull())
+        return;
+    for (const QPointF& corner : ticket::TemplateCorners(template_.Scope, layout, plan, pageIndex - 1, serial::PrintableInches(), offset))
+        painter.drawImage(QPoint(paper.left() + qRound(corner.x() * scaleX), paper.top() + qRound(corner.y() * scaleY)), image);
+}
+
 void TfrmTallyforge::Preview1PageChanged()
 {
     const int count = std::max(1, pjSN->PageCount());
@@ -641,6 +705,8 @@ void TfrmTallyforge::LoadSettings()
     sheetLayout_ = settings.Sheet;
     items_ = settings.Items;
     ApplyPageCount();
+    template_ = settings.Template;
+    artworkView_->Open(ticket::TemplatePath(template_.File, settingsPath_), template_.Page);
     txtHorizontalIndent->SetAsFloat(settings.HorizontalIndent);
     txtVerticalIndent->SetAsFloat(settings.VerticalIndent);
     txtHorizontalIndent2->SetAsFloat(settings.HorizontalIndent2);
@@ -693,6 +759,7 @@ void TfrmTallyforge::SaveSettings()
     settings.PrinterChoice = printerChoice_;
     settings.Sheet = sheetLayout_;
     settings.Items = items_;
+    settings.Template = template_;
     // LastNumber is written only over what this window knows to be there: another window
     // or process that printed since keeps its number, and text that is not a number
     // stays until the user prints or sets the starting number. A shared series keeps its

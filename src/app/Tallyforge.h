@@ -7,6 +7,7 @@
 #include "run/SettingsFile.h"
 #include "run/SharedSeries.h"
 #include "printjob/PrintJob.h"
+#include "preview/ArtworkView.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -64,6 +65,13 @@ public:
     // they are saved with the settings.
     const QList<ticket::TTicketItem>& TicketItems() const { return items_; }
     void SetTicketItems(const QList<ticket::TTicketItem>& items);
+    // The artwork under the numbers ([Template]): the preview shows it, a print prints it
+    // when its Print is set. Setting it redraws the preview; it is saved with the settings.
+    const ticket::TTemplate& Template() const { return template_; }
+    void SetTemplate(const ticket::TTemplate& artwork);
+    // Why the preview shows no artwork although one is set; empty when it shows it.
+    QString TemplateProblem() const;
+    const TArtworkView& ArtworkView() const { return *artworkView_; }
     // What the current inputs would misprint, as the status bar shows it.
     const TPreflight& Preflight() const { return preflight_; }
 
@@ -91,6 +99,7 @@ public:
     void mnuCalibrateClick();
     void mnuSheetLayoutClick();
     void mnuTicketItemsClick();
+    void mnuTemplateClick();
     // The reprint dialog preset to first..last; prints what it is asked for.
     void ReprintDialog(int first, int last);
     // Prints first..last again with the current settings and `mark` beside each number, on
@@ -150,6 +159,7 @@ public:
     QAction* mnuCalibrate = nullptr;
     QAction* mnuSheetLayout = nullptr;
     QAction* mnuTicketItems = nullptr;
+    QAction* mnuTemplate = nullptr;
     QMenu* Help1 = nullptr;
     QAction* mnuAbout = nullptr;
 
@@ -230,6 +240,13 @@ private:
     ticket::TCheck check_ = ticket::TCheck::None;
     ticket::TSheetLayout sheetLayout_;
     QList<ticket::TTicketItem> items_;
+    ticket::TTemplate template_;
+    std::unique_ptr<TArtworkView> artworkView_ = std::make_unique<TArtworkView>();
+    // The artwork under a preview page, as the printer would place it; `paper` is the
+    // paper's rectangle on the painter.
+    void DrawArtwork(QPainter& painter, const QRect& paper, int pageIndex);
+    // The artwork's status-bar text: its name, or why the preview does not show it.
+    QString TemplateStatus() const;
     // The job's pages for the inputs: the tickets, or the sheets that hold them.
     void ApplyPageCount();
     // Prints of more pages ask first ([SN] ConfirmAbove); 0: never.

@@ -8,6 +8,7 @@
 #include "app/ReprintDialog.h"
 #include "app/SheetLayoutDialog.h"
 #include "app/TicketItemsDialog.h"
+#include "app/TemplateDialog.h"
 #include "run/Calibration.h"
 #include "run/Preflight.h"
 #include "run/PrintRoom.h"
@@ -158,6 +159,8 @@ void TfrmTallyforge::RunPrint(bool advance)
     request.offset = calibrations_.value(Printer().PrinterName());
     request.confirmAbove = confirmAbove_;
     request.layout = sheetLayout_;
+    request.artwork = template_;
+    request.artwork.File = ticket::TemplatePath(template_.File, settingsPath_);
     // Another window or process may take the numbers between the plan and its
     // reservation: the plan is then made (and asked about) again.
     std::optional<TSerialRun::Outcome> outcome;
@@ -293,7 +296,9 @@ void TfrmTallyforge::UpdateStatus()
     if (!sharedStatus_.isEmpty())
         tip += QLatin1Char('\n') + sharedStatus_;
     PreviewStatusBar1->setToolTip(tip);
-    const QString series = sharedStatus_.isEmpty() ? QString() : sharedStatus_ + QStringLiteral("; ");
+    QString series = sharedStatus_.isEmpty() ? QString() : sharedStatus_ + QStringLiteral("; ");
+    if (const QString artwork = TemplateStatus(); !artwork.isEmpty())
+        series += artwork + QStringLiteral("; ");
     // The second number on top of the first looks like one number: say there are two,
     // briefly in the bar (the preview outlines the second) and in full in its tip.
     const bool samePlace = SecondOnFirst(page);
@@ -470,6 +475,8 @@ void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int print
         request.layout = sheetLayout_;
         request.offset = calibrations_.value(Printer().PrinterName());
         request.confirmAbove = confirmAbove_;
+        request.artwork = template_;
+        request.artwork.File = ticket::TemplatePath(template_.File, settingsPath_);
         const TPrintPlan plan = room_->Prepare(request);
         if (Confirm(plan))
             outcome = PrintPages(plan);
@@ -551,6 +558,15 @@ void TfrmTallyforge::mnuCalibrateClick()
     else
         calibrations_.remove(printer);
     txtStartingSNChange();
+}
+
+void TfrmTallyforge::mnuTemplateClick()
+{
+    if (run_->Running() || Printer().Printing())
+        return;
+    TTemplateDialog dialog(template_, this);
+    if (dialog.exec() == QDialog::Accepted)
+        SetTemplate(dialog.Template());
 }
 
 void TfrmTallyforge::mnuSheetLayoutClick()

@@ -374,6 +374,7 @@ void TPrinter::ResetForTests()
     printer.runJobs_.clear();
     printer.jobServer_.clear();
     printer.title_.clear();
+    printer.d->underlay.reset();
 }
 
 TPrinter& Printer()

@@ -2,6 +2,7 @@
 
 #include "platform/Canvas.h"
 #include "platform/CupsJob.h"
+#include "platform/PdfTemplate.h"
 
 #include <QList>
 #include <QPageSize>
@@ -10,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QPrinter;
 
@@ -98,6 +100,11 @@ public:
     void EndDoc();
     // Discards the open document: nothing is published or sent.
     void Abort();
+
+    // Artwork under the pages of the documents to come (none: nothing under them). It is
+    // placed on the finished document before it is published or sent, so a document
+    // without its artwork never counts as output.
+    void SetUnderlay(std::optional<pdftemplate::TUnderlay> underlay);
 
     // The real device, for QPrintDialog. Handing it out marks the cached quantities
     // stale, since a dialog may change the device; what a dialog leaves on it besides the

@@ -38,6 +38,11 @@ struct TPrinter::Impl {
     QPainter painter;
     std::optional<TCanvas> canvas;
     std::unique_ptr<TOutputFile> output; // the open document's file
+    // Where and how the open document's file was made, for the file the underlay writes.
+    QString outputFolder;
+    TOutputFile::Access outputAccess = TOutputFile::Access::Shared;
+    QString intendedPath;
+    std::optional<pdftemplate::TUnderlay> underlay;
     std::unique_ptr<QPdfWriter> writer;
     int pagesInDocument = 0;
     bool pageAsked = false;       // NewPage() was called; the page begins with its drawing
@@ -48,6 +53,9 @@ struct TPrinter::Impl {
     int Resolution() const;
     // Drops the open document's writer and file; the file goes unless it was published.
     void CloseDocument();
+    // Puts the underlay under the finished document: a new temporary beside it takes its
+    // place, synced; the old one goes.
+    void PlaceUnderlay();
 
     // Sets the QPrinter up for the current printer; re-done only when the printer changed.
     void ConfigureDevice();

@@ -97,11 +97,15 @@ void TPrinter::BeginDoc()
     TOutputFile::RemoveLeftovers(folder);
 
     // A queue's document is nobody else's to read while it waits in the shared folder.
-    d->output = std::make_unique<TOutputFile>(folder, IsPdfPrinter() ? TOutputFile::Access::Shared
-                                                                    : TOutputFile::Access::OwnerOnly);
-    if (IsPdfPrinter())
-        d->output->SetIntendedPath(outputFileName_.isEmpty() ? QDir(folder).filePath(FileStem(title_) + QStringLiteral(".pdf"))
-                                                             : outputFileName_);
+    d->outputFolder = folder;
+    d->outputAccess = IsPdfPrinter() ? TOutputFile::Access::Shared : TOutputFile::Access::OwnerOnly;
+    d->intendedPath.clear();
+    d->output = std::make_unique<TOutputFile>(folder, d->outputAccess);
+    if (IsPdfPrinter()) {
+        d->intendedPath = outputFileName_.isEmpty() ? QDir(folder).filePath(FileStem(title_) + QStringLiteral(".pdf"))
+                                                    : outputFileName_;
+        d->output->SetIntendedPath(d->intendedPath);
+    }
     d->writer = std::make_unique<QPdfWriter>(&d->output->Device());
     d->writer->setResolution(d->Resolution());
     d->writer->setPageLayout(d->Layout());
@@ -143,6 +147,8 @@ void TPrinter::EndDoc()
         // The painter reports neither a full disk nor a refused job: only a synced,
         // published file or a job the queue took counts as output.
         d->output->Finish();
+        if (d->underlay)
+            d->PlaceUnderlay();
         if (IsPdfPrinter() && !outputFileName_.isEmpty() && !d->chosenFileUsed
             && outputFileMode_ == TOutputFileMode::Exact) {
             d->output->PublishExactly(outputFileName_);
@@ -175,6 +181,20 @@ void TPrinter::EndDoc()
     d->CloseDocument();
     if (OnEvent)
         OnEvent(peEndDoc);
+}
+
+void TPrinter::Impl::PlaceUnderlay()
+{
+    auto placed = std::make_unique<TOutputFile>(outputFolder, outputAccess);
+    placed->SetIntendedPath(intendedPath);
+    pdftemplate::Apply(output->TemporaryPath(), *underlay, placed->Device());
+    placed->Finish();
+    output = std::move(placed);
+}
+
+void TPrinter::SetUnderlay(std::optional<pdftemplate::TUnderlay> underlay)
+{
+    d->underlay = std::move(underlay);
 }
 
 void TPrinter::Abort()

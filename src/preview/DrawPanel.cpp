@@ -62,11 +62,17 @@ const QImage& TDrawPanel::PageImage(QSize size, const QRect& part)
     // from where the printer puts it.
     pageImage_.setDotsPerMeterX(DotsPerMeter(picture_.logicalDpiX()));
     pageImage_.setDotsPerMeterY(DotsPerMeter(picture_.logicalDpiY()));
+    const bool underlay = preview_ != nullptr && preview_->OnDrawUnderlay;
     if (picture_.isNull() || paperSize_.width() <= 0 || paperSize_.height() <= 0) {
         pageImage_.fill(PageColor);
     } else {
-        // The recording starts by filling the whole paper, which covers the image.
+        // The recording starts by filling the whole paper, which covers the image, unless
+        // an underlay is to show through it.
+        if (underlay)
+            pageImage_.fill(PageColor);
         QPainter painter(&pageImage_);
+        if (underlay)
+            preview_->OnDrawUnderlay(preview_, painter, QRect(-part.topLeft(), size));
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.translate(-part.left(), -part.top());
         painter.scale(double(size.width()) / paperSize_.width(),
@@ -98,6 +104,10 @@ void TDrawPanel::DrawPicture(QPainter& painter, const QRect& page, const QRect& 
     // a pass over the whole page.
     painter.save();
     painter.setClipRect(page, Qt::IntersectClip);
+    if (preview_ != nullptr && preview_->OnDrawUnderlay) {
+        painter.fillRect(page, PageColor);
+        preview_->OnDrawUnderlay(preview_, painter, page);
+    }
     painter.translate(page.topLeft());
     painter.scale(double(page.width()) / paperSize_.width(),
                   double(page.height()) / paperSize_.height());

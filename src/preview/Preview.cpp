@@ -261,7 +261,9 @@ void TCustomPreview::RenderPage()
         // Printer pixels, origin at the paper's corner.
         QPainter painter(&picture);
         TCanvas canvas(&painter);
-        canvas.FillRect(TRect{0, 0, paperWidth, paperHeight});
+        // With an underlay the panel fills the paper, and the underlay shows through.
+        if (!OnDrawUnderlay)
+            canvas.FillRect(TRect{0, 0, paperWidth, paperHeight});
         try {
             job_->DrawPage(&canvas, pageIndex_, dtPreview);
         } catch (...) {

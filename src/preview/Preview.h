@@ -66,6 +66,12 @@ public:
     TPreviewNotifyEvent OnPageChanged;
     TPreviewKeyEvent OnKeyDown;
     TPreviewKeyEvent OnKeyUp;
+    // Draws what lies under the page's drawing (artwork the numbers go on) straight onto
+    // the target, at its resolution: `paper` is the whole paper's rectangle there. Set, the
+    // page's recording leaves the paper clear and the panel fills it white first, so a
+    // keystroke, which records the page again, never redraws this through the recording.
+    using TPreviewUnderlayEvent = std::function<void(TCustomPreview* Sender, QPainter& painter, const QRect& paper)>;
+    TPreviewUnderlayEvent OnDrawUnderlay;
 
     // Lays the page out for the view mode and records it afresh, then refreshes the
     // attached status bars and fires OnUpdate. Stops early (page hidden, nothing else

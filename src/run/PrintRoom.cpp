@@ -87,6 +87,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         ReadRuns(plan, false);
         PlanResume(plan, request);
         CheckLimits(request.page);
+        CheckArtwork(plan, request, &*request.resumeOf);
         AskAboutOutput(plan);
         plan.warnings = CheckRun(job_, calibration::Apply(request.page, request.offset), plan.count, {}, request.layout).warnings;
         plan.request = std::move(request);
@@ -137,13 +138,15 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
 
     if (request.kind == TRunKind::Print)
         PlanStart(plan, request, *now, prints);
+    std::optional<TJournalRecord> printedBy;
     if (reprint)
-        PlanReprint(plan, request);
+        printedBy = PlanReprint(plan, request);
     else if (const QList<TOverlap> overlaps = Overlapping(prints, request.page, plan.count); !overlaps.isEmpty())
         plan.questions << TPrintQuestion { TPrintQuestion::Kind::Reprinted, OverlapText(overlaps),
                                            QCoreApplication::translate("TPrintRoom", "Print them again?") };
     AskAboutSize(plan, request);
     AskAboutOutput(plan);
+    CheckArtwork(plan, request, printedBy ? &*printedBy : nullptr);
 
     // Checked where the calibrated printer will put the numbers; the journal's part is
     // asked above. A print that moves the counter is the one that goes onto numbered
@@ -241,7 +244,7 @@ void TPrintRoom::PlanStart(TPrintPlan& plan, TPrintRequest& request, const TSeri
     request.knownLastNumber = now.text;
 }
 
-void TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRequest& request)
+std::optional<TJournalRecord> TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRequest& request)
 {
     // The serials as they were printed: the text of the run that printed them (one under
     // today's prefix and suffix first), not today's fields.
@@ -253,7 +256,13 @@ void TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRequest& request)
         if (!printedBy || (today(run) && !today(*printedBy)))
             printedBy = &run;
     }
+    std::optional<TJournalRecord> found;
     if (printedBy) {
+        found = *printedBy;
+        // On the artwork they were printed on: a run without one reprints without.
+        request.artwork.File = printedBy->templateName;
+        if (!printedBy->templateName.isEmpty())
+            request.artwork.Print = true;
         request.page.Prefix = printedBy->prefix;
         request.page.Suffix = printedBy->suffix;
         request.page.Digits = printedBy->digits.value_or(request.page.Digits);
@@ -268,11 +277,40 @@ void TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRequest& request)
     // The serials of first..last: first, first + step, ... as far as last.
     plan.count = int((last - request.page.StartingNumber) / request.page.Step + 1);
     if (plan.runs.isEmpty() && plan.Asks(TPrintQuestion::Kind::Unrecorded))
-        return; // asked already: what was printed is not known
+        return found; // asked already: what was printed is not known
     if (const auto never = Unprinted(plan.runs, request.page.StartingNumber, last, request.page.Step); !never.isEmpty())
         plan.questions << TPrintQuestion { TPrintQuestion::Kind::NeverPrinted,
                                            QCoreApplication::translate("TPrintRoom", "Serials %1 were never printed").arg(RangesText(never)),
                                            QCoreApplication::translate("TPrintRoom", "Reprint them anyway?") };
+    return found;
+}
+
+void TPrintRoom::CheckArtwork(TPrintPlan& plan, const TPrintRequest& request, const TJournalRecord* printedBy)
+{
+    // Read and checked before anything is reserved: a bad file stops the run here, and
+    // the bytes read now are the ones printed and recorded.
+    if (!request.artwork.IsSet() || !request.artwork.Print)
+        return;
+    pdftemplate::TArtwork artwork = pdftemplate::Load(request.artwork.File, request.artwork.Page);
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    if (caps.LogPixelsX > 0 && caps.LogPixelsY > 0) {
+        const QSizeF paper(double(caps.PhysicalWidth) / caps.LogPixelsX, double(caps.PhysicalHeight) / caps.LogPixelsY);
+        constexpr double kSlack = 0.01; // inches: a page made for this paper, rounded
+        if (artwork.sizeInches.width() > paper.width() + kSlack || artwork.sizeInches.height() > paper.height() + kSlack)
+            throw Exception(QCoreApplication::translate("TPrintRoom", "Page %1 of the template %2 (%3 x %4 in) is larger than the paper (%5 x %6 in)")
+                                .arg(request.artwork.Page)
+                                .arg(QDir::toNativeSeparators(request.artwork.File))
+                                .arg(artwork.sizeInches.width(), 0, 'f', 2)
+                                .arg(artwork.sizeInches.height(), 0, 'f', 2)
+                                .arg(paper.width(), 0, 'f', 2)
+                                .arg(paper.height(), 0, 'f', 2));
+    }
+    if (printedBy && !printedBy->templateSha256.isEmpty() && printedBy->templateSha256.compare(artwork.sha256, Qt::CaseInsensitive) != 0)
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::ArtworkChanged,
+                                           QCoreApplication::translate("TPrintRoom", "The template %1 has changed since these serials were printed on it")
+                                               .arg(QDir::toNativeSeparators(request.artwork.File)),
+                                           QCoreApplication::translate("TPrintRoom", "Reprint them on the changed artwork?") };
+    plan.artwork = std::move(artwork);
 }
 
 void TPrintRoom::PlanResume(TPrintPlan& plan, TPrintRequest& request)
@@ -288,6 +326,9 @@ void TPrintRoom::PlanResume(TPrintPlan& plan, TPrintRequest& request)
     request.page.Step = qMax(1, rest->run.step);
     request.page.Check = ticket::ParseCheck(rest->run.check).value_or(ticket::TCheck::None);
     request.layout = rest->layout;
+    // On the artwork the run began on (none: none).
+    request.artwork.File = rest->run.templateName;
+    request.artwork.Print = !rest->run.templateName.isEmpty();
     request.count = rest->tickets;
     plan.count = int(rest->tickets);
     plan.fromSheet = rest->fromSheet;
@@ -339,5 +380,8 @@ std::optional<TSerialRun::Outcome> TPrintRoom::Carry(const TPrintPlan& plan)
     run_.OnMoved = [](int) { return false; };
     // Printing unrecorded is what the user said yes to.
     run_.AllowUnrecordable = plan.Asks(TPrintQuestion::Kind::Unrecorded);
+    run_.Artwork.reset();
+    if (plan.artwork)
+        run_.Artwork = TSerialRun::TRunArtwork { *plan.artwork, plan.request.artwork.Scope };
     return run_.Print(plan.request.page, plan.count, plan.request.kind, plan.expected, plan.request.layout, plan.fromSheet);
 }

@@ -43,6 +43,9 @@ struct TPrintRequest {
     ticket::TSheetLayout layout;
     // A resume: the run whose rest to print (its serials, text and layout are the run's).
     std::optional<TJournalRecord> resumeOf;
+    // The artwork under the numbers, its File absolute (see ticket::TemplatePath); printed
+    // only when its Print is set. A reprint takes the artwork its serials were printed on.
+    ticket::TTemplate artwork;
 };
 
 // What is left of a run of several tickets a sheet that stopped part way with its serials
@@ -70,6 +73,7 @@ struct TPrintQuestion {
         Misprint,       // a print that moves the counter would misprint (the warnings); the
                         // command line tells these instead of refusing
         Large,          // more pages than the request's confirmAbove
+        ArtworkChanged, // a reprint's artwork file is not the one its serials were printed on
     };
     Kind kind;
     QString text; // what is the matter, without a closing stop
@@ -87,6 +91,8 @@ struct TPrintPlan {
     QList<TPrintQuestion> questions;
     QList<TJournalRecord> runs; // the store's runs the plan was checked against
     qint64 fromSheet = 0;       // a resume: the first printed sheet it prints
+    // The artwork the run prints under its numbers, as read and checked; none: no artwork.
+    std::optional<pdftemplate::TArtwork> artwork;
     bool Asks(TPrintQuestion::Kind kind) const
     {
         return std::any_of(questions.begin(), questions.end(), [kind](const TPrintQuestion& q) { return q.kind == kind; });
@@ -125,10 +131,12 @@ private:
     void ReadRuns(TPrintPlan& plan, bool reprint);
     void PlanStart(TPrintPlan& plan, TPrintRequest& request, const TSeriesStore::Reading& now,
                    const QList<TJournalRecord>& prints);
-    void PlanReprint(TPrintPlan& plan, TPrintRequest& request);
+    // Returns the run that printed the reprint's serials, if the journal names one.
+    std::optional<TJournalRecord> PlanReprint(TPrintPlan& plan, TPrintRequest& request);
     static void PlanResume(TPrintPlan& plan, TPrintRequest& request);
     static void AskAboutSize(TPrintPlan& plan, const TPrintRequest& request);
     static void AskAboutOutput(TPrintPlan& plan);
+    static void CheckArtwork(TPrintPlan& plan, const TPrintRequest& request, const TJournalRecord* printedBy);
 
     TCustomPrintJob& job_;
     TSerialRun run_;

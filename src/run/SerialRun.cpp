@@ -100,6 +100,10 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     record.printer = Printer().PrinterName();
     record.user = CurrentUser();
     record.host = CurrentHost();
+    if (Artwork) {
+        record.templateName = Artwork->artwork.path;
+        record.templateSha256 = Artwork->artwork.sha256;
+    }
     // Before the first page: the numbers (for a print) and a record of the range this
     // run takes, which stays if the run is killed.
     std::optional<TSeriesStore::Reservation> reservation;
@@ -203,6 +207,24 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     // What an earlier run left on the printer is not this run's.
     Printer().NewRun();
     followed_.reset();
+    if (Artwork) {
+        // Where each sheet's artwork goes: the grid the numbers are drawn on, from the
+        // printable area's corner, which lies this far from the paper's.
+        const TDeviceCaps caps = Printer().DeviceCaps();
+        const QPointF offset(caps.LogPixelsX > 0 ? double(caps.PhysicalOffsetX) / caps.LogPixelsX : 0.0,
+                             caps.LogPixelsY > 0 ? double(caps.PhysicalOffsetY) / caps.LogPixelsY : 0.0);
+        pdftemplate::TUnderlay underlay;
+        underlay.pdf = Artwork->artwork.bytes;
+        underlay.page = Artwork->artwork.page;
+        underlay.corners = [scope = Artwork->scope, layout = layout_, plan = plan_, printable = serial::PrintableInches(),
+                            offset](int pageIndex) {
+            return ticket::TemplateCorners(scope, layout, plan, pageIndex, printable, offset);
+        };
+        Printer().SetUnderlay(std::move(underlay));
+    }
+    struct UnderlayEnd {
+        ~UnderlayEnd() { Printer().SetUnderlay(std::nullopt); }
+    } underlayEnd;
     try {
         job_.Print();
     } catch (...) {

@@ -4,6 +4,8 @@
 #include "run/SerialDrawing.h"
 #include "run/SeriesStore.h"
 #include "ticket/SheetLayout.h"
+#include "ticket/Template.h"
+#include "platform/PdfTemplate.h"
 
 #include <QString>
 
@@ -40,6 +42,13 @@ public:
     // (a journal this program may not write, full, or past a file size limit); true
     // prints all the same, and JournalProblem says why it went unrecorded.
     bool AllowUnrecordable = false;
+    // The artwork printed under the numbers of the runs to come, as the print room read
+    // and checked it; none: no artwork. Journaled with its name and SHA-256.
+    struct TRunArtwork {
+        pdftemplate::TArtwork artwork;
+        ticket::TTemplateScope scope = ticket::TTemplateScope::Sheet;
+    };
+    std::optional<TRunArtwork> Artwork;
 
     struct Outcome {
         int first = 0;      // the first page's number

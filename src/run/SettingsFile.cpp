@@ -25,6 +25,7 @@ const QString kView = QStringLiteral("View");
 const QString kSeries = QStringLiteral("Series");
 const QString kPrinter = QStringLiteral("Printer");
 const QString kSheet = QStringLiteral("Sheet");
+const QString kTemplate = QStringLiteral("Template");
 
 constexpr quint32 kSystemColorBit = 0x80000000u;
 
@@ -251,6 +252,13 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
         s.Sheet = ticket::Bounded(l);
     }
     s.Items = ReadItems(ini);
+    if (const QString file = ini.ReadString(kTemplate, QStringLiteral("File"), QString()); !file.isEmpty()) {
+        const ticket::TTemplate dt;
+        s.Template.File = file;
+        s.Template.Page = qMax(1, ini.ReadInteger(kTemplate, QStringLiteral("Page"), dt.Page));
+        s.Template.Scope = ticket::ParseScope(ini.ReadString(kTemplate, QStringLiteral("Scope"), QString())).value_or(dt.Scope);
+        s.Template.Print = ini.ReadBool(kTemplate, QStringLiteral("Print"), dt.Print);
+    }
     return s;
 }
 
@@ -339,6 +347,14 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         ini.WriteBool(kSheet, QStringLiteral("CutMarks"), l.CutMarks);
     }
     WriteItems(ini, s.Items);
+    if (s.Template.IsSet()) {
+        ini.WriteString(kTemplate, QStringLiteral("File"), s.Template.File);
+        ini.WriteInteger(kTemplate, QStringLiteral("Page"), s.Template.Page);
+        ini.WriteString(kTemplate, QStringLiteral("Scope"), ticket::ScopeName(s.Template.Scope));
+        ini.WriteBool(kTemplate, QStringLiteral("Print"), s.Template.Print);
+    } else if (ini.SectionExists(kTemplate)) {
+        ini.EraseSection(kTemplate);
+    }
     ini.UpdateFile();
 }
 

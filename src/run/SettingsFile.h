@@ -3,6 +3,7 @@
 #include "run/Calibration.h"
 #include "run/SerialDrawing.h"
 #include "ticket/SheetLayout.h"
+#include "ticket/Template.h"
 
 #include <QColor>
 #include <QString>
@@ -86,6 +87,9 @@ struct TallyforgeSettings {
     // [Item3], [Item4], ...: what a ticket carries besides the two positions, in order.
     // Written only when there are any; a save removes the sections of items that are gone.
     QList<ticket::TTicketItem> Items;
+    // [Template]: the artwork under the numbers. Written only when a file is set; cleared,
+    // the section goes.
+    ticket::TTemplate Template;
 
     bool operator==(const TallyforgeSettings&) const = default;
 };

@@ -113,6 +113,9 @@ Request Run()
         { QStringLiteral("reverse"), QCoreApplication::translate("CommandLine", "print, reprint: the last sheet first.") },
         { QStringLiteral("first-slot"), QCoreApplication::translate("CommandLine", "print, reprint: the first ticket's place on the first sheet, counted from 1 (rows and columns)."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("cut-marks"), QCoreApplication::translate("CommandLine", "print, reprint: marks where the sheets are cut.") },
+        { QStringLiteral("template"), QCoreApplication::translate("CommandLine", "print, reprint: print the numbers on this artwork PDF (default: [Template] in the settings file)."), QCoreApplication::translate("CommandLine", "FILE.pdf") },
+        { QStringLiteral("template-page"), QCoreApplication::translate("CommandLine", "print, reprint: the artwork's page under every sheet or ticket, counted from 1."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("no-template"), QCoreApplication::translate("CommandLine", "print, reprint: no artwork, whatever the settings file says.") },
         { QStringLiteral("series-server"), QCoreApplication::translate("CommandLine", "Take the numbers from a series shared on this PostgreSQL server (postgresql://user@host:port/database); the password comes from ~/.pgpass or PGPASSWORD."), QCoreApplication::translate("CommandLine", "URI") },
         { QStringLiteral("series"), QCoreApplication::translate("CommandLine", "The shared series' name."), QCoreApplication::translate("CommandLine", "NAME") },
     });
@@ -133,7 +136,8 @@ Request Run()
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
         for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "step", "check", "force", "mark", "serial", "csv", "series-server", "series", "no-calibration",
-                                      "sheet", "order", "stack-depth", "copies", "reverse", "first-slot", "cut-marks" })
+                                      "sheet", "order", "stack-depth", "copies", "reverse", "first-slot", "cut-marks",
+                                      "template", "template-page", "no-template" })
             if (parser.isSet(QLatin1String(printOnly))) {
                 request.exitCode = Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the print command").arg(QLatin1String(printOnly)));
                 return request;

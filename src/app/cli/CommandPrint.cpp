@@ -170,6 +170,45 @@ TRunRest RunToResume(const QList<TJournalRecord>& runs, const QString& id)
     throw Exception(QCoreApplication::translate("CommandLine", "No stopped run has sheets left to print"));
 }
 
+// The settings' artwork with the command line's options over it, its file made absolute
+// (the settings' relative to the settings file, the option's to the current folder); a
+// usage error naming the option for a value no run can take.
+std::optional<ticket::TTemplate> TemplateOptions(const QCommandLineParser& parser, ticket::TTemplate artwork,
+                                                 const QString& settingsPath, QString* error)
+{
+    const auto fail = [&](const QString& text) {
+        *error = text;
+        return std::nullopt;
+    };
+    artwork.File = ticket::TemplatePath(artwork.File, settingsPath);
+    const bool given = parser.isSet(QStringLiteral("template"));
+    if (parser.isSet(QStringLiteral("no-template"))) {
+        if (given || parser.isSet(QStringLiteral("template-page")))
+            return fail(QCoreApplication::translate("CommandLine", "--no-template cannot go with --template or --template-page"));
+        return ticket::TTemplate();
+    }
+    if (given) {
+        const QString file = parser.value(QStringLiteral("template"));
+        if (file.trimmed().isEmpty())
+            return fail(QCoreApplication::translate("CommandLine", "--template takes the artwork's PDF file"));
+        artwork.File = QDir::cleanPath(QDir::current().absoluteFilePath(file));
+        // Printed: a template named for this run is meant to go onto the paper.
+        artwork.Print = true;
+    }
+    QString numberError;
+    const std::optional<qint64> page = IntegerOption(parser, QStringLiteral("template-page"), &numberError);
+    if (!numberError.isEmpty())
+        return fail(numberError);
+    if (page) {
+        if (*page < 1 || *page > std::numeric_limits<int>::max())
+            return fail(QCoreApplication::translate("CommandLine", "--template-page takes a page from 1 on, not %1").arg(*page));
+        if (!artwork.IsSet())
+            return fail(QCoreApplication::translate("CommandLine", "--template-page goes with a template (--template or [Template] in the settings file)"));
+        artwork.Page = int(*page);
+    }
+    return artwork;
+}
+
 } // namespace
 
 int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, PrintVerb verb)
@@ -250,6 +289,10 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     const std::optional<ticket::TSheetLayout> layout = SheetOptions(parser, settings.Sheet, &sheetError);
     if (!layout)
         return Usage(sheetError);
+    QString templateError;
+    const std::optional<ticket::TTemplate> artwork = TemplateOptions(parser, settings.Template, settingsPath, &templateError);
+    if (!artwork)
+        return Usage(templateError);
     ChoosePrinter(parser, settings);
     TPrinter& printer = Printer();
     const std::shared_ptr<TSeriesStore> store = Store(parser, settingsPath, settings);
@@ -294,6 +337,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
         request.resumeOf = rest.run;
         request.page.StartingNumber = *rest.run.first;
     }
+    request.artwork = *artwork;
     // The chosen printer's calibration, as the window applies it.
     if (!parser.isSet(QStringLiteral("no-calibration")))
         request.offset = settings.Calibrations.value(printer.PrinterName());

@@ -1,0 +1,43 @@
+#include "ticket/Template.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace ticket {
+
+QString ScopeName(TTemplateScope scope)
+{
+    return scope == TTemplateScope::Ticket ? QStringLiteral("ticket") : QStringLiteral("sheet");
+}
+
+std::optional<TTemplateScope> ParseScope(const QString& text)
+{
+    for (const TTemplateScope scope : { TTemplateScope::Sheet, TTemplateScope::Ticket })
+        if (text.trimmed().compare(ScopeName(scope), Qt::CaseInsensitive) == 0)
+            return scope;
+    return std::nullopt;
+}
+
+QString TemplatePath(const QString& file, const QString& settingsPath)
+{
+    if (file.isEmpty())
+        return {};
+    if (QFileInfo(file).isAbsolute())
+        return QDir::cleanPath(file);
+    return QDir::cleanPath(QFileInfo(settingsPath).absoluteDir().filePath(file));
+}
+
+QList<QPointF> TemplateCorners(TTemplateScope scope, const TSheetLayout& layout, const TSheetPlan& plan,
+                               qint64 printedSheet, const QSizeF& printable, const QPointF& printableOffset)
+{
+    if (scope == TTemplateScope::Sheet)
+        return { QPointF(0, 0) };
+    QList<QPointF> corners;
+    const QList<qint64> tickets = plan.OnSheet(plan.LogicalSheet(printedSheet));
+    for (int slot = 0; slot < tickets.size(); ++slot)
+        if (tickets[slot] >= 0)
+            corners << SlotRect(layout, slot, printable).topLeft() + printableOffset;
+    return corners;
+}
+
+} // namespace ticket

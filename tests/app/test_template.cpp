@@ -1,0 +1,276 @@
+// Artwork under the numbers, through the built program: a template made here (text, a
+// vector shape and an image) printed under a long run, stored once, and drawn as qpdf's
+// own underlay draws it; and bad templates refused before any number is taken.
+#include "support_app.h"
+
+#include "run/Journal.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kArtworkText = QStringLiteral("ARTWORKMARK");
+
+class TemplateTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        apptest::EnsureApplication();
+        ASSERT_TRUE(dir_.isValid());
+        settings_ = Path(QStringLiteral("Tallyforge.ini"));
+        QFile file(settings_);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[SN]\r\nLastNumber=0\r\nPageCount=3\r\nPrefix=S-\r\n\r\n[Paper]\r\nHorizontalIndent=4\r\nVerticalIndent=5\r\n"
+                   "HorizontalIndent2=4\r\nVerticalIndent2=8\r\n\r\n");
+    }
+
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+
+    // Exit code and standard error of one run of the program.
+    std::pair<int, QString> Run(QStringList arguments)
+    {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("HOME"), dir_.path());
+        environment.insert(QStringLiteral("CUPS_SERVER"), QStringLiteral("127.0.0.1:1")); // the PDF printer only
+        program.setProcessEnvironment(environment);
+        apptest::EndWithTest(program);
+        arguments << QStringLiteral("--settings") << settings_ << QStringLiteral("--quiet");
+        program.start(qEnvironmentVariable("TALLYFORGE_BINARY_DIR") + QStringLiteral("/src/app/tallyforge"), arguments);
+        if (!program.waitForFinished(120000))
+            return { -1, QString() };
+        return { program.exitCode(), QString::fromLocal8Bit(program.readAllStandardError()) };
+    }
+
+    // One page of artwork: a word, a filled vector shape and an image.
+    void MakeTemplate(const QString& path, const QSizeF& points, int pages = 1)
+    {
+        QPdfWriter writer(path);
+        writer.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        writer.setPageMargins(QMarginsF());
+        writer.setResolution(72);
+        QPainter painter(&writer);
+        for (int page = 0; page < pages; ++page) {
+            if (page > 0)
+                writer.newPage();
+            QPainterPath shape;
+            shape.addRoundedRect(QRectF(72, 72, 300, 90), 20, 20);
+            painter.fillPath(shape, QColor(20, 40, 200));
+            QFont font(QStringLiteral("DejaVu Sans"));
+            font.setPointSize(24);
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            painter.drawText(QPointF(90, 240), kArtworkText);
+            QImage image(64, 64, QImage::Format_RGB32);
+            for (int y = 0; y < 64; ++y)
+                for (int x = 0; x < 64; ++x)
+                    image.setPixel(x, y, qRgb(x * 4, 255 - y * 4, 90));
+            painter.drawImage(QRectF(380, 72, 128, 128), image);
+        }
+    }
+
+    QString LastNumber() const { return apptest::IniValue(settings_, QStringLiteral("SN"), QStringLiteral("LastNumber")); }
+
+    QTemporaryDir dir_;
+    QString settings_;
+};
+
+// Pixels whose colour differs by more than antialiasing does.
+double DifferentShare(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size() || a.isNull())
+        return 1.0;
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    qint64 different = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const QRgb* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const QRgb* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int column = 0; column < x.width(); ++column)
+            if (std::abs(qRed(p[column]) - qRed(q[column])) > 48 || std::abs(qGreen(p[column]) - qGreen(q[column])) > 48
+                || std::abs(qBlue(p[column]) - qBlue(q[column])) > 48)
+                ++different;
+    }
+    return double(different) / (double(x.width()) * x.height());
+}
+
+QImage Render(const QString& pdf, int page, const QString& stem)
+{
+    int code = -1;
+    apptest::Run(QStringLiteral("pdftoppm"), { QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("150"),
+                                               QStringLiteral("-singlefile"), QStringLiteral("-f"), QString::number(page),
+                                               QStringLiteral("-l"), QString::number(page), pdf, stem }, &code);
+    return code == 0 ? QImage(stem + QStringLiteral(".png")) : QImage();
+}
+
+// Every stream object of the file by its /Subtype ("/Image", "/Form"), from qpdf's JSON.
+QMap<QString, int> StreamSubtypes(const QString& pdf)
+{
+    int code = -1;
+    const QString json = apptest::Run(QStringLiteral("qpdf"), { QStringLiteral("--json=2"), QStringLiteral("--json-key=qpdf"), pdf }, &code);
+    QMap<QString, int> counts;
+    if (code != 0)
+        return counts;
+    const QJsonArray qpdf = QJsonDocument::fromJson(json.toUtf8()).object().value(QStringLiteral("qpdf")).toArray();
+    const QJsonObject objects = qpdf.at(1).toObject();
+    for (auto it = objects.begin(); it != objects.end(); ++it) {
+        const QJsonObject dict = it.value().toObject().value(QStringLiteral("stream")).toObject().value(QStringLiteral("dict")).toObject();
+        if (dict.contains(QStringLiteral("/Subtype")))
+            ++counts[dict.value(QStringLiteral("/Subtype")).toString()];
+    }
+    return counts;
+}
+
+TEST_F(TemplateTest, ArtworkUnderAThousandSheetsIsStoredOnceAndDrawnAsQpdfUnderlaysIt)
+{
+    // The numbers alone first: the paper they go on, and the reference's pages.
+    const QString plain = Path(QStringLiteral("plain.pdf"));
+    ASSERT_EQ(Run({ QStringLiteral("print"), QStringLiteral("--no-advance"), QStringLiteral("--start"), QStringLiteral("1"),
+                    QStringLiteral("--count"), QStringLiteral("1000"), QStringLiteral("--output"), plain }).first, 0);
+    const QSizeF paper = apptest::PdfPageSizePoints(plain);
+    ASSERT_GT(paper.width(), 0);
+    const QString artwork = Path(QStringLiteral("artwork.pdf"));
+    MakeTemplate(artwork, paper);
+
+    const QString printed = Path(QStringLiteral("printed.pdf"));
+    const auto [code, errors] = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("1000"), QStringLiteral("--force"),
+                                      QStringLiteral("--template"), artwork, QStringLiteral("--output"), printed });
+    ASSERT_EQ(code, 0) << errors.toStdString();
+    EXPECT_EQ(LastNumber(), QStringLiteral("1000"));
+
+    // The artwork's text and the page's own serial on every page.
+    const QStringList pages = apptest::PdfText(printed).split(QLatin1Char('\f'));
+    ASSERT_GE(pages.size(), 1000);
+    for (int page = 0; page < 1000; ++page) {
+        ASSERT_TRUE(pages[page].contains(kArtworkText)) << "page " << page + 1;
+        ASSERT_TRUE(pages[page].contains(QStringLiteral("S-%1").arg(page + 1))) << "page " << page + 1;
+    }
+    // One copy of the artwork: the page as one form, its image once.
+    const QMap<QString, int> subtypes = StreamSubtypes(printed);
+    EXPECT_EQ(subtypes.value(QStringLiteral("/Form")), 1);
+    EXPECT_EQ(subtypes.value(QStringLiteral("/Image")), 1);
+
+    // Drawn where qpdf's own underlay puts a page of the paper's size.
+    const QString reference = Path(QStringLiteral("reference.pdf"));
+    int qpdfCode = -1;
+    apptest::Run(QStringLiteral("qpdf"), { plain, QStringLiteral("--underlay"), artwork, QStringLiteral("--repeat=1"),
+                                           QStringLiteral("--"), reference }, &qpdfCode);
+    ASSERT_EQ(qpdfCode, 0);
+    const QImage ours = Render(printed, 500, Path(QStringLiteral("ours")));
+    const QImage theirs = Render(reference, 500, Path(QStringLiteral("theirs")));
+    ASSERT_FALSE(ours.isNull());
+    EXPECT_LE(DifferentShare(ours, theirs), 0.01);
+    // The comparison sees the artwork: without it the page differs from the reference.
+    EXPECT_GT(DifferentShare(Render(plain, 500, Path(QStringLiteral("plain"))), theirs), 0.01);
+
+    // The journal names the artwork and the bytes that were printed.
+    QFile file(artwork);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString sha = QString::fromLatin1(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
+    const QList<TJournalRecord> runs = TJournal(TJournal::PathBeside(settings_)).Runs();
+    ASSERT_FALSE(runs.isEmpty());
+    EXPECT_EQ(runs.first().templateName, artwork);
+    EXPECT_EQ(runs.first().templateSha256, sha);
+}
+
+// A reprint takes the artwork its serials were printed on, without being told, and asks
+// first when that file has changed since.
+TEST_F(TemplateTest, ReprintUsesTheArtworkOfItsRunAndAsksWhenItChanged)
+{
+    const QString plain = Path(QStringLiteral("plain.pdf"));
+    ASSERT_EQ(Run({ QStringLiteral("print"), QStringLiteral("--no-advance"), QStringLiteral("--output"), plain }).first, 0);
+    QFile::remove(TJournal::PathBeside(settings_));
+    const QString artwork = Path(QStringLiteral("artwork.pdf"));
+    MakeTemplate(artwork, apptest::PdfPageSizePoints(plain));
+    ASSERT_EQ(Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--template"), artwork,
+                    QStringLiteral("--output"), Path(QStringLiteral("first.pdf")) }).first, 0);
+
+    const QString again = Path(QStringLiteral("again.pdf"));
+    ASSERT_EQ(Run({ QStringLiteral("reprint"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("--output"), again }).first, 0);
+    EXPECT_TRUE(apptest::PdfText(again, 1).contains(kArtworkText));
+    EXPECT_TRUE(apptest::PdfText(again, 2).contains(kArtworkText));
+
+    // The designer saved the file again with two pages: not the bytes the serials were
+    // printed on.
+    MakeTemplate(artwork, apptest::PdfPageSizePoints(plain), 2);
+    const QString changed = Path(QStringLiteral("changed.pdf"));
+    const auto [exit, errors] = Run({ QStringLiteral("reprint"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("--output"), changed });
+    EXPECT_EQ(exit, 1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("has changed"))) << errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(changed));
+    EXPECT_EQ(Run({ QStringLiteral("reprint"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("--force"), QStringLiteral("--output"), changed }).first, 0);
+    EXPECT_TRUE(apptest::PdfText(changed, 1).contains(kArtworkText));
+}
+
+TEST_F(TemplateTest, BadTemplatesAreRefusedBeforeAnyNumberIsTaken)
+{
+    const QString plain = Path(QStringLiteral("plain.pdf"));
+    ASSERT_EQ(Run({ QStringLiteral("print"), QStringLiteral("--no-advance"), QStringLiteral("--output"), plain }).first, 0);
+    QFile::remove(TJournal::PathBeside(settings_));
+    const QSizeF paper = apptest::PdfPageSizePoints(plain);
+    const QString good = Path(QStringLiteral("good.pdf"));
+    MakeTemplate(good, paper);
+    QFile goodFile(good);
+    ASSERT_TRUE(goodFile.open(QIODevice::ReadOnly));
+    const QByteArray bytes = goodFile.readAll();
+
+    const QString encrypted = Path(QStringLiteral("encrypted.pdf"));
+    int code = -1;
+    apptest::Run(QStringLiteral("qpdf"), { QStringLiteral("--encrypt"), QStringLiteral("user"), QStringLiteral("owner"), QStringLiteral("256"),
+                                           QStringLiteral("--"), good, encrypted }, &code);
+    ASSERT_EQ(code, 0);
+    const QString damaged = Path(QStringLiteral("damaged.pdf"));
+    QFile damagedFile(damaged);
+    ASSERT_TRUE(damagedFile.open(QIODevice::WriteOnly));
+    damagedFile.write(bytes.left(bytes.size() * 2 / 3));
+    damagedFile.close();
+    const QString empty = Path(QStringLiteral("empty.pdf"));
+    apptest::Run(QStringLiteral("qpdf"), { QStringLiteral("--empty"), empty }, &code);
+    ASSERT_EQ(code, 0);
+    const QString large = Path(QStringLiteral("large.pdf"));
+    MakeTemplate(large, paper + QSizeF(72, 72));
+
+    const struct {
+        const char* name;
+        QStringList arguments;
+    } cases[] = {
+        { "missing", { QStringLiteral("--template"), Path(QStringLiteral("missing.pdf")) } },
+        { "encrypted", { QStringLiteral("--template"), encrypted } },
+        { "damaged", { QStringLiteral("--template"), damaged } },
+        { "empty", { QStringLiteral("--template"), empty } },
+        { "page past the end", { QStringLiteral("--template"), good, QStringLiteral("--template-page"), QStringLiteral("2") } },
+        { "larger than the paper", { QStringLiteral("--template"), large } },
+    };
+    const QString output = Path(QStringLiteral("out.pdf"));
+    for (const auto& bad : cases) {
+        const auto [exit, errors] = Run(QStringList { QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("5"),
+                                                      QStringLiteral("--output"), output } + bad.arguments);
+        EXPECT_EQ(exit, 1) << bad.name << ": " << errors.toStdString();
+        EXPECT_TRUE(errors.contains(QFileInfo(bad.arguments[1]).fileName())) << bad.name << ": " << errors.toStdString();
+        EXPECT_EQ(LastNumber(), QStringLiteral("0")) << bad.name;
+        EXPECT_FALSE(QFileInfo::exists(output)) << bad.name;
+        EXPECT_FALSE(QFileInfo::exists(TJournal::PathBeside(settings_))) << bad.name;
+    }
+    // A page no file has is the option's fault.
+    const auto [exit, errors] = Run({ QStringLiteral("print"), QStringLiteral("--template"), good, QStringLiteral("--template-page"), QStringLiteral("0") });
+    EXPECT_EQ(exit, 2);
+    EXPECT_TRUE(errors.contains(QStringLiteral("--template-page"))) << errors.toStdString();
+    EXPECT_EQ(LastNumber(), QStringLiteral("0"));
+}
+
+} // namespace
