@@ -382,6 +382,7 @@ std::optional<TSerialRun::Outcome> TPrintRoom::Carry(const TPrintPlan& plan)
     run_.AllowUnrecordable = plan.Asks(TPrintQuestion::Kind::Unrecorded);
     run_.Artwork.reset();
     if (plan.artwork)
-        run_.Artwork = TSerialRun::TRunArtwork { *plan.artwork, plan.request.artwork.Scope };
+        run_.Artwork = TSerialRun::TRunArtwork { *plan.artwork, plan.request.artwork.Scope,
+                                                 QPointF(plan.request.offset.X, plan.request.offset.Y) };
     return run_.Print(plan.request.page, plan.count, plan.request.kind, plan.expected, plan.request.layout, plan.fromSheet);
 }

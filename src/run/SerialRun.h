@@ -47,6 +47,8 @@ public:
     struct TRunArtwork {
         pdftemplate::TArtwork artwork;
         ticket::TTemplateScope scope = ticket::TTemplateScope::Sheet;
+        // The printer's calibration, inches: the artwork lands where the numbers do.
+        QPointF calibration;
     };
     std::optional<TRunArtwork> Artwork;
 
