@@ -211,16 +211,19 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
         // Where each sheet's artwork goes: the grid the numbers are drawn on, from the
         // printable area's corner, which lies this far from the paper's.
         const TDeviceCaps caps = Printer().DeviceCaps();
-        const QPointF offset = QPointF(caps.LogPixelsX > 0 ? double(caps.PhysicalOffsetX) / caps.LogPixelsX : 0.0,
-                                       caps.LogPixelsY > 0 ? double(caps.PhysicalOffsetY) / caps.LogPixelsY : 0.0)
-            + Artwork->calibration;
+        const QPointF offset(caps.LogPixelsX > 0 ? double(caps.PhysicalOffsetX) / caps.LogPixelsX : 0.0,
+                             caps.LogPixelsY > 0 ? double(caps.PhysicalOffsetY) / caps.LogPixelsY : 0.0);
         pdftemplate::TUnderlay underlay;
         underlay.pdf = Artwork->artwork.bytes;
         underlay.page = Artwork->artwork.page;
         underlay.corners = [scope = Artwork->scope, layout = layout_, plan = plan_, printable = serial::PrintableInches(),
-                            offset, from = fromSheet_](int pageIndex) {
-            // A resume's document begins at the plan's sheet `from`.
-            return ticket::TemplateCorners(scope, layout, plan, from + pageIndex, printable, offset);
+                            offset, from = fromSheet_, calibration = Artwork->calibration](int pageIndex) {
+            // A resume's document begins at the plan's sheet `from`; the calibrated printer
+            // puts everything out by the same amount, the artwork with the numbers.
+            QList<QPointF> corners = ticket::TemplateCorners(scope, layout, plan, from + pageIndex, printable, offset);
+            for (QPointF& corner : corners)
+                corner += calibration;
+            return corners;
         };
         Printer().SetUnderlay(std::move(underlay));
     }

@@ -274,3 +274,44 @@ TEST_F(TemplateTest, BadTemplatesAreRefusedBeforeAnyNumberIsTaken)
 }
 
 } // namespace
+
+namespace {
+
+// The printer's calibration moves everything the run puts on the paper by the same
+// amount: the numbers, a ticket's items and the artwork printed with them, so they stay
+// together on the page.
+TEST_F(TemplateTest, CalibrationMovesTheArtworkAndTheItemsWithTheNumbers)
+{
+    const QString plain = Path(QStringLiteral("plain.pdf"));
+    ASSERT_EQ(Run({ QStringLiteral("print"), QStringLiteral("--no-advance"), QStringLiteral("--count"), QStringLiteral("1"),
+                    QStringLiteral("--output"), plain }).first, 0);
+    const QString artwork = Path(QStringLiteral("artwork.pdf"));
+    MakeTemplate(artwork, apptest::PdfPageSizePoints(plain));
+    QFile file(settings_);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[SN]\r\nLastNumber=0\r\nPrefix=S-\r\n\r\n[Paper]\r\nHorizontalIndent=0.5\r\nVerticalIndent=0.5\r\n"
+               "HorizontalIndent2=0.5\r\nVerticalIndent2=2\r\n\r\n[Sheet]\r\nColumns=2\r\nRows=2\r\nCutMarks=1\r\n\r\n"
+               "[Item3]\r\nKind=text\r\nLeft=1\r\nTop=3\r\nText=N{number}\r\n\r\n[Template]\r\nFile=artwork.pdf\r\n\r\n"
+               "[Calibration]\r\nPDF.X=0.5\r\nPDF.Y=-0.25\r\n");
+    file.close();
+    const QString calibrated = Path(QStringLiteral("calibrated.pdf"));
+    const QString uncalibrated = Path(QStringLiteral("uncalibrated.pdf"));
+    // --force: the same serials twice.
+    ASSERT_EQ(Run({ QStringLiteral("print"), QStringLiteral("--no-advance"), QStringLiteral("--force"), QStringLiteral("--count"),
+                    QStringLiteral("4"), QStringLiteral("--output"), calibrated }).first, 0);
+    ASSERT_EQ(Run({ QStringLiteral("print"), QStringLiteral("--no-advance"), QStringLiteral("--force"), QStringLiteral("--count"),
+                    QStringLiteral("4"), QStringLiteral("--no-calibration"), QStringLiteral("--output"), uncalibrated }).first, 0);
+    const QList<apptest::PdfWord> moved = apptest::PdfWords(calibrated);
+    const QList<apptest::PdfWord> still = apptest::PdfWords(uncalibrated);
+    for (const QString& word : { kArtworkText, QStringLiteral("S-1"), QStringLiteral("S-4"), QStringLiteral("N1"), QStringLiteral("N4") }) {
+        SCOPED_TRACE(word.toStdString());
+        const QList<apptest::PdfWord> a = apptest::PdfWordsOnPage(moved, 1, word);
+        const QList<apptest::PdfWord> b = apptest::PdfWordsOnPage(still, 1, word);
+        ASSERT_FALSE(a.isEmpty());
+        ASSERT_EQ(a.size(), b.size());
+        EXPECT_NEAR(a[0].xMin - b[0].xMin, 36, 0.5);
+        EXPECT_NEAR(a[0].yMin - b[0].yMin, -18, 0.5);
+    }
+}
+
+} // namespace
