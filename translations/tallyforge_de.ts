@@ -1338,10 +1338,6 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>%1 serials %2 apart span more numbers than one run can take</source>
         <translation>%1 Seriennummern im Abstand %2 umfassen mehr Nummern, als ein Lauf belegen kann</translation>
     </message>
-    <message>
-        <source>A shared series records neither a step nor a check character: print it with step 1 and no check</source>
-        <translation>Eine geteilte Serie speichert weder Schrittweite noch Prüfzeichen: mit Schrittweite 1 und ohne Prüfzeichen drucken</translation>
-    </message>
 </context>
 <context>
     <name>TSeriesCounter</name>

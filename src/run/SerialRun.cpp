@@ -94,8 +94,6 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     const qint64 numbers = serial::RunNumbers(page, outcome.count);
     if (numbers > std::numeric_limits<int>::max())
         throw Exception(QCoreApplication::translate("TSerialRun", "%1 serials %2 apart span more numbers than one run can take").arg(outcome.count).arg(step));
-    if ((step > 1 || page.Check != ticket::TCheck::None) && !store_->KeepsStepAndCheck())
-        throw Exception(QCoreApplication::translate("TSerialRun", "A shared series records neither a step nor a check character: print it with step 1 and no check"));
     outcome.step = step;
     record.printer = Printer().PrinterName();
     record.user = CurrentUser();

@@ -37,10 +37,6 @@ public:
     // nothing to check.
     virtual void CheckRecordable() { }
 
-    // Whether its records keep a run's step and check scheme (so its serials can be told
-    // from the numbers between them, and reprinted as they were); a store that does not
-    // prints step 1 without a check only.
-    virtual bool KeepsStepAndCheck() const { return true; }
 
     // Before the first page. A print (`advance`) reserves `count` numbers (a run's serials
     // times its step, record.step): from

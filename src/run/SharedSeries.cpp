@@ -523,6 +523,8 @@ std::optional<QString> TSharedSeries::End(const TJournalRecord& record)
     if (record.last)
         final[QStringLiteral("last")] = *record.last;
     final[QStringLiteral("pages")] = record.pages;
+    // A page takes its serial and the numbers its step passes over.
+    final[QStringLiteral("used")] = double(qint64(record.pages) * qMax(1, record.step));
     final[QStringLiteral("output")] = record.output;
     final[QStringLiteral("job")] = record.job;
     final[QStringLiteral("details")] = TJournal::DetailsText(record);
@@ -553,8 +555,7 @@ std::optional<QString> TSharedSeries::End(const TJournalRecord& record)
     if (!reservation)
         return std::nullopt;
     if (givenBack)
-        return QString::number(record.pages > 0 ? serial::SerialNumber(reservation->first, record.pages)
-                                                : serial::AddWrapping(reservation->first, -1));
+        return QString::number(serial::AddWrapping(reservation->first, qint32(qint64(record.pages) * qMax(1, record.step) - 1)));
     return reservation->text;
 }
 
@@ -580,7 +581,10 @@ bool TSharedSeries::Send(const QJsonObject& final, bool retry)
         const std::optional<int> reservedFirst = IntValue(run.get(), 0, 1);
         const std::optional<int> reservedLast = IntValue(run.get(), 0, 2);
         const int count = reservedFirst && reservedLast ? int(quint32(*reservedLast) - quint32(*reservedFirst)) + 1 : 0;
-        const int pages = qBound(0, final.value(QStringLiteral("pages")).toInt(), count);
+        // The numbers the pages used (a record spooled by an older version has pages only).
+        const qint64 used = final.contains(QStringLiteral("used")) ? qint64(final.value(QStringLiteral("used")).toDouble())
+                                                                 : final.value(QStringLiteral("pages")).toInt();
+        const int pages = int(std::clamp<qint64>(used, 0, count));
         bool givenBack = false;
         Param voidFirst;
         Param voidLast;

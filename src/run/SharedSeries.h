@@ -40,7 +40,6 @@ public:
     void Connect();
 
     Reading Read() override;
-    bool KeepsStepAndCheck() const override { return false; }
     Begun Begin(TJournalRecord& record, int count, bool advance, const QString& expectedText) override;
     std::optional<QString> End(const TJournalRecord& record) override;
     QString Problem() const override { return problem_; }

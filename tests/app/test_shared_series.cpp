@@ -102,10 +102,10 @@ protected:
         return Finish(program);
     }
     QString Pdf(const QString& name) const { return dir_.filePath(name); }
-    // A print of 100,000 pages, once its pages are being drawn.
-    bool StartLongRun(QProcess& program, const QString& pdf) const
+    // A print of `count` pages (100,000 unless told), once its pages are being drawn.
+    bool StartLongRun(QProcess& program, const QString& pdf, const QStringList& options = {}, int count = 100000) const
     {
-        Start(program, Arguments(Print(100000, pdf)));
+        Start(program, Arguments(Print(count, pdf) + options));
         if (!program.waitForStarted())
             return false;
         const auto drawing = [&] {
@@ -296,12 +296,8 @@ TEST_F(SharedSeriesTest, StoppedStackRunIsResumedFromTheServer)
 {
     const qint64 before = SeriesLast();
     QProcess program;
-    Start(program, Arguments(Print(40000, QStringLiteral("first.pdf")) << QStringLiteral("--sheet") << QStringLiteral("2x4")
-                                                                          << QStringLiteral("--order") << QStringLiteral("stack")));
-    ASSERT_TRUE(program.waitForStarted());
-    for (int waited = 0; QDir(dir_.path()).entryList({ QStringLiteral(".tallyforge-*.part") }, QDir::Hidden | QDir::Files).isEmpty()
-         && waited < 60000 && program.state() == QProcess::Running; waited += 5)
-        QTest::qWait(5);
+    ASSERT_TRUE(StartLongRun(program, QStringLiteral("first.pdf"), { QStringLiteral("--sheet"), QStringLiteral("2x4"),
+                                                                     QStringLiteral("--order"), QStringLiteral("stack") }, 40000));
     QTest::qWait(50);
     ::kill(pid_t(program.processId()), SIGINT);
     ASSERT_EQ(Finish(program).code, 130);
@@ -377,6 +373,39 @@ TEST_F(SharedSeriesTest, RefusedBeforeTheRun)
         EXPECT_FALSE(QFile::exists(dir_.filePath(QStringLiteral("Tallyforge-series-spool.jsonl"))));
     }
     EXPECT_EQ(server_->Query(QStringLiteral("SELECT last FROM tallyforge_series WHERE name = '%1'").arg(series_)), QString());
+}
+
+// A run with a step and a check character on the server: the series moves past the
+// numbers the step passes over, a stopped run gives back only what its pages did not use,
+// and a reprint from another station prints the serial with its check as the run did.
+TEST_F(SharedSeriesTest, StepAndCheckAreKeptOnTheServer)
+{
+    const qint64 before = SeriesLast();
+    Ran ran = Run(Print(5, QStringLiteral("stepped.pdf")) << QStringLiteral("--step") << QStringLiteral("10")
+                                                           << QStringLiteral("--check") << QStringLiteral("mod7"));
+    ASSERT_EQ(ran.code, 0) << ran.error.toStdString();
+    EXPECT_EQ(SeriesLast(), before + 50);
+    const qint64 third = before + 21;
+    // mod7: the number's remainder divided by 7.
+    const QString printed = QStringLiteral("S-%1%2").arg(third).arg(third % 7);
+    EXPECT_EQ(apptest::PdfText(Pdf(QStringLiteral("stepped.pdf")), 3).count(printed), 2);
+    ran = Run({ QStringLiteral("reprint"), QString::number(third), QString::number(third), QStringLiteral("--output"),
+                Pdf(QStringLiteral("again.pdf")) });
+    ASSERT_EQ(ran.code, 0) << ran.error.toStdString();
+    EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("again.pdf"))).contains(printed));
+    // A number the step passed over was never printed.
+    EXPECT_EQ(Run({ QStringLiteral("reprint"), QString::number(third + 1), QString::number(third + 1), QStringLiteral("--output"),
+                    Pdf(QStringLiteral("never.pdf")) }).code, 1);
+
+    // Stopped part way: the series goes back to the last number its pages used.
+    QProcess program;
+    ASSERT_TRUE(StartLongRun(program, QStringLiteral("long.pdf"), { QStringLiteral("--step"), QStringLiteral("3") }));
+    QTest::qWait(100);
+    ::kill(pid_t(program.processId()), SIGINT);
+    ASSERT_EQ(Finish(program).code, 130);
+    const int pages = apptest::PdfPageCount(Pdf(QStringLiteral("long.pdf")));
+    ASSERT_GT(pages, 0);
+    EXPECT_EQ(SeriesLast(), before + 50 + qint64(pages) * 3);
 }
 
 // set-next moves the series, records the numbers it skips as void, and refuses to go
