@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 namespace ticket {
@@ -214,6 +215,127 @@ std::optional<TBarcodeShapes> EncodeBarcode(TSymbology symbology, const QString&
         shapes.texts << TBarcodeShapes::Text { QPointF(s->x, s->y), s->fsize, s->halign,
                                                QString::fromUtf8(reinterpret_cast<const char*>(s->text), s->length) };
     return shapes;
+}
+
+TBarcodeAhead::~TBarcodeAhead()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+        idle_ = false;
+    }
+    changed_.notify_all();
+    if (worker_.joinable())
+        worker_.join();
+}
+
+std::list<TBarcodeAhead::Job>::iterator TBarcodeAhead::Find(TSymbology symbology, const QString& text, bool humanReadable)
+{
+    return std::find_if(jobs_.begin(), jobs_.end(), [&](const Job& job) {
+        return !job.orphan && job.symbology == symbology && job.humanReadable == humanReadable && job.text == text;
+    });
+}
+
+void TBarcodeAhead::Ahead(TSymbology symbology, const QString& text, bool humanReadable)
+{
+    bool wake = false;
+    {
+        const std::lock_guard lock(mutex_);
+        if (stop_ || Find(symbology, text, humanReadable) != jobs_.end())
+            return;
+        // Those the run has not claimed yet come first: what it asks for next is among them.
+        if (jobs_.size() >= kDepth)
+            return;
+        if (!worker_.joinable()) {
+            try {
+                worker_ = std::thread([this] { Work(); });
+            } catch (const std::system_error&) {
+                stop_ = true; // no thread to spare: every code is encoded as it is drawn
+                return;
+            }
+        }
+        jobs_.push_back(Job { symbology, text, humanReadable, Job::Queued, std::nullopt, QString() });
+        ++queued_;
+        // Waking a thread costs a system call: the worker takes a few codes a time.
+        wake = idle_ && queued_ >= kBatch;
+        if (wake)
+            idle_ = false;
+    }
+    if (wake)
+        changed_.notify_one();
+}
+
+size_t TBarcodeAhead::Pending()
+{
+    const std::lock_guard lock(mutex_);
+    return jobs_.size();
+}
+
+void TBarcodeAhead::Work()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        if (!stop_ && queued_ == 0) {
+            idle_ = true;
+            changed_.wait(lock, [&] { return stop_ || !idle_; });
+        }
+        if (stop_)
+            return;
+        if (queued_ == 0)
+            continue;
+        --queued_;
+        Job& job = *std::find_if(jobs_.begin(), jobs_.end(), [](const Job& j) { return j.state == Job::Queued; });
+        job.state = Job::Working; // only this thread erases it now
+        const TSymbology symbology = job.symbology;
+        const QString text = job.text;
+        const bool humanReadable = job.humanReadable;
+        lock.unlock();
+        std::optional<TBarcodeShapes> shapes;
+        QString error;
+        bool done = true;
+        try {
+            shapes = EncodeBarcode(symbology, text, humanReadable, &error);
+        } catch (...) {
+            done = false; // the asker encodes it and meets the failure itself
+        }
+        lock.lock();
+        if (job.orphan) {
+            jobs_.erase(std::find_if(jobs_.begin(), jobs_.end(), [&](const Job& j) { return &j == &job; }));
+            continue;
+        }
+        job.shapes = std::move(shapes);
+        job.error = std::move(error);
+        job.state = done ? Job::Done : Job::Failed;
+    }
+}
+
+std::optional<TBarcodeShapes> TBarcodeAhead::Encode(TSymbology symbology, const QString& text, bool humanReadable, QString* error)
+{
+    {
+        std::unique_lock lock(mutex_);
+        const auto job = Find(symbology, text, humanReadable);
+        if (job != jobs_.end()) {
+            // Being encoded still: encoded here too rather than waited for, which on a
+            // busy machine can take a while; the worker drops its copy.
+            if (job->state == Job::Working) {
+                job->orphan = true;
+                lock.unlock();
+                return EncodeBarcode(symbology, text, humanReadable, error);
+            }
+            if (job->state == Job::Done) {
+                std::optional<TBarcodeShapes> shapes;
+                shapes.swap(job->shapes);
+                if (!shapes && error)
+                    *error = job->error;
+                jobs_.erase(job);
+                return shapes;
+            }
+            if (job->state == Job::Queued)
+                --queued_;
+            jobs_.erase(job); // queued still, or failed
+        }
+    }
+    return EncodeBarcode(symbology, text, humanReadable, error);
 }
 
 void DrawBarcode(TCanvas& canvas, const TBarcodeShapes& shapes, TSymbology symbology, const QRectF& target, int rotation,

@@ -86,8 +86,9 @@ TEST(BarcodeShapes, CoverWhatTheEncoderLaysOut)
             const Layout expected = ZintLayout(c.symbology, text);
             const Layout drawn { shapes->size, shapes->bars };
             // Both square for a 2-D code; a linear one is stretched to its box either way.
-            if (ticket::IsTwoDimensional(c.symbology))
+            if (ticket::IsTwoDimensional(c.symbology)) {
                 EXPECT_DOUBLE_EQ(drawn.size.width() / drawn.size.height(), expected.size.width() / expected.size.height());
+            }
             EXPECT_DOUBLE_EQ(shapes->barsBottom, shapes->size.height()); // nothing under the bars
             EXPECT_TRUE(shapes->texts.isEmpty());
             // Four cells a module across, so a module off by one or a missing bar shows.
