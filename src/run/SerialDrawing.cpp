@@ -225,7 +225,7 @@ void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet,
 {
     if (area != daBody)
         return;
-    constexpr int kPagesAhead = 4;
+    constexpr int kPagesAhead = 8;
     if (layout.IsDefault()) {
         // The page this program always printed, drawn by the same code.
         DrawSerialPage(job, canvas, int(printedSheet + 1), area, page, ahead);

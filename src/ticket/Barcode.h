@@ -91,7 +91,7 @@ private:
     void Work();
 
     static constexpr size_t kDepth = 64; // codes queued or done: a sheet's worth
-    static constexpr size_t kBatch = 4; // codes queued before the worker is woken for them
+    static constexpr size_t kBatch = 8; // codes queued before the worker is woken for them
     std::mutex mutex_;
     std::condition_variable changed_;
     std::list<Job> jobs_; // in the order queued
