@@ -330,9 +330,18 @@ std::optional<TBarcodeShapes> TBarcodeAhead::Encode(TSymbology symbology, const 
                 jobs_.erase(job);
                 return shapes;
             }
-            if (job->state == Job::Queued)
+            bool wake = false;
+            if (job->state == Job::Queued) {
+                // Fewer than a batch were queued, and the worker sleeps: it takes the rest.
                 --queued_;
+                wake = idle_ && queued_ > 0;
+                if (wake)
+                    idle_ = false;
+            }
             jobs_.erase(job); // queued still, or failed
+            lock.unlock();
+            if (wake)
+                changed_.notify_one();
         }
     }
     return EncodeBarcode(symbology, text, humanReadable, error);
