@@ -105,7 +105,7 @@ void drawOnce(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const Serial
 
 // The items of one ticket whose top-left corner is at (ticketLeft, ticketTop) inches.
 void drawItems(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const SerialPage& page, double ticketLeft,
-               double ticketTop)
+               double ticketTop, ticket::TBarcodeAhead* ahead)
 {
     if (page.Items.isEmpty())
         return;
@@ -117,7 +117,9 @@ void drawItems(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const Seria
         const QPoint at = TextPoint(job, ticketLeft + item.Left + page.Offset.x(), ticketTop + item.Top + page.Offset.y());
         if (item.Kind == ticket::TItemKind::Barcode) {
             QString problem;
-            const std::optional<ticket::TBarcodeShapes> shapes = ticket::EncodeBarcode(item.Symbology, text, item.HumanReadable, &problem);
+            const std::optional<ticket::TBarcodeShapes> shapes
+                = ahead ? ahead->Encode(item.Symbology, text, item.HumanReadable, &problem)
+                        : ticket::EncodeBarcode(item.Symbology, text, item.HumanReadable, &problem);
             const QRectF target(at, QSizeF(job.InchesToPixels(false, item.Width), job.InchesToPixels(true, item.Height)));
             if (shapes) {
                 ticket::DrawBarcode(canvas, *shapes, item.Symbology, target, item.Rotation, page.Font.Name);
@@ -171,6 +173,16 @@ void drawItems(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const Seria
     ApplySerialFont(canvas.Font(), page.Font);
 }
 
+// The codes of ticket `pageIndex`, to be encoded while the page before it is written.
+void queueCodes(ticket::TBarcodeAhead* ahead, const SerialPage& page, int pageIndex)
+{
+    if (!ahead)
+        return;
+    for (const ticket::TTicketItem& item : page.Items)
+        if (item.Kind == ticket::TItemKind::Barcode)
+            ahead->Ahead(item.Symbology, ItemValue(page, item, pageIndex), item.HumanReadable);
+}
+
 } // namespace
 
 QList<QRect> SerialBoxes(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const SerialPage& page)
@@ -189,14 +201,14 @@ QList<QRect> SerialBoxes(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, c
 }
 
 void DrawSerialPage(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, TDrawArea area,
-                    const SerialPage& page)
+                    const SerialPage& page, ticket::TBarcodeAhead* ahead)
 {
     if (area != daBody)
         return;
     ApplySerialFont(canvas.Font(), page.Font);
     drawOnce(job, canvas, pageIndex, page, page.HorizontalIndent, page.VerticalIndent);
     drawOnce(job, canvas, pageIndex, page, page.HorizontalIndent2, page.VerticalIndent2);
-    drawItems(job, canvas, pageIndex, page, 0, 0);
+    drawItems(job, canvas, pageIndex, page, 0, 0, ahead);
 }
 
 QSizeF PrintableInches()
@@ -209,13 +221,18 @@ QSizeF PrintableInches()
 
 void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet, TDrawArea area,
                      const SerialPage& page, const ticket::TSheetLayout& layout, const ticket::TSheetPlan& plan,
-                     const QSizeF& printableInches)
+                     const QSizeF& printableInches, ticket::TBarcodeAhead* ahead)
 {
     if (area != daBody)
         return;
+    constexpr int kPagesAhead = 8;
     if (layout.IsDefault()) {
         // The page this program always printed, drawn by the same code.
-        DrawSerialPage(job, canvas, int(printedSheet + 1), area, page);
+        DrawSerialPage(job, canvas, int(printedSheet + 1), area, page, ahead);
+        // The pages up to kPagesAhead on are queued already, but at the start.
+        const int first = ahead && ahead->Pending() == 0 ? 1 : kPagesAhead;
+        for (int next = first; next <= kPagesAhead && printedSheet + next < plan.PrintedSheets(); ++next)
+            queueCodes(ahead, page, int(printedSheet + 1 + next));
         return;
     }
     ApplySerialFont(canvas.Font(), page.Font);
@@ -228,8 +245,12 @@ void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet,
         const int pageIndex = int(qint32(tickets[slot] + 1));
         drawOnce(job, canvas, pageIndex, page, rect.left() + page.HorizontalIndent, rect.top() + page.VerticalIndent);
         drawOnce(job, canvas, pageIndex, page, rect.left() + page.HorizontalIndent2, rect.top() + page.VerticalIndent2);
-        drawItems(job, canvas, pageIndex, page, rect.left(), rect.top());
+        drawItems(job, canvas, pageIndex, page, rect.left(), rect.top(), ahead);
     }
+    if (ahead && !page.Items.isEmpty() && printedSheet + 1 < plan.PrintedSheets())
+        for (const qint64 next : plan.OnSheet(plan.LogicalSheet(printedSheet + 1)))
+            if (next >= 0)
+                queueCodes(ahead, page, int(qint32(next + 1)));
     if (!layout.CutMarks)
         return;
     // Where the guillotine cuts: every ticket's edges. The marks stand beside the grid, so

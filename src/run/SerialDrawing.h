@@ -16,6 +16,10 @@
 // The page drawing of the serial-number window: what goes on a page and where. The
 // window reads its inputs into SerialPage for every call, so a page always shows what
 // is typed at that moment.
+namespace ticket {
+class TBarcodeAhead;
+}
+
 namespace serial {
 
 // The serial font: what the settings file stores and the font dialog edits.
@@ -105,10 +109,11 @@ QSizeF PrintableInches();
 // DrawSerialPage draws a page, its two positions measured from the ticket's top-left
 // corner and its serial page.StartingNumber + ticket; with the layout's CutMarks, short
 // marks beside the sheet's grid at every ticket edge, outside the tickets. The one-ticket
-// layout draws exactly what DrawSerialPage draws for page printedSheet + 1.
+// layout draws exactly what DrawSerialPage draws for page printedSheet + 1. With `ahead`,
+// the codes come from it, and the next sheet's are queued on it.
 void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet, TDrawArea area,
                      const SerialPage& page, const ticket::TSheetLayout& layout, const ticket::TSheetPlan& plan,
-                     const QSizeF& printableInches);
+                     const QSizeF& printableInches, ticket::TBarcodeAhead* ahead = nullptr);
 
 void ConfigureJob(TPrintJob& job, TDrawEvent onDraw);
 
@@ -120,6 +125,6 @@ QList<QRect> SerialBoxes(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, c
 // InchesToPixels, each a plain text-out at the cell's top-left corner. Only the body
 // band is drawn on.
 void DrawSerialPage(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, TDrawArea area,
-                    const SerialPage& page);
+                    const SerialPage& page, ticket::TBarcodeAhead* ahead = nullptr);
 
 } // namespace serial

@@ -28,7 +28,7 @@ void TSerialRun::Stop()
 
 void TSerialRun::DrawPage(TCanvas& canvas, int pageIndex, TDrawArea area, const serial::SerialPage& page) const
 {
-    serial::DrawSerialSheet(job_, canvas, fromSheet_ + pageIndex - 1, area, page, layout_, plan_, printable_);
+    serial::DrawSerialSheet(job_, canvas, fromSheet_ + pageIndex - 1, area, page, layout_, plan_, printable_, ahead_.get());
 }
 
 QList<TSerialRange> TSerialRun::NotPrinted(qint32 first, int step, qint64 sheets) const
@@ -228,6 +228,15 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     struct UnderlayEnd {
         ~UnderlayEnd() { Printer().SetUnderlay(std::nullopt); }
     } underlayEnd;
+    // The codes of the pages to come are encoded while the page before is written; the
+    // encoder stops with the run, however it ends.
+    const auto isCode = [](const ticket::TTicketItem& item) { return item.Kind == ticket::TItemKind::Barcode; };
+    if (std::any_of(page_.Items.begin(), page_.Items.end(), isCode))
+        ahead_ = std::make_unique<ticket::TBarcodeAhead>();
+    struct AheadEnd {
+        std::unique_ptr<ticket::TBarcodeAhead>& ahead;
+        ~AheadEnd() { ahead.reset(); }
+    } aheadEnd { ahead_ };
     try {
         job_.Print();
     } catch (...) {

@@ -3,6 +3,7 @@
 #include "run/Journal.h"
 #include "run/SerialDrawing.h"
 #include "run/SeriesStore.h"
+#include "ticket/Barcode.h"
 #include "ticket/SheetLayout.h"
 #include "ticket/Template.h"
 #include "platform/PdfTemplate.h"
@@ -134,4 +135,5 @@ private:
     bool running_ = false;
     QString journalProblem_;
     std::optional<TJournalRecord> followed_; // the last run's record while its jobs are pending
+    std::unique_ptr<ticket::TBarcodeAhead> ahead_; // while a run with codes prints
 };

@@ -12,7 +12,8 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <tuple>
+#include <system_error>
+#include <vector>
 
 namespace ticket {
 
@@ -52,26 +53,78 @@ struct SymbolDeleter {
     void operator()(zint_symbol* symbol) const { ZBarcode_Delete(symbol); }
 };
 
-// Bars of the same column that touch one above the other become one: a 2-D code's rows
-// of equal runs, and so fewer shapes in every page.
-QList<QRectF> Merged(QList<QRectF> bars)
+// Quiet zones in modules (left and right, top and bottom) of the codes drawn straight
+// from the encoder's module matrix: those with square modules or one row of bars, and
+// nothing under them. The rest go through the encoder's own vector layout.
+struct Margins {
+    int x = 0;
+    int y = 0;
+};
+
+std::optional<Margins> MatrixMargins(TSymbology symbology, bool humanReadable)
 {
-    std::sort(bars.begin(), bars.end(), [](const QRectF& a, const QRectF& b) {
-        return std::make_tuple(a.left(), a.width(), a.top()) < std::make_tuple(b.left(), b.width(), b.top());
-    });
-    QList<QRectF> merged;
-    merged.reserve(bars.size());
-    for (const QRectF& bar : bars) {
-        if (!merged.isEmpty()) {
-            QRectF& last = merged.last();
-            if (last.left() == bar.left() && last.width() == bar.width() && std::abs(last.bottom() - bar.top()) < 1e-4) {
-                last.setBottom(bar.bottom());
-                continue;
-            }
-        }
-        merged << bar;
+    switch (symbology) {
+    case TSymbology::QR: return Margins { 4, 4 };
+    case TSymbology::DataMatrix: return Margins { 1, 1 };
+    case TSymbology::Code128:
+    case TSymbology::Code39:
+    case TSymbology::ITF:
+        if (humanReadable)
+            return std::nullopt;
+        return Margins { 10, 0 };
+    case TSymbology::EAN13: return std::nullopt; // guard bars run longer than the rest
     }
-    return merged;
+    return std::nullopt;
+}
+
+bool Dark(const zint_symbol& symbol, int row, int column)
+{
+    return (symbol.encoded_data[row][column >> 3] >> (column & 7)) & 1;
+}
+
+// The dark modules as few rectangles: from each dark module not yet covered, the longest
+// run along the row (over modules covered already, since the fill is their union), grown
+// down while every module under it is dark; or the same with columns for rows, whichever
+// gives fewer. One row of bars gives one rectangle a bar.
+QList<QRectF> MatrixRects(const zint_symbol& symbol, const Margins& margins, bool alongColumns)
+{
+    const int lines = alongColumns ? symbol.width : symbol.rows;
+    const int length = alongColumns ? symbol.rows : symbol.width;
+    const auto dark = [&](int line, int at) { return alongColumns ? Dark(symbol, at, line) : Dark(symbol, line, at); };
+    std::vector<unsigned char> covered(size_t(lines) * size_t(length), 0);
+    QList<QRectF> rects;
+    for (int line = 0; line < lines; ++line)
+        for (int at = 0; at < length; ++at) {
+            if (covered[size_t(line) * length + at] || !dark(line, at))
+                continue;
+            int end = at + 1;
+            while (end < length && dark(line, end))
+                ++end;
+            int last = line + 1;
+            for (; last < lines; ++last) {
+                int c = at;
+                while (c < end && dark(last, c))
+                    ++c;
+                if (c < end)
+                    break;
+            }
+            for (int l = line; l < last; ++l)
+                std::fill_n(covered.begin() + (size_t(l) * length + at), end - at, 1);
+            if (alongColumns)
+                rects << QRectF(line + margins.x, at + margins.y, last - line, end - at);
+            else
+                rects << QRectF(at + margins.x, line + margins.y, end - at, last - line);
+        }
+    return rects;
+}
+
+QList<QRectF> MatrixRects(const zint_symbol& symbol, const Margins& margins)
+{
+    QList<QRectF> rows = MatrixRects(symbol, margins, false);
+    if (symbol.rows == 1)
+        return rows;
+    QList<QRectF> columns = MatrixRects(symbol, margins, true);
+    return columns.size() < rows.size() ? columns : rows;
 }
 
 } // namespace
@@ -131,6 +184,16 @@ std::optional<TBarcodeShapes> EncodeBarcode(TSymbology symbology, const QString&
         symbol->option_3 = (kQrMask + 1) << 8;
     const QByteArray utf8 = text.toUtf8();
     int result = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(utf8.constData()), int(utf8.size()));
+    const std::optional<Margins> margins = MatrixMargins(symbology, symbol->show_hrt != 0);
+    // Most codes are drawn from the modules the encoder chose, which costs a fraction of
+    // its vector layout; one module is one unit, a row of bars one unit high.
+    if (result < ZINT_ERROR && margins && symbol->rows > 0 && symbol->width > 0) {
+        TBarcodeShapes shapes;
+        shapes.size = QSizeF(symbol->width + 2 * margins->x, symbol->rows + 2 * margins->y);
+        shapes.bars = MatrixRects(*symbol, *margins);
+        shapes.barsBottom = shapes.size.height();
+        return shapes;
+    }
     if (result < ZINT_ERROR)
         result = ZBarcode_Buffer_Vector(symbol.get(), 0);
     // Below ZINT_ERROR are warnings: the code is made, and reads as the text.
@@ -139,14 +202,11 @@ std::optional<TBarcodeShapes> EncodeBarcode(TSymbology symbology, const QString&
 
     TBarcodeShapes shapes;
     shapes.size = QSizeF(symbol->vector->width, symbol->vector->height);
-    QList<QRectF> bars;
     for (const zint_vector_rect* r = symbol->vector->rectangles; r; r = r->next)
         if (r->colour <= 0 || r->colour == 7) { // foreground or black; white is the paper
-            bars << QRectF(r->x, r->y, r->width, r->height);
+            shapes.bars << QRectF(r->x, r->y, r->width, r->height);
             shapes.barsBottom = std::max(shapes.barsBottom, double(r->y + r->height));
         }
-    // A linear code's bars are one shape each already.
-    shapes.bars = IsTwoDimensional(symbology) ? Merged(std::move(bars)) : std::move(bars);
     for (const zint_vector_hexagon* h = symbol->vector->hexagons; h; h = h->next)
         shapes.hexagons << TBarcodeShapes::Hexagon { QPointF(h->x, h->y), h->diameter, h->rotation };
     for (const zint_vector_circle* c = symbol->vector->circles; c; c = c->next)
@@ -155,6 +215,136 @@ std::optional<TBarcodeShapes> EncodeBarcode(TSymbology symbology, const QString&
         shapes.texts << TBarcodeShapes::Text { QPointF(s->x, s->y), s->fsize, s->halign,
                                                QString::fromUtf8(reinterpret_cast<const char*>(s->text), s->length) };
     return shapes;
+}
+
+TBarcodeAhead::~TBarcodeAhead()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+        idle_ = false;
+    }
+    changed_.notify_all();
+    if (worker_.joinable())
+        worker_.join();
+}
+
+std::list<TBarcodeAhead::Job>::iterator TBarcodeAhead::Find(TSymbology symbology, const QString& text, bool humanReadable)
+{
+    return std::find_if(jobs_.begin(), jobs_.end(), [&](const Job& job) {
+        return !job.orphan && job.symbology == symbology && job.humanReadable == humanReadable && job.text == text;
+    });
+}
+
+void TBarcodeAhead::Ahead(TSymbology symbology, const QString& text, bool humanReadable)
+{
+    bool wake = false;
+    {
+        const std::lock_guard lock(mutex_);
+        if (stop_ || Find(symbology, text, humanReadable) != jobs_.end())
+            return;
+        // Those the run has not claimed yet come first: what it asks for next is among them.
+        if (jobs_.size() >= kDepth)
+            return;
+        if (!worker_.joinable()) {
+            try {
+                worker_ = std::thread([this] { Work(); });
+            } catch (const std::system_error&) {
+                stop_ = true; // no thread to spare: every code is encoded as it is drawn
+                return;
+            }
+        }
+        jobs_.push_back(Job { symbology, text, humanReadable, Job::Queued, std::nullopt, QString() });
+        ++queued_;
+        // Waking a thread costs a system call: the worker takes a few codes a time.
+        wake = idle_ && queued_ >= kBatch;
+        if (wake)
+            idle_ = false;
+    }
+    if (wake)
+        changed_.notify_one();
+}
+
+size_t TBarcodeAhead::Pending()
+{
+    const std::lock_guard lock(mutex_);
+    return jobs_.size();
+}
+
+void TBarcodeAhead::Work()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        if (!stop_ && queued_ == 0) {
+            idle_ = true;
+            changed_.wait(lock, [&] { return stop_ || !idle_; });
+        }
+        if (stop_)
+            return;
+        if (queued_ == 0)
+            continue;
+        --queued_;
+        Job& job = *std::find_if(jobs_.begin(), jobs_.end(), [](const Job& j) { return j.state == Job::Queued; });
+        job.state = Job::Working; // only this thread erases it now
+        const TSymbology symbology = job.symbology;
+        const QString text = job.text;
+        const bool humanReadable = job.humanReadable;
+        lock.unlock();
+        std::optional<TBarcodeShapes> shapes;
+        QString error;
+        bool done = true;
+        try {
+            shapes = EncodeBarcode(symbology, text, humanReadable, &error);
+        } catch (...) {
+            done = false; // the asker encodes it and meets the failure itself
+        }
+        lock.lock();
+        if (job.orphan) {
+            jobs_.erase(std::find_if(jobs_.begin(), jobs_.end(), [&](const Job& j) { return &j == &job; }));
+            continue;
+        }
+        job.shapes = std::move(shapes);
+        job.error = std::move(error);
+        job.state = done ? Job::Done : Job::Failed;
+    }
+}
+
+std::optional<TBarcodeShapes> TBarcodeAhead::Encode(TSymbology symbology, const QString& text, bool humanReadable, QString* error)
+{
+    {
+        std::unique_lock lock(mutex_);
+        const auto job = Find(symbology, text, humanReadable);
+        if (job != jobs_.end()) {
+            // Being encoded still: encoded here too rather than waited for, which on a
+            // busy machine can take a while; the worker drops its copy.
+            if (job->state == Job::Working) {
+                job->orphan = true;
+                lock.unlock();
+                return EncodeBarcode(symbology, text, humanReadable, error);
+            }
+            if (job->state == Job::Done) {
+                std::optional<TBarcodeShapes> shapes;
+                shapes.swap(job->shapes);
+                if (!shapes && error)
+                    *error = job->error;
+                jobs_.erase(job);
+                return shapes;
+            }
+            bool wake = false;
+            if (job->state == Job::Queued) {
+                // Fewer than a batch were queued, and the worker sleeps: it takes the rest.
+                --queued_;
+                wake = idle_ && queued_ > 0;
+                if (wake)
+                    idle_ = false;
+            }
+            jobs_.erase(job); // queued still, or failed
+            lock.unlock();
+            if (wake)
+                changed_.notify_one();
+        }
+    }
+    return EncodeBarcode(symbology, text, humanReadable, error);
 }
 
 void DrawBarcode(TCanvas& canvas, const TBarcodeShapes& shapes, TSymbology symbology, const QRectF& target, int rotation,

@@ -8,7 +8,11 @@
 #include <QSizeF>
 #include <QString>
 
+#include <condition_variable>
+#include <list>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 class TCanvas;
 
@@ -54,6 +58,48 @@ QString BarcodeProblem(TSymbology symbology, const QString& text);
 // Warnings of the encoder (a code it had to make larger, say) are no failure.
 std::optional<TBarcodeShapes> EncodeBarcode(TSymbology symbology, const QString& text, bool humanReadable,
                                             QString* error = nullptr);
+
+// Encodes the codes of tickets to come on a thread of its own while a run draws the
+// tickets before them, so that the encoder works while the page is written out. A code
+// asked for before it is ready (or never queued) is encoded by the asker; the result is
+// always EncodeBarcode's.
+class TBarcodeAhead {
+public:
+    TBarcodeAhead() = default;
+    ~TBarcodeAhead(); // waits for the code being encoded, drops the rest
+    TBarcodeAhead(const TBarcodeAhead&) = delete;
+    TBarcodeAhead& operator=(const TBarcodeAhead&) = delete;
+
+    // Queues a code the run will ask for soon, unless kDepth codes wait to be claimed.
+    void Ahead(TSymbology symbology, const QString& text, bool humanReadable);
+    std::optional<TBarcodeShapes> Encode(TSymbology symbology, const QString& text, bool humanReadable,
+                                         QString* error = nullptr);
+    // Codes queued and not claimed yet.
+    size_t Pending();
+
+private:
+    struct Job {
+        TSymbology symbology;
+        QString text;
+        bool humanReadable;
+        enum { Queued, Working, Done, Failed } state = Queued;
+        std::optional<TBarcodeShapes> shapes;
+        QString error;
+        bool orphan = false; // claimed while Working: encoded by the asker instead
+    };
+    std::list<Job>::iterator Find(TSymbology symbology, const QString& text, bool humanReadable);
+    void Work();
+
+    static constexpr size_t kDepth = 64; // codes queued or done: a sheet's worth
+    static constexpr size_t kBatch = 8; // codes queued before the worker is woken for them
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::list<Job> jobs_; // in the order queued
+    bool stop_ = false;
+    bool idle_ = false; // the worker waits to be woken
+    size_t queued_ = 0;
+    std::thread worker_;
+};
 
 // Draws the code in black (the text under the bars in `fontName`) into `target`, in the
 // canvas's units: the top-left corner at `target`'s, a linear code filling it, a 2-D one
