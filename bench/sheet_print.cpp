@@ -5,16 +5,12 @@
 //
 // Prints the median time of each over a few runs, and last the ratio 8-up/one-up (at
 // most 1.0x is the aim: eight tickets a page must not cost more than eight pages).
+#include "BenchRun.h"
 #include "DirectPrint.h"
-#include "platform/Printer.h"
-#include "printjob/PrintJob.h"
-#include "run/SerialRun.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -34,15 +30,9 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const int tickets = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
     QApplication application(argc, argv);
+    TBenchRun bench;
+    TSerialRun& run = bench.Run();
     TPrinter& printer = Printer();
-    printer.SetPrinterIndex(int(printer.Printers().indexOf(QStringLiteral("PDF"))));
-
-    QTemporaryDir dir;
-    TPrintJob job;
-    TSerialRun run(job, QDir(dir.path()).filePath(QStringLiteral("Tallyforge.ini")));
-    serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
-        run.DrawPage(*canvas, pageIndex, area, *run.Page());
-    });
     serial::SerialPage page;
     page.StartingNumber = 1;
     page.Prefix = QStringLiteral("SN-");
@@ -57,7 +47,7 @@ int main(int argc, char* argv[])
     eightUp.Order = ticket::TOrder::Stack;
 
     const auto time = [&](const ticket::TSheetLayout& layout, const QString& name) {
-        const QString file = QDir(dir.path()).filePath(name);
+        const QString file = bench.Path(name);
         QFile::remove(file);
         printer.SetOutputFileName(file);
         QElapsedTimer timer;

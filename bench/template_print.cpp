@@ -5,21 +5,17 @@
 //
 // Prints the median time of each over a few runs, their ratio (at most 2x is the aim),
 // and the file's size against the template's size plus 400 bytes a sheet.
+#include "BenchRun.h"
 #include "DirectPrint.h"
 #include "platform/PdfTemplate.h"
-#include "platform/Printer.h"
-#include "printjob/PrintJob.h"
-#include "run/SerialRun.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -60,15 +56,9 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const int sheets = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
     QApplication application(argc, argv);
+    TBenchRun bench;
+    TSerialRun& run = bench.Run();
     TPrinter& printer = Printer();
-    printer.SetPrinterIndex(int(printer.Printers().indexOf(QStringLiteral("PDF"))));
-
-    QTemporaryDir dir;
-    TPrintJob job;
-    TSerialRun run(job, QDir(dir.path()).filePath(QStringLiteral("Tallyforge.ini")));
-    serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
-        run.DrawPage(*canvas, pageIndex, area, *run.Page());
-    });
     serial::SerialPage page;
     page.StartingNumber = 1;
     page.Prefix = QStringLiteral("SN-");
@@ -78,12 +68,12 @@ int main(int argc, char* argv[])
     page.VerticalIndent2 = 8;
 
     const TDeviceCaps caps = printer.DeviceCaps();
-    const QString templateFile = QDir(dir.path()).filePath(QStringLiteral("artwork.pdf"));
+    const QString templateFile = bench.Path(QStringLiteral("artwork.pdf"));
     MakeTemplate(templateFile, QSizeF(caps.PhysicalWidth * 72.0 / caps.LogPixelsX, caps.PhysicalHeight * 72.0 / caps.LogPixelsY));
     const TSerialRun::TRunArtwork artwork { pdftemplate::Load(templateFile, 1), ticket::TTemplateScope::Sheet };
 
     const auto time = [&](bool withTemplate, const QString& name) {
-        const QString file = QDir(dir.path()).filePath(name);
+        const QString file = bench.Path(name);
         QFile::remove(file);
         printer.SetOutputFileName(file);
         run.Artwork.reset();
@@ -107,8 +97,8 @@ int main(int argc, char* argv[])
     const double plain = bench::median(plainTimes);
     const double withTemplate = bench::median(templateTimes);
     const qint64 templateSize = QFileInfo(templateFile).size();
-    const qint64 plainSize = QFileInfo(QDir(dir.path()).filePath(QStringLiteral("plain.pdf"))).size();
-    const qint64 size = QFileInfo(QDir(dir.path()).filePath(QStringLiteral("template.pdf"))).size();
+    const qint64 plainSize = QFileInfo(bench.Path(QStringLiteral("plain.pdf"))).size();
+    const qint64 size = QFileInfo(bench.Path(QStringLiteral("template.pdf"))).size();
     const qint64 budget = templateSize + 400LL * sheets;
     std::printf("without template: %d sheets: %.3f s (%.0f sheets/s), %lld bytes\n", sheets, plain, sheets / plain,
                 static_cast<long long>(plainSize));

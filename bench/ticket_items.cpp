@@ -7,18 +7,14 @@
 // Prints the median time of each over a few runs (and the drawing thread's CPU time, which
 // other work on the machine disturbs less), the ratio codes/plain (at most 2x is
 // the aim) and what the codes add to each page of the PDF (at most 3 KB is the aim).
+#include "BenchRun.h"
 #include "DirectPrint.h"
-#include "platform/Printer.h"
-#include "printjob/PrintJob.h"
-#include "run/SerialRun.h"
 #include "ticket/Barcode.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <ctime>
@@ -39,15 +35,9 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const int pages = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
     QApplication application(argc, argv);
+    TBenchRun bench;
+    TSerialRun& run = bench.Run();
     TPrinter& printer = Printer();
-    printer.SetPrinterIndex(int(printer.Printers().indexOf(QStringLiteral("PDF"))));
-
-    QTemporaryDir dir;
-    TPrintJob job;
-    TSerialRun run(job, QDir(dir.path()).filePath(QStringLiteral("Tallyforge.ini")));
-    serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
-        run.DrawPage(*canvas, pageIndex, area, *run.Page());
-    });
     serial::SerialPage plain;
     plain.StartingNumber = 1;
     plain.Prefix = QStringLiteral("SN-");
@@ -82,7 +72,7 @@ int main(int argc, char* argv[])
         return double(now.tv_sec) + now.tv_nsec / 1e9;
     };
     const auto time = [&](const serial::SerialPage& page, const QString& name) {
-        const QString file = QDir(dir.path()).filePath(name);
+        const QString file = bench.Path(name);
         QFile::remove(file);
         printer.SetOutputFileName(file);
         QElapsedTimer timer;

@@ -496,6 +496,13 @@
     </message>
 </context>
 <context>
+    <name>InchesBox</name>
+    <message>
+        <source> in</source>
+        <translation> in</translation>
+    </message>
+</context>
+<context>
     <name>PdfTemplate</name>
     <message>
         <source>The template %1 cannot be read: %2</source>
@@ -667,10 +674,6 @@
 </context>
 <context>
     <name>TCalibrationDialog</name>
-    <message>
-        <source> in</source>
-        <translation> in</translation>
-    </message>
     <message>
         <source>Calibrate Printer</source>
         <translation>Drucker kalibrieren</translation>
@@ -1427,10 +1430,6 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
 <context>
     <name>TSheetLayoutDialog</name>
     <message>
-        <source> in</source>
-        <translation> in</translation>
-    </message>
-    <message>
         <source>Sheet Layout</source>
         <translation>Bogenlayout</translation>
     </message>
@@ -1564,10 +1563,6 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
 </context>
 <context>
     <name>TTicketItemsDialog</name>
-    <message>
-        <source> in</source>
-        <translation> in</translation>
-    </message>
     <message>
         <source>Ticket Items</source>
         <translation>Ticketelemente</translation>

@@ -1,5 +1,7 @@
 #include "app/CalibrationDialog.h"
 
+#include "app/InchesBox.h"
+
 #include "platform/FormatSettings.h"
 
 #include <QDialogButtonBox>
@@ -12,24 +14,11 @@
 
 namespace {
 
-constexpr int kDecimals = 3;
+constexpr int kDecimals = 3; // as the fields show them
 constexpr double kStep = 0.01;
 constexpr double kMostPaper = 99;  // inches: any sheet a printer takes
 constexpr double kMostOffset = 5;  // inches: more is a wrong reading, not a printer's shift
 
-QDoubleSpinBox* inchesBox(double minimum, double maximum, double value, const QString& name, QWidget* parent)
-{
-    auto* box = new QDoubleSpinBox(parent);
-    box->setLocale(NumberLocale());
-    box->setObjectName(name);
-    box->setDecimals(kDecimals);
-    box->setSingleStep(kStep);
-    box->setRange(minimum, maximum);
-    box->setValue(value);
-    box->setSuffix(TCalibrationDialog::tr(" in"));
-    box->setKeyboardTracking(true);
-    return box;
-}
 
 } // namespace
 
@@ -59,16 +48,16 @@ TCalibrationDialog::TCalibrationDialog(const QString& printer, const std::array<
                                    this),
                         i + 1, 1);
         // Without a new reading, the crosshairs landed where the current offset says.
-        landedX_[i] = inchesBox(-kMostPaper, kMostPaper, intended[i].x() - current.X, QStringLiteral("FromLeft%1").arg(i + 1), this);
-        landedY_[i] = inchesBox(-kMostPaper, kMostPaper, intended[i].y() - current.Y, QStringLiteral("FromTop%1").arg(i + 1), this);
+        landedX_[i] = InchesBox(-kMostPaper, kMostPaper, intended[i].x() - current.X, kStep, QStringLiteral("FromLeft%1").arg(i + 1), this);
+        landedY_[i] = InchesBox(-kMostPaper, kMostPaper, intended[i].y() - current.Y, kStep, QStringLiteral("FromTop%1").arg(i + 1), this);
         grid->addWidget(landedX_[i], i + 1, 2);
         grid->addWidget(landedY_[i], i + 1, 3);
         connect(landedX_[i], &QDoubleSpinBox::valueChanged, this, &TCalibrationDialog::LandedChanged);
         connect(landedY_[i], &QDoubleSpinBox::valueChanged, this, &TCalibrationDialog::LandedChanged);
     }
     grid->addWidget(new QLabel(tr("Offset (right, down)"), this), 3, 0, 1, 2);
-    offsetX_ = inchesBox(-kMostOffset, kMostOffset, current.X, QStringLiteral("OffsetX"), this);
-    offsetY_ = inchesBox(-kMostOffset, kMostOffset, current.Y, QStringLiteral("OffsetY"), this);
+    offsetX_ = InchesBox(-kMostOffset, kMostOffset, current.X, kStep, QStringLiteral("OffsetX"), this);
+    offsetY_ = InchesBox(-kMostOffset, kMostOffset, current.Y, kStep, QStringLiteral("OffsetY"), this);
     grid->addWidget(offsetX_, 3, 2);
     grid->addWidget(offsetY_, 3, 3);
     connect(offsetX_, &QDoubleSpinBox::valueChanged, this, &TCalibrationDialog::OffsetChanged);

@@ -1,5 +1,7 @@
 #include "app/SheetLayoutDialog.h"
 
+#include "app/InchesBox.h"
+
 #include "platform/FormatSettings.h"
 
 #include <QCheckBox>
@@ -60,18 +62,6 @@ protected:
 
 namespace {
 
-QDoubleSpinBox* inchesBox(double minimum, double value, const QString& name, QWidget* parent)
-{
-    auto* box = new QDoubleSpinBox(parent);
-    box->setObjectName(name);
-    box->setLocale(NumberLocale());
-    box->setDecimals(3);
-    box->setSingleStep(0.05);
-    box->setRange(minimum, kMostInches);
-    box->setValue(value);
-    box->setSuffix(TSheetLayoutDialog::tr(" in"));
-    return box;
-}
 
 QSpinBox* countBox(int minimum, int maximum, int value, const QString& name, QWidget* parent)
 {
@@ -95,14 +85,14 @@ TSheetLayoutDialog::TSheetLayoutDialog(const ticket::TSheetLayout& layout, std::
     setWindowTitle(tr("Sheet Layout"));
     columns_ = countBox(1, kMostTickets, layout.Columns, QStringLiteral("SheetColumns"), this);
     rows_ = countBox(1, kMostTickets, layout.Rows, QStringLiteral("SheetRows"), this);
-    left_ = inchesBox(0, layout.Left, QStringLiteral("SheetLeft"), this);
-    top_ = inchesBox(0, layout.Top, QStringLiteral("SheetTop"), this);
-    width_ = inchesBox(0, layout.Width, QStringLiteral("SheetWidth"), this);
+    left_ = InchesBox(0, kMostInches, layout.Left, 0.05, QStringLiteral("SheetLeft"), this);
+    top_ = InchesBox(0, kMostInches, layout.Top, 0.05, QStringLiteral("SheetTop"), this);
+    width_ = InchesBox(0, kMostInches, layout.Width, 0.05, QStringLiteral("SheetWidth"), this);
     width_->setSpecialValueText(tr("fit the grid"));
-    height_ = inchesBox(0, layout.Height, QStringLiteral("SheetHeight"), this);
+    height_ = InchesBox(0, kMostInches, layout.Height, 0.05, QStringLiteral("SheetHeight"), this);
     height_->setSpecialValueText(tr("fit the grid"));
-    gapX_ = inchesBox(0, layout.GapX, QStringLiteral("SheetGapX"), this);
-    gapY_ = inchesBox(0, layout.GapY, QStringLiteral("SheetGapY"), this);
+    gapX_ = InchesBox(0, kMostInches, layout.GapX, 0.05, QStringLiteral("SheetGapX"), this);
+    gapY_ = InchesBox(0, kMostInches, layout.GapY, 0.05, QStringLiteral("SheetGapY"), this);
     order_ = new QComboBox(this);
     order_->setObjectName(QStringLiteral("SheetOrder"));
     order_->addItem(tr("Left to right, then down"), int(ticket::TOrder::Rows));

@@ -1,5 +1,7 @@
 #include "app/TicketItemsDialog.h"
 
+#include "app/InchesBox.h"
+
 #include "platform/FormatSettings.h"
 #include "run/SettingsFile.h"
 
@@ -16,22 +18,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-
-namespace {
-
-QDoubleSpinBox* inchesBox(double minimum, double maximum, const QString& name, QWidget* parent)
-{
-    auto* box = new QDoubleSpinBox(parent);
-    box->setObjectName(name);
-    box->setLocale(NumberLocale());
-    box->setDecimals(3);
-    box->setSingleStep(0.05);
-    box->setRange(minimum, maximum);
-    box->setSuffix(TTicketItemsDialog::tr(" in"));
-    return box;
-}
-
-} // namespace
 
 TTicketItemsDialog::TTicketItemsDialog(const QList<ticket::TTicketItem>& items, QWidget* parent)
     : QDialog(parent)
@@ -55,8 +41,8 @@ TTicketItemsDialog::TTicketItemsDialog(const QList<ticket::TTicketItem>& items, 
     kind_->setObjectName(QStringLiteral("ItemKind"));
     kind_->addItem(tr("Text"), int(ticket::TItemKind::Text));
     kind_->addItem(tr("Barcode"), int(ticket::TItemKind::Barcode));
-    left_ = inchesBox(-settingslimits::kMaxIndent, settingslimits::kMaxIndent, QStringLiteral("ItemLeft"), fields_);
-    top_ = inchesBox(-settingslimits::kMaxIndent, settingslimits::kMaxIndent, QStringLiteral("ItemTop"), fields_);
+    left_ = InchesBox(-settingslimits::kMaxIndent, settingslimits::kMaxIndent, 0, 0.05, QStringLiteral("ItemLeft"), fields_);
+    top_ = InchesBox(-settingslimits::kMaxIndent, settingslimits::kMaxIndent, 0, 0.05, QStringLiteral("ItemTop"), fields_);
     text_ = new QLineEdit(fields_);
     text_->setObjectName(QStringLiteral("ItemText"));
     text_->setToolTip(tr("{serial}: the serial as printed; {number}: the number alone; {check}: the check character"));
@@ -114,8 +100,8 @@ TTicketItemsDialog::TTicketItemsDialog(const QList<ticket::TTicketItem>& items, 
     for (const ticket::TSymbology symbology : { ticket::TSymbology::Code128, ticket::TSymbology::Code39, ticket::TSymbology::QR,
                                                 ticket::TSymbology::DataMatrix, ticket::TSymbology::EAN13, ticket::TSymbology::ITF })
         symbology_->addItem(ticket::SymbologyTitle(symbology), int(symbology));
-    width_ = inchesBox(ticket::kMinBarcodeSize, ticket::kMaxBarcodeSize, QStringLiteral("ItemWidth"), fields_);
-    height_ = inchesBox(ticket::kMinBarcodeSize, ticket::kMaxBarcodeSize, QStringLiteral("ItemHeight"), fields_);
+    width_ = InchesBox(ticket::kMinBarcodeSize, ticket::kMaxBarcodeSize, 0, 0.05, QStringLiteral("ItemWidth"), fields_);
+    height_ = InchesBox(ticket::kMinBarcodeSize, ticket::kMaxBarcodeSize, 0, 0.05, QStringLiteral("ItemHeight"), fields_);
     humanReadable_ = new QCheckBox(tr("Text u&nder the bars"), fields_);
     const int firstCodeRow = form_->rowCount();
     form_->addRow(tr("&Symbology:"), symbology_);
