@@ -97,6 +97,11 @@ int CountPixels(const QImage& image, const std::function<bool(const QColor&)>& i
     return count;
 }
 
+int RedPixels(const QImage& image)
+{
+    return CountPixels(image, [](const QColor& c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; });
+}
+
 int PdfPageCount(const QString& pdf)
 {
     const QString info = Run(QStringLiteral("pdfinfo"), { pdf });

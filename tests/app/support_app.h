@@ -40,6 +40,8 @@ int PdfPageCount(const QString& pdf);
 // How many pixels of a picture `is` holds for: the outlines the preview draws in a colour
 // of their own are counted this way.
 int CountPixels(const QImage& image, const std::function<bool(const QColor&)>& is);
+// Pixels of a strong red (what the preview marks a problem with).
+int RedPixels(const QImage& image);
 // The first page's size in points, as pdfinfo reports it.
 QSizeF PdfPageSizePoints(const QString& pdf);
 

@@ -2,8 +2,12 @@
 
 #include "support_app.h"
 
+#include "app/Tallyforge.h"
+#include "preview/Preview.h"
+
 #include "platform/Application.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QMenu>
 #include <QTest>
@@ -60,4 +64,17 @@ void Retype(QWidget* field, const QString& text)
     field->setFocus();
     QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(field, text);
+}
+
+bool ShowLarge(TfrmTallyforge& window)
+{
+    window.resize(900, 700);
+    window.showNormal();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
+QImage PreviewImage(TfrmTallyforge& window)
+{
+    QApplication::processEvents();
+    return window.Preview1->grab().toImage();
 }

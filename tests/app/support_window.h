@@ -57,6 +57,12 @@ void WhenModal(std::function<void(T*)> answer)
     QTimer::singleShot(0, *poll);
 }
 
+// Shows the window at 900 x 700, large enough to judge its preview; false when it did
+// not reach the screen.
+bool ShowLarge(TfrmTallyforge& window);
+// The preview as it is painted once pending events are handled.
+QImage PreviewImage(TfrmTallyforge& window);
+
 // Opens a menu as a pop-up and chooses an item with the keys a user presses.
 void ChooseFromMenu(QMenu* menu, const QList<int>& keys);
 

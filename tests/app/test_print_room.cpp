@@ -211,33 +211,23 @@ INSTANTIATE_TEST_SUITE_P(Rows, PreflightTest,
                                          PreflightRow { "WidthChange", "999", "2", "1.00", "change width within the run (999 to 1000)" }),
                          [](const testing::TestParamInfo<PreflightRow>& info) { return std::string(info.param.name); });
 
-int RedPixels(const QImage& image)
-{
-    return apptest::CountPixels(image, [](const QColor& c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; });
-}
-
 // Texts off the printable area are outlined in red in the preview; without them the
 // status bar says what the run prints.
 TEST_F(PrintRoomTest, PreviewOutlinesTextsOffThePrintableArea)
 {
     WriteSettings("[SN]\r\nLastNumber=99\r\nPageCount=10\r\n\r\n");
     auto window = MakeWindow();
-    window->resize(900, 700);
-    window->showNormal();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    const auto preview = [&] {
-        QApplication::processEvents();
-        return window->Preview1->grab().toImage();
-    };
-    EXPECT_EQ(RedPixels(preview()), 0);
+    ASSERT_TRUE(ShowLarge(*window));
+    const auto preview = [&] { return PreviewImage(*window); };
+    EXPECT_EQ(apptest::RedPixels(preview()), 0);
     // Both numbers at the file's default place: the status bar says so too.
     EXPECT_EQ(window->PreviewStatusBar1->UserText(), QStringLiteral("Two numbers on top of each other"));
 
     // 8.2 in from the printable corner: past its 4900 pixels at 600 dpi, still on the paper.
     window->txtHorizontalIndent->SetText(QStringLiteral("8.20"));
     const QImage outlined = preview();
-    EXPECT_GT(RedPixels(outlined), 20);
-    EXPECT_EQ(RedPixels(outlined.copy(0, 0, outlined.width() / 2, outlined.height())), 0)
+    EXPECT_GT(apptest::RedPixels(outlined), 20);
+    EXPECT_EQ(apptest::RedPixels(outlined.copy(0, 0, outlined.width() / 2, outlined.height())), 0)
         << "the outline stands where the first text is, at the page's right edge";
     ASSERT_EQ(window->Preflight().outside.size(), 1);
 }

@@ -36,13 +36,8 @@ TEST_F(TemplatePreviewTest, ArtworkIsRenderedOncePerZoomAndABadFileIsNamedInTheS
     }
     WriteSettings("[SN]\r\nLastNumber=100\r\n\r\n[Template]\r\nFile=artwork.pdf\r\nPrint=0\r\n");
     auto window = MakeWindow();
-    window->resize(900, 700);
-    window->showNormal();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    const auto preview = [&] {
-        QApplication::processEvents();
-        return window->Preview1->grab().toImage();
-    };
+    ASSERT_TRUE(ShowLarge(*window));
+    const auto preview = [&] { return PreviewImage(*window); };
     EXPECT_GT(OrangePixels(preview()), 1000);
     EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral("artwork.pdf")))
         << window->PreviewStatusBar1->UserText().toStdString();

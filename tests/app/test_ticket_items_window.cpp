@@ -32,22 +32,12 @@ int Changed(const QImage& before, const QImage& after)
     return changed;
 }
 
-int RedPixels(const QImage& image)
-{
-    return apptest::CountPixels(image, [](const QColor& c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; });
-}
-
 TEST_F(TicketItemsWindowTest, PreviewFollowsTheDialogCancelPutsBackOkKeeps)
 {
     WriteSettings("[SN]\r\nLastNumber=99\r\nPageCount=3\r\n\r\n");
     auto window = MakeWindow();
-    window->resize(900, 700);
-    window->showNormal();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    const auto preview = [&] {
-        QApplication::processEvents();
-        return window->Preview1->grab().toImage();
-    };
+    ASSERT_TRUE(ShowLarge(*window));
+    const auto preview = [&] { return PreviewImage(*window); };
     const QImage plain = preview();
 
     // A QR code added while the dialog is open is in the preview at once; Cancel takes
@@ -78,7 +68,7 @@ TEST_F(TicketItemsWindowTest, PreviewFollowsTheDialogCancelPutsBackOkKeeps)
     });
     window->mnuTicketItems->trigger();
     ASSERT_EQ(window->TicketItems().size(), 1);
-    EXPECT_GT(RedPixels(preview()), 100);
+    EXPECT_GT(apptest::RedPixels(preview()), 100);
     const QString problem = QStringLiteral("Item 3: EAN-13 takes 12 or 13 digits, not 'A100'");
     EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(problem)) << window->PreviewStatusBar1->UserText().toStdString();
     EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(

@@ -262,13 +262,8 @@ int BluePixels(const QImage& image)
 TEST_F(WindowKeysTest, FirstStartShowsThatThereAreTwoNumbers)
 {
     auto window = MakeWindow();
-    window->resize(900, 700);
-    window->showNormal();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    const auto preview = [&] {
-        QApplication::processEvents();
-        return window->Preview1->grab().toImage();
-    };
+    ASSERT_TRUE(ShowLarge(*window));
+    const auto preview = [&] { return PreviewImage(*window); };
     // In full in the status bar's tip; in short in the bar itself unless a warning needs it.
     const QString hint = QStringLiteral("Both numbers are at the same place: set the second position");
     EXPECT_TRUE(window->PreviewStatusBar1->toolTip().contains(hint)) << window->PreviewStatusBar1->toolTip().toStdString();
