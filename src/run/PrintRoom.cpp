@@ -89,7 +89,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         CheckLimits(request.page);
         CheckArtwork(plan, request, &*request.resumeOf);
         AskAboutOutput(plan);
-        plan.warnings = CheckRun(job_, calibration::Apply(request.page, request.offset), plan.count, {}, request.layout).warnings;
+        plan.warnings = Misprints(request, plan.count);
         plan.request = std::move(request);
         return plan;
     }
@@ -151,8 +151,9 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
     // Checked where the calibrated printer will put the numbers; the journal's part is
     // asked above. A print that moves the counter is the one that goes onto numbered
     // stock: what would misprint is asked about once, all together.
+    const QList<TPreflightWarning> misprints = Misprints(request, plan.count);
     if (!reprint)
-        plan.warnings = CheckRun(job_, calibration::Apply(request.page, request.offset), plan.count, {}, request.layout).warnings;
+        plan.warnings = misprints;
     if (request.kind == TRunKind::Print && !plan.warnings.isEmpty()) {
         QStringList texts;
         for (const TPreflightWarning& warning : plan.warnings)
@@ -160,12 +161,20 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         plan.questions << TPrintQuestion { TPrintQuestion::Kind::Misprint, texts.join(QLatin1Char('\n')),
                                            QCoreApplication::translate("TPrintRoom", "Print anyway?") };
     }
-    // A code that cannot show some serial would print blank or wrong: no such run starts.
-    // Checked on the serials as they will print (a reprint's text, a moved start).
-    if (const QString problem = UnencodableItem(request.page, plan.count); !problem.isEmpty())
-        throw EPrintRequest(problem);
     plan.request = std::move(request);
     return plan;
+}
+
+QList<TPreflightWarning> TPrintRoom::Misprints(const TPrintRequest& request, int count)
+{
+    QList<TPreflightWarning> warnings
+        = CheckRun(job_, calibration::Apply(request.page, request.offset), count, {}, request.layout).warnings;
+    // A code that cannot show some serial would print blank or wrong: no such run starts.
+    // Checked on the serials as they will print (a reprint's text, a moved start).
+    for (const TPreflightWarning& warning : warnings)
+        if (warning.kind == TPreflightWarning::Kind::Unencodable)
+            throw EPrintRequest(warning.text);
+    return warnings;
 }
 
 void TPrintRoom::CheckLimits(const serial::SerialPage& page)

@@ -128,6 +128,9 @@ private:
     // print's start and the counter's move, a reprint's text and its never printed
     // serials, a large run, and a chosen file that would be replaced.
     static void CheckLimits(const serial::SerialPage& page);
+    // What the run would misprint where the calibrated printer puts it; raises
+    // EPrintRequest for a code that cannot show one of its serials.
+    QList<TPreflightWarning> Misprints(const TPrintRequest& request, int count);
     void ReadRuns(TPrintPlan& plan, bool reprint);
     void PlanStart(TPrintPlan& plan, TPrintRequest& request, const TSeriesStore::Reading& now,
                    const QList<TJournalRecord>& prints);
