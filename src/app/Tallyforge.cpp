@@ -622,10 +622,8 @@ QString TfrmTallyforge::TemplateProblem() const
     if (!artworkView_->Ready())
         return artworkView_->Problem();
     const TDeviceCaps caps = Printer().DeviceCaps();
-    const QSizeF size = artworkView_->SizeInches();
-    if (caps.LogPixelsX > 0 && caps.LogPixelsY > 0
-        && (size.width() > double(caps.PhysicalWidth) / caps.LogPixelsX + 0.01
-            || size.height() > double(caps.PhysicalHeight) / caps.LogPixelsY + 0.01))
+    if (ticket::LargerThanPaper(artworkView_->SizeInches(),
+                                ticket::PaperInches(caps.PhysicalWidth, caps.PhysicalHeight, caps.LogPixelsX, caps.LogPixelsY)))
         return tr("The template's page is larger than the paper");
     return {};
 }

@@ -302,18 +302,15 @@ void TPrintRoom::CheckArtwork(TPrintPlan& plan, const TPrintRequest& request, co
         return;
     pdftemplate::TArtwork artwork = pdftemplate::Load(request.artwork.File, request.artwork.Page);
     const TDeviceCaps caps = Printer().DeviceCaps();
-    if (caps.LogPixelsX > 0 && caps.LogPixelsY > 0) {
-        const QSizeF paper(double(caps.PhysicalWidth) / caps.LogPixelsX, double(caps.PhysicalHeight) / caps.LogPixelsY);
-        constexpr double kSlack = 0.01; // inches: a page made for this paper, rounded
-        if (artwork.sizeInches.width() > paper.width() + kSlack || artwork.sizeInches.height() > paper.height() + kSlack)
-            throw Exception(QCoreApplication::translate("TPrintRoom", "Page %1 of the template %2 (%3 x %4 in) is larger than the paper (%5 x %6 in)")
-                                .arg(request.artwork.Page)
-                                .arg(QDir::toNativeSeparators(request.artwork.File))
-                                .arg(artwork.sizeInches.width(), 0, 'f', 2)
-                                .arg(artwork.sizeInches.height(), 0, 'f', 2)
-                                .arg(paper.width(), 0, 'f', 2)
-                                .arg(paper.height(), 0, 'f', 2));
-    }
+    const QSizeF paper = ticket::PaperInches(caps.PhysicalWidth, caps.PhysicalHeight, caps.LogPixelsX, caps.LogPixelsY);
+    if (ticket::LargerThanPaper(artwork.sizeInches, paper))
+        throw Exception(QCoreApplication::translate("TPrintRoom", "Page %1 of the template %2 (%3 x %4 in) is larger than the paper (%5 x %6 in)")
+                            .arg(request.artwork.Page)
+                            .arg(QDir::toNativeSeparators(request.artwork.File))
+                            .arg(artwork.sizeInches.width(), 0, 'f', 2)
+                            .arg(artwork.sizeInches.height(), 0, 'f', 2)
+                            .arg(paper.width(), 0, 'f', 2)
+                            .arg(paper.height(), 0, 'f', 2));
     if (printedBy && !printedBy->templateSha256.isEmpty() && printedBy->templateSha256.compare(artwork.sha256, Qt::CaseInsensitive) != 0)
         plan.questions << TPrintQuestion { TPrintQuestion::Kind::ArtworkChanged,
                                            QCoreApplication::translate("TPrintRoom", "The template %1 has changed since these serials were printed on it")

@@ -40,4 +40,17 @@ QList<QPointF> TemplateCorners(TTemplateScope scope, const TSheetLayout& layout,
     return corners;
 }
 
+QSizeF PaperInches(int physicalWidth, int physicalHeight, int logPixelsX, int logPixelsY)
+{
+    if (logPixelsX <= 0 || logPixelsY <= 0)
+        return {};
+    return QSizeF(double(physicalWidth) / logPixelsX, double(physicalHeight) / logPixelsY);
+}
+
+bool LargerThanPaper(const QSizeF& page, const QSizeF& paper)
+{
+    constexpr double kSlack = 0.01; // inches
+    return !paper.isEmpty() && (page.width() > paper.width() + kSlack || page.height() > paper.height() + kSlack);
+}
+
 } // namespace ticket

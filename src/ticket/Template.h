@@ -34,6 +34,12 @@ std::optional<TTemplateScope> ParseScope(const QString& text);
 // file's folder, so the pair moves together.
 QString TemplatePath(const QString& file, const QString& settingsPath);
 
+// The paper's size in inches, as the printer reports it (empty when it reports none).
+QSizeF PaperInches(int physicalWidth, int physicalHeight, int logPixelsX, int logPixelsY);
+// Whether an artwork page of `page` inches is larger than `paper`: a page made for the
+// paper, rounded, is not.
+bool LargerThanPaper(const QSizeF& page, const QSizeF& paper);
+
 // Where the artwork's top-left corner goes on printed sheet `printedSheet` of a plan, in
 // inches from the paper's top-left corner: once at the paper's corner for a sheet, else
 // at the corner of every slot that holds a ticket (an empty slot gets no artwork, so no
