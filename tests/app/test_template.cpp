@@ -40,7 +40,8 @@ protected:
     QString Path(const QString& name) const { return dir_.filePath(name); }
 
     // Exit code and standard error of one run of the program.
-    std::pair<int, QString> Run(QStringList arguments)
+    // `wrapper`: a program the built one runs under (prlimit and its options).
+    std::pair<int, QString> Run(QStringList arguments, QStringList wrapper = {})
     {
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -51,7 +52,11 @@ protected:
         program.setProcessEnvironment(environment);
         apptest::EndWithTest(program);
         arguments << QStringLiteral("--settings") << settings_ << QStringLiteral("--quiet");
-        program.start(qEnvironmentVariable("TALLYFORGE_BINARY_DIR") + QStringLiteral("/src/app/tallyforge"), arguments);
+        const QString binary = qEnvironmentVariable("TALLYFORGE_BINARY_DIR") + QStringLiteral("/src/app/tallyforge");
+        if (wrapper.isEmpty())
+            program.start(binary, arguments);
+        else
+            program.start(wrapper.takeFirst(), wrapper << binary << arguments);
         if (!program.waitForFinished(120000))
             return { -1, QString() };
         return { program.exitCode(), QString::fromLocal8Bit(program.readAllStandardError()) };
@@ -312,6 +317,47 @@ TEST_F(TemplateTest, CalibrationMovesTheArtworkAndTheItemsWithTheNumbers)
         EXPECT_NEAR(a[0].xMin - b[0].xMin, 36, 0.5);
         EXPECT_NEAR(a[0].yMin - b[0].yMin, -18, 0.5);
     }
+}
+
+} // namespace
+
+namespace {
+
+// Qt's document fits under a file size limit, the document with the artwork placed does
+// not: the run fails with the real reason, its numbers go back and no file is left.
+TEST_F(TemplateTest, PlacingTheArtworkPastAFileSizeLimitFailsWithItsReason)
+{
+    const QString plain = Path(QStringLiteral("plain.pdf"));
+    ASSERT_EQ(Run({ QStringLiteral("print"), QStringLiteral("--no-advance"), QStringLiteral("--count"), QStringLiteral("1"),
+                    QStringLiteral("--output"), plain }).first, 0);
+    const QSizeF paper = apptest::PdfPageSizePoints(plain);
+    {
+        // Noise does not compress: the artwork alone is far past the limit.
+        QPdfWriter writer(Path(QStringLiteral("heavy.pdf")));
+        writer.setPageSize(QPageSize(paper, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        writer.setPageMargins(QMarginsF());
+        writer.setResolution(72);
+        QImage noise(500, 500, QImage::Format_RGB32);
+        quint32 seed = 7;
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                noise.setPixel(x, y, seed >> 8);
+            }
+        QPainter painter(&writer);
+        painter.drawImage(QRectF(0, 0, 400, 400), noise);
+    }
+    ASSERT_GT(QFileInfo(Path(QStringLiteral("heavy.pdf"))).size(), 200000);
+    const QString output = Path(QStringLiteral("limited.pdf"));
+    // --force: serial 1 went into the plain file already.
+    const auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--force"), QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--template"),
+                                     Path(QStringLiteral("heavy.pdf")), QStringLiteral("--output"), output },
+                                   { QStringLiteral("prlimit"), QStringLiteral("--fsize=100000") });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(error.contains(QStringLiteral("File too large"))) << error.toStdString();
+    EXPECT_FALSE(error.contains(QStringLiteral("Unknown error"))) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(output));
+    EXPECT_EQ(LastNumber(), QStringLiteral("0"));
 }
 
 } // namespace
