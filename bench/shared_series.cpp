@@ -76,6 +76,8 @@ public:
     }
     QString Problem() const override { return store_->Problem(); }
     QList<TJournalRecord> Runs(std::optional<qint64> serial) override { return store_->Runs(serial); }
+    void KeepDesign(const QString& hash, const QString& text) override { store_->KeepDesign(hash, text); }
+    std::optional<QString> Design(const QString& hash) override { return store_->Design(hash); }
     QString Where() const override { return store_->Where(); }
     QString StatusText() const override { return store_->StatusText(); }
     double ms = 0;

@@ -1,6 +1,6 @@
 #include "app/NumberFormatDialog.h"
 
-#include "run/SerialDrawing.h"
+#include "ticket/SerialDrawing.h"
 #include "run/SettingsFile.h"
 
 #include <QComboBox>

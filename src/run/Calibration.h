@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/SerialDrawing.h"
+#include "ticket/SerialDrawing.h"
 #include "platform/Printer.h"
 
 #include <QMap>

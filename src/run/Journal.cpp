@@ -32,7 +32,7 @@ namespace {
 
 const QStringList kColumns { "started", "finished", "kind", "status", "first", "last", "pages", "prefix",
                              "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last", "digits",
-                             "sheets", "layout", "not_printed", "step", "check", "template", "template_sha256" };
+                             "sheets", "layout", "not_printed", "step", "check", "template", "template_sha256", "design", "resumes" };
 // Journals written before the run and void columns.
 constexpr qsizetype kOlderColumnCount = 14;
 // Journals written before the sheets column. Each later version added columns at the end;
@@ -361,7 +361,8 @@ QStringList QuotedFields(const TJournalRecord& r)
                                r.run ? QStringLiteral("%1").arg(r.run, 16, 16, QLatin1Char('0')) : QString(),
                                number(r.voidFirst), number(r.voidLast), number(r.digits), number(r.sheets),
                                r.layout, NotPrintedText(r.notPrinted), r.step != 1 ? QString::number(r.step) : QString(),
-                               r.check, r.templateName, r.templateSha256 };
+                               r.check, r.templateName, r.templateSha256, r.design,
+                               r.resumes ? QStringLiteral("%1").arg(r.resumes, 16, 16, QLatin1Char('0')) : QString() };
     QStringList quoted;
     for (const QString& field : fields)
         quoted << Quoted(field);
@@ -401,6 +402,8 @@ void TJournal::ReadDetails(const QString& text, TJournalRecord& record)
     record.check = read->check;
     record.templateName = read->templateName;
     record.templateSha256 = read->templateSha256;
+    record.design = read->design;
+    record.resumes = read->resumes;
 }
 
 std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
@@ -463,6 +466,9 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
         r.check = Unquoted(field(22), true);
         r.templateName = Unquoted(field(23), true);
         r.templateSha256 = field(24);
+        r.design = field(25);
+        if (!field(26).isEmpty())
+            r.resumes = field(26).toULongLong(&ok, 16);
     }
     if (!ok)
         return std::nullopt;

@@ -75,6 +75,11 @@ struct TJournalRecord {
     // The artwork the numbers were printed on: its file name and SHA-256 (hex); empty: none.
     QString templateName;
     QString templateSha256;
+    // The SHA-256 of the design the run printed (see ticket::DesignText), kept beside the
+    // journal or on the series' server; empty in older journals.
+    QString design;
+    // The run whose rest this run printed (a resume, or the rest of a reprint); 0: none.
+    quint64 resumes = 0;
 
     bool SameRun(const TJournalRecord& other) const
     {

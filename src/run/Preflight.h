@@ -1,7 +1,7 @@
 #pragma once
 
 #include "run/Journal.h"
-#include "run/SerialDrawing.h"
+#include "ticket/SerialDrawing.h"
 #include "ticket/SheetLayout.h"
 
 #include <QList>

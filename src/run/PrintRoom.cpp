@@ -44,10 +44,12 @@ std::optional<TRunRest> RestOf(const QList<TJournalRecord>& runs, const TJournal
         return other.first == run.first && other.last == run.last && other.layout == run.layout
             && other.prefix == run.prefix && other.suffix == run.suffix;
     };
-    // The run itself, not one of its resumes, by its last record.
+    // The run itself, not one of its resumes, by its last record. A rest names the run it
+    // continues; one of an older version is known by its serials.
     const TJournalRecord* stopped = nullptr;
     for (const TJournalRecord& r : runs) {
-        const bool theRun = run.kind != TRunKind::Resume
+        const bool theRun = run.resumes != 0 ? r.run == run.resumes
+            : run.kind != TRunKind::Resume
             ? r.SameRun(run)
             : r.kind != TRunKind::Resume && r.kind != TRunKind::Calibration && sameSerials(r) && r.started <= run.started;
         if (theRun && (!stopped || r.started > stopped->started))
@@ -60,8 +62,11 @@ std::optional<TRunRest> RestOf(const QList<TJournalRecord>& runs, const TJournal
         return std::nullopt;
     TRunRest rest { *stopped, *layout, Tickets(*stopped), stopped->sheets.value_or(0), stopped->notPrinted };
     QDateTime newest = stopped->started;
+    const auto restOf = [&](const TJournalRecord& r) {
+        return r.resumes != 0 ? r.resumes == stopped->run : r.kind == TRunKind::Resume && sameSerials(r);
+    };
     for (const TJournalRecord& r : runs)
-        if (r.kind == TRunKind::Resume && sameSerials(r) && r.started > stopped->started && r.status != TRunStatus::Interrupted) {
+        if (restOf(r) && r.started > stopped->started && r.status != TRunStatus::Interrupted) {
             rest.fromSheet += r.sheets.value_or(0);
             if (r.started > newest) {
                 newest = r.started;
@@ -86,8 +91,10 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         TPrintPlan plan;
         ReadRuns(plan, false);
         PlanResume(plan, request);
+        const TJournalRecord stopped = *request.resumeOf;
+        Replay(plan, request, stopped);
         CheckLimits(request.page);
-        CheckArtwork(plan, request, &*request.resumeOf);
+        CheckArtwork(plan, request, &stopped);
         AskAboutOutput(plan);
         plan.warnings = Misprints(request, plan.count);
         plan.request = std::move(request);
@@ -139,8 +146,11 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
     if (request.kind == TRunKind::Print)
         PlanStart(plan, request, *now, prints);
     std::optional<TJournalRecord> printedBy;
-    if (reprint)
+    if (reprint) {
         printedBy = PlanReprint(plan, request);
+        if (printedBy)
+            Replay(plan, request, *printedBy);
+    }
     else if (const QList<TOverlap> overlaps = Overlapping(prints, request.page, plan.count); !overlaps.isEmpty())
         plan.questions << TPrintQuestion { TPrintQuestion::Kind::Reprinted, OverlapText(overlaps),
                                            QCoreApplication::translate("TPrintRoom", "Print them again?") };
@@ -325,6 +335,7 @@ void TPrintRoom::PlanResume(TPrintPlan& plan, TPrintRequest& request)
     if (!rest)
         throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "This run has no sheets left to print"));
     // The stopped run's serials as it printed them, on the sheets it would have printed next.
+    request.resumeOf = rest->run;
     request.page.StartingNumber = *rest->run.first;
     request.page.Prefix = rest->run.prefix;
     request.page.Suffix = rest->run.suffix;
@@ -390,5 +401,74 @@ std::optional<TSerialRun::Outcome> TPrintRoom::Carry(const TPrintPlan& plan)
     if (plan.artwork)
         run_.Artwork = TSerialRun::TRunArtwork { *plan.artwork, plan.request.artwork.Scope,
                                                  QPointF(plan.request.offset.X, plan.request.offset.Y) };
+    run_.Design = ticket::DesignText(DesignOf(plan.request, plan.artwork ? plan.artwork->sha256 : QString()));
+    const TJournalRecord* stopped = plan.request.resumeOf ? &*plan.request.resumeOf : nullptr;
+    run_.Resumes = stopped ? stopped->run : 0;
+    run_.RestOfReprint = stopped && stopped->kind == TRunKind::Reprint;
     return run_.Print(plan.request.page, plan.count, plan.request.kind, plan.expected, plan.request.layout, plan.fromSheet);
+}
+
+ticket::TTicketDesign DesignOf(const TPrintRequest& request, const QString& artworkSha256)
+{
+    TPrinter& printer = Printer();
+    const TDeviceCaps caps = printer.DeviceCaps();
+    ticket::TTicketDesign design;
+    design.Paper = printer.PaperSize().key();
+    design.Landscape = printer.Orientation() == poLandscape;
+    design.PaperSize = ticket::PaperInches(caps.PhysicalWidth, caps.PhysicalHeight, caps.LogPixelsX, caps.LogPixelsY);
+    if (caps.LogPixelsX > 0 && caps.LogPixelsY > 0)
+        design.Printable = QRectF(double(caps.PhysicalOffsetX) / caps.LogPixelsX, double(caps.PhysicalOffsetY) / caps.LogPixelsY,
+                                  double(caps.HorzRes) / caps.LogPixelsX, double(caps.VertRes) / caps.LogPixelsY);
+    design.Page = request.page;
+    // The run's, the printer's and the preview's, not the design's.
+    design.Page.StartingNumber = 0;
+    design.Page.Offset = QPointF();
+    design.Page.MarkUnencodable = false;
+    design.Sheet = ticket::Resolved(request.layout, design.Printable.size());
+    if (request.artwork.IsSet() && request.artwork.Print) {
+        design.Artwork = request.artwork;
+        design.ArtworkSha256 = artworkSha256;
+    }
+    return design;
+}
+
+void TPrintRoom::Replay(TPrintPlan& plan, TPrintRequest& request, const TJournalRecord& printedBy)
+{
+    if (printedBy.design.isEmpty())
+        return; // a run of an older version: what its record holds is all there is
+    std::optional<ticket::TTicketDesign> design;
+    try {
+        if (const std::optional<QString> text = Store().Design(printedBy.design))
+            design = ticket::ParseDesign(*text);
+    } catch (const Exception&) {
+        // Not to be had now: asked below, as a missing one.
+    }
+    const bool reprint = request.kind == TRunKind::Reprint;
+    if (!design) {
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::DesignMissing,
+                                           QCoreApplication::translate("TPrintRoom", "The design these serials were printed with (%1) is not kept in %2: they would print as the settings say now")
+                                               .arg(printedBy.design.left(12), Store().Where()),
+                                           reprint ? QCoreApplication::translate("TPrintRoom", "Reprint them with today's design?")
+                                                   : QCoreApplication::translate("TPrintRoom", "Print the rest with today's design?") };
+        return;
+    }
+    // Everything as it printed; a reprint keeps its own mark, the rest of a run the run's.
+    const qint32 start = request.page.StartingNumber;
+    const QString mark = request.page.Mark;
+    request.page = design->Page;
+    request.page.StartingNumber = start;
+    if (reprint)
+        request.page.Mark = mark;
+    if (request.kind == TRunKind::Resume || !request.layout.IsDefault() || !design->Sheet.IsDefault())
+        request.layout = design->Sheet;
+    request.artwork = design->Artwork;
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    if (caps.LogPixelsX > 0 && caps.LogPixelsY > 0) {
+        const QRectF now(double(caps.PhysicalOffsetX) / caps.LogPixelsX, double(caps.PhysicalOffsetY) / caps.LogPixelsY,
+                         double(caps.HorzRes) / caps.LogPixelsX, double(caps.VertRes) / caps.LogPixelsY);
+        if (const QString difference = ticket::PrintableDifference(design->Printable, now); !difference.isEmpty())
+            plan.questions << TPrintQuestion { TPrintQuestion::Kind::PrintableChanged,
+                                               QCoreApplication::translate("TPrintRoom", "These serials were printed on another printable area: %1").arg(difference),
+                                               QCoreApplication::translate("TPrintRoom", "Print them on this printer all the same?") };
+    }
 }

@@ -3,6 +3,7 @@
 #include "run/Calibration.h"
 #include "run/Preflight.h"
 #include "run/SerialRun.h"
+#include "ticket/TicketDesign.h"
 #include "platform/Exception.h"
 
 #include <QList>
@@ -74,11 +75,17 @@ struct TPrintQuestion {
                         // command line tells these instead of refusing
         Large,          // more pages than the request's confirmAbove
         ArtworkChanged, // a reprint's artwork file is not the one its serials were printed on
+        DesignMissing,  // the design a reprint or resume would replay is not kept (anymore)
+        PrintableChanged, // the printer's printable area is not the one the design was drawn for
     };
     Kind kind;
     QString text; // what is the matter, without a closing stop
     QString ask;  // the window's question: "Print them again?"
 };
+
+// The design a request prints on the current printer (the paper and printable area it
+// reports), with the SHA-256 of the artwork read for it.
+ticket::TTicketDesign DesignOf(const TPrintRequest& request, const QString& artworkSha256);
 
 struct TPrintPlan {
     TPrintRequest request; // with the start the run will print from
@@ -137,6 +144,9 @@ private:
     // Returns the run that printed the reprint's serials, if the journal names one.
     std::optional<TJournalRecord> PlanReprint(TPrintPlan& plan, TPrintRequest& request);
     static void PlanResume(TPrintPlan& plan, TPrintRequest& request);
+    // A reprint or resume prints what `printedBy` printed: its recorded design replaces
+    // the request's, asking when it cannot be found or the printable area differs.
+    void Replay(TPrintPlan& plan, TPrintRequest& request, const TJournalRecord& printedBy);
     static void AskAboutSize(TPrintPlan& plan, const TPrintRequest& request);
     static void AskAboutOutput(TPrintPlan& plan);
     static void CheckArtwork(TPrintPlan& plan, const TPrintRequest& request, const TJournalRecord* printedBy);

@@ -2,6 +2,7 @@
 
 #include "platform/Exception.h"
 #include "platform/Printer.h"
+#include "ticket/TicketDesign.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -79,7 +80,19 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     outcome.knownLastNumber = knownLastNumber;
 
     TJournalRecord record;
-    record.kind = kind;
+    record.kind = kind == TRunKind::Resume && RestOfReprint ? TRunKind::Reprint : kind;
+    record.resumes = kind == TRunKind::Resume ? Resumes : 0;
+    if (!Design.isEmpty()) {
+        // Kept before the first record names it: a record never names a design that is not there.
+        record.design = ticket::DesignHash(Design);
+        try {
+            store_->KeepDesign(record.design, Design);
+        } catch (const Exception&) {
+            if (!AllowUnrecordable)
+                throw;
+            record.design.clear(); // printing unrecorded is what the user said yes to
+        }
+    }
     record.status = TRunStatus::Interrupted;
     record.prefix = page.Prefix;
     record.suffix = page.Suffix;

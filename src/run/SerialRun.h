@@ -1,7 +1,7 @@
 #pragma once
 
 #include "run/Journal.h"
-#include "run/SerialDrawing.h"
+#include "ticket/SerialDrawing.h"
 #include "run/SeriesStore.h"
 #include "ticket/Barcode.h"
 #include "ticket/SheetLayout.h"
@@ -52,6 +52,13 @@ public:
         QPointF calibration;
     };
     std::optional<TRunArtwork> Artwork;
+    // The design the runs to come print (ticket::DesignText), kept by the store and named
+    // in their records; empty: none recorded.
+    QString Design;
+    // The run whose rest the next run prints, named in its record; 0: none. A rest of a
+    // reprint is recorded as a reprint, marked as the reprint was.
+    quint64 Resumes = 0;
+    bool RestOfReprint = false;
 
     struct Outcome {
         int first = 0;      // the first page's number

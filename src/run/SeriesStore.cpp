@@ -1,6 +1,6 @@
 #include "run/SeriesStore.h"
 
-#include "run/SerialDrawing.h"
+#include "ticket/SerialDrawing.h"
 #include "run/SharedSeries.h"
 #include "platform/Exception.h"
 
@@ -9,6 +9,7 @@
 TLocalSeries::TLocalSeries(QString settingsPath)
     : counter_(settingsPath)
     , journal_(TJournal::PathBeside(settingsPath))
+    , designs_(TDesignFolder::PathBeside(settingsPath))
 {
 }
 

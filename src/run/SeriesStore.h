@@ -1,5 +1,6 @@
 #pragma once
 
+#include "run/DesignStore.h"
 #include "run/Journal.h"
 #include "run/SeriesCounter.h"
 
@@ -57,6 +58,12 @@ public:
     // Every run, newest first; with a serial, the runs whose serials include it.
     virtual QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) = 0;
 
+    // Keeps a run's design (its canonical text, ticket::DesignText) under its hash, before
+    // the run's first record names it; raises when it cannot, and the run does not start.
+    virtual void KeepDesign(const QString& hash, const QString& text) = 0;
+    // The design kept under hash; nothing when none is (or it cannot be read now).
+    virtual std::optional<QString> Design(const QString& hash) = 0;
+
     // Where the last number lives, for messages: the settings file, or the series' name.
     virtual QString Where() const = 0;
     // The window's status bar: "Series tickets on db.example"; empty for the local counter.
@@ -73,6 +80,8 @@ public:
     std::optional<QString> End(const TJournalRecord& record) override;
     QString Problem() const override { return problem_; }
     QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) override;
+    void KeepDesign(const QString& hash, const QString& text) override { designs_.Keep(hash, text); }
+    std::optional<QString> Design(const QString& hash) override { return designs_.Text(hash); }
     QString Where() const override { return counter_.Path(); }
 
 private:
@@ -81,6 +90,7 @@ private:
 
     TSeriesCounter counter_;
     TJournal journal_;
+    TDesignFolder designs_;
     std::optional<TSeriesCounter::Reservation> reservation_;
     QString problem_;
     // The journal passed CheckRecordable for this run: its first record must be written,

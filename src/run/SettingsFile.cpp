@@ -12,7 +12,6 @@
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QStandardPaths>
-#include <QPalette>
 
 #include <unistd.h>
 
@@ -26,146 +25,6 @@ const QString kSeries = QStringLiteral("Series");
 const QString kPrinter = QStringLiteral("Printer");
 const QString kSheet = QStringLiteral("Sheet");
 const QString kTemplate = QStringLiteral("Template");
-
-constexpr quint32 kSystemColorBit = 0x80000000u;
-
-// Reading strips a value's outer blanks, so a prefix such as "No. " is kept in quotes. A
-// value in quotes is quoted again, so one that is meant to have them keeps them too.
-QString Quoted(const QString& text)
-{
-    const bool quoted = text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"');
-    if (!quoted && text.trimmed().size() == text.size())
-        return text;
-    return u'"' + text + u'"';
-}
-
-QString Unquoted(const QString& text)
-{
-    if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"'))
-        return text.mid(1, text.size() - 2);
-    return text;
-}
-
-double Within(double value, double limit) { return qBound(-limit, value, limit); }
-
-// [Item3] is the first item after the two positions.
-constexpr int kFirstItem = 3;
-QString ItemSection(int index) { return QStringLiteral("Item%1").arg(index + kFirstItem); }
-
-const QString kKind = QStringLiteral("Kind");
-const QString kLeft = QStringLiteral("Left");
-const QString kTop = QStringLiteral("Top");
-const QString kText = QStringLiteral("Text");
-const QString kName = QStringLiteral("Font");
-const QString kSize = QStringLiteral("Size");
-const QString kBold = QStringLiteral("Bold");
-const QString kItalic = QStringLiteral("Italic");
-const QString kColor = QStringLiteral("Color");
-const QString kAlign = QStringLiteral("Align");
-const QString kRotation = QStringLiteral("Rotation");
-const QString kSymbology = QStringLiteral("Symbology");
-const QString kWidth = QStringLiteral("Width");
-const QString kHeight = QStringLiteral("Height");
-const QString kHumanReadable = QStringLiteral("HumanReadable");
-
-QList<ticket::TTicketItem> ReadItems(const TIniFile& ini)
-{
-    using namespace settingslimits;
-    QList<ticket::TTicketItem> items;
-    // In order; the first missing section ends the list.
-    for (int index = 0; ini.SectionExists(ItemSection(index)); ++index) {
-        const QString section = ItemSection(index);
-        const ticket::TTicketItem d;
-        ticket::TTicketItem item;
-        item.Kind = ticket::ParseKind(ini.ReadString(section, kKind, QString())).value_or(d.Kind);
-        item.Left = ini.ReadFloat(section, kLeft, d.Left);
-        item.Top = ini.ReadFloat(section, kTop, d.Top);
-        item.Text = Unquoted(ini.ReadString(section, kText, d.Text));
-        if (const QString name = ini.ReadString(section, kName, QString()); !name.isEmpty())
-            item.Font = name;
-        if (ini.ValueExists(section, kSize))
-            item.Size = qBound(kMinFontSize, ini.ReadInteger(section, kSize, 0), kMaxFontSize);
-        if (ini.ValueExists(section, kBold))
-            item.Bold = ini.ReadBool(section, kBold, false);
-        if (ini.ValueExists(section, kItalic))
-            item.Italic = ini.ReadBool(section, kItalic, false);
-        if (ini.ValueExists(section, kColor))
-            item.Color = ini.ReadInteger(section, kColor, 0);
-        item.Align = ticket::ParseAlign(ini.ReadString(section, kAlign, QString())).value_or(d.Align);
-        item.Rotation = ini.ReadInteger(section, kRotation, d.Rotation);
-        item.Symbology = ticket::ParseSymbology(ini.ReadString(section, kSymbology, QString())).value_or(d.Symbology);
-        item.Width = ini.ReadFloat(section, kWidth, d.Width);
-        item.Height = ini.ReadFloat(section, kHeight, d.Height);
-        item.HumanReadable = ini.ReadBool(section, kHumanReadable, d.HumanReadable);
-        // Positions as far as the two positions may go, sizes a page can hold, and a
-        // rotation that is not a quarter turn as none.
-        item = ticket::Bounded(item);
-        item.Left = Within(item.Left, kMaxIndent);
-        item.Top = Within(item.Top, kMaxIndent);
-        items << item;
-    }
-    return items;
-}
-
-void WriteItems(TIniFile& ini, const QList<ticket::TTicketItem>& items)
-{
-    for (int index = 0; index < items.size(); ++index) {
-        const QString section = ItemSection(index);
-        const ticket::TTicketItem& item = items[index];
-        const bool text = item.Kind == ticket::TItemKind::Text;
-        // Keys that do not apply to the item, or are left to [Font], go.
-        const auto put = [&](const QString& key, bool applies, const auto& write) {
-            if (applies)
-                write();
-            else if (ini.ValueExists(section, key))
-                ini.DeleteKey(section, key);
-        };
-        ini.WriteString(section, kKind, ticket::KindName(item.Kind));
-        ini.WriteFloat(section, kLeft, item.Left);
-        ini.WriteFloat(section, kTop, item.Top);
-        ini.WriteString(section, kText, Quoted(item.Text));
-        put(kName, text && item.Font.has_value(), [&] { ini.WriteString(section, kName, item.Font.value_or(QString())); });
-        put(kSize, text && item.Size.has_value(), [&] { ini.WriteInteger(section, kSize, item.Size.value_or(0)); });
-        put(kBold, text && item.Bold.has_value(), [&] { ini.WriteBool(section, kBold, item.Bold.value_or(false)); });
-        put(kItalic, text && item.Italic.has_value(), [&] { ini.WriteBool(section, kItalic, item.Italic.value_or(false)); });
-        put(kColor, text && item.Color.has_value(), [&] { ini.WriteInteger(section, kColor, item.Color.value_or(0)); });
-        put(kAlign, text, [&] { ini.WriteString(section, kAlign, ticket::AlignName(item.Align)); });
-        ini.WriteInteger(section, kRotation, item.Rotation);
-        put(kSymbology, !text, [&] { ini.WriteString(section, kSymbology, ticket::SymbologyName(item.Symbology)); });
-        put(kWidth, !text, [&] { ini.WriteFloat(section, kWidth, item.Width); });
-        put(kHeight, !text, [&] { ini.WriteFloat(section, kHeight, item.Height); });
-        put(kHumanReadable, !text, [&] { ini.WriteBool(section, kHumanReadable, item.HumanReadable); });
-    }
-    // The items that were removed: their sections up to the gap that ended the list.
-    for (int index = int(items.size()); ini.SectionExists(ItemSection(index)); ++index)
-        ini.EraseSection(ItemSection(index));
-}
-
-struct SystemColor {
-    int index;
-    QPalette::ColorGroup group;
-    QPalette::ColorRole role;
-};
-
-// The system colours a settings file may name, by their index, and where our palette
-// keeps the same colour.
-constexpr SystemColor kSystemColors[] = {
-    { 4, QPalette::Active, QPalette::Window },           // menu
-    { 5, QPalette::Active, QPalette::Base },             // window
-    { 7, QPalette::Active, QPalette::WindowText },       // menu text
-    { 8, QPalette::Active, QPalette::Text },             // window text
-    { 13, QPalette::Active, QPalette::Highlight },       // highlight
-    { 14, QPalette::Active, QPalette::HighlightedText }, // highlight text
-    { 15, QPalette::Active, QPalette::Button },          // button face
-    { 16, QPalette::Active, QPalette::Dark },            // button shadow
-    { 17, QPalette::Disabled, QPalette::Text },          // grey text
-    { 18, QPalette::Active, QPalette::ButtonText },      // button text
-    { 20, QPalette::Active, QPalette::Light },           // button highlight
-    { 21, QPalette::Active, QPalette::Shadow },          // dark 3D shadow
-    { 22, QPalette::Active, QPalette::Midlight },        // 3D light
-    { 23, QPalette::Active, QPalette::ToolTipText },     // tooltip text
-    { 24, QPalette::Active, QPalette::ToolTipBase },     // tooltip background
-};
 
 } // namespace
 
@@ -192,8 +51,8 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     const TIniFile ini(path);
     const TallyforgeSettings d;
     TallyforgeSettings s;
-    s.Prefix = Unquoted(ini.ReadString(kSN, QStringLiteral("Prefix"), d.Prefix));
-    s.Suffix = Unquoted(ini.ReadString(kSN, QStringLiteral("Suffix"), d.Suffix));
+    s.Prefix = ticket::UnquotedValue(ini.ReadString(kSN, QStringLiteral("Prefix"), d.Prefix));
+    s.Suffix = ticket::UnquotedValue(ini.ReadString(kSN, QStringLiteral("Suffix"), d.Suffix));
     s.LastNumber = ini.ReadInteger(kSN, QStringLiteral("LastNumber"), d.LastNumber);
     s.LastNumberText = ini.ReadString(kSN, QStringLiteral("LastNumber"), QString());
     s.LastNumberReadable = s.LastNumberText.isEmpty() || inirules::ParseInteger(s.LastNumberText).has_value();
@@ -206,10 +65,10 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     s.Step = qBound(kMinStep, ini.ReadInteger(kSN, QStringLiteral("Step"), d.Step), kMaxStep);
     // A scheme this version does not know prints no check rather than a wrong one.
     s.Check = ticket::ParseCheck(ini.ReadString(kSN, QStringLiteral("Check"), QString())).value_or(d.Check);
-    s.HorizontalIndent = Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent), kMaxIndent);
-    s.VerticalIndent = Within(ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent), kMaxIndent);
-    s.HorizontalIndent2 = Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent2"), d.HorizontalIndent2), kMaxIndent);
-    s.VerticalIndent2 = Within(ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent2"), d.VerticalIndent2), kMaxIndent);
+    s.HorizontalIndent = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent), kMaxIndent);
+    s.VerticalIndent = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent), kMaxIndent);
+    s.HorizontalIndent2 = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent2"), d.HorizontalIndent2), kMaxIndent);
+    s.VerticalIndent2 = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent2"), d.VerticalIndent2), kMaxIndent);
     s.Font.Name = ini.ReadString(kFont, QStringLiteral("Name"), d.Font.Name);
     s.Font.Size = qBound(kMinFontSize, ini.ReadInteger(kFont, QStringLiteral("Size"), d.Font.Size), kMaxFontSize);
     s.Font.Color = ini.ReadInteger(kFont, QStringLiteral("Color"), d.Font.Color);
@@ -232,26 +91,12 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
         s.PrinterChoice = choice;
     }
     if (ini.SectionExists(kSheet)) {
-        const ticket::TSheetLayout dl;
-        ticket::TSheetLayout l;
-        l.Columns = ini.ReadInteger(kSheet, QStringLiteral("Columns"), dl.Columns);
-        l.Rows = ini.ReadInteger(kSheet, QStringLiteral("Rows"), dl.Rows);
-        l.Left = ini.ReadFloat(kSheet, QStringLiteral("Left"), dl.Left);
-        l.Top = ini.ReadFloat(kSheet, QStringLiteral("Top"), dl.Top);
-        l.Width = ini.ReadFloat(kSheet, QStringLiteral("Width"), dl.Width);
-        l.Height = ini.ReadFloat(kSheet, QStringLiteral("Height"), dl.Height);
-        l.GapX = ini.ReadFloat(kSheet, QStringLiteral("GapX"), dl.GapX);
-        l.GapY = ini.ReadFloat(kSheet, QStringLiteral("GapY"), dl.GapY);
-        l.Order = ticket::ParseOrder(ini.ReadString(kSheet, QStringLiteral("Order"), QString())).value_or(dl.Order);
-        l.StackDepth = ini.ReadInteger(kSheet, QStringLiteral("StackDepth"), dl.StackDepth);
-        l.Copies = ini.ReadInteger(kSheet, QStringLiteral("Copies"), dl.Copies);
-        l.Reverse = ini.ReadBool(kSheet, QStringLiteral("Reverse"), dl.Reverse);
-        l.FirstSlot = ini.ReadInteger(kSheet, QStringLiteral("FirstSlot"), dl.FirstSlot);
-        l.CutMarks = ini.ReadBool(kSheet, QStringLiteral("CutMarks"), dl.CutMarks);
+        ticket::TSheetLayout layout;
+        ticket::ReadSheetKeys(ini, kSheet, layout);
         // 50 x 50 tickets at most: a grid of 2^31 slots would take all memory.
-        s.Sheet = ticket::Bounded(l);
+        s.Sheet = ticket::Bounded(layout);
     }
-    s.Items = ReadItems(ini);
+    s.Items = ticket::ReadItemKeys(ini);
     if (const QString file = ini.ReadString(kTemplate, QStringLiteral("File"), QString()); !file.isEmpty()) {
         const ticket::TTemplate dt;
         s.Template.File = file;
@@ -277,8 +122,8 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
     ini.WriteFloat(kPaper, QStringLiteral("VerticalIndent"), s.VerticalIndent);
     ini.WriteFloat(kPaper, QStringLiteral("HorizontalIndent2"), s.HorizontalIndent2);
     ini.WriteFloat(kPaper, QStringLiteral("VerticalIndent2"), s.VerticalIndent2);
-    ini.WriteString(kSN, QStringLiteral("Prefix"), Quoted(s.Prefix));
-    ini.WriteString(kSN, QStringLiteral("Suffix"), Quoted(s.Suffix));
+    ini.WriteString(kSN, QStringLiteral("Prefix"), ticket::QuotedValue(s.Prefix));
+    ini.WriteString(kSN, QStringLiteral("Suffix"), ticket::QuotedValue(s.Suffix));
     if (s.Digits != 0)
         ini.WriteInteger(kSN, QStringLiteral("Digits"), s.Digits);
     else if (ini.ValueExists(kSN, QStringLiteral("Digits")))
@@ -330,23 +175,9 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
     }
     // The one-ticket page leaves a file without [Sheet] as it was.
     if (!s.Sheet.IsDefault() || ini.SectionExists(kSheet)) {
-        const ticket::TSheetLayout& l = s.Sheet;
-        ini.WriteInteger(kSheet, QStringLiteral("Columns"), l.Columns);
-        ini.WriteInteger(kSheet, QStringLiteral("Rows"), l.Rows);
-        ini.WriteFloat(kSheet, QStringLiteral("Left"), l.Left);
-        ini.WriteFloat(kSheet, QStringLiteral("Top"), l.Top);
-        ini.WriteFloat(kSheet, QStringLiteral("Width"), l.Width);
-        ini.WriteFloat(kSheet, QStringLiteral("Height"), l.Height);
-        ini.WriteFloat(kSheet, QStringLiteral("GapX"), l.GapX);
-        ini.WriteFloat(kSheet, QStringLiteral("GapY"), l.GapY);
-        ini.WriteString(kSheet, QStringLiteral("Order"), ticket::OrderName(l.Order));
-        ini.WriteInteger(kSheet, QStringLiteral("StackDepth"), l.StackDepth);
-        ini.WriteInteger(kSheet, QStringLiteral("Copies"), l.Copies);
-        ini.WriteBool(kSheet, QStringLiteral("Reverse"), l.Reverse);
-        ini.WriteInteger(kSheet, QStringLiteral("FirstSlot"), l.FirstSlot);
-        ini.WriteBool(kSheet, QStringLiteral("CutMarks"), l.CutMarks);
+        ticket::WriteSheetKeys(ini, kSheet, s.Sheet);
     }
-    WriteItems(ini, s.Items);
+    ticket::WriteItemKeys(ini, s.Items);
     if (s.Template.IsSet()) {
         ini.WriteString(kTemplate, QStringLiteral("File"), s.Template.File);
         ini.WriteInteger(kTemplate, QStringLiteral("Page"), s.Template.Page);
@@ -356,25 +187,6 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         ini.EraseSection(kTemplate);
     }
     ini.UpdateFile();
-}
-
-int ColorToInt(const QColor& color)
-{
-    const QColor rgb = color.toRgb();
-    return rgb.red() | (rgb.green() << 8) | (rgb.blue() << 16);
-}
-
-QColor IntToColor(int value)
-{
-    const quint32 bits = quint32(value);
-    if (bits & kSystemColorBit) {
-        const int index = int(bits & 0xFFu);
-        for (const SystemColor& system : kSystemColors)
-            if (system.index == index && qGuiApp)
-                return QGuiApplication::palette().color(system.group, system.role);
-        return QColor(Qt::black);
-    }
-    return QColor(int(bits & 0xFFu), int((bits >> 8) & 0xFFu), int((bits >> 16) & 0xFFu));
 }
 
 namespace printerchoice {

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "run/Calibration.h"
-#include "run/SerialDrawing.h"
+#include "ticket/SerialDrawing.h"
+#include "ticket/TicketDesign.h"
 #include "ticket/SheetLayout.h"
 #include "ticket/Template.h"
 
@@ -10,16 +11,8 @@
 
 #include <optional>
 
-// What the settings reader accepts; a value beyond a limit reads as the limit. The window
-// and the command line check what they are given against the same figures.
+// The settings reader's limits (see ticket/TicketDesign.h), and the calibration's.
 namespace settingslimits {
-constexpr int kMinDigits = 0;
-constexpr int kMaxDigits = 32;
-constexpr int kMinStep = 1;
-constexpr int kMaxStep = 2147483647;
-constexpr int kMinFontSize = 1; // points
-constexpr int kMaxFontSize = 1000;
-constexpr double kMaxIndent = serial::kMaxPosition; // inches, either way
 constexpr double kMaxCalibrationOffset = calibration::kMaxOffset;
 } // namespace settingslimits
 
@@ -117,11 +110,3 @@ TallyforgeSettings LoadSettingsFile(const QString& path);
 // leave what the file holds.
 void SaveSettingsFile(const QString& path, const TallyforgeSettings& settings, bool writeLastNumber = true,
                       bool clearSeries = false);
-
-// Colours as the file stores them: red + 256 * green + 65536 * blue. A value with the top
-// bit set names a system colour (0x80000000 + index, e.g. 0x80000008 for window text),
-// which is negative as an int.
-int ColorToInt(const QColor& color);
-// Low 24 bits as blue-green-red; system colours come from the application's palette
-// (black for indexes without a counterpart or without an application).
-QColor IntToColor(int value);

@@ -1,8 +1,10 @@
 #include "run/SharedSeries.h"
 
+#include "ticket/TicketDesign.h"
+
 #include "platform/Waiting.h"
 
-#include "run/SerialDrawing.h"
+#include "ticket/SerialDrawing.h"
 #include "platform/Exception.h"
 #include "platform/FileLock.h"
 #include "platform/RegularFile.h"
@@ -101,6 +103,16 @@ const char* const kAddColumns = R"(
 BEGIN;
 SELECT pg_advisory_xact_lock(362856475769);
 ALTER TABLE tallyforge_runs ADD COLUMN IF NOT EXISTS details text NOT NULL DEFAULT '';
+COMMIT;
+)";
+
+// The designs runs printed, each once under the SHA-256 of its text; a table of its own,
+// made where missing like the columns above.
+const char* const kMissingDesigns = "SELECT to_regclass('tallyforge_designs') IS NOT NULL";
+const char* const kAddDesigns = R"(
+BEGIN;
+SELECT pg_advisory_xact_lock(362856475769);
+CREATE TABLE IF NOT EXISTS tallyforge_designs (sha256 text PRIMARY KEY, design text NOT NULL);
 COMMIT;
 )";
 
@@ -342,6 +354,15 @@ void TSharedSeries::Connect()
     if (QByteArray(PQgetvalue(details.get(), 0, 0)).toInt() == 0) {
         try {
             Exec(kAddColumns, {}, false, true);
+        } catch (const Exception& e) {
+            Rollback();
+            throw Exception(QCoreApplication::translate("TSharedSeries", "Cannot create the series tables on %1: %2").arg(serverText_, e.Message()));
+        }
+    }
+    Result designs = Exec(kMissingDesigns, {}, false);
+    if (QByteArray(PQgetvalue(designs.get(), 0, 0)) != "t") {
+        try {
+            Exec(kAddDesigns, {}, false, true);
         } catch (const Exception& e) {
             Rollback();
             throw Exception(QCoreApplication::translate("TSharedSeries", "Cannot create the series tables on %1: %2").arg(serverText_, e.Message()));
@@ -715,4 +736,20 @@ void TSharedSeries::SetNext(int next, bool force)
         Rollback();
         throw;
     }
+}
+
+void TSharedSeries::KeepDesign(const QString& hash, const QString& text)
+{
+    Exec("INSERT INTO tallyforge_designs (sha256, design) VALUES ($1, $2) ON CONFLICT DO NOTHING", { Text(hash), Text(text) });
+}
+
+std::optional<QString> TSharedSeries::Design(const QString& hash)
+{
+    Result result = Exec("SELECT design FROM tallyforge_designs WHERE sha256 = $1", { Text(hash) });
+    if (PQntuples(result.get()) == 0)
+        return std::nullopt;
+    QString text = QString::fromUtf8(PQgetvalue(result.get(), 0, 0));
+    if (ticket::DesignHash(text) != hash)
+        return std::nullopt;
+    return text;
 }

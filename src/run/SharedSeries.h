@@ -44,6 +44,9 @@ public:
     std::optional<QString> End(const TJournalRecord& record) override;
     QString Problem() const override { return problem_; }
     QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) override;
+    // Designs are kept on the server, so any station can print any station's run again.
+    void KeepDesign(const QString& hash, const QString& text) override;
+    std::optional<QString> Design(const QString& hash) override;
     QString Where() const override;
 
     // Makes `next` the number the series' next print starts at, recorded in the runs

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -37,6 +38,14 @@ void UseHome(const QString& home)
     qputenv("HOME", home.toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toLocal8Bit());
     qputenv("XDG_DOCUMENTS_DIR", (home + QStringLiteral("/Documents")).toLocal8Bit());
+}
+
+void UsePdfPrinterOnly()
+{
+    static QTemporaryDir home;
+    UseHome(home.path());
+    qputenv("CUPS_SERVER", "127.0.0.1:1"); // nothing listens: no queue, the PDF printer
+    EnsureApplication();
 }
 
 void EndWithTest(QProcess& process)

@@ -22,6 +22,10 @@ QApplication* EnsureApplication();
 // output folder is known. Call before the first QApplication.
 void UseHome(const QString& home);
 
+// For a suite that prints in-process into the PDF printer: a private home (see UseHome),
+// no CUPS queue to find, and the application. Call once, before any test of the suite.
+void UsePdfPrinterOnly();
+
 // Makes the process, once started, end with this test program even when the test is
 // killed (a timeout, a crash), so no server or program outlives its test.
 void EndWithTest(QProcess& process);

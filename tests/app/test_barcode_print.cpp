@@ -5,7 +5,7 @@
 #include "support_app.h"
 
 #include "platform/Printer.h"
-#include "run/SerialDrawing.h"
+#include "ticket/SerialDrawing.h"
 #include "ticket/SheetLayout.h"
 
 #include <QDir>
@@ -48,11 +48,7 @@ class BarcodePrintTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        static QTemporaryDir home;
-        ASSERT_TRUE(home.isValid());
-        apptest::UseHome(home.path());
-        qputenv("CUPS_SERVER", "127.0.0.1:1"); // no queue: the PDF printer, as the program has
-        apptest::EnsureApplication();
+        apptest::UsePdfPrinterOnly();
     }
     void SetUp() override
     {

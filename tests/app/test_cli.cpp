@@ -278,7 +278,7 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
     reader.closeWriteChannel();
     ASSERT_TRUE(reader.waitForFinished(30000));
     EXPECT_EQ(QString::fromUtf8(reader.readAllStandardOutput()),
-              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits,sheets,layout,not_printed,step,check,template,template_sha256\n"
+              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits,sheets,layout,not_printed,step,check,template,template_sha256,design,resumes\n"
                              "reprint completed 101 102 2 S- True\n"
                              "print completed 100 104 5 S- True\n"));
 
@@ -395,16 +395,39 @@ TEST_F(CommandLineTest, PrintedSerialsAreNotPrintedAgainUnlessForced)
 
 // A reprint prints the serials as they were printed: the run's prefix, suffix and width,
 // whatever the settings say today.
-TEST_F(CommandLineTest, ReprintUsesTheTextTheRunPrinted)
+// A reprint prints what the run printed: its text, font and positions, whatever the
+// settings file says since; without the run's design it asks (refused unless forced).
+TEST_F(CommandLineTest, ReprintReplaysTheDesignTheRunPrinted)
 {
     ASSERT_EQ(Run({ QStringLiteral("print"), QStringLiteral("--quiet"), QStringLiteral("--digits"), QStringLiteral("5"),
                     QStringLiteral("--output"), Pdf(QStringLiteral("run.pdf")) }).first, 0);
-    Write(Bytes().replace("Prefix=S-", "Prefix=T-"));
-    const auto [code, error] = Run({ QStringLiteral("reprint"), QStringLiteral("101"), QStringLiteral("101"), QStringLiteral("--quiet"),
-                                     QStringLiteral("--output"), Pdf(QStringLiteral("again.pdf")) });
+    Write(Bytes().replace("Prefix=S-", "Prefix=T-").replace("VerticalIndent2=5", "VerticalIndent2=3\r\nHorizontalIndent=2.5")
+          + "[Font]\r\nSize=30\r\n");
+    auto [code, error] = Run({ QStringLiteral("reprint"), QStringLiteral("101"), QStringLiteral("101"), QStringLiteral("--quiet"),
+                               QStringLiteral("--mark"), QStringLiteral("AGAIN"), QStringLiteral("--output"), Pdf(QStringLiteral("again.pdf")) });
     ASSERT_EQ(code, 0) << error.toStdString();
-    const QString text = apptest::PdfText(Pdf(QStringLiteral("again.pdf")), 1);
-    EXPECT_TRUE(text.contains(QStringLiteral("S-00101"))) << text.toStdString();
+    const QList<apptest::PdfWord> original = apptest::PdfWordsOnPage(apptest::PdfWords(Pdf(QStringLiteral("run.pdf"))), 2, QStringLiteral("S-00101"));
+    const QList<apptest::PdfWord> again = apptest::PdfWordsOnPage(apptest::PdfWords(Pdf(QStringLiteral("again.pdf"))), 1, QStringLiteral("S-00101"));
+    ASSERT_EQ(original.size(), 2);
+    ASSERT_EQ(again.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NEAR(again[i].xMin, original[i].xMin, 0.1);
+        EXPECT_NEAR(again[i].yMin, original[i].yMin, 0.1);
+        EXPECT_NEAR(again[i].yMax - again[i].yMin, original[i].yMax - original[i].yMin, 0.1); // the same font size
+    }
+    EXPECT_EQ(apptest::PdfText(Pdf(QStringLiteral("again.pdf")), 1).count(QStringLiteral("AGAIN")), 2);
+
+    // The design is gone: nothing prints from today's settings unless forced.
+    ASSERT_TRUE(QDir(dir_.filePath(QStringLiteral("Tallyforge-designs"))).removeRecursively());
+    std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("101"), QStringLiteral("101"),
+                                  QStringLiteral("--output"), Pdf(QStringLiteral("today.pdf")) });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(error.contains(QStringLiteral("is not kept in"))) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("today.pdf"))));
+    std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("101"), QStringLiteral("101"), QStringLiteral("--force"),
+                                  QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("today.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("today.pdf")), 1).contains(QStringLiteral("S-00101")));
 }
 
 } // namespace

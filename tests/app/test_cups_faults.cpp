@@ -6,7 +6,7 @@
 
 #include "platform/Printer.h"
 #include "printjob/PrintJob.h"
-#include "run/SerialDrawing.h"
+#include "ticket/SerialDrawing.h"
 #include "run/SerialRun.h"
 
 #include <QDeadlineTimer>

@@ -1,4 +1,4 @@
-#include "run/SerialDrawing.h"
+#include "ticket/SerialDrawing.h"
 
 #include <gtest/gtest.h>
 

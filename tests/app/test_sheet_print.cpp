@@ -42,11 +42,7 @@ class SheetPrintTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        static QTemporaryDir home;
-        ASSERT_TRUE(home.isValid());
-        apptest::UseHome(home.path());
-        qputenv("CUPS_SERVER", "127.0.0.1:1"); // no queue: the PDF printer
-        apptest::EnsureApplication();
+        apptest::UsePdfPrinterOnly();
     }
     void SetUp() override
     {

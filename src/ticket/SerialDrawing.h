@@ -5,6 +5,7 @@
 #include "ticket/SheetLayout.h"
 #include "ticket/TicketItems.h"
 
+#include <QColor>
 #include <QList>
 #include <QPoint>
 #include <QPointF>
@@ -16,6 +17,14 @@
 // The page drawing of the serial-number window: what goes on a page and where. The
 // window reads its inputs into SerialPage for every call, so a page always shows what
 // is typed at that moment.
+// Colours as the file stores them: red + 256 * green + 65536 * blue. A value with the top
+// bit set names a system colour (0x80000000 + index, e.g. 0x80000008 for window text),
+// which is negative as an int.
+int ColorToInt(const QColor& color);
+// Low 24 bits as blue-green-red; system colours come from the application's palette
+// (black for indexes without a counterpart or without an application).
+QColor IntToColor(int value);
+
 namespace ticket {
 class TBarcodeAhead;
 }
@@ -59,6 +68,7 @@ struct SerialPage {
     // The preview shows a code that cannot be encoded as a crossed-out box; any other
     // drawing raises (a print is checked before it starts, so that means a fault).
     bool MarkUnencodable = false;
+    friend bool operator==(const SerialPage&, const SerialPage&) = default;
 };
 
 // The number on page pageIndex (counted from 1): start + (pageIndex - 1) * step, wrapping

@@ -1,10 +1,12 @@
-#include "run/SerialDrawing.h"
+#include "ticket/SerialDrawing.h"
 
-#include "run/SettingsFile.h"
 #include "platform/Exception.h"
 #include "platform/Geometry.h"
 #include "platform/Printer.h"
 #include "ticket/Barcode.h"
+
+#include <QGuiApplication>
+#include <QPalette>
 
 #include <QCoreApplication>
 #include <QPainter>
@@ -321,3 +323,54 @@ void ConfigureJob(TPrintJob& job, TDrawEvent onDraw)
 }
 
 } // namespace serial
+
+namespace {
+
+constexpr quint32 kSystemColorBit = 0x80000000u;
+
+struct SystemColor {
+    int index;
+    QPalette::ColorGroup group;
+    QPalette::ColorRole role;
+};
+
+// The system colours a settings file may name, by their index, and where our palette
+// keeps the same colour.
+constexpr SystemColor kSystemColors[] = {
+    { 4, QPalette::Active, QPalette::Window },           // menu
+    { 5, QPalette::Active, QPalette::Base },             // window
+    { 7, QPalette::Active, QPalette::WindowText },       // menu text
+    { 8, QPalette::Active, QPalette::Text },             // window text
+    { 13, QPalette::Active, QPalette::Highlight },       // highlight
+    { 14, QPalette::Active, QPalette::HighlightedText }, // highlight text
+    { 15, QPalette::Active, QPalette::Button },          // button face
+    { 16, QPalette::Active, QPalette::Dark },            // button shadow
+    { 17, QPalette::Disabled, QPalette::Text },          // grey text
+    { 18, QPalette::Active, QPalette::ButtonText },      // button text
+    { 20, QPalette::Active, QPalette::Light },           // button highlight
+    { 21, QPalette::Active, QPalette::Shadow },          // dark 3D shadow
+    { 22, QPalette::Active, QPalette::Midlight },        // 3D light
+    { 23, QPalette::Active, QPalette::ToolTipText },     // tooltip text
+    { 24, QPalette::Active, QPalette::ToolTipBase },     // tooltip background
+};
+
+} // namespace
+
+int ColorToInt(const QColor& color)
+{
+    const QColor rgb = color.toRgb();
+    return rgb.red() | (rgb.green() << 8) | (rgb.blue() << 16);
+}
+
+QColor IntToColor(int value)
+{
+    const quint32 bits = quint32(value);
+    if (bits & kSystemColorBit) {
+        const int index = int(bits & 0xFFu);
+        for (const SystemColor& system : kSystemColors)
+            if (system.index == index && qGuiApp)
+                return QGuiApplication::palette().color(system.group, system.role);
+        return QColor(Qt::black);
+    }
+    return QColor(int(bits & 0xFFu), int((bits >> 8) & 0xFFu), int((bits >> 16) & 0xFFu));
+}

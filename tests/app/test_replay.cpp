@@ -1,0 +1,180 @@
+// A run is a record: the rest of a stopped run and a reprint print the design the run
+// printed (positions, font, text, layout), not what the settings say since, and the
+// rest of a reprint is a reprint. The print room as an object, into the PDF printer.
+#include "support_app.h"
+
+#include "platform/Printer.h"
+#include "printjob/PrintJob.h"
+#include "run/Journal.h"
+#include "run/PrintRoom.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ReplayTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        apptest::UsePdfPrinterOnly();
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir_.isValid());
+        TPrinter::ResetForTests();
+        settings_ = dir_.filePath(QStringLiteral("Tallyforge.ini"));
+        QFile file(settings_);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[SN]\r\nLastNumber=100\r\n");
+        file.close();
+        room_ = std::make_unique<TPrintRoom>(job_, std::make_shared<TLocalSeries>(settings_));
+        serial::ConfigureJob(job_, [this](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
+            room_->Run().DrawPage(*canvas, pageIndex, area, *room_->Run().Page());
+        });
+    }
+    void TearDown() override { TPrinter::ResetForTests(); }
+
+    // The design of the run: 2 x 2 tickets cut and stacked, small serials.
+    static TPrintRequest Designed(TRunKind kind, int first, int count)
+    {
+        TPrintRequest request;
+        request.kind = kind;
+        request.page.StartingNumber = first;
+        request.page.Prefix = QStringLiteral("T");
+        request.page.Font.Size = 8;
+        request.page.HorizontalIndent = 0.1;
+        request.page.VerticalIndent = 0.1;
+        request.page.HorizontalIndent2 = 0.3;
+        request.page.VerticalIndent2 = 0.5;
+        request.count = count;
+        request.knownLastNumber = QStringLiteral("100");
+        request.layout.Columns = 2;
+        request.layout.Rows = 2;
+        request.layout.Order = ticket::TOrder::Stack;
+        if (kind == TRunKind::Reprint)
+            request.page.Mark = QStringLiteral("REPRINT");
+        return request;
+    }
+    // Carries the request out into `name`, stopped after `sheets` sheets when given.
+    std::optional<TSerialRun::Outcome> Carry(const TPrintRequest& request, const QString& name, int sheets = 0)
+    {
+        Printer().SetOutputFileName(dir_.filePath(name), TOutputFileMode::Exact);
+        room_->Run().OnProgress = [this, sheets](int done, int) {
+            if (done == sheets)
+                room_->Run().Stop();
+        };
+        TPrintPlan plan = room_->Prepare(request);
+        EXPECT_TRUE(plan.questions.isEmpty()) << plan.questions.value(0).text.toStdString();
+        return room_->Carry(plan);
+    }
+    // The rest of the newest run into `name`, with today's settings quite unlike the run's.
+    TPrintPlan PrepareRest(const QString& name = QStringLiteral("rest.pdf"))
+    {
+        Printer().SetOutputFileName(dir_.filePath(name), TOutputFileMode::Exact);
+        room_->Run().OnProgress = nullptr;
+        TPrintRequest rest;
+        rest.kind = TRunKind::Resume;
+        rest.page.Prefix = QStringLiteral("X");
+        rest.page.Font.Size = 30;
+        rest.page.HorizontalIndent = 2;
+        rest.page.VerticalIndent = 3;
+        rest.resumeOf = Runs().value(0);
+        return room_->Prepare(rest);
+    }
+    QList<TJournalRecord> Runs() const { return TJournal(TJournal::PathBeside(settings_)).Runs(); }
+    // The words on a page, in the order the text reads.
+    QList<apptest::PdfWord> WordsOn(const QString& name, int page) const
+    {
+        QList<apptest::PdfWord> words;
+        for (const apptest::PdfWord& word : apptest::PdfWords(dir_.filePath(name)))
+            if (word.page == page)
+                words << word;
+        return words;
+    }
+
+    QTemporaryDir dir_;
+    QString settings_;
+    TPrintJob job_;
+    std::unique_ptr<TPrintRoom> room_;
+};
+
+TEST_F(ReplayTest, TheRestOfAStoppedRunPrintsTheRunsDesign)
+{
+    ASSERT_TRUE(Carry(Designed(TRunKind::Print, 101, 40), QStringLiteral("run.pdf"), 3));
+    ASSERT_EQ(Runs().value(0).status, TRunStatus::Cancelled);
+    ASSERT_FALSE(Runs().value(0).design.isEmpty());
+
+    const TPrintPlan plan = PrepareRest();
+    EXPECT_TRUE(plan.questions.isEmpty()) << plan.questions.value(0).text.toStdString();
+    EXPECT_EQ(plan.request.page.Prefix, QStringLiteral("T"));
+    EXPECT_EQ(plan.request.page.Font.Size, 8);
+    EXPECT_EQ(plan.request.layout.Columns, 2);
+    EXPECT_EQ(plan.fromSheet, 3);
+    ASSERT_TRUE(room_->Carry(plan));
+
+    // The rest's sheets are the run's: the same words at the same places, sheet 4 on.
+    const QList<apptest::PdfWord> stopped = WordsOn(QStringLiteral("run.pdf"), 3);
+    const QList<apptest::PdfWord> rest = WordsOn(QStringLiteral("rest.pdf"), 1);
+    ASSERT_EQ(stopped.size(), rest.size());
+    for (int i = 0; i < stopped.size(); ++i) {
+        EXPECT_NEAR(rest[i].xMin, stopped[i].xMin, 0.1);
+        EXPECT_NEAR(rest[i].yMin, stopped[i].yMin, 0.1);
+        EXPECT_EQ(rest[i].text.front(), QLatin1Char('T'));
+    }
+    const TJournalRecord resumed = Runs().value(0);
+    EXPECT_EQ(resumed.kind, TRunKind::Resume);
+    EXPECT_EQ(resumed.resumes, Runs().value(1).run);
+    EXPECT_EQ(resumed.design, Runs().value(1).design);
+}
+
+TEST_F(ReplayTest, TheRestOfAReprintIsAMarkedReprint)
+{
+    ASSERT_TRUE(Carry(Designed(TRunKind::Print, 101, 40), QStringLiteral("run.pdf")));
+    ASSERT_TRUE(Carry(Designed(TRunKind::Reprint, 101, 40), QStringLiteral("again.pdf"), 2));
+    const TJournalRecord reprint = Runs().value(0);
+    ASSERT_EQ(reprint.kind, TRunKind::Reprint);
+    ASSERT_FALSE(reprint.notPrinted.isEmpty());
+
+    const TPrintPlan plan = PrepareRest();
+    EXPECT_EQ(plan.request.page.Mark, QStringLiteral("REPRINT"));
+    ASSERT_TRUE(room_->Carry(plan));
+    const TJournalRecord rest = Runs().value(0);
+    EXPECT_EQ(rest.kind, TRunKind::Reprint);
+    EXPECT_EQ(rest.resumes, reprint.run);
+    EXPECT_TRUE(apptest::PdfText(dir_.filePath(QStringLiteral("rest.pdf")), 1).contains(QStringLiteral("REPRINT")));
+    // Nothing of it is left, and the counter never moved for either.
+    EXPECT_FALSE(RestOf(Runs(), reprint).has_value());
+    EXPECT_EQ(apptest::IniValue(settings_, QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("140"));
+}
+
+TEST_F(ReplayTest, AReplayAsksWhenTheDesignIsGoneOrThePrintableAreaDiffers)
+{
+    TDeviceCaps caps { 600, 600, 5100, 6600, 100, 150, 4900, 6300 };
+    TPrinter::InstallTestDevice(caps);
+    ASSERT_TRUE(Carry(Designed(TRunKind::Print, 101, 40), QStringLiteral("run.pdf"), 2));
+
+    caps.PhysicalOffsetX = 300;
+    caps.HorzRes = 4500;
+    TPrinter::InstallTestDevice(caps);
+    TPrintPlan plan = PrepareRest();
+    ASSERT_EQ(plan.questions.size(), 1);
+    EXPECT_EQ(plan.questions[0].kind, TPrintQuestion::Kind::PrintableChanged);
+    EXPECT_TRUE(plan.questions[0].text.contains(QStringLiteral("7.50 x 10.50 in at 0.50, 0.25 in now, 8.17 x 10.50 in at 0.17, 0.25 in")))
+        << plan.questions[0].text.toStdString();
+    // The tickets keep the size they printed at, though the printable area shrank.
+    EXPECT_NEAR(plan.request.layout.Width, 4900.0 / 600 / 2, 1e-9);
+
+    ASSERT_TRUE(QDir(TDesignFolder::PathBeside(settings_)).removeRecursively());
+    plan = PrepareRest();
+    ASSERT_EQ(plan.questions.size(), 1);
+    EXPECT_EQ(plan.questions[0].kind, TPrintQuestion::Kind::DesignMissing);
+    EXPECT_EQ(plan.request.page.Prefix, QStringLiteral("T")); // what the record itself holds
+}
+
+} // namespace
