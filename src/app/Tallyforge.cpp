@@ -495,6 +495,9 @@ void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageInde
     serial::SerialPage page = calibration::Apply(running ? *running : CurrentPage(), offset);
     // A code that cannot be encoded is crossed out in the preview; the status bar says why.
     page.MarkUnencodable = Target == dtPreview;
+    // The preview shows the artwork under the numbers when it can: no white cells on it.
+    if (Target == dtPreview)
+        page.OnArtwork = template_.IsSet() && TemplateProblem().isEmpty();
     // The preview shows the printable area and draws where the printer does.
     const calibration::TPrinterView view(*TheCanvas, Target, Area, pjSN->PrinterInstalled());
     if (Target == dtPreview && PreviewStatusBar1)

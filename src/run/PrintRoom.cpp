@@ -424,6 +424,7 @@ ticket::TTicketDesign DesignOf(const TPrintRequest& request, const QString& artw
     design.Page.StartingNumber = 0;
     design.Page.Offset = QPointF();
     design.Page.MarkUnencodable = false;
+    design.Page.OnArtwork = false;
     design.Sheet = ticket::Resolved(request.layout, design.Printable.size());
     if (request.artwork.IsSet() && request.artwork.Print) {
         design.Artwork = request.artwork;

@@ -142,6 +142,8 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     if (!store_->Problem().isEmpty())
         journalProblem_ = store_->Problem();
 
+    // Numbers printed over artwork are drawn without their white cell.
+    page.OnArtwork = Artwork.has_value();
     page_ = std::move(page);
     outcome.first = page_.StartingNumber;
     const auto title = [first = outcome.first, step](int pages) {

@@ -96,13 +96,17 @@ void drawOnce(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const Serial
 {
     const QString text = SerialText(page, pageIndex);
     const QPoint at = TextPoint(job, horizontalInches, verticalInches);
+    const TBrushStyle cell = canvas.Brush().Style();
+    if (page.OnArtwork)
+        canvas.Brush().SetStyle(bsClear);
     canvas.TextOut(at.x(), at.y(), text);
-    if (page.Mark.isEmpty())
-        return;
-    const QPoint after = canvas.PenPos();
-    canvas.Font().SetSize(MarkSize(page.Font));
-    canvas.TextOut(after.x(), after.y(), QLatin1Char(' ') + page.Mark);
-    canvas.Font().SetSize(page.Font.Size);
+    if (!page.Mark.isEmpty()) {
+        const QPoint after = canvas.PenPos();
+        canvas.Font().SetSize(MarkSize(page.Font));
+        canvas.TextOut(after.x(), after.y(), QLatin1Char(' ') + page.Mark);
+        canvas.Font().SetSize(page.Font.Size);
+    }
+    canvas.Brush().SetStyle(cell);
 }
 
 // The items of one ticket whose top-left corner is at (ticketLeft, ticketTop) inches.
@@ -112,6 +116,7 @@ void drawItems(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const Seria
     if (page.Items.isEmpty())
         return;
     QPainter* painter = canvas.Painter();
+    const TBrushStyle cell = canvas.Brush().Style();
     for (int index = 0; index < page.Items.size(); ++index) {
         const ticket::TTicketItem& item = page.Items[index];
         const QString text = ItemValue(page, item, pageIndex);
@@ -157,6 +162,8 @@ void drawItems(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const Seria
         font.Italic = item.Italic.value_or(font.Italic);
         font.Color = item.Color.value_or(font.Color);
         ApplySerialFont(canvas.Font(), font);
+        // An item is drawn on whatever lies under it: a text of its own, no cell.
+        canvas.Brush().SetStyle(bsClear);
         const int width = item.Align == ticket::TAlign::Left ? 0 : canvas.TextWidth(text);
         const int shift = item.Align == ticket::TAlign::Right ? width : item.Align == ticket::TAlign::Center ? width / 2 : 0;
         if (item.Rotation == 0) {
@@ -171,8 +178,9 @@ void drawItems(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const Seria
         canvas.TextOut(-shift, 0, text);
         painter->setWorldTransform(world);
     }
-    // The next ticket's serials are drawn in the serial font again.
+    // The next ticket's serials are drawn in the serial font again, on their own cell.
     ApplySerialFont(canvas.Font(), page.Font);
+    canvas.Brush().SetStyle(cell);
 }
 
 // The codes of ticket `pageIndex`, to be encoded while the page before it is written.

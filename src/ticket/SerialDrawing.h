@@ -68,6 +68,10 @@ struct SerialPage {
     // The preview shows a code that cannot be encoded as a crossed-out box; any other
     // drawing raises (a print is checked before it starts, so that means a fault).
     bool MarkUnencodable = false;
+    // Artwork lies under the numbers (printed with them, or shown in the preview): the two
+    // serials are drawn without the white cell they have on plain paper, which would cut
+    // a box out of the design. Items never have one.
+    bool OnArtwork = false;
     friend bool operator==(const SerialPage&, const SerialPage&) = default;
 };
 

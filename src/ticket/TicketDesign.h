@@ -40,7 +40,7 @@ struct TTicketDesign {
     QSizeF PaperSize;
     QRectF Printable;
     // The serial's text, font, positions, items and mark; its StartingNumber, Offset and
-    // MarkUnencodable belong to a run and a printer, not to the design.
+    // MarkUnencodable and OnArtwork belong to a run and a printer, not to the design.
     serial::SerialPage Page;
     // The sheet layout; a ticket of width or height 0 is given the size it came to on
     // the printable area above, so the grid prints the same on any printer.

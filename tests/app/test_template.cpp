@@ -360,4 +360,40 @@ TEST_F(TemplateTest, PlacingTheArtworkPastAFileSizeLimitFailsWithItsReason)
     EXPECT_EQ(LastNumber(), QStringLiteral("0"));
 }
 
+// Text printed over coloured artwork leaves the artwork around its glyphs: no white box
+// behind the two numbers nor behind a text item.
+TEST_F(TemplateTest, TextOverArtworkHasNoWhiteBoxBehindIt)
+{
+    const QString artwork = Path(QStringLiteral("tint.pdf"));
+    {
+        QPdfWriter writer(artwork);
+        writer.setPageSize(QPageSize(QSizeF(576, 720), QPageSize::Point, QString(), QPageSize::ExactMatch));
+        writer.setPageMargins(QMarginsF());
+        writer.setResolution(72);
+        QPainter painter(&writer);
+        painter.fillRect(QRectF(0, 0, 576, 720), QColor(150, 190, 250));
+    }
+    QFile file(settings_);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("[Item3]\r\nKind=text\r\nLeft=1\r\nTop=1\r\nText=Item {number}\r\n\r\n");
+    file.close();
+    const QString printed = Path(QStringLiteral("printed.pdf"));
+    const auto [code, errors] = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("1"),
+                                      QStringLiteral("--template"), artwork, QStringLiteral("--output"), printed });
+    ASSERT_EQ(code, 0) << errors.toStdString();
+    const QImage page = Render(printed, 1, Path(QStringLiteral("page")));
+    ASSERT_FALSE(page.isNull());
+    const QList<apptest::PdfWord> words = apptest::PdfWords(printed);
+    const QList<apptest::PdfWord> serials = apptest::PdfWordsOnPage(words, 1, QStringLiteral("S-1"));
+    const QList<apptest::PdfWord> items = apptest::PdfWordsOnPage(words, 1, QStringLiteral("Item"));
+    ASSERT_EQ(serials.size(), 2);
+    ASSERT_EQ(items.size(), 1);
+    for (const apptest::PdfWord& word : serials + items) {
+        // The word's box at 150 dpi: artwork colour, glyphs and their blend, never paper.
+        const QRect box = QRectF(QPointF(word.xMin, word.yMin) * 150 / 72, QPointF(word.xMax, word.yMax) * 150 / 72).toAlignedRect();
+        const int white = apptest::CountPixels(page.copy(box), [](const QColor& c) { return c.red() > 240 && c.green() > 240 && c.blue() > 240; });
+        EXPECT_EQ(white, 0) << word.text.toStdString() << " at " << word.xMin << ", " << word.yMin;
+    }
+}
+
 } // namespace
