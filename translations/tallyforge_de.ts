@@ -1070,6 +1070,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
 <context>
     <name>TPrintRoom</name>
     <message>
+        <source>%1: this calibration sheet would be recorded nowhere</source>
+        <translation>%1: Dieser Kalibrierbogen würde nirgends vermerkt</translation>
+    </message>
+    <message>
         <source>%1 serials are more than one run can print (at most %2)</source>
         <translation>%1 Seriennummern sind mehr, als ein Lauf drucken kann (höchstens %2)</translation>
     </message>

@@ -490,7 +490,14 @@ TPrintPlan TPrintRoom::PrepareSheet(TPrintRequest request)
     // No serials and no counter: only the journal it is recorded in and the file it goes to.
     TPrintPlan plan;
     plan.count = 1;
-    ReadRuns(plan, false);
+    try {
+        plan.runs = Store().Runs();
+        Store().CheckRecordable();
+    } catch (const Exception& e) {
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::Unrecorded,
+                                           QCoreApplication::translate("TPrintRoom", "%1: this calibration sheet would be recorded nowhere").arg(e.Message()),
+                                           QCoreApplication::translate("TPrintRoom", "Print anyway?") };
+    }
     AskAboutOutput(plan);
     plan.request = std::move(request);
     return plan;

@@ -410,7 +410,10 @@ TEST_F(PrintRoomTest, CalibrationPlanAsksBeforeReplacingPrintedSerials)
     ASSERT_TRUE(journal.open(QIODevice::WriteOnly | QIODevice::Truncate));
     journal.write("name,amount\n");
     journal.close();
-    EXPECT_EQ(asked(), QList<Kind>({ Kind::Unrecorded }));
+    const TPrintPlan unrecorded = room.Prepare(sheet);
+    ASSERT_EQ(unrecorded.questions.size(), 1);
+    EXPECT_EQ(unrecorded.questions[0].kind, Kind::Unrecorded);
+    EXPECT_TRUE(unrecorded.questions[0].text.endsWith(QStringLiteral("this calibration sheet would be recorded nowhere"))) << unrecorded.questions[0].text.toStdString();
 }
 
 // The window's File > Print Calibration Sheet asks the room's question (No keeps the
