@@ -270,8 +270,9 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
         if (!firstOk || !lastOk)
             return Usage(QCoreApplication::translate("CommandLine", "'%1 %2' is not a range of serial numbers").arg(positional[1], positional[2]));
         first = qint32(TPrintRoom::Checked(TRequestInput::Start, from));
-        // The room tells a range it cannot print, wider than a run or past the last serial.
-        reprintCount = to - from + 1;
+        // Both serials, so that the range's width cannot overflow; the room tells one it
+        // cannot print (backwards, wider than a run).
+        reprintCount = TPrintRoom::Checked(TRequestInput::Start, to) - from + 1;
         if (count || start || parser.isSet(QStringLiteral("no-advance")))
             return Usage(QCoreApplication::translate("CommandLine", "reprint takes its serials from FIRST and LAST alone"));
         // The serials are reprinted as the journal recorded their run.
