@@ -73,6 +73,18 @@
 <context>
     <name>CommandLine</name>
     <message>
+        <source>--force sets the series there</source>
+        <translation>--force setzt die Serie dorthin</translation>
+    </message>
+    <message>
+        <source>--sheet takes columns and rows as COLSxROWS (e.g. 2x4), not &apos;%1&apos;</source>
+        <translation>--sheet erwartet Spalten und Zeilen als SPALTENxZEILEN (z. B. 2x4), nicht &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>print: print serials the journal shows as printed, or set a shared series to --start; reprint: serials it does not.</source>
+        <translation>print: Seriennummern drucken, die laut Protokoll schon gedruckt sind, oder eine gemeinsame Serie auf --start setzen; reprint: solche, die es nicht sind.</translation>
+    </message>
+    <message>
         <source>Try &apos;tallyforge --help&apos; for more information.</source>
         <translation>„tallyforge --help“ zeigt weitere Informationen.</translation>
     </message>
@@ -1057,6 +1069,58 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
 </context>
 <context>
     <name>TPrintRoom</name>
+    <message>
+        <source>%1: this calibration sheet would be recorded nowhere</source>
+        <translation>%1: Dieser Kalibrierbogen würde nirgends vermerkt</translation>
+    </message>
+    <message>
+        <source>%1 serials are more than one run can print (at most %2)</source>
+        <translation>%1 Seriennummern sind mehr, als ein Lauf drucken kann (höchstens %2)</translation>
+    </message>
+    <message>
+        <source>A serial number lies from %1 to %2, not at %3</source>
+        <translation>Eine Seriennummer liegt zwischen %1 und %2, nicht bei %3</translation>
+    </message>
+    <message>
+        <source>Numbers are padded to a width from %1 to %2 digits, not %3</source>
+        <translation>Nummern werden auf %1 bis %2 Stellen aufgefüllt, nicht %3</translation>
+    </message>
+    <message>
+        <source>The step between serials must be from %1 to %2, not %3</source>
+        <translation>Die Schrittweite zwischen Seriennummern muss zwischen %1 und %2 liegen, nicht %3</translation>
+    </message>
+    <message>
+        <source>A sheet has 1 to %1 columns and rows, not %2</source>
+        <translation>Ein Bogen hat 1 bis %1 Spalten und Zeilen, nicht %2</translation>
+    </message>
+    <message>
+        <source>A sheet prints 1 to %1 times in a row, not %2</source>
+        <translation>Ein Bogen wird 1- bis %1-mal hintereinander gedruckt, nicht %2</translation>
+    </message>
+    <message>
+        <source>A pile holds 0 (the whole run) to %1 sheets, not %2</source>
+        <translation>Ein Stapel fasst 0 (den ganzen Lauf) bis %1 Bogen, nicht %2</translation>
+    </message>
+    <message>
+        <source>The first ticket&apos;s place on a sheet of %1 tickets is from 1 to %1, not %2</source>
+        <translation>Der Platz des ersten Tickets auf einem Bogen mit %1 Tickets liegt zwischen 1 und %1, nicht %2</translation>
+    </message>
+    <message>
+        <source>A template&apos;s pages are counted from 1, not %1</source>
+        <translation>Die Seiten einer Vorlage werden ab 1 gezählt, nicht %1</translation>
+    </message>
+    <message>
+        <source>Series &apos;%1&apos; continues at %2; this run sets it to continue at %3</source>
+        <translation>Die Serie „%1“ fährt bei %2 fort; dieser Lauf setzt sie auf %3</translation>
+    </message>
+    <message>
+        <source>, though serials %1 to %2 were handed out already</source>
+        <translation>, obwohl die Seriennummern %1 bis %2 schon vergeben sind</translation>
+    </message>
+    <message>
+        <source>Set series &apos;%1&apos; to continue at %2?</source>
+        <translation>Soll die Serie „%1“ bei %2 fortfahren?</translation>
+    </message>
     <message>
         <source>%1 to %2</source>
         <translation>%1 bis %2</translation>

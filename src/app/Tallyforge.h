@@ -208,9 +208,6 @@ private:
     // Reads the shared series' next number into the starting number; raises when the
     // server cannot be reached and `quiet` is false.
     void RefreshSharedStart(bool quiet);
-    // A starting number the user changed on a shared series moves the series, if the
-    // user says so. False: not moved, do not print.
-    bool MoveSharedSeries();
     void EndProgress();
     void ShowProgress(int done, int total);
     QString ProgressText(int pageIndex, int total, const serial::SerialPage* page) const;

@@ -82,25 +82,6 @@ void TfrmTallyforge::RefreshSharedStart(bool quiet)
     }
 }
 
-bool TfrmTallyforge::MoveSharedSeries()
-{
-    TSharedSeries* shared = Shared();
-    const int typed = txtStartingSN->AsInteger();
-    if (!shared || !sharedNext_ || typed == *sharedNext_)
-        return true;
-    if (!app::AskYesNo(tr("Set series '%1' to continue at %2?").arg(shared->Name()).arg(typed)))
-        return false;
-    try {
-        shared->SetNext(typed, false);
-    } catch (const Exception& e) {
-        // Going back over numbers handed out already: only when asked twice.
-        if (!app::AskYesNo(tr("%1\n\nSet it all the same?").arg(e.Message())))
-            return false;
-        shared->SetNext(typed, true);
-    }
-    return true;
-}
-
 void TfrmTallyforge::mnuSharedSeriesClick()
 {
     if (run_->Running())
@@ -145,12 +126,10 @@ void TfrmTallyforge::RunPrint(bool advance)
     // A file that could not be read keeps no counter this window could move safely.
     if (advance && !settingsLoaded_)
         throw Exception(tr("Cannot open file %1").arg(settingsPath_));
-    // A shared series: the number the server holds now, or the one the user moved it to.
-    if (advance && Shared()) {
-        if (!MoveSharedSeries())
-            return;
+    // A shared series: the number the server holds now, or the one the user typed, which
+    // the print room asks about moving the series to.
+    if (advance && Shared())
         RefreshSharedStart(false);
-    }
     TPrintRequest request;
     request.kind = advance ? TRunKind::Print : TRunKind::PrintNoAdvance;
     request.page = CurrentPage();
@@ -532,12 +511,31 @@ void TfrmTallyforge::mnuCalibrationSheetClick()
 {
     if (run_->Running() || Printer().Printing())
         return;
-    const QString problem = calibration::PrintSheet(CurrentPage(), settingsPath_);
-    if (!problem.isEmpty())
-        app::ShowError(tr("This run was not recorded in the journal: %1").arg(problem));
-    if (printLog_)
-        printLog_->Reload();
-    ReportOutput(1, 1);
+    // A run of the print room's like any other: asked about the file it would replace,
+    // and recorded.
+    TPrintRequest request;
+    request.kind = TRunKind::Calibration;
+    request.page = CurrentPage();
+    const TPrintPlan plan = room_->Prepare(request);
+    if (!Confirm(plan))
+        return;
+    const auto afterRun = [this] {
+        if (printLog_)
+            printLog_->Reload();
+        journalSize_ = -2;
+    };
+    std::optional<TSerialRun::Outcome> outcome;
+    try {
+        outcome = room_->Carry(plan);
+    } catch (...) {
+        afterRun();
+        throw;
+    }
+    afterRun();
+    if (!room_->JournalProblem().isEmpty())
+        app::ShowError(tr("This run was not recorded in the journal: %1").arg(room_->JournalProblem()));
+    if (outcome)
+        ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets));
 }
 
 void TfrmTallyforge::mnuCalibrateClick()

@@ -2,6 +2,7 @@
 
 #include "run/Journal.h"
 #include "run/SeriesCounter.h"
+#include "run/SeriesStore.h"
 #include "platform/Application.h"
 #include "platform/Geometry.h"
 #include "platform/IniFile.h"
@@ -190,7 +191,7 @@ void DrawSheet(TCanvas& canvas, const TDeviceCaps& caps, const serial::SerialPag
         canvas.TextOut(at.X(1.5), lineY, line);
 }
 
-QString PrintSheet(const serial::SerialPage& page, const QString& settingsPath)
+TSheetOutcome PrintSheet(const serial::SerialPage& page, TSeriesStore& store, bool unrecordable)
 {
     TPrinter& printer = Printer();
     const QString printerName = printer.PrinterName();
@@ -208,31 +209,41 @@ QString PrintSheet(const serial::SerialPage& page, const QString& settingsPath)
     record.user = CurrentUser();
     record.host = CurrentHost();
     record.started = QDateTime::currentDateTimeUtc();
-    const TJournal journal(TJournal::PathBeside(settingsPath));
-    QString problem;
+    if (!unrecordable)
+        store.CheckRecordable();
+    // On record before the sheet prints, as every run: a kill leaves it interrupted.
+    store.Begin(record, 0, false, QString());
+    TSheetOutcome outcome;
     const auto finish = [&](TRunStatus status) {
         record.finished = QDateTime::currentDateTimeUtc();
         record.pages = job.PagesDelivered();
         record.status = status == TRunStatus::Completed && record.pages < 1 ? TRunStatus::Cancelled : status;
         record.output = record.pages > 0 ? printer.LastOutputFile() : QString();
         record.job = record.pages > 0 ? printer.LastJobId() : 0;
-        // Only a journal that is kept already: a sheet alone does not start one.
-        if (!QFileInfo::exists(journal.Path()))
-            return;
-        try {
-            journal.Append(record);
-        } catch (...) {
-            problem = app::ExceptionText(std::current_exception());
-        }
+        outcome.pages = record.pages;
+        outcome.status = record.status;
+        store.End(record);
+        outcome.journalProblem = store.Problem();
     };
+    printer.NewRun();
     try {
         job.Print();
     } catch (...) {
-        finish(TRunStatus::Failed);
-        throw;
+        const std::exception_ptr error = std::current_exception();
+        try {
+            finish(TRunStatus::Failed);
+        } catch (...) {
+            // The print's own failure is the one to report.
+        }
+        std::rethrow_exception(error);
     }
-    finish(TRunStatus::Completed);
-    return problem;
+    try {
+        finish(TRunStatus::Completed);
+    } catch (...) {
+        // The sheet came out; only its record is missing.
+        outcome.journalProblem = app::ExceptionText(std::current_exception());
+    }
+    return outcome;
 }
 
 TPrinterView::TPrinterView(TCanvas& canvas, TDrawTarget target, TDrawArea area, bool printerInstalled)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "run/Journal.h"
 #include "ticket/SerialDrawing.h"
 #include "platform/Printer.h"
 
@@ -11,6 +12,7 @@
 #include <optional>
 
 class TIniFile;
+class TSeriesStore;
 
 // Printer calibration: a printer puts the page a little off where its printable corner
 // says, and pre-printed stock leaves no room for that. The calibration sheet shows where
@@ -76,11 +78,19 @@ TOffset OffsetFromLanded(const std::array<QPointF, 2>& intended, const std::arra
 // and the request to measure them from the paper's edges with a ruler.
 void DrawSheet(TCanvas& canvas, const TDeviceCaps& caps, const serial::SerialPage& page, const QString& printer);
 
-// Prints the sheet on the current printer with a job of its own, so no counter moves. The
-// run is journaled as "calibration" when the journal beside the settings file exists.
-// Returns why it could not be journaled (empty when it was, or when there is no journal);
-// what the print raises reaches the caller.
-QString PrintSheet(const serial::SerialPage& page, const QString& settingsPath);
+// How a sheet's print ended: the pages that came out (0 or 1), as journaled, and why it
+// could not be journaled (empty when it was).
+struct TSheetOutcome {
+    int pages = 0;
+    TRunStatus status = TRunStatus::Completed;
+    QString journalProblem;
+};
+
+// Prints the sheet on the current printer with a job of its own, so no counter moves,
+// recorded in the store as a run of kind "calibration", from its start on: the print
+// room's part of a calibration sheet. A store that could not take the record refuses
+// the sheet unless `unrecordable` allows it. What the print raises reaches the caller.
+TSheetOutcome PrintSheet(const serial::SerialPage& page, TSeriesStore& store, bool unrecordable);
 
 // For the preview, whose canvas starts at the paper's corner: draws the printable area
 // as a faint frame and moves the canvas to the printable corner, as the printer's is,

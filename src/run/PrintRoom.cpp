@@ -2,6 +2,7 @@
 
 #include "platform/Printer.h"
 #include "run/SettingsFile.h"
+#include "run/SharedSeries.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -87,6 +88,8 @@ TPrintRoom::TPrintRoom(TCustomPrintJob& job, std::shared_ptr<TSeriesStore> store
 TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
 {
     const bool reprint = request.kind == TRunKind::Reprint;
+    if (request.kind == TRunKind::Calibration)
+        return PrepareSheet(std::move(request));
     if (request.kind == TRunKind::Resume) {
         TPrintPlan plan;
         ReadRuns(plan, false);
@@ -100,13 +103,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         plan.request = std::move(request);
         return plan;
     }
-    if (request.count < 1)
-        throw EPrintRequest(reprint ? QCoreApplication::translate("TPrintRoom", "The last serial must not be below the first")
-                                    : QCoreApplication::translate("TPrintRoom", "The page count must be 1 or more, not %1").arg(request.count));
-    if (request.count > std::numeric_limits<int>::max())
-        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "%1 pages are more than one run can print (at most %2)")
-                                .arg(request.count)
-                                .arg(std::numeric_limits<int>::max()));
+    Checked(reprint ? TRequestInput::Serials : TRequestInput::Count, request.count);
     CheckLimits(request.page);
     // The counter takes every serial and the numbers its step passes over; a reprint's
     // count is its range of numbers already.
@@ -114,12 +111,15 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "%1 serials %2 apart span more numbers than one run can take (at most %3)")
                                 .arg(request.count)
                                 .arg(request.page.Step)
-                                .arg(std::numeric_limits<int>::max()));
+                                .arg(std::numeric_limits<int>::max()),
+                            TRequestInput::Count);
+    CheckLayout(request.layout);
     request.layout = ticket::Bounded(request.layout);
     if (const ticket::TSheetPlan sheets(request.layout, request.count); sheets.PrintedSheets() > std::numeric_limits<int>::max())
         throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "%1 sheets are more than one run can print (at most %2)")
                                 .arg(sheets.PrintedSheets())
-                                .arg(std::numeric_limits<int>::max()));
+                                .arg(std::numeric_limits<int>::max()),
+                            TRequestInput::Count);
     TPrintPlan plan;
     plan.count = int(request.count);
     ReadRuns(plan, reprint);
@@ -202,12 +202,79 @@ void TPrintRoom::CheckLimits(const serial::SerialPage& page)
                                 .arg(page.Font.Size)
                                 .arg(kMinFontSize)
                                 .arg(kMaxFontSize));
-    if (page.Digits < kMinDigits || page.Digits > kMaxDigits)
-        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "Numbers are padded to %1 digits at most, not %2")
-                                .arg(kMaxDigits)
-                                .arg(page.Digits));
-    if (page.Step < kMinStep)
-        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "The step between serials must be 1 or more, not %1").arg(page.Step));
+    Checked(TRequestInput::Digits, page.Digits);
+    Checked(TRequestInput::Step, page.Step);
+}
+
+void TPrintRoom::CheckLayout(const ticket::TSheetLayout& layout)
+{
+    Checked(TRequestInput::Grid, layout.Columns);
+    Checked(TRequestInput::Grid, layout.Rows);
+    Checked(TRequestInput::Copies, layout.Copies);
+    Checked(TRequestInput::StackDepth, layout.StackDepth);
+    Checked(TRequestInput::FirstSlot, layout.FirstSlot, layout.Slots());
+}
+
+qint64 TPrintRoom::Checked(TRequestInput input, qint64 value, int places)
+{
+    using namespace settingslimits;
+    constexpr qint64 most = std::numeric_limits<int>::max();
+    const auto within = [value](qint64 low, qint64 high) { return value >= low && value <= high; };
+    QString refusal;
+    switch (input) {
+    case TRequestInput::None:
+        break;
+    case TRequestInput::Count:
+        if (value < 1)
+            refusal = QCoreApplication::translate("TPrintRoom", "The page count must be 1 or more, not %1").arg(value);
+        else if (value > most)
+            refusal = QCoreApplication::translate("TPrintRoom", "%1 pages are more than one run can print (at most %2)").arg(value).arg(most);
+        break;
+    case TRequestInput::Serials:
+        if (value < 1)
+            refusal = QCoreApplication::translate("TPrintRoom", "The last serial must not be below the first");
+        else if (value > most)
+            refusal = QCoreApplication::translate("TPrintRoom", "%1 serials are more than one run can print (at most %2)").arg(value).arg(most);
+        break;
+    case TRequestInput::Start:
+        if (!within(std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()))
+            refusal = QCoreApplication::translate("TPrintRoom", "A serial number lies from %1 to %2, not at %3")
+                          .arg(std::numeric_limits<qint32>::min())
+                          .arg(std::numeric_limits<qint32>::max())
+                          .arg(value);
+        break;
+    case TRequestInput::Digits:
+        if (!within(kMinDigits, kMaxDigits))
+            refusal = QCoreApplication::translate("TPrintRoom", "Numbers are padded to a width from %1 to %2 digits, not %3").arg(kMinDigits).arg(kMaxDigits).arg(value);
+        break;
+    case TRequestInput::Step:
+        if (!within(kMinStep, kMaxStep))
+            refusal = QCoreApplication::translate("TPrintRoom", "The step between serials must be from %1 to %2, not %3").arg(kMinStep).arg(kMaxStep).arg(value);
+        break;
+    case TRequestInput::Grid:
+        if (!within(1, ticket::kMaxGrid))
+            refusal = QCoreApplication::translate("TPrintRoom", "A sheet has 1 to %1 columns and rows, not %2").arg(ticket::kMaxGrid).arg(value);
+        break;
+    case TRequestInput::Copies:
+        if (!within(1, ticket::kMaxCopies))
+            refusal = QCoreApplication::translate("TPrintRoom", "A sheet prints 1 to %1 times in a row, not %2").arg(ticket::kMaxCopies).arg(value);
+        break;
+    case TRequestInput::StackDepth:
+        if (!within(0, most))
+            refusal = QCoreApplication::translate("TPrintRoom", "A pile holds 0 (the whole run) to %1 sheets, not %2").arg(most).arg(value);
+        break;
+    case TRequestInput::FirstSlot:
+        if (!within(1, qMax(1, places)))
+            refusal = QCoreApplication::translate("TPrintRoom", "The first ticket's place on a sheet of %1 tickets is from 1 to %1, not %2").arg(qMax(1, places)).arg(value);
+        break;
+    case TRequestInput::TemplatePage:
+        if (!within(1, most))
+            refusal = QCoreApplication::translate("TPrintRoom", "A template's pages are counted from 1, not %1").arg(value);
+        break;
+    }
+    if (!refusal.isEmpty())
+        throw EPrintRequest(refusal, input);
+    return value;
 }
 
 void TPrintRoom::ReadRuns(TPrintPlan& plan, bool reprint)
@@ -236,6 +303,8 @@ void TPrintRoom::PlanStart(TPrintPlan& plan, TPrintRequest& request, const TSeri
         request.page.StartingNumber = next;
         // A shared series hands out its next numbers whatever they are then.
         plan.expected = shared ? QString() : now.text;
+    } else if (shared) {
+        PlanSharedStart(plan, request, now);
     } else {
         if (now.text != request.knownLastNumber) {
             // Somebody printed since the caller read the counter: its start is stale.
@@ -261,6 +330,37 @@ void TPrintRoom::PlanStart(TPrintPlan& plan, TPrintRequest& request, const TSeri
                                                QCoreApplication::translate("TPrintRoom", "Set it back?") };
     }
     request.knownLastNumber = now.text;
+}
+
+void TPrintRoom::PlanSharedStart(TPrintPlan& plan, TPrintRequest& request, const TSeriesStore::Reading& now)
+{
+    // A shared series hands out the numbers after its last one; a start typed elsewhere
+    // means setting the series there first, which every station then goes on from.
+    const qint32 next = serial::AddWrapping(*now.value, 1);
+    plan.expected = now.text;
+    if (request.page.StartingNumber == next)
+        return;
+    bool known = false;
+    const qint32 knownNext = serial::AddWrapping(request.knownLastNumber.toInt(&known), 1);
+    if (known && request.page.StartingNumber == knownNext) {
+        // Not typed: the number shown was the series' next until another station printed.
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::Moved,
+                                           QCoreApplication::translate("TPrintRoom", "Another Tallyforge printed up to %1").arg(*now.value),
+                                           QCoreApplication::translate("TPrintRoom", "Continue from %1?").arg(next) };
+        request.page.StartingNumber = next;
+        return;
+    }
+    const qint32 start = request.page.StartingNumber;
+    auto* series = dynamic_cast<TSharedSeries*>(&Store());
+    const QString name = series ? series->Name() : Store().Where();
+    // Behind the series' last number: numbers handed out already would be handed out again.
+    QString text = QCoreApplication::translate("TPrintRoom", "Series '%1' continues at %2; this run sets it to continue at %3").arg(name).arg(next).arg(start);
+    if (serial::AddWrapping(start, -1) < *now.value)
+        text += QCoreApplication::translate("TPrintRoom", ", though serials %1 to %2 were handed out already").arg(start).arg(*now.value);
+    plan.questions << TPrintQuestion { TPrintQuestion::Kind::MovesSeries, text,
+                                       QCoreApplication::translate("TPrintRoom", "Set series '%1' to continue at %2?").arg(name).arg(start) };
+    // The run then reserves right after the number the series was set to.
+    plan.expected = QString::number(serial::AddWrapping(start, -1));
 }
 
 std::optional<TJournalRecord> TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRequest& request)
@@ -292,7 +392,7 @@ std::optional<TJournalRecord> TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRe
     request.page.Step = qMax(1, request.page.Step);
     const qint64 last = qint64(request.page.StartingNumber) + plan.count - 1;
     if (last > std::numeric_limits<qint32>::max())
-        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "A reprint ends at 2147483647"));
+        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "A reprint ends at 2147483647"), TRequestInput::Serials);
     // The serials of first..last: first, first + step, ... as far as last.
     plan.count = int((last - request.page.StartingNumber) / request.page.Step + 1);
     if (plan.runs.isEmpty() && plan.Asks(TPrintQuestion::Kind::Unrecorded))
@@ -308,6 +408,8 @@ void TPrintRoom::CheckArtwork(TPrintPlan& plan, const TPrintRequest& request, co
 {
     // Read and checked before anything is reserved: a bad file stops the run here, and
     // the bytes read now are the ones printed and recorded.
+    if (request.artwork.IsSet())
+        Checked(TRequestInput::TemplatePage, request.artwork.Page);
     if (!request.artwork.IsSet() || !request.artwork.Print)
         return;
     pdftemplate::TArtwork artwork = pdftemplate::Load(request.artwork.File, request.artwork.Page);
@@ -377,8 +479,11 @@ void TPrintRoom::AskAboutOutput(TPrintPlan& plan)
     if (!printer.IsPdfPrinter() || printer.OutputFileName().isEmpty() || !QFileInfo::exists(printer.OutputFileName()))
         return;
     const QString chosen = QFileInfo(printer.OutputFileName()).absoluteFilePath();
-    for (const TJournalRecord& run : plan.runs)
-        if (run.pages > 0 && run.first && QFileInfo(run.output).absoluteFilePath() == chosen) {
+    for (const TJournalRecord& run : plan.runs) {
+        // The newest run into the file is what it holds: after a calibration sheet, no serials.
+        if (run.output.isEmpty() || QFileInfo(run.output).absoluteFilePath() != chosen)
+            continue;
+        if (run.pages > 0 && run.first) {
             plan.questions << TPrintQuestion { TPrintQuestion::Kind::ReplacesOutput,
                                                QCoreApplication::translate("TPrintRoom", "%1 holds serials %2 to %3, printed on %4")
                                                    .arg(QDir::toNativeSeparators(chosen))
@@ -386,12 +491,52 @@ void TPrintRoom::AskAboutOutput(TPrintPlan& plan)
                                                    .arg(run.last.value_or(*run.first))
                                                    .arg(QLocale().toString(run.started.toLocalTime(), QLocale::ShortFormat)),
                                                QCoreApplication::translate("TPrintRoom", "Replace it?") };
-            return;
         }
+        return;
+    }
+}
+
+TPrintPlan TPrintRoom::PrepareSheet(TPrintRequest request)
+{
+    // No serials and no counter: only the journal it is recorded in and the file it goes to.
+    TPrintPlan plan;
+    plan.count = 1;
+    try {
+        plan.runs = Store().Runs();
+        Store().CheckRecordable();
+    } catch (const Exception& e) {
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::Unrecorded,
+                                           QCoreApplication::translate("TPrintRoom", "%1: this calibration sheet would be recorded nowhere").arg(e.Message()),
+                                           QCoreApplication::translate("TPrintRoom", "Print anyway?") };
+    }
+    AskAboutOutput(plan);
+    plan.request = std::move(request);
+    return plan;
+}
+
+std::optional<TSerialRun::Outcome> TPrintRoom::CarrySheet(const TPrintPlan& plan)
+{
+    const calibration::TSheetOutcome sheet = calibration::PrintSheet(plan.request.page, Store(), plan.Asks(TPrintQuestion::Kind::Unrecorded));
+    journalProblem_ = sheet.journalProblem;
+    TSerialRun::Outcome outcome;
+    outcome.count = 1;
+    outcome.sheets = 1;
+    outcome.delivered = sheet.pages;
+    outcome.sheetsDelivered = sheet.pages;
+    outcome.status = sheet.status;
+    return outcome;
 }
 
 std::optional<TSerialRun::Outcome> TPrintRoom::Carry(const TPrintPlan& plan)
 {
+    journalProblem_.clear();
+    if (plan.request.kind == TRunKind::Calibration)
+        return CarrySheet(plan);
+    // Set the series where the user typed, as asked; the run then reserves from there
+    // unless another station took those numbers meanwhile (the caller prepares again).
+    if (plan.Asks(TPrintQuestion::Kind::MovesSeries))
+        if (auto* series = dynamic_cast<TSharedSeries*>(&Store()))
+            series->SetNext(plan.request.page.StartingNumber, true);
     // The counter moved between the plan and the reservation: the plan's checks were
     // for other serials, so nothing prints and the caller prepares again.
     run_.OnMoved = [](int) { return false; };
@@ -405,7 +550,10 @@ std::optional<TSerialRun::Outcome> TPrintRoom::Carry(const TPrintPlan& plan)
     const TJournalRecord* stopped = plan.request.resumeOf ? &*plan.request.resumeOf : nullptr;
     run_.Resumes = stopped ? stopped->run : 0;
     run_.RestOfReprint = stopped && stopped->kind == TRunKind::Reprint;
-    return run_.Print(plan.request.page, plan.count, plan.request.kind, plan.expected, plan.request.layout, plan.fromSheet);
+    std::optional<TSerialRun::Outcome> outcome
+        = run_.Print(plan.request.page, plan.count, plan.request.kind, plan.expected, plan.request.layout, plan.fromSheet);
+    journalProblem_ = run_.JournalProblem();
+    return outcome;
 }
 
 ticket::TTicketDesign DesignOf(const TPrintRequest& request, const QString& artworkSha256)

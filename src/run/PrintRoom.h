@@ -14,7 +14,7 @@
 #include <optional>
 
 // The rules of a print, in one place for the window and the command line: a request
-// (print, print without moving the counter, reprint) is prepared into a plan with the
+// (print, print without moving the counter, reprint, resume, calibration sheet) is prepared into a plan with the
 // serials it will print, what it would misprint and the questions somebody must say yes
 // to; then the plan is carried out. The window answers the questions with message
 // boxes, the command line with --force. Nothing here shows a widget.
@@ -77,6 +77,7 @@ struct TPrintQuestion {
         ArtworkChanged, // a reprint's artwork file is not the one its serials were printed on
         DesignMissing,  // the design a reprint or resume would replay is not kept (anymore)
         PrintableChanged, // the printer's printable area is not the one the design was drawn for
+        MovesSeries,    // a typed start on a shared series: the series is set to go on from it
     };
     Kind kind;
     QString text; // what is the matter, without a closing stop
@@ -106,11 +107,20 @@ struct TPrintPlan {
     }
 };
 
+// The inputs of a request that have limits of their own. A refusal names the one at
+// fault, so that the command line can name its option.
+enum class TRequestInput { None, Count, Start, Serials, Digits, Step, Grid, Copies, StackDepth, FirstSlot, TemplatePage };
+
 // A request no run can carry out (a count below 1, a range wider than a run); the
 // command line reports it as a usage error, the window as an error.
 class EPrintRequest : public Exception {
 public:
-    using Exception::Exception;
+    explicit EPrintRequest(const QString& message, TRequestInput input = TRequestInput::None)
+        : Exception(message), input_(input) { }
+    TRequestInput Input() const { return input_; }
+
+private:
+    TRequestInput input_;
 };
 
 class TPrintRoom {
@@ -130,11 +140,26 @@ public:
     // prepares again). What the print raises reaches the caller.
     std::optional<TSerialRun::Outcome> Carry(const TPrintPlan& plan);
 
+    // Why the last run carried out could not be journaled; empty when it was.
+    const QString& JournalProblem() const { return journalProblem_; }
+
+    // A value of one of the request's inputs, as wide as it was typed (the command line
+    // reads 64 bits), within what a run can take; raises EPrintRequest naming the input
+    // otherwise. A first slot is checked against the sheet's `places`. Prepare checks the
+    // request's own values with the same rules.
+    static qint64 Checked(TRequestInput input, qint64 value, int places = 1);
+
 private:
     // The parts of Prepare: the store's runs (or the question why there are none), a
     // print's start and the counter's move, a reprint's text and its never printed
     // serials, a large run, and a chosen file that would be replaced.
     static void CheckLimits(const serial::SerialPage& page);
+    static void CheckLayout(const ticket::TSheetLayout& layout);
+    // A calibration sheet: no serials, only where its file goes and its record.
+    TPrintPlan PrepareSheet(TPrintRequest request);
+    std::optional<TSerialRun::Outcome> CarrySheet(const TPrintPlan& plan);
+    // A typed start on a shared series: the series goes on from it.
+    void PlanSharedStart(TPrintPlan& plan, TPrintRequest& request, const TSeriesStore::Reading& now);
     // What the run would misprint where the calibrated printer puts it; raises
     // EPrintRequest for a code that cannot show one of its serials.
     QList<TPreflightWarning> Misprints(const TPrintRequest& request, int count);
@@ -153,4 +178,5 @@ private:
 
     TCustomPrintJob& job_;
     TSerialRun run_;
+    QString journalProblem_;
 };

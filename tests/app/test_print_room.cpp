@@ -7,6 +7,8 @@
 #include "app/ReprintDialog.h"
 #include "platform/Application.h"
 #include "run/Journal.h"
+#include "run/PrintRoom.h"
+#include "printjob/PrintJob.h"
 #include "preview/Preview.h"
 #include "preview/PreviewStatusBar.h"
 #include "widgets/HistoryEdit.h"
@@ -341,6 +343,98 @@ TEST_F(PrintRoomTest, PositionBeyondAPageIsRefusedBeforeTheRun)
     EXPECT_FALSE(QFileInfo::exists(OutputPdf()));
     EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("10"));
     EXPECT_TRUE(Runs().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// The calibration sheet is a run of the print room's, with no window: the Print Setup
+// file is asked about only while it holds printed serials; said yes, the sheet replaces
+// it, is journaled as a calibration from its start and moves no counter; a journal the
+// sheet could not be recorded in is asked about as for any run.
+TEST_F(PrintRoomTest, CalibrationPlanAsksBeforeReplacingPrintedSerials)
+{
+    WriteSettings("[SN]\r\nLastNumber=100\r\n");
+    TPrintJob job;
+    TPrintRoom room(job, std::make_shared<TLocalSeries>(settingsPath_));
+    serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
+        room.Run().DrawPage(*canvas, pageIndex, area, *room.Run().Page());
+    });
+    TPrintRequest sheet;
+    sheet.kind = TRunKind::Calibration;
+    sheet.page.HorizontalIndent = 1;
+    sheet.page.VerticalIndent = 1;
+    sheet.page.HorizontalIndent2 = 3;
+    sheet.page.VerticalIndent2 = 5;
+    using Kind = TPrintQuestion::Kind;
+    const auto asked = [&] {
+        QList<Kind> kinds;
+        for (const TPrintQuestion& question : room.Prepare(sheet).questions)
+            kinds << question.kind;
+        return kinds;
+    };
+    EXPECT_EQ(asked(), QList<Kind>()) << "no file yet";
+
+    TPrintRequest print;
+    print.page = sheet.page;
+    print.page.StartingNumber = 101;
+    print.page.Font.Size = 10;
+    print.count = 3;
+    print.knownLastNumber = QStringLiteral("100");
+    ASSERT_TRUE(room.Carry(room.Prepare(print)).has_value());
+    const TPrintPlan plan = room.Prepare(sheet);
+    ASSERT_EQ(plan.questions.size(), 1);
+    EXPECT_EQ(plan.questions[0].kind, Kind::ReplacesOutput);
+    EXPECT_TRUE(plan.questions[0].text.startsWith(OutputPdf() + QStringLiteral(" holds serials 101 to 103"))) << plan.questions[0].text.toStdString();
+
+    const std::optional<TSerialRun::Outcome> outcome = room.Carry(plan);
+    ASSERT_TRUE(outcome.has_value());
+    EXPECT_EQ(outcome->sheetsDelivered, 1);
+    EXPECT_EQ(room.JournalProblem(), QString());
+    EXPECT_EQ(apptest::PdfPageCount(OutputPdf()), 1);
+    EXPECT_TRUE(apptest::PdfText(OutputPdf()).contains(QStringLiteral("Calibration sheet for Test printer")));
+    const QList<TJournalRecord> runs = Runs();
+    ASSERT_EQ(runs.size(), 2);
+    EXPECT_EQ(runs[0].kind, TRunKind::Calibration);
+    EXPECT_EQ(runs[0].status, TRunStatus::Completed);
+    EXPECT_EQ(runs[0].pages, 1);
+    EXPECT_FALSE(runs[0].first.has_value());
+    EXPECT_EQ(runs[0].output, OutputPdf());
+    EXPECT_EQ(apptest::ReadText(TJournal::PathBeside(settingsPath_)).count(QStringLiteral(",calibration,interrupted,")), 1);
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("103"));
+    EXPECT_EQ(asked(), QList<Kind>()) << "the file holds the sheet now, no serials";
+
+    // A journal that is not this program's: the sheet would go unrecorded.
+    QFile journal(TJournal::PathBeside(settingsPath_));
+    ASSERT_TRUE(journal.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    journal.write("name,amount\n");
+    journal.close();
+    const TPrintPlan unrecorded = room.Prepare(sheet);
+    ASSERT_EQ(unrecorded.questions.size(), 1);
+    EXPECT_EQ(unrecorded.questions[0].kind, Kind::Unrecorded);
+    EXPECT_TRUE(unrecorded.questions[0].text.endsWith(QStringLiteral("this calibration sheet would be recorded nowhere"))) << unrecorded.questions[0].text.toStdString();
+}
+
+// The window's File > Print Calibration Sheet asks the room's question (No keeps the
+// printed serials' file as it was).
+TEST_F(PrintRoomTest, CalibrationSheetFromTheMenuAsksBeforeReplacingTheFile)
+{
+    auto window = MakeWindow();
+    Print(*window, 40, 2);
+    const auto bytes = [this] {
+        QFile file(OutputPdf());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray printed = bytes();
+    ASSERT_FALSE(printed.isEmpty());
+    window->mnuCalibrationSheet->trigger();
+    ASSERT_EQ(questions_.size(), 1);
+    EXPECT_TRUE(questions_[0].contains(QStringLiteral("holds serials 40 to 41"))) << questions_[0].toStdString();
+    EXPECT_TRUE(questions_[0].endsWith(QStringLiteral("Replace it?"))) << questions_[0].toStdString();
+    EXPECT_EQ(bytes(), printed);
+    EXPECT_EQ(Runs().size(), 1);
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
 }
 
 } // namespace

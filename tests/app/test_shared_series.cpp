@@ -434,6 +434,30 @@ TEST_F(SharedSeriesTest, SetNextAndReprint)
               QStringLiteral("set-next|completed|||0\nreprint|completed|2|3|2"));
 }
 
+// A --start on a shared series is a question of the print room: refused without --force,
+// naming where the series goes on; forced, the series is set there (the numbers skipped
+// void) and the run prints from it. A start behind the series names the numbers handed
+// out already, and is refused before anything moves.
+TEST_F(SharedSeriesTest, TypedStartSetsTheSeriesWhenForced)
+{
+    ASSERT_EQ(Run(Print(4, QStringLiteral("a.pdf"))).code, 0);
+    const QStringList at20 { QStringLiteral("--start"), QStringLiteral("20") };
+    Ran ran = Run(Print(2, QStringLiteral("b.pdf")) + at20);
+    EXPECT_EQ(ran.code, 1);
+    EXPECT_EQ(ran.error, QStringLiteral("tallyforge: Series '%1' continues at 5; this run sets it to continue at 20 (--force sets the series there)").arg(series_));
+    EXPECT_EQ(SeriesLast(), 4);
+    ran = Run(Print(2, QStringLiteral("b.pdf")) + at20 + QStringList { QStringLiteral("--force") });
+    ASSERT_EQ(ran.code, 0) << ran.error.toStdString();
+    EXPECT_EQ(SeriesLast(), 21);
+    EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("b.pdf")), 1).contains(QStringLiteral("S-20")));
+
+    ran = Run(Print(2, QStringLiteral("c.pdf")) + QStringList { QStringLiteral("--start"), QStringLiteral("3") });
+    EXPECT_EQ(ran.code, 1);
+    EXPECT_EQ(ran.error, QStringLiteral("tallyforge: Series '%1' continues at 22; this run sets it to continue at 3, though serials 3 to 21 were handed out already (--force sets the series there)").arg(series_));
+    EXPECT_EQ(SeriesLast(), 21);
+    ExpectAccounted(1);
+}
+
 // The local counter's number rules: the series wraps as a signed 32-bit number; a count
 // below 1 is a usage error that takes no number.
 TEST_F(SharedSeriesTest, WrapsAndPrintsOneBelowOne)
@@ -759,7 +783,7 @@ TEST_F(SharedSeriesTest, WindowPrintsFromTheSeries)
         window.txtStartingSN->SetText(QStringLiteral("20"));
         window.ToolButton1->trigger();
         ASSERT_EQ(questions.size(), 1);
-        EXPECT_EQ(questions[0], QStringLiteral("Set series '%1' to continue at 20?").arg(series_));
+        EXPECT_EQ(questions[0], QStringLiteral("Series '%1' continues at 17; this run sets it to continue at 20\n\nSet series '%1' to continue at 20?").arg(series_));
         EXPECT_EQ(SeriesLast(), 22);
         window.close();
     }

@@ -100,7 +100,7 @@ Request Run()
         { QStringLiteral("digits"), QCoreApplication::translate("CommandLine", "print, reprint: pad the numbers with zeros to this width."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("step"), QCoreApplication::translate("CommandLine", "print: the difference between one serial and the next, 1 or more (default: [SN] Step in the settings file)."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("check"), QCoreApplication::translate("CommandLine", "print: the check character after each number: none, luhn, mod10, mod11 or mod7 (default: [SN] Check in the settings file)."), QCoreApplication::translate("CommandLine", "SCHEME") },
-        { QStringLiteral("force"), QCoreApplication::translate("CommandLine", "print: print serials the journal shows as printed; reprint: serials it does not.") },
+        { QStringLiteral("force"), QCoreApplication::translate("CommandLine", "print: print serials the journal shows as printed, or set a shared series to --start; reprint: serials it does not.") },
         { QStringLiteral("mark"), QCoreApplication::translate("CommandLine", "reprint: the text beside each number (default REPRINT)."), QCoreApplication::translate("CommandLine", "TEXT") },
         { QStringLiteral("serial"), QCoreApplication::translate("CommandLine", "log: only the runs that printed this serial."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("csv"), QCoreApplication::translate("CommandLine", "log: the records as CSV.") },

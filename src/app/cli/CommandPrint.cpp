@@ -93,6 +93,8 @@ QString ForceHint(TPrintQuestion::Kind kind, bool reprint)
         return QCoreApplication::translate("CommandLine", "--force reprints them all the same");
     case TPrintQuestion::Kind::Reprinted:
         return QCoreApplication::translate("CommandLine", "--force prints them again");
+    case TPrintQuestion::Kind::MovesSeries:
+        return QCoreApplication::translate("CommandLine", "--force sets the series there");
     default:
         return reprint ? QCoreApplication::translate("CommandLine", "--force reprints all the same") : QCoreApplication::translate("CommandLine", "--force prints all the same");
     }
@@ -111,12 +113,12 @@ std::optional<ticket::TSheetLayout> SheetOptions(const QCommandLineParser& parse
         const QStringList parts = text.split(QLatin1Char('x'), Qt::KeepEmptyParts, Qt::CaseInsensitive);
         bool columnsOk = false;
         bool rowsOk = false;
-        const int columns = parts.size() == 2 ? parts[0].toInt(&columnsOk) : 0;
-        const int rows = parts.size() == 2 ? parts[1].toInt(&rowsOk) : 0;
-        if (!columnsOk || !rowsOk || columns < 1 || rows < 1 || columns > ticket::kMaxGrid || rows > ticket::kMaxGrid)
-            return fail(QCoreApplication::translate("CommandLine", "--sheet takes columns and rows from 1 to %1 as COLSxROWS (e.g. 2x4), not '%2'").arg(ticket::kMaxGrid).arg(text));
-        layout.Columns = columns;
-        layout.Rows = rows;
+        const qint64 columns = parts.size() == 2 ? parts[0].toLongLong(&columnsOk) : 0;
+        const qint64 rows = parts.size() == 2 ? parts[1].toLongLong(&rowsOk) : 0;
+        if (!columnsOk || !rowsOk)
+            return fail(QCoreApplication::translate("CommandLine", "--sheet takes columns and rows as COLSxROWS (e.g. 2x4), not '%1'").arg(text));
+        layout.Columns = int(TPrintRoom::Checked(TRequestInput::Grid, columns));
+        layout.Rows = int(TPrintRoom::Checked(TRequestInput::Grid, rows));
     }
     if (parser.isSet(QStringLiteral("order"))) {
         const std::optional<ticket::TOrder> order = ticket::ParseOrder(parser.value(QStringLiteral("order")));
@@ -130,27 +132,23 @@ std::optional<ticket::TSheetLayout> SheetOptions(const QCommandLineParser& parse
     const std::optional<qint64> firstSlot = IntegerOption(parser, QStringLiteral("first-slot"), &numberError);
     if (!numberError.isEmpty())
         return fail(numberError);
-    if (depth && (*depth < 0 || *depth > std::numeric_limits<int>::max()))
-        return fail(QCoreApplication::translate("CommandLine", "--stack-depth takes a number of sheets from 0 to %1, not %2").arg(std::numeric_limits<int>::max()).arg(*depth));
-    if (copies && (*copies < 1 || *copies > ticket::kMaxCopies))
-        return fail(QCoreApplication::translate("CommandLine", "--copies takes a number from 1 to %1, not %2").arg(ticket::kMaxCopies).arg(*copies));
     if (depth)
-        layout.StackDepth = int(*depth);
+        layout.StackDepth = int(TPrintRoom::Checked(TRequestInput::StackDepth, *depth));
     if (copies)
-        layout.Copies = int(*copies);
+        layout.Copies = int(TPrintRoom::Checked(TRequestInput::Copies, *copies));
     if (parser.isSet(QStringLiteral("reverse")))
         layout.Reverse = true;
     if (parser.isSet(QStringLiteral("cut-marks")))
         layout.CutMarks = true;
     if (firstSlot) {
-        if (*firstSlot < 1 || *firstSlot > layout.Slots())
-            return fail(QCoreApplication::translate("CommandLine", "--first-slot takes a place from 1 to %1 on a sheet of %2x%3, not %4")
-                            .arg(layout.Slots()).arg(layout.Columns).arg(layout.Rows).arg(*firstSlot));
         if (layout.Order == ticket::TOrder::Stack)
             return fail(QCoreApplication::translate("CommandLine", "--first-slot goes with the rows and columns orders, not stack"));
-        layout.FirstSlot = int(*firstSlot);
+        layout.FirstSlot = int(TPrintRoom::Checked(TRequestInput::FirstSlot, *firstSlot, layout.Slots()));
+    } else {
+        // The settings' place, on the grid the option gave.
+        layout.FirstSlot = qBound(1, layout.FirstSlot, qMax(1, layout.Slots()));
     }
-    return ticket::Bounded(layout);
+    return layout;
 }
 
 // The run `tallyforge resume` goes on with: the one with the id given, or the newest
@@ -200,18 +198,57 @@ std::optional<ticket::TTemplate> TemplateOptions(const QCommandLineParser& parse
     if (!numberError.isEmpty())
         return fail(numberError);
     if (page) {
-        if (*page < 1 || *page > std::numeric_limits<int>::max())
-            return fail(QCoreApplication::translate("CommandLine", "--template-page takes a page from 1 on, not %1").arg(*page));
         if (!artwork.IsSet())
             return fail(QCoreApplication::translate("CommandLine", "--template-page goes with a template (--template or [Template] in the settings file)"));
-        artwork.Page = int(*page);
+        artwork.Page = int(TPrintRoom::Checked(TRequestInput::TemplatePage, *page));
     }
     return artwork;
 }
 
 } // namespace
 
+namespace {
+
+int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVerb verb);
+
+// The option (or argument) that gave a request's input.
+QString InputName(TRequestInput input, bool reprint)
+{
+    switch (input) {
+    case TRequestInput::None: return {};
+    case TRequestInput::Count: return reprint ? QStringLiteral("FIRST LAST") : QStringLiteral("--count");
+    case TRequestInput::Start: return reprint ? QStringLiteral("FIRST LAST") : QStringLiteral("--start");
+    case TRequestInput::Serials: return QStringLiteral("FIRST LAST");
+    case TRequestInput::Digits: return QStringLiteral("--digits");
+    case TRequestInput::Step: return QStringLiteral("--step");
+    case TRequestInput::Grid: return QStringLiteral("--sheet");
+    case TRequestInput::Copies: return QStringLiteral("--copies");
+    case TRequestInput::StackDepth: return QStringLiteral("--stack-depth");
+    case TRequestInput::FirstSlot: return QStringLiteral("--first-slot");
+    case TRequestInput::TemplatePage: return QStringLiteral("--template-page");
+    }
+    return {};
+}
+
+} // namespace
+
 int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, PrintVerb verb)
+{
+    // The print room holds the limits of every input; one it refuses was the user's to
+    // give otherwise: a usage error naming the option. Its other refusals (a code that
+    // cannot show a serial, a settings file's value) are failures.
+    try {
+        return Print(parser, settingsPath, verb);
+    } catch (const EPrintRequest& e) {
+        if (e.Input() == TRequestInput::None)
+            throw;
+        return Usage(QStringLiteral("%1 (%2)").arg(e.Message(), InputName(e.Input(), verb == PrintVerb::Reprint)));
+    }
+}
+
+namespace {
+
+int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVerb verb)
 {
     const bool reprint = verb == PrintVerb::Reprint;
     const bool resume = verb == PrintVerb::Resume;
@@ -230,13 +267,12 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
         bool lastOk = false;
         const qint64 from = positional[1].toLongLong(&firstOk);
         const qint64 to = positional[2].toLongLong(&lastOk);
-        const auto serial = [](qint64 n) { return n >= std::numeric_limits<qint32>::min() && n <= std::numeric_limits<qint32>::max(); };
-        if (!firstOk || !lastOk || !serial(from) || !serial(to) || from > to)
+        if (!firstOk || !lastOk)
             return Usage(QCoreApplication::translate("CommandLine", "'%1 %2' is not a range of serial numbers").arg(positional[1], positional[2]));
-        if (to - from + 1 > std::numeric_limits<int>::max())
-            return Usage(QCoreApplication::translate("CommandLine", "'%1 %2' is more than one run can print").arg(positional[1], positional[2]));
-        first = qint32(from);
-        reprintCount = to - from + 1;
+        first = qint32(TPrintRoom::Checked(TRequestInput::Start, from));
+        // Both serials, so that the range's width cannot overflow; the room tells one it
+        // cannot print (backwards, wider than a run).
+        reprintCount = TPrintRoom::Checked(TRequestInput::Start, to) - from + 1;
         if (count || start || parser.isSet(QStringLiteral("no-advance")))
             return Usage(QCoreApplication::translate("CommandLine", "reprint takes its serials from FIRST and LAST alone"));
         // The serials are reprinted as the journal recorded their run.
@@ -258,17 +294,15 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     }
     if (!error.isEmpty())
         return Usage(error);
-    if (count && (*count < 1 || *count > std::numeric_limits<int>::max()))
-        return Usage(QCoreApplication::translate("CommandLine", "--count takes a number of pages from 1 to %1, not %2").arg(std::numeric_limits<int>::max()).arg(*count));
-    if (start && (*start < std::numeric_limits<qint32>::min() || *start > std::numeric_limits<qint32>::max()))
-        return Usage(QCoreApplication::translate("CommandLine", "--start takes a serial number from %1 to %2, not %3")
-                         .arg(std::numeric_limits<qint32>::min())
-                         .arg(std::numeric_limits<qint32>::max())
-                         .arg(*start));
-    if (digits && (*digits < 0 || *digits > 32))
-        return Usage(QCoreApplication::translate("CommandLine", "--digits takes a width from 0 to 32"));
-    if (step && (*step < settingslimits::kMinStep || *step > settingslimits::kMaxStep))
-        return Usage(QCoreApplication::translate("CommandLine", "--step takes a number from %1 to %2, not %3").arg(settingslimits::kMinStep).arg(settingslimits::kMaxStep).arg(*step));
+    // Held as wide as typed until the room has checked them: no value is cut to fit.
+    if (start)
+        TPrintRoom::Checked(TRequestInput::Start, *start);
+    if (digits)
+        TPrintRoom::Checked(TRequestInput::Digits, *digits);
+    if (step)
+        TPrintRoom::Checked(TRequestInput::Step, *step);
+    if (count)
+        TPrintRoom::Checked(TRequestInput::Count, *count);
     std::optional<ticket::TCheck> check;
     if (parser.isSet(QStringLiteral("check"))) {
         check = ticket::ParseCheck(parser.value(QStringLiteral("check")));
@@ -296,9 +330,9 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     ChoosePrinter(parser, settings);
     TPrinter& printer = Printer();
     const std::shared_ptr<TSeriesStore> store = Store(parser, settingsPath, settings);
+    // A shared series' last number is the server's: a --start there sets the series to
+    // it, which the room asks about (--force).
     const bool shared = !store->StatusText().isEmpty();
-    if (shared && start)
-        return Usage(QCoreApplication::translate("CommandLine", "a shared series continues from its last number; 'tallyforge series set-next N' moves it"));
 
     TPrintRequest request;
     request.kind = kind;
@@ -330,7 +364,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
             throw Exception(QCoreApplication::translate("CommandLine", "The last number in %1 cannot be read: '%2'").arg(store->Where(), last.text));
         request.page.StartingNumber = serial::AddWrapping(last.value.value_or(0), 1);
     }
-    request.knownLastNumber = settings.LastNumberText;
+    request.knownLastNumber = shared ? QString() : settings.LastNumberText;
     request.layout = *layout;
     if (resume) {
         const TRunRest rest = RunToResume(store->Runs(), positional.value(1));
@@ -409,5 +443,7 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
         return kStopped;
     return kDone;
 }
+
+} // namespace
 
 } // namespace cli
