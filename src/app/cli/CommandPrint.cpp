@@ -221,22 +221,9 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     const std::optional<qint64> digits = IntegerOption(parser, QStringLiteral("digits"), &error);
     const std::optional<qint64> step = IntegerOption(parser, QStringLiteral("step"), &error);
     const QStringList positional = parser.positionalArguments();
-    std::optional<qint32> first;
-    qint64 reprintCount = 0;
     if (reprint) {
         if (positional.size() != 3)
             return Usage(QCoreApplication::translate("CommandLine", "reprint needs the first and the last serial number"));
-        bool firstOk = false;
-        bool lastOk = false;
-        const qint64 from = positional[1].toLongLong(&firstOk);
-        const qint64 to = positional[2].toLongLong(&lastOk);
-        const auto serial = [](qint64 n) { return n >= std::numeric_limits<qint32>::min() && n <= std::numeric_limits<qint32>::max(); };
-        if (!firstOk || !lastOk || !serial(from) || !serial(to) || from > to)
-            return Usage(QCoreApplication::translate("CommandLine", "'%1 %2' is not a range of serial numbers").arg(positional[1], positional[2]));
-        if (to - from + 1 > std::numeric_limits<int>::max())
-            return Usage(QCoreApplication::translate("CommandLine", "'%1 %2' is more than one run can print").arg(positional[1], positional[2]));
-        first = qint32(from);
-        reprintCount = to - from + 1;
         if (count || start || parser.isSet(QStringLiteral("no-advance")))
             return Usage(QCoreApplication::translate("CommandLine", "reprint takes its serials from FIRST and LAST alone"));
         // The serials are reprinted as the journal recorded their run.
@@ -316,10 +303,12 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     request.page.Items = settings.Items;
     if (reprint)
         request.page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark")) : QCoreApplication::translate("CommandLine", "REPRINT");
-    request.count = reprint ? reprintCount : count.value_or(std::max(1, settings.PageCount));
+    request.count = count.value_or(std::max(1, settings.PageCount));
     request.startChosen = reprint || start.has_value();
-    if (first) {
-        request.page.StartingNumber = *first;
+    if (reprint) {
+        // Named as printed ("SC-000017") or as bare numbers: the print room reads them.
+        request.firstText = positional[1];
+        request.lastText = positional[2];
     } else if (start) {
         request.page.StartingNumber = qint32(*start);
     } else {
