@@ -46,8 +46,9 @@ TEST_P(ParseTest, ReadsExactlyWhatTheFormatPrints)
     const std::optional<qint32> printed = printedserial::Parse(text, format);
     EXPECT_EQ(printed ? qint64(*printed) : kNone, row.printed);
     // What reads back prints as the same text (where the width is known).
-    if (printed && format.digits)
+    if (printed && format.digits) {
         EXPECT_EQ(printedserial::Text(format, *printed), text);
+    }
     const std::optional<qint32> bare = printedserial::ParseBare(text, format);
     EXPECT_EQ(bare ? qint64(*bare) : kNone, row.bare);
 }
@@ -138,7 +139,8 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("[SN]\r\nLastNumber=1020\r\nPrefix=B-\r\n");
         file.close();
-        const TJournal journal(TJournal::PathBeside(settings));
+        journal_ = TJournal::PathBeside(settings);
+        const TJournal journal(journal_);
         journal.Append(Record("SC-", 1, 20, 5, "mod10", 0));
         journal.Append(Record("A-", 1001, 1010, 0, "", 1));
         journal.Append(Record("B-", 1011, 1020, 0, "", 2));
@@ -158,6 +160,7 @@ protected:
     }
 
     QTemporaryDir dir_;
+    QString journal_;
     TPrintJob job_;
     std::unique_ptr<TPrintRoom> room_;
 };
@@ -202,6 +205,24 @@ INSTANTIATE_TEST_SUITE_P(Rows, NamedReprintRows, testing::Values(
     ReprintRow { "PastTheEndOfItsRun", "B-1019", "B-1022", 1019, 4, "B-", "Serials B-1021 to B-1022 were never printed" },
     ReprintRow { "NeverPrintedInTodaysText", "B-2000", "B-2000", 2000, 1, "B-", "Serials B-2000 were never printed" }),
     [](const testing::TestParamInfo<ReprintRow>& info) { return std::string(info.param.name); });
+
+// A bare number that two other series printed is asked about, naming both; where today's
+// series printed it, that one is meant.
+TEST_F(NamedReprintTest, BareNumberOfTwoOtherSeriesIsAsked)
+{
+    TJournal(journal_).Append(Record("C-", 1001, 1003, 0, "", 3));
+    TPrintPlan plan = Plan("1002", "1002");
+    ASSERT_EQ(plan.questions.size(), 1);
+    EXPECT_EQ(plan.questions[0].kind, TPrintQuestion::Kind::Ambiguous);
+    EXPECT_TRUE(plan.questions[0].text.contains(QStringLiteral("C-1002")) && plan.questions[0].text.contains(QStringLiteral("A-1002")))
+        << plan.questions[0].text.toStdString();
+    EXPECT_EQ(plan.request.page.Prefix, QStringLiteral("C-")); // the newest
+
+    TJournal(journal_).Append(Record("B-", 1001, 1003, 0, "", 4));
+    plan = Plan("1002", "1002");
+    EXPECT_TRUE(plan.questions.isEmpty());
+    EXPECT_EQ(plan.request.page.Prefix, QStringLiteral("B-"));
+}
 
 TEST_F(NamedReprintTest, TextsThatNameNoSerialAreRefused)
 {

@@ -354,7 +354,15 @@ int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, 
     for (int attempt = 0; !outcome; ++attempt) {
         if (stopped)
             return kStopped;
-        plan = room.Prepare(request);
+        try {
+            plan = room.Prepare(request);
+        } catch (const EPrintRequest& e) {
+            // FIRST and LAST that name no range a reprint can print are a usage error, as
+            // they were when they had to be numbers.
+            if (!reprint)
+                throw;
+            return Usage(e.Message());
+        }
         for (const TPrintQuestion& question : plan.questions)
             if (question.kind != TPrintQuestion::Kind::Misprint && (!force || question.kind == TPrintQuestion::Kind::Moved))
                 throw Exception(QStringLiteral("%1 (%2)").arg(question.text, ForceHint(question.kind, reprint)));
