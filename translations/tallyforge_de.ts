@@ -185,10 +185,6 @@
         <translation>reprint braucht die erste und die letzte Seriennummer</translation>
     </message>
     <message>
-        <source>&apos;%1 %2&apos; is not a range of serial numbers</source>
-        <translation>„%1 %2“ ist kein Bereich von Seriennummern</translation>
-    </message>
-    <message>
         <source>reprint takes its serials from FIRST and LAST alone</source>
         <translation>reprint nimmt seine Seriennummern allein aus ERSTE und LETZTE</translation>
     </message>
@@ -223,10 +219,6 @@
     <message>
         <source>TEXT</source>
         <translation>TEXT</translation>
-    </message>
-    <message>
-        <source>log: only the runs that printed this serial.</source>
-        <translation>log: nur die Läufe, die diese Seriennummer gedruckt haben.</translation>
     </message>
     <message>
         <source>log: the records as CSV.</source>
@@ -295,10 +287,6 @@
     <message>
         <source>--force prints all the same</source>
         <translation>--force druckt trotzdem</translation>
-    </message>
-    <message>
-        <source>&apos;%1 %2&apos; is more than one run can print</source>
-        <translation>„%1 %2“ ist mehr, als ein Lauf drucken kann</translation>
     </message>
     <message>
         <source>--count takes a number of pages from 1 to %1, not %2</source>
@@ -487,6 +475,14 @@
     <message>
         <source>--template-page goes with a template (--template or [Template] in the settings file)</source>
         <translation>--template-page gehört zu einer Vorlage (--template oder [Template] in der Einstellungsdatei)</translation>
+    </message>
+    <message>
+        <source>log: only the runs that printed this serial (as printed, e.g. SC-000017, or a number).</source>
+        <translation>log: nur die Läufe, die diese Seriennummer gedruckt haben (wie gedruckt, z. B. SC-000017, oder als Zahl).</translation>
+    </message>
+    <message>
+        <source>SERIAL</source>
+        <translation>SERIENNUMMER</translation>
     </message>
 </context>
 <context>
@@ -979,10 +975,6 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <translation>Welcher Lauf druckte die Seriennummer:</translation>
     </message>
     <message>
-        <source>a serial number</source>
-        <translation>eine Seriennummer</translation>
-    </message>
-    <message>
         <source>Started</source>
         <translation>Begonnen</translation>
     </message>
@@ -1065,6 +1057,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>Prints the sheets a stopped run did not, as they would have come out</source>
         <translation>Druckt die Bögen, die ein abgebrochener Lauf nicht gedruckt hat, so wie sie gekommen wären</translation>
+    </message>
+    <message>
+        <source>a serial as printed, or its number</source>
+        <translation>eine Seriennummer wie gedruckt, oder ihre Zahl</translation>
     </message>
 </context>
 <context>
@@ -1253,6 +1249,34 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>Reprint them on the changed artwork?</source>
         <translation>Auf der geänderten Vorlage nachdrucken?</translation>
     </message>
+    <message>
+        <source>%1; %2 were printed as another series</source>
+        <translation>%1; %2 wurden als andere Serie gedruckt</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is neither a serial that a run printed nor a number</source>
+        <translation>„%1“ ist weder eine Seriennummer, die ein Lauf gedruckt hat, noch eine Zahl</translation>
+    </message>
+    <message>
+        <source>%1, serial %2 of the run of %3</source>
+        <translation>%1, Seriennummer %2 des Laufs vom %3</translation>
+    </message>
+    <message>
+        <source>%1 names more than one serial: %2; %3</source>
+        <translation>%1 bezeichnet mehr als eine Seriennummer: %2; %3</translation>
+    </message>
+    <message>
+        <source>Reprint from %1?</source>
+        <translation>Ab %1 nachdrucken?</translation>
+    </message>
+    <message>
+        <source>%1 is not a serial that any run printed; read as the number %2, it reprints as %3</source>
+        <translation>%1 ist keine Seriennummer, die ein Lauf gedruckt hat; als Zahl %2 gelesen, wird sie als %3 nachgedruckt</translation>
+    </message>
+    <message>
+        <source>Reprint it anyway?</source>
+        <translation>Trotzdem nachdrucken?</translation>
+    </message>
 </context>
 <context>
     <name>TPrinter</name>
@@ -1387,8 +1411,8 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <translation>&amp;Vermerk:</translation>
     </message>
     <message>
-        <source>The last serial must not be below the first</source>
-        <translation>Die letzte Seriennummer darf nicht unter der ersten liegen</translation>
+        <source>Type the first and the last serial</source>
+        <translation>Geben Sie die erste und die letzte Seriennummer ein</translation>
     </message>
 </context>
 <context>

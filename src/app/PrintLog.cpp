@@ -1,6 +1,7 @@
 #include "app/PrintLog.h"
 
 #include "run/PrintRoom.h"
+#include "run/PrintedSerial.h"
 
 #include "platform/Application.h"
 
@@ -98,30 +99,25 @@ QString StartedFormat(const QLocale& locale)
 
 } // namespace
 
-void TSerialFilterModel::SetSerialFilter(const QString& text)
+void TSerialFilterModel::SetSerialFilter(const QString& text, const QList<TJournalRecord>& runs)
 {
-    bool ok = false;
-    const qint64 value = text.trimmed().toLongLong(&ok);
-    serial_ = ok ? std::optional<qint64>(value) : std::nullopt;
+    runs_.reset();
+    if (!text.trimmed().isEmpty()) {
+        // Which runs printed it is read once per text, not once per row.
+        QSet<qsizetype> found;
+        for (const printedserial::TNamed& reading : printedserial::Named(text, runs))
+            found.insert(reading.run - runs.constData());
+        if (found.isEmpty() && text.trimmed() != text)
+            for (const printedserial::TNamed& reading : printedserial::Named(text.trimmed(), runs))
+                found.insert(reading.run - runs.constData());
+        runs_ = found;
+    }
     invalidateFilter();
 }
 
 bool TSerialFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
 {
-    if (!serial_)
-        return true;
-    const QModelIndex index = sourceModel()->index(sourceRow, 0, sourceParent);
-    const QVariant first = index.data(TPrintLog::FirstRole);
-    const QVariant last = index.data(TPrintLog::LastRole);
-    if (!first.isValid() || !last.isValid())
-        return false;
-    // A run across 2147483647 goes on from -2147483648: it holds both ends; a run step
-    // apart only its serials, not the numbers between them.
-    TJournalRecord run;
-    run.first = first.toInt();
-    run.last = last.toInt();
-    run.step = qMax(1, index.data(TPrintLog::StepRole).toInt());
-    return run.Covers(*serial_);
+    return !runs_ || runs_->contains(sourceModel()->index(sourceRow, 0, sourceParent).data(TPrintLog::RunRole).toLongLong());
 }
 
 TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* parent)
@@ -137,7 +133,7 @@ TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* p
     auto* filterLabel = new QLabel(tr("Which run printed serial:"), this);
     filter_ = new QLineEdit(this);
     filter_->setObjectName(QStringLiteral("SerialFilter"));
-    filter_->setPlaceholderText(tr("a serial number"));
+    filter_->setPlaceholderText(tr("a serial as printed, or its number"));
     filter_->setClearButtonEnabled(true);
     filterLabel->setBuddy(filter_);
     filterRow->addWidget(filterLabel);
@@ -200,7 +196,7 @@ TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* p
     connect(rest_, &QPushButton::clicked, this, [this] { app::Guard([this] { PrintRestOfSelected(); }); });
     connect(table_, &QTableView::doubleClicked, this, [this] { app::Guard([this] { ReprintSelected(); }); });
     connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        proxy_->SetSerialFilter(text);
+        proxy_->SetSerialFilter(text, runs_);
         SelectFirstRun();
         UpdateButtons();
     });
@@ -226,6 +222,7 @@ void TPrintLog::Reload()
     const QLocale locale;
     const QString format = StartedFormat(locale);
     runs_ = runs;
+    proxy_->SetSerialFilter(filter_->text(), runs_); // the typed serial among the runs read now
     for (qsizetype i = 0; i < runs.size(); ++i) {
         const TJournalRecord& run = runs[i];
         auto* started = textItem(locale.toString(run.started.toLocalTime(), format));
@@ -289,9 +286,9 @@ void TPrintLog::PrintRestOfSelected()
 
 void TPrintLog::ReprintSelected()
 {
-    const QModelIndexList rows = table_->selectionModel()->selectedRows();
-    if (rows.size() != 1 || !rows.front().data(FirstRole).isValid())
+    const TJournalRecord* run = SelectedRun();
+    if (!run || !run->first || !run->last)
         return;
     if (OnReprint)
-        OnReprint(rows.front().data(FirstRole).toInt(), rows.front().data(LastRole).toInt());
+        OnReprint(printedserial::Text(*run, *run->first), printedserial::Text(*run, *run->last));
 }

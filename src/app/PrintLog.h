@@ -3,6 +3,7 @@
 #include "run/Journal.h"
 
 #include <QDialog>
+#include <QSet>
 #include <QSortFilterProxyModel>
 
 #include <functional>
@@ -15,19 +16,20 @@ class QStackedWidget;
 class QStandardItemModel;
 class QTableView;
 
-// Keeps the runs whose printed range holds the serial typed into the filter; every run
-// while the filter is empty or not a number.
+// Keeps the runs that printed the serial typed into the filter (as printed, "SC-000017",
+// or a bare number), found among `runs` (the rows' RunRole indexes into it); every run
+// while the filter is empty.
 class TSerialFilterModel : public QSortFilterProxyModel {
     Q_OBJECT
 public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
-    void SetSerialFilter(const QString& text);
+    void SetSerialFilter(const QString& text, const QList<TJournalRecord>& runs);
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
 
 private:
-    std::optional<qint64> serial_;
+    std::optional<QSet<qsizetype>> runs_; // none: no filter
 };
 
 // The journal's runs as a table, newest first, sortable by any column, with a filter by
@@ -53,8 +55,8 @@ public:
     // Reads the journal again; a journal that cannot be read shows why instead of rows.
     void Reload();
 
-    // Asked for by "Reprint...": the selected run's range.
-    std::function<void(int first, int last)> OnReprint;
+    // Asked for by "Reprint...": the selected run's range, as it was printed.
+    std::function<void(const QString& first, const QString& last)> OnReprint;
     // Asked for by "Print the Rest": the selected run, which stopped with sheets left.
     std::function<void(const TJournalRecord& run)> OnPrintRest;
 

@@ -7,25 +7,21 @@
 #include <QFormLayout>
 #include <QPushButton>
 #include <QLineEdit>
-#include <QSpinBox>
-
-#include <limits>
 
 namespace {
 
-QSpinBox* serialEdit(int value, QWidget* parent)
+// A serial as printed, with its prefix and suffix: any text, kept on one line.
+QLineEdit* serialEdit(const QString& value, QWidget* parent)
 {
-    auto* edit = new QSpinBox(parent);
-    edit->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-    edit->setValue(value);
+    auto* edit = new QLineEdit(value, parent);
     edit->setAlignment(Qt::AlignRight);
-    edit->setButtonSymbols(QAbstractSpinBox::NoButtons);
     return edit;
 }
 
 } // namespace
 
-TReprintDialog::TReprintDialog(int first, int last, const QStringList& printers, int printerIndex, QWidget* parent)
+TReprintDialog::TReprintDialog(const QString& first, const QString& last, const QStringList& printers, int printerIndex,
+                               QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("ReprintDialog"));
@@ -54,18 +50,19 @@ TReprintDialog::TReprintDialog(int first, int last, const QStringList& printers,
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-int TReprintDialog::First() const { return first_->value(); }
-int TReprintDialog::Last() const { return last_->value(); }
+QString TReprintDialog::First() const { return first_->text(); }
+QString TReprintDialog::Last() const { return last_->text(); }
 int TReprintDialog::PrinterIndex() const { return printer_->currentIndex(); }
 QString TReprintDialog::Mark() const { return mark_->text(); }
 
 void TReprintDialog::accept()
 {
-    // A range the wrong way round would print nothing or, counted as a run, billions.
-    if (Last() < First()) {
-        app::ShowError(tr("The last serial must not be below the first"));
-        last_->setFocus();
-        return;
-    }
+    // Which serials the texts name, and in which order, is the print room's to say.
+    for (QLineEdit* edit : { first_, last_ })
+        if (edit->text().trimmed().isEmpty()) {
+            app::ShowError(tr("Type the first and the last serial"));
+            edit->setFocus();
+            return;
+        }
     QDialog::accept();
 }

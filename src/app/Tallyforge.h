@@ -101,11 +101,12 @@ public:
     void mnuTicketItemsClick();
     void mnuTemplateClick();
     // The reprint dialog preset to first..last; prints what it is asked for.
-    void ReprintDialog(int first, int last);
-    // Prints first..last again with the current settings and `mark` beside each number, on
-    // the printer of that index (the window's printer is restored afterwards); asks first
-    // when the journal shows some of them as never printed. Moves no counter.
-    void Reprint(int first, int last, const QString& mark, int printerIndex);
+    void ReprintDialog(const QString& first, const QString& last);
+    // Prints first..last again (serials as printed, or bare numbers) as the run that
+    // printed first did, with `mark` beside each number, on the printer of that index
+    // (the window's printer is restored afterwards); asks first when the journal shows
+    // some of them as never printed under that text. Moves no counter.
+    void Reprint(const QString& first, const QString& last, const QString& mark, int printerIndex);
     // Prints the sheets a stopped run of several tickets a sheet did not print.
     void PrintRest(const TJournalRecord& run);
     void txtStartingSNChange();

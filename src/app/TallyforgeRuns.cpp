@@ -11,6 +11,7 @@
 #include "app/TemplateDialog.h"
 #include "run/Calibration.h"
 #include "run/Preflight.h"
+#include "run/PrintedSerial.h"
 #include "run/PrintRoom.h"
 #include "run/SettingsFile.h"
 #include "platform/Application.h"
@@ -391,7 +392,7 @@ void TfrmTallyforge::mnuPrintLogClick()
         // The runs of the series this window prints from, read afresh each time.
         printLog_ = new TPrintLog([this] { return room_->Store().Runs(); }, this);
         printLog_->setWindowFlag(Qt::Window);
-        printLog_->OnReprint = [this](int first, int last) { ReprintDialog(first, last); };
+        printLog_->OnReprint = [this](const QString& first, const QString& last) { ReprintDialog(first, last); };
         printLog_->OnPrintRest = [this](const TJournalRecord& run) { PrintRest(run); };
     } else {
         printLog_->Reload();
@@ -405,16 +406,17 @@ void TfrmTallyforge::mnuReprintClick()
 {
     // The newest run that printed anything, else what this window printed last, else
     // the run the inputs describe.
+    // The journal's serials as they were printed; the others as bare numbers.
     for (const TJournalRecord& run : JournalRuns())
         if (run.first && run.last)
-            return ReprintDialog(*run.first, *run.last);
+            return ReprintDialog(printedserial::Text(run, *run.first), printedserial::Text(run, *run.last));
     if (lastPrinted_)
-        return ReprintDialog(lastPrinted_->first, lastPrinted_->second);
+        return ReprintDialog(QString::number(lastPrinted_->first), QString::number(lastPrinted_->second));
     const int start = txtStartingSN->AsInteger();
-    ReprintDialog(start, serial::SerialNumber(start, std::max(1, txtPageCount->AsInteger()), step_));
+    ReprintDialog(QString::number(start), QString::number(serial::SerialNumber(start, std::max(1, txtPageCount->AsInteger()), step_)));
 }
 
-void TfrmTallyforge::ReprintDialog(int first, int last)
+void TfrmTallyforge::ReprintDialog(const QString& first, const QString& last)
 {
     if (run_->Running() || Printer().Printing())
         return;
@@ -424,12 +426,10 @@ void TfrmTallyforge::ReprintDialog(int first, int last)
         Reprint(dialog.First(), dialog.Last(), dialog.Mark(), dialog.PrinterIndex());
 }
 
-void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int printerIndex)
+void TfrmTallyforge::Reprint(const QString& first, const QString& last, const QString& mark, int printerIndex)
 {
     if (run_->Running() || Printer().Printing())
         return;
-    if (last < first)
-        throw Exception(TReprintDialog::tr("The last serial must not be below the first"));
     // The printer is chosen for this reprint only: the window's own comes back after it.
     const int previousPrinter = Printer().PrinterIndex();
     const bool otherPrinter = printerIndex >= 0 && printerIndex != previousPrinter;
@@ -447,9 +447,10 @@ void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int print
         TPrintRequest request;
         request.kind = TRunKind::Reprint;
         request.page = CurrentPage();
-        request.page.StartingNumber = first;
+        // The print room reads the serials against the runs that printed them.
+        request.firstText = first;
+        request.lastText = last;
         request.page.Mark = mark;
-        request.count = qint64(last) - first + 1;
         // Each serial in its own ticket, as the sheets are laid out now.
         request.layout = sheetLayout_;
         request.offset = calibrations_.value(Printer().PrinterName());

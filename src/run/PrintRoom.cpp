@@ -1,12 +1,14 @@
 #include "run/PrintRoom.h"
 
 #include "platform/Printer.h"
+#include "run/PrintedSerial.h"
 #include "run/SettingsFile.h"
 #include "run/SharedSeries.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <cmath>
 #include <limits>
@@ -14,13 +16,40 @@
 namespace {
 
 
-// "5 to 9, 12"
-QString RangesText(const QList<std::pair<qint64, qint64>>& ranges)
+// "Serials were never printed": the serials of first..last, step apart, that
+// no run printed under the reprint's text; those printed under another text are named as
+// they were printed. Empty when every one was printed as it will print again.
+QString NeverPrintedText(const QList<TJournalRecord>& runs, const printedserial::TSerialFormat& format, qint64 first,
+                         qint64 last, int step)
 {
-    QStringList parts;
-    for (const auto& [from, to] : ranges)
-        parts << (from == to ? QString::number(from) : QCoreApplication::translate("TPrintRoom", "%1 to %2").arg(from).arg(to));
-    return parts.join(QStringLiteral(", "));
+    QList<TJournalRecord> same;
+    QList<TJournalRecord> others;
+    for (const TJournalRecord& run : runs)
+        (printedserial::SameText(printedserial::FormatOf(run), format) ? same : others) << run;
+    const QList<std::pair<qint64, qint64>> never = Unprinted(same, first, last, step);
+    if (never.isEmpty())
+        return {};
+    QStringList ranges;
+    QStringList elsewhere;
+    for (const auto& [from, to] : never) {
+        ranges << (from == to ? printedserial::Text(format, qint32(from))
+                              : QCoreApplication::translate("TPrintRoom", "%1 to %2").arg(printedserial::Text(format, qint32(from)), printedserial::Text(format, qint32(to))));
+        serial::SerialPage gap;
+        gap.StartingNumber = qint32(from);
+        gap.Step = step;
+        const qint64 count = qint64(quint32(qint32(to)) - quint32(qint32(from))) / qMax(1, step) + 1;
+        for (const TOverlap& overlap : Overlapping(others, gap, count, true)) {
+            const QString as = overlap.from == overlap.to
+                ? printedserial::Text(overlap.run, overlap.from)
+                : QCoreApplication::translate("TPrintRoom", "%1 to %2").arg(printedserial::Text(overlap.run, overlap.from), printedserial::Text(overlap.run, overlap.to));
+            if (!elsewhere.contains(as))
+                elsewhere << as;
+        }
+    }
+    const QString text = QCoreApplication::translate("TPrintRoom", "Serials %1 were never printed").arg(ranges.join(QStringLiteral(", ")));
+    if (elsewhere.isEmpty())
+        return text;
+    return QCoreApplication::translate("TPrintRoom", "%1; %2 were printed as another series").arg(text, elsewhere.join(QStringLiteral(", ")));
 }
 
 // The counter moves back when the run's last number lies behind it on the circle the
@@ -103,6 +132,14 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         plan.request = std::move(request);
         return plan;
     }
+    TPrintPlan plan;
+    // A reprint named by text is read against the runs that printed it.
+    const bool named = reprint && !request.firstText.isEmpty();
+    TNamedReprint namedBy;
+    if (named) {
+        ReadRuns(plan, true);
+        namedBy = NameReprint(plan, request);
+    }
     Checked(reprint ? TRequestInput::Serials : TRequestInput::Count, request.count);
     CheckLimits(request.page);
     // The counter takes every serial and the numbers its step passes over; a reprint's
@@ -120,9 +157,9 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
                                 .arg(sheets.PrintedSheets())
                                 .arg(std::numeric_limits<int>::max()),
                             TRequestInput::Count);
-    TPrintPlan plan;
     plan.count = int(request.count);
-    ReadRuns(plan, reprint);
+    if (!named)
+        ReadRuns(plan, reprint);
 
     // The counter: where a print starts, and which records could not have printed. Only a
     // print needs it; the other kinds go on without it.
@@ -147,7 +184,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         PlanStart(plan, request, *now, prints);
     std::optional<TJournalRecord> printedBy;
     if (reprint) {
-        printedBy = PlanReprint(plan, request);
+        printedBy = PlanReprint(plan, request, namedBy);
         if (printedBy)
             Replay(plan, request, *printedBy);
     }
@@ -363,21 +400,98 @@ void TPrintRoom::PlanSharedStart(TPrintPlan& plan, TPrintRequest& request, const
     plan.expected = QString::number(serial::AddWrapping(start, -1));
 }
 
-std::optional<TJournalRecord> TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRequest& request)
+TPrintRoom::TNamedReprint TPrintRoom::NameReprint(TPrintPlan& plan, TPrintRequest& request)
 {
-    // The serials as they were printed: the text of the run that printed them (one under
-    // today's prefix and suffix first), not today's fields.
+    using namespace printedserial;
+    // Reprints print serials again under the text of the runs they repeat; what names a
+    // serial is the run that first printed it.
+    QList<TJournalRecord> prints = plan.runs;
+    prints.removeIf([](const TJournalRecord& run) { return run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration; });
+    const TSerialFormat today { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check };
+    const auto readings = [&prints](const QString& text) {
+        const QList<TNamed> named = Named(text, prints);
+        return named.isEmpty() && text.trimmed() != text ? Named(text.trimmed(), prints) : named;
+    };
+    TNamedReprint result;
+    // A text no run printed: in `format` as it would print, or a number read as such
+    // (asked about: "000017" is no serial of SC-000017's run, and not silently 17).
+    const auto unnamed = [&result](const QString& text, const TSerialFormat& format) -> qint32 {
+        const QString trimmed = text.trimmed();
+        for (const QString& t : { text, trimmed })
+            if (const std::optional<qint32> number = Parse(t, format))
+                return *number;
+        if (const std::optional<qint32> number = ParseBare(trimmed, format))
+            return *number;
+        if (const std::optional<qint32> number = ParseBare(trimmed, TSerialFormat {})) {
+            if (!result.unnamed.contains(std::pair { text, *number }))
+                result.unnamed << std::pair { text, *number };
+            return *number;
+        }
+        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "'%1' is neither a serial that a run printed nor a number").arg(text));
+    };
+
+    qint32 first = 0;
+    const QList<TNamed> firsts = readings(request.firstText);
+    if (firsts.isEmpty()) {
+        first = unnamed(request.firstText, today);
+    } else {
+        const auto isToday = [&](const TNamed& r) { return r.run->prefix == today.prefix && r.run->suffix == today.suffix; };
+        const auto chosen = std::find_if(firsts.begin(), firsts.end(), isToday);
+        const TNamed& reading = chosen != firsts.end() ? *chosen : firsts.front(); // else the newest
+        result.run = *reading.run;
+        first = reading.number;
+        const auto describe = [](const TNamed& r) {
+            return QCoreApplication::translate("TPrintRoom", "%1, serial %2 of the run of %3")
+                .arg(Text(*r.run, r.number))
+                .arg(r.number)
+                .arg(QLocale().toString(r.run->started.toLocalTime(), QLocale::ShortFormat));
+        };
+        QStringList others;
+        for (const TNamed& r : firsts)
+            if (r.number != reading.number || !SameText(FormatOf(*r.run), FormatOf(*reading.run)))
+                others << describe(r);
+        // A bare number means today's series where that printed it; anything else that
+        // reads two ways is asked about.
+        if (!others.isEmpty() && (reading.printed || !isToday(reading)))
+            plan.questions << TPrintQuestion { TPrintQuestion::Kind::Ambiguous,
+                                               QCoreApplication::translate("TPrintRoom", "%1 names more than one serial: %2; %3")
+                                                   .arg(request.firstText, describe(reading), others.join(QStringLiteral("; "))),
+                                               QCoreApplication::translate("TPrintRoom", "Reprint from %1?").arg(describe(reading)) };
+    }
+
+    // The last serial in the first one's text, else wherever it was printed.
+    const TSerialFormat format = result.run ? FormatOf(*result.run) : today;
+    std::optional<qint32> last = Parse(request.lastText, format);
+    if (!last)
+        last = ParseBare(request.lastText.trimmed(), format);
+    if (!last)
+        if (const QList<TNamed> lasts = readings(request.lastText); !lasts.isEmpty())
+            last = lasts.front().number;
+    if (!last)
+        last = unnamed(request.lastText, format);
+    request.page.StartingNumber = first;
+    request.count = qint64(*last) - first + 1;
+    return result;
+}
+
+std::optional<TJournalRecord> TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRequest& request, const TNamedReprint& named)
+{
+    // The serials as they were printed: the text of the run that printed them (the one
+    // the first serial named, else one under today's prefix and suffix first), not
+    // today's fields.
     const auto today = [&](const TJournalRecord& run) { return run.prefix == request.page.Prefix && run.suffix == request.page.Suffix; };
-    const TJournalRecord* printedBy = nullptr;
+    const TJournalRecord* printedBy = named.run ? &*named.run : nullptr;
     for (const TJournalRecord& run : plan.runs) {
-        if (run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration || !run.Covers(request.page.StartingNumber))
+        if (named.run || run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration || !run.Covers(request.page.StartingNumber))
             continue;
         if (!printedBy || (today(run) && !today(*printedBy)))
             printedBy = &run;
     }
     std::optional<TJournalRecord> found;
+    printedserial::TSerialFormat format { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check };
     if (printedBy) {
         found = *printedBy;
+        format = printedserial::FormatOf(*printedBy);
         // On the artwork they were printed on: a run without one reprints without.
         request.artwork.File = printedBy->templateName;
         if (!printedBy->templateName.isEmpty())
@@ -387,7 +501,7 @@ std::optional<TJournalRecord> TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRe
         request.page.Digits = printedBy->digits.value_or(request.page.Digits);
         // Its serials step apart with their check character, whatever today's settings say.
         request.page.Step = qMax(1, printedBy->step);
-        request.page.Check = ticket::ParseCheck(printedBy->check).value_or(ticket::TCheck::None);
+        request.page.Check = format.check;
     }
     request.page.Step = qMax(1, request.page.Step);
     const qint64 last = qint64(request.page.StartingNumber) + plan.count - 1;
@@ -397,9 +511,15 @@ std::optional<TJournalRecord> TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRe
     plan.count = int((last - request.page.StartingNumber) / request.page.Step + 1);
     if (plan.runs.isEmpty() && plan.Asks(TPrintQuestion::Kind::Unrecorded))
         return found; // asked already: what was printed is not known
-    if (const auto never = Unprinted(plan.runs, request.page.StartingNumber, last, request.page.Step); !never.isEmpty())
+    for (const auto& [text, number] : named.unnamed)
         plan.questions << TPrintQuestion { TPrintQuestion::Kind::NeverPrinted,
-                                           QCoreApplication::translate("TPrintRoom", "Serials %1 were never printed").arg(RangesText(never)),
+                                           QCoreApplication::translate("TPrintRoom", "%1 is not a serial that any run printed; read as the number %2, it reprints as %3")
+                                               .arg(text)
+                                               .arg(number)
+                                               .arg(printedserial::Text(format, number)),
+                                           QCoreApplication::translate("TPrintRoom", "Reprint it anyway?") };
+    if (const QString never = NeverPrintedText(plan.runs, format, request.page.StartingNumber, last, request.page.Step); !never.isEmpty())
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::NeverPrinted, never,
                                            QCoreApplication::translate("TPrintRoom", "Reprint them anyway?") };
     return found;
 }

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <utility>
 
 // The rules of a print, in one place for the window and the command line: a request
 // (print, print without moving the counter, reprint, resume, calibration sheet) is prepared into a plan with the
@@ -28,6 +29,10 @@ struct TPrintRequest {
     // Pages, or for a reprint the serials from page.StartingNumber. 64 bits, so that a
     // count no run can hold is refused instead of cut.
     qint64 count = 1;
+    // A reprint's first and last serial as the user named them: as printed ("SC-000017")
+    // or as bare numbers. Set, they stand for page.StartingNumber and count.
+    QString firstText;
+    QString lastText;
     // The user chose the start (typed a number, --start): the run prints from it or not
     // at all. Otherwise a print continues from whatever the series holds when it starts.
     bool startChosen = true;
@@ -78,6 +83,7 @@ struct TPrintQuestion {
         DesignMissing,  // the design a reprint or resume would replay is not kept (anymore)
         PrintableChanged, // the printer's printable area is not the one the design was drawn for
         MovesSeries,    // a typed start on a shared series: the series is set to go on from it
+        Ambiguous,      // a reprint's serial names serials of runs printed in different ways
     };
     Kind kind;
     QString text; // what is the matter, without a closing stop
@@ -166,8 +172,15 @@ private:
     void ReadRuns(TPrintPlan& plan, bool reprint);
     void PlanStart(TPrintPlan& plan, TPrintRequest& request, const TSeriesStore::Reading& now,
                    const QList<TJournalRecord>& prints);
+    // A reprint named by text: its numbers, the run its first serial names (if any) and
+    // the texts that name no serial with the numbers they were read as (asked about).
+    struct TNamedReprint {
+        std::optional<TJournalRecord> run;
+        QList<std::pair<QString, qint32>> unnamed;
+    };
+    static TNamedReprint NameReprint(TPrintPlan& plan, TPrintRequest& request);
     // Returns the run that printed the reprint's serials, if the journal names one.
-    std::optional<TJournalRecord> PlanReprint(TPrintPlan& plan, TPrintRequest& request);
+    std::optional<TJournalRecord> PlanReprint(TPrintPlan& plan, TPrintRequest& request, const TNamedReprint& named);
     static void PlanResume(TPrintPlan& plan, TPrintRequest& request);
     // A reprint or resume prints what `printedBy` printed: its recorded design replaces
     // the request's, asking when it cannot be found or the printable area differs.

@@ -253,7 +253,7 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
     std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("104"), QStringLiteral("106"),
                                   QStringLiteral("--output"), Pdf(QStringLiteral("never.pdf")) });
     EXPECT_EQ(code, 1);
-    EXPECT_EQ(error, QStringLiteral("tallyforge: Serials 105 to 106 were never printed (--force reprints them all the same)"));
+    EXPECT_EQ(error, QStringLiteral("tallyforge: Serials S-105 to S-106 were never printed (--force reprints them all the same)"));
     std::tie(code, error) = Run({ QStringLiteral("print"), QStringLiteral("--start"), QStringLiteral("103"),
                                   QStringLiteral("--output"), Pdf(QStringLiteral("twice.pdf")) });
     EXPECT_EQ(code, 1);
@@ -289,6 +289,41 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
     ASSERT_EQ(german.exitCode(), 0);
     const QString heading = QString::fromUtf8(german.readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0).simplified();
     EXPECT_EQ(heading, QStringLiteral("Beginn Art Status Seriennummern Seiten Drucker Ausgabe"));
+}
+
+// Serials are named as they were printed, check character and padding included: a
+// reprint and the log take S-000017 (number 1 at five digits, mod10 check 7), and
+// 000017, which no run printed, is refused rather than read as 17 (printed S-000178).
+TEST_F(CommandLineTest, ReprintAndLogTakeSerialsAsPrinted)
+{
+    auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--start"), QStringLiteral("1"), QStringLiteral("--count"),
+                               QStringLiteral("20"), QStringLiteral("--digits"), QStringLiteral("5"), QStringLiteral("--check"),
+                               QStringLiteral("mod10"), QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("run.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    ASSERT_EQ(apptest::PdfText(Pdf(QStringLiteral("run.pdf")), 17).count(QStringLiteral("S-000178")), 2);
+
+    std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("000017"), QStringLiteral("000017"),
+                                  QStringLiteral("--output"), Pdf(QStringLiteral("wrong.pdf")) });
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(error, QStringLiteral("tallyforge: 000017 is not a serial that any run printed; read as the number 17, it reprints as "
+                                    "S-000178 (--force reprints them all the same)"));
+    EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("wrong.pdf"))));
+
+    std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("S-000017"), QStringLiteral("S-000017"),
+                                  QStringLiteral("--output"), Pdf(QStringLiteral("again.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    EXPECT_EQ(error, QStringLiteral("Printed S-000017 to S-000017 into %1").arg(Pdf(QStringLiteral("again.pdf"))));
+    ASSERT_EQ(apptest::PdfPageCount(Pdf(QStringLiteral("again.pdf"))), 1);
+    EXPECT_EQ(apptest::PdfText(Pdf(QStringLiteral("again.pdf")), 1).count(QStringLiteral("S-000017 REPRINT")), 2);
+
+    QProcess log;
+    Start(log, { QStringLiteral("log"), QStringLiteral("--serial"), QStringLiteral("S-000017"), QStringLiteral("--csv") });
+    ASSERT_TRUE(log.waitForFinished(60000));
+    ASSERT_EQ(log.exitCode(), 0) << log.readAllStandardError().toStdString();
+    const QStringList lines = QString::fromUtf8(log.readAllStandardOutput()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << lines.join(u'\n').toStdString(); // the header, the reprint, the run
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(",reprint,completed,1,1,"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].contains(QStringLiteral(",print,completed,1,20,"))) << lines[2].toStdString();
 }
 
 // A journal the program did not write is never written to, and a run it could not record

@@ -104,8 +104,8 @@ TEST_F(PrintRoomTest, ReprintFromTheLogPrintsExactlyTheAskedSerialsWithTheMark)
     ASSERT_TRUE(log->ReprintButton()->isEnabled());
 
     QFile::remove(OutputPdf());
-    int presetFirst = 0;
-    int presetLast = 0;
+    QString presetFirst;
+    QString presetLast;
     WhenModal<TReprintDialog>([&](TReprintDialog* dialog) {
         presetFirst = dialog->First();
         presetLast = dialog->Last();
@@ -114,8 +114,8 @@ TEST_F(PrintRoomTest, ReprintFromTheLogPrintsExactlyTheAskedSerialsWithTheMark)
     });
     QTest::mouseClick(log->ReprintButton(), Qt::LeftButton);
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(presetFirst, 10);
-    EXPECT_EQ(presetLast, 12);
+    EXPECT_EQ(presetFirst, QStringLiteral("10"));
+    EXPECT_EQ(presetLast, QStringLiteral("12"));
     EXPECT_TRUE(questions_.isEmpty()) << questions_.join(QLatin1Char('\n')).toStdString();
 
     ASSERT_EQ(apptest::PdfPageCount(OutputPdf()), 2);
@@ -144,8 +144,8 @@ TEST_F(PrintRoomTest, ReprintOfNeverPrintedSerialsAsksFirstAndNoPrintsNothing)
     auto window = MakeWindow();
     Print(*window, 100, 3);
     QFile::remove(OutputPdf());
-    int presetFirst = 0;
-    int presetLast = 0;
+    QString presetFirst;
+    QString presetLast;
     const auto askFor = [&](const QString& last) {
         WhenModal<TReprintDialog>([&, last](TReprintDialog* dialog) {
             presetFirst = dialog->First();
@@ -156,8 +156,8 @@ TEST_F(PrintRoomTest, ReprintOfNeverPrintedSerialsAsksFirstAndNoPrintsNothing)
         ChooseFromMenu(window->mnuFile, { Qt::Key_R });
     };
     askFor(QStringLiteral("105"));
-    EXPECT_EQ(presetFirst, 100); // the journal's last run
-    EXPECT_EQ(presetLast, 102);
+    EXPECT_EQ(presetFirst, QStringLiteral("100")); // the journal's last run
+    EXPECT_EQ(presetLast, QStringLiteral("102"));
     ASSERT_EQ(questions_, QStringList({ "Serials 103 to 105 were never printed\n\nReprint them anyway?" }));
     EXPECT_FALSE(QFileInfo::exists(OutputPdf()));
     EXPECT_EQ(Runs().size(), 1);

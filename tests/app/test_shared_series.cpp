@@ -429,7 +429,7 @@ TEST_F(SharedSeriesTest, SetNextAndReprint)
     ran = Run({ QStringLiteral("reprint"), QStringLiteral("10"), QStringLiteral("11"), QStringLiteral("--output"),
                 dir_.filePath(QStringLiteral("void.pdf.x")) });
     EXPECT_EQ(ran.code, 1);
-    EXPECT_EQ(ran.error, QStringLiteral("tallyforge: Serials 10 to 11 were never printed (--force reprints them all the same)"));
+    EXPECT_EQ(ran.error, QStringLiteral("tallyforge: Serials S-10 to S-11 were never printed (--force reprints them all the same)"));
     EXPECT_EQ(server_->Query(QStringLiteral("SELECT kind, status, first, last, pages FROM tallyforge_runs WHERE series = '%1' AND kind <> 'print' ORDER BY id").arg(series_)),
               QStringLiteral("set-next|completed|||0\nreprint|completed|2|3|2"));
 }

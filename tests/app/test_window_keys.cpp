@@ -141,7 +141,7 @@ TEST_F(WindowKeysTest, ConfirmAboveFromTheSettingsFileIsKept)
     EXPECT_TRUE(questions_[0].contains(QStringLiteral("This run prints 3 pages, serials 1 to 3")));
     EXPECT_FALSE(QFileInfo::exists(OutputPdf()));
     // A reprint of more than the limit asks too.
-    window->Reprint(5, 7, QStringLiteral("R"), -1);
+    window->Reprint(QStringLiteral("5"), QStringLiteral("7"), QStringLiteral("R"), -1);
     ASSERT_GE(questions_.size(), 2);
     EXPECT_EQ(questions_.filter(QStringLiteral("This reprint prints 3 pages, serials 5 to 7")).size(), 1)
         << questions_.join(u'\n').toStdString();

@@ -102,7 +102,7 @@ Request Run()
         { QStringLiteral("check"), QCoreApplication::translate("CommandLine", "print: the check character after each number: none, luhn, mod10, mod11 or mod7 (default: [SN] Check in the settings file)."), QCoreApplication::translate("CommandLine", "SCHEME") },
         { QStringLiteral("force"), QCoreApplication::translate("CommandLine", "print: print serials the journal shows as printed, or set a shared series to --start; reprint: serials it does not.") },
         { QStringLiteral("mark"), QCoreApplication::translate("CommandLine", "reprint: the text beside each number (default REPRINT)."), QCoreApplication::translate("CommandLine", "TEXT") },
-        { QStringLiteral("serial"), QCoreApplication::translate("CommandLine", "log: only the runs that printed this serial."), QCoreApplication::translate("CommandLine", "N") },
+        { QStringLiteral("serial"), QCoreApplication::translate("CommandLine", "log: only the runs that printed this serial (as printed, e.g. SC-000017, or a number)."), QCoreApplication::translate("CommandLine", "SERIAL") },
         { QStringLiteral("csv"), QCoreApplication::translate("CommandLine", "log: the records as CSV.") },
         { QStringLiteral("quiet"), QCoreApplication::translate("CommandLine", "print, reprint: no progress and no report.") },
         { QStringLiteral("no-calibration"), QCoreApplication::translate("CommandLine", "print, reprint: ignore the printer's calibration ([Calibration] in the settings file).") },

@@ -2,6 +2,7 @@
 #include "app/cli/Commands.h"
 
 #include "run/Journal.h"
+#include "run/PrintedSerial.h"
 
 #include <QCoreApplication>
 
@@ -12,13 +13,11 @@ namespace cli {
 // The journal's runs, newest first, as a table or as CSV.
 int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
 {
-    QString error;
-    const std::optional<qint64> serial = IntegerOption(parser, QStringLiteral("serial"), &error);
-    if (!error.isEmpty())
-        return Usage(error);
     if (parser.positionalArguments().size() > 1)
         return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(parser.positionalArguments().value(1)));
-    const QList<TJournalRecord> runs = Store(parser, settingsPath, LoadSettingsFile(settingsPath))->Runs(serial);
+    QList<TJournalRecord> runs = Store(parser, settingsPath, LoadSettingsFile(settingsPath))->Runs();
+    if (parser.isSet(QStringLiteral("serial")))
+        runs = printedserial::RunsNaming(parser.value(QStringLiteral("serial")), runs);
     QByteArray out;
     const bool csv = parser.isSet(QStringLiteral("csv"));
     if (csv)

@@ -258,21 +258,9 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
     const std::optional<qint64> digits = IntegerOption(parser, QStringLiteral("digits"), &error);
     const std::optional<qint64> step = IntegerOption(parser, QStringLiteral("step"), &error);
     const QStringList positional = parser.positionalArguments();
-    std::optional<qint32> first;
-    qint64 reprintCount = 0;
     if (reprint) {
         if (positional.size() != 3)
             return Usage(QCoreApplication::translate("CommandLine", "reprint needs the first and the last serial number"));
-        bool firstOk = false;
-        bool lastOk = false;
-        const qint64 from = positional[1].toLongLong(&firstOk);
-        const qint64 to = positional[2].toLongLong(&lastOk);
-        if (!firstOk || !lastOk)
-            return Usage(QCoreApplication::translate("CommandLine", "'%1 %2' is not a range of serial numbers").arg(positional[1], positional[2]));
-        first = qint32(TPrintRoom::Checked(TRequestInput::Start, from));
-        // Both serials, so that the range's width cannot overflow; the room tells one it
-        // cannot print (backwards, wider than a run).
-        reprintCount = TPrintRoom::Checked(TRequestInput::Start, to) - from + 1;
         if (count || start || parser.isSet(QStringLiteral("no-advance")))
             return Usage(QCoreApplication::translate("CommandLine", "reprint takes its serials from FIRST and LAST alone"));
         // The serials are reprinted as the journal recorded their run.
@@ -350,10 +338,12 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
     request.page.Items = settings.Items;
     if (reprint)
         request.page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark")) : QCoreApplication::translate("CommandLine", "REPRINT");
-    request.count = reprint ? reprintCount : count.value_or(std::max(1, settings.PageCount));
+    request.count = count.value_or(std::max(1, settings.PageCount));
     request.startChosen = reprint || start.has_value();
-    if (first) {
-        request.page.StartingNumber = *first;
+    if (reprint) {
+        // Named as printed ("SC-000017") or as bare numbers: the print room reads them.
+        request.firstText = positional[1];
+        request.lastText = positional[2];
     } else if (start) {
         request.page.StartingNumber = qint32(*start);
     } else {
@@ -399,7 +389,15 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
     for (int attempt = 0; !outcome; ++attempt) {
         if (stopped)
             return kStopped;
-        plan = room.Prepare(request);
+        try {
+            plan = room.Prepare(request);
+        } catch (const EPrintRequest& e) {
+            // FIRST and LAST that name no range a reprint can print are a usage error, as
+            // they were when they had to be numbers.
+            if (!reprint)
+                throw;
+            return Usage(e.Message());
+        }
         for (const TPrintQuestion& question : plan.questions)
             if (question.kind != TPrintQuestion::Kind::Misprint && (!force || question.kind == TPrintQuestion::Kind::Moved))
                 throw Exception(QStringLiteral("%1 (%2)").arg(question.text, ForceHint(question.kind, reprint)));
