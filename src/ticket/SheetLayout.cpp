@@ -50,29 +50,59 @@ TSheetLayout Bounded(TSheetLayout l)
     return l;
 }
 
+const QList<TSheetField>& SheetFields()
+{
+    using K = TSheetField::Kind;
+    static const QList<TSheetField> fields {
+        { "Columns", nullptr, -1, K::Integer, &TSheetLayout::Columns },
+        { "Rows", nullptr, -1, K::Integer, &TSheetLayout::Rows },
+        { "Left", "left", 6, K::Inches, nullptr, &TSheetLayout::Left },
+        { "Top", "top", 7, K::Inches, nullptr, &TSheetLayout::Top },
+        { "Width", "width", 8, K::Inches, nullptr, &TSheetLayout::Width },
+        { "Height", "height", 9, K::Inches, nullptr, &TSheetLayout::Height },
+        { "GapX", "gapx", 10, K::Inches, nullptr, &TSheetLayout::GapX },
+        { "GapY", "gapy", 11, K::Inches, nullptr, &TSheetLayout::GapY },
+        { "Order", "order", 0, K::Order },
+        { "StackDepth", "depth", 1, K::Integer, &TSheetLayout::StackDepth },
+        { "Copies", "copies", 2, K::Integer, &TSheetLayout::Copies },
+        { "Reverse", "reverse", 3, K::Bool, nullptr, nullptr, &TSheetLayout::Reverse },
+        { "FirstSlot", "first", 4, K::Integer, &TSheetLayout::FirstSlot },
+        { "CutMarks", "marks", 5, K::Bool, nullptr, nullptr, &TSheetLayout::CutMarks },
+    };
+    return fields;
+}
+
 QString LayoutText(const TSheetLayout& l)
 {
+    // The grid, then every value that is not the default, in the text's own order.
     const TSheetLayout d;
+    QList<const TSheetField*> inText;
+    for (const TSheetField& field : SheetFields())
+        if (field.word)
+            inText << &field;
+    std::sort(inText.begin(), inText.end(), [](const TSheetField* a, const TSheetField* b) { return a->textOrder < b->textOrder; });
     QStringList parts { QStringLiteral("%1x%2").arg(l.Columns).arg(l.Rows) };
-    const auto add = [&parts](const char* key, const QString& value) { parts << QLatin1String(key) + QLatin1Char('=') + value; };
-    const auto inches = [](double v) { return QString::number(v, 'g', 12); };
-    if (l.Order != d.Order)
-        add("order", OrderName(l.Order));
-    if (l.StackDepth != d.StackDepth)
-        add("depth", QString::number(l.StackDepth));
-    if (l.Copies != d.Copies)
-        add("copies", QString::number(l.Copies));
-    if (l.Reverse)
-        parts << QStringLiteral("reverse");
-    if (l.FirstSlot != d.FirstSlot)
-        add("first", QString::number(l.FirstSlot));
-    if (l.CutMarks)
-        parts << QStringLiteral("marks");
-    const std::pair<const char*, double> lengths[] { { "left", l.Left }, { "top", l.Top }, { "width", l.Width },
-                                                     { "height", l.Height }, { "gapx", l.GapX }, { "gapy", l.GapY } };
-    for (const auto& [key, value] : lengths)
-        if (value != 0)
-            add(key, inches(value));
+    for (const TSheetField* f : inText) {
+        const QString word = QLatin1String(f->word);
+        switch (f->kind) {
+        case TSheetField::Kind::Bool:
+            if (l.*f->flag)
+                parts << word;
+            break;
+        case TSheetField::Kind::Integer:
+            if (l.*f->integer != d.*f->integer)
+                parts << word + QLatin1Char('=') + QString::number(l.*f->integer);
+            break;
+        case TSheetField::Kind::Inches:
+            if (l.*f->inches != 0)
+                parts << word + QLatin1Char('=') + QString::number(l.*f->inches, 'g', 12);
+            break;
+        case TSheetField::Kind::Order:
+            if (l.Order != d.Order)
+                parts << word + QLatin1Char('=') + OrderName(l.Order);
+            break;
+        }
+    }
     return parts.join(QLatin1Char(' '));
 }
 
@@ -93,24 +123,27 @@ std::optional<TSheetLayout> ParseLayoutText(const QString& text)
     for (qsizetype i = 1; ok && i < parts.size(); ++i) {
         const QString key = parts[i].section(QLatin1Char('='), 0, 0);
         const QString value = parts[i].section(QLatin1Char('='), 1);
-        const auto integer = [&](int& target) { target = value.toInt(&ok); };
-        const auto length = [&](double& target) { target = value.toDouble(&ok); };
-        if (key == QLatin1String("order")) {
+        const auto field = std::find_if(SheetFields().begin(), SheetFields().end(), [&key](const TSheetField& f) {
+            return f.word && key == QLatin1String(f.word);
+        });
+        if (field == SheetFields().end()) {
+            ok = false;
+            break;
+        }
+        switch (field->kind) {
+        case TSheetField::Kind::Bool:
+            ok = parts[i] == key; // a flag is its word alone
+            l.*field->flag = true;
+            break;
+        case TSheetField::Kind::Integer: l.*field->integer = value.toInt(&ok); break;
+        case TSheetField::Kind::Inches: l.*field->inches = value.toDouble(&ok); break;
+        case TSheetField::Kind::Order: {
             const std::optional<TOrder> order = ParseOrder(value);
             ok = order.has_value();
             l.Order = order.value_or(TOrder::Rows);
-        } else if (key == QLatin1String("depth")) integer(l.StackDepth);
-        else if (key == QLatin1String("copies")) integer(l.Copies);
-        else if (key == QLatin1String("first")) integer(l.FirstSlot);
-        else if (parts[i] == QLatin1String("reverse")) l.Reverse = true;
-        else if (parts[i] == QLatin1String("marks")) l.CutMarks = true;
-        else if (key == QLatin1String("left")) length(l.Left);
-        else if (key == QLatin1String("top")) length(l.Top);
-        else if (key == QLatin1String("width")) length(l.Width);
-        else if (key == QLatin1String("height")) length(l.Height);
-        else if (key == QLatin1String("gapx")) length(l.GapX);
-        else if (key == QLatin1String("gapy")) length(l.GapY);
-        else ok = false;
+            break;
+        }
+        }
     }
     if (!ok)
         return std::nullopt;

@@ -51,6 +51,21 @@ std::optional<TOrder> ParseOrder(const QString& text);
 // The layout with every value held within the limits above.
 TSheetLayout Bounded(TSheetLayout layout);
 
+// The layout's values, listed once for every place that names them: the settings file's
+// [Sheet] key, the word of the journal's layout text (none: the grid, "2x4"), and the
+// place of that word in the text.
+struct TSheetField {
+    const char* key;
+    const char* word;
+    int textOrder;
+    enum class Kind { Integer, Inches, Bool, Order } kind;
+    int TSheetLayout::*integer = nullptr;
+    double TSheetLayout::*inches = nullptr;
+    bool TSheetLayout::*flag = nullptr;
+};
+// In the order a settings file gets them.
+const QList<TSheetField>& SheetFields();
+
 // The layout in one line, as the journal records a run's: the grid, then every value
 // that is not the default ("2x4 order=stack depth=5 copies=2 reverse first=3 marks
 // left=0.25 gapx=0.1"); and back (nullopt for text that is not such a line).

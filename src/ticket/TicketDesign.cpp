@@ -33,31 +33,6 @@ const QString kHumanReadable = QStringLiteral("HumanReadable");
 
 const QString kSheetSection = QStringLiteral("Sheet");
 
-// The sheet layout's keys, listed once: the settings file's [Sheet] and a design's.
-struct SheetKey {
-    const char* key;
-    enum class Kind { Integer, Inches, Bool, Order } kind;
-    int TSheetLayout::*integer = nullptr;
-    double TSheetLayout::*inches = nullptr;
-    bool TSheetLayout::*flag = nullptr;
-};
-const SheetKey kSheetKeys[] = {
-    { "Columns", SheetKey::Kind::Integer, &TSheetLayout::Columns },
-    { "Rows", SheetKey::Kind::Integer, &TSheetLayout::Rows },
-    { "Left", SheetKey::Kind::Inches, nullptr, &TSheetLayout::Left },
-    { "Top", SheetKey::Kind::Inches, nullptr, &TSheetLayout::Top },
-    { "Width", SheetKey::Kind::Inches, nullptr, &TSheetLayout::Width },
-    { "Height", SheetKey::Kind::Inches, nullptr, &TSheetLayout::Height },
-    { "GapX", SheetKey::Kind::Inches, nullptr, &TSheetLayout::GapX },
-    { "GapY", SheetKey::Kind::Inches, nullptr, &TSheetLayout::GapY },
-    { "Order", SheetKey::Kind::Order },
-    { "StackDepth", SheetKey::Kind::Integer, &TSheetLayout::StackDepth },
-    { "Copies", SheetKey::Kind::Integer, &TSheetLayout::Copies },
-    { "Reverse", SheetKey::Kind::Bool, nullptr, nullptr, &TSheetLayout::Reverse },
-    { "FirstSlot", SheetKey::Kind::Integer, &TSheetLayout::FirstSlot },
-    { "CutMarks", SheetKey::Kind::Bool, nullptr, nullptr, &TSheetLayout::CutMarks },
-};
-
 } // namespace
 
 // Reading strips a value's outer blanks, so a prefix such as "No. " is kept in quotes. A
@@ -155,13 +130,13 @@ void WriteItemKeys(TIniFile& ini, const QList<TTicketItem>& items)
 
 void ReadSheetKeys(const TIniFile& ini, const QString& section, TSheetLayout& l)
 {
-    for (const SheetKey& k : kSheetKeys) {
+    for (const TSheetField& k : SheetFields()) {
         const QString key = QLatin1String(k.key);
         switch (k.kind) {
-        case SheetKey::Kind::Integer: l.*k.integer = ini.ReadInteger(section, key, l.*k.integer); break;
-        case SheetKey::Kind::Inches: l.*k.inches = ini.ReadFloat(section, key, l.*k.inches); break;
-        case SheetKey::Kind::Bool: l.*k.flag = ini.ReadBool(section, key, l.*k.flag); break;
-        case SheetKey::Kind::Order: l.Order = ParseOrder(ini.ReadString(section, key, QString())).value_or(l.Order); break;
+        case TSheetField::Kind::Integer: l.*k.integer = ini.ReadInteger(section, key, l.*k.integer); break;
+        case TSheetField::Kind::Inches: l.*k.inches = ini.ReadFloat(section, key, l.*k.inches); break;
+        case TSheetField::Kind::Bool: l.*k.flag = ini.ReadBool(section, key, l.*k.flag); break;
+        case TSheetField::Kind::Order: l.Order = ParseOrder(ini.ReadString(section, key, QString())).value_or(l.Order); break;
         }
     }
 }
@@ -177,18 +152,18 @@ void WriteExact(TIniFile& ini, const QString& section, const QString& key, doubl
 
 void WriteSheet(TIniFile& ini, const QString& section, const TSheetLayout& l, bool exact)
 {
-    for (const SheetKey& k : kSheetKeys) {
+    for (const TSheetField& k : SheetFields()) {
         const QString key = QLatin1String(k.key);
         switch (k.kind) {
-        case SheetKey::Kind::Integer: ini.WriteInteger(section, key, l.*k.integer); break;
-        case SheetKey::Kind::Inches:
+        case TSheetField::Kind::Integer: ini.WriteInteger(section, key, l.*k.integer); break;
+        case TSheetField::Kind::Inches:
             if (exact)
                 WriteExact(ini, section, key, l.*k.inches);
             else
                 ini.WriteFloat(section, key, l.*k.inches);
             break;
-        case SheetKey::Kind::Bool: ini.WriteBool(section, key, l.*k.flag); break;
-        case SheetKey::Kind::Order: ini.WriteString(section, key, OrderName(l.Order)); break;
+        case TSheetField::Kind::Bool: ini.WriteBool(section, key, l.*k.flag); break;
+        case TSheetField::Kind::Order: ini.WriteString(section, key, OrderName(l.Order)); break;
         }
     }
 }

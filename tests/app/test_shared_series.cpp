@@ -432,6 +432,25 @@ TEST_F(SharedSeriesTest, SetNextAndReprint)
     EXPECT_EQ(ran.error, QStringLiteral("tallyforge: Serials S-10 to S-11 were never printed (--force reprints them all the same)"));
     EXPECT_EQ(server_->Query(QStringLiteral("SELECT kind, status, first, last, pages FROM tallyforge_runs WHERE series = '%1' AND kind <> 'print' ORDER BY id").arg(series_)),
               QStringLiteral("set-next|completed|||0\nreprint|completed|2|3|2"));
+
+    // Another station, whose settings say otherwise, reprints the run as it printed: its
+    // design comes from the server.
+    QTemporaryDir other;
+    ASSERT_TRUE(other.isValid());
+    QFile otherSettings(other.filePath(QStringLiteral("Tallyforge.ini")));
+    ASSERT_TRUE(otherSettings.open(QIODevice::WriteOnly));
+    otherSettings.write("[SN]\r\nPrefix=Z-\r\n\r\n[Font]\r\nSize=40\r\n");
+    otherSettings.close();
+    QProcess station;
+    Start(station, { QStringLiteral("reprint"), QStringLiteral("S-2"), QStringLiteral("S-3"), QStringLiteral("--quiet"),
+                     QStringLiteral("--output"), other.filePath(QStringLiteral("again.pdf")), QStringLiteral("--settings"),
+                     otherSettings.fileName(), QStringLiteral("--series-server"), server_->Uri(), QStringLiteral("--series"), series_ });
+    ran = Finish(station);
+    ASSERT_EQ(ran.code, 0) << ran.error.toStdString();
+    EXPECT_TRUE(apptest::PdfText(other.filePath(QStringLiteral("again.pdf")), 1).contains(QStringLiteral("S-2 REPRINT")));
+    EXPECT_FALSE(QDir(other.filePath(QStringLiteral("Tallyforge-designs"))).exists());
+    EXPECT_EQ(server_->Query(QStringLiteral("SELECT count(*) FROM tallyforge_designs d JOIN tallyforge_runs r ON r.details LIKE '%' || d.sha256 || '%' WHERE r.series = '%1' AND r.kind = 'print'").arg(series_)),
+              QStringLiteral("2"));
 }
 
 // A --start on a shared series is a question of the print room: refused without --force,

@@ -72,6 +72,21 @@ TEST(TicketDesign, TextOfAnotherVersionOrSchemeIsNotADesign)
     EXPECT_FALSE(ticket::ParseDesign(QStringLiteral("[SN]\nPrefix=A-\n")));
 }
 
+// The journal's layout text keeps its form (older journals hold it) and reads back.
+TEST(TicketDesign, LayoutTextNamesWhatIsNotTheDefault)
+{
+    ticket::TSheetLayout layout = Sample().Sheet;
+    layout.Reverse = true;
+    layout.CutMarks = true;
+    layout.GapX = 0.1;
+    const QString text = ticket::LayoutText(layout);
+    EXPECT_EQ(text, QStringLiteral("2x4 order=stack depth=300 reverse marks width=3.5 height=2.5 gapx=0.1"));
+    EXPECT_EQ(ticket::ParseLayoutText(text), layout);
+    EXPECT_EQ(ticket::LayoutText(ticket::TSheetLayout()), QStringLiteral("1x1"));
+    for (const char* bad : { "2x", "2x4 reverse=1", "2x4 depth=x", "2x4 order=spiral", "2x4 colour=red" })
+        EXPECT_FALSE(ticket::ParseLayoutText(QLatin1String(bad))) << bad;
+}
+
 TEST(TicketDesign, TicketsOfNoSizeAreGivenTheSizeTheyCameTo)
 {
     ticket::TSheetLayout layout;
