@@ -36,6 +36,23 @@ qint64 Tickets(const TJournalRecord& run)
     return run.first && run.last ? qint64(quint32(*run.last) - quint32(*run.first)) / qMax(1, run.step) + 1 : 0;
 }
 
+// What a plan puts on paper: its tickets and the sheets they take; for a rest, what it
+// has left to print.
+struct Paper {
+    qint64 tickets = 0;
+    qint64 sheets = 0;
+};
+Paper PaperOf(const TPrintPlan& plan, const TPrintRequest& request)
+{
+    const ticket::TSheetPlan sheets(request.layout, plan.count);
+    if (request.kind != TRunKind::Resume)
+        return { plan.count, sheets.PrintedSheets() };
+    Paper rest { 0, sheets.PrintedSheets() - plan.fromSheet };
+    for (const auto& [first, last] : sheets.NotOut(plan.fromSheet))
+        rest.tickets += last - first + 1;
+    return rest;
+}
+
 } // namespace
 
 std::optional<TRunRest> RestOf(const QList<TJournalRecord>& runs, const TJournalRecord& run)
@@ -88,6 +105,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         PlanResume(plan, request);
         CheckLimits(request.page);
         CheckArtwork(plan, request, &*request.resumeOf);
+        AskAboutSize(plan, request);
         AskAboutOutput(plan);
         plan.warnings = Misprints(request, plan.count);
         plan.request = std::move(request);
@@ -342,18 +360,28 @@ void TPrintRoom::PlanResume(TPrintPlan& plan, TPrintRequest& request)
 
 void TPrintRoom::AskAboutSize(TPrintPlan& plan, const TPrintRequest& request)
 {
-    // Many pages at once are asked about first: a count completed from the history or typed
-    // with a digit too many would otherwise use up a box of forms and a block of serials.
-    if (request.confirmAbove <= 0 || plan.count <= request.confirmAbove)
+    // Many tickets at once are asked about first: a count completed from the history or
+    // typed with a digit too many would otherwise use up a box of forms and a block of
+    // serials. A rest counts what it has left to print.
+    const Paper paper = PaperOf(plan, request);
+    if (request.confirmAbove <= 0 || paper.tickets <= request.confirmAbove)
         return;
     const bool reprint = request.kind == TRunKind::Reprint;
     const qint32 first = request.page.StartingNumber;
-    plan.questions.prepend(TPrintQuestion { TPrintQuestion::Kind::Large,
-                                            (reprint ? QCoreApplication::translate("TPrintRoom", "This reprint prints %1 pages, serials %2 to %3")
-                                                     : QCoreApplication::translate("TPrintRoom", "This run prints %1 pages, serials %2 to %3"))
-                                                .arg(plan.count)
-                                                .arg(first)
-                                                .arg(serial::SerialNumber(first, plan.count, request.page.Step)),
+    const qint32 last = serial::SerialNumber(first, plan.count, request.page.Step);
+    QString text;
+    if (request.kind == TRunKind::Resume)
+        text = QCoreApplication::translate("TPrintRoom", "The rest of this run prints %1 tickets on %2 sheets, of serials %3 to %4");
+    else if (request.layout.IsDefault()) // a page is a ticket
+        text = reprint ? QCoreApplication::translate("TPrintRoom", "This reprint prints %1 pages, serials %2 to %3")
+                       : QCoreApplication::translate("TPrintRoom", "This run prints %1 pages, serials %2 to %3");
+    else
+        text = reprint ? QCoreApplication::translate("TPrintRoom", "This reprint prints %1 tickets on %2 sheets, serials %3 to %4")
+                       : QCoreApplication::translate("TPrintRoom", "This run prints %1 tickets on %2 sheets, serials %3 to %4");
+    text = request.layout.IsDefault() && request.kind != TRunKind::Resume
+        ? text.arg(paper.tickets).arg(first).arg(last)
+        : text.arg(paper.tickets).arg(paper.sheets).arg(first).arg(last);
+    plan.questions.prepend(TPrintQuestion { TPrintQuestion::Kind::Large, text,
                                             reprint ? QCoreApplication::translate("TPrintRoom", "Reprint them all?")
                                                     : QCoreApplication::translate("TPrintRoom", "Print them all?") });
 }
