@@ -317,14 +317,6 @@
         <translation>Status</translation>
     </message>
     <message>
-        <source>serials</source>
-        <translation>Seriennummern</translation>
-    </message>
-    <message>
-        <source>pages</source>
-        <translation>Seiten</translation>
-    </message>
-    <message>
         <source>printer</source>
         <translation>Drucker</translation>
     </message>
@@ -475,6 +467,26 @@
     <message>
         <source>--template-page goes with a template (--template or [Template] in the settings file)</source>
         <translation>--template-page gehört zu einer Vorlage (--template oder [Template] in der Einstellungsdatei)</translation>
+    </message>
+    <message>
+        <source>run</source>
+        <translation>Lauf</translation>
+    </message>
+    <message>
+        <source>first</source>
+        <translation>Erste</translation>
+    </message>
+    <message>
+        <source>last</source>
+        <translation>Letzte</translation>
+    </message>
+    <message>
+        <source>tickets</source>
+        <translation>Tickets</translation>
+    </message>
+    <message>
+        <source>sheets</source>
+        <translation>Bögen</translation>
     </message>
 </context>
 <context>
@@ -728,6 +740,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>Page width (%d%%)</source>
         <translation>Seitenbreite (%d%%)</translation>
+    </message>
+    <message>
+        <source>Sheet %d of %d</source>
+        <translation>Bogen %d von %d</translation>
     </message>
 </context>
 <context>
@@ -991,10 +1007,6 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <translation>Letzte</translation>
     </message>
     <message>
-        <source>Pages</source>
-        <translation>Seiten</translation>
-    </message>
-    <message>
         <source>Prefix</source>
         <translation>Präfix</translation>
     </message>
@@ -1053,6 +1065,29 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>Prints the sheets a stopped run did not, as they would have come out</source>
         <translation>Druckt die Bögen, die ein abgebrochener Lauf nicht gedruckt hat, so wie sie gekommen wären</translation>
+    </message>
+    <message>
+        <source>Tickets</source>
+        <translation>Tickets</translation>
+    </message>
+    <message>
+        <source>Sheets</source>
+        <translation>Bögen</translation>
+    </message>
+</context>
+<context>
+    <name>TPrintRestDialog</name>
+    <message>
+        <source>Print the Rest</source>
+        <translation>Rest drucken</translation>
+    </message>
+    <message>
+        <source>&amp;Printer:</source>
+        <translation>&amp;Drucker:</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Drucken</translation>
     </message>
 </context>
 <context>
@@ -1188,6 +1223,18 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>Reprint them on the changed artwork?</source>
         <translation>Auf der geänderten Vorlage nachdrucken?</translation>
+    </message>
+    <message>
+        <source>The rest of this run prints %1 tickets on %2 sheets, of serials %3 to %4</source>
+        <translation>Der Rest dieses Laufs druckt %1 Tickets auf %2 Bögen, von den Seriennummern %3 bis %4</translation>
+    </message>
+    <message>
+        <source>This reprint prints %1 tickets on %2 sheets, serials %3 to %4</source>
+        <translation>Dieser Nachdruck druckt %1 Tickets auf %2 Bögen, Seriennummern %3 bis %4</translation>
+    </message>
+    <message>
+        <source>This run prints %1 tickets on %2 sheets, serials %3 to %4</source>
+        <translation>Dieser Lauf druckt %1 Tickets auf %2 Bögen, Seriennummern %3 bis %4</translation>
     </message>
 </context>
 <context>
@@ -1994,6 +2041,18 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>Template %1, page %2 (not printed)</source>
         <translation>Vorlage %1, Seite %2 (wird nicht gedruckt)</translation>
+    </message>
+    <message>
+        <source>Printing stopped after %1 of %2 sheets. %3</source>
+        <translation>Drucken nach %1 von %2 Bögen abgebrochen. %3</translation>
+    </message>
+    <message>
+        <source>This run has no sheets left to print</source>
+        <translation>Diesem Lauf fehlen keine Bögen</translation>
+    </message>
+    <message>
+        <source>The run of %1 to %2 stopped after %3 of its %4 sheets: sheets %5 to %4 are left to print.</source>
+        <translation>Der Lauf von %1 bis %2 wurde nach %3 seiner %4 Bögen abgebrochen: die Bögen %5 bis %4 fehlen noch.</translation>
     </message>
 </context>
 </TS>
