@@ -1236,6 +1236,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>This run prints %1 tickets on %2 sheets, serials %3 to %4</source>
         <translation>Dieser Lauf druckt %1 Tickets auf %2 Bögen, Seriennummern %3 bis %4</translation>
     </message>
+    <message>
+        <source>%1 tickets are more than one run can print (at most %2)</source>
+        <translation>%1 Tickets sind mehr, als ein Lauf drucken kann (höchstens %2)</translation>
+    </message>
 </context>
 <context>
     <name>TPrinter</name>

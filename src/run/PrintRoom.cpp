@@ -115,7 +115,8 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         throw EPrintRequest(reprint ? QCoreApplication::translate("TPrintRoom", "The last serial must not be below the first")
                                     : QCoreApplication::translate("TPrintRoom", "The page count must be 1 or more, not %1").arg(request.count));
     if (request.count > std::numeric_limits<int>::max())
-        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "%1 pages are more than one run can print (at most %2)")
+        throw EPrintRequest((request.layout.IsDefault() ? QCoreApplication::translate("TPrintRoom", "%1 pages are more than one run can print (at most %2)")
+                                                        : QCoreApplication::translate("TPrintRoom", "%1 tickets are more than one run can print (at most %2)"))
                                 .arg(request.count)
                                 .arg(std::numeric_limits<int>::max()));
     CheckLimits(request.page);
@@ -395,7 +396,8 @@ void TPrintRoom::AskAboutOutput(TPrintPlan& plan)
         return;
     const QString chosen = QFileInfo(printer.OutputFileName()).absoluteFilePath();
     for (const TJournalRecord& run : plan.runs)
-        if (run.pages > 0 && run.first && QFileInfo(run.output).absoluteFilePath() == chosen) {
+        // A stopped run of sheets may hold sheets whose tickets are not whole yet (copies).
+        if ((run.pages > 0 || run.sheets.value_or(0) > 0) && run.first && QFileInfo(run.output).absoluteFilePath() == chosen) {
             plan.questions << TPrintQuestion { TPrintQuestion::Kind::ReplacesOutput,
                                                QCoreApplication::translate("TPrintRoom", "%1 holds serials %2 to %3, printed on %4")
                                                    .arg(QDir::toNativeSeparators(chosen))
