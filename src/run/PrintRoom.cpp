@@ -372,16 +372,19 @@ void TPrintRoom::AskAboutSize(TPrintPlan& plan, const TPrintRequest& request)
     const qint32 last = serial::SerialNumber(first, plan.count, request.page.Step);
     QString text;
     if (request.kind == TRunKind::Resume)
-        text = QCoreApplication::translate("TPrintRoom", "The rest of this run prints %1 tickets on %2 sheets, of serials %3 to %4");
+        text = QCoreApplication::translate("TPrintRoom", "The rest of this run prints %1 tickets on %2 sheets, of serials %3 to %4")
+                   .arg(paper.tickets)
+                   .arg(paper.sheets);
     else if (request.layout.IsDefault()) // a page is a ticket
-        text = reprint ? QCoreApplication::translate("TPrintRoom", "This reprint prints %1 pages, serials %2 to %3")
-                       : QCoreApplication::translate("TPrintRoom", "This run prints %1 pages, serials %2 to %3");
+        text = (reprint ? QCoreApplication::translate("TPrintRoom", "This reprint prints %1 pages, serials %2 to %3")
+                        : QCoreApplication::translate("TPrintRoom", "This run prints %1 pages, serials %2 to %3"))
+                   .arg(paper.tickets);
     else
-        text = reprint ? QCoreApplication::translate("TPrintRoom", "This reprint prints %1 tickets on %2 sheets, serials %3 to %4")
-                       : QCoreApplication::translate("TPrintRoom", "This run prints %1 tickets on %2 sheets, serials %3 to %4");
-    text = request.layout.IsDefault() && request.kind != TRunKind::Resume
-        ? text.arg(paper.tickets).arg(first).arg(last)
-        : text.arg(paper.tickets).arg(paper.sheets).arg(first).arg(last);
+        text = (reprint ? QCoreApplication::translate("TPrintRoom", "This reprint prints %1 tickets on %2 sheets, serials %3 to %4")
+                        : QCoreApplication::translate("TPrintRoom", "This run prints %1 tickets on %2 sheets, serials %3 to %4"))
+                   .arg(paper.tickets)
+                   .arg(paper.sheets);
+    text = text.arg(first).arg(last);
     plan.questions.prepend(TPrintQuestion { TPrintQuestion::Kind::Large, text,
                                             reprint ? QCoreApplication::translate("TPrintRoom", "Reprint them all?")
                                                     : QCoreApplication::translate("TPrintRoom", "Print them all?") });

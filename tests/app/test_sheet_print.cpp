@@ -465,6 +465,8 @@ TEST_F(SheetLayoutWindowTest, StoppedStackRunIsCompletedByPrintTheRest)
     window->pjSN->OnDraw = draw;
     EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral("Print the Rest")))
         << window->PreviewStatusBar1->UserText().toStdString();
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral(" of %1 sheets.").arg(printedSheets)))
+        << window->PreviewStatusBar1->UserText().toStdString();
     const QString firstPart = dir_.filePath(QStringLiteral("first.pdf"));
     ASSERT_TRUE(QFile::copy(OutputPdf(), firstPart));
     const QList<QList<int>> before = ReadSheets(firstPart, layout);
