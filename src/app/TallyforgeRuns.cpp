@@ -488,9 +488,10 @@ void TfrmTallyforge::Reprint(int first, int last, const QString& mark, int print
         restore();
         throw;
     }
-    restore();
+    // Told before the window's printer comes back: the reprint went to the chosen one.
     if (outcome)
         ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets), !outcome->notPrinted.isEmpty(), !sheetLayout_.IsDefault());
+    restore();
 }
 
 void TfrmTallyforge::PrintRest(const TJournalRecord& run)
