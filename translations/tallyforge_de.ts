@@ -193,10 +193,6 @@
         <translation>--mark gehört zum Befehl reprint</translation>
     </message>
     <message>
-        <source>--digits takes a width from 0 to 32</source>
-        <translation>--digits erwartet eine Breite von 0 bis 32</translation>
-    </message>
-    <message>
         <source>REPRINT</source>
         <translation>NACHDRUCK</translation>
     </message>
@@ -207,10 +203,6 @@
     <message>
         <source>print, reprint: pad the numbers with zeros to this width.</source>
         <translation>print, reprint: die Nummern mit Nullen auf diese Breite auffüllen.</translation>
-    </message>
-    <message>
-        <source>print: print serials the journal shows as printed; reprint: serials it does not.</source>
-        <translation>print: Seriennummern drucken, die laut Protokoll schon gedruckt sind; reprint: solche, die es nicht sind.</translation>
     </message>
     <message>
         <source>reprint: the text beside each number (default REPRINT).</source>
@@ -227,10 +219,6 @@
     <message>
         <source>print, reprint: no progress and no report.</source>
         <translation>print, reprint: weder Fortschritt noch Bericht.</translation>
-    </message>
-    <message>
-        <source>a shared series continues from its last number; &apos;tallyforge series set-next N&apos; moves it</source>
-        <translation>eine geteilte Serie setzt bei ihrer letzten Nummer fort; „tallyforge series set-next N“ verschiebt sie</translation>
     </message>
     <message>
         <source>series takes &apos;show&apos; or &apos;set-next N&apos;</source>
@@ -289,14 +277,6 @@
         <translation>--force druckt trotzdem</translation>
     </message>
     <message>
-        <source>--count takes a number of pages from 1 to %1, not %2</source>
-        <translation>--count erwartet eine Seitenzahl von 1 bis %1, nicht %2</translation>
-    </message>
-    <message>
-        <source>--start takes a serial number from %1 to %2, not %3</source>
-        <translation>--start erwartet eine Seriennummer von %1 bis %2, nicht %3</translation>
-    </message>
-    <message>
         <source>Another Tallyforge printed since this run started; not printing from %1</source>
         <translation>Ein anderes Tallyforge hat seit dem Start dieses Laufs gedruckt; es wird nicht ab %1 gedruckt</translation>
     </message>
@@ -315,14 +295,6 @@
     <message>
         <source>status</source>
         <translation>Status</translation>
-    </message>
-    <message>
-        <source>serials</source>
-        <translation>Seriennummern</translation>
-    </message>
-    <message>
-        <source>pages</source>
-        <translation>Seiten</translation>
     </message>
     <message>
         <source>printer</source>
@@ -369,24 +341,8 @@
         <translation>print, reprint: Schnittmarken, wo die Bögen geschnitten werden.</translation>
     </message>
     <message>
-        <source>--sheet takes columns and rows from 1 to %1 as COLSxROWS (e.g. 2x4), not &apos;%2&apos;</source>
-        <translation>--sheet erwartet Spalten und Zeilen von 1 bis %1 als SPALTENxZEILEN (z. B. 2x4), nicht &apos;%2&apos;</translation>
-    </message>
-    <message>
         <source>--order takes rows, columns or stack, not &apos;%1&apos;</source>
         <translation>--order erwartet rows, columns oder stack, nicht &apos;%1&apos;</translation>
-    </message>
-    <message>
-        <source>--stack-depth takes a number of sheets from 0 to %1, not %2</source>
-        <translation>--stack-depth erwartet eine Anzahl Bögen von 0 bis %1, nicht %2</translation>
-    </message>
-    <message>
-        <source>--copies takes a number from 1 to %1, not %2</source>
-        <translation>--copies erwartet eine Zahl von 1 bis %1, nicht %2</translation>
-    </message>
-    <message>
-        <source>--first-slot takes a place from 1 to %1 on a sheet of %2x%3, not %4</source>
-        <translation>--first-slot erwartet einen Platz von 1 bis %1 auf einem Bogen mit %2x%3, nicht %4</translation>
     </message>
     <message>
         <source>--first-slot goes with the rows and columns orders, not stack</source>
@@ -437,10 +393,6 @@
         <translation>--%1 gehört zum Befehl print: ein Nachdruck verwendet Schrittweite und Prüfzeichen des Laufs, der die Nummern gedruckt hat</translation>
     </message>
     <message>
-        <source>--step takes a number from %1 to %2, not %3</source>
-        <translation>--step erwartet eine Zahl von %1 bis %2, nicht %3</translation>
-    </message>
-    <message>
         <source>--check takes none, luhn, mod10, mod11 or mod7, not &apos;%1&apos;</source>
         <translation>--check erwartet none, luhn, mod10, mod11 oder mod7, nicht „%1“</translation>
     </message>
@@ -469,10 +421,6 @@
         <translation>--template erwartet die PDF-Datei der Vorlage</translation>
     </message>
     <message>
-        <source>--template-page takes a page from 1 on, not %1</source>
-        <translation>--template-page erwartet eine Seite ab 1, nicht %1</translation>
-    </message>
-    <message>
         <source>--template-page goes with a template (--template or [Template] in the settings file)</source>
         <translation>--template-page gehört zu einer Vorlage (--template oder [Template] in der Einstellungsdatei)</translation>
     </message>
@@ -483,6 +431,26 @@
     <message>
         <source>SERIAL</source>
         <translation>SERIENNUMMER</translation>
+    </message>
+    <message>
+        <source>run</source>
+        <translation>Lauf</translation>
+    </message>
+    <message>
+        <source>first</source>
+        <translation>Erste</translation>
+    </message>
+    <message>
+        <source>last</source>
+        <translation>Letzte</translation>
+    </message>
+    <message>
+        <source>tickets</source>
+        <translation>Tickets</translation>
+    </message>
+    <message>
+        <source>sheets</source>
+        <translation>Bögen</translation>
     </message>
 </context>
 <context>
@@ -736,6 +704,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>Page width (%d%%)</source>
         <translation>Seitenbreite (%d%%)</translation>
+    </message>
+    <message>
+        <source>Sheet %d of %d</source>
+        <translation>Bogen %d von %d</translation>
     </message>
 </context>
 <context>
@@ -995,10 +967,6 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <translation>Letzte</translation>
     </message>
     <message>
-        <source>Pages</source>
-        <translation>Seiten</translation>
-    </message>
-    <message>
         <source>Prefix</source>
         <translation>Präfix</translation>
     </message>
@@ -1061,6 +1029,29 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>a serial as printed, or its number</source>
         <translation>eine Seriennummer wie gedruckt, oder ihre Zahl</translation>
+    </message>
+    <message>
+        <source>Tickets</source>
+        <translation>Tickets</translation>
+    </message>
+    <message>
+        <source>Sheets</source>
+        <translation>Bögen</translation>
+    </message>
+</context>
+<context>
+    <name>TPrintRestDialog</name>
+    <message>
+        <source>Print the Rest</source>
+        <translation>Rest drucken</translation>
+    </message>
+    <message>
+        <source>&amp;Printer:</source>
+        <translation>&amp;Drucker:</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Drucken</translation>
     </message>
 </context>
 <context>
@@ -1218,20 +1209,12 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <translation>Eine Schrift von %1 pt passt auf keine Seite (%2 bis %3 pt)</translation>
     </message>
     <message>
-        <source>Numbers are padded to %1 digits at most, not %2</source>
-        <translation>Nummern werden auf höchstens %1 Stellen aufgefüllt, nicht %2</translation>
-    </message>
-    <message>
         <source>%1 sheets are more than one run can print (at most %2)</source>
         <translation>%1 Bögen sind mehr, als ein Lauf drucken kann (höchstens %2)</translation>
     </message>
     <message>
         <source>%1 serials %2 apart span more numbers than one run can take (at most %3)</source>
         <translation>%1 Seriennummern im Abstand %2 umfassen mehr Nummern, als ein Lauf belegen kann (höchstens %3)</translation>
-    </message>
-    <message>
-        <source>The step between serials must be 1 or more, not %1</source>
-        <translation>Die Schrittweite zwischen Seriennummern muss 1 oder mehr sein, nicht %1</translation>
     </message>
     <message>
         <source>This run has no sheets left to print</source>
@@ -1276,6 +1259,38 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>Reprint it anyway?</source>
         <translation>Trotzdem nachdrucken?</translation>
+    </message>
+    <message>
+        <source>The rest of this run prints %1 tickets on %2 sheets, of serials %3 to %4</source>
+        <translation>Der Rest dieses Laufs druckt %1 Tickets auf %2 Bögen, von den Seriennummern %3 bis %4</translation>
+    </message>
+    <message>
+        <source>This reprint prints %1 tickets on %2 sheets, serials %3 to %4</source>
+        <translation>Dieser Nachdruck druckt %1 Tickets auf %2 Bögen, Seriennummern %3 bis %4</translation>
+    </message>
+    <message>
+        <source>This run prints %1 tickets on %2 sheets, serials %3 to %4</source>
+        <translation>Dieser Lauf druckt %1 Tickets auf %2 Bögen, Seriennummern %3 bis %4</translation>
+    </message>
+    <message>
+        <source>The design these serials were printed with (%1) is not kept in %2: they would print as the settings say now</source>
+        <translation>Das Design, mit dem diese Seriennummern gedruckt wurden (%1), ist in %2 nicht aufbewahrt: Sie würden so gedruckt, wie die Einstellungen jetzt lauten</translation>
+    </message>
+    <message>
+        <source>Reprint them with today&apos;s design?</source>
+        <translation>Mit dem heutigen Design nachdrucken?</translation>
+    </message>
+    <message>
+        <source>Print the rest with today&apos;s design?</source>
+        <translation>Den Rest mit dem heutigen Design drucken?</translation>
+    </message>
+    <message>
+        <source>These serials were printed on another printable area: %1</source>
+        <translation>Diese Seriennummern wurden auf einem anderen druckbaren Bereich gedruckt: %1</translation>
+    </message>
+    <message>
+        <source>Print them on this printer all the same?</source>
+        <translation>Trotzdem auf diesem Drucker drucken?</translation>
     </message>
 </context>
 <context>
@@ -1650,6 +1665,17 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     </message>
 </context>
 <context>
+    <name>TTicketDesign</name>
+    <message>
+        <source>%1 x %2 in at %3, %4 in</source>
+        <translation>%1 x %2 Zoll bei %3, %4 Zoll</translation>
+    </message>
+    <message>
+        <source>the printable area is %1 now, %2 when it printed</source>
+        <translation>der druckbare Bereich ist jetzt %1, beim Druck war er %2</translation>
+    </message>
+</context>
+<context>
     <name>TTicketItemsDialog</name>
     <message>
         <source>Ticket Items</source>
@@ -1974,18 +2000,6 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <translation>Geteilte Serie...</translation>
     </message>
     <message>
-        <source>Set series &apos;%1&apos; to continue at %2?</source>
-        <translation>Soll die Serie „%1“ bei %2 fortfahren?</translation>
-    </message>
-    <message>
-        <source>%1
-
-Set it all the same?</source>
-        <translation>%1
-
-Trotzdem setzen?</translation>
-    </message>
-    <message>
         <source>Shared Series</source>
         <translation>Geteilte Serie</translation>
     </message>
@@ -2082,6 +2096,18 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>Template %1, page %2 (not printed)</source>
         <translation>Vorlage %1, Seite %2 (wird nicht gedruckt)</translation>
+    </message>
+    <message>
+        <source>Printing stopped after %1 of %2 sheets. %3</source>
+        <translation>Drucken nach %1 von %2 Bögen abgebrochen. %3</translation>
+    </message>
+    <message>
+        <source>This run has no sheets left to print</source>
+        <translation>Diesem Lauf fehlen keine Bögen</translation>
+    </message>
+    <message>
+        <source>The run of %1 to %2 stopped after %3 of its %4 sheets: sheets %5 to %4 are left to print.</source>
+        <translation>Der Lauf von %1 bis %2 wurde nach %3 seiner %4 Bögen abgebrochen: die Bögen %5 bis %4 fehlen noch.</translation>
     </message>
 </context>
 </TS>

@@ -141,7 +141,7 @@ TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* p
     layout->addLayout(filterRow);
 
     model_ = new QStandardItemModel(0, colCount, this);
-    model_->setHorizontalHeaderLabels({ tr("Started"), tr("Kind"), tr("Status"), tr("First"), tr("Last"), tr("Pages"),
+    model_->setHorizontalHeaderLabels({ tr("Started"), tr("Kind"), tr("Status"), tr("First"), tr("Last"), tr("Tickets"), tr("Sheets"),
                                         tr("Prefix"), tr("Suffix"), tr("Printer"), tr("Output"), tr("User"),
                                         tr("Host") });
     proxy_ = new TSerialFilterModel(this);
@@ -239,6 +239,7 @@ void TPrintLog::Reload()
         model_->appendRow({ started, textItem(kindText(run.kind)), textItem(statusText(run.status)),
                             numberItem(run.first ? std::optional<qint64>(*run.first) : std::nullopt),
                             numberItem(run.last ? std::optional<qint64>(*run.last) : std::nullopt), numberItem(run.pages),
+                            numberItem(run.SheetsOut()),
                             textItem(run.prefix), textItem(run.suffix), textItem(run.printer), textItem(output),
                             textItem(run.user), textItem(run.host) });
     }

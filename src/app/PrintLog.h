@@ -37,7 +37,8 @@ private:
 class TPrintLog : public QDialog {
     Q_OBJECT
 public:
-    enum Column { colStarted, colKind, colStatus, colFirst, colLast, colPages, colPrefix, colSuffix,
+    // Tickets: those that came out; Sheets: the paper they took.
+    enum Column { colStarted, colKind, colStatus, colFirst, colLast, colTickets, colSheets, colPrefix, colSuffix,
                   colPrinter, colOutput, colUser, colHost, colCount };
     // Roles of the first column's item: the run's printed range, when it has one.
     static constexpr int FirstRole = Qt::UserRole + 1;

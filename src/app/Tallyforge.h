@@ -109,6 +109,8 @@ public:
     void Reprint(const QString& first, const QString& last, const QString& mark, int printerIndex);
     // Prints the sheets a stopped run of several tickets a sheet did not print.
     void PrintRest(const TJournalRecord& run);
+    // The rest of a stopped run in words, for the question where it goes.
+    static QString RestText(const TRunRest& rest);
     void txtStartingSNChange();
     void txtPageCountChange();
     void Preview1PageChanged();
@@ -212,7 +214,8 @@ private:
     void EndProgress();
     void ShowProgress(int done, int total);
     QString ProgressText(int pageIndex, int total, const serial::SerialPage* page) const;
-    void ReportOutput(int delivered, int total, bool restLeft = false);
+    // delivered and total count sheets when sheets is set, else pages.
+    void ReportOutput(int delivered, int total, bool restLeft = false, bool sheets = false);
 
     QString settingsPath_;
     bool settingsLoaded_ = true;

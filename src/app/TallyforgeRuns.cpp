@@ -5,6 +5,7 @@
 #include "app/CalibrationDialog.h"
 #include "app/NumberFormatDialog.h"
 #include "app/PrintLog.h"
+#include "app/PrintRestDialog.h"
 #include "app/ReprintDialog.h"
 #include "app/SheetLayoutDialog.h"
 #include "app/TicketItemsDialog.h"
@@ -161,7 +162,7 @@ void TfrmTallyforge::RunPrint(bool advance)
         if (Shared())
             sharedNext_ = next;
     }
-    ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets), !outcome->notPrinted.isEmpty()); // the paper: sheets, not tickets
+    ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets), !outcome->notPrinted.isEmpty(), !sheetLayout_.IsDefault());
     if (advance)
         SaveSettings();
 }
@@ -264,6 +265,8 @@ void TfrmTallyforge::UpdateStatus()
 {
     const serial::SerialPage page = CurrentPage();
     const int count = std::max(1, txtPageCount->AsInteger());
+    // The preview pages through whole sheets when a sheet holds several tickets.
+    Preview1->SetPagesAreSheets(!sheetLayout_.IsDefault());
     preflight_ = CheckRun(*pjSN, calibration::Apply(page, calibrations_.value(Printer().PrinterName())), count,
                           JournalRuns(), sheetLayout_);
     QStringList warnings;
@@ -368,7 +371,7 @@ QString TfrmTallyforge::ProgressText(int pageIndex, int total, const serial::Ser
     return tr("Printing page %1 of %2: %3").arg(pageIndex).arg(total).arg(serialText);
 }
 
-void TfrmTallyforge::ReportOutput(int delivered, int total, bool restLeft)
+void TfrmTallyforge::ReportOutput(int delivered, int total, bool restLeft, bool sheets)
 {
     QString text;
     if (Printer().IsPdfPrinter() && !Printer().LastOutputFile().isEmpty())
@@ -377,6 +380,7 @@ void TfrmTallyforge::ReportOutput(int delivered, int total, bool restLeft)
         text = tr("Sent to %1 as job %2").arg(Printer().PrinterName()).arg(Printer().LastJobId());
     if (delivered < total)
         text = text.isEmpty() ? tr("Printing stopped: nothing was printed")
+            : sheets          ? tr("Printing stopped after %1 of %2 sheets. %3").arg(delivered).arg(total).arg(text)
                               : tr("Printing stopped after %1 of %2 pages. %3").arg(delivered).arg(total).arg(text);
     if (restLeft)
         text += QLatin1Char(' ') + tr("File > Print Log > Print the Rest prints the sheets left.");
@@ -464,35 +468,73 @@ void TfrmTallyforge::Reprint(const QString& first, const QString& last, const QS
         restore();
         throw;
     }
-    restore();
+    // Told before the window's printer comes back: the reprint went to the chosen one.
     if (outcome)
-        ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets), !outcome->notPrinted.isEmpty()); // the paper: sheets, not tickets
+        ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets), !outcome->notPrinted.isEmpty(), !sheetLayout_.IsDefault());
+    restore();
 }
 
 void TfrmTallyforge::PrintRest(const TJournalRecord& run)
 {
     if (run_->Running() || Printer().Printing())
         return;
-    TPrintRequest request;
-    request.kind = TRunKind::Resume;
-    request.page = CurrentPage();
-    request.resumeOf = run;
-    request.offset = calibrations_.value(Printer().PrinterName());
+    // Where it goes, asked as a reprint asks: the stopped run's printer first.
+    const std::optional<TRunRest> rest = RestOf(room_->Store().Runs(), run);
+    if (!rest)
+        throw Exception(tr("This run has no sheets left to print"));
+    const QStringList printers = Printer().Printers();
+    const int previousPrinter = Printer().PrinterIndex();
+    const int stoppedOn = printers.indexOf(rest->run.printer);
+    QWidget* parent = printLog_ && printLog_->isActiveWindow() ? static_cast<QWidget*>(printLog_) : this;
+    TPrintRestDialog dialog(RestText(*rest), printers, stoppedOn >= 0 ? stoppedOn : previousPrinter, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // The printer is chosen for this rest only: the window's own comes back after it.
+    const bool otherPrinter = dialog.PrinterIndex() >= 0 && dialog.PrinterIndex() != previousPrinter;
+    const auto restore = [&] {
+        if (otherPrinter)
+            Printer().SetPrinterIndex(previousPrinter);
+        // The run set the job to its own sheets; the preview shows the inputs' run again.
+        ApplyPageCount();
+        txtStartingSNChange();
+    };
+    if (otherPrinter)
+        Printer().SetPrinterIndex(dialog.PrinterIndex());
     std::optional<TSerialRun::Outcome> outcome;
     try {
+        TPrintRequest request;
+        request.kind = TRunKind::Resume;
+        request.page = CurrentPage();
+        request.resumeOf = run;
+        request.offset = calibrations_.value(Printer().PrinterName());
+        request.confirmAbove = confirmAbove_;
         const TPrintPlan plan = room_->Prepare(request);
         if (Confirm(plan))
             outcome = PrintPages(plan);
     } catch (...) {
-        ApplyPageCount();
-        txtStartingSNChange();
+        restore();
         throw;
     }
-    // The run set the job to its own sheets; the preview shows the inputs' run again.
-    ApplyPageCount();
-    txtStartingSNChange();
+    // Told before the window's printer comes back: the rest went to the chosen one.
     if (outcome)
-        ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets), !outcome->notPrinted.isEmpty());
+        ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets), !outcome->notPrinted.isEmpty(), true);
+    restore();
+}
+
+QString TfrmTallyforge::RestText(const TRunRest& rest)
+{
+    // The run's serials as it printed them, and the sheets it has left.
+    const auto printed = [&rest](qint32 number) {
+        return ticket::SerialParts(rest.run.prefix, number, rest.run.suffix, rest.run.digits.value_or(0),
+                                   ticket::ParseCheck(rest.run.check).value_or(ticket::TCheck::None))
+            .text;
+    };
+    const qint64 sheets = ticket::TSheetPlan(rest.layout, rest.tickets).PrintedSheets();
+    return tr("The run of %1 to %2 stopped after %3 of its %4 sheets: sheets %5 to %4 are left to print.")
+        .arg(printed(*rest.run.first), printed(rest.run.last.value_or(*rest.run.first)))
+        .arg(rest.fromSheet)
+        .arg(sheets)
+        .arg(rest.fromSheet + 1);
 }
 
 void TfrmTallyforge::mnuNumberFormatClick()

@@ -288,7 +288,16 @@ QString TCustomPreview::PageText() const
 {
     if (job_ == nullptr)
         return QString();
-    return FormatNumbers(tr("Page %d of %d"), {pageIndex_, job_->PageCount()});
+    return FormatNumbers(pagesAreSheets_ ? tr("Sheet %d of %d") : tr("Page %d of %d"), {pageIndex_, job_->PageCount()});
+}
+
+void TCustomPreview::SetPagesAreSheets(bool on)
+{
+    if (on == pagesAreSheets_)
+        return;
+    pagesAreSheets_ = on;
+    for (TCustomPreviewStatusBar* bar : QList<TCustomPreviewStatusBar*>(statusBars_))
+        bar->Update();
 }
 
 QString TCustomPreview::ScaleText() const

@@ -84,8 +84,11 @@ public:
     // when the key was one of them and is consumed.
     bool CMChildKey(int key, Qt::KeyboardModifiers modifiers);
 
-    // "Page 2 of 10", empty without a job.
+    // "Page 2 of 10", empty without a job; "Sheet 2 of 10" when each page of the job is
+    // a sheet of several tickets, so that a count of sheets never reads as one of pages.
     QString PageText() const;
+    bool PagesAreSheets() const { return pagesAreSheets_; }
+    void SetPagesAreSheets(bool on);
     // "Whole page (26%)", "Page width (57%)" or "150%".
     QString ScaleText() const;
 
@@ -122,6 +125,7 @@ private:
     int pageIndex_ = 1;
     bool scrollTracking_ = false;
     bool dragScroll_ = false;
+    bool pagesAreSheets_ = false;
 };
 
 // The preview as placed on a window; it adds nothing.

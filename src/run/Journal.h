@@ -101,6 +101,19 @@ struct TJournalRecord {
     {
         return Takes(serial) || (voidFirst && voidLast && InRange(serial, *voidFirst, *voidLast));
     }
+    // The sheets that came out: a page of the one-ticket page is a sheet; none for a run
+    // of sheets in an older journal.
+    std::optional<qint64> SheetsOut() const
+    {
+        return sheets ? std::optional<qint64>(*sheets) : layout.isEmpty() ? std::optional<qint64>(pages) : std::nullopt;
+    }
+    // How many numbers the record keeps taken from its first serial on: up to its last
+    // and the ones its step passes over after it. Not its pages: a stopped run of sheets
+    // out of order keeps its whole range for the rest, whatever came out.
+    qint64 TakenNumbers() const
+    {
+        return first && last ? qint64(quint32(*last) - quint32(*first)) + qMax(1, step) : 0;
+    }
     bool Takes(qint64 serial) const
     {
         return first && last && InRange(serial, *first, int(quint32(*last) + quint32(qMax(1, step)) - 1));

@@ -66,6 +66,23 @@ qint64 Tickets(const TJournalRecord& run)
     return run.first && run.last ? qint64(quint32(*run.last) - quint32(*run.first)) / qMax(1, run.step) + 1 : 0;
 }
 
+// What a plan puts on paper: its tickets and the sheets they take; for a rest, what it
+// has left to print.
+struct Paper {
+    qint64 tickets = 0;
+    qint64 sheets = 0;
+};
+Paper PaperOf(const TPrintPlan& plan, const TPrintRequest& request)
+{
+    const ticket::TSheetPlan sheets(request.layout, plan.count);
+    if (request.kind != TRunKind::Resume)
+        return { plan.count, sheets.PrintedSheets() };
+    Paper rest { 0, sheets.PrintedSheets() - plan.fromSheet };
+    for (const auto& [first, last] : sheets.NotOut(plan.fromSheet))
+        rest.tickets += last - first + 1;
+    return rest;
+}
+
 } // namespace
 
 std::optional<TRunRest> RestOf(const QList<TJournalRecord>& runs, const TJournalRecord& run)
@@ -127,6 +144,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         Replay(plan, request, stopped);
         CheckLimits(request.page);
         CheckArtwork(plan, request, &stopped);
+        AskAboutSize(plan, request);
         AskAboutOutput(plan);
         plan.warnings = Misprints(request, plan.count);
         plan.request = std::move(request);
@@ -575,18 +593,31 @@ void TPrintRoom::PlanResume(TPrintPlan& plan, TPrintRequest& request)
 
 void TPrintRoom::AskAboutSize(TPrintPlan& plan, const TPrintRequest& request)
 {
-    // Many pages at once are asked about first: a count completed from the history or typed
-    // with a digit too many would otherwise use up a box of forms and a block of serials.
-    if (request.confirmAbove <= 0 || plan.count <= request.confirmAbove)
+    // Many tickets at once are asked about first: a count completed from the history or
+    // typed with a digit too many would otherwise use up a box of forms and a block of
+    // serials. A rest counts what it has left to print.
+    const Paper paper = PaperOf(plan, request);
+    if (request.confirmAbove <= 0 || paper.tickets <= request.confirmAbove)
         return;
     const bool reprint = request.kind == TRunKind::Reprint;
     const qint32 first = request.page.StartingNumber;
-    plan.questions.prepend(TPrintQuestion { TPrintQuestion::Kind::Large,
-                                            (reprint ? QCoreApplication::translate("TPrintRoom", "This reprint prints %1 pages, serials %2 to %3")
-                                                     : QCoreApplication::translate("TPrintRoom", "This run prints %1 pages, serials %2 to %3"))
-                                                .arg(plan.count)
-                                                .arg(first)
-                                                .arg(serial::SerialNumber(first, plan.count, request.page.Step)),
+    const qint32 last = serial::SerialNumber(first, plan.count, request.page.Step);
+    QString text;
+    if (request.kind == TRunKind::Resume)
+        text = QCoreApplication::translate("TPrintRoom", "The rest of this run prints %1 tickets on %2 sheets, of serials %3 to %4")
+                   .arg(paper.tickets)
+                   .arg(paper.sheets);
+    else if (request.layout.IsDefault()) // a page is a ticket
+        text = (reprint ? QCoreApplication::translate("TPrintRoom", "This reprint prints %1 pages, serials %2 to %3")
+                        : QCoreApplication::translate("TPrintRoom", "This run prints %1 pages, serials %2 to %3"))
+                   .arg(paper.tickets);
+    else
+        text = (reprint ? QCoreApplication::translate("TPrintRoom", "This reprint prints %1 tickets on %2 sheets, serials %3 to %4")
+                        : QCoreApplication::translate("TPrintRoom", "This run prints %1 tickets on %2 sheets, serials %3 to %4"))
+                   .arg(paper.tickets)
+                   .arg(paper.sheets);
+    text = text.arg(first).arg(last);
+    plan.questions.prepend(TPrintQuestion { TPrintQuestion::Kind::Large, text,
                                             reprint ? QCoreApplication::translate("TPrintRoom", "Reprint them all?")
                                                     : QCoreApplication::translate("TPrintRoom", "Print them all?") });
 }
@@ -603,7 +634,8 @@ void TPrintRoom::AskAboutOutput(TPrintPlan& plan)
         // The newest run into the file is what it holds: after a calibration sheet, no serials.
         if (run.output.isEmpty() || QFileInfo(run.output).absoluteFilePath() != chosen)
             continue;
-        if (run.pages > 0 && run.first) {
+        // A stopped run of sheets may hold sheets whose tickets are not whole yet (copies).
+        if ((run.pages > 0 || run.sheets.value_or(0) > 0) && run.first) {
             plan.questions << TPrintQuestion { TPrintQuestion::Kind::ReplacesOutput,
                                                QCoreApplication::translate("TPrintRoom", "%1 holds serials %2 to %3, printed on %4")
                                                    .arg(QDir::toNativeSeparators(chosen))

@@ -78,7 +78,7 @@ struct TPrintQuestion {
         ReplacesOutput, // the chosen PDF file holds printed serials and would be replaced
         Misprint,       // a print that moves the counter would misprint (the warnings); the
                         // command line tells these instead of refusing
-        Large,          // more pages than the request's confirmAbove
+        Large,          // more tickets than the request's confirmAbove (a rest: left)
         ArtworkChanged, // a reprint's artwork file is not the one its serials were printed on
         DesignMissing,  // the design a reprint or resume would replay is not kept (anymore)
         PrintableChanged, // the printer's printable area is not the one the design was drawn for

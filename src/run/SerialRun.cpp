@@ -40,6 +40,17 @@ QList<TSerialRange> TSerialRun::NotPrinted(qint32 first, int step, qint64 sheets
     return serials;
 }
 
+qint64 TSerialRun::TicketsOut(qint64 from, qint64 to) const
+{
+    const auto notOut = [this](qint64 sheets) {
+        qint64 tickets = 0;
+        for (const auto& [first, last] : plan_.NotOut(sheets))
+            tickets += last - first + 1;
+        return tickets;
+    };
+    return to > from ? qMax<qint64>(0, notOut(from) - notOut(to)) : 0;
+}
+
 std::optional<qint64> TSerialRun::TicketsInOrder(qint64 sheets) const
 {
     if (sheets <= 0)
@@ -146,8 +157,11 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     page.OnArtwork = Artwork.has_value();
     page_ = std::move(page);
     outcome.first = page_.StartingNumber;
-    const auto title = [first = outcome.first, step](int pages) {
-        return QStringLiteral("Tallyforge %1-%2").arg(first).arg(serial::SerialNumber(first, pages, step));
+    const auto title = [first = outcome.first, step, rest = kind == TRunKind::Resume](int pages) {
+        const QString name = QStringLiteral("Tallyforge %1-%2").arg(first).arg(serial::SerialNumber(first, pages, step));
+        // The rest of a stopped run: named after the run, and saying it is its rest, so
+        // it never reads as a second copy of the run's own file.
+        return rest ? name + QStringLiteral(" rest") : name;
     };
     job_.SetTitle(!DocumentName.isEmpty() ? DocumentName : title(outcome.count));
     TPrintProgressEvent progress = job_.OnPrintProgress;
@@ -190,13 +204,13 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
             // (stacks, copies, reversed), or the rest of such a run: the serials that came
             // out are spread over the range, so none goes back. The whole reservation stays
             // used and is journaled with its whole range and the serials not out, which
-            // Print the rest prints on the sheets they would have had.
-            // Its pages are the numbers it used, as for every run: the whole range.
+            // Print the rest prints on the sheets they would have had. Its pages are the
+            // tickets that came out on its own sheets; first..last keeps the numbers.
             outcome.notPrinted = NotPrinted(outcome.first, step, fromSheet_ + outcome.sheetsDelivered);
             record.status = status == TRunStatus::Completed && !outcome.notPrinted.isEmpty() ? TRunStatus::Cancelled : status;
             record.notPrinted = outcome.notPrinted;
             outcome.delivered = outcome.count;
-            record.pages = outcome.count;
+            record.pages = int(TicketsOut(fromSheet_, fromSheet_ + outcome.sheetsDelivered));
             record.first = outcome.first;
             record.last = serial::SerialNumber(outcome.first, outcome.count, step);
             record.output = outcome.sheetsDelivered > 0 ? Printer().LastOutputFile() : QString();
@@ -306,7 +320,8 @@ TSerialRun::JobsEnd TSerialRun::FollowJobs(const TJournalRecord& record, int wai
 {
     const TPrinter& printer = Printer();
     JobsEnd result;
-    if (printer.RunJobs().isEmpty() || record.pages < 1)
+    // A run of sheets may have sheets out and not one ticket whole (copies).
+    if (printer.RunJobs().isEmpty() || record.sheets.value_or(record.pages) < 1)
         return result;
     const QDeadlineTimer deadline(qMax(0, waitMs));
     int pagesDone = 0;
@@ -333,7 +348,7 @@ TSerialRun::JobsEnd TSerialRun::FollowJobs(const TJournalRecord& record, int wai
         // not its first ones.
         final.sheets = pagesDone;
         const std::optional<qint64> inOrder = record.kind != TRunKind::Resume ? TicketsInOrder(pagesDone) : std::nullopt;
-        final.pages = qMin(int(inOrder.value_or(plan_.Tickets())), record.pages);
+        final.pages = inOrder ? qMin(int(*inOrder), record.pages) : int(TicketsOut(fromSheet_, fromSheet_ + pagesDone));
         if (!inOrder && record.first)
             final.notPrinted = NotPrinted(*record.first, record.step, fromSheet_ + pagesDone);
     }

@@ -131,6 +131,9 @@ private:
     // The serials of the run from `first`, `step` apart, not out once the plan's first `sheets` printed
     // sheets are.
     QList<TSerialRange> NotPrinted(qint32 first, int step, qint64 sheets) const;
+    // The tickets that came out on printed sheets from..to (counted from 0, to not
+    // included): a ticket is out once every copy of its sheet is.
+    qint64 TicketsOut(qint64 from, qint64 to) const;
 
     TCustomPrintJob& job_;
     std::shared_ptr<TSeriesStore> store_;

@@ -96,8 +96,8 @@ std::optional<QString> TLocalSeries::End(const TJournalRecord& record)
     // The tail that cannot go back (somebody reserved after this run) stays taken: void.
     TJournalRecord kept = record;
     const qint64 count = qint64(quint32(reservation.last) - quint32(reservation.first)) + 1;
-    // A page takes its serial and the numbers its step passes over.
-    const qint64 used = qint64(record.pages) * qMax(1, record.step);
+    // Its serials and the numbers their step passes over, printed or kept for the rest.
+    const qint64 used = record.TakenNumbers();
     if (used < count) {
         kept.voidFirst = serial::AddWrapping(reservation.first, qint32(used));
         kept.voidLast = reservation.last;

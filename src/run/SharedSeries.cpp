@@ -544,8 +544,8 @@ std::optional<QString> TSharedSeries::End(const TJournalRecord& record)
     if (record.last)
         final[QStringLiteral("last")] = *record.last;
     final[QStringLiteral("pages")] = record.pages;
-    // A page takes its serial and the numbers its step passes over.
-    final[QStringLiteral("used")] = double(qint64(record.pages) * qMax(1, record.step));
+    // Its serials and the numbers their step passes over, printed or kept for the rest.
+    final[QStringLiteral("used")] = double(record.TakenNumbers());
     final[QStringLiteral("output")] = record.output;
     final[QStringLiteral("job")] = record.job;
     final[QStringLiteral("details")] = TJournal::DetailsText(record);
@@ -576,7 +576,7 @@ std::optional<QString> TSharedSeries::End(const TJournalRecord& record)
     if (!reservation)
         return std::nullopt;
     if (givenBack)
-        return QString::number(serial::AddWrapping(reservation->first, qint32(qint64(record.pages) * qMax(1, record.step) - 1)));
+        return QString::number(serial::AddWrapping(reservation->first, qint32(record.TakenNumbers() - 1)));
     return reservation->text;
 }
 

@@ -231,8 +231,16 @@ TEST_F(CalibrationTest, OffsetReadOffTheSheetMovesThePrintedNumbers)
     WhenModal<TCalibrationDialog>([&](TCalibrationDialog* dialog) {
         // Position 1 is meant at 1.167, 2.250 and position 2 at 3.167, 4.250 from the paper's
         // corner; they landed 0.05 in left and 0.02 in low (each read a little differently).
+        // Tab moves the focus only in the active window: a busy machine shows the
+        // dialog a moment before it is activated.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
         Retype(dialog->FromLeftEdit(0), QStringLiteral("1.127"));
         QTest::keyClick(dialog->FromLeftEdit(0), Qt::Key_Tab);
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            QWidget* focus = QApplication::focusWidget();
+            return focus && focus->window() == dialog && focus != dialog->FromLeftEdit(0)
+                && !dialog->FromLeftEdit(0)->isAncestorOf(focus);
+        })) << "Tab left the focus nowhere in the dialog";
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("2.27"));
         Retype(dialog->FromLeftEdit(1), QStringLiteral("3.107"));
         Retype(dialog->FromTopEdit(1), QStringLiteral("4.270"));

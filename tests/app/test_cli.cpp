@@ -167,8 +167,10 @@ TEST_F(CommandLineTest, InterruptedRunExits130AndThePdfAndTheCounterAgree)
     EXPECT_EQ(expected - 1, last);
 }
 
-// SIGINT stops a cut-and-stack run part way: its serials stay reserved and
-// `tallyforge resume` prints exactly the sheets that did not come out, in the run's order.
+// SIGINT stops a cut-and-stack run part way: its serials stay reserved, `log` names the
+// run by its id with its serials as printed and the tickets and sheets that came out, and
+// `tallyforge resume RUN` prints exactly the sheets that did not, in the run's order, into
+// a file named as the run's rest.
 TEST_F(CommandLineTest, StoppedStackRunIsCompletedByResume)
 {
     Write("[SN]\r\nLastNumber=99\r\nPrefix=S-\r\n\r\n[Paper]\r\nHorizontalIndent=0.2\r\nVerticalIndent=0.2\r\n"
@@ -190,14 +192,6 @@ TEST_F(CommandLineTest, StoppedStackRunIsCompletedByResume)
     ASSERT_EQ(program.exitCode(), 130) << program.readAllStandardError().constData();
     EXPECT_EQ(LastNumber(), QString::number(99 + kTickets)); // all kept for the rest
 
-    auto [code, error] = Run({ QStringLiteral("resume"), QStringLiteral("--output"), Pdf(QStringLiteral("rest.pdf")) });
-    ASSERT_EQ(code, 0) << error.toStdString();
-    std::tie(code, error) = Run({ QStringLiteral("resume"), QStringLiteral("--output"), Pdf(QStringLiteral("more.pdf")) });
-    EXPECT_EQ(code, 1);
-    EXPECT_EQ(error, QStringLiteral("tallyforge: No stopped run has sheets left to print."));
-    EXPECT_EQ(LastNumber(), QString::number(99 + kTickets));
-
-    // Together the two files are the run's sheets, the rest going on where the first stopped.
     ticket::TSheetLayout layout;
     layout.Columns = 2;
     layout.Rows = 4;
@@ -205,9 +199,38 @@ TEST_F(CommandLineTest, StoppedStackRunIsCompletedByResume)
     layout.StackDepth = 700;
     const ticket::TSheetPlan plan(layout, kTickets);
     const int firstSheets = apptest::PdfPageCount(Pdf(QStringLiteral("first.pdf")));
-    const int restSheets = apptest::PdfPageCount(Pdf(QStringLiteral("rest.pdf")));
     ASSERT_GT(firstSheets, 0);
     ASSERT_LT(firstSheets, plan.PrintedSheets()) << "the run was not stopped";
+    int ticketsOut = 0;
+    for (int sheet = 0; sheet < firstSheets; ++sheet)
+        for (const qint64 t : plan.OnSheet(sheet))
+            ticketsOut += t >= 0 ? 1 : 0;
+    QProcess log;
+    Start(log, { QStringLiteral("log") });
+    ASSERT_TRUE(log.waitForFinished(60000));
+    ASSERT_EQ(log.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(log.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines[0].simplified(), QStringLiteral("run started kind status first last tickets sheets printer output"));
+    const QStringList cells = lines[1].simplified().split(u' ');
+    ASSERT_EQ(cells.size(), 10) << lines[1].toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9a-f]{16}$")).match(cells[0]).hasMatch()) << cells[0].toStdString();
+    EXPECT_EQ(cells.mid(2, 6), QStringList({ QStringLiteral("print"), QStringLiteral("cancelled"), QStringLiteral("S-100"),
+                                             QStringLiteral("S-100099"), QString::number(ticketsOut), QString::number(firstSheets) }));
+
+    // Without --output: into the folder Print Setup chose, named after the run as its rest.
+    Write(Bytes() + "[Printer]\r\nName=PDF\r\nPdfFolder=" + QFile::encodeName(dir_.path()) + "\r\n");
+    auto [code, error] = Run({ QStringLiteral("resume"), cells[0], QStringLiteral("--quiet") });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    ASSERT_TRUE(QFile::rename(Pdf(QStringLiteral("Tallyforge 100-100099 rest.pdf")), Pdf(QStringLiteral("rest.pdf"))))
+        << QDir(dir_.path()).entryList(QDir::Files).join(u' ').toStdString();
+    std::tie(code, error) = Run({ QStringLiteral("resume"), QStringLiteral("--output"), Pdf(QStringLiteral("more.pdf")) });
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(error, QStringLiteral("tallyforge: No stopped run has sheets left to print."));
+    EXPECT_EQ(LastNumber(), QString::number(99 + kTickets));
+
+    // Together the two files are the run's sheets, the rest going on where the first stopped.
+    const int restSheets = apptest::PdfPageCount(Pdf(QStringLiteral("rest.pdf")));
     EXPECT_EQ(firstSheets + restSheets, plan.PrintedSheets());
     const auto serials = [](const QString& text) {
         QList<int> found;
@@ -288,7 +311,7 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
     ASSERT_TRUE(german.waitForFinished(60000));
     ASSERT_EQ(german.exitCode(), 0);
     const QString heading = QString::fromUtf8(german.readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0).simplified();
-    EXPECT_EQ(heading, QStringLiteral("Beginn Art Status Seriennummern Seiten Drucker Ausgabe"));
+    EXPECT_EQ(heading, QStringLiteral("Lauf Beginn Art Status Erste Letzte Tickets Bögen Drucker Ausgabe"));
 }
 
 // Serials are named as they were printed, check character and padding included: a

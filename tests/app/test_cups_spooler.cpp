@@ -119,6 +119,29 @@ TEST_F(CupsSpoolerTest, ToolbarPrintGoesThroughTheDefaultQueue)
     }
 }
 
+// A reprint into the PDF printer from a window that prints to a queue says where it went,
+// not what the queue the window goes back to did last.
+TEST_F(CupsSpoolerTest, ReprintOnAnotherPrinterReportsWhereItWent)
+{
+    const QString settings = dir_.filePath(QStringLiteral("Tallyforge.ini"));
+    TfrmTallyforge window(nullptr, settings);
+    ASSERT_EQ(Printer().PrinterName(), cups_->QueueName());
+    window.txtStartingSN->SetText(QStringLiteral("7"));
+    window.txtPageCount->SetText(QStringLiteral("2"));
+    window.txtVerticalIndent2->SetText(QStringLiteral("6.00"));
+    window.ToolButton1->trigger();
+    ASSERT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(cups_->WaitForJobs()) << "the queue did not finish the job";
+
+    Printer().SetOutputFolder(dir_.path());
+    window.Reprint(7, 8, QStringLiteral("REPRINT"), int(Printer().Printers().indexOf(QStringLiteral("PDF"))));
+    ASSERT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(Printer().PrinterName(), cups_->QueueName());
+    const QString file = dir_.filePath(QStringLiteral("Tallyforge 7-8.pdf"));
+    ASSERT_EQ(apptest::PdfPageCount(file), 2);
+    EXPECT_EQ(window.PreviewStatusBar1->UserText(), QStringLiteral("Printed to %1").arg(file));
+}
+
 // Whatever a print dialog leaves on the device (a page range, copies) never reaches the
 // queue: a toolbar print of N pages is N sheets, and the counter moves by N.
 TEST_F(CupsSpoolerTest, LeftoverRangeAndCopiesNeverReachTheQueue)

@@ -206,6 +206,7 @@ TEST_F(SheetPrintTest, CutAndStackedSheetsReadTheRunInOrder)
 // A run stopped after two of its sheets: in rows its first tickets came out and the rest
 // goes back to the counter; cut into stacks the tickets out are spread over the whole
 // range, so all of it stays used and is journaled cancelled, never handed out again.
+// Either way the journal's pages are the 16 tickets on the two sheets.
 TEST_F(SheetPrintTest, StoppedRunGivesBackOnlyAnUnprintedTail)
 {
     for (const TOrder order : { TOrder::Rows, TOrder::Stack }) {
@@ -246,8 +247,44 @@ TEST_F(SheetPrintTest, StoppedRunGivesBackOnlyAnUnprintedTail)
         } else {
             EXPECT_EQ(apptest::IniValue(settings, QStringLiteral("SN"), QStringLiteral("LastNumber")), QStringLiteral("140"));
             EXPECT_EQ(runs[0].last, 140);
-            EXPECT_EQ(runs[0].pages, 40);
+            EXPECT_EQ(runs[0].pages, 16);
         }
+    }
+}
+
+// The question before a large run counts what goes on paper: tickets and the sheets they
+// take where a sheet holds several (copies too), pages where a page is a ticket.
+TEST_F(SheetPrintTest, LargeRunQuestionCountsTicketsAndSheets)
+{
+    const QString settings = dir_.filePath(QStringLiteral("large.ini"));
+    WriteBytes(settings, "[SN]\r\nLastNumber=100\r\n");
+    TPrintJob job;
+    TPrintRoom room(job, std::make_shared<TLocalSeries>(settings));
+    const struct {
+        const char* name;
+        TRunKind kind;
+        TSheetLayout layout;
+        const char* asked;
+    } rows[] = {
+        { "RunOf2x4", TRunKind::Print, Layout(2, 4, TOrder::Rows), "This run prints 20000 tickets on 2500 sheets, serials 101 to 20100" },
+        { "CopiesTakeSheets", TRunKind::PrintNoAdvance, Layout(2, 4, TOrder::Stack, 0, 2), "This run prints 20000 tickets on 5000 sheets, serials 101 to 20100" },
+        { "ReprintOf2x4", TRunKind::Reprint, Layout(2, 4, TOrder::Columns), "This reprint prints 20000 tickets on 2500 sheets, serials 101 to 20100" },
+        { "OneTicketPage", TRunKind::Print, TSheetLayout(), "This run prints 20000 pages, serials 101 to 20100" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TPrintRequest request;
+        request.kind = row.kind;
+        request.page.StartingNumber = 101;
+        request.page.Font.Size = 8;
+        request.count = 20000;
+        request.knownLastNumber = QStringLiteral("100");
+        request.confirmAbove = 1000;
+        request.layout = row.layout;
+        const TPrintPlan plan = room.Prepare(request);
+        ASSERT_FALSE(plan.questions.isEmpty());
+        EXPECT_EQ(plan.questions.front().kind, TPrintQuestion::Kind::Large);
+        EXPECT_EQ(plan.questions.front().text, QString::fromUtf8(row.asked));
     }
 }
 
@@ -385,7 +422,10 @@ TEST_F(SheetLayoutWindowTest, ChosenInTheDialogReachesThePreviewAndTheSettingsFi
 } // namespace
 
 #include "app/PrintLog.h"
+#include "app/PrintRestDialog.h"
+#include "preview/Preview.h"
 
+#include <QComboBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
@@ -394,8 +434,10 @@ namespace {
 
 // A run in cut-and-stack order, two copies a sheet, last sheet first, stopped from its
 // progress part way: the journal names exactly the serials that did not come out, and
-// Print the Rest in the Print Log prints the sheets that were left; the sheets of both
-// files, put through the guillotine, read the whole run once in every copy set.
+// Print the Rest in the Print Log asks where (the stopped run's printer first) and, for so
+// many tickets, whether to print them, then prints the sheets that were left into a file
+// named as the run's rest; the sheets of both files, put through the guillotine, read
+// the whole run once in every copy set.
 TEST_F(SheetLayoutWindowTest, StoppedStackRunIsCompletedByPrintTheRest)
 {
     WriteSettings("[SN]\r\nLastNumber=100\r\nPageCount=8000\r\nPrefix=T\r\n\r\n[Paper]\r\nHorizontalIndent=0.1\r\nVerticalIndent=0.1\r\n"
@@ -404,6 +446,8 @@ TEST_F(SheetLayoutWindowTest, StoppedStackRunIsCompletedByPrintTheRest)
     auto window = MakeWindow();
     const TSheetLayout layout = window->SheetLayout();
     ASSERT_EQ(layout.Order, TOrder::Stack);
+    const qint64 printedSheets = ticket::TSheetPlan(layout, 8000).PrintedSheets();
+    EXPECT_EQ(window->Preview1->PageText(), QStringLiteral("Sheet 1 of %1").arg(printedSheets));
     answer_ = true; // yes to a run this large, and to replacing the first file
     // Stopped as the progress's Cancel stops it, once sheet 25 is drawn (the run is too
     // quick to be caught by a timer).
@@ -417,10 +461,11 @@ TEST_F(SheetLayoutWindowTest, StoppedStackRunIsCompletedByPrintTheRest)
     window->pjSN->OnDraw = draw;
     EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral("Print the Rest")))
         << window->PreviewStatusBar1->UserText().toStdString();
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral(" of %1 sheets.").arg(printedSheets)))
+        << window->PreviewStatusBar1->UserText().toStdString();
     const QString firstPart = dir_.filePath(QStringLiteral("first.pdf"));
     ASSERT_TRUE(QFile::copy(OutputPdf(), firstPart));
     const QList<QList<int>> before = ReadSheets(firstPart, layout);
-    const qint64 printedSheets = ticket::TSheetPlan(layout, 8000).PrintedSheets();
     ASSERT_GE(before.size(), 25);
     ASSERT_LT(before.size(), printedSheets) << "the run was not stopped";
     // The serials out are the ones on every copy of their sheet; the journal says which are not.
@@ -436,17 +481,38 @@ TEST_F(SheetLayoutWindowTest, StoppedStackRunIsCompletedByPrintTheRest)
     for (int serial = 101; serial <= 8100; ++serial)
         ASSERT_EQ(runs[0].NotPrinted(serial), copiesOut[serial] < 2) << serial;
     EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("8100")); // kept for the rest
+    qint64 ticketsLeft = 0;
+    for (int serial = 101; serial <= 8100; ++serial)
+        ticketsLeft += runs[0].NotPrinted(serial) ? 1 : 0;
+    EXPECT_EQ(runs[0].pages, 8000 - ticketsLeft); // the tickets that came out
 
+    // Into the PDF printer's folder, where the file is named by what it holds.
+    Printer().SetOutputFileName(QString());
+    Printer().SetOutputFolder(dir_.path());
     window->mnuPrintLog->trigger();
     TPrintLog* log = window->PrintLog();
     ASSERT_NE(log, nullptr);
     log->Table()->selectRow(0);
     ASSERT_TRUE(log->PrintRestButton()->isEnabled());
+    QString offered;
+    WhenModal<TPrintRestDialog>([&](TPrintRestDialog* dialog) {
+        offered = dialog->PrinterCombo()->currentText();
+        dialog->accept();
+    });
+    questions_.clear();
     QTest::mouseClick(log->PrintRestButton(), Qt::LeftButton);
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(offered, runs[0].printer);
+    ASSERT_EQ(questions_.size(), 1) << questions_.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(questions_[0].startsWith(QStringLiteral("The rest of this run prints %1 tickets on %2 sheets, of serials 101 to 8100")
+                                             .arg(ticketsLeft)
+                                             .arg(printedSheets - before.size())))
+        << questions_[0].toStdString();
+    const QString restFile = dir_.filePath(QStringLiteral("Tallyforge 101-8100 rest.pdf"));
+    ASSERT_TRUE(QFile::exists(restFile)) << QDir(dir_.path()).entryList(QDir::Files).join(u' ').toStdString();
 
     QList<QList<int>> all = before;
-    all += ReadSheets(OutputPdf(), layout);
+    all += ReadSheets(restFile, layout);
     ASSERT_EQ(all.size(), printedSheets);
     QList<int> expected;
     for (int serial = 101; serial <= 8100; ++serial)
@@ -456,7 +522,12 @@ TEST_F(SheetLayoutWindowTest, StoppedStackRunIsCompletedByPrintTheRest)
     // Nothing is left, and the counter never moved.
     log->Table()->selectRow(0);
     EXPECT_FALSE(log->PrintRestButton()->isEnabled());
-    EXPECT_FALSE(RestOf(TJournal(TJournal::PathBeside(settingsPath_)).Runs(), runs[0]).has_value());
+    const QList<TJournalRecord> after = TJournal(TJournal::PathBeside(settingsPath_)).Runs();
+    EXPECT_FALSE(RestOf(after, runs[0]).has_value());
+    ASSERT_EQ(after.size(), 2);
+    EXPECT_EQ(after[0].kind, TRunKind::Resume);
+    EXPECT_EQ(after[0].pages, ticketsLeft);
+    EXPECT_EQ(after[0].sheets, printedSheets - before.size());
     EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("8100"));
 }
 

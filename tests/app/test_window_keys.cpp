@@ -104,6 +104,8 @@ TEST_F(WindowKeysTest, ALargeRunAsksFirstAndEnterSaysNo)
     const auto answerNoWithEnter = [](QStringList* texts) {
         WhenModal<QMessageBox>([texts](QMessageBox* box) {
             *texts << box->text();
+            // Enter goes to the button with the focus only once the box is active.
+            EXPECT_TRUE(QTest::qWaitForWindowActive(box));
             QTest::keyClick(KeyTarget(box), Qt::Key_Return);
         });
     };

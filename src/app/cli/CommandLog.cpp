@@ -3,6 +3,7 @@
 
 #include "run/Journal.h"
 #include "run/PrintedSerial.h"
+#include "ticket/SerialText.h"
 
 #include <QCoreApplication>
 
@@ -10,7 +11,67 @@
 
 namespace cli {
 
-// The journal's runs, newest first, as a table or as CSV.
+namespace {
+
+// A serial of the run as it came out: prefix, padded number, check character, suffix.
+QString Printed(const TJournalRecord& run, qint32 number)
+{
+    return ticket::SerialParts(run.prefix, number, run.suffix, run.digits.value_or(0),
+                               ticket::ParseCheck(run.check).value_or(ticket::TCheck::None))
+        .text;
+}
+
+// The table's headings, in the order of its columns.
+const char* const kHeadings[] = { QT_TRANSLATE_NOOP("CommandLine", "run"),     QT_TRANSLATE_NOOP("CommandLine", "started"),
+                                  QT_TRANSLATE_NOOP("CommandLine", "kind"),    QT_TRANSLATE_NOOP("CommandLine", "status"),
+                                  QT_TRANSLATE_NOOP("CommandLine", "first"),   QT_TRANSLATE_NOOP("CommandLine", "last"),
+                                  QT_TRANSLATE_NOOP("CommandLine", "tickets"), QT_TRANSLATE_NOOP("CommandLine", "sheets"),
+                                  QT_TRANSLATE_NOOP("CommandLine", "printer"), QT_TRANSLATE_NOOP("CommandLine", "output") };
+
+// The runs as a table for people: each column as wide as its widest cell, the counts
+// to the right. A run's id is the one `resume RUN` takes.
+QString LogTable(const QList<TJournalRecord>& runs)
+{
+    QStringList headings;
+    for (const char* heading : kHeadings)
+        headings << QCoreApplication::translate("CommandLine", heading);
+    QList<QStringList> rows { headings };
+    for (const TJournalRecord& run : runs) {
+        const std::optional<qint64> sheets = run.SheetsOut();
+        rows << QStringList { run.run ? QStringLiteral("%1").arg(run.run, 16, 16, QLatin1Char('0')) : QStringLiteral("-"),
+                              run.started.toLocalTime().toString(Qt::ISODate),
+                              TJournal::KindText(run.kind),
+                              TJournal::StatusText(run.status),
+                              run.first ? Printed(run, *run.first) : QStringLiteral("-"),
+                              run.last ? Printed(run, *run.last) : QStringLiteral("-"),
+                              QString::number(run.pages),
+                              sheets ? QString::number(*sheets) : QStringLiteral("-"),
+                              run.printer,
+                              run.job > 0 ? QStringLiteral("job %1").arg(run.job) : run.output };
+    }
+    constexpr int kTickets = 6;
+    constexpr int kSheets = 7;
+    QList<qsizetype> widths(rows.front().size(), 0);
+    for (const QStringList& row : rows)
+        for (qsizetype i = 0; i < row.size(); ++i)
+            widths[i] = qMax(widths[i], row[i].size());
+    QString table;
+    for (const QStringList& row : rows) {
+        QStringList cells;
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            const int width = int(widths[i]);
+            cells << (i == kTickets || i == kSheets ? row[i].rightJustified(width)
+                      : i + 1 < row.size()         ? row[i].leftJustified(width)
+                                                   : row[i]);
+        }
+        table += cells.join(QStringLiteral("  ")) + QLatin1Char('\n');
+    }
+    return table;
+}
+
+} // namespace
+
+// The journal's runs, newest first, as a table or as CSV (its columns as the journal's).
 int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
 {
     if (parser.positionalArguments().size() > 1)
@@ -19,35 +80,12 @@ int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
     if (parser.isSet(QStringLiteral("serial")))
         runs = printedserial::RunsNaming(parser.value(QStringLiteral("serial")), runs);
     QByteArray out;
-    const bool csv = parser.isSet(QStringLiteral("csv"));
-    if (csv)
+    if (parser.isSet(QStringLiteral("csv"))) {
         out += TJournal::Header().toUtf8() + "\r\n";
-    else
-        out += QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
-                   .arg(QCoreApplication::translate("CommandLine", "started"), -24)
-                   .arg(QCoreApplication::translate("CommandLine", "kind"), -16)
-                   .arg(QCoreApplication::translate("CommandLine", "status"), -11)
-                   .arg(QCoreApplication::translate("CommandLine", "serials"), -23)
-                   .arg(QCoreApplication::translate("CommandLine", "pages"), 7)
-                   .arg(QCoreApplication::translate("CommandLine", "printer"), -12)
-                   .arg(QCoreApplication::translate("CommandLine", "output"))
-                   .toUtf8();
-    for (const TJournalRecord& run : runs) {
-        if (csv) {
+        for (const TJournalRecord& run : runs)
             out += TJournal::ToCsv(run).toUtf8() + "\r\n";
-            continue;
-        }
-        const QString serials = run.first && run.last ? Range(*run.first, *run.last) : QStringLiteral("-");
-        const QString output = run.job > 0 ? QStringLiteral("job %1").arg(run.job) : run.output;
-        out += QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
-                   .arg(run.started.toLocalTime().toString(Qt::ISODate), -24)
-                   .arg(TJournal::KindText(run.kind), -16)
-                   .arg(TJournal::StatusText(run.status), -11)
-                   .arg(serials, -23)
-                   .arg(run.pages, 7)
-                   .arg(run.printer, -12)
-                   .arg(output)
-                   .toUtf8();
+    } else {
+        out = LogTable(runs).toUtf8();
     }
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     return kDone;
