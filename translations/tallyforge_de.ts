@@ -1668,7 +1668,7 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <name>TTicketDesign</name>
     <message>
         <source>%1 x %2 in at %3, %4 in</source>
-        <translation>%1 x %2 Zoll bei %3, %4 Zoll</translation>
+        <translation>%1 x %2 in bei %3, %4 in</translation>
     </message>
     <message>
         <source>the printable area is %1 now, %2 when it printed</source>

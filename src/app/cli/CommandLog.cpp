@@ -3,7 +3,6 @@
 
 #include "run/Journal.h"
 #include "run/PrintedSerial.h"
-#include "ticket/SerialText.h"
 
 #include <QCoreApplication>
 
@@ -12,14 +11,6 @@
 namespace cli {
 
 namespace {
-
-// A serial of the run as it came out: prefix, padded number, check character, suffix.
-QString Printed(const TJournalRecord& run, qint32 number)
-{
-    return ticket::SerialParts(run.prefix, number, run.suffix, run.digits.value_or(0),
-                               ticket::ParseCheck(run.check).value_or(ticket::TCheck::None))
-        .text;
-}
 
 // The table's headings, in the order of its columns.
 const char* const kHeadings[] = { QT_TRANSLATE_NOOP("CommandLine", "run"),     QT_TRANSLATE_NOOP("CommandLine", "started"),
@@ -42,8 +33,8 @@ QString LogTable(const QList<TJournalRecord>& runs)
                               run.started.toLocalTime().toString(Qt::ISODate),
                               TJournal::KindText(run.kind),
                               TJournal::StatusText(run.status),
-                              run.first ? Printed(run, *run.first) : QStringLiteral("-"),
-                              run.last ? Printed(run, *run.last) : QStringLiteral("-"),
+                              run.first ? printedserial::Text(run, *run.first) : QStringLiteral("-"),
+                              run.last ? printedserial::Text(run, *run.last) : QStringLiteral("-"),
                               QString::number(run.pages),
                               sheets ? QString::number(*sheets) : QStringLiteral("-"),
                               run.printer,
