@@ -10,6 +10,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -175,6 +177,35 @@ TEST_F(ReplayTest, AReplayAsksWhenTheDesignIsGoneOrThePrintableAreaDiffers)
     ASSERT_EQ(plan.questions.size(), 1);
     EXPECT_EQ(plan.questions[0].kind, TPrintQuestion::Kind::DesignMissing);
     EXPECT_EQ(plan.request.page.Prefix, QStringLiteral("T")); // what the record itself holds
+}
+
+// The rest prints on the artwork the run began on: its page and its scope, whatever
+// the settings say since (a rest on page 1 at sheet scope was printed before).
+TEST_F(ReplayTest, TheRestKeepsTheRunsArtworkPageAndScope)
+{
+    const QString artwork = dir_.filePath(QStringLiteral("art.pdf"));
+    {
+        QPdfWriter writer(artwork);
+        writer.setPageSize(QPageSize(QSizeF(144, 144), QPageSize::Point, QString(), QPageSize::ExactMatch));
+        QPainter painter(&writer);
+        painter.drawText(QPointF(20, 20), QStringLiteral("ONE"));
+        writer.newPage();
+        painter.drawText(QPointF(20, 20), QStringLiteral("TWO"));
+    }
+    TPrintRequest run = Designed(TRunKind::Print, 101, 40);
+    run.artwork.File = artwork;
+    run.artwork.Page = 2;
+    run.artwork.Scope = ticket::TTemplateScope::Ticket;
+    ASSERT_TRUE(Carry(run, QStringLiteral("run.pdf"), 2));
+
+    const TPrintPlan plan = PrepareRest();
+    EXPECT_TRUE(plan.questions.isEmpty()) << plan.questions.value(0).text.toStdString();
+    EXPECT_EQ(plan.request.artwork.Page, 2);
+    EXPECT_EQ(plan.request.artwork.Scope, ticket::TTemplateScope::Ticket);
+    ASSERT_TRUE(plan.artwork.has_value());
+    ASSERT_TRUE(room_->Carry(plan));
+    EXPECT_TRUE(apptest::PdfText(dir_.filePath(QStringLiteral("rest.pdf")), 1).contains(QStringLiteral("TWO")));
+    EXPECT_FALSE(apptest::PdfText(dir_.filePath(QStringLiteral("rest.pdf")), 1).contains(QStringLiteral("ONE")));
 }
 
 } // namespace
