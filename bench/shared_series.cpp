@@ -76,6 +76,7 @@ public:
     }
     QString Problem() const override { return store_->Problem(); }
     QList<TJournalRecord> Runs(std::optional<qint64> serial) override { return store_->Runs(serial); }
+    std::unique_ptr<TRestClaim> ClaimRest(const TJournalRecord& run) override { return store_->ClaimRest(run); }
     QString Where() const override { return store_->Where(); }
     QString StatusText() const override { return store_->StatusText(); }
     double ms = 0;

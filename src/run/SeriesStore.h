@@ -1,6 +1,7 @@
 #pragma once
 
 #include "run/Journal.h"
+#include "run/RestClaim.h"
 #include "run/SeriesCounter.h"
 
 #include <QList>
@@ -57,6 +58,11 @@ public:
     // Every run, newest first; with a serial, the runs whose serials include it.
     virtual QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) = 0;
 
+    // The claim on the rest of the stopped run `run` (its own record, not a resume's),
+    // which a resume holds while it prints. Raises, naming the holder, when another
+    // process holds it.
+    virtual std::unique_ptr<TRestClaim> ClaimRest(const TJournalRecord& run) = 0;
+
     // Where the last number lives, for messages: the settings file, or the series' name.
     virtual QString Where() const = 0;
     // The window's status bar: "Series tickets on db.example"; empty for the local counter.
@@ -73,11 +79,17 @@ public:
     std::optional<QString> End(const TJournalRecord& record) override;
     QString Problem() const override { return problem_; }
     QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) override;
+    std::unique_ptr<TRestClaim> ClaimRest(const TJournalRecord& run) override;
     QString Where() const override { return counter_.Path(); }
 
 private:
     // The record, or why it could not be written in Problem.
     void Write(const TJournalRecord& record);
+    // Under the counter's lock, before a reservation: the newest print, when it is still
+    // on record as interrupted with its range past the counter, never moved the counter
+    // (it was killed between its record and the move): it is recorded as failed, so its
+    // range is no reason to refuse the numbers once a later run takes them.
+    void SettleNewestPrint(const TSeriesCounter::Reading& now);
 
     TSeriesCounter counter_;
     TJournal journal_;
