@@ -615,6 +615,26 @@ TEST_F(SharedSeriesTest, StalledServerHoldsNoStation)
     EXPECT_EQ(SeriesLast(), 5);
 }
 
+// A server that stops answering during a run does not hold the command line: once the
+// run's record is in the spool the command ends, while the server is still stalled.
+TEST_F(SharedSeriesTest, CommandEndsOnceItsRecordIsSpooled)
+{
+    QProcess program;
+    ASSERT_TRUE(StartLongRun(program, QStringLiteral("stalled.pdf")));
+    ASSERT_TRUE(server_->Freeze(true));
+    ::kill(pid_t(program.processId()), SIGINT);
+    // Past the command's own time limit for the server (15 s and its margin), not until
+    // the server goes on.
+    const bool ended = program.waitForFinished(50000);
+    const bool stillStalled = ended && program.exitStatus() == QProcess::NormalExit;
+    ASSERT_TRUE(server_->Freeze(false));
+    ASSERT_TRUE(stillStalled) << "the command waited for the stalled server";
+    EXPECT_EQ(program.exitCode(), 130);
+    const QString error = QString::fromLocal8Bit(program.readAllStandardError());
+    EXPECT_TRUE(error.contains(QStringLiteral("did not answer")) && error.contains(QStringLiteral("waits in"))) << error.toStdString();
+    EXPECT_EQ(TSharedSeries(server_->Uri(), series_, Spool()).Waiting(), 1);
+}
+
 // No message, status or server text shows the password of the series server's address,
 // in either form and even when the address cannot be read.
 TEST_F(SharedSeriesTest, MessagesNeverShowThePassword)
