@@ -1189,6 +1189,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>Reprint them on the changed artwork?</source>
         <translation>Auf der geänderten Vorlage nachdrucken?</translation>
     </message>
+    <message>
+        <source>The rest of this run was printed meanwhile: no sheets are left to print</source>
+        <translation>Der Rest dieses Laufs wurde inzwischen gedruckt: es fehlen keine Bögen mehr</translation>
+    </message>
 </context>
 <context>
     <name>TPrinter</name>
@@ -1340,6 +1344,21 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>%1 serials %2 apart span more numbers than one run can take</source>
         <translation>%1 Seriennummern im Abstand %2 umfassen mehr Nummern, als ein Lauf belegen kann</translation>
+    </message>
+</context>
+<context>
+    <name>TRestClaim</name>
+    <message>
+        <source>Cannot create file %1: %2</source>
+        <translation>Die Datei %1 kann nicht erstellt werden: %2</translation>
+    </message>
+    <message>
+        <source>The rest of run %1 is being printed by another Tallyforge</source>
+        <translation>Den Rest des Laufs %1 druckt gerade ein anderes Tallyforge</translation>
+    </message>
+    <message>
+        <source>The rest of run %1 is being printed by %2 on %3 (process %4) since %5</source>
+        <translation>Den Rest des Laufs %1 druckt gerade %2 auf %3 (Prozess %4) seit %5</translation>
     </message>
 </context>
 <context>
