@@ -405,7 +405,16 @@ qint64 TPrintRoom::ClaimRest(const TPrintPlan& plan, std::unique_ptr<TRestClaim>
     const std::optional<TRunRest> planned = plan.request.resumeOf ? RestOf(plan.runs, *plan.request.resumeOf) : std::nullopt;
     if (!planned)
         throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "This run has no sheets left to print"));
-    claim = Store().ClaimRest(planned->run);
+    try {
+        claim = Store().ClaimRest(planned->run);
+    } catch (const ERestClaimed&) {
+        throw;
+    } catch (const Exception&) {
+        // No claim where nothing can be written: the user said yes to a rest printed
+        // without a record, which no claim can make safe either.
+        if (!plan.Asks(TPrintQuestion::Kind::Unrecorded))
+            throw;
+    }
     const std::optional<TRunRest> rest = RestOf(Store().Runs(), planned->run);
     if (!rest)
         throw Exception(QCoreApplication::translate("TPrintRoom", "The rest of this run was printed meanwhile: no sheets are left to print"));

@@ -114,7 +114,7 @@ std::unique_ptr<TRestClaim> ClaimRestBeside(const QString& journalPath, const TJ
             if (error == EWOULDBLOCK) {
                 const std::optional<TClaimHolder> holder = ReadHolder(fd);
                 ::close(fd);
-                throw Exception(ClaimRefusal(run, holder));
+                throw ERestClaimed(ClaimRefusal(run, holder));
             }
             ::close(fd);
             throw Exception(CannotCreate(path, error));

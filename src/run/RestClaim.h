@@ -7,6 +7,14 @@
 
 #include <memory>
 
+#include "platform/Exception.h"
+
+// Another process holds the claim on a rest.
+class ERestClaimed : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // Who prints the rest of a stopped run right now.
 struct TClaimHolder {
     QString user;
@@ -37,6 +45,6 @@ QString ClaimKey(const TJournalRecord& run);
 
 // The claim as a lock on a file of the run's own beside the journal
 // ("Tallyforge-journal.csv.rest-<key>.lock", which names its holder while held and goes
-// away with the claim). Raises Exception(ClaimRefusal) when another process holds it,
-// "Cannot create file <path>" when the file cannot be made.
+// away with the claim). Raises ERestClaimed(ClaimRefusal) when another process holds it,
+// Exception("Cannot create file <path>") when the file cannot be made.
 std::unique_ptr<TRestClaim> ClaimRestBeside(const QString& journalPath, const TJournalRecord& run);

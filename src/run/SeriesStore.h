@@ -59,8 +59,8 @@ public:
     virtual QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) = 0;
 
     // The claim on the rest of the stopped run `run` (its own record, not a resume's),
-    // which a resume holds while it prints. Raises, naming the holder, when another
-    // process holds it.
+    // which a resume holds while it prints. Raises ERestClaimed, naming the holder, when
+    // another process holds it, and Exception when it cannot be taken at all.
     virtual std::unique_ptr<TRestClaim> ClaimRest(const TJournalRecord& run) = 0;
 
     // Where the last number lives, for messages: the settings file, or the series' name.

@@ -745,18 +745,21 @@ std::unique_ptr<TRestClaim> TSharedSeries::ClaimRest(const TJournalRecord& run)
         } catch (const Exception&) {
             // Refused all the same, without the holder's name (a server of an older version).
         }
-        throw Exception(ClaimRefusal(run, holder));
+        throw ERestClaimed(ClaimRefusal(run, holder));
     }
     auto claim = std::make_unique<TServerClaim>(*this, id, connection);
     // Named after the lock is held: a killed holder's row is overwritten by the next one.
     const TClaimHolder self = ThisHolder();
     try {
         Exec(kClaims, {}, false, true);
+        Exec(kHolder, { Number(id), Text(self.user), Text(self.host), Number(self.pid), Time(self.since) }, false);
     } catch (const Exception&) {
+        // A role that may not make the table still holds the claim, only unnamed; a
+        // connection lost meanwhile took the claim with it.
         Rollback();
-        throw;
+        if (connection_ != connection || PQstatus(connection_) != CONNECTION_OK)
+            throw;
     }
-    Exec(kHolder, { Number(id), Text(self.user), Text(self.host), Number(self.pid), Time(self.since) }, false);
     return claim;
 }
 
