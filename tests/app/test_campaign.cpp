@@ -113,6 +113,17 @@ protected:
         return serials;
     }
 
+    // Every number up to `last` is in some record: printed, void or interrupted.
+    static void ExpectAccounted(const QList<TJournalRecord>& runs, qint64 last)
+    {
+        for (qint64 serial = 1; serial <= last; ++serial) {
+            const bool recorded = std::any_of(runs.begin(), runs.end(), [&](const TJournalRecord& run) {
+                return run.kind != TRunKind::Reprint && run.Accounts(serial);
+            });
+            ASSERT_TRUE(recorded) << "serial " << serial << " is in no record (printed, void or interrupted)";
+        }
+    }
+
     QTemporaryDir dir_;
     QString settings_;
     QString documents_;
@@ -162,14 +173,7 @@ TEST_F(Campaign, KilledRacingAndFullRunsNeverRepeatOrLoseASerial)
         EXPECT_EQ(pages, 1) << "serial " << serial << " is on " << pages << " pages";
         EXPECT_LE(serial, last) << "serial " << serial << " is past the counter";
     }
-    for (qint64 serial = 1; serial <= last; ++serial) {
-        const bool recorded = std::any_of(runs.begin(), runs.end(), [&](const TJournalRecord& run) {
-            return run.kind != TRunKind::Reprint && run.Accounts(serial);
-        });
-        EXPECT_TRUE(recorded) << "serial " << serial << " is in no record (printed, void or interrupted)";
-        if (!recorded)
-            break;
-    }
+    ExpectAccounted(runs, last);
     RecordProperty("last", int(last));
     RecordProperty("onPaper", int(paper.size()));
 }
@@ -254,6 +258,8 @@ TEST_F(Campaign, RestsResumedAtOnceAndKilledPrintEachTicketOnce)
     std::unique_ptr<QProcess> after = Start(1, 0, 0, 0);
     ASSERT_TRUE(after->waitForFinished(60000));
     EXPECT_EQ(after->exitCode(), 0);
+    ExpectAccounted(TJournal(TJournal::PathBeside(settings_)).Runs(),
+                    apptest::IniValue(settings_, QStringLiteral("SN"), QStringLiteral("LastNumber")).toLongLong());
 }
 
 } // namespace
