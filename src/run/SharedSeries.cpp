@@ -773,7 +773,8 @@ void TSharedSeries::ReleaseClaim(qint64 run, const pg_conn* connection)
         Exec("SELECT pg_advisory_unlock($1::integer, $2::integer)",
              { Number(qint64(kClaimSpace)), Number(qint64(qint32(quint32(quint64(run))))) }, false);
     } catch (const Exception&) {
-        // The lock ends with the connection at the latest.
+        // A window's connection lives on: ended, it takes the lock with it.
+        Drop();
     }
 }
 
