@@ -78,6 +78,7 @@ public:
     QList<TJournalRecord> Runs(std::optional<qint64> serial) override { return store_->Runs(serial); }
     void KeepDesign(const QString& hash, const QString& text) override { store_->KeepDesign(hash, text); }
     std::optional<QString> Design(const QString& hash) override { return store_->Design(hash); }
+    std::unique_ptr<TRestClaim> ClaimRest(const TJournalRecord& run) override { return store_->ClaimRest(run); }
     QString Where() const override { return store_->Where(); }
     QString StatusText() const override { return store_->StatusText(); }
     double ms = 0;

@@ -1292,6 +1292,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>Print them on this printer all the same?</source>
         <translation>Trotzdem auf diesem Drucker drucken?</translation>
     </message>
+    <message>
+        <source>The rest of this run was printed meanwhile: no sheets are left to print</source>
+        <translation>Der Rest dieses Laufs wurde inzwischen gedruckt: es fehlen keine Bögen mehr</translation>
+    </message>
 </context>
 <context>
     <name>TPrinter</name>
@@ -1428,6 +1432,21 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>Type the first and the last serial</source>
         <translation>Geben Sie die erste und die letzte Seriennummer ein</translation>
+    </message>
+</context>
+<context>
+    <name>TRestClaim</name>
+    <message>
+        <source>Cannot create file %1: %2</source>
+        <translation>Die Datei %1 kann nicht erstellt werden: %2</translation>
+    </message>
+    <message>
+        <source>The rest of run %1 is being printed by another Tallyforge</source>
+        <translation>Den Rest des Laufs %1 druckt gerade ein anderes Tallyforge</translation>
+    </message>
+    <message>
+        <source>The rest of run %1 is being printed by %2 on %3 (process %4) since %5</source>
+        <translation>Den Rest des Laufs %1 druckt gerade %2 auf %3 (Prozess %4) seit %5</translation>
     </message>
 </context>
 <context>

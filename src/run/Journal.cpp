@@ -639,6 +639,100 @@ QList<TJournalRecord> TJournal::Runs(std::optional<qint64> serial) const
     return runs;
 }
 
+std::optional<TJournalRecord> TJournal::NewestPrint() const
+{
+    regularfile::CheckReadable(path_);
+    const int fd = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
+        throw Exception(Foreign(path_));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer { fd };
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        throw Exception(Foreign(path_));
+    const qint64 size = info.st_size;
+    const auto view = [](const QByteArray& bytes, const Field& field) {
+        return std::string_view(bytes.constData() + field.begin, size_t(field.end - field.begin));
+    };
+    // A print's first record is its only interrupted one, written when it began: the last
+    // such record of a print is the newest print's, and its last record says how it ended.
+    for (qint64 tail = 64 * 1024;; tail *= 4) {
+        const qint64 from = qMax<qint64>(0, size - tail);
+        QByteArray bytes(qsizetype(size - from), Qt::Uninitialized);
+        for (qint64 done = 0; done < size - from;) {
+            const ssize_t got = ::pread(fd, bytes.data() + done, size_t(size - from - done), off_t(from + done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                throw Exception(Foreign(path_));
+            done += got;
+        }
+        qsizetype start = 0;
+        if (from == 0) {
+            const JournalText text = ParseJournal(path_, std::move(bytes), false);
+            bytes = text.bytes;
+            start = text.records;
+        }
+        // Within the file, the first line from which whole records follow (a field may
+        // hold a line break, so a line start is tried until one reads as a record).
+        QList<qsizetype> records;
+        QVarLengthArray<Field, 20> fields;
+        for (int tries = 0; records.isEmpty() && tries < 64 && start < bytes.size(); ++tries) {
+            if (from > 0) {
+                const qsizetype lineEnd = bytes.indexOf('\n', start);
+                if (lineEnd < 0)
+                    break;
+                start = lineEnd + 1;
+            }
+            RecordScanner scanner(bytes, start);
+            QList<qsizetype> found;
+            bool whole = true;
+            for (qsizetype at = scanner.Position(); scanner.Next(fields); at = scanner.Position()) {
+                if (found.isEmpty() && (!KnownWidth(fields.size()) || !QDateTime::fromString(FieldText(bytes, fields[0]), Qt::ISODateWithMs).isValid())) {
+                    whole = false;
+                    break;
+                }
+                found.append(at);
+            }
+            if (whole && !scanner.Broken())
+                records = found;
+            if (from == 0)
+                break;
+        }
+        const auto key = [&](const QVarLengthArray<Field, 20>& f) {
+            return RunKey { view(bytes, f[0]), view(bytes, f[12]), view(bytes, f[13]),
+                            f.size() > kOlderColumnCount ? view(bytes, f[14]) : std::string_view() };
+        };
+        RecordScanner scanner(bytes);
+        for (qsizetype i = records.size() - 1; i >= 0; --i) {
+            scanner.Seek(records[i]);
+            if (!scanner.Next(fields) || !KnownWidth(fields.size()) || view(bytes, fields[2]) != "print"
+                || view(bytes, fields[3]) != "interrupted")
+                continue;
+            const RunKey newest = key(fields);
+            qsizetype last = records[i];
+            for (qsizetype j = i + 1; j < records.size(); ++j) {
+                scanner.Seek(records[j]);
+                if (scanner.Next(fields) && KnownWidth(fields.size()) && key(fields) == newest)
+                    last = records[j];
+            }
+            scanner.Seek(last);
+            scanner.Next(fields);
+            QStringList texts;
+            for (const Field& field : fields)
+                texts << FieldText(bytes, field);
+            return FromCsv(texts);
+        }
+        if (from == 0)
+            return std::nullopt;
+    }
+}
+
 QString CurrentUser()
 {
     if (const passwd* entry = ::getpwuid(::geteuid()))

@@ -160,6 +160,11 @@ public:
     // Append does.
     QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) const;
 
+    // The last record of the print (a run that moves the counter) that began last, read
+    // from the journal's end only, so it stays quick however long the journal grows; none
+    // when no print is on record. Raises as Runs does.
+    std::optional<TJournalRecord> NewestPrint() const;
+
     static QString Header();
     static QString KindText(TRunKind kind);
     static QString StatusText(TRunStatus status);

@@ -190,13 +190,14 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
     }
     // A print killed between its record and the counter's move took nothing: its range
     // lies past the counter, and pages are drawn only after the move. Such a record is no
-    // reason to refuse the numbers it names.
+    // reason to refuse the numbers it names; the next print's reservation records it as
+    // failed. Only the newest print can be one: any older one was seen by the prints
+    // after it, and a counter set back since does not make its numbers free.
     QList<TJournalRecord> prints = plan.runs;
-    if (now && now->value)
-        prints.removeIf([&](const TJournalRecord& run) {
-            return run.kind == TRunKind::Print && run.status == TRunStatus::Interrupted && run.first
-                && MovesBack(*run.first, *now->value);
-        });
+    const auto newestPrint = std::find_if(prints.begin(), prints.end(), [](const TJournalRecord& run) { return run.kind == TRunKind::Print; });
+    if (now && now->value && newestPrint != prints.end() && newestPrint->status == TRunStatus::Interrupted && newestPrint->first
+        && MovesBack(*newestPrint->first, *now->value))
+        prints.erase(newestPrint);
 
     if (request.kind == TRunKind::Print)
         PlanStart(plan, request, *now, prints);
@@ -702,8 +703,14 @@ std::optional<TSerialRun::Outcome> TPrintRoom::Carry(const TPrintPlan& plan)
     const TJournalRecord* stopped = plan.request.resumeOf ? &*plan.request.resumeOf : nullptr;
     run_.Resumes = stopped ? stopped->run : 0;
     run_.RestOfReprint = stopped && stopped->kind == TRunKind::Reprint;
+    // A rest is claimed before it prints, and read again under the claim: a resume that
+    // ended meanwhile printed some or all of it.
+    std::unique_ptr<TRestClaim> claim;
+    qint64 fromSheet = plan.fromSheet;
+    if (plan.request.kind == TRunKind::Resume)
+        fromSheet = ClaimRest(plan, claim);
     std::optional<TSerialRun::Outcome> outcome
-        = run_.Print(plan.request.page, plan.count, plan.request.kind, plan.expected, plan.request.layout, plan.fromSheet);
+        = run_.Print(plan.request.page, plan.count, plan.request.kind, plan.expected, plan.request.layout, fromSheet);
     journalProblem_ = run_.JournalProblem();
     return outcome;
 }
@@ -772,4 +779,25 @@ void TPrintRoom::Replay(TPrintPlan& plan, TPrintRequest& request, const TJournal
                                                QCoreApplication::translate("TPrintRoom", "These serials were printed on another printable area: %1").arg(difference),
                                                QCoreApplication::translate("TPrintRoom", "Print them on this printer all the same?") };
     }
+}
+
+qint64 TPrintRoom::ClaimRest(const TPrintPlan& plan, std::unique_ptr<TRestClaim>& claim)
+{
+    const std::optional<TRunRest> planned = plan.request.resumeOf ? RestOf(plan.runs, *plan.request.resumeOf) : std::nullopt;
+    if (!planned)
+        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "This run has no sheets left to print"));
+    try {
+        claim = Store().ClaimRest(planned->run);
+    } catch (const ERestClaimed&) {
+        throw;
+    } catch (const Exception&) {
+        // No claim where nothing can be written: the user said yes to a rest printed
+        // without a record, which no claim can make safe either.
+        if (!plan.Asks(TPrintQuestion::Kind::Unrecorded))
+            throw;
+    }
+    const std::optional<TRunRest> rest = RestOf(Store().Runs(), planned->run);
+    if (!rest)
+        throw Exception(QCoreApplication::translate("TPrintRoom", "The rest of this run was printed meanwhile: no sheets are left to print"));
+    return rest->fromSheet;
 }

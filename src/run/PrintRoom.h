@@ -143,7 +143,9 @@ public:
 
     // Carries the plan out; every question must have been answered yes. Nothing when the
     // counter moved during the run's start and the plan's start was chosen (the caller
-    // prepares again). What the print raises reaches the caller.
+    // prepares again). A resume first claims its rest (raising, with who holds it, when
+    // another process prints it) and prints only what is left of it then. What the print
+    // raises reaches the caller.
     std::optional<TSerialRun::Outcome> Carry(const TPrintPlan& plan);
 
     // Why the last run carried out could not be journaled; empty when it was.
@@ -188,6 +190,9 @@ private:
     static void AskAboutSize(TPrintPlan& plan, const TPrintRequest& request);
     static void AskAboutOutput(TPrintPlan& plan);
     static void CheckArtwork(TPrintPlan& plan, const TPrintRequest& request, const TJournalRecord* printedBy);
+    // A resume's claim on its rest, taken into `claim`; the printed sheet it goes on from,
+    // as the store holds it under the claim.
+    qint64 ClaimRest(const TPrintPlan& plan, std::unique_ptr<TRestClaim>& claim);
 
     TCustomPrintJob& job_;
     TSerialRun run_;

@@ -53,12 +53,15 @@ TSeriesStore::Begun TLocalSeries::Begin(TJournalRecord& record, int count, bool 
     try {
         // The range goes on record before the counter moves: a kill between the two
         // leaves a record of numbers nobody took, never numbers taken without a record.
-        reservation_ = counter_.Reserve(record.first.value_or(0), count, expectedText, &moved, [&](int first, int last) {
-            record.first = first;
-            // The last serial: the numbers after it up to the range's end are the step's.
-            record.last = serial::AddWrapping(last, 1 - qMax(1, record.step));
-            firstRecord();
-            recorded = problem_.isEmpty();
+        counter_.Locked([&](const TSeriesCounter::Reading& now) {
+            SettleNewestPrint(now);
+            reservation_ = counter_.Reserve(record.first.value_or(0), count, expectedText, &moved, [&](int first, int last) {
+                record.first = first;
+                // The last serial: the numbers after it up to the range's end are the step's.
+                record.last = serial::AddWrapping(last, 1 - qMax(1, record.step));
+                firstRecord();
+                recorded = problem_.isEmpty();
+            });
         });
     } catch (...) {
         checked_ = false;
@@ -117,6 +120,42 @@ std::optional<QString> TLocalSeries::End(const TJournalRecord& record)
 }
 
 QList<TJournalRecord> TLocalSeries::Runs(std::optional<qint64> serial) { return journal_.Runs(serial); }
+
+std::unique_ptr<TRestClaim> TLocalSeries::ClaimRest(const TJournalRecord& run) { return ClaimRestBeside(journal_.Path(), run); }
+
+void TLocalSeries::SettleNewestPrint(const TSeriesCounter::Reading& now)
+{
+    // A print records its range and moves the counter under this lock, pages only after.
+    // So the newest print, still interrupted with its range ahead of the counter, took
+    // nothing. Only the newest: an older one was seen by the prints after it, and a
+    // counter set back since must not make its numbers free again.
+    if (!now.value)
+        return;
+    std::optional<TJournalRecord> newest;
+    try {
+        newest = journal_.NewestPrint();
+    } catch (const Exception&) {
+        return; // the run's own record says what is the matter with the journal
+    }
+    if (!newest || newest->status != TRunStatus::Interrupted || !newest->first)
+        return;
+    const quint32 ahead = quint32(*newest->first) - quint32(*now.value);
+    if (ahead == 0 || ahead >= (quint32(1) << 31))
+        return;
+    TJournalRecord failed = *newest;
+    failed.status = TRunStatus::Failed;
+    failed.finished = QDateTime::currentDateTimeUtc();
+    failed.first.reset();
+    failed.last.reset();
+    failed.pages = 0;
+    failed.sheets.reset();
+    failed.notPrinted.clear();
+    try {
+        journal_.Append(failed);
+    } catch (const Exception&) {
+        // Decided again at the next print; this run's own record reports the journal.
+    }
+}
 
 TSeriesChoice SeriesChoice(const QString& settingsServer, const QString& settingsName, const QString& server,
                            const QString& name)

@@ -2,6 +2,7 @@
 
 #include "run/DesignStore.h"
 #include "run/Journal.h"
+#include "run/RestClaim.h"
 #include "run/SeriesCounter.h"
 
 #include <QList>
@@ -63,6 +64,10 @@ public:
     virtual void KeepDesign(const QString& hash, const QString& text) = 0;
     // The design kept under hash; nothing when none is (or it cannot be read now).
     virtual std::optional<QString> Design(const QString& hash) = 0;
+    // The claim on the rest of the stopped run `run` (its own record, not a resume's),
+    // which a resume holds while it prints. Raises ERestClaimed, naming the holder, when
+    // another process holds it, and Exception when it cannot be taken at all.
+    virtual std::unique_ptr<TRestClaim> ClaimRest(const TJournalRecord& run) = 0;
 
     // Where the last number lives, for messages: the settings file, or the series' name.
     virtual QString Where() const = 0;
@@ -82,11 +87,17 @@ public:
     QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) override;
     void KeepDesign(const QString& hash, const QString& text) override { designs_.Keep(hash, text); }
     std::optional<QString> Design(const QString& hash) override { return designs_.Text(hash); }
+    std::unique_ptr<TRestClaim> ClaimRest(const TJournalRecord& run) override;
     QString Where() const override { return counter_.Path(); }
 
 private:
     // The record, or why it could not be written in Problem.
     void Write(const TJournalRecord& record);
+    // Under the counter's lock, before a reservation: the newest print, when it is still
+    // on record as interrupted with its range past the counter, never moved the counter
+    // (it was killed between its record and the move): it is recorded as failed, so its
+    // range is no reason to refuse the numbers once a later run takes them.
+    void SettleNewestPrint(const TSeriesCounter::Reading& now);
 
     TSeriesCounter counter_;
     TJournal journal_;

@@ -4,6 +4,7 @@
 
 #include "platform/Waiting.h"
 
+#include "run/RestClaim.h"
 #include "ticket/SerialDrawing.h"
 #include "platform/Exception.h"
 #include "platform/FileLock.h"
@@ -131,6 +132,29 @@ SELECT (extract(epoch FROM started) * 1000)::bigint, (extract(epoch FROM finishe
  WHERE series = $1 AND ($2::integer IS NULL OR (first <= $2::integer AND $2::integer <= last))
  ORDER BY started DESC, id DESC)";
 
+// Who prints a run's rest, for the refusal of a second station; the session lock is the
+// claim itself, this row only names its holder.
+const char* const kClaims = R"(
+BEGIN;
+SELECT pg_advisory_xact_lock(362856475769);
+CREATE TABLE IF NOT EXISTS tallyforge_claims (
+    run bigint PRIMARY KEY,
+    "user" text NOT NULL,
+    host text NOT NULL,
+    pid bigint NOT NULL,
+    since timestamptz NOT NULL);
+COMMIT;
+)";
+
+// A run's rest claim: a session lock in a key space of its own (two keys), apart from the
+// one-key lock the tables are made under.
+constexpr int kClaimSpace = 0x74667273;
+const char* const kTryClaim = "SELECT pg_try_advisory_lock($1::integer, $2::integer)";
+const char* const kHolder = R"(
+INSERT INTO tallyforge_claims (run, "user", host, pid, since) VALUES ($1::bigint, $2, $3, $4::bigint, $5::timestamptz)
+ON CONFLICT (run) DO UPDATE SET "user" = excluded."user", host = excluded.host, pid = excluded.pid, since = excluded.since)";
+const char* const kHeldBy = R"(
+SELECT "user", host, pid, (extract(epoch FROM since) * 1000)::bigint FROM tallyforge_claims WHERE run = $1::bigint)";
 
 QByteArray Number(qint64 value) { return QByteArray::number(value); }
 std::optional<QByteArray> Number(std::optional<int> value)
@@ -707,6 +731,72 @@ QList<TJournalRecord> TSharedSeries::Runs(std::optional<qint64> serial)
             runs << *record;
     }
     return runs;
+}
+
+class TServerClaim : public TRestClaim {
+public:
+    TServerClaim(TSharedSeries& series, qint64 run, const pg_conn* connection)
+        : series_(series)
+        , run_(run)
+        , connection_(connection)
+    {
+    }
+    ~TServerClaim() override { series_.ReleaseClaim(run_, connection_); }
+
+private:
+    TSharedSeries& series_;
+    qint64 run_;
+    const pg_conn* connection_;
+};
+
+std::unique_ptr<TRestClaim> TSharedSeries::ClaimRest(const TJournalRecord& run)
+{
+    Connect();
+    const qint64 id = qint64(run.run);
+    const QList<Param> key { Number(qint64(kClaimSpace)), Number(qint64(qint32(quint32(quint64(id))))) };
+    Result taken = Exec(kTryClaim, key);
+    const pg_conn* connection = connection_;
+    if (QByteArray(PQgetvalue(taken.get(), 0, 0)) != "t") {
+        std::optional<TClaimHolder> holder;
+        try {
+            Result held = Exec(kHeldBy, { Number(id) }, false);
+            if (PQntuples(held.get()) > 0)
+                holder = TClaimHolder { Value(held.get(), 0, 0), Value(held.get(), 0, 1), QByteArray(PQgetvalue(held.get(), 0, 2)).toLongLong(),
+                                        QDateTime::fromMSecsSinceEpoch(QByteArray(PQgetvalue(held.get(), 0, 3)).toLongLong(), Qt::UTC) };
+        } catch (const Exception&) {
+            // Refused all the same, without the holder's name (a server of an older version).
+        }
+        throw ERestClaimed(ClaimRefusal(run, holder));
+    }
+    auto claim = std::make_unique<TServerClaim>(*this, id, connection);
+    // Named after the lock is held: a killed holder's row is overwritten by the next one.
+    const TClaimHolder self = ThisHolder();
+    try {
+        Exec(kClaims, {}, false, true);
+        Exec(kHolder, { Number(id), Text(self.user), Text(self.host), Number(self.pid), Time(self.since) }, false);
+    } catch (const Exception&) {
+        // A role that may not make the table still holds the claim, only unnamed; a
+        // connection lost meanwhile took the claim with it.
+        Rollback();
+        if (connection_ != connection || PQstatus(connection_) != CONNECTION_OK)
+            throw;
+    }
+    return claim;
+}
+
+void TSharedSeries::ReleaseClaim(qint64 run, const pg_conn* connection)
+{
+    // A connection lost or given up meanwhile took the lock with it; a new one never
+    // held it, and no server that stopped answering holds up the end of the program.
+    if (!connection_ || connection_ != connection || PQstatus(connection_) != CONNECTION_OK)
+        return;
+    try {
+        Exec("SELECT pg_advisory_unlock($1::integer, $2::integer)",
+             { Number(qint64(kClaimSpace)), Number(qint64(qint32(quint32(quint64(run))))) }, false);
+    } catch (const Exception&) {
+        // A window's connection lives on: ended, it takes the lock with it.
+        Drop();
+    }
 }
 
 void TSharedSeries::SetNext(int next, bool force)

@@ -47,6 +47,9 @@ public:
     // Designs are kept on the server, so any station can print any station's run again.
     void KeepDesign(const QString& hash, const QString& text) override;
     std::optional<QString> Design(const QString& hash) override;
+    // A session lock of the server, keyed by the run, on this station's connection: it
+    // ends with the connection, so a station killed or cut off frees the rest.
+    std::unique_ptr<TRestClaim> ClaimRest(const TJournalRecord& run) override;
     QString Where() const override;
 
     // Makes `next` the number the series' next print starts at, recorded in the runs
@@ -88,6 +91,9 @@ private:
     QString Spool(const QJsonObject& final);
     // The text with every form of the address's password replaced.
     QString Redacted(QString text) const;
+    friend class TServerClaim;
+    // Gives the rest claim of `run` back, on the connection that took it, if it is still up.
+    void ReleaseClaim(qint64 run, const pg_conn* connection);
 
     QString server_;
     QString name_;

@@ -8,7 +8,9 @@
 
 #include "run/Journal.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -18,8 +20,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <map>
 #include <memory>
+#include <set>
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -63,6 +67,11 @@ protected:
                       << QDir(reprints_).filePath(QStringLiteral("r%1-%2.pdf").arg(round_).arg(index));
         else
             arguments << QStringLiteral("print") << QStringLiteral("--count") << QString::number(pages);
+        return Program(arguments, sizeLimit);
+    }
+    std::unique_ptr<QProcess> Program(QStringList arguments, qint64 sizeLimit = 0,
+                                       QProcess::ProcessChannelMode channels = QProcess::ForwardedChannels)
+    {
         QString program = qEnvironmentVariable("TALLYFORGE_BINARY_DIR") + QStringLiteral("/src/app/tallyforge");
         if (sizeLimit > 0) {
             arguments.prepend(program);
@@ -75,7 +84,7 @@ protected:
         environment.insert(QStringLiteral("HOME"), dir_.filePath(QStringLiteral("home")));
         environment.insert(QStringLiteral("CUPS_SERVER"), QStringLiteral("127.0.0.1:1")); // the PDF printer
         process->setProcessEnvironment(environment);
-        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->setProcessChannelMode(channels);
         apptest::EndWithTest(*process);
         process->start(program, arguments);
         return process;
@@ -102,6 +111,17 @@ protected:
                     ++serials[match.captured(1).toLongLong()];
             }
         return serials;
+    }
+
+    // Every number up to `last` is in some record: printed, void or interrupted.
+    static void ExpectAccounted(const QList<TJournalRecord>& runs, qint64 last)
+    {
+        for (qint64 serial = 1; serial <= last; ++serial) {
+            const bool recorded = std::any_of(runs.begin(), runs.end(), [&](const TJournalRecord& run) {
+                return run.kind != TRunKind::Reprint && run.Accounts(serial);
+            });
+            ASSERT_TRUE(recorded) << "serial " << serial << " is in no record (printed, void or interrupted)";
+        }
     }
 
     QTemporaryDir dir_;
@@ -153,16 +173,93 @@ TEST_F(Campaign, KilledRacingAndFullRunsNeverRepeatOrLoseASerial)
         EXPECT_EQ(pages, 1) << "serial " << serial << " is on " << pages << " pages";
         EXPECT_LE(serial, last) << "serial " << serial << " is past the counter";
     }
-    for (qint64 serial = 1; serial <= last; ++serial) {
-        const bool recorded = std::any_of(runs.begin(), runs.end(), [&](const TJournalRecord& run) {
-            return run.kind != TRunKind::Reprint && run.Accounts(serial);
-        });
-        EXPECT_TRUE(recorded) << "serial " << serial << " is in no record (printed, void or interrupted)";
-        if (!recorded)
-            break;
-    }
+    ExpectAccounted(runs, last);
     RecordProperty("last", int(last));
     RecordProperty("onPaper", int(paper.size()));
+}
+
+// Until the process is drawing pages into `folder` (its PDF's hidden part file is there)
+// or has ended.
+bool DrawingOrEnded(const QString& folder, QProcess& process)
+{
+    const auto drawing = [&] {
+        return !QDir(folder).entryList({ QStringLiteral(".tallyforge-*.part") }, QDir::Hidden | QDir::Files).isEmpty();
+    };
+    for (QDeadlineTimer deadline(60000); !deadline.hasExpired();) {
+        if (drawing())
+            return true;
+        if (process.state() == QProcess::NotRunning || process.waitForFinished(5))
+            return false;
+    }
+    return false;
+}
+
+// Rounds of a cut-and-stack print stopped part way whose rest is resumed by two or three
+// commands at once, again and again, some of them killed or stopped as they print, until
+// nothing is left. Only one resume at a time prints a rest (the others are refused,
+// naming it); each ticket of the run is on paper once, and the series goes on after it.
+TEST_F(Campaign, RestsResumedAtOnceAndKilledPrintEachTicketOnce)
+{
+    const int rounds = qEnvironmentVariableIsSet("TF_CAMPAIGN_ROUNDS") ? qEnvironmentVariableIntValue("TF_CAMPAIGN_ROUNDS") : 3;
+    constexpr int kTickets = 40000;
+    QRandomGenerator random(20261208);
+    int refused = 0;
+    for (round_ = 0; round_ < rounds; ++round_) {
+        const QString folder = dir_.filePath(QStringLiteral("rests/%1").arg(round_));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const qint64 first = apptest::IniValue(settings_, QStringLiteral("SN"), QStringLiteral("LastNumber")).toLongLong() + 1;
+        std::unique_ptr<QProcess> stack = Program({ QStringLiteral("--settings"), settings_, QStringLiteral("--quiet"), QStringLiteral("print"),
+                                                    QStringLiteral("--count"), QString::number(kTickets), QStringLiteral("--sheet"), QStringLiteral("2x2"),
+                                                    QStringLiteral("--order"), QStringLiteral("stack"), QStringLiteral("--output"),
+                                                    QDir(folder).filePath(QStringLiteral("run.pdf")) });
+        ASSERT_TRUE(DrawingOrEnded(folder, *stack));
+        ::kill(pid_t(stack->processId()), SIGINT);
+        ASSERT_TRUE(stack->waitForFinished(60000));
+        bool left = true;
+        for (int wave = 0; left && wave < 30; ++wave) {
+            std::vector<std::unique_ptr<QProcess>> resumes;
+            std::vector<QString> outputs;
+            for (int i = 2 + int(random.bounded(2)); i > 0; --i) {
+                outputs.push_back(QDir(folder).filePath(QStringLiteral("%1-%2").arg(wave).arg(i)));
+                ASSERT_TRUE(QDir().mkpath(outputs.back()));
+                resumes.push_back(Program({ QStringLiteral("--settings"), settings_, QStringLiteral("--quiet"), QStringLiteral("resume"),
+                                            QStringLiteral("--output"), QDir(outputs.back()).filePath(QStringLiteral("rest.pdf")) },
+                                          0, QProcess::SeparateChannels));
+            }
+            left = false;
+            for (size_t i = 0; i < resumes.size(); ++i) {
+                QProcess& resume = *resumes[i];
+                const int stop = int(random.bounded(3)); // 0: to its end, 1: killed, 2: stopped
+                if (stop != 0 && DrawingOrEnded(outputs[i], resume))
+                    ::kill(pid_t(resume.processId()), stop == 1 ? SIGKILL : SIGINT);
+                ASSERT_TRUE(resume.state() == QProcess::NotRunning || resume.waitForFinished(120000));
+                const QString error = QString::fromLocal8Bit(resume.readAllStandardError());
+                refused += error.contains(QStringLiteral("is being printed by"));
+                left = left || !error.contains(QStringLiteral("sheets left to print"));
+            }
+        }
+        ASSERT_FALSE(left) << "round " << round_ << ": the rest is never done";
+
+        std::map<qint64, int> pages;
+        QDirIterator pdfs(folder, { QStringLiteral("*.pdf") }, QDir::Files, QDirIterator::Subdirectories);
+        while (pdfs.hasNext())
+            for (const QString& page : apptest::PdfText(pdfs.next()).split(QLatin1Char('\f'))) {
+                std::set<qint64> onPage;
+                for (const QRegularExpressionMatch& match : QRegularExpression(QStringLiteral("S-(\\d+)")).globalMatch(page))
+                    onPage.insert(match.captured(1).toLongLong());
+                for (const qint64 serial : onPage)
+                    ++pages[serial];
+            }
+        for (qint64 serial = first; serial < first + kTickets; ++serial)
+            ASSERT_EQ(pages[serial], 1) << "round " << round_ << ": ticket " << serial << " is on " << pages[serial] << " pages";
+        EXPECT_EQ(pages.size(), size_t(kTickets));
+    }
+    EXPECT_GT(refused, 0) << "no two resumes ever met";
+    std::unique_ptr<QProcess> after = Start(1, 0, 0, 0);
+    ASSERT_TRUE(after->waitForFinished(60000));
+    EXPECT_EQ(after->exitCode(), 0);
+    ExpectAccounted(TJournal(TJournal::PathBeside(settings_)).Runs(),
+                    apptest::IniValue(settings_, QStringLiteral("SN"), QStringLiteral("LastNumber")).toLongLong());
 }
 
 } // namespace

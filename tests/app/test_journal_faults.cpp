@@ -335,4 +335,42 @@ TEST_F(JournalFaultTest, TailThatCannotGoBackIsRecordedAsVoid)
     ExpectOnRecord(101, LastNumber());
 }
 
+// A print killed after its record and before the counter moved took nothing: the next
+// print takes those numbers and records the killed one as failed, so no later print is
+// refused over them. A killed print that did move the counter keeps its numbers, even
+// once the counter is set back by hand behind it.
+TEST_F(JournalFaultTest, PrintKilledBeforeTheCounterMovedNeverBlocksTheSeries)
+{
+    const TJournal journal(journal_);
+    // As such a kill leaves it: 101..105 on record, the counter still at 100.
+    TJournalRecord tookNothing = Record(101, 105, TRunStatus::Interrupted);
+    tookNothing.prefix = QStringLiteral("S-");
+    journal.Append(tookNothing);
+    auto [code, errors] = Print(3);
+    ASSERT_EQ(code, 0) << errors.toStdString();
+    std::tie(code, errors) = Print(3); // 104..106, inside the killed print's range
+    ASSERT_EQ(code, 0) << errors.toStdString();
+    EXPECT_EQ(LastNumber(), 106);
+    const QList<TJournalRecord> runs = journal.Runs();
+    const auto settled = std::find_if(runs.begin(), runs.end(), [&](const TJournalRecord& run) { return run.SameRun(tookNothing); });
+    ASSERT_NE(settled, runs.end());
+    EXPECT_EQ(settled->status, TRunStatus::Failed);
+    EXPECT_FALSE(settled->first.has_value());
+    ExpectOnRecord(101, 106);
+
+    // 107..110 taken (the counter moved), then a print after it, then the counter set back.
+    TJournalRecord tookItsNumbers = Record(107, 110, TRunStatus::Interrupted);
+    tookItsNumbers.started = tookItsNumbers.started.addDays(1);
+    tookItsNumbers.prefix = QStringLiteral("S-");
+    journal.Append(tookItsNumbers);
+    WriteBytes(settings_, "[SN]\r\nLastNumber=110\r\nPrefix=S-\r\n\r\n");
+    std::tie(code, errors) = Print(2);
+    ASSERT_EQ(code, 0) << errors.toStdString();
+    WriteBytes(settings_, "[SN]\r\nLastNumber=106\r\nPrefix=S-\r\n\r\n");
+    std::tie(code, errors) = Print(2);
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("Serials 107 to 108 were printed already"))) << errors.toStdString();
+    EXPECT_EQ(journal.Runs(108).value(0).status, TRunStatus::Interrupted);
+}
+
 } // namespace

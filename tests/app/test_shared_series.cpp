@@ -313,6 +313,38 @@ TEST_F(SharedSeriesTest, StoppedStackRunIsResumedFromTheServer)
               QStringLiteral("completed|t"));
 }
 
+// One station at a time prints a rest: a second is refused, naming the one that prints it;
+// a station killed as it prints frees the rest at once, and the next prints all of it.
+TEST_F(SharedSeriesTest, OneStationAtATimeResumesARest)
+{
+    QProcess first;
+    ASSERT_TRUE(StartLongRun(first, QStringLiteral("first.pdf"), { QStringLiteral("--sheet"), QStringLiteral("2x4"),
+                                                                   QStringLiteral("--order"), QStringLiteral("stack") }, 40000));
+    ::kill(pid_t(first.processId()), SIGINT);
+    ASSERT_EQ(Finish(first).code, 130);
+    QProcess holder;
+    Start(holder, Arguments({ QStringLiteral("resume"), QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("killed.pdf")) }));
+    const auto drawing = [&] {
+        return !QDir(dir_.path()).entryList({ QStringLiteral(".tallyforge-*.part") }, QDir::Hidden | QDir::Files).isEmpty();
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawing() || holder.state() == QProcess::NotRunning; }, 60000));
+    ASSERT_TRUE(drawing()) << "the first resume ended before it printed";
+    // Held still while it holds the claim, however fast it prints.
+    ::kill(pid_t(holder.processId()), SIGSTOP);
+    const Ran refused = Run({ QStringLiteral("resume"), QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("other.pdf")) });
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_TRUE(refused.error.contains(QStringLiteral("is being printed by")) && refused.error.contains(QStringLiteral("(process %1)").arg(holder.processId())))
+        << refused.error.toStdString();
+    ::kill(pid_t(holder.processId()), SIGKILL);
+    ASSERT_TRUE(holder.waitForFinished(10000));
+
+    const Ran rest = Run({ QStringLiteral("resume"), QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("rest.pdf")) });
+    ASSERT_EQ(rest.code, 0) << rest.error.toStdString();
+    EXPECT_EQ(apptest::PdfPageCount(Pdf(QStringLiteral("first.pdf"))) + apptest::PdfPageCount(Pdf(QStringLiteral("rest.pdf"))), 5000);
+    EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("killed.pdf"))));
+    EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("other.pdf"))));
+}
+
 // The server lost during a run: the run ends, says its record waits in the spool, and
 // the record reaches the server once it is back; the tail nobody took is given back.
 TEST_F(SharedSeriesTest, ServerLostMidRun)
@@ -624,6 +656,26 @@ TEST_F(SharedSeriesTest, StalledServerHoldsNoStation)
     c.Connect(); // the spool: 6 to 13 back
     EXPECT_FALSE(QFile::exists(Spool()));
     EXPECT_EQ(SeriesLast(), 5);
+}
+
+// A server that stops answering during a run does not hold the command line: once the
+// run's record is in the spool the command ends, while the server is still stalled.
+TEST_F(SharedSeriesTest, CommandEndsOnceItsRecordIsSpooled)
+{
+    QProcess program;
+    ASSERT_TRUE(StartLongRun(program, QStringLiteral("stalled.pdf")));
+    ASSERT_TRUE(server_->Freeze(true));
+    ::kill(pid_t(program.processId()), SIGINT);
+    // Past the command's own time limit for the server (15 s and its margin), not until
+    // the server goes on.
+    const bool ended = program.waitForFinished(50000);
+    const bool stillStalled = ended && program.exitStatus() == QProcess::NormalExit;
+    ASSERT_TRUE(server_->Freeze(false));
+    ASSERT_TRUE(stillStalled) << "the command waited for the stalled server";
+    EXPECT_EQ(program.exitCode(), 130);
+    const QString error = QString::fromLocal8Bit(program.readAllStandardError());
+    EXPECT_TRUE(error.contains(QStringLiteral("did not answer")) && error.contains(QStringLiteral("waits in"))) << error.toStdString();
+    EXPECT_EQ(TSharedSeries(server_->Uri(), series_, Spool()).Waiting(), 1);
 }
 
 // No message, status or server text shows the password of the series server's address,
