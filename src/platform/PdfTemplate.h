@@ -37,8 +37,10 @@ struct TUnderlay {
     std::function<QList<QPointF>(int pageIndex)> corners;
 };
 
-// Writes `document` (a finished PDF) with the underlay to `out`. Raises Exception when
-// either PDF cannot be read or the output cannot be written.
+// Writes the pages of `document` (a finished PDF from Qt) with the underlay to `out` as a
+// new document: each page is Qt's content stream as it is after the artwork's placement,
+// and the pages share one resources dictionary and one copy of the artwork. Qt's own page
+// objects are not copied. Raises Exception when either PDF cannot be read.
 void Apply(const QString& document, const TUnderlay& underlay, QIODevice& out);
 
 } // namespace pdftemplate

@@ -53,8 +53,8 @@ struct TPrinter::Impl {
     int Resolution() const;
     // Drops the open document's writer and file; the file goes unless it was published.
     void CloseDocument();
-    // Puts the underlay under the finished document: a new temporary beside it takes its
-    // place, synced; the old one goes.
+    // Puts the underlay under the finished document: qpdf makes a new temporary beside it
+    // from its pages, which takes its place, synced; the old one goes unsynced.
     void PlaceUnderlay();
 
     // Sets the QPrinter up for the current printer; re-done only when the printer changed.

@@ -146,9 +146,10 @@ void TPrinter::EndDoc()
     try {
         // The painter reports neither a full disk nor a refused job: only a synced,
         // published file or a job the queue took counts as output.
-        d->output->Finish();
         if (d->underlay)
             d->PlaceUnderlay();
+        else
+            d->output->Finish();
         if (IsPdfPrinter() && !outputFileName_.isEmpty() && !d->chosenFileUsed
             && outputFileMode_ == TOutputFileMode::Exact) {
             d->output->PublishExactly(outputFileName_);
@@ -185,6 +186,8 @@ void TPrinter::EndDoc()
 
 void TPrinter::Impl::PlaceUnderlay()
 {
+    // Qt's document is only read back, here: it needs no sync of its own.
+    output->Check();
     auto placed = std::make_unique<TOutputFile>(outputFolder, outputAccess);
     placed->SetIntendedPath(intendedPath);
     pdftemplate::Apply(output->TemporaryPath(), *underlay, placed->Device());
