@@ -247,124 +247,175 @@ TArtwork Load(const QString& path, int page)
     return artwork;
 }
 
-void Apply(const QString& document, const TUnderlay& underlay, QIODevice& out)
+namespace {
+
+Exception CannotPlace(const std::exception& e)
+{
+    if (const auto* known = dynamic_cast<const Exception*>(&e))
+        return *known;
+    return Exception(QCoreApplication::translate("PdfTemplate", "Cannot place the template: %1").arg(QString::fromLocal8Bit(e.what())));
+}
+
+} // namespace
+
+struct TPlacement::Impl {
+    TUnderlay underlay;
+    std::unique_ptr<QPDF> artwork; // the source of the artwork's form until the output is written
+    Form form;
+    QPDF pdf;
+    QPDFObjectHandle xobject;
+    QPDFObjectHandle kids;
+    int pages = 0;
+    std::map<std::string, QPDFObjectHandle> placements; // pages that place the artwork alike share one
+    // Qt's parts as read, whose content streams the output copies when it is written.
+    // Kept whole: qpdf releases a document slowly and reads a released one's streams slowly.
+    std::vector<std::pair<QByteArray, std::unique_ptr<QPDF>>> parts;
+
+    void Take(const QByteArray& bytes, QPDF& drawn);
+};
+
+TPlacement::TPlacement(TUnderlay underlay)
+    : d(std::make_unique<Impl>())
+{
+    d->underlay = std::move(underlay);
+    try {
+        d->artwork = Open(d->underlay.pdf, QStringLiteral("template"));
+        d->form = PageForm(*d->artwork, d->underlay.page);
+        d->pdf.emptyPDF();
+        d->xobject = d->pdf.copyForeignObject(d->form.object);
+    } catch (const std::exception& e) {
+        throw CannotPlace(e);
+    }
+    d->kids = QPDFObjectHandle::newArray();
+}
+
+TPlacement::~TPlacement() = default;
+
+void TPlacement::Add(QByteArray part)
 {
     try {
-        // Mapped, not read: qpdf looks at the few objects of each page it takes, and the
-        // rest of Qt's file stays in the page cache.
-        QFile file(document);
-        if (!file.open(QIODevice::ReadOnly))
-            throw Exception(QCoreApplication::translate("PdfTemplate", "Cannot place the template under %1: %2").arg(Native(document), file.errorString()));
-        const qint64 size = file.size();
-        const uchar* bytes = size > 0 ? file.map(0, size) : nullptr;
-        if (!bytes)
-            throw Exception(QCoreApplication::translate("PdfTemplate", "Cannot place the template under %1: %2").arg(Native(document), file.errorString()));
-        QPDF drawn;
-        drawn.setSuppressWarnings(true);
-        const std::string name = document.toStdString();
-        drawn.processMemoryFile(name.c_str(), reinterpret_cast<const char*>(bytes), size_t(size));
-        std::vector<QPDFObjectHandle> drawnPages = Pages(drawn);
+        auto& [bytes, drawn] = d->parts.emplace_back(std::move(part), std::make_unique<QPDF>());
+        d->Take(bytes, *drawn);
+    } catch (const std::exception& e) {
+        throw CannotPlace(e);
+    }
+}
 
-        const std::unique_ptr<QPDF> artwork = Open(underlay.pdf, QStringLiteral("template"));
-        const Form form = PageForm(*artwork, underlay.page);
+void TPlacement::Impl::Take(const QByteArray& bytes, QPDF& drawn)
+{
+    drawn.setSuppressWarnings(true);
+    drawn.processMemoryFile("part", bytes.constData(), size_t(bytes.size()));
+    std::vector<QPDFObjectHandle> drawnPages = Pages(drawn);
 
-        // The output's pages are made here: each takes Qt's content stream as it is, after
-        // the placement of the one copy of the artwork, and the resources of all pages as
-        // one dictionary, which the page tree hands down with the paper's size. Qt's own
-        // page objects stay behind.
-        Resources gathered;
-        std::vector<char> ownResources(drawnPages.size());
-        std::vector<QPDFObjectHandle::Rectangle> media(drawnPages.size());
-        bool oneSize = true;
-        for (size_t index = 0; index < drawnPages.size(); ++index) {
-            ownResources[index] = !gathered.Merge(drawnPages[index].getKey("/Resources"));
-            QPDFObjectHandle box = drawnPages[index].getKey("/MediaBox");
-            if (!box.isRectangle())
-                throw std::runtime_error("page " + std::to_string(index + 1) + " has no size");
-            media[index] = box.getArrayAsRectangle();
-            const QPDFObjectHandle::Rectangle& first = media.front();
-            const QPDFObjectHandle::Rectangle& own = media[index];
-            oneSize = oneSize && own.llx == first.llx && own.lly == first.lly && own.urx == first.urx && own.ury == first.ury;
+    // The part's pages share one resources dictionary, which their node of the page tree
+    // hands down with the paper's size. Qt's own page objects stay behind.
+    Resources gathered;
+    std::vector<char> ownResources(drawnPages.size());
+    std::vector<QPDFObjectHandle::Rectangle> media(drawnPages.size());
+    bool oneSize = true;
+    for (size_t index = 0; index < drawnPages.size(); ++index) {
+        ownResources[index] = !gathered.Merge(drawnPages[index].getKey("/Resources"));
+        QPDFObjectHandle box = drawnPages[index].getKey("/MediaBox");
+        if (!box.isRectangle())
+            throw std::runtime_error("page " + std::to_string(pages + int(index) + 1) + " has no size");
+        media[index] = box.getArrayAsRectangle();
+        const QPDFObjectHandle::Rectangle& first = media.front();
+        const QPDFObjectHandle::Rectangle& own = media[index];
+        oneSize = oneSize && own.llx == first.llx && own.lly == first.lly && own.urx == first.urx && own.ury == first.ury;
+    }
+    const std::string artworkName = gathered.FreeXObjectName();
+
+    QPDFObjectHandle root = pdf.getRoot();
+    QPDFObjectHandle tree = root.getKey("/Pages");
+    QPDFObjectHandle node = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    node.replaceKey("/Type", QPDFObjectHandle::newName("/Pages"));
+    node.replaceKey("/Parent", tree);
+    node.replaceKey("/Resources", gathered.Make(pdf, artworkName, xobject));
+    if (oneSize && !media.empty())
+        node.replaceKey("/MediaBox", QPDFObjectHandle::newFromRectangle(media.front()));
+    QPDFObjectHandle nodeKids = QPDFObjectHandle::newArray();
+    const QPDFObjectHandle pageType = QPDFObjectHandle::newName("/Page");
+    for (size_t index = 0; index < drawnPages.size(); ++index) {
+        QPDFObjectHandle drawnPage = drawnPages[index];
+        QPDFObjectHandle page = QPDFObjectHandle::newDictionary();
+        page.replaceKey("/Type", pageType);
+        page.replaceKey("/Parent", node);
+        for (auto& [key, value] : drawnPage.getDictAsMap()) {
+            // An empty list of annotations is left out.
+            if (key == "/Type" || key == "/Parent" || key == "/Contents" || key == "/Resources" || (key == "/MediaBox" && oneSize)
+                || (key == "/Annots" && value.isArray() && value.getArrayNItems() == 0))
+                continue;
+            page.replaceKey(key, Own(pdf, value));
         }
-        const std::string artworkName = gathered.FreeXObjectName();
+        if (ownResources[index])
+            page.replaceKey("/Resources", Resources::WithXObject(pdf, Own(pdf, drawnPage.getKey("/Resources")).shallowCopy(), artworkName, xobject));
 
-        QPDF pdf;
-        pdf.emptyPDF();
-        const QPDFObjectHandle xobject = pdf.copyForeignObject(form.object);
-        QPDFObjectHandle root = pdf.getRoot();
-        QPDFObjectHandle tree = root.getKey("/Pages");
-        tree.replaceKey("/Resources", gathered.Make(pdf, artworkName, xobject));
-        if (oneSize && !media.empty())
-            tree.replaceKey("/MediaBox", QPDFObjectHandle::newFromRectangle(media.front()));
-        QPDFObjectHandle kids = QPDFObjectHandle::newArray();
-        const QPDFObjectHandle pageType = QPDFObjectHandle::newName("/Page");
-        std::map<std::string, QPDFObjectHandle> placements; // pages that place the artwork alike share one
-        for (size_t index = 0; index < drawnPages.size(); ++index) {
-            QPDFObjectHandle drawnPage = drawnPages[index];
-            QPDFObjectHandle page = QPDFObjectHandle::newDictionary();
-            page.replaceKey("/Type", pageType);
-            page.replaceKey("/Parent", tree);
-            for (auto& [key, value] : drawnPage.getDictAsMap()) {
-                // An empty list of annotations is left out.
-                if (key == "/Type" || key == "/Parent" || key == "/Contents" || key == "/Resources" || (key == "/MediaBox" && oneSize)
-                    || (key == "/Annots" && value.isArray() && value.getArrayNItems() == 0))
-                    continue;
-                page.replaceKey(key, Own(pdf, value));
+        QPDFObjectHandle contents = QPDFObjectHandle::newArray();
+        const QList<QPointF> corners = underlay.corners ? underlay.corners(pages + int(index)) : QList<QPointF>();
+        if (!corners.isEmpty()) {
+            std::string placement;
+            for (const QPointF& corner : corners) {
+                // PDF measures up from the paper's lower-left corner; the corner is the
+                // artwork's top-left, measured down from the paper's top.
+                const double x = media[index].llx + corner.x() * kPointsPerInch - form.box.llx;
+                const double y = media[index].ury - corner.y() * kPointsPerInch - (form.box.ury - form.box.lly) - form.box.lly;
+                char line[128];
+                std::snprintf(line, sizeof line, "q 1 0 0 1 %.4f %.4f cm %s Do Q\n", x, y, artworkName.c_str());
+                placement += line;
             }
-            if (ownResources[index])
-                page.replaceKey("/Resources", Resources::WithXObject(pdf, Own(pdf, drawnPage.getKey("/Resources")).shallowCopy(), artworkName, xobject));
-
-            QPDFObjectHandle contents = QPDFObjectHandle::newArray();
-            const QList<QPointF> corners = underlay.corners ? underlay.corners(int(index)) : QList<QPointF>();
-            if (!corners.isEmpty()) {
-                std::string placement;
-                for (const QPointF& corner : corners) {
-                    // PDF measures up from the paper's lower-left corner; the corner is the
-                    // artwork's top-left, measured down from the paper's top.
-                    const double x = media[index].llx + corner.x() * kPointsPerInch - form.box.llx;
-                    const double y = media[index].ury - corner.y() * kPointsPerInch - (form.box.ury - form.box.lly) - form.box.lly;
-                    char line[128];
-                    std::snprintf(line, sizeof line, "q 1 0 0 1 %.4f %.4f cm %s Do Q\n", x, y, artworkName.c_str());
-                    placement += line;
-                }
-                QPDFObjectHandle& stream = placements[placement];
-                if (!stream.isInitialized())
-                    stream = QPDFObjectHandle::newStream(&pdf, placement);
-                contents.appendItem(stream);
-            }
-            QPDFObjectHandle drawnContents = drawnPage.getKey("/Contents");
-            for (QPDFObjectHandle& stream : drawnContents.isArray() ? drawnContents.getArrayAsVector() : std::vector { drawnContents })
-                if (stream.isStream())
-                    contents.appendItem(pdf.copyForeignObject(stream));
-            page.replaceKey("/Contents", contents.getArrayNItems() == 1 ? contents.getArrayItem(0) : contents);
-            kids.appendItem(pdf.makeIndirectObject(page));
+            QPDFObjectHandle& stream = placements[placement];
+            if (!stream.isInitialized())
+                stream = QPDFObjectHandle::newStream(&pdf, placement);
+            contents.appendItem(stream);
         }
-        tree.replaceKey("/Kids", kids);
-        tree.replaceKey("/Count", QPDFObjectHandle::newInteger(kids.getArrayNItems()));
-        // The document's own entries (its information, its metadata) come along.
+        QPDFObjectHandle drawnContents = drawnPage.getKey("/Contents");
+        for (QPDFObjectHandle& stream : drawnContents.isArray() ? drawnContents.getArrayAsVector() : std::vector { drawnContents })
+            if (stream.isStream())
+                contents.appendItem(pdf.copyForeignObject(stream));
+        page.replaceKey("/Contents", contents.getArrayNItems() == 1 ? contents.getArrayItem(0) : contents);
+        nodeKids.appendItem(pdf.makeIndirectObject(page));
+    }
+    node.replaceKey("/Kids", nodeKids);
+    node.replaceKey("/Count", QPDFObjectHandle::newInteger(nodeKids.getArrayNItems()));
+    kids.appendItem(node);
+    if (pages == 0) {
+        // The document's own entries (its information, its metadata) come from its first part.
         for (auto& [key, value] : drawn.getRoot().getDictAsMap())
             if (key != "/Type" && key != "/Pages")
                 root.replaceKey(key, Own(pdf, value));
         if (QPDFObjectHandle info = drawn.getTrailer().getKey("/Info"); info.isDictionary())
             pdf.getTrailer().replaceKey("/Info", Own(pdf, info));
-
-        QPDFWriter writer(pdf);
-        // A failed write (a full disk, a file size limit) is kept by the output file and
-        // reported, with its reason, when the caller finishes it.
-        Pl_Function sink("output", nullptr, [&out](unsigned char const* data, size_t length) {
-            out.write(reinterpret_cast<const char*>(data), qint64(length));
-        });
-        writer.setOutputPipeline(&sink);
-        // Qt's streams are compressed already: copied as they are, not decoded and made
-        // again; the page dictionaries go into compressed object streams.
-        writer.setDecodeLevel(qpdf_dl_none);
-        writer.setObjectStreamMode(qpdf_o_generate);
-        writer.write();
-    } catch (const Exception&) {
-        throw;
-    } catch (const std::exception& e) {
-        throw Exception(QCoreApplication::translate("PdfTemplate", "Cannot place the template under %1: %2").arg(Native(document), QString::fromLocal8Bit(e.what())));
     }
+    pages += int(nodeKids.getArrayNItems());
+}
+
+void TPlacement::Write(QIODevice& out)
+{
+    try {
+        Write(d->pdf, out);
+    } catch (const std::exception& e) {
+        throw CannotPlace(e);
+    }
+}
+
+void TPlacement::Write(QPDF& pdf, QIODevice& out)
+{
+    QPDFObjectHandle tree = pdf.getRoot().getKey("/Pages");
+    tree.replaceKey("/Kids", d->kids);
+    tree.replaceKey("/Count", QPDFObjectHandle::newInteger(d->pages));
+
+    QPDFWriter writer(pdf);
+    // A failed write (a full disk, a file size limit) is kept by the output file and
+    // reported, with its reason, when the caller finishes it.
+    Pl_Function sink("output", nullptr, [&out](unsigned char const* data, size_t length) {
+        out.write(reinterpret_cast<const char*>(data), qint64(length));
+    });
+    writer.setOutputPipeline(&sink);
+    // Qt's streams are compressed already: copied as they are, not decoded and made
+    // again; the page dictionaries go into compressed object streams.
+    writer.setDecodeLevel(qpdf_dl_none);
+    writer.setObjectStreamMode(qpdf_o_generate);
+    writer.write();
 }
 
 } // namespace pdftemplate
