@@ -8,9 +8,6 @@
 #include <QString>
 
 #include <functional>
-#include <memory>
-
-class QPDF;
 
 // Artwork PDFs: read and checked before a run, and placed under the pages of a finished
 // document as one form XObject that every page draws, so the artwork is stored once
@@ -40,30 +37,8 @@ struct TUnderlay {
     std::function<QList<QPointF>(int pageIndex)> corners;
 };
 
-// Places the artwork under the pages of a run that Qt draws as a series of documents
-// (parts), and writes them as one document. Each page is Qt's content stream as it is,
-// after the placement of the one copy of the artwork; the pages of a part share one
-// resources dictionary (a part's fonts are its own). Qt's own page objects are not
-// copied.
-class TPlacement {
-public:
-    // Raises Exception when the artwork cannot be read.
-    explicit TPlacement(TUnderlay underlay);
-    ~TPlacement();
-    TPlacement(const TPlacement&) = delete;
-    TPlacement& operator=(const TPlacement&) = delete;
-
-    // Takes in the next part, a finished PDF, whose first page follows the last page of
-    // the part before. Raises Exception when it cannot be read.
-    void Add(QByteArray part);
-    // Writes the document of all parts to `out`. Raises Exception when it cannot be made;
-    // a failed write is the device's to report.
-    void Write(QIODevice& out);
-
-private:
-    struct Impl;
-    void Write(QPDF& pdf, QIODevice& out);
-    std::unique_ptr<Impl> d;
-};
+// Writes `document` (a finished PDF) with the underlay to `out`. Raises Exception when
+// either PDF cannot be read or the output cannot be written.
+void Apply(const QString& document, const TUnderlay& underlay, QIODevice& out);
 
 } // namespace pdftemplate

@@ -227,11 +227,7 @@ TCanvas* TPrinter::Canvas()
     if (!d->canvas)
         return nullptr;
     if (std::exchange(d->pageAsked, false)) {
-        // A run over artwork is drawn in parts of this many pages.
-        constexpr int kPagesInPart = 2048;
-        if (d->placement && ++d->pagesInPart >= kPagesInPart)
-            d->NextPart();
-        else if (!d->writer->newPage())
+        if (!d->writer->newPage())
             throw Exception(QCoreApplication::translate("TPrinter", "Cannot start a new page on %1").arg(PrinterName()));
         ++d->pagesInDocument;
     }

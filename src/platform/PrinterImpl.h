@@ -7,7 +7,6 @@
 #include "platform/OutputFile.h"
 #include "platform/Printer.h"
 
-#include <QBuffer>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -39,12 +38,11 @@ struct TPrinter::Impl {
     QPainter painter;
     std::optional<TCanvas> canvas;
     std::unique_ptr<TOutputFile> output; // the open document's file
+    // Where and how the open document's file was made, for the file the underlay writes.
+    QString outputFolder;
+    TOutputFile::Access outputAccess = TOutputFile::Access::Shared;
+    QString intendedPath;
     std::optional<pdftemplate::TUnderlay> underlay;
-    // With an underlay, Qt draws the document in parts, in memory, which the placement
-    // takes in while the next part is drawn and writes to the output at the end.
-    std::unique_ptr<pdftemplate::TPlacement> placement;
-    std::unique_ptr<QBuffer> part;
-    int pagesInPart = 0;
     std::unique_ptr<QPdfWriter> writer;
     int pagesInDocument = 0;
     bool pageAsked = false;       // NewPage() was called; the page begins with its drawing
@@ -55,11 +53,9 @@ struct TPrinter::Impl {
     int Resolution() const;
     // Drops the open document's writer and file; the file goes unless it was published.
     void CloseDocument();
-    // A writer for the open document on `device`, with the document's settings.
-    std::unique_ptr<QPdfWriter> Writer(QIODevice& device, const QString& title) const;
-    // Ends the part drawn so far, hands it to the placement and begins the next one with
-    // the painter as it was.
-    void NextPart();
+    // Puts the underlay under the finished document: a new temporary beside it takes its
+    // place, synced; the old one goes unsynced.
+    void PlaceUnderlay();
 
     // Sets the QPrinter up for the current printer; re-done only when the printer changed.
     void ConfigureDevice();

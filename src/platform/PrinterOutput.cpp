@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QPainterPath>
 
 #include <sys/stat.h>
 
@@ -44,77 +43,12 @@ int TPrinter::Impl::Resolution() const
     return device->resolution();
 }
 
-std::unique_ptr<QPdfWriter> TPrinter::Impl::Writer(QIODevice& device, const QString& title) const
-{
-    auto pdf = std::make_unique<QPdfWriter>(&device);
-    pdf->setResolution(Resolution());
-    pdf->setPageLayout(Layout());
-    pdf->setTitle(title);
-    pdf->setCreator(kDefaultDocumentName);
-    return pdf;
-}
-
-void TPrinter::Impl::NextPart()
-{
-    // The painter keeps its state from page to page; a new document starts it afresh,
-    // so the drawing's state is carried over.
-    const QFont font = painter.font();
-    const QPen pen = painter.pen();
-    const QBrush brush = painter.brush();
-    const QBrush background = painter.background();
-    const Qt::BGMode backgroundMode = painter.backgroundMode();
-    const QPointF brushOrigin = painter.brushOrigin();
-    const QPainter::RenderHints hints = painter.renderHints();
-    const QPainter::CompositionMode composition = painter.compositionMode();
-    const qreal opacity = painter.opacity();
-    const Qt::LayoutDirection direction = painter.layoutDirection();
-    const QRect window = painter.window();
-    const QRect viewport = painter.viewport();
-    const bool viewTransform = painter.viewTransformEnabled();
-    const QTransform world = painter.worldTransform();
-    const bool worldMatrix = painter.worldMatrixEnabled();
-    const bool clipping = painter.hasClipping();
-    const QPainterPath clip = clipping ? painter.clipPath() : QPainterPath();
-    const QString title = writer->title();
-    const QPageLayout layout = writer->pageLayout();
-
-    painter.end();
-    writer.reset();
-    part->close();
-    placement->Add(std::exchange(part->buffer(), QByteArray()));
-    part->open(QIODevice::WriteOnly);
-    pagesInPart = 0;
-    writer = Writer(*part, title);
-    writer->setPageLayout(layout);
-    if (!painter.begin(writer.get()))
-        throw Exception(QCoreApplication::translate("TPrinter", "Cannot start a new page"));
-    painter.setFont(font);
-    painter.setPen(pen);
-    painter.setBrush(brush);
-    painter.setBackground(background);
-    painter.setBackgroundMode(backgroundMode);
-    painter.setBrushOrigin(brushOrigin);
-    painter.setRenderHints(hints, true);
-    painter.setCompositionMode(composition);
-    painter.setOpacity(opacity);
-    painter.setLayoutDirection(direction);
-    painter.setWindow(window);
-    painter.setViewport(viewport);
-    painter.setViewTransformEnabled(viewTransform);
-    painter.setWorldTransform(world);
-    painter.setWorldMatrixEnabled(worldMatrix);
-    if (clipping)
-        painter.setClipPath(clip);
-}
-
 void TPrinter::Impl::CloseDocument()
 {
     canvas.reset();
     if (painter.isActive())
         painter.end();
     writer.reset();
-    placement.reset();
-    part.reset();
     output.reset();
     pageAsked = false;
 }
@@ -163,19 +97,20 @@ void TPrinter::BeginDoc()
     TOutputFile::RemoveLeftovers(folder);
 
     // A queue's document is nobody else's to read while it waits in the shared folder.
-    d->output = std::make_unique<TOutputFile>(folder, IsPdfPrinter() ? TOutputFile::Access::Shared : TOutputFile::Access::OwnerOnly);
-    if (IsPdfPrinter())
-        d->output->SetIntendedPath(outputFileName_.isEmpty() ? QDir(folder).filePath(FileStem(title_) + QStringLiteral(".pdf"))
-                                                             : outputFileName_);
-    QIODevice* device = &d->output->Device();
-    if (d->underlay) {
-        d->placement = std::make_unique<pdftemplate::TPlacement>(*d->underlay);
-        d->part = std::make_unique<QBuffer>();
-        d->part->open(QIODevice::WriteOnly);
-        d->pagesInPart = 0;
-        device = d->part.get();
+    d->outputFolder = folder;
+    d->outputAccess = IsPdfPrinter() ? TOutputFile::Access::Shared : TOutputFile::Access::OwnerOnly;
+    d->intendedPath.clear();
+    d->output = std::make_unique<TOutputFile>(folder, d->outputAccess);
+    if (IsPdfPrinter()) {
+        d->intendedPath = outputFileName_.isEmpty() ? QDir(folder).filePath(FileStem(title_) + QStringLiteral(".pdf"))
+                                                    : outputFileName_;
+        d->output->SetIntendedPath(d->intendedPath);
     }
-    d->writer = d->Writer(*device, name);
+    d->writer = std::make_unique<QPdfWriter>(&d->output->Device());
+    d->writer->setResolution(d->Resolution());
+    d->writer->setPageLayout(d->Layout());
+    d->writer->setTitle(name);
+    d->writer->setCreator(kDefaultDocumentName);
     if (!d->painter.begin(d->writer.get())) {
         const QString file = d->output->TemporaryPath();
         d->CloseDocument();
@@ -211,12 +146,11 @@ void TPrinter::EndDoc()
     try {
         // The painter reports neither a full disk nor a refused job: only a synced,
         // published file or a job the queue took counts as output.
-        if (d->placement) {
-            d->part->close();
-            d->placement->Add(std::exchange(d->part->buffer(), QByteArray()));
-            d->placement->Write(d->output->Device());
-        }
-        d->output->Finish();
+        // Qt's document under an underlay is only read back: the placed one is synced.
+        if (d->underlay)
+            d->PlaceUnderlay();
+        else
+            d->output->Finish();
         if (IsPdfPrinter() && !outputFileName_.isEmpty() && !d->chosenFileUsed
             && outputFileMode_ == TOutputFileMode::Exact) {
             d->output->PublishExactly(outputFileName_);
@@ -249,6 +183,16 @@ void TPrinter::EndDoc()
     d->CloseDocument();
     if (OnEvent)
         OnEvent(peEndDoc);
+}
+
+void TPrinter::Impl::PlaceUnderlay()
+{
+    output->Check();
+    auto placed = std::make_unique<TOutputFile>(outputFolder, outputAccess);
+    placed->SetIntendedPath(intendedPath);
+    pdftemplate::Apply(output->TemporaryPath(), *underlay, placed->Device());
+    placed->Finish();
+    output = std::move(placed);
 }
 
 void TPrinter::SetUnderlay(std::optional<pdftemplate::TUnderlay> underlay)
