@@ -1,10 +1,12 @@
 // Sheets a second printing to PDF over a one-page artwork template against the same run
 // without it, both through the serial run as the program prints.
 //
-//   template_print [sheets]      (default 10000)
+//   template_print [sheets]          (default 10000)
+//   template_print --peak [sheets]   (default 100000)
 //
 // Prints the median time of each over a few runs, their ratio (at most 2x is the aim),
-// and the file's size against the template's size plus 400 bytes a sheet.
+// and the file's size against the template's size plus 400 bytes a sheet. With --peak,
+// each is printed once in a process of its own, whose peak memory is the figure.
 #include "BenchRun.h"
 #include "DirectPrint.h"
 #include "platform/PdfTemplate.h"
@@ -20,7 +22,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+extern char** environ;
 
 namespace {
 
@@ -47,14 +57,44 @@ void MakeTemplate(const QString& path, const QSizeF& points)
     painter.drawImage(QRectF(300, 400, 200, 200), image);
 }
 
+// Runs this program on one run of `kind` ("plain" or "template") and reports its peak
+// resident memory and its time, as the kernel counted them for that process alone.
+int MeasureApart(const char* self, const char* kind, int sheets)
+{
+    const std::string count = std::to_string(sheets);
+    char* arguments[] = { const_cast<char*>(self), const_cast<char*>("--once"), const_cast<char*>(kind), const_cast<char*>(count.c_str()), nullptr };
+    pid_t child = 0;
+    if (posix_spawn(&child, self, nullptr, nullptr, arguments, environ) != 0) {
+        std::perror("template_print: posix_spawn");
+        return 1;
+    }
+    int status = 0;
+    rusage usage {};
+    QElapsedTimer timer;
+    timer.start();
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "template_print: the %s run failed\n", kind);
+        return 1;
+    }
+    std::printf("%-9s %d sheets: peak %.1f MB, %.2f s (process, with start-up)\n", kind, sheets, usage.ru_maxrss / 1024.0,
+                timer.nsecsElapsed() / 1e9);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (argc > 1 && std::strcmp(argv[1], "--peak") == 0) {
+        const int sheets = argc > 2 ? std::max(1, std::atoi(argv[2])) : 100000;
+        return MeasureApart(argv[0], "plain", sheets) || MeasureApart(argv[0], "template", sheets);
+    }
+    // One run of one kind, for --peak.
+    const char* once = argc > 3 && std::strcmp(argv[1], "--once") == 0 ? argv[2] : nullptr;
     TunePrintingAllocator();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    const int sheets = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
+    const int sheets = once ? std::max(1, std::atoi(argv[3])) : argc > 1 ? std::max(1, std::atoi(argv[1])) : 10000;
     QApplication application(argc, argv);
     TBenchRun bench;
     TSerialRun& run = bench.Run();
@@ -89,6 +129,11 @@ int main(int argc, char* argv[])
         }
         return seconds;
     };
+    if (once) {
+        const bool withTemplate = std::strcmp(once, "template") == 0;
+        time(withTemplate, withTemplate ? QStringLiteral("template.pdf") : QStringLiteral("plain.pdf"));
+        return 0;
+    }
     std::vector<double> plainTimes, templateTimes;
     for (int i = 0; i < kRuns; ++i) {
         plainTimes.push_back(time(false, QStringLiteral("plain.pdf")));

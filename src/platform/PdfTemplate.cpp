@@ -1,6 +1,7 @@
 #include "platform/PdfTemplate.h"
 
 #include "platform/Exception.h"
+#include "platform/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QHash>
 
+#include <qpdf/Pl_Discard.hh>
 #include <qpdf/Pl_Function.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFExc.hh>
@@ -16,7 +18,12 @@
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <optional>
+#include <set>
+#include <vector>
 #include <map>
 #include <memory>
 
@@ -58,19 +65,50 @@ Form PageForm(QPDF& pdf, int page)
     return form;
 }
 
+// Why the page's form cannot be placed as it is: its content, decoded, and every stream
+// it draws (images, fonts, forms), as they are copied, must read without a fault.
+std::string Damage(QPDF& pdf, Form form)
+{
+    Pl_Discard discard;
+    bool filtered = false;
+    if (!form.object.pipeStreamData(&discard, &filtered, 0, qpdf_dl_generalized))
+        return "its page content cannot be read";
+    std::set<QPDFObjGen> seen;
+    std::vector<QPDFObjectHandle> pending { form.object.getDict().getKey("/Resources") };
+    while (!pending.empty() && !pdf.anyWarnings()) {
+        QPDFObjectHandle object = pending.back();
+        pending.pop_back();
+        if (object.isIndirect() && !seen.insert(object.getObjGen()).second)
+            continue;
+        if (object.isStream()) {
+            if (!object.pipeStreamData(&discard, &filtered, 0, qpdf_dl_none))
+                return "stream " + object.getObjGen().unparse(' ') + " cannot be read";
+            object = object.getDict();
+        }
+        if (object.isArray())
+            for (QPDFObjectHandle& item : object.getArrayAsVector())
+                pending.push_back(item);
+        else if (object.isDictionary())
+            for (auto& [key, value] : object.getDictAsMap())
+                if (key != "/Parent")
+                    pending.push_back(value);
+    }
+    const std::vector<QPDFExc> warnings = pdf.getWarnings();
+    return warnings.empty() ? std::string() : warnings.front().getMessageDetail();
+}
+
 } // namespace
 
 TArtwork Load(const QString& path, int page)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 cannot be read: %2").arg(Native(path), file.errorString()));
+    // A pipe or a device is refused, not waited on.
+    std::optional<QByteArray> bytes = regularfile::Read(path);
+    if (!bytes)
+        throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 cannot be read: %2").arg(Native(path), QString::fromLocal8Bit(std::strerror(ENOENT))));
     TArtwork artwork;
     artwork.path = path;
     artwork.page = page;
-    artwork.bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 cannot be read: %2").arg(Native(path), file.errorString()));
+    artwork.bytes = std::move(*bytes);
     artwork.sha256 = QString::fromLatin1(QCryptographicHash::hash(artwork.bytes, QCryptographicHash::Sha256).toHex());
     try {
         const std::unique_ptr<QPDF> pdf = Open(artwork.bytes, path);
@@ -85,6 +123,9 @@ TArtwork Load(const QString& path, int page)
         artwork.sizeInches = QSizeF((form.box.urx - form.box.llx) / kPointsPerInch, (form.box.ury - form.box.lly) / kPointsPerInch);
         if (!(artwork.sizeInches.width() > 0 && artwork.sizeInches.height() > 0))
             throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 has an empty page %2").arg(Native(path)).arg(page));
+        // Read as it will be placed: a stream qpdf cannot read whole would print as nothing.
+        if (const std::string damage = Damage(*pdf, form); !damage.empty())
+            throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 is damaged: %2").arg(Native(path), QString::fromStdString(damage)));
     } catch (const QPDFExc& e) {
         if (e.getErrorCode() == qpdf_e_password)
             throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 is encrypted; save it without a password").arg(Native(path)));

@@ -54,7 +54,7 @@ struct TPrinter::Impl {
     // Drops the open document's writer and file; the file goes unless it was published.
     void CloseDocument();
     // Puts the underlay under the finished document: a new temporary beside it takes its
-    // place, synced; the old one goes.
+    // place, synced; the old one goes unsynced.
     void PlaceUnderlay();
 
     // Sets the QPrinter up for the current printer; re-done only when the printer changed.

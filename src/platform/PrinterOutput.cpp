@@ -146,9 +146,11 @@ void TPrinter::EndDoc()
     try {
         // The painter reports neither a full disk nor a refused job: only a synced,
         // published file or a job the queue took counts as output.
-        d->output->Finish();
+        // Qt's document under an underlay is only read back: the placed one is synced.
         if (d->underlay)
             d->PlaceUnderlay();
+        else
+            d->output->Finish();
         if (IsPdfPrinter() && !outputFileName_.isEmpty() && !d->chosenFileUsed
             && outputFileMode_ == TOutputFileMode::Exact) {
             d->output->PublishExactly(outputFileName_);
@@ -185,6 +187,7 @@ void TPrinter::EndDoc()
 
 void TPrinter::Impl::PlaceUnderlay()
 {
+    output->Check();
     auto placed = std::make_unique<TOutputFile>(outputFolder, outputAccess);
     placed->SetIntendedPath(intendedPath);
     pdftemplate::Apply(output->TemporaryPath(), *underlay, placed->Device());

@@ -16,9 +16,12 @@
 #include <QPainterPath>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -249,6 +252,24 @@ TEST_F(TemplateTest, BadTemplatesAreRefusedBeforeAnyNumberIsTaken)
     ASSERT_EQ(code, 0);
     const QString large = Path(QStringLiteral("large.pdf"));
     MakeTemplate(large, paper + QSizeF(72, 72));
+    // The page's content stream one byte longer than its /Length says: viewers show it,
+    // qpdf reads it short.
+    const QString text = QString::fromLatin1(bytes);
+    const QRegularExpressionMatch contents = QRegularExpression(QStringLiteral(R"(/Type /Page\n[^>]*/Contents (\d+) 0 R)")).match(text);
+    ASSERT_TRUE(contents.hasMatch());
+    const QRegularExpressionMatch stream = QRegularExpression(QStringLiteral(R"(\n%1 0 obj\n<<\n/Length (\d+) 0 R)").arg(contents.captured(1))).match(text);
+    ASSERT_TRUE(stream.hasMatch());
+    const QRegularExpressionMatch length = QRegularExpression(QStringLiteral(R"(\n%1 0 obj\n(\d+)\n)").arg(stream.captured(1))).match(text);
+    ASSERT_TRUE(length.hasMatch());
+    QByteArray shortBytes = bytes;
+    shortBytes.replace(length.capturedStart(1), length.capturedLength(1), QByteArray::number(length.captured(1).toInt() - 1));
+    const QString shortLength = Path(QStringLiteral("short.pdf"));
+    QFile shortFile(shortLength);
+    ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
+    shortFile.write(shortBytes);
+    shortFile.close();
+    const QString pipe = Path(QStringLiteral("pipe.pdf"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
 
     const struct {
         const char* name;
@@ -260,6 +281,8 @@ TEST_F(TemplateTest, BadTemplatesAreRefusedBeforeAnyNumberIsTaken)
         { "empty", { QStringLiteral("--template"), empty } },
         { "page past the end", { QStringLiteral("--template"), good, QStringLiteral("--template-page"), QStringLiteral("2") } },
         { "larger than the paper", { QStringLiteral("--template"), large } },
+        { "content longer than its length", { QStringLiteral("--template"), shortLength } },
+        { "a pipe", { QStringLiteral("--template"), pipe } },
     };
     const QString output = Path(QStringLiteral("out.pdf"));
     for (const auto& bad : cases) {
