@@ -109,6 +109,9 @@ public:
     void Reprint(const QString& first, const QString& last, const QString& mark, int printerIndex);
     // Prints the sheets a stopped run of several tickets a sheet did not print.
     void PrintRest(const TJournalRecord& run);
+    // Prepares and prints a reprint or rest on printer `printerIndex` (of Printer's list;
+    // -1: the window's), for this run only, and reports where it went.
+    void PrintOn(int printerIndex, TPrintRequest request, bool sheets);
     // The rest of a stopped run in words, for the question where it goes.
     static QString RestText(const TRunRest& rest);
     void txtStartingSNChange();

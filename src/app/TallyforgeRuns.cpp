@@ -434,7 +434,23 @@ void TfrmTallyforge::Reprint(const QString& first, const QString& last, const QS
 {
     if (run_->Running() || Printer().Printing())
         return;
-    // The printer is chosen for this reprint only: the window's own comes back after it.
+    TPrintRequest request;
+    request.kind = TRunKind::Reprint;
+    request.page = CurrentPage();
+    // The print room reads the serials against the runs that printed them.
+    request.firstText = first;
+    request.lastText = last;
+    request.page.Mark = mark;
+    // Each serial in its own ticket, as the sheets are laid out now.
+    request.layout = sheetLayout_;
+    request.artwork = template_;
+    request.artwork.File = ticket::TemplatePath(template_.File, settingsPath_);
+    PrintOn(printerIndex, std::move(request), !sheetLayout_.IsDefault());
+}
+
+void TfrmTallyforge::PrintOn(int printerIndex, TPrintRequest request, bool sheets)
+{
+    // The printer is chosen for this run only: the window's own comes back after it.
     const int previousPrinter = Printer().PrinterIndex();
     const bool otherPrinter = printerIndex >= 0 && printerIndex != previousPrinter;
     const auto restore = [&] {
@@ -448,19 +464,8 @@ void TfrmTallyforge::Reprint(const QString& first, const QString& last, const QS
         Printer().SetPrinterIndex(printerIndex);
     std::optional<TSerialRun::Outcome> outcome;
     try {
-        TPrintRequest request;
-        request.kind = TRunKind::Reprint;
-        request.page = CurrentPage();
-        // The print room reads the serials against the runs that printed them.
-        request.firstText = first;
-        request.lastText = last;
-        request.page.Mark = mark;
-        // Each serial in its own ticket, as the sheets are laid out now.
-        request.layout = sheetLayout_;
         request.offset = calibrations_.value(Printer().PrinterName());
         request.confirmAbove = confirmAbove_;
-        request.artwork = template_;
-        request.artwork.File = ticket::TemplatePath(template_.File, settingsPath_);
         const TPrintPlan plan = room_->Prepare(request);
         if (Confirm(plan))
             outcome = PrintPages(plan);
@@ -468,9 +473,9 @@ void TfrmTallyforge::Reprint(const QString& first, const QString& last, const QS
         restore();
         throw;
     }
-    // Told before the window's printer comes back: the reprint went to the chosen one.
+    // Told before the window's printer comes back: the run went to the chosen one.
     if (outcome)
-        ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets), !outcome->notPrinted.isEmpty(), !sheetLayout_.IsDefault());
+        ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets), !outcome->notPrinted.isEmpty(), sheets);
     restore();
 }
 
@@ -489,46 +494,17 @@ void TfrmTallyforge::PrintRest(const TJournalRecord& run)
     TPrintRestDialog dialog(RestText(*rest), printers, stoppedOn >= 0 ? stoppedOn : previousPrinter, parent);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    // The printer is chosen for this rest only: the window's own comes back after it.
-    const bool otherPrinter = dialog.PrinterIndex() >= 0 && dialog.PrinterIndex() != previousPrinter;
-    const auto restore = [&] {
-        if (otherPrinter)
-            Printer().SetPrinterIndex(previousPrinter);
-        // The run set the job to its own sheets; the preview shows the inputs' run again.
-        ApplyPageCount();
-        txtStartingSNChange();
-    };
-    if (otherPrinter)
-        Printer().SetPrinterIndex(dialog.PrinterIndex());
-    std::optional<TSerialRun::Outcome> outcome;
-    try {
-        TPrintRequest request;
-        request.kind = TRunKind::Resume;
-        request.page = CurrentPage();
-        request.resumeOf = run;
-        request.offset = calibrations_.value(Printer().PrinterName());
-        request.confirmAbove = confirmAbove_;
-        const TPrintPlan plan = room_->Prepare(request);
-        if (Confirm(plan))
-            outcome = PrintPages(plan);
-    } catch (...) {
-        restore();
-        throw;
-    }
-    // Told before the window's printer comes back: the rest went to the chosen one.
-    if (outcome)
-        ReportOutput(int(outcome->sheetsDelivered), int(outcome->sheets), !outcome->notPrinted.isEmpty(), true);
-    restore();
+    TPrintRequest request;
+    request.kind = TRunKind::Resume;
+    request.page = CurrentPage();
+    request.resumeOf = run;
+    PrintOn(dialog.PrinterIndex(), std::move(request), true);
 }
 
 QString TfrmTallyforge::RestText(const TRunRest& rest)
 {
     // The run's serials as it printed them, and the sheets it has left.
-    const auto printed = [&rest](qint32 number) {
-        return ticket::SerialParts(rest.run.prefix, number, rest.run.suffix, rest.run.digits.value_or(0),
-                                   ticket::ParseCheck(rest.run.check).value_or(ticket::TCheck::None))
-            .text;
-    };
+    const auto printed = [&rest](qint32 number) { return printedserial::Text(rest.run, number); };
     const qint64 sheets = ticket::TSheetPlan(rest.layout, rest.tickets).PrintedSheets();
     return tr("The run of %1 to %2 stopped after %3 of its %4 sheets: sheets %5 to %4 are left to print.")
         .arg(printed(*rest.run.first), printed(rest.run.last.value_or(*rest.run.first)))

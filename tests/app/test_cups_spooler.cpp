@@ -134,7 +134,7 @@ TEST_F(CupsSpoolerTest, ReprintOnAnotherPrinterReportsWhereItWent)
     ASSERT_TRUE(cups_->WaitForJobs()) << "the queue did not finish the job";
 
     Printer().SetOutputFolder(dir_.path());
-    window.Reprint(7, 8, QStringLiteral("REPRINT"), int(Printer().Printers().indexOf(QStringLiteral("PDF"))));
+    window.Reprint(QStringLiteral("7"), QStringLiteral("8"), QStringLiteral("REPRINT"), int(Printer().Printers().indexOf(QStringLiteral("PDF"))));
     ASSERT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(Printer().PrinterName(), cups_->QueueName());
     const QString file = dir_.filePath(QStringLiteral("Tallyforge 7-8.pdf"));
