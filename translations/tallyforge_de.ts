@@ -445,6 +445,10 @@
         <translation>Letzte</translation>
     </message>
     <message>
+        <source>%1, rest of %2</source>
+        <translation>%1, Rest von %2</translation>
+    </message>
+    <message>
         <source>tickets</source>
         <translation>Tickets</translation>
     </message>
@@ -511,6 +515,10 @@
     <message>
         <source>The template %1 cannot be shown</source>
         <translation>Die Vorlage %1 kann nicht angezeigt werden</translation>
+    </message>
+    <message>
+        <source>The template %1 is damaged: %2</source>
+        <translation>Die Vorlage %1 ist beschädigt: %2</translation>
     </message>
 </context>
 <context>

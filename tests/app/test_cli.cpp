@@ -228,6 +228,11 @@ TEST_F(CommandLineTest, StoppedStackRunIsCompletedByResume)
     EXPECT_EQ(code, 1);
     EXPECT_EQ(error, QStringLiteral("tallyforge: No stopped run has sheets left to print."));
     EXPECT_EQ(LastNumber(), QString::number(99 + kTickets));
+    // The log says which run the rest continued.
+    QProcess again;
+    Start(again, { QStringLiteral("log") });
+    ASSERT_TRUE(again.waitForFinished(60000));
+    EXPECT_TRUE(QString::fromUtf8(again.readAllStandardOutput()).section(u'\n', 1, 1).contains(QStringLiteral(" resume, rest of %1 ").arg(cells[0])));
 
     // Together the two files are the run's sheets, the rest going on where the first stopped.
     const int restSheets = apptest::PdfPageCount(Pdf(QStringLiteral("rest.pdf")));

@@ -134,8 +134,17 @@ TEST_F(CupsSpoolerTest, ReprintOnAnotherPrinterReportsWhereItWent)
     ASSERT_TRUE(cups_->WaitForJobs()) << "the queue did not finish the job";
 
     Printer().SetOutputFolder(dir_.path());
+    // The PDF printer's printable area is not the queue's: the reprint asks first.
+    QStringList questions;
+    app::SetQuestionHandler([&questions](const QString&, const QString& text) {
+        questions << text;
+        return true;
+    });
     window.Reprint(QStringLiteral("7"), QStringLiteral("8"), QStringLiteral("REPRINT"), int(Printer().Printers().indexOf(QStringLiteral("PDF"))));
+    app::SetQuestionHandler(nullptr);
     ASSERT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_TRUE(questions[0].contains(QStringLiteral("printed on another printable area"))) << questions[0].toStdString();
     EXPECT_EQ(Printer().PrinterName(), cups_->QueueName());
     const QString file = dir_.filePath(QStringLiteral("Tallyforge 7-8.pdf"));
     ASSERT_EQ(apptest::PdfPageCount(file), 2);

@@ -31,7 +31,9 @@ QString LogTable(const QList<TJournalRecord>& runs)
         const std::optional<qint64> sheets = run.SheetsOut();
         rows << QStringList { run.run ? QStringLiteral("%1").arg(run.run, 16, 16, QLatin1Char('0')) : QStringLiteral("-"),
                               run.started.toLocalTime().toString(Qt::ISODate),
-                              TJournal::KindText(run.kind),
+                              run.resumes ? QCoreApplication::translate("CommandLine", "%1, rest of %2")
+                                                .arg(TJournal::KindText(run.kind), QStringLiteral("%1").arg(run.resumes, 16, 16, QLatin1Char('0')))
+                                          : TJournal::KindText(run.kind),
                               TJournal::StatusText(run.status),
                               run.first ? printedserial::Text(run, *run.first) : QStringLiteral("-"),
                               run.last ? printedserial::Text(run, *run.last) : QStringLiteral("-"),
