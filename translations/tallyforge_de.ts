@@ -1304,6 +1304,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>The rest of this run was printed meanwhile: no sheets are left to print</source>
         <translation>Der Rest dieses Laufs wurde inzwischen gedruckt: es fehlen keine Bögen mehr</translation>
     </message>
+    <message>
+        <source>The settings file holds %1, which this program does not know: nothing prints until it is changed</source>
+        <translation>Die Einstellungsdatei enthält %1, das dieses Programm nicht kennt: Nichts wird gedruckt, bis es geändert ist</translation>
+    </message>
 </context>
 <context>
     <name>TPrinter</name>
@@ -2135,6 +2139,10 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>The run of %1 to %2 stopped after %3 of its %4 sheets: sheets %5 to %4 are left to print.</source>
         <translation>Der Lauf von %1 bis %2 wurde nach %3 seiner %4 Bögen abgebrochen: die Bögen %5 bis %4 fehlen noch.</translation>
+    </message>
+    <message>
+        <source>the settings file holds %1, which this program does not know</source>
+        <translation>die Einstellungsdatei enthält %1, das dieses Programm nicht kennt</translation>
     </message>
 </context>
 </TS>

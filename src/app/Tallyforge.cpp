@@ -696,6 +696,7 @@ void TfrmTallyforge::LoadSettings()
     }
     settingsLoaded_ = true;
     calibrations_ = settings.Calibrations; // before the inputs, which redraw the preview
+    unknownSettings_ = settings.Unknown;
     knownLastNumber_ = settings.LastNumberText;
     lastNumberUnreadable_ = !settings.LastNumberReadable;
     txtPrefix->SetText(settings.Prefix);
@@ -761,6 +762,7 @@ void TfrmTallyforge::SaveSettings()
     settings.Sheet = sheetLayout_;
     settings.Items = items_;
     settings.Template = template_;
+    settings.Unknown = unknownSettings_;
     // LastNumber is written only over what this window knows to be there: another window
     // or process that printed since keeps its number, and text that is not a number
     // stays until the user prints or sets the starting number. A shared series keeps its

@@ -112,6 +112,9 @@ public:
     // Prepares and prints a reprint or rest on printer `printerIndex` (of Printer's list;
     // -1: the window's), for this run only, and reports where it went.
     void PrintOn(int printerIndex, TPrintRequest request, bool sheets);
+    // Drops the settings file's unknown values whose entries start so (see
+    // TallyforgeSettings::Unknown), once a dialog set them.
+    void ForgetUnknown(const QStringList& starts);
     // The rest of a stopped run in words, for the question where it goes.
     static QString RestText(const TRunRest& rest);
     void txtStartingSNChange();
@@ -273,6 +276,8 @@ private:
     QDateTime journalStamp_;
     qint64 journalSize_ = -2;
     calibration::TCalibrations calibrations_;
+    // Values of the settings file this program does not know; a print refuses them.
+    QStringList unknownSettings_;
     QTimer* followTimer_ = nullptr;
     int followTicks_ = 0;
     // Print Setup's choice, kept in the settings file once made.

@@ -142,6 +142,7 @@ void TfrmTallyforge::RunPrint(bool advance)
     request.layout = sheetLayout_;
     request.artwork = template_;
     request.artwork.File = ticket::TemplatePath(template_.File, settingsPath_);
+    request.unknownSettings = unknownSettings_;
     // Another window or process may take the numbers between the plan and its
     // reservation: the plan is then made (and asked about) again.
     std::optional<TSerialRun::Outcome> outcome;
@@ -270,6 +271,8 @@ void TfrmTallyforge::UpdateStatus()
     preflight_ = CheckRun(*pjSN, calibration::Apply(page, calibrations_.value(Printer().PrinterName())), count,
                           JournalRuns(), sheetLayout_);
     QStringList warnings;
+    if (!unknownSettings_.isEmpty())
+        warnings << tr("the settings file holds %1, which this program does not know").arg(unknownSettings_.join(QStringLiteral(", ")));
     for (const TPreflightWarning& warning : preflight_.warnings)
         warnings << warning.text;
     QString tip = tr("Settings: %1").arg(QDir::toNativeSeparators(settingsPath_));
@@ -523,6 +526,8 @@ void TfrmTallyforge::mnuNumberFormatClick()
         check_ = dialog.Check();
         report_.clear();
     }
+    if (dialog.result() == QDialog::Accepted)
+        ForgetUnknown({ QStringLiteral("[SN] Step="), QStringLiteral("[SN] Check=") });
     txtStartingSNChange();
 }
 
@@ -582,8 +587,10 @@ void TfrmTallyforge::mnuTemplateClick()
     if (run_->Running() || Printer().Printing())
         return;
     TTemplateDialog dialog(template_, this);
-    if (dialog.exec() == QDialog::Accepted)
+    if (dialog.exec() == QDialog::Accepted) {
+        ForgetUnknown({ QStringLiteral("[Template] ") });
         SetTemplate(dialog.Template());
+    }
 }
 
 void TfrmTallyforge::mnuSheetLayoutClick()
@@ -595,8 +602,10 @@ void TfrmTallyforge::mnuSheetLayoutClick()
         return serial::SerialText(page, qint32(ticket + 1));
     };
     TSheetLayoutDialog dialog(sheetLayout_, serialText, serial::PrintableInches(), std::max(1, txtPageCount->AsInteger()), this);
-    if (dialog.exec() == QDialog::Accepted)
+    if (dialog.exec() == QDialog::Accepted) {
+        ForgetUnknown({ QStringLiteral("[Sheet] ") });
         SetSheetLayout(dialog.Layout());
+    }
 }
 
 void TfrmTallyforge::mnuTicketItemsClick()
@@ -607,8 +616,18 @@ void TfrmTallyforge::mnuTicketItemsClick()
     TTicketItemsDialog dialog(items_, this);
     // The preview follows every change; Cancel puts back what was there.
     dialog.OnChange = [this](const QList<ticket::TTicketItem>& items) { app::Guard([&] { SetTicketItems(items); }); };
-    if (dialog.exec() == QDialog::Accepted)
+    if (dialog.exec() == QDialog::Accepted) {
+        ForgetUnknown({ QStringLiteral("[Item") });
         SetTicketItems(dialog.Items());
-    else
+    } else
         SetTicketItems(before);
+}
+
+void TfrmTallyforge::ForgetUnknown(const QStringList& starts)
+{
+    // The user set these in a dialog: what the window holds is what the file gets.
+    unknownSettings_.removeIf([&starts](const QString& entry) {
+        return std::any_of(starts.begin(), starts.end(), [&entry](const QString& start) { return entry.startsWith(start); });
+    });
+    txtStartingSNChange();
 }

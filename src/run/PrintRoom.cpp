@@ -150,6 +150,11 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         plan.request = std::move(request);
         return plan;
     }
+    // The settings file says something this program would print otherwise: a print from
+    // it would not be what the file describes. A reprint prints its run's design.
+    if (!reprint && !request.unknownSettings.isEmpty())
+        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "The settings file holds %1, which this program does not know: nothing prints until it is changed")
+                                .arg(request.unknownSettings.join(QStringLiteral(", "))));
     TPrintPlan plan;
     // A reprint named by text is read against the runs that printed it.
     const bool named = reprint && !request.firstText.isEmpty();

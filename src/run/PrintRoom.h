@@ -52,6 +52,9 @@ struct TPrintRequest {
     // The artwork under the numbers, its File absolute (see ticket::TemplatePath); printed
     // only when its Print is set. A reprint takes the artwork its serials were printed on.
     ticket::TTemplate artwork;
+    // Values of the settings file this program does not know (TallyforgeSettings::
+    // Unknown) that the request's own inputs do not replace: a print refuses them.
+    QStringList unknownSettings;
 };
 
 // What is left of a run of several tickets a sheet that stopped part way with its serials

@@ -63,6 +63,13 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     s.Digits = qBound(kMinDigits, ini.ReadInteger(kSN, QStringLiteral("Digits"), d.Digits), kMaxDigits);
     s.ConfirmAbove = qMax(0, ini.ReadInteger(kSN, QStringLiteral("ConfirmAbove"), d.ConfirmAbove));
     s.Step = qBound(kMinStep, ini.ReadInteger(kSN, QStringLiteral("Step"), d.Step), kMaxStep);
+    if (const QString step = ini.ReadString(kSN, QStringLiteral("Step"), QString()); ini.ValueExists(kSN, QStringLiteral("Step"))) {
+        const std::optional<int> value = inirules::ParseInteger(step);
+        if (!value || *value < kMinStep)
+            s.Unknown << ticket::UnknownValue(kSN, QStringLiteral("Step"), step);
+    }
+    if (const QString check = ini.ReadString(kSN, QStringLiteral("Check"), QString()); !ticket::ParseCheck(check))
+        s.Unknown << ticket::UnknownValue(kSN, QStringLiteral("Check"), check);
     // A scheme this version does not know prints no check rather than a wrong one.
     s.Check = ticket::ParseCheck(ini.ReadString(kSN, QStringLiteral("Check"), QString())).value_or(d.Check);
     s.HorizontalIndent = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent), kMaxIndent);
@@ -92,16 +99,19 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     }
     if (ini.SectionExists(kSheet)) {
         ticket::TSheetLayout layout;
-        ticket::ReadSheetKeys(ini, kSheet, layout);
+        ticket::ReadSheetKeys(ini, kSheet, layout, &s.Unknown);
         // 50 x 50 tickets at most: a grid of 2^31 slots would take all memory.
         s.Sheet = ticket::Bounded(layout);
     }
-    s.Items = ticket::ReadItemKeys(ini);
+    s.Items = ticket::ReadItemKeys(ini, &s.Unknown);
     if (const QString file = ini.ReadString(kTemplate, QStringLiteral("File"), QString()); !file.isEmpty()) {
         const ticket::TTemplate dt;
         s.Template.File = file;
         s.Template.Page = qMax(1, ini.ReadInteger(kTemplate, QStringLiteral("Page"), dt.Page));
-        s.Template.Scope = ticket::ParseScope(ini.ReadString(kTemplate, QStringLiteral("Scope"), QString())).value_or(dt.Scope);
+        const QString scope = ini.ReadString(kTemplate, QStringLiteral("Scope"), QString());
+        s.Template.Scope = ticket::ParseScope(scope).value_or(dt.Scope);
+        if (ini.ValueExists(kTemplate, QStringLiteral("Scope")) && !ticket::ParseScope(scope))
+            s.Unknown << ticket::UnknownValue(kTemplate, QStringLiteral("Scope"), scope);
         s.Template.Print = ini.ReadBool(kTemplate, QStringLiteral("Print"), dt.Print);
     }
     return s;
@@ -128,14 +138,17 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         ini.WriteInteger(kSN, QStringLiteral("Digits"), s.Digits);
     else if (ini.ValueExists(kSN, QStringLiteral("Digits")))
         ini.DeleteKey(kSN, QStringLiteral("Digits"));
-    if (s.Step != 1)
+    if (ticket::ListsKey(s.Unknown, kSN, QStringLiteral("Step"))) {
+        // Kept as the file has it.
+    } else if (s.Step != 1)
         ini.WriteInteger(kSN, QStringLiteral("Step"), s.Step);
     else if (ini.ValueExists(kSN, QStringLiteral("Step")))
         ini.DeleteKey(kSN, QStringLiteral("Step"));
-    if (s.Check != ticket::TCheck::None)
+    if (ticket::ListsKey(s.Unknown, kSN, QStringLiteral("Check"))) {
+        // Kept as the file has it.
+    } else if (s.Check != ticket::TCheck::None)
         ini.WriteString(kSN, QStringLiteral("Check"), ticket::CheckName(s.Check));
-    else if (ini.ValueExists(kSN, QStringLiteral("Check"))
-             && ticket::ParseCheck(ini.ReadString(kSN, QStringLiteral("Check"), QString()))) // not one it does not know
+    else if (ini.ValueExists(kSN, QStringLiteral("Check")))
         ini.DeleteKey(kSN, QStringLiteral("Check"));
     if (s.ConfirmAbove != TallyforgeSettings::kDefaultConfirmAbove)
         ini.WriteInteger(kSN, QStringLiteral("ConfirmAbove"), s.ConfirmAbove);
@@ -175,13 +188,14 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
     }
     // The one-ticket page leaves a file without [Sheet] as it was.
     if (!s.Sheet.IsDefault() || ini.SectionExists(kSheet)) {
-        ticket::WriteSheetKeys(ini, kSheet, s.Sheet);
+        ticket::WriteSheetKeys(ini, kSheet, s.Sheet, s.Unknown);
     }
-    ticket::WriteItemKeys(ini, s.Items);
+    ticket::WriteItemKeys(ini, s.Items, s.Unknown);
     if (s.Template.IsSet()) {
         ini.WriteString(kTemplate, QStringLiteral("File"), s.Template.File);
         ini.WriteInteger(kTemplate, QStringLiteral("Page"), s.Template.Page);
-        ini.WriteString(kTemplate, QStringLiteral("Scope"), ticket::ScopeName(s.Template.Scope));
+        if (!ticket::ListsKey(s.Unknown, kTemplate, QStringLiteral("Scope")))
+            ini.WriteString(kTemplate, QStringLiteral("Scope"), ticket::ScopeName(s.Template.Scope));
         ini.WriteBool(kTemplate, QStringLiteral("Print"), s.Template.Print);
     } else if (ini.SectionExists(kTemplate)) {
         ini.EraseSection(kTemplate);

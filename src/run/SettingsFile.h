@@ -84,6 +84,11 @@ struct TallyforgeSettings {
     // the section goes.
     ticket::TTemplate Template;
 
+    // Values the file holds that this program does not know ("[SN] Check=luhnx", see
+    // ticket::UnknownValue): read as the defaults above, kept in the file by a save, and
+    // no print starts while one of them is listed.
+    QStringList Unknown;
+
     bool operator==(const TallyforgeSettings&) const = default;
 };
 

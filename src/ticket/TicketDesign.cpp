@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ticket {
@@ -54,7 +55,33 @@ QString UnquotedValue(const QString& text)
 
 double Within(double value, double limit) { return qBound(-limit, value, limit); }
 
-QList<TTicketItem> ReadItemKeys(const TIniFile& ini)
+QString UnknownValue(const QString& section, const QString& key, const QString& value)
+{
+    return QStringLiteral("[%1] %2=%3").arg(section, key, value);
+}
+
+bool ListsKey(const QStringList& unknown, const QString& section, const QString& key)
+{
+    const QString start = QStringLiteral("[%1] %2=").arg(section, key);
+    return std::any_of(unknown.begin(), unknown.end(), [&start](const QString& entry) { return entry.startsWith(start, Qt::CaseInsensitive); });
+}
+
+namespace {
+
+// A key's value that `parse` does not take goes on the list, as the file holds it.
+template <class Parse>
+void Check(const TIniFile& ini, const QString& section, const QString& key, Parse parse, QStringList* unknown)
+{
+    if (!unknown || !ini.ValueExists(section, key))
+        return;
+    const QString value = ini.ReadString(section, key, QString());
+    if (!parse(value))
+        *unknown << UnknownValue(section, key, value);
+}
+
+} // namespace
+
+QList<TTicketItem> ReadItemKeys(const TIniFile& ini, QStringList* unknown)
 {
     using namespace settingslimits;
     QList<TTicketItem> items;
@@ -63,6 +90,14 @@ QList<TTicketItem> ReadItemKeys(const TIniFile& ini)
         const QString section = ItemSection(index);
         const TTicketItem d;
         TTicketItem item;
+        Check(ini, section, kKind, [](const QString& v) { return ParseKind(v).has_value(); }, unknown);
+        Check(ini, section, kAlign, [](const QString& v) { return ParseAlign(v).has_value(); }, unknown);
+        Check(ini, section, kSymbology, [](const QString& v) { return ParseSymbology(v).has_value(); }, unknown);
+        Check(ini, section, kRotation, [](const QString& v) {
+            bool number = false;
+            const int degrees = v.trimmed().toInt(&number);
+            return number && ParseRotation(degrees).has_value();
+        }, unknown);
         item.Kind = ParseKind(ini.ReadString(section, kKind, QString())).value_or(d.Kind);
         item.Left = ini.ReadFloat(section, kLeft, d.Left);
         item.Top = ini.ReadFloat(section, kTop, d.Top);
@@ -93,20 +128,23 @@ QList<TTicketItem> ReadItemKeys(const TIniFile& ini)
     return items;
 }
 
-void WriteItemKeys(TIniFile& ini, const QList<TTicketItem>& items)
+void WriteItemKeys(TIniFile& ini, const QList<TTicketItem>& items, const QStringList& keep)
 {
     for (int index = 0; index < items.size(); ++index) {
         const QString section = ItemSection(index);
         const TTicketItem& item = items[index];
         const bool text = item.Kind == TItemKind::Text;
-        // Keys that do not apply to the item, or are left to [Font], go.
+        // Keys that do not apply to the item, or are left to [Font], go; a value this
+        // program does not know stays as the file has it.
         const auto put = [&](const QString& key, bool applies, const auto& write) {
+            if (ListsKey(keep, section, key))
+                return;
             if (applies)
                 write();
             else if (ini.ValueExists(section, key))
                 ini.DeleteKey(section, key);
         };
-        ini.WriteString(section, kKind, KindName(item.Kind));
+        put(kKind, true, [&] { ini.WriteString(section, kKind, KindName(item.Kind)); });
         ini.WriteFloat(section, kLeft, item.Left);
         ini.WriteFloat(section, kTop, item.Top);
         ini.WriteString(section, kText, QuotedValue(item.Text));
@@ -116,7 +154,7 @@ void WriteItemKeys(TIniFile& ini, const QList<TTicketItem>& items)
         put(kItalic, text && item.Italic.has_value(), [&] { ini.WriteBool(section, kItalic, item.Italic.value_or(false)); });
         put(kColor, text && item.Color.has_value(), [&] { ini.WriteInteger(section, kColor, item.Color.value_or(0)); });
         put(kAlign, text, [&] { ini.WriteString(section, kAlign, AlignName(item.Align)); });
-        ini.WriteInteger(section, kRotation, item.Rotation);
+        put(kRotation, true, [&] { ini.WriteInteger(section, kRotation, item.Rotation); });
         put(kSymbology, !text, [&] { ini.WriteString(section, kSymbology, SymbologyName(item.Symbology)); });
         put(kWidth, !text, [&] { ini.WriteFloat(section, kWidth, item.Width); });
         put(kHeight, !text, [&] { ini.WriteFloat(section, kHeight, item.Height); });
@@ -128,8 +166,9 @@ void WriteItemKeys(TIniFile& ini, const QList<TTicketItem>& items)
 }
 
 
-void ReadSheetKeys(const TIniFile& ini, const QString& section, TSheetLayout& l)
+void ReadSheetKeys(const TIniFile& ini, const QString& section, TSheetLayout& l, QStringList* unknown)
 {
+    Check(ini, section, QStringLiteral("Order"), [](const QString& v) { return ParseOrder(v).has_value(); }, unknown);
     for (const TSheetField& k : SheetFields()) {
         const QString key = QLatin1String(k.key);
         switch (k.kind) {
@@ -150,10 +189,12 @@ void WriteExact(TIniFile& ini, const QString& section, const QString& key, doubl
     ini.WriteString(section, key, value == 0 ? QStringLiteral("0") : QString::number(value, 'g', 17));
 }
 
-void WriteSheet(TIniFile& ini, const QString& section, const TSheetLayout& l, bool exact)
+void WriteSheet(TIniFile& ini, const QString& section, const TSheetLayout& l, bool exact, const QStringList& keep = {})
 {
     for (const TSheetField& k : SheetFields()) {
         const QString key = QLatin1String(k.key);
+        if (ListsKey(keep, section, key))
+            continue;
         switch (k.kind) {
         case TSheetField::Kind::Integer: ini.WriteInteger(section, key, l.*k.integer); break;
         case TSheetField::Kind::Inches:
@@ -170,9 +211,9 @@ void WriteSheet(TIniFile& ini, const QString& section, const TSheetLayout& l, bo
 
 } // namespace
 
-void WriteSheetKeys(TIniFile& ini, const QString& section, const TSheetLayout& layout)
+void WriteSheetKeys(TIniFile& ini, const QString& section, const TSheetLayout& layout, const QStringList& keep)
 {
-    WriteSheet(ini, section, layout, false);
+    WriteSheet(ini, section, layout, false, keep);
 }
 
 TSheetLayout Resolved(TSheetLayout layout, const QSizeF& printable)

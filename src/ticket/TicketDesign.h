@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -68,15 +69,24 @@ QString UnquotedValue(const QString& text);
 // value held within -limit..limit.
 double Within(double value, double limit);
 
+// A value the settings file holds that this program does not know (a scheme, a
+// symbology, a rotation, a step of 0), as "[SN] Check=luhnx": read as the default, it
+// would print something else than the file says, so no print starts while it is there;
+// a save keeps it as the file has it.
+QString UnknownValue(const QString& section, const QString& key, const QString& value);
+// Whether `unknown` lists section's key.
+bool ListsKey(const QStringList& unknown, const QString& section, const QString& key);
+
 // [Item3], [Item4], ...: the ticket's items in order, the first missing section ending
-// the list; written back with the sections of removed items erased.
-QList<TTicketItem> ReadItemKeys(const TIniFile& ini);
-void WriteItemKeys(TIniFile& ini, const QList<TTicketItem>& items);
+// the list; written back with the sections of removed items erased. Reading adds the
+// values it does not know to `unknown`; writing leaves the keys `keep` lists as they are.
+QList<TTicketItem> ReadItemKeys(const TIniFile& ini, QStringList* unknown = nullptr);
+void WriteItemKeys(TIniFile& ini, const QList<TTicketItem>& items, const QStringList& keep = {});
 
 // The sheet layout's keys as the settings file's [Sheet] and a design's keep them,
 // listed once for both: read (a missing key keeps the default) and written.
-void ReadSheetKeys(const TIniFile& ini, const QString& section, TSheetLayout& layout);
-void WriteSheetKeys(TIniFile& ini, const QString& section, const TSheetLayout& layout);
+void ReadSheetKeys(const TIniFile& ini, const QString& section, TSheetLayout& layout, QStringList* unknown = nullptr);
+void WriteSheetKeys(TIniFile& ini, const QString& section, const TSheetLayout& layout, const QStringList& keep = {});
 
 // Tickets of width or height 0 sized as they come out on a printable area of
 // `printable` inches; other layouts as they are.

@@ -493,4 +493,24 @@ TEST_F(CommandLineTest, ReprintReplaysTheDesignTheRunPrinted)
     EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("today.pdf")), 1).contains(QStringLiteral("S-00101")));
 }
 
+// A value the settings file holds and the program does not know stops a print before
+// anything is taken, naming section and key; an option that replaces it prints.
+TEST_F(CommandLineTest, ValueTheProgramDoesNotKnowStopsAPrint)
+{
+    Write("[SN]\r\nLastNumber=99\r\nPrefix=S-\r\nCheck=luhnx\r\n\r\n[Item3]\r\nKind=barcode\r\nSymbology=pdf417\r\n");
+    auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("2"),
+                               QStringLiteral("--output"), Pdf(QStringLiteral("no.pdf")) });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(error.contains(QStringLiteral("[SN] Check=luhnx, [Item3] Symbology=pdf417"))) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("no.pdf"))));
+    EXPECT_EQ(LastNumber(), QStringLiteral("99"));
+
+    Write("[SN]\r\nLastNumber=99\r\nPrefix=S-\r\nCheck=luhnx\r\n");
+    std::tie(code, error) = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--check"),
+                                  QStringLiteral("luhn"), QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("yes.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    EXPECT_EQ(LastNumber(), QStringLiteral("101"));
+    EXPECT_TRUE(Bytes().contains("Check=luhnx"));
+}
+
 } // namespace

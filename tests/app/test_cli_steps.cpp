@@ -121,6 +121,8 @@ TEST(SettingsSteps, StepAndCheckReadHeldAndWrittenOnlyWhenSet)
     TallyforgeSettings settings = LoadSettingsFile(path);
     EXPECT_EQ(settings.Step, 1);
     EXPECT_EQ(settings.Check, ticket::TCheck::Mod11);
+    EXPECT_EQ(settings.Unknown, QStringList({ "[SN] Step=-3" }));
+    settings.Unknown.clear(); // set below, as the Number Format dialog sets them
     settings.Step = 10;
     settings.Check = ticket::TCheck::Luhn;
     SaveSettingsFile(path, settings);

@@ -102,7 +102,7 @@ TEST(ExactOutput, IsThatNameOrTheRunFails)
                                    QStringLiteral("3"), QStringLiteral("--quiet"), QStringLiteral("--output"), race },
                                  &errors);
     ::kill(pid_t(slow.processId()), SIGCONT);
-    ASSERT_TRUE(slow.waitForFinished(60000));
+    ASSERT_TRUE(slow.waitForFinished(300000));
     EXPECT_EQ(fast, 0) << errors.toStdString();
     EXPECT_EQ(slow.exitCode(), 1);
     EXPECT_TRUE(QString::fromLocal8Bit(slow.readAllStandardError())

@@ -225,6 +225,31 @@ TEST_F(SettingsFile, ItemsKeepTheirOrderAndWhatIsRemovedLeavesTheFile)
     EXPECT_EQ(items[1].Rotation, 270);
 }
 
+// A value the program does not know is named, section and key, and a save keeps it as
+// the file has it; once set in the window it is written as any other value.
+TEST_F(SettingsFile, ValuesItDoesNotKnowAreNamedAndKept)
+{
+    const QByteArray hand = "[SN]\r\nLastNumber=5\r\nStep=0\r\nCheck=luhnx\r\n[Sheet]\r\nColumns=2\r\nOrder=spiral\r\n"
+                            "[Item3]\r\nKind=blob\r\nRotation=45\r\n[Item4]\r\nKind=barcode\r\nSymbology=pdf417\r\n"
+                            "[Template]\r\nFile=art.pdf\r\nScope=page\r\n";
+    WriteBytes(Path(), hand);
+    TallyforgeSettings s = LoadSettingsFile(Path());
+    EXPECT_EQ(s.Unknown, QStringList({ "[SN] Step=0", "[SN] Check=luhnx", "[Sheet] Order=spiral", "[Item3] Kind=blob",
+                                       "[Item3] Rotation=45", "[Item4] Symbology=pdf417", "[Template] Scope=page" }));
+    SaveSettingsFile(Path(), s);
+    const TallyforgeSettings again = LoadSettingsFile(Path());
+    EXPECT_EQ(again.Unknown, s.Unknown);
+    for (const char* kept : { "Step=0", "Check=luhnx", "Order=spiral", "Kind=blob", "Rotation=45", "Symbology=pdf417", "Scope=page" })
+        EXPECT_TRUE(ReadAll(Path()).contains(kept)) << kept;
+
+    s.Unknown.removeIf([](const QString& entry) { return entry.startsWith(QStringLiteral("[SN] ")); });
+    s.Step = 3;
+    SaveSettingsFile(Path(), s);
+    EXPECT_FALSE(ReadAll(Path()).contains("Check=luhnx"));
+    EXPECT_TRUE(ReadAll(Path()).contains("Step=3\r\n"));
+    EXPECT_EQ(LoadSettingsFile(Path()).Unknown.size(), 5);
+}
+
 TEST_F(SettingsFile, FileThatCannotBeReadIsReportedAndLeftAlone)
 {
     ASSERT_TRUE(QDir().mkdir(Path())); // exists, but no file can be read from it

@@ -362,6 +362,15 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
         request.page.StartingNumber = *rest.run.first;
     }
     request.artwork = *artwork;
+    // What the file holds and this program does not know, less what the options replace.
+    for (const QString& unknown : settings.Unknown) {
+        const auto is = [&unknown](const char* key) { return unknown.startsWith(QLatin1String(key), Qt::CaseInsensitive); };
+        if ((is("[SN] Step=") && step) || (is("[SN] Check=") && parser.isSet(QStringLiteral("check")))
+            || (is("[Sheet] Order=") && parser.isSet(QStringLiteral("order")))
+            || (is("[Template] ") && parser.isSet(QStringLiteral("no-template"))))
+            continue;
+        request.unknownSettings << unknown;
+    }
     // The chosen printer's calibration, as the window applies it.
     if (!parser.isSet(QStringLiteral("no-calibration")))
         request.offset = settings.Calibrations.value(printer.PrinterName());
