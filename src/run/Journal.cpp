@@ -592,6 +592,17 @@ std::optional<qint64> FieldNumber(const QByteArray& bytes, const Field& field)
 
 QList<TJournalRecord> TJournal::Runs(std::optional<qint64> serial) const
 {
+    return Read(serial ? QList<qint64> { *serial } : QList<qint64>(), serial.has_value());
+}
+
+QList<TJournalRecord> TJournal::RunsHolding(const QList<qint64>& numbers) const
+{
+    return numbers.isEmpty() ? QList<TJournalRecord>() : Read(numbers, false);
+}
+
+QList<TJournalRecord> TJournal::Read(const QList<qint64>& numbers, bool covers) const
+{
+    const bool filtered = covers || !numbers.isEmpty();
     const std::optional<JournalText> text = ReadJournal(path_, false);
     if (!text)
         return {};
@@ -624,16 +635,17 @@ QList<TJournalRecord> TJournal::Runs(std::optional<qint64> serial) const
     for (qsizetype i = lastRecord.size() - 1; i >= 0; --i) {
         scanner.Seek(lastRecord[i]);
         scanner.Next(fields);
-        if (serial) {
+        if (filtered) {
             const std::optional<qint64> first = FieldNumber(bytes, fields[4]);
             const std::optional<qint64> last = FieldNumber(bytes, fields[5]);
-            if (!first || !last || !TJournalRecord::InRange(*serial, int(*first), int(*last)))
+            const auto holds = [&](qint64 number) { return TJournalRecord::InRange(number, int(*first), int(*last)); };
+            if (!first || !last || std::none_of(numbers.begin(), numbers.end(), holds))
                 continue;
         }
         QStringList texts;
         for (const Field& field : fields)
             texts << FieldText(bytes, field);
-        if (const std::optional<TJournalRecord> record = FromCsv(texts); record && (!serial || record->Covers(*serial)))
+        if (const std::optional<TJournalRecord> record = FromCsv(texts); record && (!covers || record->Covers(numbers.front())))
             runs << *record;
     }
     return runs;

@@ -159,6 +159,10 @@ public:
     // serials include it. A missing file has none; a foreign or unreadable one raises as
     // Append does.
     QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) const;
+    // The runs whose first..last holds one of `numbers` (as Runs(serial) without its step
+    // and not_printed test): the few runs a serial's text can name, found without
+    // building the others.
+    QList<TJournalRecord> RunsHolding(const QList<qint64>& numbers) const;
 
     // The last record of the print (a run that moves the counter) that began last, read
     // from the journal's end only, so it stays quick however long the journal grows; none
@@ -178,6 +182,10 @@ public:
     static void ReadDetails(const QString& text, TJournalRecord& record);
 
 private:
+    // The runs, newest first; with numbers, only those whose range holds one of them, and
+    // with `covers`, only those that printed the first of them.
+    QList<TJournalRecord> Read(const QList<qint64>& numbers, bool covers) const;
+
     QString path_;
 };
 

@@ -1,5 +1,6 @@
 #include "run/PrintedSerial.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace printedserial {
@@ -115,6 +116,30 @@ QList<TJournalRecord> RunsNaming(const QString& text, const QList<TJournalRecord
     for (const TNamed& reading : named)
         found << *reading.run;
     return found;
+}
+
+QList<qint64> NumbersIn(const QString& text)
+{
+    QList<qint64> numbers;
+    for (qsizetype from = 0; from < text.size(); ++from) {
+        if (!text[from].isDigit())
+            continue;
+        const bool minus = from > 0 && text[from - 1] == u'-';
+        // Up to 32 digits (a padded width), but only values a serial can have.
+        for (qsizetype to = from; to < text.size() && text[to].isDigit() && to - from < 32; ++to) {
+            bool ok = false;
+            const qint64 value = text.mid(from, to - from + 1).toLongLong(&ok);
+            if (!ok || value > std::numeric_limits<qint32>::max() + qint64(1))
+                break;
+            if (value <= std::numeric_limits<qint32>::max())
+                numbers << value;
+            if (minus)
+                numbers << -value;
+        }
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
 }
 
 } // namespace printedserial

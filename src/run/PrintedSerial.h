@@ -54,5 +54,10 @@ QList<TNamed> Named(const QString& text, const QList<TJournalRecord>& runs);
 // The runs of `runs` that printed the serial `text` names (see Named; blanks around it
 // are tried without), in their order.
 QList<TJournalRecord> RunsNaming(const QString& text, const QList<TJournalRecord>& runs);
+// Every number the text could hold as a serial's number: each run of digits within it,
+// with a minus sign before it or not (a prefix, a check character or a suffix may stand
+// beside the number, and be digits too). The runs that can have printed the text are
+// among those whose serials hold one of these.
+QList<qint64> NumbersIn(const QString& text);
 
 } // namespace printedserial

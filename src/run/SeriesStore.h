@@ -58,6 +58,8 @@ public:
 
     // Every run, newest first; with a serial, the runs whose serials include it.
     virtual QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) = 0;
+    // At least the runs whose first..last holds one of `numbers` (a store may give all).
+    virtual QList<TJournalRecord> RunsHolding(const QList<qint64>& numbers) { return numbers.isEmpty() ? QList<TJournalRecord>() : Runs(); }
 
     // Keeps a run's design (its canonical text, ticket::DesignText) under its hash, before
     // the run's first record names it; raises when it cannot, and the run does not start.
@@ -85,6 +87,7 @@ public:
     std::optional<QString> End(const TJournalRecord& record) override;
     QString Problem() const override { return problem_; }
     QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) override;
+    QList<TJournalRecord> RunsHolding(const QList<qint64>& numbers) override { return journal_.RunsHolding(numbers); }
     void KeepDesign(const QString& hash, const QString& text) override { designs_.Keep(hash, text); }
     std::optional<QString> Design(const QString& hash) override { return designs_.Text(hash); }
     std::unique_ptr<TRestClaim> ClaimRest(const TJournalRecord& run) override;

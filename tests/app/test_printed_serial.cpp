@@ -112,6 +112,36 @@ TEST(NamedTest, PrintedTextComesBeforeTheNumberItSpells)
     EXPECT_EQ(printedserial::RunsNaming(QStringLiteral(" B-18 "), runs).size(), 1);
 }
 
+// `log --serial` reads whole only the runs whose numbers the text can hold: for every
+// text, what it names among those is what it names among all runs.
+TEST(NamedTest, TheRunsHoldingItsNumbersAreAllATextCanName)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const TJournal journal(dir.filePath(QStringLiteral("Tallyforge-journal.csv")));
+    QList<TJournalRecord> runs { Record("", 1, 10, 0, "luhn", 1), Record("B-", 11, 30, 0, "", 2),
+                                 Record("No1", 2, 9, 0, "", 3), Record("SC-", 1, 20, 5, "mod10", 4),
+                                 Record("N", -12, -3, 3, "", 5), Record("X", 2147483640, 2147483647, 0, "mod11", 6) };
+    for (TJournalRecord& run : runs) {
+        run.run = NewRunId();
+        journal.Append(run);
+    }
+    const QList<TJournalRecord> all = journal.Runs();
+    for (const char* text : { "18", "B-18", "25", "No15", "No19", "SC-000017", "000017", "N-007", "-7", "X2147483647",
+                              "X21474836401", "5", "B-5", "nothing" }) {
+        const QString serial = QString::fromUtf8(text);
+        QStringList expected;
+        for (const TJournalRecord& run : printedserial::RunsNaming(serial, all))
+            expected << run.prefix;
+        QStringList found;
+        for (const TJournalRecord& run : printedserial::RunsNaming(serial, journal.RunsHolding(printedserial::NumbersIn(serial))))
+            found << run.prefix;
+        EXPECT_EQ(found, expected) << text;
+    }
+    // Only the runs that can hold the number are read: B-, N and X do not hold 7.
+    EXPECT_EQ(journal.RunsHolding(printedserial::NumbersIn(QStringLiteral("7"))).size(), 3);
+}
+
 // A reprint named by text, planned against a journal in a temporary folder: A-1001..1010,
 // B-1011..1020 and SC-000017.. (1..20, five digits, mod10), today's fields B-.
 class NamedReprintTest : public testing::Test {

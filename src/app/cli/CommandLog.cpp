@@ -69,9 +69,15 @@ int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
 {
     if (parser.positionalArguments().size() > 1)
         return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(parser.positionalArguments().value(1)));
-    QList<TJournalRecord> runs = Store(parser, settingsPath, LoadSettingsFile(settingsPath))->Runs();
-    if (parser.isSet(QStringLiteral("serial")))
-        runs = printedserial::RunsNaming(parser.value(QStringLiteral("serial")), runs);
+    const std::shared_ptr<TSeriesStore> store = Store(parser, settingsPath, LoadSettingsFile(settingsPath));
+    QList<TJournalRecord> runs;
+    if (parser.isSet(QStringLiteral("serial"))) {
+        // Only the runs whose numbers the text can hold are read whole.
+        const QString serial = parser.value(QStringLiteral("serial"));
+        runs = printedserial::RunsNaming(serial, store->RunsHolding(printedserial::NumbersIn(serial)));
+    } else {
+        runs = store->Runs();
+    }
     QByteArray out;
     if (parser.isSet(QStringLiteral("csv"))) {
         out += TJournal::Header().toUtf8() + "\r\n";
