@@ -456,6 +456,10 @@
         <source>sheets</source>
         <translation>Bögen</translation>
     </message>
+    <message>
+        <source>tallyforge: note: %1</source>
+        <translation>tallyforge: Hinweis: %1</translation>
+    </message>
 </context>
 <context>
     <name>CupsJob</name>
@@ -2143,6 +2147,10 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>the settings file holds %1, which this program does not know</source>
         <translation>die Einstellungsdatei enthält %1, das dieses Programm nicht kennt</translation>
+    </message>
+    <message>
+        <source>Note: %1</source>
+        <translation>Hinweis: %1</translation>
     </message>
 </context>
 </TS>

@@ -433,6 +433,8 @@ serial::SerialPage TfrmTallyforge::CurrentPage() const
     page.Step = step_;
     page.Check = check_;
     page.Items = items_;
+    // The artwork the preview shows lies under the numbers: their width is fixed then.
+    page.OnArtwork = template_.IsSet() && TemplateProblem().isEmpty();
     return page;
 }
 

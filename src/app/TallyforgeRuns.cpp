@@ -273,11 +273,12 @@ void TfrmTallyforge::UpdateStatus()
     QStringList warnings;
     if (!unknownSettings_.isEmpty())
         warnings << tr("the settings file holds %1, which this program does not know").arg(unknownSettings_.join(QStringLiteral(", ")));
+    QStringList notes;
     for (const TPreflightWarning& warning : preflight_.warnings)
-        warnings << warning.text;
+        (warning.note ? notes : warnings) << warning.text;
     QString tip = tr("Settings: %1").arg(QDir::toNativeSeparators(settingsPath_));
-    if (!warnings.isEmpty())
-        tip += QLatin1Char('\n') + warnings.join(QLatin1Char('\n'));
+    if (!warnings.isEmpty() || !notes.isEmpty())
+        tip += QLatin1Char('\n') + (warnings + notes).join(QLatin1Char('\n'));
     PreviewStatusBar1->setToolTip(tip);
     if (!sharedStatus_.isEmpty())
         tip += QLatin1Char('\n') + sharedStatus_;
@@ -298,6 +299,8 @@ void TfrmTallyforge::UpdateStatus()
         PreviewStatusBar1->SetUserText(series + tr("Warning: %1").arg(warnings.join(QStringLiteral("; "))));
     else if (samePlace)
         PreviewStatusBar1->SetUserText(series + tr("Two numbers on top of each other"));
+    else if (!notes.isEmpty())
+        PreviewStatusBar1->SetUserText(series + tr("Note: %1").arg(notes.join(QStringLiteral("; "))));
     else if (!sheetLayout_.IsDefault()) {
         const qint64 sheets = ticket::TSheetPlan(sheetLayout_, count).PrintedSheets();
         const QString first = serial::NumberText(page.StartingNumber, page.Digits);

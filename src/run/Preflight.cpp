@@ -258,10 +258,15 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
                                                QCoreApplication::translate("Preflight", "The run passes 2147483647 and goes on from -2147483648") };
     const QString firstNumber = serial::NumberText(qint32(first), page.Digits);
     const QString lastNumber = serial::NumberText(serial::SerialNumber(page.StartingNumber, count, page.Step), page.Digits);
-    if (page.Digits == 0 && firstNumber.size() != lastNumber.size())
+    if (firstNumber.size() != lastNumber.size()) {
+        // Padded numbers, items and artwork are laid out for one width; a plain number
+        // simply grows.
+        const bool fixedBoxes = page.Digits > 0 || !page.Items.isEmpty() || page.OnArtwork;
         result.warnings << TPreflightWarning { TPreflightWarning::Kind::WidthChange,
                                                QCoreApplication::translate("Preflight", "The numbers change width within the run (%1 to %2)")
-                                                   .arg(firstNumber, lastNumber) };
+                                                   .arg(firstNumber, lastNumber),
+                                               !fixedBoxes };
+    }
     if (const QList<TOverlap> overlaps = Overlapping(runs, page, count); !overlaps.isEmpty())
         result.warnings << TPreflightWarning { TPreflightWarning::Kind::Overlap, OverlapText(overlaps) };
     if (const QString problem = UnencodableItem(page, count); !problem.isEmpty())

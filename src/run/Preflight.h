@@ -19,6 +19,9 @@ struct TPreflightWarning {
     enum class Kind { Outside, Wrap, WidthChange, Overlap, TicketOutside, TicketsOverlap, OffTicket, Unencodable };
     Kind kind;
     QString text;
+    // Worth knowing, not worth asking about: numbers that change width where nothing
+    // fixes their place (no padding, no items, no artwork under them).
+    bool note = false;
 };
 
 struct TPreflight {

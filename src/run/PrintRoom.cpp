@@ -15,6 +15,14 @@
 
 namespace {
 
+// The page as it goes on paper: over the artwork when one prints under it.
+serial::SerialPage PageOnPaper(const TPrintRequest& request)
+{
+    serial::SerialPage page = request.page;
+    page.OnArtwork = request.artwork.IsSet() && request.artwork.Print;
+    return page;
+}
+
 
 // "Serials were never printed": the serials of first..last, step apart, that
 // no run printed under the reprint's text; those printed under another text are named as
@@ -225,10 +233,11 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
     const QList<TPreflightWarning> misprints = Misprints(request, plan.count);
     if (!reprint)
         plan.warnings = misprints;
-    if (request.kind == TRunKind::Print && !plan.warnings.isEmpty()) {
-        QStringList texts;
-        for (const TPreflightWarning& warning : plan.warnings)
+    QStringList texts;
+    for (const TPreflightWarning& warning : plan.warnings)
+        if (!warning.note)
             texts << warning.text;
+    if (request.kind == TRunKind::Print && !texts.isEmpty()) {
         plan.questions << TPrintQuestion { TPrintQuestion::Kind::Misprint, texts.join(QLatin1Char('\n')),
                                            QCoreApplication::translate("TPrintRoom", "Print anyway?") };
     }
@@ -239,7 +248,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
 QList<TPreflightWarning> TPrintRoom::Misprints(const TPrintRequest& request, int count)
 {
     QList<TPreflightWarning> warnings
-        = CheckRun(job_, calibration::Apply(request.page, request.offset), count, {}, request.layout).warnings;
+        = CheckRun(job_, calibration::Apply(PageOnPaper(request), request.offset), count, {}, request.layout).warnings;
     // A code that cannot show some serial would print blank or wrong: no such run starts.
     // Checked on the serials as they will print (a reprint's text, a moved start).
     for (const TPreflightWarning& warning : warnings)

@@ -412,7 +412,9 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
                 throw Exception(QStringLiteral("%1 (%2)").arg(question.text, ForceHint(question.kind, reprint)));
         if (attempt == 0 && !quiet)
             for (const TPreflightWarning& warning : plan.warnings)
-                Say(QCoreApplication::translate("CommandLine", "tallyforge: warning: %1").arg(warning.text));
+                Say((warning.note ? QCoreApplication::translate("CommandLine", "tallyforge: note: %1")
+                                  : QCoreApplication::translate("CommandLine", "tallyforge: warning: %1"))
+                        .arg(warning.text));
         try {
             outcome = room.Carry(plan);
         } catch (...) {
