@@ -1655,6 +1655,22 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>&amp;Copies:</source>
         <translation>&amp;Kopien:</translation>
     </message>
+    <message>
+        <source>From the left edge of the printer&apos;s printable area to the first ticket&apos;s left edge</source>
+        <translation>Vom linken Rand des druckbaren Bereichs des Druckers bis zum linken Rand des ersten Tickets</translation>
+    </message>
+    <message>
+        <source>From the top edge of the printer&apos;s printable area to the first ticket&apos;s top edge</source>
+        <translation>Vom oberen Rand des druckbaren Bereichs des Druckers bis zum oberen Rand des ersten Tickets</translation>
+    </message>
+    <message>
+        <source>One ticket&apos;s width; 0: the printable area&apos;s width, less Left and the gaps, shared by the tickets across</source>
+        <translation>Breite eines Tickets; 0: die Breite des druckbaren Bereichs, abzüglich Links und der Abstände, geteilt durch die Tickets nebeneinander</translation>
+    </message>
+    <message>
+        <source>One ticket&apos;s height; 0: the printable area&apos;s height, less Top and the gaps, shared by the tickets down</source>
+        <translation>Höhe eines Tickets; 0: die Höhe des druckbaren Bereichs, abzüglich Oben und der Abstände, geteilt durch die Tickets untereinander</translation>
+    </message>
 </context>
 <context>
     <name>TTemplateDialog</name>
@@ -1874,6 +1890,13 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>Select All</source>
         <translation>Alles auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>Template</name>
+    <message>
+        <source>The artwork (%1 x %2 in) is larger than its ticket (%3 x %4 in): it is cut at the ticket&apos;s edges</source>
+        <translation>Die Vorlage (%1 x %2 in) ist größer als ihr Ticket (%3 x %4 in): Sie wird an den Rändern des Tickets abgeschnitten</translation>
     </message>
 </context>
 <context>

@@ -112,6 +112,11 @@ TSheetLayoutDialog::TSheetLayoutDialog(const ticket::TSheetLayout& layout, std::
     auto* gridForm = new QFormLayout(grid);
     gridForm->addRow(tr("&Across:"), columns_);
     gridForm->addRow(tr("&Down:"), rows_);
+    // Where the grid is measured from, said where it is typed.
+    left_->setToolTip(tr("From the left edge of the printer's printable area to the first ticket's left edge"));
+    top_->setToolTip(tr("From the top edge of the printer's printable area to the first ticket's top edge"));
+    width_->setToolTip(tr("One ticket's width; 0: the printable area's width, less Left and the gaps, shared by the tickets across"));
+    height_->setToolTip(tr("One ticket's height; 0: the printable area's height, less Top and the gaps, shared by the tickets down"));
     gridForm->addRow(tr("&Left:"), left_);
     gridForm->addRow(tr("&Top:"), top_);
     gridForm->addRow(tr("&Width:"), width_);

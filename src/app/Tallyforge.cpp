@@ -664,8 +664,21 @@ void TfrmTallyforge::DrawArtwork(QPainter& painter, const QRect& paper, int page
     const QImage image = artworkView_->Image(QSize(qMax(1, qRound(inches.width() * scaleX)), qMax(1, qRound(inches.height() * scaleY))));
     if (image.isNull())
         return;
+    // A ticket's artwork shows only as far as its ticket, as it prints.
+    QRect shown = image.rect();
+    if (template_.Scope == ticket::TTemplateScope::Ticket) {
+        const QSizeF ticketInches = ticket::SlotRect(layout, 0, serial::PrintableInches()).size();
+        shown &= QRect(0, 0, qRound(ticketInches.width() * scaleX), qRound(ticketInches.height() * scaleY));
+    }
     for (const QPointF& corner : ticket::TemplateCorners(template_.Scope, layout, plan, pageIndex - 1, serial::PrintableInches(), offset))
-        painter.drawImage(QPoint(paper.left() + qRound(corner.x() * scaleX), paper.top() + qRound(corner.y() * scaleY)), image);
+        painter.drawImage(QPoint(paper.left() + qRound(corner.x() * scaleX), paper.top() + qRound(corner.y() * scaleY)), image, shown);
+}
+
+QString TfrmTallyforge::ArtworkCut() const
+{
+    if (!template_.IsSet() || template_.Scope != ticket::TTemplateScope::Ticket || !TemplateProblem().isEmpty())
+        return {};
+    return ticket::ArtworkCutText(artworkView_->SizeInches(), ticket::SlotRect(sheetLayout_, 0, serial::PrintableInches()).size());
 }
 
 void TfrmTallyforge::Preview1PageChanged()

@@ -115,6 +115,8 @@ public:
     // Drops the settings file's unknown values whose entries start so (see
     // TallyforgeSettings::Unknown), once a dialog set them.
     void ForgetUnknown(const QStringList& starts);
+    // Why the artwork shown at each ticket is cut at its edges, or empty.
+    QString ArtworkCut() const;
     // The rest of a stopped run in words, for the question where it goes.
     static QString RestText(const TRunRest& rest);
     void txtStartingSNChange();

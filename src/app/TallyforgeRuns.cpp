@@ -273,6 +273,8 @@ void TfrmTallyforge::UpdateStatus()
     QStringList warnings;
     if (!unknownSettings_.isEmpty())
         warnings << tr("the settings file holds %1, which this program does not know").arg(unknownSettings_.join(QStringLiteral(", ")));
+    if (const QString cut = ArtworkCut(); !cut.isEmpty())
+        warnings << cut;
     QStringList notes;
     for (const TPreflightWarning& warning : preflight_.warnings)
         (warning.note ? notes : warnings) << warning.text;

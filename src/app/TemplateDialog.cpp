@@ -1,5 +1,6 @@
 #include "app/TemplateDialog.h"
 
+#include <QLabel>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -40,7 +41,11 @@ TTemplateDialog::TTemplateDialog(const ticket::TTemplate& artwork, QWidget* pare
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* form = new QFormLayout(this);
-    form->addRow(tr("&File:"), fileRow);
+    // A row of several widgets takes no buddy by itself: the label needs one, or it shows
+    // its "&" instead of underlining the key.
+    auto* fileLabel = new QLabel(tr("&File:"), this);
+    fileLabel->setBuddy(file_);
+    form->addRow(fileLabel, fileRow);
     form->addRow(tr("P&age:"), page_);
     form->addRow(tr("&Under:"), scope_);
     form->addRow(print_);

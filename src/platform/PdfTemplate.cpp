@@ -204,8 +204,18 @@ void Apply(const QString& document, const TUnderlay& underlay, QIODevice& out)
                 // artwork's top-left, measured down from the paper's top.
                 const double x = media.llx + corner.x() * kPointsPerInch - form.box.llx;
                 const double y = media.ury - corner.y() * kPointsPerInch - (form.box.ury - form.box.lly) - form.box.lly;
-                char line[128];
-                std::snprintf(line, sizeof line, "q 1 0 0 1 %.4f %.4f cm %s Do Q\n", x, y, name.c_str());
+                char line[256];
+                if (underlay.clip.isEmpty()) {
+                    std::snprintf(line, sizeof line, "q 1 0 0 1 %.4f %.4f cm %s Do Q\n", x, y, name.c_str());
+                } else {
+                    // Cut to the box below and right of the corner.
+                    const double left = media.llx + corner.x() * kPointsPerInch;
+                    const double top = media.ury - corner.y() * kPointsPerInch;
+                    const double width = underlay.clip.width() * kPointsPerInch;
+                    const double height = underlay.clip.height() * kPointsPerInch;
+                    std::snprintf(line, sizeof line, "q %.4f %.4f %.4f %.4f re W n 1 0 0 1 %.4f %.4f cm %s Do Q\n", left,
+                                  top - height, width, height, x, y, name.c_str());
+                }
                 content += line;
             }
             QPDFObjectHandle& stream = streams[content];

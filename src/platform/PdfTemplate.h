@@ -35,6 +35,9 @@ struct TUnderlay {
     // Where the artwork's top-left corner goes on page pageIndex (from 0) of the
     // document, in inches from the page's top-left corner; empty: nowhere.
     std::function<QList<QPointF>(int pageIndex)> corners;
+    // Inches from each corner: the artwork is cut there (a ticket's own artwork stays on
+    // its ticket); empty: drawn whole.
+    QSizeF clip;
 };
 
 // Writes `document` (a finished PDF) with the underlay to `out`. Raises Exception when

@@ -16,7 +16,8 @@ struct TPreflightWarning {
     // negative gaps; OffTicket: a serial that does not fit on its ticket.
     // Unencodable: a barcode item that cannot encode some serial of the run; a print
     // refuses it (see UnencodableItem).
-    enum class Kind { Outside, Wrap, WidthChange, Overlap, TicketOutside, TicketsOverlap, OffTicket, Unencodable };
+    // ArtworkCut: artwork placed per ticket that is larger than the ticket.
+    enum class Kind { Outside, Wrap, WidthChange, Overlap, TicketOutside, TicketsOverlap, OffTicket, Unencodable, ArtworkCut };
     Kind kind;
     QString text;
     // Worth knowing, not worth asking about: numbers that change width where nothing

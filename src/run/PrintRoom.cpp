@@ -230,7 +230,12 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
     // Checked where the calibrated printer will put the numbers; the journal's part is
     // asked above. A print that moves the counter is the one that goes onto numbered
     // stock: what would misprint is asked about once, all together.
-    const QList<TPreflightWarning> misprints = Misprints(request, plan.count);
+    QList<TPreflightWarning> misprints = Misprints(request, plan.count);
+    if (plan.artwork && request.artwork.Scope == ticket::TTemplateScope::Ticket)
+        if (const QString cut = ticket::ArtworkCutText(plan.artwork->sizeInches,
+                                                       ticket::SlotRect(request.layout, 0, serial::PrintableInches()).size());
+            !cut.isEmpty())
+            misprints << TPreflightWarning { TPreflightWarning::Kind::ArtworkCut, cut };
     if (!reprint)
         plan.warnings = misprints;
     QStringList texts;

@@ -252,6 +252,9 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
                 corner += calibration;
             return corners;
         };
+        // A ticket's artwork stays on its ticket, whatever its size.
+        if (Artwork->scope == ticket::TTemplateScope::Ticket)
+            underlay.clip = ticket::SlotRect(layout_, 0, serial::PrintableInches()).size();
         Printer().SetUnderlay(std::move(underlay));
     }
     struct UnderlayEnd {

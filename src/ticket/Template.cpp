@@ -1,5 +1,6 @@
 #include "ticket/Template.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -51,6 +52,17 @@ bool LargerThanPaper(const QSizeF& page, const QSizeF& paper)
 {
     constexpr double kSlack = 0.01; // inches
     return !paper.isEmpty() && (page.width() > paper.width() + kSlack || page.height() > paper.height() + kSlack);
+}
+
+QString ArtworkCutText(const QSizeF& artwork, const QSizeF& ticket)
+{
+    if (!LargerThanPaper(artwork, ticket))
+        return {};
+    return QCoreApplication::translate("Template", "The artwork (%1 x %2 in) is larger than its ticket (%3 x %4 in): it is cut at the ticket's edges")
+        .arg(artwork.width(), 0, 'f', 2)
+        .arg(artwork.height(), 0, 'f', 2)
+        .arg(ticket.width(), 0, 'f', 2)
+        .arg(ticket.height(), 0, 'f', 2);
 }
 
 } // namespace ticket

@@ -39,6 +39,10 @@ QSizeF PaperInches(int physicalWidth, int physicalHeight, int logPixelsX, int lo
 // Whether an artwork page of `page` inches is larger than `paper`: a page made for the
 // paper, rounded, is not.
 bool LargerThanPaper(const QSizeF& page, const QSizeF& paper);
+// Artwork placed at each ticket's corner is cut at the ticket's edges: what says so
+// ("The artwork (3.80 x 2.60 in) is larger than its ticket (3.00 x 2.00 in): ..."), or
+// empty when it fits.
+QString ArtworkCutText(const QSizeF& artwork, const QSizeF& ticket);
 
 // Where the artwork's top-left corner goes on printed sheet `printedSheet` of a plan, in
 // inches from the paper's top-left corner: once at the paper's corner for a sheet, else

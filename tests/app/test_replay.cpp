@@ -14,6 +14,7 @@
 #include <QPdfWriter>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -206,6 +207,32 @@ TEST_F(ReplayTest, TheRestKeepsTheRunsArtworkPageAndScope)
     ASSERT_TRUE(room_->Carry(plan));
     EXPECT_TRUE(apptest::PdfText(dir_.filePath(QStringLiteral("rest.pdf")), 1).contains(QStringLiteral("TWO")));
     EXPECT_FALSE(apptest::PdfText(dir_.filePath(QStringLiteral("rest.pdf")), 1).contains(QStringLiteral("ONE")));
+}
+
+// Artwork placed at each ticket and larger than the ticket is a warning, asked about
+// before a print that moves the counter.
+TEST_F(ReplayTest, ArtworkLargerThanItsTicketIsAWarning)
+{
+    const QString artwork = dir_.filePath(QStringLiteral("large.pdf"));
+    {
+        QPdfWriter writer(artwork);
+        writer.setPageSize(QPageSize(QSizeF(270, 180), QPageSize::Point, QString(), QPageSize::ExactMatch));
+        QPainter painter(&writer);
+        painter.drawText(QPointF(20, 20), QStringLiteral("ART"));
+    }
+    TPrintRequest request = Designed(TRunKind::Print, 101, 4);
+    request.layout.Width = 3;
+    request.layout.Height = 2;
+    request.artwork.File = artwork;
+    request.artwork.Scope = ticket::TTemplateScope::Ticket;
+    const TPrintPlan plan = room_->Prepare(request);
+    ASSERT_TRUE(plan.Asks(TPrintQuestion::Kind::Misprint));
+    EXPECT_TRUE(std::any_of(plan.warnings.begin(), plan.warnings.end(), [](const TPreflightWarning& w) {
+        return w.kind == TPreflightWarning::Kind::ArtworkCut
+            && w.text == QStringLiteral("The artwork (3.75 x 2.50 in) is larger than its ticket (3.00 x 2.00 in): it is cut at the ticket's edges");
+    })) << plan.questions.value(0).text.toStdString();
+    request.artwork.Scope = ticket::TTemplateScope::Sheet;
+    EXPECT_FALSE(room_->Prepare(request).Asks(TPrintQuestion::Kind::Misprint));
 }
 
 } // namespace

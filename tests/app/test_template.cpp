@@ -419,4 +419,40 @@ TEST_F(TemplateTest, TextOverArtworkHasNoWhiteBoxBehindIt)
     }
 }
 
+// Artwork placed at each ticket stays on its ticket: larger than the ticket, it is cut
+// at the ticket's edges, and the gap beside it stays paper.
+TEST_F(TemplateTest, ArtworkPerTicketStaysInsideItsTicket)
+{
+    const QString artwork = Path(QStringLiteral("large.pdf"));
+    {
+        QPdfWriter writer(artwork);
+        writer.setPageSize(QPageSize(QSizeF(270, 180), QPageSize::Point, QString(), QPageSize::ExactMatch));
+        writer.setPageMargins(QMarginsF());
+        writer.setResolution(72);
+        QPainter painter(&writer);
+        painter.fillRect(QRectF(0, 0, 270, 180), QColor(200, 40, 40));
+    }
+    QFile file(settings_);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[SN]\r\nLastNumber=0\r\nPrefix=S-\r\n\r\n[Paper]\r\nHorizontalIndent=0.2\r\nVerticalIndent=0.2\r\n"
+               "HorizontalIndent2=0.2\r\nVerticalIndent2=1\r\n\r\n[Sheet]\r\nColumns=2\r\nRows=1\r\nWidth=3\r\nHeight=2\r\n"
+               "GapX=1\r\n\r\n[Template]\r\nFile=large.pdf\r\nScope=ticket\r\n");
+    file.close();
+    const QString printed = Path(QStringLiteral("printed.pdf"));
+    const auto [code, errors] = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--force"),
+                                      QStringLiteral("--output"), printed });
+    ASSERT_EQ(code, 0) << errors.toStdString();
+    const QImage page = Render(printed, 1, Path(QStringLiteral("page")));
+    ASSERT_FALSE(page.isNull());
+    // Inches from the printable corner to pixels at 150 dpi.
+    const QPointF origin = apptest::PrintableOriginPoints() * 150 / 72;
+    const auto box = [&](double left, double top, double right, double bottom) {
+        return QRectF(origin + QPointF(left, top) * 150, origin + QPointF(right, bottom) * 150).toAlignedRect();
+    };
+    const auto red = [](const QColor& c) { return c.red() > 150 && c.green() < 100 && c.blue() < 100; };
+    EXPECT_GT(apptest::CountPixels(page.copy(box(1.0, 1.3, 2.9, 1.9)), red), 10000); // on the first ticket
+    EXPECT_EQ(apptest::CountPixels(page.copy(box(3.05, 0.1, 3.95, 1.9)), red), 0);     // the gap
+    EXPECT_EQ(apptest::CountPixels(page.copy(box(0.1, 2.05, 2.9, 2.45)), red), 0);     // below the tickets
+}
+
 } // namespace
