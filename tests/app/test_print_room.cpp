@@ -283,6 +283,30 @@ TEST_F(PrintRoomTest, NumberFormatWidthReachesThePageAndTheSettingsFile)
     EXPECT_EQ(again->CurrentPage().Digits, 5);
 }
 
+// A check scheme the program does not know is named in the status bar and refuses a
+// print; chosen again in Options > Number Format, it prints and the file gets the choice.
+TEST_F(PrintRoomTest, AValueTheProgramDoesNotKnowRefusesUntilItIsSet)
+{
+    WriteSettings("[SN]\r\nLastNumber=99\r\nPageCount=1\r\nCheck=luhnx\r\n\r\n[Paper]\r\nVerticalIndent2=3\r\n\r\n");
+    auto window = MakeWindow();
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral("[SN] Check=luhnx")))
+        << window->PreviewStatusBar1->UserText().toStdString();
+    window->ToolButton1->trigger();
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_TRUE(errors_[0].contains(QStringLiteral("[SN] Check=luhnx"))) << errors_[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(OutputPdf()));
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("99"));
+    errors_.clear();
+
+    WhenModal<TNumberFormatDialog>([](TNumberFormatDialog* dialog) { QTest::keyClick(dialog->DigitsEdit(), Qt::Key_Return); });
+    ChooseFromMenu(window->mnuOptions, { Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return });
+    EXPECT_FALSE(window->PreviewStatusBar1->UserText().contains(QStringLiteral("luhnx")));
+    window->ToolButton1->trigger();
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("100"));
+    EXPECT_TRUE(Setting("SN", "Check").isNull());
+}
+
 // A journal this program does not write: the log says why instead of rows, a run asks
 // before it takes a number (No by default), and one printed all the same says it was not
 // journaled.
