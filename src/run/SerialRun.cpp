@@ -79,6 +79,7 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     plan_ = ticket::TSheetPlan(layout_, std::max(1, count));
     if (sheets && plan_.PrintedSheets() > std::numeric_limits<int>::max())
         throw Exception(QCoreApplication::translate("TSerialRun", "%1 sheets are more than one run can print").arg(plan_.PrintedSheets()));
+    resuming_ = kind == TRunKind::Resume;
     fromSheet_ = kind == TRunKind::Resume ? std::clamp<qint64>(fromSheet, 0, plan_.PrintedSheets() - 1) : 0;
     printable_ = sheets ? serial::PrintableInches() : QSizeF();
     if (!AllowUnrecordable)
@@ -350,7 +351,8 @@ TSerialRun::JobsEnd TSerialRun::FollowJobs(const TJournalRecord& record, int wai
         // The printer counts sheets: the tickets on them, or the whole run when they are
         // not its first ones.
         final.sheets = pagesDone;
-        const std::optional<qint64> inOrder = record.kind != TRunKind::Resume ? TicketsInOrder(pagesDone) : std::nullopt;
+        // A rest (a rest of a reprint is journaled as a reprint) is never the run's first tickets.
+        const std::optional<qint64> inOrder = !resuming_ ? TicketsInOrder(pagesDone) : std::nullopt;
         final.pages = inOrder ? qMin(int(*inOrder), record.pages) : int(TicketsOut(fromSheet_, fromSheet_ + pagesDone));
         if (!inOrder && record.first)
             final.notPrinted = NotPrinted(*record.first, record.step, fromSheet_ + pagesDone);

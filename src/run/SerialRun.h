@@ -142,6 +142,7 @@ private:
     ticket::TSheetPlan plan_ { ticket::TSheetLayout(), 1 };
     QSizeF printable_;
     qint64 fromSheet_ = 0;
+    bool resuming_ = false; // the running or last run prints a stopped run's rest
     bool running_ = false;
     QString journalProblem_;
     std::optional<TJournalRecord> followed_; // the last run's record while its jobs are pending
