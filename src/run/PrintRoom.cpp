@@ -15,6 +15,16 @@
 
 namespace {
 
+// The printer's printable area in inches from the paper's top-left corner; empty when
+// the printer reports no resolution.
+QRectF PrintableOnPaper(const TDeviceCaps& caps)
+{
+    if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0)
+        return {};
+    return QRectF(double(caps.PhysicalOffsetX) / caps.LogPixelsX, double(caps.PhysicalOffsetY) / caps.LogPixelsY,
+                  double(caps.HorzRes) / caps.LogPixelsX, double(caps.VertRes) / caps.LogPixelsY);
+}
+
 // The page as it goes on paper: over the artwork when one prints under it.
 serial::SerialPage PageOnPaper(const TPrintRequest& request)
 {
@@ -742,9 +752,7 @@ ticket::TTicketDesign DesignOf(const TPrintRequest& request, const QString& artw
     design.Paper = printer.PaperSize().key();
     design.Landscape = printer.Orientation() == poLandscape;
     design.PaperSize = ticket::PaperInches(caps.PhysicalWidth, caps.PhysicalHeight, caps.LogPixelsX, caps.LogPixelsY);
-    if (caps.LogPixelsX > 0 && caps.LogPixelsY > 0)
-        design.Printable = QRectF(double(caps.PhysicalOffsetX) / caps.LogPixelsX, double(caps.PhysicalOffsetY) / caps.LogPixelsY,
-                                  double(caps.HorzRes) / caps.LogPixelsX, double(caps.VertRes) / caps.LogPixelsY);
+    design.Printable = PrintableOnPaper(caps);
     design.Page = request.page;
     // The run's, the printer's and the preview's, not the design's.
     design.Page.StartingNumber = 0;
@@ -786,13 +794,9 @@ void TPrintRoom::Replay(TPrintPlan& plan, TPrintRequest& request, const TJournal
     request.page.StartingNumber = start;
     if (reprint)
         request.page.Mark = mark;
-    if (request.kind == TRunKind::Resume || !request.layout.IsDefault() || !design->Sheet.IsDefault())
-        request.layout = design->Sheet;
+    request.layout = design->Sheet;
     request.artwork = design->Artwork;
-    const TDeviceCaps caps = Printer().DeviceCaps();
-    if (caps.LogPixelsX > 0 && caps.LogPixelsY > 0) {
-        const QRectF now(double(caps.PhysicalOffsetX) / caps.LogPixelsX, double(caps.PhysicalOffsetY) / caps.LogPixelsY,
-                         double(caps.HorzRes) / caps.LogPixelsX, double(caps.VertRes) / caps.LogPixelsY);
+    if (const QRectF now = PrintableOnPaper(Printer().DeviceCaps()); !now.isEmpty()) {
         if (const QString difference = ticket::PrintableDifference(design->Printable, now); !difference.isEmpty())
             plan.questions << TPrintQuestion { TPrintQuestion::Kind::PrintableChanged,
                                                QCoreApplication::translate("TPrintRoom", "These serials were printed on another printable area: %1").arg(difference),
