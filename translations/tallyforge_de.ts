@@ -900,6 +900,14 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>%1, %2, ...</source>
         <translation>%1, %2, ...</translation>
     </message>
+    <message>
+        <source>Printed between the number and its check character, such as a hyphen; empty: nothing</source>
+        <translation>Wird zwischen der Nummer und ihrem Prüfzeichen gedruckt, etwa ein Bindestrich; leer: nichts</translation>
+    </message>
+    <message>
+        <source>Check &amp;separator:</source>
+        <translation>Prüfzeichen-&amp;Trenner:</translation>
+    </message>
 </context>
 <context>
     <name>TOutputFile</name>

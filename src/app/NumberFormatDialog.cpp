@@ -7,9 +7,11 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
 
-TNumberFormatDialog::TNumberFormatDialog(int digits, int sampleNumber, QWidget* parent, int step, ticket::TCheck check)
+TNumberFormatDialog::TNumberFormatDialog(int digits, int sampleNumber, QWidget* parent, int step, ticket::TCheck check,
+                                         const QString& checkSeparator)
     : QDialog(parent)
     , sampleNumber_(sampleNumber)
 {
@@ -36,6 +38,9 @@ TNumberFormatDialog::TNumberFormatDialog(int digits, int sampleNumber, QWidget* 
     for (const auto& [scheme, name] : checks)
         check_->addItem(name, int(scheme));
     check_->setCurrentIndex(qMax(0, check_->findData(int(check))));
+    separator_ = new QLineEdit(checkSeparator, this);
+    separator_->setObjectName(QStringLiteral("NumberCheckSeparator"));
+    separator_->setToolTip(tr("Printed between the number and its check character, such as a hyphen; empty: nothing"));
     sample_ = new QLabel(this);
     sample_->setObjectName(QStringLiteral("NumberSample"));
 
@@ -43,6 +48,7 @@ TNumberFormatDialog::TNumberFormatDialog(int digits, int sampleNumber, QWidget* 
     form->addRow(tr("&Digits (padded with zeros):"), digits_);
     form->addRow(tr("&Step from one serial to the next:"), step_);
     form->addRow(tr("&Check character:"), check_);
+    form->addRow(tr("Check &separator:"), separator_);
     form->addRow(tr("Example:"), sample_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     form->addRow(buttons);
@@ -51,6 +57,7 @@ TNumberFormatDialog::TNumberFormatDialog(int digits, int sampleNumber, QWidget* 
     connect(digits_, &QSpinBox::valueChanged, this, [this] { UpdateSample(); });
     connect(step_, &QSpinBox::valueChanged, this, [this] { UpdateSample(); });
     connect(check_, &QComboBox::currentIndexChanged, this, [this] { UpdateSample(); });
+    connect(separator_, &QLineEdit::textChanged, this, [this] { UpdateSample(); });
     UpdateSample();
 }
 
@@ -60,6 +67,8 @@ int TNumberFormatDialog::Step() const { return step_->value(); }
 
 ticket::TCheck TNumberFormatDialog::Check() const { return ticket::TCheck(check_->currentData().toInt()); }
 
+QString TNumberFormatDialog::CheckSeparator() const { return separator_->text(); }
+
 void TNumberFormatDialog::UpdateSample()
 {
     // The first two serials as a run prints them, without prefix and suffix.
@@ -68,6 +77,7 @@ void TNumberFormatDialog::UpdateSample()
     page.Digits = Digits();
     page.Step = Step();
     page.Check = Check();
+    page.CheckSeparator = CheckSeparator();
     sample_->setText(Step() == 1 && Check() == ticket::TCheck::None
                          ? serial::SerialText(page, 1)
                          : tr("%1, %2, ...").arg(serial::SerialText(page, 1), serial::SerialText(page, 2)));

@@ -6,6 +6,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QSpinBox;
 
 // The width serial numbers are padded to with zeros (0: as they are), the step from one
@@ -16,13 +17,15 @@ public:
     static constexpr int kMaxDigits = 10;
 
     TNumberFormatDialog(int digits, int sampleNumber, QWidget* parent = nullptr, int step = 1,
-                        ticket::TCheck check = ticket::TCheck::None);
+                        ticket::TCheck check = ticket::TCheck::None, const QString& checkSeparator = QString());
     int Digits() const;
     int Step() const;
     ticket::TCheck Check() const;
+    QString CheckSeparator() const;
     QSpinBox* DigitsEdit() const { return digits_; }
     QSpinBox* StepEdit() const { return step_; }
     QComboBox* CheckEdit() const { return check_; }
+    QLineEdit* CheckSeparatorEdit() const { return separator_; }
 
 private:
     void UpdateSample();
@@ -30,6 +33,7 @@ private:
     QSpinBox* digits_ = nullptr;
     QSpinBox* step_ = nullptr;
     QComboBox* check_ = nullptr;
+    QLineEdit* separator_ = nullptr;
     QLabel* sample_ = nullptr;
     int sampleNumber_ = 0;
 };

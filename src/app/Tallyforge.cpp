@@ -432,6 +432,7 @@ serial::SerialPage TfrmTallyforge::CurrentPage() const
     page.Digits = digits_;
     page.Step = step_;
     page.Check = check_;
+    page.CheckSeparator = checkSeparator_;
     page.Items = items_;
     // The artwork the preview shows lies under the numbers: their width is fixed then.
     page.OnArtwork = template_.IsSet() && TemplateProblem().isEmpty();
@@ -733,6 +734,7 @@ void TfrmTallyforge::LoadSettings()
     digits_ = settings.Digits;
     step_ = settings.Step;
     check_ = settings.Check;
+    checkSeparator_ = settings.CheckSeparator;
     confirmAbove_ = settings.ConfirmAbove;
     UseSeries(SeriesChoice(settings.SeriesServer, settings.SeriesName));
     printerChoice_ = settings.PrinterChoice;
@@ -768,6 +770,7 @@ void TfrmTallyforge::SaveSettings()
     settings.Digits = digits_;
     settings.Step = step_;
     settings.Check = check_;
+    settings.CheckSeparator = checkSeparator_;
     settings.ConfirmAbove = confirmAbove_;
     settings.Calibrations = calibrations_;
     settings.WholePage = mnuWholePage->isChecked();

@@ -247,6 +247,7 @@ private:
     int digits_ = 0;
     int step_ = 1; // [SN] Step and Check
     ticket::TCheck check_ = ticket::TCheck::None;
+    QString checkSeparator_;
     ticket::TSheetLayout sheetLayout_;
     QList<ticket::TTicketItem> items_;
     ticket::TTemplate template_;

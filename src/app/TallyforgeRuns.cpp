@@ -523,12 +523,14 @@ QString TfrmTallyforge::RestText(const TRunRest& rest)
 
 void TfrmTallyforge::mnuNumberFormatClick()
 {
-    TNumberFormatDialog dialog(digits_, txtStartingSN->AsInteger(), this, step_, check_);
+    TNumberFormatDialog dialog(digits_, txtStartingSN->AsInteger(), this, step_, check_, checkSeparator_);
     if (dialog.exec() == QDialog::Accepted
-        && (dialog.Digits() != digits_ || dialog.Step() != step_ || dialog.Check() != check_)) {
+        && (dialog.Digits() != digits_ || dialog.Step() != step_ || dialog.Check() != check_
+            || dialog.CheckSeparator() != checkSeparator_)) {
         digits_ = dialog.Digits();
         step_ = dialog.Step();
         check_ = dialog.Check();
+        checkSeparator_ = dialog.CheckSeparator();
         report_.clear();
     }
     if (dialog.result() == QDialog::Accepted)

@@ -32,7 +32,7 @@ namespace {
 
 const QStringList kColumns { "started", "finished", "kind", "status", "first", "last", "pages", "prefix",
                              "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last", "digits",
-                             "sheets", "layout", "not_printed", "step", "check", "template", "template_sha256", "design", "resumes" };
+                             "sheets", "layout", "not_printed", "step", "check", "template", "template_sha256", "design", "resumes", "check_separator" };
 // Journals written before the run and void columns.
 constexpr qsizetype kOlderColumnCount = 14;
 // Journals written before the sheets column. Each later version added columns at the end;
@@ -362,7 +362,8 @@ QStringList QuotedFields(const TJournalRecord& r)
                                number(r.voidFirst), number(r.voidLast), number(r.digits), number(r.sheets),
                                r.layout, NotPrintedText(r.notPrinted), r.step != 1 ? QString::number(r.step) : QString(),
                                r.check, r.templateName, r.templateSha256, r.design,
-                               r.resumes ? QStringLiteral("%1").arg(r.resumes, 16, 16, QLatin1Char('0')) : QString() };
+                               r.resumes ? QStringLiteral("%1").arg(r.resumes, 16, 16, QLatin1Char('0')) : QString(),
+                               r.checkSeparator };
     QStringList quoted;
     for (const QString& field : fields)
         quoted << Quoted(field);
@@ -404,6 +405,7 @@ void TJournal::ReadDetails(const QString& text, TJournalRecord& record)
     record.templateSha256 = read->templateSha256;
     record.design = read->design;
     record.resumes = read->resumes;
+    record.checkSeparator = read->checkSeparator;
 }
 
 std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
@@ -469,6 +471,7 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
         r.design = field(25);
         if (!field(26).isEmpty())
             r.resumes = field(26).toULongLong(&ok, 16);
+        r.checkSeparator = Unquoted(field(27), true);
     }
     if (!ok)
         return std::nullopt;

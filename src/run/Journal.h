@@ -80,6 +80,8 @@ struct TJournalRecord {
     QString design;
     // The run whose rest this run printed (a resume, or the rest of a reprint); 0: none.
     quint64 resumes = 0;
+    // Between the number and its check character, as printed; empty: nothing.
+    QString checkSeparator;
 
     bool SameRun(const TJournalRecord& other) const
     {

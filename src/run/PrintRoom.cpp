@@ -455,7 +455,7 @@ TPrintRoom::TNamedReprint TPrintRoom::NameReprint(TPrintPlan& plan, TPrintReques
     // serial is the run that first printed it.
     QList<TJournalRecord> prints = plan.runs;
     prints.removeIf([](const TJournalRecord& run) { return run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration; });
-    const TSerialFormat today { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check };
+    const TSerialFormat today { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check, request.page.CheckSeparator };
     const auto readings = [&prints](const QString& text) {
         const QList<TNamed> named = Named(text, prints);
         return named.isEmpty() && text.trimmed() != text ? Named(text.trimmed(), prints) : named;
@@ -536,7 +536,7 @@ std::optional<TJournalRecord> TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRe
             printedBy = &run;
     }
     std::optional<TJournalRecord> found;
-    printedserial::TSerialFormat format { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check };
+    printedserial::TSerialFormat format { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check, request.page.CheckSeparator };
     if (printedBy) {
         found = *printedBy;
         format = printedserial::FormatOf(*printedBy);
@@ -550,6 +550,7 @@ std::optional<TJournalRecord> TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRe
         // Its serials step apart with their check character, whatever today's settings say.
         request.page.Step = qMax(1, printedBy->step);
         request.page.Check = format.check;
+        request.page.CheckSeparator = format.checkSeparator;
     }
     request.page.Step = qMax(1, request.page.Step);
     const qint64 last = qint64(request.page.StartingNumber) + plan.count - 1;
@@ -612,6 +613,7 @@ void TPrintRoom::PlanResume(TPrintPlan& plan, TPrintRequest& request)
     request.page.Digits = rest->run.digits.value_or(request.page.Digits);
     request.page.Step = qMax(1, rest->run.step);
     request.page.Check = ticket::ParseCheck(rest->run.check).value_or(ticket::TCheck::None);
+    request.page.CheckSeparator = rest->run.checkSeparator;
     request.layout = rest->layout;
     // On the artwork the run began on (none: none).
     request.artwork.File = rest->run.templateName;

@@ -34,19 +34,20 @@ std::optional<qint32> NumberOf(QStringView text, std::optional<int> digits)
 
 TSerialFormat FormatOf(const TJournalRecord& run)
 {
-    return { run.prefix, run.suffix, run.digits, ticket::ParseCheck(run.check).value_or(ticket::TCheck::None) };
+    return { run.prefix, run.suffix, run.digits, ticket::ParseCheck(run.check).value_or(ticket::TCheck::None), run.checkSeparator };
 }
 
 bool SameText(const TSerialFormat& a, const TSerialFormat& b)
 {
     // Widths of 0 and 1 pad no number.
     const bool sameWidth = !a.digits || !b.digits || *a.digits == *b.digits || qMax(*a.digits, *b.digits) <= 1;
-    return a.prefix == b.prefix && a.suffix == b.suffix && a.check == b.check && sameWidth;
+    return a.prefix == b.prefix && a.suffix == b.suffix && a.check == b.check
+        && (a.check == ticket::TCheck::None || a.checkSeparator == b.checkSeparator) && sameWidth;
 }
 
 QString Text(const TSerialFormat& format, qint32 number)
 {
-    return ticket::SerialParts(format.prefix, number, format.suffix, format.digits.value_or(0), format.check).text;
+    return ticket::SerialParts(format.prefix, number, format.suffix, format.digits.value_or(0), format.check, format.checkSeparator).text;
 }
 
 QString Text(const TJournalRecord& run, qint32 number)
@@ -67,6 +68,9 @@ std::optional<qint32> Parse(const QString& text, const TSerialFormat& format)
             return std::nullopt;
         check = middle.right(1);
         middle.chop(1);
+        if (!middle.endsWith(format.checkSeparator))
+            return std::nullopt;
+        middle.chop(format.checkSeparator.size());
     }
     const std::optional<qint32> number = NumberOf(middle, format.digits);
     if (!number || ticket::CheckCharacter(format.check, middle) != check)

@@ -20,6 +20,7 @@ struct TSerialFormat {
     QString suffix;
     std::optional<int> digits;
     ticket::TCheck check = ticket::TCheck::None;
+    QString checkSeparator;
 };
 TSerialFormat FormatOf(const TJournalRecord& run);
 

@@ -114,6 +114,8 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     page.Step = qMax(1, page.Step);
     record.step = page.Step;
     record.check = page.Check == ticket::TCheck::None ? QString() : ticket::CheckName(page.Check);
+    if (page.Check != ticket::TCheck::None)
+        record.checkSeparator = page.CheckSeparator;
     const int step = page.Step;
     // The counter counts numbers: every serial and the ones the step passes over.
     const qint64 numbers = serial::RunNumbers(page, outcome.count);

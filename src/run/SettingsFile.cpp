@@ -72,6 +72,7 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
         s.Unknown << ticket::UnknownValue(kSN, QStringLiteral("Check"), check);
     // A scheme this version does not know prints no check rather than a wrong one.
     s.Check = ticket::ParseCheck(ini.ReadString(kSN, QStringLiteral("Check"), QString())).value_or(d.Check);
+    s.CheckSeparator = ticket::UnquotedValue(ini.ReadString(kSN, QStringLiteral("CheckSeparator"), d.CheckSeparator));
     s.HorizontalIndent = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent), kMaxIndent);
     s.VerticalIndent = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent), kMaxIndent);
     s.HorizontalIndent2 = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent2"), d.HorizontalIndent2), kMaxIndent);
@@ -150,6 +151,10 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         ini.WriteString(kSN, QStringLiteral("Check"), ticket::CheckName(s.Check));
     else if (ini.ValueExists(kSN, QStringLiteral("Check")))
         ini.DeleteKey(kSN, QStringLiteral("Check"));
+    if (!s.CheckSeparator.isEmpty())
+        ini.WriteString(kSN, QStringLiteral("CheckSeparator"), ticket::QuotedValue(s.CheckSeparator));
+    else if (ini.ValueExists(kSN, QStringLiteral("CheckSeparator")))
+        ini.DeleteKey(kSN, QStringLiteral("CheckSeparator"));
     if (s.ConfirmAbove != TallyforgeSettings::kDefaultConfirmAbove)
         ini.WriteInteger(kSN, QStringLiteral("ConfirmAbove"), s.ConfirmAbove);
     ini.WriteString(kFont, QStringLiteral("Name"), s.Font.Name);

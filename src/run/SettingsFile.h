@@ -51,6 +51,8 @@ struct TallyforgeSettings {
     // number; each written only when not the default.
     int Step = 1;
     ticket::TCheck Check = ticket::TCheck::None;
+    // Between the number and its check character; written only when not empty.
+    QString CheckSeparator;
     // A window's print of more pages than this asks first; 0: never asks. Written only
     // when not the default, and a default never removes what the file holds.
     static constexpr int kDefaultConfirmAbove = 1000;

@@ -60,6 +60,7 @@ struct SerialPage {
     QString Mark;     // drawn small after each serial (a reprint's "REPRINT"); empty: none
     int Step = 1;     // the difference between one page's serial and the next (1 and above)
     ticket::TCheck Check = ticket::TCheck::None; // the check character after the number
+    QString CheckSeparator; // between the number and its check character
     // The printer's calibration, inches, which the indents above include already: what
     // else goes on a sheet (cut marks) moves by it too.
     QPointF Offset;

@@ -126,12 +126,13 @@ QString NumberText(qint32 number, int digits)
     return number < 0 ? QLatin1Char('-') + padded : padded;
 }
 
-TSerialParts SerialParts(const QString& prefix, qint32 number, const QString& suffix, int digits, TCheck check)
+TSerialParts SerialParts(const QString& prefix, qint32 number, const QString& suffix, int digits, TCheck check,
+                         const QString& checkSeparator)
 {
     TSerialParts parts;
     parts.number = NumberText(number, digits);
     parts.check = CheckCharacter(check, parts.number);
-    parts.text = prefix + parts.number + parts.check + suffix;
+    parts.text = prefix + parts.number + (parts.check.isEmpty() ? QString() : checkSeparator + parts.check) + suffix;
     return parts;
 }
 

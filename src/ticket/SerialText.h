@@ -40,7 +40,9 @@ struct TSerialParts {
     QString check;
     QString text;
 };
-TSerialParts SerialParts(const QString& prefix, qint32 number, const QString& suffix, int digits, TCheck check);
+// `checkSeparator` stands between the number and its check character (none without one).
+TSerialParts SerialParts(const QString& prefix, qint32 number, const QString& suffix, int digits, TCheck check,
+                         const QString& checkSeparator = QString());
 
 // first + index * step, wrapping as a signed 32-bit value.
 qint32 NthSerial(qint32 first, qint64 index, qint64 step);

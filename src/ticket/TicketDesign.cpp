@@ -263,6 +263,8 @@ QString DesignText(const TTicketDesign& d)
     ini.WriteInteger(kSN, QStringLiteral("Digits"), p.Digits);
     ini.WriteInteger(kSN, QStringLiteral("Step"), p.Step);
     ini.WriteString(kSN, QStringLiteral("Check"), CheckName(p.Check));
+    if (!p.CheckSeparator.isEmpty()) // absent from every design made before it was known
+        ini.WriteString(kSN, QStringLiteral("CheckSeparator"), QuotedValue(p.CheckSeparator));
     ini.WriteString(kSN, QStringLiteral("Mark"), QuotedValue(p.Mark));
     ini.WriteString(kFont, QStringLiteral("Name"), QuotedValue(p.Font.Name));
     ini.WriteInteger(kFont, QStringLiteral("Size"), p.Font.Size);
@@ -309,6 +311,7 @@ std::optional<TTicketDesign> ParseDesign(const QString& text)
     if (!check)
         return std::nullopt; // a scheme this version does not know: not its design
     p.Check = *check;
+    p.CheckSeparator = UnquotedValue(ini.ReadString(kSN, QStringLiteral("CheckSeparator"), QString()));
     p.Mark = UnquotedValue(ini.ReadString(kSN, QStringLiteral("Mark"), QString()));
     p.Font.Name = UnquotedValue(ini.ReadString(kFont, QStringLiteral("Name"), p.Font.Name));
     p.Font.Size = qBound(kMinFontSize, ini.ReadInteger(kFont, QStringLiteral("Size"), p.Font.Size), kMaxFontSize);

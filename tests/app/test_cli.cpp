@@ -306,7 +306,7 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
     reader.closeWriteChannel();
     ASSERT_TRUE(reader.waitForFinished(30000));
     EXPECT_EQ(QString::fromUtf8(reader.readAllStandardOutput()),
-              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits,sheets,layout,not_printed,step,check,template,template_sha256,design,resumes\n"
+              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits,sheets,layout,not_printed,step,check,template,template_sha256,design,resumes,check_separator\n"
                              "reprint completed 101 102 2 S- True\n"
                              "print completed 100 104 5 S- True\n"));
 
@@ -511,6 +511,25 @@ TEST_F(CommandLineTest, ValueTheProgramDoesNotKnowStopsAPrint)
     ASSERT_EQ(code, 0) << error.toStdString();
     EXPECT_EQ(LastNumber(), QStringLiteral("101"));
     EXPECT_TRUE(Bytes().contains("Check=luhnx"));
+}
+
+// A check character can stand apart from the number ([SN] CheckSeparator): printed so,
+// and found so by reprint and log.
+TEST_F(CommandLineTest, CheckSeparatorStandsBetweenNumberAndCheck)
+{
+    Write("[SN]\r\nLastNumber=0\r\nPrefix=SC-\r\nDigits=5\r\nCheck=luhn\r\nCheckSeparator=/\r\n\r\n[Paper]\r\nVerticalIndent2=5\r\n");
+    auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--quiet"),
+                               QStringLiteral("--output"), Pdf(QStringLiteral("run.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    EXPECT_EQ(apptest::PdfText(Pdf(QStringLiteral("run.pdf")), 1).count(QStringLiteral("SC-00001/8")), 2);
+    std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("SC-00002/6"), QStringLiteral("SC-00002/6"),
+                                  QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("again.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("again.pdf")), 1).contains(QStringLiteral("SC-00002/6 REPRINT")));
+    std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("SC-000026"), QStringLiteral("SC-000026"),
+                                  QStringLiteral("--output"), Pdf(QStringLiteral("never.pdf")) });
+    EXPECT_EQ(code, 2) << error.toStdString(); // not how the run printed it
+    EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("never.pdf"))));
 }
 
 } // namespace

@@ -335,6 +335,7 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
     // A reprint takes these from the run that printed its serials.
     request.page.Step = int(step.value_or(settings.Step));
     request.page.Check = check.value_or(settings.Check);
+    request.page.CheckSeparator = settings.CheckSeparator;
     request.page.Items = settings.Items;
     if (reprint)
         request.page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark")) : QCoreApplication::translate("CommandLine", "REPRINT");
