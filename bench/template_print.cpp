@@ -110,7 +110,7 @@ int main(int argc, char* argv[])
     const TDeviceCaps caps = printer.DeviceCaps();
     const QString templateFile = bench.Path(QStringLiteral("artwork.pdf"));
     MakeTemplate(templateFile, QSizeF(caps.PhysicalWidth * 72.0 / caps.LogPixelsX, caps.PhysicalHeight * 72.0 / caps.LogPixelsY));
-    const TSerialRun::TRunArtwork artwork { pdftemplate::Load(templateFile, 1), ticket::TTemplateScope::Sheet };
+    const TSerialRun::TRunArtwork artwork { pdftemplate::Load(templateFile, 1), ticket::TTemplateScope::Sheet, QPointF() };
 
     const auto time = [&](bool withTemplate, const QString& name) {
         const QString file = bench.Path(name);

@@ -37,6 +37,8 @@ QString kindText(TRunKind kind)
         return TPrintLog::tr("Calibration sheet");
     case TRunKind::Resume:
         return TPrintLog::tr("Rest of a run");
+    case TRunKind::Void:
+        return TPrintLog::tr("Void");
     case TRunKind::SetNext:
         break;
     }
@@ -58,6 +60,8 @@ QString statusText(TRunStatus status)
         return TPrintLog::tr("Not known");
     case TRunStatus::Aborted:
         return TPrintLog::tr("Aborted by the printer");
+    case TRunStatus::Sent:
+        return TPrintLog::tr("Sent, not yet printed");
     }
     return {};
 }

@@ -304,6 +304,7 @@ QString TJournal::KindText(TRunKind kind)
     case TRunKind::SetNext: return QStringLiteral("set-next");
     case TRunKind::Calibration: return QStringLiteral("calibration");
     case TRunKind::Resume: return QStringLiteral("resume");
+    case TRunKind::Void: return QStringLiteral("void");
     }
     return {};
 }
@@ -317,6 +318,7 @@ QString TJournal::StatusText(TRunStatus status)
     case TRunStatus::Interrupted: return QStringLiteral("interrupted");
     case TRunStatus::Unknown: return QStringLiteral("unknown");
     case TRunStatus::Aborted: return QStringLiteral("aborted");
+    case TRunStatus::Sent: return QStringLiteral("sent");
     }
     return {};
 }
@@ -418,13 +420,15 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
                                                   { "reprint", TRunKind::Reprint },
                                                   { "set-next", TRunKind::SetNext },
                                                   { "calibration", TRunKind::Calibration },
-                                                  { "resume", TRunKind::Resume } };
+                                                  { "resume", TRunKind::Resume },
+                                                  { "void", TRunKind::Void } };
     static const QHash<QString, TRunStatus> statuses { { "completed", TRunStatus::Completed },
                                                        { "cancelled", TRunStatus::Cancelled },
                                                        { "failed", TRunStatus::Failed },
                                                        { "interrupted", TRunStatus::Interrupted },
                                                        { "unknown", TRunStatus::Unknown },
-                                                       { "aborted", TRunStatus::Aborted } };
+                                                       { "aborted", TRunStatus::Aborted },
+                                                       { "sent", TRunStatus::Sent } };
     TJournalRecord r;
     bool ok = kinds.contains(f[2]) && statuses.contains(f[3]);
     r.started = QDateTime::fromString(f[0], Qt::ISODateWithMs);

@@ -11,11 +11,13 @@
 // SetNext: a shared series moved by hand (only its server records these). Calibration: a
 // calibration sheet, which has no serials. Resume: the sheets a stopped run of several
 // tickets a sheet did not print, from the numbers it kept.
-enum class TRunKind { Print, PrintNoAdvance, Reprint, SetNext, Calibration, Resume };
+// Void: serials spoiled or never to be used, recorded by hand; nothing printed.
+enum class TRunKind { Print, PrintNoAdvance, Reprint, SetNext, Calibration, Resume, Void };
 // Unknown: the queue could not say whether it holds the document, so it may print; the
 // record names every serial of the run. Aborted: the printer ended the accepted job early;
-// the record names the job's serials and the pages the printer reported done.
-enum class TRunStatus { Completed, Cancelled, Failed, Interrupted, Unknown, Aborted };
+// the record names the job's serials and the pages the printer reported done. Sent: the
+// spooler holds the whole document and has not said yet how the job ended.
+enum class TRunStatus { Completed, Cancelled, Failed, Interrupted, Unknown, Aborted, Sent };
 
 // A fresh run id: random, never 0 (0 is a record of an older journal, which has none).
 quint64 NewRunId();
