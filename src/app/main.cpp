@@ -16,7 +16,8 @@ int main(int argc, char* argv[])
     // and unmapping them page after page.
     TunePrintingAllocator();
     // A command runs without a window, so it needs no display.
-    std::vector<char*> arguments(argv, argv + argc);
+    cli::Arguments split = cli::SplitArguments(argc, argv);
+    std::vector<char*>& arguments = split.toolkit;
     char platformOption[] = "-platform";
     char offscreen[] = "offscreen";
     if (cli::Headless(argc, argv)) {
@@ -36,7 +37,7 @@ int main(int argc, char* argv[])
     FormatSettings::LoadFromSystem();
     app::InstallTranslations();
 
-    const cli::Request request = cli::Run();
+    const cli::Request request = cli::Run(split.own);
     int result = request.exitCode;
     if (request.openWindow) {
         TfrmTallyforge window(nullptr, request.settingsPath);

@@ -117,6 +117,10 @@ TEST_F(CommandLineTest, BadUsageExitsTwoAndAMissingQueueOne)
         { QStringLiteral("reprint") },
         { QStringLiteral("--count"), QStringLiteral("3") },
         { QStringLiteral("print"), QStringLiteral("--colour") },
+        // Options the toolkit would have taken for its own are the program's to refuse.
+        { QStringLiteral("print"), QStringLiteral("-session"), QStringLiteral("x") },
+        { QStringLiteral("print"), QStringLiteral("--style"), QStringLiteral("fusion") },
+        { QStringLiteral("-nograb") },
     };
     for (const QStringList& usage : usages) {
         const auto [code, error] = Run(usage);
@@ -127,6 +131,28 @@ TEST_F(CommandLineTest, BadUsageExitsTwoAndAMissingQueueOne)
     EXPECT_EQ(code, 1);
     EXPECT_EQ(error, QStringLiteral("tallyforge: There is no printer named nowhere."));
     EXPECT_EQ(Bytes(), before);
+
+    // Help in every form prints help and nothing else.
+    for (const QStringList& help : QList<QStringList> { { QStringLiteral("--help-all") },
+                                                        { QStringLiteral("print"), QStringLiteral("--help-all"), QStringLiteral("--output"), Pdf(QStringLiteral("help.pdf")) } }) {
+        QProcess program;
+        Start(program, help);
+        ASSERT_TRUE(program.waitForFinished(60000));
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_TRUE(program.readAllStandardOutput().contains("--reverse")) << help.join(u' ').toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("help.pdf"))));
+    EXPECT_EQ(Bytes(), before);
+}
+
+// --reverse is the program's: the last sheet comes first.
+TEST_F(CommandLineTest, ReverseOptionPrintsTheLastPageFirst)
+{
+    const auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--reverse"),
+                                     QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("reversed.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("reversed.pdf")), 1).contains(QStringLiteral("S-102")));
+    EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("reversed.pdf")), 3).contains(QStringLiteral("S-100")));
 }
 
 // SIGINT stops the run after its current page: the PDF holds exactly the serials up to

@@ -60,30 +60,54 @@ QString VersionText()
     return version.value_or(QString());
 }
 
+namespace {
+
+// The window's display options, each with a value, which the toolkit takes.
+const QByteArrayList kToolkitOptions { "-platform", "-display", "-style", "-geometry", "-qwindowgeometry",
+                                       "-qwindowtitle", "-qwindowicon", "-stylesheet" };
+
+} // namespace
+
 bool Headless(int argc, char** argv)
 {
-    // Only the window's own arguments open it: --settings and Qt's single-dash options
-    // (-platform, -display, -style ...). Anything else is a command or a usage error,
-    // which needs no display either.
-    static const QByteArrayList qtWithValue { "-platform", "-display", "-style", "-geometry", "-qwindowgeometry",
-                                              "-qwindowtitle", "-qwindowicon", "-stylesheet" };
+    // Only the window's own arguments open it: --settings and the display options.
+    // Anything else is a command or a usage error, which needs no display either.
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (arg == "--settings" || qtWithValue.contains(arg)) {
+        if ((arg == "--settings" || kToolkitOptions.contains(arg)) && i + 1 < argc)
             ++i; // its value
-            continue;
-        }
-        if (arg.startsWith("--settings="))
-            continue;
-        if (!arg.startsWith('-') || arg.startsWith("--") || arg == "-h" || arg == "-v" || arg == "-?")
+        else if (!arg.startsWith("--settings="))
             return true;
     }
     return false;
 }
 
-Request Run()
+Arguments SplitArguments(int argc, char** argv)
+{
+    Arguments split;
+    if (argc < 1)
+        return split;
+    split.own << QString::fromLocal8Bit(argv[0]);
+    split.toolkit.push_back(argv[0]);
+    const bool window = !Headless(argc, argv);
+    for (int i = 1; i < argc; ++i) {
+        // The toolkit would take --reverse, --help-all and the like for its own, whatever
+        // the command meant by them: it sees only the window's display options.
+        if (window && kToolkitOptions.contains(QByteArray(argv[i])) && i + 1 < argc) {
+            split.toolkit.push_back(argv[i]);
+            split.toolkit.push_back(argv[++i]);
+            continue;
+        }
+        split.own << QString::fromLocal8Bit(argv[i]);
+    }
+    return split;
+}
+
+Request Run(const QStringList& arguments)
 {
     QCommandLineParser parser;
+    // "-reverse" is --reverse, not the letters r, e, v ...
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QCoreApplication::translate("CommandLine", "Prints a run of pages with one serial number per page."));
     parser.addHelpOption();
     parser.addVersionOption();
@@ -120,11 +144,12 @@ Request Run()
         { QStringLiteral("series"), QCoreApplication::translate("CommandLine", "The shared series' name."), QCoreApplication::translate("CommandLine", "NAME") },
     });
     Request request;
-    if (!parser.parse(QCoreApplication::arguments())) {
+    if (!parser.parse(arguments)) {
         request.exitCode = Usage(parser.errorText());
         return request;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
+    // Help and nothing else, whichever of its forms was asked for.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         std::fprintf(stdout, "%s", qPrintable(parser.helpText()));
         return request;
     }
