@@ -86,8 +86,25 @@ void TIniFile::LoadFromBytes(const QByteArray& bytes)
     loading_ = false;
 }
 
+namespace {
+
+std::function<void(const QString&, const QString&)>& ReadObserver()
+{
+    static std::function<void(const QString&, const QString&)> observer;
+    return observer;
+}
+
+} // namespace
+
+void TIniFile::ObserveReads(std::function<void(const QString& section, const QString& key)> observer)
+{
+    ReadObserver() = std::move(observer);
+}
+
 std::optional<QString> TIniFile::Value(const QString& section, const QString& key) const
 {
+    if (ReadObserver())
+        ReadObserver()(section, key);
     const QByteArray sectionName = section.toUtf8();
     const qint64 found = FindSection(AsView(sectionName));
     if (found < 0)

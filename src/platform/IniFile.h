@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,6 +70,10 @@ public:
     // read with a point or a comma (what a comma locale once wrote).
     double ReadFloat(const QString& section, const QString& key, double defaultValue) const;
     void WriteFloat(const QString& section, const QString& key, double value);
+
+    // Called with every section and key a Read* or ValueExists asks for, in this
+    // process; none by default. Lets a test list the keys the program reads.
+    static void ObserveReads(std::function<void(const QString& section, const QString& key)> observer);
 
     bool SectionExists(const QString& section) const;
     bool ValueExists(const QString& section, const QString& key) const;
