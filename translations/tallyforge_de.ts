@@ -1058,6 +1058,14 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>Sheets</source>
         <translation>Bögen</translation>
     </message>
+    <message>
+        <source>Void</source>
+        <translation>Ungültig</translation>
+    </message>
+    <message>
+        <source>Sent, not yet printed</source>
+        <translation>Gesendet, noch nicht gedruckt</translation>
+    </message>
 </context>
 <context>
     <name>TPrintRestDialog</name>
@@ -1721,6 +1729,26 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>PDF files (*.pdf);;All files (*)</source>
         <translation>PDF-Dateien (*.pdf);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>No template: the numbers print on plain paper or pre-printed stock.</source>
+        <translation>Keine Vorlage: Die Nummern werden auf leeres oder vorgedrucktes Papier gedruckt.</translation>
+    </message>
+    <message>
+        <source>Cannot be used: %1</source>
+        <translation>Nicht verwendbar: %1</translation>
+    </message>
+    <message>
+        <source>1 page</source>
+        <translation>1 Seite</translation>
+    </message>
+    <message>
+        <source>%1 pages</source>
+        <translation>%1 Seiten</translation>
+    </message>
+    <message>
+        <source>%1; page %2 is %3 x %4 in.</source>
+        <translation>%1; Seite %2 ist %3 x %4 Zoll groß.</translation>
     </message>
 </context>
 <context>

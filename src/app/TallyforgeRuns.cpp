@@ -593,10 +593,15 @@ void TfrmTallyforge::mnuTemplateClick()
 {
     if (run_->Running() || Printer().Printing())
         return;
-    TTemplateDialog dialog(template_, this);
+    const ticket::TTemplate before = template_;
+    TTemplateDialog dialog(template_, [this](const QString& file) { return ticket::TemplatePath(file, settingsPath_); }, this);
+    // The preview follows every change; Cancel puts back what was there.
+    dialog.OnChange = [this](const ticket::TTemplate& artwork) { app::Guard([&] { SetTemplate(artwork); }); };
     if (dialog.exec() == QDialog::Accepted) {
         ForgetUnknown({ QStringLiteral("[Template] ") });
         SetTemplate(dialog.Template());
+    } else if (template_ != before) {
+        SetTemplate(before);
     }
 }
 

@@ -115,6 +115,7 @@ TArtwork Load(const QString& path, int page)
         if (pdf->isEncrypted())
             throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 is encrypted; save it without a password").arg(Native(path)));
         const int pages = int(QPDFPageDocumentHelper(*pdf).getAllPages().size());
+        artwork.pageCount = pages;
         if (pages == 0)
             throw Exception(QCoreApplication::translate("PdfTemplate", "The template %1 has no pages").arg(Native(path)));
         if (page < 1 || page > pages)

@@ -20,6 +20,7 @@ struct TArtwork {
     QString path;
     QByteArray bytes;
     int page = 1;          // counted from 1
+    int pageCount = 0;     // the file's pages
     QSizeF sizeInches;     // as the page shows (its rotation applied)
     QString sha256;        // of the file's bytes, hex
 };
