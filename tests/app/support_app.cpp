@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QFile>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
@@ -196,6 +198,16 @@ QString IniValue(const QString& path, const QString& section, const QString& key
             value = line.mid(eq + 1).trimmed();
     }
     return value;
+}
+
+void WriteArtworkPdf(const QString& path, const QSizeF& points, const QRectF& block, const QColor& color)
+{
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch));
+    writer.setPageMargins(QMarginsF());
+    writer.setResolution(72);
+    QPainter painter(&writer);
+    painter.fillRect(block, color);
 }
 
 } // namespace apptest

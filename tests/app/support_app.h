@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
+#include <QRectF>
 #include <QPointF>
 #include <QSizeF>
 #include <QString>
@@ -70,5 +72,8 @@ QList<PdfWord> PdfWordsOnPage(const QList<PdfWord>& words, int page, const QStri
 QString IniValue(const QString& path, const QString& section, const QString& key);
 
 QString ReadText(const QString& path);
+
+// A one-page artwork PDF of `points` (width x height), blank but for `block` in `color`.
+void WriteArtworkPdf(const QString& path, const QSizeF& points, const QRectF& block, const QColor& color);
 
 } // namespace apptest

@@ -388,14 +388,7 @@ TEST_F(TemplateTest, PlacingTheArtworkPastAFileSizeLimitFailsWithItsReason)
 TEST_F(TemplateTest, TextOverArtworkHasNoWhiteBoxBehindIt)
 {
     const QString artwork = Path(QStringLiteral("tint.pdf"));
-    {
-        QPdfWriter writer(artwork);
-        writer.setPageSize(QPageSize(QSizeF(576, 720), QPageSize::Point, QString(), QPageSize::ExactMatch));
-        writer.setPageMargins(QMarginsF());
-        writer.setResolution(72);
-        QPainter painter(&writer);
-        painter.fillRect(QRectF(0, 0, 576, 720), QColor(150, 190, 250));
-    }
+    apptest::WriteArtworkPdf(artwork, QSizeF(576, 720), QRectF(0, 0, 576, 720), QColor(150, 190, 250));
     QFile file(settings_);
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write("[Item3]\r\nKind=text\r\nLeft=1\r\nTop=1\r\nText=Item {number}\r\n\r\n");

@@ -27,12 +27,7 @@ int OrangePixels(const QImage& image)
 // A letter page, as the test device's paper, with an orange block on it.
 void WriteArtwork(const QString& path)
 {
-    QPdfWriter writer(path);
-    writer.setPageSize(QPageSize(QSizeF(612, 792), QPageSize::Point, QString(), QPageSize::ExactMatch));
-    writer.setPageMargins(QMarginsF());
-    writer.setResolution(72);
-    QPainter painter(&writer);
-    painter.fillRect(QRectF(100, 300, 400, 300), QColor(255, 140, 0));
+    apptest::WriteArtworkPdf(path, QSizeF(612, 792), QRectF(100, 300, 400, 300), QColor(255, 140, 0));
 }
 
 TEST_F(TemplatePreviewTest, ArtworkIsRenderedOncePerZoomAndABadFileIsNamedInTheStatusBar)
