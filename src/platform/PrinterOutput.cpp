@@ -46,6 +46,7 @@ void TPrinter::BeginDoc()
     if (!HasHandle())
         throw Exception(QCoreApplication::translate("TPrinter", "There is no printer installed"));
     DeviceCaps();
+    d->Configure();
     // Until this document is confirmed, no output of it exists to name.
     lastOutputFile_.clear();
     lastJobId_ = 0;
