@@ -91,8 +91,8 @@ int main(int argc, char* argv[])
     TPrinter& printer = Printer();
     const QStringList printers = printer.Printers();
     printer.SetPrinterIndex(int(printers.indexOf(QStringLiteral("PDF"))));
-    const QPageLayout layout = printer.QtPrinter()->pageLayout();
-    const int resolution = printer.QtPrinter()->resolution();
+    const QPageLayout layout = printer.PageLayout();
+    const int resolution = printer.Resolution();
 
     TPrintJob job;
     job.SetTitle(QStringLiteral("Throughput"));

@@ -628,6 +628,10 @@
         <source>The printer %1 chosen in Print Setup is not installed</source>
         <translation>Der in der Druckereinrichtung gewählte Drucker %1 ist nicht installiert</translation>
     </message>
+    <message>
+        <source>The print server %1 cannot be reached for the printer %2 chosen in Print Setup</source>
+        <translation>Der Druckserver %1 ist für den in der Druckereinrichtung gewählten Drucker %2 nicht erreichbar</translation>
+    </message>
 </context>
 <context>
     <name>TAboutBox</name>
@@ -851,6 +855,37 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     </message>
 </context>
 <context>
+    <name>TLoginDialog</name>
+    <message>
+        <source>The print server %1 asks for a login.</source>
+        <translation>Der Druckserver %1 verlangt eine Anmeldung.</translation>
+    </message>
+    <message>
+        <source>The queue %1 asks for a login.</source>
+        <translation>Die Warteschlange %1 verlangt eine Anmeldung.</translation>
+    </message>
+    <message>
+        <source>The password was not accepted.</source>
+        <translation>Das Kennwort wurde nicht angenommen.</translation>
+    </message>
+    <message>
+        <source>User:</source>
+        <translation>Benutzer:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>&amp;Kennwort:</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
     <name>TNumberFormatDialog</name>
     <message>
         <source>Number Format</source>
@@ -1060,7 +1095,7 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     </message>
     <message>
         <source>Void</source>
-        <translation>Ungültig</translation>
+        <translation>Entwertet</translation>
     </message>
     <message>
         <source>Sent, not yet printed</source>
@@ -1366,6 +1401,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>The print server did not confirm job %1 on %2 (%3); it may still print</source>
         <translation>Der Druckserver hat Auftrag %1 auf %2 nicht bestätigt (%3); er wird vielleicht trotzdem gedruckt</translation>
+    </message>
+    <message>
+        <source>queue %1 asks for a login</source>
+        <translation>Warteschlange %1 verlangt eine Anmeldung</translation>
     </message>
 </context>
 <context>
@@ -2210,6 +2249,10 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>Note: %1</source>
         <translation>Hinweis: %1</translation>
+    </message>
+    <message>
+        <source>the print server %1 cannot be reached: prints go to PDF, and %2 stays the chosen printer</source>
+        <translation>der Druckserver %1 ist nicht erreichbar: gedruckt wird als PDF, und %2 bleibt der gewählte Drucker</translation>
     </message>
 </context>
 </TS>

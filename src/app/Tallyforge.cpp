@@ -5,6 +5,7 @@
 #include "app/About.h"
 #include "app/FontDialog.h"
 #include "app/Icons.h"
+#include "app/LoginDialog.h"
 #include "app/MainWindowDesign.h"
 #include "run/SettingsFile.h"
 #include "platform/Application.h"
@@ -142,6 +143,7 @@ TfrmTallyforge::TfrmTallyforge(QWidget* parent, const QString& settingsPath)
     , serialFont_(designSerialFont())
 {
     dialogs::Install();
+    login::InstallPasswordDialog();
     setObjectName(QStringLiteral("frmTallyforge"));
     setWindowTitle(QStringLiteral("Tallyforge"));
     setWindowIcon(icons::ProgramIcon());
@@ -531,9 +533,17 @@ void TfrmTallyforge::ToolButton2Click()
         return;
     const TPrinterChoice before = printerchoice::Current();
     pjSN->PrinterSetup();
-    // Remembered for the next session once the user chose something.
-    if (const TPrinterChoice after = printerchoice::Current(); after != before)
+    // Remembered for the next session once the user chose something. A chosen queue the
+    // print server did not list (it could not be reached) stays chosen unless another
+    // printer was chosen now: only the paper and orientation are taken.
+    if (TPrinterChoice after = printerchoice::Current(); after != before) {
+        if (printerChoice_ && after.Name == before.Name && !Printer().Printers().contains(printerChoice_->Name)) {
+            after.Name = printerChoice_->Name;
+            after.PdfFolder = printerChoice_->PdfFolder;
+            after.PdfFile = printerChoice_->PdfFile;
+        }
         printerChoice_ = after;
+    }
     UpdateStatus(); // another printer has another printable area
 }
 

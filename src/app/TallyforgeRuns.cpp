@@ -275,6 +275,10 @@ void TfrmTallyforge::UpdateStatus()
         warnings << tr("the settings file holds %1, which this program does not know").arg(unknownSettings_.join(QStringLiteral(", ")));
     if (const QString cut = ArtworkCut(); !cut.isEmpty())
         warnings << cut;
+    // The queue Print Setup chose is kept while the print server cannot be reached.
+    if (printerChoice_ && !Printer().ServerReached() && !Printer().Printers().contains(printerChoice_->Name))
+        warnings << tr("the print server %1 cannot be reached: prints go to PDF, and %2 stays the chosen printer")
+                        .arg(cups::Server(), printerChoice_->Name);
     QStringList notes;
     for (const TPreflightWarning& warning : preflight_.warnings)
         (warning.note ? notes : warnings) << warning.text;

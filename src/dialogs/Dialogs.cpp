@@ -1,5 +1,6 @@
 #include "dialogs/Dialogs.h"
 
+#include "dialogs/DialogPrinter.h"
 #include "dialogs/PrinterSetupDialog.h"
 #include "platform/Application.h"
 #include "platform/Printer.h"
@@ -23,20 +24,21 @@ namespace {
 
 bool PrintDialog(TCustomPrintJob& job, int& fromPage, int& toPage)
 {
-    QPrinter* device = Printer().QtPrinter();
+    const std::unique_ptr<QPrinter> device = DialogPrinter();
     if (!device)
         throw EPrintJobException(TCustomPrintJob::tr("There is no printer installed"));
     const int pageCount = job.PageCount();
-    QPrintDialog dialog(device, qobject_cast<QWidget*>(job.parent()));
+    QPrintDialog dialog(device.get(), qobject_cast<QWidget*>(job.parent()));
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     // The job draws the chosen pages itself, once each; what else the dialog offers
-    // (copies, order) is cleared before the run.
+    // (copies, order) stays with the dialog's printer.
     dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, false);
     dialog.setMinMax(1, pageCount);
     dialog.setFromTo(1, pageCount);
     dialog.setPrintRange(QAbstractPrintDialog::AllPages);
     if (dialog.exec() != QDialog::Accepted)
         return false;
+    TakeDialogChoices(*device);
     if (dialog.printRange() == QAbstractPrintDialog::PageRange && device->fromPage() > 0) {
         fromPage = device->fromPage();
         toPage = device->toPage() > 0 ? device->toPage() : pageCount;

@@ -12,7 +12,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -150,7 +149,7 @@ void TPrinterSetupDialog::FillPapers()
     // The current printer keeps its paper; another one starts from its own default.
     QPageSize current = PrinterBox->currentIndex() == printer.PrinterIndex() ? printer.PaperSize() : QPageSize();
     if (!current.isValid() && !pdf)
-        current = QPrinterInfo::printerInfo(name).defaultPageSize();
+        current = TPrinter::DefaultPaperOf(name);
     if (!current.isValid())
         current = QPageSize(QPageSize::A4);
     PaperBox->clear();

@@ -5,8 +5,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QHash>
 #include <QPageSize>
-#include <QPrinterInfo>
 #include <QStandardPaths>
 
 #include <malloc.h>
@@ -20,6 +20,29 @@ const QString kTestPrinterName = QStringLiteral("Test printer");
 // The built-in PDF printer's resolution: fine enough for text, coarse enough to keep
 // page coordinates small.
 constexpr int kPdfResolution = 600;
+// The PDF printer's margins, in points.
+const QMarginsF kPdfMargins(10, 10, 10, 10);
+// A queue the scheduler cannot describe.
+constexpr int kQueueResolution = 300;
+
+// What the scheduler says about each queue, read once until the queues are read again.
+QHash<QString, cups::QueueInfo>& QueueInfoCache()
+{
+    static QHash<QString, cups::QueueInfo> cache;
+    return cache;
+}
+
+cups::QueueInfo QueueInfo(const QString& queue)
+{
+    QHash<QString, cups::QueueInfo>& cache = QueueInfoCache();
+    if (const auto known = cache.constFind(queue); known != cache.constEnd())
+        return *known;
+    const cups::QueueInfo info = cups::ReadQueueInfo(queue);
+    // A scheduler that did not answer is asked again next time.
+    if (info.read)
+        cache.insert(queue, info);
+    return info;
+}
 
 } // namespace
 
@@ -48,9 +71,7 @@ void TPrinter::ReleaseDevice()
     if (d->painter.isActive())
         Abort();
     d->canvas.reset();
-    d->device.reset();
-    d->deviceIndex = -1;
-    d->deviceHandedOut = false;
+    d->pageIndex = -1;
     d->caps.reset();
 }
 
@@ -65,6 +86,8 @@ void TPrinter::RefreshPrinters()
 {
     const QString current = d->index >= 0 && d->index < d->printers.size() ? d->printers[d->index] : QString();
     d->printersRead = true;
+    d->serverReached = true;
+    QueueInfoCache().clear();
     switch (d->source) {
     case Impl::Source::None:
         d->printers.clear();
@@ -77,27 +100,37 @@ void TPrinter::RefreshPrinters()
     case Impl::Source::Machine:
         break;
     }
-    d->printers = QPrinterInfo::availablePrinterNames();
+    const cups::Queues queues = cups::ReadQueues();
+    d->serverReached = queues.reached;
+    d->printers = queues.names;
     d->printers.append(kPdfPrinterName);
     int index = current.isEmpty() ? -1 : d->printers.indexOf(current);
-    if (index < 0) {
-        const QString defaultName = QPrinterInfo::defaultPrinterName();
-        index = defaultName.isEmpty() ? -1 : d->printers.indexOf(defaultName);
-    }
+    if (index < 0)
+        index = queues.defaultName.isEmpty() ? -1 : d->printers.indexOf(queues.defaultName);
     if (index < 0)
         index = d->PdfIndex();
-    if (index != d->index) {
-        d->index = index;
-        d->caps.reset();
-    }
+    // The list may have moved under the same index: the page is set up again.
+    d->index = index;
+    d->pageIndex = -1;
+    d->caps.reset();
+}
+
+bool TPrinter::ServerReached()
+{
+    Printers();
+    return d->serverReached;
 }
 
 int TPrinter::PrinterIndex()
 {
     Printers();
-    if (d->deviceHandedOut)
-        DeviceCaps();
     return d->index;
+}
+
+int TPrinter::PdfPrinterIndex()
+{
+    Printers();
+    return d->PdfIndex();
 }
 
 void TPrinter::SetPrinterIndex(int index)
@@ -132,34 +165,20 @@ bool TPrinter::HasHandle()
     return !Printers().isEmpty();
 }
 
+void TPrinter::CheckLogin()
+{
+    if (d->source != Impl::Source::Machine || IsPdfPrinter() || !HasHandle())
+        return;
+    const QString queue = PrinterName();
+    if (cups::CheckLogin(queue) == cups::Login::Declined)
+        throw Exception(QCoreApplication::translate("TPrinter", "queue %1 asks for a login").arg(queue));
+}
+
 TDeviceCaps TPrinter::DeviceCaps()
 {
     Printers();
     if (d->source == Impl::Source::None)
         throw Exception(QCoreApplication::translate("TPrinter", "There is no printer installed"));
-    if (d->deviceHandedOut && d->device) {
-        // Take over what a dialog chose: printer, PDF file, orientation.
-        d->deviceHandedOut = false;
-        QPrinter& device = *d->device;
-        if (d->source == Impl::Source::Machine) {
-            int index = device.outputFormat() == QPrinter::PdfFormat
-                ? d->PdfIndex() : d->printers.indexOf(device.printerName());
-            if (index < 0)
-                index = d->PdfIndex();
-            d->index = index;
-            d->deviceIndex = index;
-        }
-        // A dialog's output box is a suggestion, and its ranges, copies and order belong to
-        // the dialog's own print: each run prints all of its document, once.
-        device.setOutputFileName(QString());
-        device.setPrintRange(QPrinter::AllPages);
-        device.setPageRanges(QPageRanges());
-        device.setCopyCount(1);
-        device.setCollateCopies(false);
-        device.setPageOrder(QPrinter::FirstPageFirst);
-        d->orientation = device.pageLayout().orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
-        d->caps.reset();
-    }
     if (d->caps)
         return *d->caps;
     if (d->source == Impl::Source::TestDevice) {
@@ -173,10 +192,9 @@ TDeviceCaps TPrinter::DeviceCaps()
         d->caps = caps;
         return caps;
     }
-    d->ConfigureDevice();
-    const QPrinter& device = *d->device;
-    const int dpi = device.resolution();
-    const QPageLayout layout = device.pageLayout();
+    d->Configure();
+    const int dpi = d->resolution;
+    const QPageLayout layout = d->Layout();
     const QRect paper = layout.fullRectPixels(dpi);
     const QRect printable = layout.paintRectPixels(dpi);
     d->caps = TDeviceCaps{dpi, dpi, paper.width(), paper.height(),
@@ -185,40 +203,48 @@ TDeviceCaps TPrinter::DeviceCaps()
     return *d->caps;
 }
 
-void TPrinter::Impl::ConfigureDevice()
+QPageLayout TPrinter::Impl::Layout() const
 {
-    if (device && deviceIndex == index)
-        return;
-    if (!device)
-        device = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QPrinter& printer = *device;
+    const QPageLayout::Orientation turn = orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait;
     if (source == Source::TestDevice) {
         const TDeviceCaps& test = testCaps;
         const double dpiX = qMax(1, test.LogPixelsX);
         const double dpiY = qMax(1, test.LogPixelsY);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setResolution(test.LogPixelsX);
         const QPageSize size(QSizeF(test.PhysicalWidth / dpiX, test.PhysicalHeight / dpiY),
                              QPageSize::Inch, QString(), QPageSize::ExactMatch);
         const QMarginsF margins(test.PhysicalOffsetX / dpiX, test.PhysicalOffsetY / dpiY,
                                 (test.PhysicalWidth - test.PhysicalOffsetX - test.HorzRes) / dpiX,
                                 (test.PhysicalHeight - test.PhysicalOffsetY - test.VertRes) / dpiY);
-        printer.setPageLayout(QPageLayout(size, QPageLayout::Portrait, margins, QPageLayout::Inch));
-    } else if (index == PdfIndex()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setResolution(kPdfResolution);
-    } else {
-        const QString name = printers.value(index);
-        printer.setOutputFormat(QPrinter::NativeFormat);
-        printer.setPrinterName(name);
-        // Qt keeps the previous paper whenever the new queue supports it; the queue's own
-        // default paper is what its pages are meant for.
-        const QPageSize paper = QPrinterInfo::printerInfo(name).defaultPageSize();
-        if (paper.isValid())
-            printer.setPageSize(paper);
+        return QPageLayout(size, turn, margins, QPageLayout::Inch);
     }
-    printer.setPageOrientation(orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    deviceIndex = index;
+    // The margins stay where they are on the page when it turns, as they always did.
+    return QPageLayout(paper, turn, margins, QPageLayout::Point);
+}
+
+void TPrinter::Impl::Configure()
+{
+    if (pageIndex == index && resolution > 0)
+        return;
+    if (source == Source::TestDevice) {
+        resolution = testCaps.LogPixelsX;
+    } else if (index == PdfIndex()) {
+        // The PDF printer keeps the paper the printer before it had.
+        margins = kPdfMargins;
+        resolution = kPdfResolution;
+    } else {
+        // A queue's pages are meant for its own default paper.
+        const cups::QueueInfo info = QueueInfo(printers.value(index));
+        media = info.media;
+        if (info.defaultMedia) {
+            paper = info.defaultMedia->size;
+            margins = info.defaultMedia->margins;
+        } else if (!info.media.isEmpty()) {
+            paper = info.media.front().size;
+            margins = info.media.front().margins;
+        }
+        resolution = info.read ? info.dpiX : kQueueResolution;
+    }
+    pageIndex = index;
     caps.reset();
 }
 
@@ -241,20 +267,14 @@ bool TPrinter::Printing() const
 
 TPrinterOrientation TPrinter::Orientation()
 {
-    if (d->deviceHandedOut)
-        DeviceCaps();
     return d->orientation;
 }
 
 void TPrinter::SetOrientation(TPrinterOrientation orientation)
 {
-    if (d->deviceHandedOut && d->source != Impl::Source::None)
-        DeviceCaps();
     if (orientation == d->orientation || Printing())
         return;
     d->orientation = orientation;
-    if (d->device)
-        d->device->setPageOrientation(orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     d->caps.reset();
 }
 
@@ -287,21 +307,42 @@ QPageSize TPrinter::PaperSize()
 {
     if (d->source == Impl::Source::TestDevice || !HasHandle())
         return {};
-    DeviceCaps();
-    d->ConfigureDevice();
-    return d->device->pageLayout().pageSize();
+    d->Configure();
+    return d->paper;
 }
 
 void TPrinter::SetPaperSize(const QPageSize& size)
 {
-    if (!size.isValid() || Printing() || d->source != Impl::Source::Machine)
+    if (!size.isValid() || Printing() || d->source != Impl::Source::Machine || !HasHandle())
         return;
-    DeviceCaps();
-    d->ConfigureDevice();
-    if (d->device->pageLayout().pageSize().isEquivalentTo(size))
+    d->Configure();
+    if (d->paper.isEquivalentTo(size))
         return;
-    d->device->setPageSize(size);
+    d->paper = size;
+    // A queue's paper comes with the margins the queue gives it.
+    if (!IsPdfPrinter())
+        for (const cups::Media& media : std::as_const(d->media))
+            if (media.size.isEquivalentTo(size)) {
+                d->margins = media.margins;
+                break;
+            }
     d->caps.reset();
+}
+
+QPageLayout TPrinter::PageLayout()
+{
+    if (!HasHandle())
+        return {};
+    if (d->source == Impl::Source::Machine)
+        d->Configure();
+    return d->Layout();
+}
+
+int TPrinter::Resolution()
+{
+    if (!HasHandle())
+        return 0;
+    return DeviceCaps().LogPixelsX;
 }
 
 QList<QPageSize> TPrinter::PaperSizes()
@@ -313,23 +354,24 @@ QList<QPageSize> TPrinter::PaperSizes()
 
 QList<QPageSize> TPrinter::PaperSizesOf(const QString& printerName)
 {
-    if (printerName != kPdfPrinterName)
-        return QPrinterInfo::printerInfo(printerName).supportedPageSizes();
     QList<QPageSize> sizes;
+    if (printerName != kPdfPrinterName) {
+        for (const cups::Media& media : QueueInfo(printerName).media)
+            sizes.append(media.size);
+        return sizes;
+    }
     for (QPageSize::PageSizeId id : { QPageSize::A3, QPageSize::A4, QPageSize::A5, QPageSize::B5, QPageSize::Letter,
                                       QPageSize::Legal, QPageSize::Executive, QPageSize::Tabloid })
         sizes.append(QPageSize(id));
     return sizes;
 }
 
-QPrinter* TPrinter::QtPrinter()
+QPageSize TPrinter::DefaultPaperOf(const QString& printerName)
 {
-    if (Printers().isEmpty())
-        return nullptr;
-    DeviceCaps(); // takes over earlier changes and sets the device up
-    d->ConfigureDevice();
-    d->deviceHandedOut = true;
-    return d->device.get();
+    if (printerName == kPdfPrinterName)
+        return {};
+    const cups::QueueInfo info = QueueInfo(printerName);
+    return info.defaultMedia ? info.defaultMedia->size : QPageSize();
 }
 
 void TPrinter::InstallTestDevice(const TDeviceCaps& caps)
@@ -363,7 +405,9 @@ void TPrinter::ResetForTests()
     printer.d->orientation = poPortrait;
     printer.d->index = -1;
     printer.d->printersRead = false;
-    printer.d->deviceHandedOut = false;
+    printer.d->paper = QPageSize(QPageSize::A4);
+    printer.d->margins = kPdfMargins;
+    printer.d->resolution = 0;
     printer.outputFileName_.clear();
     printer.outputFileMode_ = TOutputFileMode::Replace;
     printer.outputFolder_.clear();
@@ -379,8 +423,8 @@ void TPrinter::ResetForTests()
 
 TPrinter& Printer()
 {
-    // Never destroyed at exit: the device is dropped when the application object goes,
-    // since QPrinter must not outlive it.
+    // Never destroyed at exit: an open document is dropped when the application object
+    // goes, since its painter must not outlive it.
     static TPrinter* instance = [] {
         auto* printer = new TPrinter;
         qAddPostRoutine([] { Printer().ReleaseDevice(); });

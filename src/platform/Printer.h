@@ -5,6 +5,7 @@
 #include "platform/PdfTemplate.h"
 
 #include <QList>
+#include <QPageLayout>
 #include <QPageSize>
 #include <QString>
 #include <QStringList>
@@ -12,8 +13,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-class QPrinter;
 
 // Device quantities of the current printer, all in printer pixels (dots) except the
 // resolutions, which are dots per inch.
@@ -51,7 +50,10 @@ enum TPrinterEvent { peBeginDoc, peNewPage, peEndDoc, peAbort };
 void TunePrintingAllocator();
 
 // The process's printer: the CUPS queues plus a built-in printer named "PDF" that
-// writes PDF files. One instance per process, reached through Printer().
+// writes PDF files. One instance per process, reached through Printer(). Its queues,
+// their paper, margins and resolution come from libcups; its pages are drawn with
+// QPdfWriter. Nothing here needs Qt's print support: the print dialog builds its own
+// QPrinter from this state and hands the choices back through the setters.
 class TPrinter {
 public:
     TPrinter();
@@ -60,18 +62,32 @@ public:
     TPrinter& operator=(const TPrinter&) = delete;
 
     // Installed printers; the list is read from CUPS once and kept (RefreshPrinters
-    // reads it again).
+    // reads it again). The built-in PDF printer is the last.
     QStringList Printers();
     void RefreshPrinters();
+    // False when the scheduler could not be reached when the list was read: only the PDF
+    // printer is there then, though queues may be.
+    bool ServerReached();
     int PrinterIndex();
     void SetPrinterIndex(int index);
+    // The built-in PDF printer's index; -1 when there is none (a test device, no printer).
+    int PdfPrinterIndex();
     QString PrinterName();
     bool IsPdfPrinter();
     // True when there is a device to print on (false only when no printer exists).
     bool HasHandle();
 
+    // Raises "queue <name> asks for a login" when the current queue asks for one and no
+    // password is given (the password hook, see cups::SetPasswordHook, gave none or there
+    // is none, as on the command line). A print checks this before it takes any serial.
+    void CheckLogin();
+
     // Cached until the printer, its orientation or its set-up may have changed.
     TDeviceCaps DeviceCaps();
+    // The page of the current printer (paper, margins, orientation) and its resolution in
+    // dots per inch, as DeviceCaps describes them.
+    QPageLayout PageLayout();
+    int Resolution();
 
     // The canvas of the open document, origin at the printable area's corner;
     // nullptr when no document is open. Fetched for each page: it begins the page a
@@ -106,17 +122,16 @@ public:
     // without its artwork never counts as output.
     void SetUnderlay(std::optional<pdftemplate::TUnderlay> underlay);
 
-    // The real device, for QPrintDialog. Handing it out marks the cached quantities
-    // stale, since a dialog may change the device; what a dialog leaves on it besides the
-    // printer and the page (ranges, copies, order) is cleared when it is taken over.
-    QPrinter* QtPrinter();
-
-    // Paper of the current printer, and the sizes it offers.
+    // Paper of the current printer, and the sizes it offers. A queue's paper comes with
+    // the margins the queue gives it; the PDF printer keeps the paper of the printer
+    // chosen before it.
     QPageSize PaperSize();
     void SetPaperSize(const QPageSize& size);
     QList<QPageSize> PaperSizes();
-    // The sizes a printer offers, by its name.
+    // The sizes a printer offers, by its name, and a queue's default paper (invalid for
+    // the PDF printer or a queue that names none).
     static QList<QPageSize> PaperSizesOf(const QString& printerName);
+    static QPageSize DefaultPaperOf(const QString& printerName);
 
     // Where the PDF printer's documents go. Without a chosen file, into OutputFolder()
     // (empty: the documents folder) under a name made from the title, never over an
@@ -153,13 +168,14 @@ public:
     std::function<void(TPrinterEvent)> OnEvent;
 
     // Test seams. InstallTestDevice: one printer whose quantities are exactly these;
-    // output still goes through a QPrinter writing PDF. ClearInstalledPrinters: no
+    // output is a PDF file, as the PDF printer's. ClearInstalledPrinters: no
     // printer at all. ResetForTests: back to the machine's own printers.
     static void InstallTestDevice(const TDeviceCaps& caps);
     static void ClearInstalledPrinters();
     static void ResetForTests();
 
-    // Drops the device; called before the application object goes away.
+    // Drops an open document and the page set-up; called before the application object
+    // goes away.
     void ReleaseDevice();
 
 private:

@@ -1,16 +1,16 @@
 #pragma once
 
-// The printer's state shared by its three parts: the device (Printer.cpp), the document
+// The printer's state shared by its three parts: the page set-up (Printer.cpp), the document
 // drawn into a temporary PDF (PrinterOutput.cpp) and its hand-off to a queue
 // (PrinterQueue.cpp). Private to the platform library.
 
+#include "platform/CupsDests.h"
 #include "platform/OutputFile.h"
 #include "platform/Printer.h"
 
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
 
 #include <optional>
 
@@ -30,9 +30,16 @@ struct TPrinter::Impl {
     int index = -1;
     TPrinterOrientation orientation = poPortrait;
 
-    std::unique_ptr<QPrinter> device;
-    int deviceIndex = -1;        // printer the device is set up for
-    bool deviceHandedOut = false; // a dialog may have changed the device
+    // Whether the scheduler answered when the queues were last read.
+    bool serverReached = true;
+    // The page of the current printer: its paper with the margins it cannot print in (in
+    // points), and its resolution. Set up for `pageIndex`; a change of printer sets it up
+    // again (Configure).
+    int pageIndex = -1;
+    QPageSize paper = QPageSize(QPageSize::A4);
+    QMarginsF margins;
+    int resolution = 0;
+    QList<cups::Media> media; // what the queue the page is set up for offers
     std::optional<TDeviceCaps> caps;
 
     QPainter painter;
@@ -50,14 +57,14 @@ struct TPrinter::Impl {
 
     // The page the open document is laid out on, as the device quantities describe it.
     QPageLayout Layout() const;
-    int Resolution() const;
+    int Resolution() const { return resolution; }
     // Drops the open document's writer and file; the file goes unless it was published.
     void CloseDocument();
     // Puts the underlay under the finished document: a new temporary beside it takes its
     // place, synced; the old one goes unsynced.
     void PlaceUnderlay();
 
-    // Sets the QPrinter up for the current printer; re-done only when the printer changed.
-    void ConfigureDevice();
+    // Sets the page up for the current printer; re-done only when the printer changed.
+    void Configure();
     int PdfIndex() const { return source == Source::Machine ? int(printers.size()) - 1 : -1; }
 };

@@ -29,20 +29,6 @@ QString FileStem(const QString& title)
 
 } // namespace
 
-QPageLayout TPrinter::Impl::Layout() const
-{
-    // The device is set up for the current printer (a queue, the PDF printer or a test
-    // device), so its layout is the one the device quantities describe.
-    QPageLayout layout = device->pageLayout();
-    layout.setMinimumMargins(QMarginsF());
-    return layout;
-}
-
-int TPrinter::Impl::Resolution() const
-{
-    return device->resolution();
-}
-
 void TPrinter::Impl::CloseDocument()
 {
     canvas.reset();
@@ -60,7 +46,7 @@ void TPrinter::BeginDoc()
     if (!HasHandle())
         throw Exception(QCoreApplication::translate("TPrinter", "There is no printer installed"));
     DeviceCaps();
-    d->ConfigureDevice();
+    d->Configure();
     // Until this document is confirmed, no output of it exists to name.
     lastOutputFile_.clear();
     lastJobId_ = 0;

@@ -9,9 +9,13 @@ void TPrinter::HandToQueue()
 {
     const QString queue = PrinterName();
     jobServer_ = cups::Server();
+    // A queue that asks for a login gets the password given for this process's check, or
+    // asks through the program's hook; never on the terminal.
+    cups::UsePasswordCallback();
+    cups::NewConnection();
     const cups::Submission sent = cups::SubmitPdf(jobServer_, queue, d->output->TemporaryPath(),
                                                   title_.isEmpty() ? printerimpl::kDefaultDocumentName : title_,
-                                                  d->device->pageLayout().pageSize().key());
+                                                  d->paper.key());
     lastDelivery_ = sent.delivery;
     switch (sent.delivery) {
     case TDelivery::Confirmed:

@@ -3,7 +3,6 @@
 #include "platform/Application.h"
 #include "platform/Printer.h"
 
-#include <QPrinter>
 
 #include <utility>
 

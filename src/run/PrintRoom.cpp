@@ -151,6 +151,9 @@ TPrintRoom::TPrintRoom(TCustomPrintJob& job, std::shared_ptr<TSeriesStore> store
 
 TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
 {
+    // A queue that asks for a login is asked now, before any serial is taken: without a
+    // password nothing of the run is reserved or journaled.
+    Printer().CheckLogin();
     const bool reprint = request.kind == TRunKind::Reprint;
     if (request.kind == TRunKind::Calibration)
         return PrepareSheet(std::move(request));

@@ -228,6 +228,9 @@ QString Apply(const TPrinterChoice& choice)
 {
     TPrinter& printer = Printer();
     const int index = printer.Printers().indexOf(choice.Name);
+    if (index < 0 && !printer.ServerReached())
+        return QCoreApplication::translate("SettingsFile", "The print server %1 cannot be reached for the printer %2 chosen in Print Setup")
+            .arg(cups::Server(), choice.Name);
     if (index < 0)
         return QCoreApplication::translate("SettingsFile", "The printer %1 chosen in Print Setup is not installed").arg(choice.Name);
     printer.SetPrinterIndex(index);

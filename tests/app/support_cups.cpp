@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -321,5 +322,39 @@ bool PrivateCups::WaitForJobs(int timeoutMs)
             return true;
         QThread::msleep(200);
     }
+    return false;
+}
+
+bool PrivateCups::AddLoginQueue(const QString& name)
+{
+    const QString root = dir_->path();
+    QFile conf(root + QStringLiteral("/cupsd.conf"));
+    const QByteArray policy = "<Policy tflogin>\n"
+                              "  <Limit Create-Job Print-Job Print-URI Validate-Job Send-Document Send-URI>\n"
+                              "    AuthType Basic\n    Require valid-user\n    Order deny,allow\n  </Limit>\n"
+                              "  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n";
+    if (!conf.open(QIODevice::ReadWrite) || (!conf.readAll().contains("<Policy tflogin>") && conf.write(policy) != policy.size())) {
+        error_ = QStringLiteral("cannot add the login policy");
+        return false;
+    }
+    conf.close();
+    // A reload closes the listener and opens it again: wait until the scheduler answers
+    // with the policy known (lpadmin refuses an unknown one).
+    ::kill(pid_t(scheduler_.processId()), SIGHUP);
+    const QString device = QStringLiteral("file://") + QFileInfo(OutputFile()).dir().filePath(name + QStringLiteral(".pdf"));
+    QElapsedTimer timer;
+    timer.start();
+    QString out;
+    while (timer.elapsed() < 15000) {
+        int code = -1;
+        out = RunTool(QStringLiteral("lpadmin"),
+                      { QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), device, QStringLiteral("-P"),
+                        root + QStringLiteral("/tfpdf.ppd"), QStringLiteral("-o"), QStringLiteral("printer-op-policy=tflogin") },
+                      &code);
+        if (code == 0)
+            return true;
+        QThread::msleep(50);
+    }
+    error_ = QStringLiteral("lpadmin failed: ") + out;
     return false;
 }

@@ -55,4 +55,10 @@ private:
     QProcess scheduler_;
     int port_ = 0;
     QString error_;
+
+public:
+    // Adds a queue like "tfq" (writing into its own file, `name`.pdf beside OutputFile())
+    // whose jobs need a login: a policy that asks for Basic authentication on every job
+    // operation. The scheduler reads its configuration again for the policy.
+    bool AddLoginQueue(const QString& name);
 };

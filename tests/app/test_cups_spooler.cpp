@@ -4,6 +4,7 @@
 #include "support_cups.h"
 
 #include "app/Tallyforge.h"
+#include "dialogs/DialogPrinter.h"
 #include "platform/Application.h"
 #include "platform/FormatSettings.h"
 #include "platform/Printer.h"
@@ -157,11 +158,15 @@ TEST_F(CupsSpoolerTest, LeftoverRangeAndCopiesNeverReachTheQueue)
 {
     const QString settings = dir_.filePath(QStringLiteral("Tallyforge.ini"));
     TfrmTallyforge window(nullptr, settings);
-    QPrinter* device = Printer().QtPrinter();
+    // A print dialog's OK with a range, copies and the order changed.
+    std::unique_ptr<QPrinter> device = dialogs::DialogPrinter();
     ASSERT_NE(device, nullptr);
+    EXPECT_EQ(device->printerName(), cups_->QueueName());
     device->setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
     device->setCopyCount(2);
     device->setPageOrder(QPrinter::LastPageFirst);
+    dialogs::TakeDialogChoices(*device);
+    ASSERT_EQ(Printer().PrinterName(), cups_->QueueName());
     window.txtStartingSN->SetText(QStringLiteral("1"));
     window.txtPageCount->SetText(QStringLiteral("10"));
     window.txtPrefix->SetText(QStringLiteral("N"));
@@ -179,8 +184,9 @@ TEST_F(CupsSpoolerTest, LeftoverRangeAndCopiesNeverReachTheQueue)
 
     // The print dialog's range is drawn by the job, once: pages 2 and 3 of 5.
     window.txtPageCount->SetText(QStringLiteral("5"));
-    device = Printer().QtPrinter();
+    device = dialogs::DialogPrinter();
     device->setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
+    dialogs::TakeDialogChoices(*device);
     TCustomPrintJob::SetPrintDialogHandler([](int& from, int& to, int, int) {
         from = 2;
         to = 3;

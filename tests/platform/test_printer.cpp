@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -96,47 +95,12 @@ TEST_F(PrinterTest, LandscapeSwapsTheAxes)
     EXPECT_EQ(Printer().DeviceCaps(), kCaps);
 }
 
-TEST_F(PrinterTest, ChangesMadeOnTheQtPrinterAreTakenOver)
-{
-    // What a print dialog does to the device: its orientation counts; the file name it
-    // suggests and the range and copies it offers never reach a later run.
-    const QString chosen = dir.filePath(QStringLiteral("chosen.pdf"));
-    Printer().SetOutputFileName(chosen);
-    QPrinter* device = Printer().QtPrinter();
-    ASSERT_NE(device, nullptr);
-    device->setPageOrientation(QPageLayout::Landscape);
-    device->setOutputFileName(dir.filePath(QStringLiteral("suggested.pdf")));
-    device->setPageRanges(QPageRanges::fromString(QStringLiteral("2-3")));
-    device->setCopyCount(3);
-    EXPECT_EQ(Printer().Orientation(), poLandscape);
-    EXPECT_EQ(Printer().DeviceCaps().PhysicalWidth, 3300);
-    EXPECT_EQ(Printer().OutputFileName(), chosen);
-    EXPECT_TRUE(device->pageRanges().isEmpty());
-    EXPECT_EQ(device->copyCount(), 1);
-    PrintOnePage(QStringLiteral("landscape"));
-    EXPECT_EQ(Printer().LastOutputFile(), chosen);
-    EXPECT_TRUE(PdfInfo(chosen).contains(QStringLiteral("792 x 612 pts"))) << PdfInfo(chosen).toStdString();
-    // A device dropped while handed out is not touched again.
-    Printer().QtPrinter();
-    TPrinter::InstallTestDevice(kCaps);
-    EXPECT_EQ(Printer().DeviceCaps(), kCaps);
-}
-
-TEST_F(PrinterTest, DialogSeesTheChosenFileNotAnEarlierAutomaticOne)
-{
-    UseTemporaryHome();
-    PrintOnePage(QStringLiteral("auto"));
-    ASSERT_FALSE(Printer().LastOutputFile().isEmpty());
-    EXPECT_EQ(Printer().QtPrinter()->outputFileName(), QString());
-    EXPECT_EQ(Printer().OutputFileName(), QString());
-}
-
 TEST_F(PrinterTest, NoPrinterAtAll)
 {
     TPrinter::ClearInstalledPrinters();
     EXPECT_FALSE(Printer().HasHandle());
     EXPECT_TRUE(Printer().Printers().isEmpty());
-    EXPECT_EQ(Printer().QtPrinter(), nullptr);
+    EXPECT_EQ(Printer().PdfPrinterIndex(), -1);
     EXPECT_THROW(Printer().BeginDoc(), Exception);
     EXPECT_THROW(Printer().DeviceCaps(), Exception);
 }
