@@ -132,6 +132,19 @@ private:
     TRequestInput input_;
 };
 
+// Serials spoiled or never to be used, to be recorded as void: named as a reprint names
+// them (as printed, or bare numbers), with the format of today's page for numbers no run
+// printed.
+struct TVoidRequest {
+    QString firstText;
+    QString lastText;
+    QString reason;
+    serial::SerialPage page;
+    // Also serials that no run printed or took, up to the counter (numbers a journal
+    // lost, skipped by hand): never past it.
+    bool force = false;
+};
+
 class TPrintRoom {
 public:
     TPrintRoom(TCustomPrintJob& job, std::shared_ptr<TSeriesStore> store);
@@ -159,6 +172,16 @@ public:
     // otherwise. A first slot is checked against the sheet's `places`. Prepare checks the
     // request's own values with the same rules.
     static qint64 Checked(TRequestInput input, qint64 value, int places = 1);
+
+    // The void record for a request, read against the store's runs and its counter's
+    // last number: the serials of the run that printed the first one (its text and step),
+    // nothing printed. Raises Exception for serials no run printed or took (unless
+    // forced, and even then for those past the counter) and for a text that names
+    // serials of different runs alike (unless forced); EPrintRequest for a range that is
+    // none. A void never moves the counter.
+    static TJournalRecord PlanVoid(const QList<TJournalRecord>& runs, std::optional<int> counter, const TVoidRequest& request);
+    // Writes the void record to the store; raises when it could not be recorded.
+    static void RecordVoid(TSeriesStore& store, TJournalRecord record);
 
 private:
     // The parts of Prepare: the store's runs (or the question why there are none), a
