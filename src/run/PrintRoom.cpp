@@ -831,7 +831,7 @@ qint64 TPrintRoom::ClaimRest(const TPrintPlan& plan, std::unique_ptr<TRestClaim>
     return rest->fromSheet;
 }
 
-TJournalRecord TPrintRoom::PlanVoid(const QList<TJournalRecord>& runs, std::optional<int> counter, const TVoidRequest& request)
+TVoidPlan TPrintRoom::PlanVoid(const QList<TJournalRecord>& runs, std::optional<int> counter, const TVoidRequest& request)
 {
     // Named as a reprint names them: the run that printed the first serial gives the text
     // and the step.
@@ -846,18 +846,30 @@ TJournalRecord TPrintRoom::PlanVoid(const QList<TJournalRecord>& runs, std::opti
     if (named.count < 1)
         throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "%1 comes before %2: nothing to void").arg(request.lastText, request.firstText),
                             TRequestInput::Serials);
-    if (!request.force && !plan.questions.isEmpty())
-        throw Exception(QCoreApplication::translate("TPrintRoom", "%1 (--force voids them as read here)").arg(plan.questions.front().text));
-    TJournalRecord record;
+    TVoidPlan result;
+    // Whether the serials were printed or taken is asked below, for a void's reasons.
+    for (TPrintQuestion question : plan.questions)
+        if (question.kind == TPrintQuestion::Kind::Ambiguous) {
+            question.ask = QCoreApplication::translate("TPrintRoom", "Void them as read here?");
+            result.questions << question;
+        }
+    TJournalRecord& record = result.record;
     const printedserial::TSerialFormat today { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check,
                                                request.page.CheckSeparator };
-    if (found.run) {
-        record.prefix = found.run->prefix;
-        record.suffix = found.run->suffix;
-        record.digits = found.run->digits;
-        record.step = qMax(1, found.run->step);
-        record.check = found.run->check;
-        record.checkSeparator = found.run->checkSeparator;
+    // A number no run printed may be one a stopped run keeps for its rest: that run's
+    // text, today's first.
+    const TJournalRecord* takenBy = found.run ? &*found.run : nullptr;
+    for (const TJournalRecord& run : runs)
+        if (!found.run && run.kind != TRunKind::Reprint && run.kind != TRunKind::Calibration && run.kind != TRunKind::Void
+            && run.Takes(named.page.StartingNumber) && (!takenBy || (run.prefix == today.prefix && run.suffix == today.suffix)))
+            takenBy = &run;
+    if (takenBy) {
+        record.prefix = takenBy->prefix;
+        record.suffix = takenBy->suffix;
+        record.digits = takenBy->digits;
+        record.step = qMax(1, takenBy->step);
+        record.check = takenBy->check;
+        record.checkSeparator = takenBy->checkSeparator;
     } else {
         record.prefix = today.prefix;
         record.suffix = today.suffix;
@@ -884,7 +896,7 @@ TJournalRecord TPrintRoom::PlanVoid(const QList<TJournalRecord>& runs, std::opti
     });
     const QList<std::pair<qint64, qint64>> never = Unprinted(takers, first, last, record.step);
     if (never.isEmpty())
-        return record;
+        return result;
     const printedserial::TSerialFormat format = printedserial::FormatOf(record);
     QStringList ranges;
     for (const auto& [from, to] : never)
@@ -897,9 +909,10 @@ TJournalRecord TPrintRoom::PlanVoid(const QList<TJournalRecord>& runs, std::opti
     if (past)
         throw Exception(QCoreApplication::translate("TPrintRoom", "Serials %1 were never printed and lie past the last number %2: a void does not hold them back from the next print")
                             .arg(list, counter ? QString::number(*counter) : QStringLiteral("?")));
-    if (!request.force)
-        throw Exception(QCoreApplication::translate("TPrintRoom", "Serials %1 were neither printed nor taken by any run (--force voids them all the same)").arg(list));
-    return record;
+    result.questions << TPrintQuestion { TPrintQuestion::Kind::NeverPrinted,
+                                         QCoreApplication::translate("TPrintRoom", "Serials %1 were neither printed nor taken by any run").arg(list),
+                                         QCoreApplication::translate("TPrintRoom", "Void them all the same?") };
+    return result;
 }
 
 void TPrintRoom::RecordVoid(TSeriesStore& store, TJournalRecord record)

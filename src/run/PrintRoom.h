@@ -140,9 +140,13 @@ struct TVoidRequest {
     QString lastText;
     QString reason;
     serial::SerialPage page;
-    // Also serials that no run printed or took, up to the counter (numbers a journal
-    // lost, skipped by hand): never past it.
-    bool force = false;
+};
+// The record a void writes, and what needs a yes first: serials that no run printed or
+// took (numbers a journal lost, or skipped by a typed start, which a void accounts
+// for), a text that names serials of different runs alike.
+struct TVoidPlan {
+    TJournalRecord record;
+    QList<TPrintQuestion> questions;
 };
 
 class TPrintRoom {
@@ -173,13 +177,12 @@ public:
     // request's own values with the same rules.
     static qint64 Checked(TRequestInput input, qint64 value, int places = 1);
 
-    // The void record for a request, read against the store's runs and its counter's
-    // last number: the serials of the run that printed the first one (its text and step),
-    // nothing printed. Raises Exception for serials no run printed or took (unless
-    // forced, and even then for those past the counter) and for a text that names
-    // serials of different runs alike (unless forced); EPrintRequest for a range that is
-    // none. A void never moves the counter.
-    static TJournalRecord PlanVoid(const QList<TJournalRecord>& runs, std::optional<int> counter, const TVoidRequest& request);
+    // The void of a request, read against the store's runs and its counter's last
+    // number: the serials of the run that printed the first one (its text and step),
+    // nothing printed. Raises Exception for serials that no run took past the counter
+    // (a void never moves it, so the next print would take them all the same), and
+    // EPrintRequest for a range that is none.
+    static TVoidPlan PlanVoid(const QList<TJournalRecord>& runs, std::optional<int> counter, const TVoidRequest& request);
     // Writes the void record to the store; raises when it could not be recorded.
     static void RecordVoid(TSeriesStore& store, TJournalRecord record);
 

@@ -24,18 +24,20 @@ int VoidCommand(const QCommandLineParser& parser, const QString& settingsPath)
     request.firstText = positional[1];
     request.lastText = positional.value(2, positional[1]);
     request.reason = parser.value(QStringLiteral("reason"));
-    request.force = parser.isSet(QStringLiteral("force"));
     request.page.Prefix = settings.Prefix;
     request.page.Suffix = settings.Suffix;
     request.page.Digits = settings.Digits;
     request.page.Check = settings.Check;
     request.page.CheckSeparator = settings.CheckSeparator;
-    TJournalRecord record;
+    TVoidPlan plan;
     try {
-        record = TPrintRoom::PlanVoid(store->Runs(), store->Read().value, request);
+        plan = TPrintRoom::PlanVoid(store->Runs(), store->Read().value, request);
     } catch (const EPrintRequest& e) {
         return Usage(e.Message());
     }
+    if (!plan.questions.isEmpty() && !parser.isSet(QStringLiteral("force")))
+        throw Exception(QCoreApplication::translate("CommandLine", "%1 (--force voids them all the same)").arg(plan.questions.front().text));
+    const TJournalRecord& record = plan.record;
     TPrintRoom::RecordVoid(*store, record);
     const QString first = printedserial::Text(record, *record.first);
     Say(record.first == record.last ? QCoreApplication::translate("CommandLine", "Void: %1").arg(first)
