@@ -81,10 +81,6 @@
         <translation>--sheet erwartet Spalten und Zeilen als SPALTENxZEILEN (z. B. 2x4), nicht &apos;%1&apos;</translation>
     </message>
     <message>
-        <source>print: print serials the journal shows as printed, or set a shared series to --start; reprint: serials it does not.</source>
-        <translation>print: Seriennummern drucken, die laut Protokoll schon gedruckt sind, oder eine gemeinsame Serie auf --start setzen; reprint: solche, die es nicht sind.</translation>
-    </message>
-    <message>
         <source>Try &apos;tallyforge --help&apos; for more information.</source>
         <translation>„tallyforge --help“ zeigt weitere Informationen.</translation>
     </message>
@@ -353,10 +349,6 @@
         <translation>%1 von %2 Bögen, %3 Bögen/s</translation>
     </message>
     <message>
-        <source>&apos;print&apos; prints the next run without a window, &apos;reprint FIRST LAST&apos; prints those serials again, &apos;resume [RUN]&apos; prints the sheets a stopped run did not (the newest such run, or the one with this id in the log), &apos;log&apos; lists the runs, &apos;series show&apos; and &apos;series set-next N&apos; show and move a shared series; without a command the window opens.</source>
-        <translation>„print“ druckt die nächste Folge ohne Fenster, „reprint ERSTE LETZTE“ druckt diese Seriennummern erneut, „resume [LAUF]“ druckt die Bögen, die ein abgebrochener Lauf nicht gedruckt hat (den neuesten solchen Lauf oder den mit dieser Kennung im Protokoll), „log“ listet die Läufe, „series show“ und „series set-next N“ zeigen und verschieben eine geteilte Serie; ohne Befehl öffnet sich das Fenster.</translation>
-    </message>
-    <message>
         <source>&apos;%1&apos; is not a run id of the log</source>
         <translation>„%1“ ist keine Laufkennung aus dem Protokoll</translation>
     </message>
@@ -459,6 +451,50 @@
     <message>
         <source>tallyforge: note: %1</source>
         <translation>tallyforge: Hinweis: %1</translation>
+    </message>
+    <message>
+        <source>&apos;print&apos; prints the next run without a window, &apos;reprint FIRST LAST&apos; prints those serials again, &apos;resume [RUN]&apos; prints the sheets a stopped run did not (the newest such run, or the one with this id in the log), &apos;void FIRST [LAST]&apos; records spoiled serials as void, &apos;log&apos; lists the runs (&apos;log --summary&apos; accounts for every number), &apos;series show&apos; and &apos;series set-next N&apos; show and move a shared series; without a command the window opens.</source>
+        <translation>„print“ druckt die nächste Folge ohne Fenster, „reprint ERSTE LETZTE“ druckt diese Seriennummern erneut, „resume [LAUF]“ druckt die Bögen, die ein abgebrochener Lauf nicht gedruckt hat (den neuesten solchen Lauf oder den mit dieser Kennung im Protokoll), „void ERSTE [LETZTE]“ trägt verdorbene Seriennummern als ungültig ein, „log“ listet die Läufe („log --summary“ weist jede Nummer nach), „series show“ und „series set-next N“ zeigen und verschieben eine geteilte Serie; ohne Befehl öffnet sich das Fenster.</translation>
+    </message>
+    <message>
+        <source>print: print serials the journal shows as printed, or set a shared series to --start; reprint: serials it does not; void: serials no run printed or took, up to the last number.</source>
+        <translation>print: Seriennummern drucken, die laut Protokoll schon gedruckt sind, oder eine gemeinsame Serie auf --start setzen; reprint: solche, die es nicht sind; void: Seriennummern, die kein Lauf gedruckt oder belegt hat, bis zur letzten Nummer.</translation>
+    </message>
+    <message>
+        <source>log: where every number of the series went (printed, void, given back, held, sent, skipped, unaccounted); exit status 1 when some are unaccounted.</source>
+        <translation>log: wo jede Nummer der Serie geblieben ist (gedruckt, ungültig, zurückgegeben, zurückgehalten, gesendet, übersprungen, ohne Nachweis); Exit-Status 1, wenn Nummern ohne Nachweis sind.</translation>
+    </message>
+    <message>
+        <source>void: why the serials were spoiled, for the record.</source>
+        <translation>void: warum die Seriennummern verdorben sind, für das Protokoll.</translation>
+    </message>
+    <message>
+        <source>--%1 goes with the %2 command</source>
+        <translation>--%1 gehört zum Befehl %2</translation>
+    </message>
+    <message>
+        <source>--summary accounts for the whole series, without --serial or --csv</source>
+        <translation>--summary weist die ganze Serie nach, ohne --serial oder --csv</translation>
+    </message>
+    <message>
+        <source>tallyforge: numbers of the series on no record: %1 (%2 in all)</source>
+        <translation>tallyforge: Nummern der Serie ohne Eintrag: %1 (%2 insgesamt)</translation>
+    </message>
+    <message>
+        <source>void needs the first serial (and the last, for more than one)</source>
+        <translation>void braucht die erste Seriennummer (und die letzte, für mehr als eine)</translation>
+    </message>
+    <message>
+        <source>%1 (--force voids them all the same)</source>
+        <translation>%1 (--force erklärt sie trotzdem für ungültig)</translation>
+    </message>
+    <message>
+        <source>Void: %1</source>
+        <translation>Ungültig: %1</translation>
+    </message>
+    <message>
+        <source>Void: %1 to %2</source>
+        <translation>Ungültig: %1 bis %2</translation>
     </message>
 </context>
 <context>
@@ -620,6 +656,53 @@
     <message>
         <source>Item %1: %2</source>
         <translation>Element %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>SeriesSummary</name>
+    <message>
+        <source>Void</source>
+        <translation>Ungültig</translation>
+    </message>
+    <message>
+        <source>Printed</source>
+        <translation>Gedruckt</translation>
+    </message>
+    <message>
+        <source>Sent, not yet confirmed</source>
+        <translation>Gesendet, noch nicht bestätigt</translation>
+    </message>
+    <message>
+        <source>Held by stopped runs</source>
+        <translation>Von abgebrochenen Läufen gehalten</translation>
+    </message>
+    <message>
+        <source>Given back</source>
+        <translation>Zurückgegeben</translation>
+    </message>
+    <message>
+        <source>Skipped by set-next</source>
+        <translation>Durch set-next übersprungen</translation>
+    </message>
+    <message>
+        <source>Unaccounted</source>
+        <translation>Ohne Nachweis</translation>
+    </message>
+    <message>
+        <source>No numbers taken yet</source>
+        <translation>Noch keine Nummern vergeben</translation>
+    </message>
+    <message>
+        <source>Numbers %1</source>
+        <translation>Nummern %1</translation>
+    </message>
+    <message>
+        <source>Reprinted (tickets)</source>
+        <translation>Nachgedruckt (Tickets)</translation>
+    </message>
+    <message>
+        <source>Numbers %1: printed %2, reprinted %3 tickets, void %4, given back %5, held by stopped runs %6, sent %7, skipped %8, unaccounted %9</source>
+        <translation>Nummern %1: gedruckt %2, nachgedruckt %3 Tickets, ungültig %4, zurückgegeben %5, von abgebrochenen Läufen gehalten %6, gesendet %7, übersprungen %8, ohne Nachweis %9</translation>
     </message>
 </context>
 <context>
@@ -1095,11 +1178,19 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     </message>
     <message>
         <source>Void</source>
-        <translation>Entwertet</translation>
+        <translation>Ungültig</translation>
     </message>
     <message>
         <source>Sent, not yet printed</source>
         <translation>Gesendet, noch nicht gedruckt</translation>
+    </message>
+    <message>
+        <source>&amp;Void...</source>
+        <translation>&amp;Ungültig...</translation>
+    </message>
+    <message>
+        <source>Records spoiled serials as void, with the reason</source>
+        <translation>Trägt verdorbene Seriennummern mit dem Grund als ungültig ein</translation>
     </message>
 </context>
 <context>
@@ -1362,6 +1453,26 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>The settings file holds %1, which this program does not know: nothing prints until it is changed</source>
         <translation>Die Einstellungsdatei enthält %1, das dieses Programm nicht kennt: Nichts wird gedruckt, bis es geändert ist</translation>
+    </message>
+    <message>
+        <source>%1 comes before %2: nothing to void</source>
+        <translation>%1 kommt vor %2: nichts für ungültig zu erklären</translation>
+    </message>
+    <message>
+        <source>Void them as read here?</source>
+        <translation>So gelesen für ungültig erklären?</translation>
+    </message>
+    <message>
+        <source>Serials %1 were never printed and lie past the last number %2: a void does not hold them back from the next print</source>
+        <translation>Die Seriennummern %1 wurden nie gedruckt und liegen hinter der letzten Nummer %2: ein Ungültig-Eintrag hält sie nicht vom nächsten Druck zurück</translation>
+    </message>
+    <message>
+        <source>Serials %1 were neither printed nor taken by any run</source>
+        <translation>Die Seriennummern %1 wurden von keinem Lauf gedruckt oder belegt</translation>
+    </message>
+    <message>
+        <source>Void them all the same?</source>
+        <translation>Trotzdem für ungültig erklären?</translation>
     </message>
 </context>
 <context>
@@ -1965,6 +2076,33 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>Select All</source>
         <translation>Alles auswählen</translation>
+    </message>
+</context>
+<context>
+    <name>TVoidDialog</name>
+    <message>
+        <source>Void</source>
+        <translation>Ungültig</translation>
+    </message>
+    <message>
+        <source>e.g. jammed in the printer</source>
+        <translation>z. B. im Drucker gestaut</translation>
+    </message>
+    <message>
+        <source>&amp;First serial:</source>
+        <translation>&amp;Erste Seriennummer:</translation>
+    </message>
+    <message>
+        <source>&amp;Last serial:</source>
+        <translation>&amp;Letzte Seriennummer:</translation>
+    </message>
+    <message>
+        <source>&amp;Reason:</source>
+        <translation>&amp;Grund:</translation>
+    </message>
+    <message>
+        <source>Type the first serial to void</source>
+        <translation>Geben Sie die erste ungültige Seriennummer ein</translation>
     </message>
 </context>
 <context>

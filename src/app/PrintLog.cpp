@@ -2,6 +2,8 @@
 
 #include "run/PrintRoom.h"
 #include "run/PrintedSerial.h"
+#include "run/SeriesSummary.h"
+#include "app/VoidDialog.h"
 
 #include "platform/Application.h"
 
@@ -125,8 +127,15 @@ bool TSerialFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sour
 }
 
 TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* parent)
+    : TPrintLog(std::move(readRuns), {}, parent)
+{
+}
+
+TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, std::function<std::optional<int>()> readCounter,
+                     QWidget* parent)
     : QDialog(parent)
     , readRuns_(std::move(readRuns))
+    , readCounter_(std::move(readCounter))
 {
     setObjectName(QStringLiteral("PrintLog"));
     setWindowTitle(tr("Print Log"));
@@ -173,6 +182,12 @@ TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* p
     pages_->addWidget(table_);
     pages_->addWidget(error_);
     layout->addWidget(pages_, 1);
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("PrintLogSummary"));
+    summary_->setWordWrap(true);
+    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    summary_->setVisible(bool(readCounter_));
+    layout->addWidget(summary_);
 
     // The two actions stand beside the button box rather than in it: the box orders Tab
     // among its own buttons when it is shown, and with these two in it Tab went round
@@ -185,11 +200,15 @@ TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* p
     rest_ = new QPushButton(tr("Print the Re&st"), this);
     rest_->setObjectName(QStringLiteral("PrintRestButton"));
     rest_->setToolTip(tr("Prints the sheets a stopped run did not, as they would have come out"));
+    void_ = new QPushButton(tr("&Void..."), this);
+    void_->setObjectName(QStringLiteral("VoidButton"));
+    void_->setToolTip(tr("Records spoiled serials as void, with the reason"));
     auto* refresh = new QPushButton(tr("Re&fresh"), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttonRow->addStretch(1);
     buttonRow->addWidget(reprint_);
     buttonRow->addWidget(rest_);
+    buttonRow->addWidget(void_);
     buttonRow->addWidget(refresh);
     buttonRow->addWidget(buttons);
     layout->addLayout(buttonRow);
@@ -198,6 +217,7 @@ TPrintLog::TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* p
     connect(refresh, &QPushButton::clicked, this, [this] { app::Guard([this] { Reload(); }); });
     connect(reprint_, &QPushButton::clicked, this, [this] { app::Guard([this] { ReprintSelected(); }); });
     connect(rest_, &QPushButton::clicked, this, [this] { app::Guard([this] { PrintRestOfSelected(); }); });
+    connect(void_, &QPushButton::clicked, this, [this] { app::Guard([this] { VoidSerials(); }); });
     connect(table_, &QTableView::doubleClicked, this, [this] { app::Guard([this] { ReprintSelected(); }); });
     connect(filter_, &QLineEdit::textChanged, this, [this](const QString& text) {
         proxy_->SetSerialFilter(text, runs_);
@@ -218,6 +238,7 @@ void TPrintLog::Reload()
         runs_.clear();
         model_->removeRows(0, model_->rowCount());
         error_->setText(app::ExceptionText(std::current_exception()));
+        summary_->clear();
         pages_->setCurrentWidget(error_);
         UpdateButtons();
         return;
@@ -249,6 +270,13 @@ void TPrintLog::Reload()
     }
     pages_->setCurrentWidget(table_);
     table_->resizeColumnsToContents();
+    if (readCounter_) {
+        try {
+            summary_->setText(SummaryLine(SummarizeSeries(runs_, readCounter_())));
+        } catch (...) {
+            summary_->setText(app::ExceptionText(std::current_exception()));
+        }
+    }
     SelectFirstRun();
     UpdateButtons();
 }
@@ -287,6 +315,18 @@ void TPrintLog::PrintRestOfSelected()
         const TJournalRecord chosen = *run; // the log reloads while it prints
         OnPrintRest(chosen);
     }
+}
+
+void TPrintLog::VoidSerials()
+{
+    // The selected run's serials to begin with; any others may be typed.
+    const TJournalRecord* run = SelectedRun();
+    const bool range = run && run->first && run->last;
+    TVoidDialog dialog(range ? printedserial::Text(*run, *run->first) : QString(), range ? printedserial::Text(*run, *run->last) : QString(), this);
+    if (dialog.exec() != QDialog::Accepted || !OnVoid)
+        return;
+    OnVoid(dialog.First(), dialog.Last(), dialog.Reason());
+    Reload();
 }
 
 void TPrintLog::ReprintSelected()

@@ -52,6 +52,10 @@ public:
     // readRuns: the runs of the series the window prints from (the local journal, or the
     // shared series' server), newest first; raises when they cannot be read.
     TPrintLog(std::function<QList<TJournalRecord>()> readRuns, QWidget* parent = nullptr);
+    // readCounter: the series' last number, for the account of its numbers under the
+    // table (none: not known).
+    TPrintLog(std::function<QList<TJournalRecord>()> readRuns, std::function<std::optional<int>()> readCounter,
+              QWidget* parent = nullptr);
 
     // Reads the journal again; a journal that cannot be read shows why instead of rows.
     void Reload();
@@ -60,12 +64,17 @@ public:
     std::function<void(const QString& first, const QString& last)> OnReprint;
     // Asked for by "Print the Rest": the selected run, which stopped with sheets left.
     std::function<void(const TJournalRecord& run)> OnPrintRest;
+    // Asked for by "Void...": the serials typed in its dialog (the selected run's range
+    // to begin with) and the reason given.
+    std::function<void(const QString& first, const QString& last, const QString& reason)> OnVoid;
 
     QTableView* Table() const { return table_; }
     QLineEdit* SerialFilter() const { return filter_; }
     QPushButton* ReprintButton() const { return reprint_; }
     QPushButton* PrintRestButton() const { return rest_; }
     QLabel* ErrorLabel() const { return error_; }
+    QPushButton* VoidButton() const { return void_; }
+    QLabel* SummaryLabel() const { return summary_; }
     TSerialFilterModel* Proxy() const { return proxy_; }
 
 private:
@@ -73,10 +82,12 @@ private:
     void SelectFirstRun();
     void ReprintSelected();
     void PrintRestOfSelected();
+    void VoidSerials();
     // The selected run, when one is.
     const TJournalRecord* SelectedRun() const;
 
     std::function<QList<TJournalRecord>()> readRuns_;
+    std::function<std::optional<int>()> readCounter_;
     QStandardItemModel* model_ = nullptr;
     TSerialFilterModel* proxy_ = nullptr;
     QStackedWidget* pages_ = nullptr;
@@ -85,5 +96,7 @@ private:
     QLineEdit* filter_ = nullptr;
     QPushButton* reprint_ = nullptr;
     QPushButton* rest_ = nullptr;
+    QPushButton* void_ = nullptr;
+    QLabel* summary_ = nullptr;
     QList<TJournalRecord> runs_;
 };

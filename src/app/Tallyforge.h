@@ -109,6 +109,8 @@ public:
     void Reprint(const QString& first, const QString& last, const QString& mark, int printerIndex);
     // Prints the sheets a stopped run of several tickets a sheet did not print.
     void PrintRest(const TJournalRecord& run);
+    // Print Log > Void: the serials named as a reprint names them, on record as void.
+    void VoidSerials(const QString& first, const QString& last, const QString& reason);
     // Prepares and prints a reprint or rest on printer `printerIndex` (of Printer's list;
     // -1: the window's), for this run only, and reports where it went.
     void PrintOn(int printerIndex, TPrintRequest request, bool sheets);
@@ -203,7 +205,8 @@ private:
     // Follows the last run's queue jobs on a timer until they end (TSerialRun::FollowUp).
     void FollowJobs();
     // Asks the plan's questions one by one; true to print.
-    bool Confirm(const TPrintPlan& plan);
+    bool Confirm(const TPrintPlan& plan) { return Confirm(plan.questions); }
+    bool Confirm(const QList<TPrintQuestion>& questions);
     // The journal's runs, read again only when the file changed; none when it cannot
     // be read (its error is kept in journalError_).
     const QList<TJournalRecord>& JournalRuns();

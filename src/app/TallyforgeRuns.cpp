@@ -219,10 +219,10 @@ void TfrmTallyforge::FollowJobs()
     followTimer_->start();
 }
 
-bool TfrmTallyforge::Confirm(const TPrintPlan& plan)
+bool TfrmTallyforge::Confirm(const QList<TPrintQuestion>& questions)
 {
     // Each question on its own, No the default: one Enter must never print serials again.
-    for (const TPrintQuestion& question : plan.questions)
+    for (const TPrintQuestion& question : questions)
         if (!app::AskYesNo(question.text + QStringLiteral("\n\n") + question.ask, false))
             return false;
     return true;
@@ -406,16 +406,33 @@ void TfrmTallyforge::mnuPrintLogClick()
 {
     if (!printLog_) {
         // The runs of the series this window prints from, read afresh each time.
-        printLog_ = new TPrintLog([this] { return room_->Store().Runs(); }, this);
+        printLog_ = new TPrintLog([this] { return room_->Store().Runs(); }, [this] { return room_->Store().Read().value; }, this);
         printLog_->setWindowFlag(Qt::Window);
         printLog_->OnReprint = [this](const QString& first, const QString& last) { ReprintDialog(first, last); };
         printLog_->OnPrintRest = [this](const TJournalRecord& run) { PrintRest(run); };
+        printLog_->OnVoid = [this](const QString& first, const QString& last, const QString& reason) { VoidSerials(first, last, reason); };
     } else {
         printLog_->Reload();
     }
     printLog_->show();
     printLog_->raise();
     printLog_->activateWindow();
+}
+
+void TfrmTallyforge::VoidSerials(const QString& first, const QString& last, const QString& reason)
+{
+    TVoidRequest request;
+    request.firstText = first;
+    request.lastText = last;
+    request.reason = reason;
+    request.page = CurrentPage(); // the text of numbers no run printed
+    TSeriesStore& store = room_->Store();
+    const TVoidPlan plan = TPrintRoom::PlanVoid(store.Runs(), store.Read().value, request);
+    if (!Confirm(plan.questions))
+        return;
+    TPrintRoom::RecordVoid(store, plan.record);
+    journalSize_ = -2; // the void is a run of the journal the preview checks against
+    UpdateStatus();
 }
 
 void TfrmTallyforge::mnuReprintClick()

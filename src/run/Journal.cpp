@@ -32,7 +32,11 @@ namespace {
 
 const QStringList kColumns { "started", "finished", "kind", "status", "first", "last", "pages", "prefix",
                              "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last", "digits",
-                             "sheets", "layout", "not_printed", "step", "check", "template", "template_sha256", "design", "resumes", "check_separator" };
+                             "sheets", "layout", "not_printed", "step", "check", "template", "template_sha256", "design", "resumes", "check_separator",
+                             "jobs", "reason" };
+// The jobs column is written by the spooler's bookkeeping; a record without it leaves it
+// empty, and reason stays after it, so a journal reads alike with either or both.
+constexpr qsizetype kJobsColumn = 28;
 // Journals written before the run and void columns.
 constexpr qsizetype kOlderColumnCount = 14;
 // Journals written before the sheets column. Each later version added columns at the end;
@@ -365,7 +369,7 @@ QStringList QuotedFields(const TJournalRecord& r)
                                r.layout, NotPrintedText(r.notPrinted), r.step != 1 ? QString::number(r.step) : QString(),
                                r.check, r.templateName, r.templateSha256, r.design,
                                r.resumes ? QStringLiteral("%1").arg(r.resumes, 16, 16, QLatin1Char('0')) : QString(),
-                               r.checkSeparator };
+                               r.checkSeparator, QString(), r.reason };
     QStringList quoted;
     for (const QString& field : fields)
         quoted << Quoted(field);
@@ -408,6 +412,7 @@ void TJournal::ReadDetails(const QString& text, TJournalRecord& record)
     record.design = read->design;
     record.resumes = read->resumes;
     record.checkSeparator = read->checkSeparator;
+    record.reason = read->reason;
 }
 
 std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
@@ -476,6 +481,7 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
         if (!field(26).isEmpty())
             r.resumes = field(26).toULongLong(&ok, 16);
         r.checkSeparator = Unquoted(field(27), true);
+        r.reason = Unquoted(field(kJobsColumn + 1), true);
     }
     if (!ok)
         return std::nullopt;

@@ -84,6 +84,8 @@ struct TJournalRecord {
     quint64 resumes = 0;
     // Between the number and its check character, as printed; empty: nothing.
     QString checkSeparator;
+    // Why the serials of a void record were spoiled, as the user gave it; empty: not said.
+    QString reason;
 
     bool SameRun(const TJournalRecord& other) const
     {

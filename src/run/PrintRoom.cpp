@@ -457,7 +457,9 @@ TPrintRoom::TNamedReprint TPrintRoom::NameReprint(TPrintPlan& plan, TPrintReques
     // Reprints print serials again under the text of the runs they repeat; what names a
     // serial is the run that first printed it.
     QList<TJournalRecord> prints = plan.runs;
-    prints.removeIf([](const TJournalRecord& run) { return run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration; });
+    prints.removeIf([](const TJournalRecord& run) {
+        return run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration || run.kind == TRunKind::Void;
+    });
     const TSerialFormat today { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check, request.page.CheckSeparator };
     const auto readings = [&prints](const QString& text) {
         const QList<TNamed> named = Named(text, prints);
@@ -533,7 +535,9 @@ std::optional<TJournalRecord> TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRe
     const auto today = [&](const TJournalRecord& run) { return run.prefix == request.page.Prefix && run.suffix == request.page.Suffix; };
     const TJournalRecord* printedBy = named.run ? &*named.run : nullptr;
     for (const TJournalRecord& run : plan.runs) {
-        if (named.run || run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration || !run.Covers(request.page.StartingNumber))
+        // A void record counts its serials as printed, yet says nothing of how they were.
+        if (named.run || run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration || run.kind == TRunKind::Void
+            || !run.Covers(request.page.StartingNumber))
             continue;
         if (!printedBy || (today(run) && !today(*printedBy)))
             printedBy = &run;
@@ -828,4 +832,104 @@ qint64 TPrintRoom::ClaimRest(const TPrintPlan& plan, std::unique_ptr<TRestClaim>
     if (!rest)
         throw Exception(QCoreApplication::translate("TPrintRoom", "The rest of this run was printed meanwhile: no sheets are left to print"));
     return rest->fromSheet;
+}
+
+TVoidPlan TPrintRoom::PlanVoid(const QList<TJournalRecord>& runs, std::optional<int> counter, const TVoidRequest& request)
+{
+    // Named as a reprint names them: the run that printed the first serial gives the text
+    // and the step.
+    TPrintPlan plan;
+    plan.runs = runs;
+    TPrintRequest named;
+    named.kind = TRunKind::Reprint;
+    named.page = request.page;
+    named.firstText = request.firstText;
+    named.lastText = request.lastText;
+    const TNamedReprint found = NameReprint(plan, named);
+    if (named.count < 1)
+        throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "%1 comes before %2: nothing to void").arg(request.lastText, request.firstText),
+                            TRequestInput::Serials);
+    TVoidPlan result;
+    // Whether the serials were printed or taken is asked below, for a void's reasons.
+    for (TPrintQuestion question : plan.questions)
+        if (question.kind == TPrintQuestion::Kind::Ambiguous) {
+            question.ask = QCoreApplication::translate("TPrintRoom", "Void them as read here?");
+            result.questions << question;
+        }
+    TJournalRecord& record = result.record;
+    const printedserial::TSerialFormat today { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check,
+                                               request.page.CheckSeparator };
+    // A number no run printed may be one a stopped run keeps for its rest: that run's
+    // text, today's first.
+    const TJournalRecord* takenBy = found.run ? &*found.run : nullptr;
+    for (const TJournalRecord& run : runs)
+        if (!found.run && run.kind != TRunKind::Reprint && run.kind != TRunKind::Calibration && run.kind != TRunKind::Void
+            && run.Takes(named.page.StartingNumber) && (!takenBy || (run.prefix == today.prefix && run.suffix == today.suffix)))
+            takenBy = &run;
+    if (takenBy) {
+        record.prefix = takenBy->prefix;
+        record.suffix = takenBy->suffix;
+        record.digits = takenBy->digits;
+        record.step = qMax(1, takenBy->step);
+        record.check = takenBy->check;
+        record.checkSeparator = takenBy->checkSeparator;
+    } else {
+        record.prefix = today.prefix;
+        record.suffix = today.suffix;
+        record.digits = today.digits;
+        record.check = today.check == ticket::TCheck::None ? QString() : ticket::CheckName(today.check);
+        record.checkSeparator = today.checkSeparator;
+    }
+    const qint64 first = named.page.StartingNumber;
+    const qint64 last = first + (named.count - 1) / record.step * record.step; // the last serial of the range
+    record.kind = TRunKind::Void;
+    record.status = TRunStatus::Completed;
+    record.first = qint32(first);
+    record.last = qint32(last);
+    record.reason = request.reason;
+    record.user = CurrentUser();
+    record.host = CurrentHost();
+
+    // Only serials a run printed or took (kept for its rest) under the same text; not
+    // the ones only a void or a reprint names.
+    QList<TJournalRecord> takers = runs;
+    takers.removeIf([&record](const TJournalRecord& run) {
+        return run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration || run.kind == TRunKind::Void
+            || run.prefix != record.prefix || run.suffix != record.suffix;
+    });
+    const QList<std::pair<qint64, qint64>> never = Unprinted(takers, first, last, record.step);
+    if (never.isEmpty())
+        return result;
+    const printedserial::TSerialFormat format = printedserial::FormatOf(record);
+    QStringList ranges;
+    for (const auto& [from, to] : never)
+        ranges << (from == to ? printedserial::Text(format, qint32(from))
+                              : QCoreApplication::translate("TPrintRoom", "%1 to %2").arg(printedserial::Text(format, qint32(from)), printedserial::Text(format, qint32(to))));
+    const QString list = ranges.join(QStringLiteral(", "));
+    // Past the counter a void would hold nothing back: the next print takes them.
+    const auto ahead = [&counter](qint64 serial) { return !counter || MovesBack(qint32(serial), *counter); };
+    const bool past = std::any_of(never.begin(), never.end(), [&](const auto& range) { return ahead(range.first) || ahead(range.second); });
+    if (past)
+        throw Exception(QCoreApplication::translate("TPrintRoom", "Serials %1 were never printed and lie past the last number %2: a void does not hold them back from the next print")
+                            .arg(list, counter ? QString::number(*counter) : QStringLiteral("?")));
+    result.questions << TPrintQuestion { TPrintQuestion::Kind::NeverPrinted,
+                                         QCoreApplication::translate("TPrintRoom", "Serials %1 were neither printed nor taken by any run").arg(list),
+                                         QCoreApplication::translate("TPrintRoom", "Void them all the same?") };
+    return result;
+}
+
+void TPrintRoom::RecordVoid(TSeriesStore& store, TJournalRecord record)
+{
+    store.CheckRecordable();
+    const qint64 serials = qint64(quint32(*record.last) - quint32(*record.first)) / qMax(1, record.step) + 1;
+    record.started = QDateTime::currentDateTimeUtc();
+    record.status = TRunStatus::Interrupted;
+    store.Begin(record, int(qMin<qint64>(serials, std::numeric_limits<int>::max())), false, QString());
+    if (!store.Problem().isEmpty())
+        throw Exception(store.Problem());
+    record.status = TRunStatus::Completed;
+    record.finished = QDateTime::currentDateTimeUtc();
+    store.End(record);
+    if (!store.Problem().isEmpty())
+        throw Exception(store.Problem());
 }

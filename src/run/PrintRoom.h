@@ -132,6 +132,23 @@ private:
     TRequestInput input_;
 };
 
+// Serials spoiled or never to be used, to be recorded as void: named as a reprint names
+// them (as printed, or bare numbers), with the format of today's page for numbers no run
+// printed.
+struct TVoidRequest {
+    QString firstText;
+    QString lastText;
+    QString reason;
+    serial::SerialPage page;
+};
+// The record a void writes, and what needs a yes first: serials that no run printed or
+// took (numbers a journal lost, or skipped by a typed start, which a void accounts
+// for), a text that names serials of different runs alike.
+struct TVoidPlan {
+    TJournalRecord record;
+    QList<TPrintQuestion> questions;
+};
+
 class TPrintRoom {
 public:
     TPrintRoom(TCustomPrintJob& job, std::shared_ptr<TSeriesStore> store);
@@ -159,6 +176,15 @@ public:
     // otherwise. A first slot is checked against the sheet's `places`. Prepare checks the
     // request's own values with the same rules.
     static qint64 Checked(TRequestInput input, qint64 value, int places = 1);
+
+    // The void of a request, read against the store's runs and its counter's last
+    // number: the serials of the run that printed the first one (its text and step),
+    // nothing printed. Raises Exception for serials that no run took past the counter
+    // (a void never moves it, so the next print would take them all the same), and
+    // EPrintRequest for a range that is none.
+    static TVoidPlan PlanVoid(const QList<TJournalRecord>& runs, std::optional<int> counter, const TVoidRequest& request);
+    // Writes the void record to the store; raises when it could not be recorded.
+    static void RecordVoid(TSeriesStore& store, TJournalRecord record);
 
 private:
     // The parts of Prepare: the store's runs (or the question why there are none), a

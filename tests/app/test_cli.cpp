@@ -332,7 +332,7 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
     reader.closeWriteChannel();
     ASSERT_TRUE(reader.waitForFinished(30000));
     EXPECT_EQ(QString::fromUtf8(reader.readAllStandardOutput()),
-              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits,sheets,layout,not_printed,step,check,template,template_sha256,design,resumes,check_separator\n"
+              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits,sheets,layout,not_printed,step,check,template,template_sha256,design,resumes,check_separator,jobs,reason\n"
                              "reprint completed 101 102 2 S- True\n"
                              "print completed 100 104 5 S- True\n"));
 
@@ -556,6 +556,59 @@ TEST_F(CommandLineTest, CheckSeparatorStandsBetweenNumberAndCheck)
                                   QStringLiteral("--output"), Pdf(QStringLiteral("never.pdf")) });
     EXPECT_EQ(code, 2) << error.toStdString(); // not how the run printed it
     EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("never.pdf"))));
+}
+
+// Spoiled tickets go on record as void with their reason, the counter untouched; the
+// summary accounts for every number, names the ones on no record (exit 1) until a forced
+// void accounts for them, and a reprint of void serials still prints, marked.
+TEST_F(CommandLineTest, VoidAndSummaryAccountForEveryNumber)
+{
+    const auto out = [this](const QStringList& arguments, int* code, const QString& locale = QString()) {
+        QProcess program;
+        Start(program, arguments, locale);
+        *code = program.waitForFinished(60000) ? program.exitCode() : -1;
+        return QString::fromUtf8(program.readAllStandardOutput());
+    };
+    auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--start"), QStringLiteral("1"), QStringLiteral("--count"), QStringLiteral("20"),
+                               QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("a.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    std::tie(code, error) = Run({ QStringLiteral("void"), QStringLiteral("S-5"), QStringLiteral("S-7"), QStringLiteral("--reason"), QStringLiteral("jammed, torn") });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    EXPECT_EQ(error, QStringLiteral("Void: S-5 to S-7"));
+    EXPECT_EQ(LastNumber(), QStringLiteral("20"));
+    // Past the counter nothing is held back by a void: refused, forced or not.
+    std::tie(code, error) = Run({ QStringLiteral("void"), QStringLiteral("25"), QStringLiteral("--force") });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(error.contains(QStringLiteral("past the last number 20"))) << error.toStdString();
+    // A typed start skips 21-29, which no record names.
+    std::tie(code, error) = Run({ QStringLiteral("print"), QStringLiteral("--start"), QStringLiteral("30"), QStringLiteral("--count"), QStringLiteral("5"),
+                                  QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("b.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    QString summary = out({ QStringLiteral("log"), QStringLiteral("--summary") }, &code);
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(summary.contains(QStringLiteral("Numbers 1-34             34\nPrinted                  22\n"))) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QStringLiteral("\nVoid                      3\n"))) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QStringLiteral("\nUnaccounted               9  21-29\n"))) << summary.toStdString();
+
+    std::tie(code, error) = Run({ QStringLiteral("void"), QStringLiteral("21"), QStringLiteral("29") });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(error.contains(QStringLiteral("Serials S-21 to S-29 were neither printed nor taken by any run (--force"))) << error.toStdString();
+    std::tie(code, error) = Run({ QStringLiteral("void"), QStringLiteral("21"), QStringLiteral("29"), QStringLiteral("--force"), QStringLiteral("--reason"), QStringLiteral("skipped") });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("S-6"), QStringLiteral("S-6"), QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("c.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("c.pdf")), 1).contains(QStringLiteral("S-6 REPRINT")));
+
+    summary = out({ QStringLiteral("log"), QStringLiteral("--summary") }, &code);
+    EXPECT_EQ(code, 0) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QStringLiteral("Reprinted (tickets)       1\nVoid                     12\n"))) << summary.toStdString();
+    EXPECT_TRUE(summary.endsWith(QStringLiteral("\nUnaccounted               0\n"))) << summary.toStdString();
+    const QString german = out({ QStringLiteral("log"), QStringLiteral("--summary") }, &code, QStringLiteral("de_DE.UTF-8"));
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(german.contains(QStringLiteral("Ungültig"))) << german.toStdString();
+    // The reason is the journal's last column.
+    const QString csv = out({ QStringLiteral("log"), QStringLiteral("--csv") }, &code);
+    EXPECT_TRUE(csv.contains(QStringLiteral(",void,completed,5,7,0,S-,")) && csv.contains(QStringLiteral(",\"jammed, torn\"\r\n"))) << csv.toStdString();
 }
 
 } // namespace

@@ -40,7 +40,7 @@ TEST(ManualTest, DocumentsEveryOptionCommandAndExitStatus)
                                        QRegularExpression::MultilineOption);
         EXPECT_TRUE(entry.match(manual).hasMatch()) << "--" << name.toStdString() << " has no entry";
     }
-    for (const char* command : { "print", "reprint", "resume", "log", "series show", "series set-next" }) {
+    for (const char* command : { "print", "reprint", "resume", "void", "log", "log --summary", "series show", "series set-next" }) {
         const QRegularExpression entry(QStringLiteral("^\\.BI? \"?%1(\"| |$)").arg(QRegularExpression::escape(QLatin1String(command))),
                                        QRegularExpression::MultilineOption);
         EXPECT_TRUE(entry.match(manual).hasMatch()) << command << " has no entry";

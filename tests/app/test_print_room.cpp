@@ -5,6 +5,7 @@
 #include "app/NumberFormatDialog.h"
 #include "app/PrintLog.h"
 #include "app/ReprintDialog.h"
+#include "app/VoidDialog.h"
 #include "platform/Application.h"
 #include "run/Journal.h"
 #include "run/PrintRoom.h"
@@ -137,6 +138,44 @@ TEST_F(PrintRoomTest, ReprintFromTheLogPrintsExactlyTheAskedSerialsWithTheMark)
     EXPECT_EQ(Column(table, TPrintLog::colKind), QStringList({ "Reprint", "Print" }));
     // The preview shows the inputs' run again.
     EXPECT_EQ(window->pjSN->PageCount(), 2);
+}
+
+// Print Log > Void: the selected run's serials in the dialog, narrowed, with a reason, go
+// on record as void; the line under the table follows.
+TEST_F(PrintRoomTest, VoidFromTheLogRecordsTheSerialsAndTheSummaryFollows)
+{
+    auto window = MakeWindow();
+    Print(*window, 8, 2);
+    Print(*window, 10, 3);
+    ChooseFromMenu(window->mnuFile, { Qt::Key_L });
+    TPrintLog* log = window->PrintLog();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(log));
+    EXPECT_EQ(log->SummaryLabel()->text(),
+              QStringLiteral("Numbers 8-12: printed 5, reprinted 0 tickets, void 0, given back 0, held by stopped runs 0, sent 0, skipped 0, unaccounted 0"));
+    QString presetFirst;
+    QString presetLast;
+    WhenModal<TVoidDialog>([&](TVoidDialog* dialog) {
+        presetFirst = dialog->First();
+        presetLast = dialog->Last();
+        Retype(dialog->LastEdit(), QStringLiteral("11"));
+        QTest::keyClicks(dialog->ReasonEdit(), QStringLiteral("smudged"));
+        QTest::keyClick(dialog->ReasonEdit(), Qt::Key_Return);
+    });
+    QTest::mouseClick(log->VoidButton(), Qt::LeftButton);
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(questions_.isEmpty()) << questions_.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(presetFirst, QStringLiteral("10")); // the newest run, selected
+    EXPECT_EQ(presetLast, QStringLiteral("12"));
+    const QList<TJournalRecord> runs = Runs();
+    ASSERT_EQ(runs.size(), 3);
+    EXPECT_EQ(runs[0].kind, TRunKind::Void);
+    EXPECT_EQ(runs[0].first, 10);
+    EXPECT_EQ(runs[0].last, 11);
+    EXPECT_EQ(runs[0].reason, QStringLiteral("smudged"));
+    EXPECT_EQ(Setting("SN", "LastNumber"), QStringLiteral("12"));
+    EXPECT_EQ(Column(log->Table(), TPrintLog::colKind), QStringList({ "Void", "Print", "Print" }));
+    EXPECT_EQ(log->SummaryLabel()->text(),
+              QStringLiteral("Numbers 8-12: printed 3, reprinted 0 tickets, void 2, given back 0, held by stopped runs 0, sent 0, skipped 0, unaccounted 0"));
 }
 
 TEST_F(PrintRoomTest, ReprintOfNeverPrintedSerialsAsksFirstAndNoPrintsNothing)

@@ -112,8 +112,8 @@ Request Run(const QStringList& arguments)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QCoreApplication::translate("CommandLine", "'print' prints the next run without a window, 'reprint FIRST LAST' prints those serials again, 'resume [RUN]' prints the sheets a stopped run did not (the newest such run, or the one with this id in the log), 'log' lists the runs, 'series show' and 'series set-next N' show and move a shared series; without a command the window opens."),
-                                 QStringLiteral("[print | reprint FIRST LAST | resume [RUN] | log | series show | series set-next N]"));
+                                 QCoreApplication::translate("CommandLine", "'print' prints the next run without a window, 'reprint FIRST LAST' prints those serials again, 'resume [RUN]' prints the sheets a stopped run did not (the newest such run, or the one with this id in the log), 'void FIRST [LAST]' records spoiled serials as void, 'log' lists the runs ('log --summary' accounts for every number), 'series show' and 'series set-next N' show and move a shared series; without a command the window opens."),
+                                 QStringLiteral("[print | reprint FIRST LAST | resume [RUN] | void FIRST [LAST] | log | series show | series set-next N]"));
     parser.addOptions({
         { QStringLiteral("settings"), QCoreApplication::translate("CommandLine", "Use this settings file."), QCoreApplication::translate("CommandLine", "FILE") },
         { QStringLiteral("count"), QCoreApplication::translate("CommandLine", "print: the number of pages (default: the page count of the settings)."), QCoreApplication::translate("CommandLine", "N") },
@@ -124,10 +124,12 @@ Request Run(const QStringList& arguments)
         { QStringLiteral("digits"), QCoreApplication::translate("CommandLine", "print, reprint: pad the numbers with zeros to this width."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("step"), QCoreApplication::translate("CommandLine", "print: the difference between one serial and the next, 1 or more (default: [SN] Step in the settings file)."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("check"), QCoreApplication::translate("CommandLine", "print: the check character after each number: none, luhn, mod10, mod11 or mod7 (default: [SN] Check in the settings file)."), QCoreApplication::translate("CommandLine", "SCHEME") },
-        { QStringLiteral("force"), QCoreApplication::translate("CommandLine", "print: print serials the journal shows as printed, or set a shared series to --start; reprint: serials it does not.") },
+        { QStringLiteral("force"), QCoreApplication::translate("CommandLine", "print: print serials the journal shows as printed, or set a shared series to --start; reprint: serials it does not; void: serials no run printed or took, up to the last number.") },
         { QStringLiteral("mark"), QCoreApplication::translate("CommandLine", "reprint: the text beside each number (default REPRINT)."), QCoreApplication::translate("CommandLine", "TEXT") },
         { QStringLiteral("serial"), QCoreApplication::translate("CommandLine", "log: only the runs that printed this serial (as printed, e.g. SC-000017, or a number)."), QCoreApplication::translate("CommandLine", "SERIAL") },
         { QStringLiteral("csv"), QCoreApplication::translate("CommandLine", "log: the records as CSV.") },
+        { QStringLiteral("summary"), QCoreApplication::translate("CommandLine", "log: where every number of the series went (printed, void, given back, held, sent, skipped, unaccounted); exit status 1 when some are unaccounted.") },
+        { QStringLiteral("reason"), QCoreApplication::translate("CommandLine", "void: why the serials were spoiled, for the record."), QCoreApplication::translate("CommandLine", "TEXT") },
         { QStringLiteral("quiet"), QCoreApplication::translate("CommandLine", "print, reprint: no progress and no report.") },
         { QStringLiteral("no-calibration"), QCoreApplication::translate("CommandLine", "print, reprint: ignore the printer's calibration ([Calibration] in the settings file).") },
         { QStringLiteral("sheet"), QCoreApplication::translate("CommandLine", "print, reprint: this many tickets across and down each sheet, e.g. 2x4 (default: [Sheet] in the settings file)."), QCoreApplication::translate("CommandLine", "COLSxROWS") },
@@ -160,7 +162,7 @@ Request Run(const QStringList& arguments)
     request.settingsPath = parser.value(QStringLiteral("settings"));
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "step", "check", "force", "mark", "serial", "csv", "series-server", "series", "no-calibration",
+        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "step", "check", "force", "mark", "serial", "csv", "summary", "reason", "series-server", "series", "no-calibration",
                                       "sheet", "order", "stack-depth", "copies", "reverse", "first-slot", "cut-marks",
                                       "template", "template-page", "no-template" })
             if (parser.isSet(QLatin1String(printOnly))) {
@@ -172,16 +174,23 @@ Request Run(const QStringList& arguments)
     }
     const QString command = positional.first();
     if (command != kPrint && command != QStringLiteral("reprint") && command != QStringLiteral("resume") && command != QStringLiteral("log")
-        && command != QStringLiteral("series")) {
+        && command != QStringLiteral("series") && command != QStringLiteral("void")) {
         request.exitCode = Usage(QCoreApplication::translate("CommandLine", "unknown command '%1'").arg(command));
         return request;
     }
+    for (const auto& [option, owner] : { std::pair { "reason", "void" }, std::pair { "summary", "log" } })
+        if (parser.isSet(QLatin1String(option)) && command != QLatin1String(owner)) {
+            request.exitCode = Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the %2 command").arg(QLatin1String(option), QLatin1String(owner)));
+            return request;
+        }
     const QString settingsPath = request.settingsPath.isEmpty() ? SettingsFilePath() : request.settingsPath;
     try {
         if (command == QStringLiteral("log"))
             request.exitCode = LogCommand(parser, settingsPath);
         else if (command == QStringLiteral("series"))
             request.exitCode = SeriesCommand(parser, settingsPath);
+        else if (command == QStringLiteral("void"))
+            request.exitCode = VoidCommand(parser, settingsPath);
         else
             request.exitCode = PrintCommand(parser, settingsPath,
                                             command == kPrint ? PrintVerb::Print : command == QStringLiteral("reprint") ? PrintVerb::Reprint : PrintVerb::Resume);

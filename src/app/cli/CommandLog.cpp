@@ -1,8 +1,10 @@
 #include "app/cli/CommandLine.h"
 #include "app/cli/Commands.h"
 
+#include "platform/Exception.h"
 #include "run/Journal.h"
 #include "run/PrintedSerial.h"
+#include "run/SeriesSummary.h"
 
 #include <QCoreApplication>
 
@@ -70,6 +72,23 @@ int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
     if (parser.positionalArguments().size() > 1)
         return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(parser.positionalArguments().value(1)));
     const std::shared_ptr<TSeriesStore> store = Store(parser, settingsPath, LoadSettingsFile(settingsPath));
+    if (parser.isSet(QStringLiteral("summary"))) {
+        if (parser.isSet(QStringLiteral("serial")) || parser.isSet(QStringLiteral("csv")))
+            return Usage(QCoreApplication::translate("CommandLine", "--summary accounts for the whole series, without --serial or --csv"));
+        // The counter first: a run that takes numbers meanwhile is then on record too.
+        const TSeriesStore::Reading counter = store->Read();
+        if (!counter.value && !counter.text.isEmpty())
+            throw Exception(QCoreApplication::translate("CommandLine", "The last number in %1 cannot be read: '%2'").arg(store->Where(), counter.text));
+        const TSeriesSummary summary = SummarizeSeries(store->Runs(), counter.value);
+        const QByteArray out = (SummaryLines(summary).join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+        std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+        if (summary.count[TSeriesSummary::Unaccounted] == 0)
+            return kDone;
+        Say(QCoreApplication::translate("CommandLine", "tallyforge: numbers of the series on no record: %1 (%2 in all)")
+                .arg(UnaccountedText(summary))
+                .arg(summary.count[TSeriesSummary::Unaccounted]));
+        return kFailed;
+    }
     QList<TJournalRecord> runs;
     if (parser.isSet(QStringLiteral("serial"))) {
         // Only the runs whose numbers the text can hold are read whole.

@@ -30,5 +30,7 @@ enum class PrintVerb { Print, Reprint, Resume };
 int PrintCommand(const QCommandLineParser& parser, const QString& settingsPath, PrintVerb verb);
 int LogCommand(const QCommandLineParser& parser, const QString& settingsPath);
 int SeriesCommand(const QCommandLineParser& parser, const QString& settingsPath);
+// void FIRST [LAST]: serials spoiled, on record.
+int VoidCommand(const QCommandLineParser& parser, const QString& settingsPath);
 
 } // namespace cli
