@@ -91,7 +91,7 @@ protected:
 // where its words lie on the page; both of a ticket's texts must say the same serial.
 QList<QList<int>> ReadSheets(const QString& pdf, const TSheetLayout& layout)
 {
-    const QSizeF printable = serial::PrintableInches();
+    const ticket::TPageArea printable = serial::PageArea();
     const QPointF origin = apptest::PrintableOriginPoints();
     const int pages = apptest::PdfPageCount(pdf);
     QList<QList<int>> sheets(pages, QList<int>(layout.Slots(), 0));
@@ -417,6 +417,8 @@ TEST_F(SheetLayoutWindowTest, ChosenInTheDialogReachesThePreviewAndTheSettingsFi
     window->close();
     EXPECT_EQ(Setting("Sheet", "Columns"), QStringLiteral("2"));
     EXPECT_EQ(Setting("Sheet", "Order"), QStringLiteral("stack"));
+    // A layout made in the dialog is measured from the paper.
+    EXPECT_EQ(Setting("Sheet", "Origin"), QStringLiteral("paper"));
 }
 
 } // namespace
