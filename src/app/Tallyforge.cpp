@@ -630,6 +630,10 @@ void TfrmTallyforge::ApplyPageCount()
 
 void TfrmTallyforge::SetSheetLayout(const ticket::TSheetLayout& layout)
 {
+    // Another layout ends the last print's report, as an edit does: what it would print
+    // (and what is wrong with it) is news now.
+    if (ticket::Bounded(layout) != sheetLayout_)
+        report_.clear();
     sheetLayout_ = ticket::Bounded(layout);
     ApplyPageCount();
     txtStartingSNChange();
