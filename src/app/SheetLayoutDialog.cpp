@@ -4,6 +4,8 @@
 
 #include "platform/FormatSettings.h"
 
+#include <cmath>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -94,7 +96,13 @@ TSheetLayoutDialog::TSheetLayoutDialog(const ticket::TSheetLayout& given, std::f
     // size they come to here.
     ticket::TSheetLayout layout = given;
     if (layout.IsDefault()) {
+        // The first ticket's corner where the one-ticket page has it on this printer, so
+        // its numbers stay on the printable area.
         layout.Origin = ticket::TOrigin::Paper;
+        if (!area.paper.isEmpty()) {
+            layout.Left = std::ceil(area.printable.left() * 1000) / 1000;
+            layout.Top = std::ceil(area.printable.top() * 1000) / 1000;
+        }
     } else if (layout.Origin == ticket::TOrigin::Printable && !area.paper.isEmpty()) {
         const QRectF first = ticket::SlotRect(layout, 0, area);
         layout.Width = first.width();

@@ -378,6 +378,7 @@ TEST_F(SheetPrintTest, SettingsWithoutSheetStayAsTheyWere)
 
 #include "app/SheetLayoutDialog.h"
 #include "app/Tallyforge.h"
+#include "preview/Preview.h"
 #include "preview/PreviewStatusBar.h"
 #include "support_window.h"
 #include "widgets/HistoryEdit.h"
@@ -412,10 +413,16 @@ TEST_F(SheetLayoutWindowTest, ChosenInTheDialogReachesThePreviewAndTheSettingsFi
     EXPECT_EQ(firstSheet, QStringList({ "N101", "N103", "N105", "N107" }));
     EXPECT_EQ(window->SheetLayout().Columns, 2);
     EXPECT_EQ(window->SheetLayout().Order, ticket::TOrder::Stack);
-    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral("2 sheets")))
+    // Measured from the paper, the tickets fit the grid to the paper's edges, past the
+    // printable area: the bar warns of that instead of counting the sheets.
+    EXPECT_EQ(window->Preview1->PageText(), QStringLiteral("Sheet 1 of 2"));
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral("does not fit on the printable area")))
         << window->PreviewStatusBar1->UserText().toStdString();
     window->close();
     EXPECT_EQ(Setting("Sheet", "Columns"), QStringLiteral("2"));
+    // Beginning where the printable area does on the test device (100 and 150 pixels in).
+    EXPECT_EQ(Setting("Sheet", "Left"), QStringLiteral("0.167"));
+    EXPECT_EQ(Setting("Sheet", "Top"), QStringLiteral("0.25"));
     EXPECT_EQ(Setting("Sheet", "Order"), QStringLiteral("stack"));
     // A layout made in the dialog is measured from the paper.
     EXPECT_EQ(Setting("Sheet", "Origin"), QStringLiteral("paper"));
