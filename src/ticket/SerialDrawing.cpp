@@ -220,14 +220,6 @@ void DrawSerialPage(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, TDrawA
     drawItems(job, canvas, pageIndex, page, 0, 0, ahead);
 }
 
-QSizeF PrintableInches()
-{
-    const TDeviceCaps caps = Printer().DeviceCaps();
-    if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0)
-        return {};
-    return QSizeF(double(caps.HorzRes) / caps.LogPixelsX, double(caps.VertRes) / caps.LogPixelsY);
-}
-
 ticket::TPageArea PageArea()
 {
     const TDeviceCaps caps = Printer().DeviceCaps();
