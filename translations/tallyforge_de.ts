@@ -603,6 +603,14 @@
         <source>%1 does not fit on its ticket (%2 x %3 in)</source>
         <translation>%1 passt nicht auf sein Ticket (%2 x %3 in)</translation>
     </message>
+    <message>
+        <source>Ticket %1 of the sheet (%2 x %3 in at %4, %5 in from the paper&apos;s corner) does not fit on the printable area of the page (%6 x %7 in at %8, %9 in)</source>
+        <translation>Ticket %1 des Bogens (%2 x %3 in bei %4, %5 in ab der Papierecke) passt nicht in den bedruckbaren Bereich der Seite (%6 x %7 in bei %8, %9 in)</translation>
+    </message>
+    <message>
+        <source>Cut marks fall off the printable area of the page (%1 x %2 in at %3, %4 in from the paper&apos;s corner): those outside it do not print</source>
+        <translation>Schnittmarken liegen außerhalb des bedruckbaren Bereichs der Seite (%1 x %2 in bei %3, %4 in ab der Papierecke): die außerhalb werden nicht gedruckt</translation>
+    </message>
 </context>
 <context>
     <name>RegularFile</name>
@@ -1836,6 +1844,38 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>One ticket&apos;s height; 0: the printable area&apos;s height, less Top and the gaps, shared by the tickets down</source>
         <translation>Höhe eines Tickets; 0: die Höhe des druckbaren Bereichs, abzüglich Oben und der Abstände, geteilt durch die Tickets untereinander</translation>
+    </message>
+    <message>
+        <source>The paper&apos;s edges</source>
+        <translation>Papierränder</translation>
+    </message>
+    <message>
+        <source>The printable area</source>
+        <translation>Druckbarer Bereich</translation>
+    </message>
+    <message>
+        <source>What Left, Top and tickets of width or height 0 are measured from: from the paper&apos;s edges the grid and its cuts are the same on every printer</source>
+        <translation>Wovon Links, Oben und Tickets der Breite oder Höhe 0 gemessen werden: von den Papierrändern aus sind das Raster und seine Schnitte auf jedem Drucker gleich</translation>
+    </message>
+    <message>
+        <source>&amp;Measured from:</source>
+        <translation>&amp;Gemessen von:</translation>
+    </message>
+    <message>
+        <source>From the left edge of the paper to the first ticket&apos;s left edge</source>
+        <translation>Vom linken Rand des Papiers bis zum linken Rand des ersten Tickets</translation>
+    </message>
+    <message>
+        <source>From the top edge of the paper to the first ticket&apos;s top edge</source>
+        <translation>Vom oberen Rand des Papiers bis zum oberen Rand des ersten Tickets</translation>
+    </message>
+    <message>
+        <source>One ticket&apos;s width; 0: the paper&apos;s width, less Left and the gaps, shared by the tickets across</source>
+        <translation>Breite eines Tickets; 0: die Breite des Papiers, abzüglich Links und der Abstände, geteilt durch die Tickets nebeneinander</translation>
+    </message>
+    <message>
+        <source>One ticket&apos;s height; 0: the paper&apos;s height, less Top and the gaps, shared by the tickets down</source>
+        <translation>Höhe eines Tickets; 0: die Höhe des Papiers, abzüglich Oben und der Abstände, geteilt durch die Tickets untereinander</translation>
     </message>
 </context>
 <context>

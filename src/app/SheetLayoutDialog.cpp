@@ -4,6 +4,8 @@
 
 #include "platform/FormatSettings.h"
 
+#include <cmath>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -12,6 +14,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -23,12 +26,12 @@ const QColor kPaper(Qt::white);
 const QColor kTicket(230, 236, 245);
 } // namespace
 
-// The sheet as it will come out: the printable area, each ticket and the serial it
-// carries on the first sheet.
+// The sheet as it will come out: the paper, the printable area on it, each ticket and
+// the serial it carries on the first sheet.
 class TSheetDrawing : public QWidget {
 public:
     explicit TSheetDrawing(QWidget* parent) : QWidget(parent) { setMinimumSize(220, 260); }
-    QSizeF printable;
+    ticket::TPageArea area;
     ticket::TSheetLayout layout;
     QStringList texts; // by slot; empty: no ticket there
 
@@ -37,18 +40,24 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        if (printable.isEmpty())
+        const QSizeF sheet = area.paper.isEmpty() ? area.printable.size() : area.paper;
+        if (sheet.isEmpty())
             return;
-        const double scale = std::min((width() - 8) / printable.width(), (height() - 8) / printable.height());
-        const QRectF paper(4, 4, printable.width() * scale, printable.height() * scale);
-        painter.fillRect(paper, kPaper);
+        const double scale = std::min((width() - 8) / sheet.width(), (height() - 8) / sheet.height());
+        const QRectF whole(4, 4, sheet.width() * scale, sheet.height() * scale);
+        painter.fillRect(whole, kPaper);
         painter.setPen(QPen(Qt::gray, 0));
+        painter.drawRect(whole);
+        // The tickets are placed from the printable area's corner on the paper.
+        const QPointF corner = area.paper.isEmpty() ? QPointF() : area.printable.topLeft();
+        const QRectF paper(whole.topLeft() + corner * scale, area.printable.size() * scale);
+        painter.setPen(QPen(Qt::lightGray, 0, Qt::DotLine));
         painter.drawRect(paper);
         QFont font = painter.font();
         font.setPixelSize(std::max(7, int(std::min(paper.width() / (3.0 * std::max(1, layout.Columns) + 1), 14.0))));
         painter.setFont(font);
         for (int slot = 0; slot < layout.Slots(); ++slot) {
-            const QRectF inches = ticket::SlotRect(layout, slot, printable);
+            const QRectF inches = ticket::SlotRect(layout, slot, area);
             const QRectF box(paper.left() + inches.left() * scale, paper.top() + inches.top() * scale,
                              inches.width() * scale, inches.height() * scale);
             painter.fillRect(box, kTicket);
@@ -74,13 +83,34 @@ QSpinBox* countBox(int minimum, int maximum, int value, const QString& name, QWi
 
 } // namespace
 
-TSheetLayoutDialog::TSheetLayoutDialog(const ticket::TSheetLayout& layout, std::function<QString(qint64)> serialText,
-                                       QSizeF printable, qint64 tickets, QWidget* parent)
+TSheetLayoutDialog::TSheetLayoutDialog(const ticket::TSheetLayout& given, std::function<QString(qint64)> serialText,
+                                       const ticket::TPageArea& area, qint64 tickets, QWidget* parent)
     : QDialog(parent)
     , serialText_(std::move(serialText))
-    , printable_(printable)
+    , area_(area)
     , tickets_(std::max<qint64>(1, tickets))
+    , given_(given)
 {
+    // A new layout is measured from the paper; one measured from the printable area is
+    // shown so, at the places it has on this printer, tickets that fit the grid with the
+    // size they come to here.
+    ticket::TSheetLayout layout = given;
+    if (layout.IsDefault()) {
+        // The first ticket's corner where the one-ticket page has it on this printer, so
+        // its numbers stay on the printable area.
+        layout.Origin = ticket::TOrigin::Paper;
+        if (!area.paper.isEmpty()) {
+            layout.Left = std::ceil(area.printable.left() * 1000) / 1000;
+            layout.Top = std::ceil(area.printable.top() * 1000) / 1000;
+        }
+    } else if (layout.Origin == ticket::TOrigin::Printable && !area.paper.isEmpty()) {
+        const QRectF first = ticket::SlotRect(layout, 0, area);
+        layout.Width = first.width();
+        layout.Height = first.height();
+        layout.Left += area.printable.left();
+        layout.Top += area.printable.top();
+        layout.Origin = ticket::TOrigin::Paper;
+    }
     setObjectName(QStringLiteral("SheetLayoutDialog"));
     setWindowTitle(tr("Sheet Layout"));
     columns_ = countBox(1, kMostTickets, layout.Columns, QStringLiteral("SheetColumns"), this);
@@ -99,6 +129,14 @@ TSheetLayoutDialog::TSheetLayoutDialog(const ticket::TSheetLayout& layout, std::
     order_->addItem(tr("Down, then across"), int(ticket::TOrder::Columns));
     order_->addItem(tr("Cut and stack"), int(ticket::TOrder::Stack));
     order_->setCurrentIndex(order_->findData(int(layout.Order)));
+    origin_ = new QComboBox(this);
+    origin_->setObjectName(QStringLiteral("SheetOrigin"));
+    origin_->addItem(tr("The paper's edges"), int(ticket::TOrigin::Paper));
+    origin_->addItem(tr("The printable area"), int(ticket::TOrigin::Printable));
+    origin_->setCurrentIndex(origin_->findData(int(layout.Origin)));
+    origin_->setToolTip(tr("What Left, Top and tickets of width or height 0 are measured from: from the paper's edges the grid "
+                           "and its cuts are the same on every printer"));
+
     stackDepth_ = countBox(0, 100000, layout.StackDepth, QStringLiteral("SheetStackDepth"), this);
     stackDepth_->setSpecialValueText(tr("the whole run"));
     firstSlot_ = countBox(1, kMostTickets * kMostTickets, layout.FirstSlot, QStringLiteral("SheetFirstSlot"), this);
@@ -112,11 +150,7 @@ TSheetLayoutDialog::TSheetLayoutDialog(const ticket::TSheetLayout& layout, std::
     auto* gridForm = new QFormLayout(grid);
     gridForm->addRow(tr("&Across:"), columns_);
     gridForm->addRow(tr("&Down:"), rows_);
-    // Where the grid is measured from, said where it is typed.
-    left_->setToolTip(tr("From the left edge of the printer's printable area to the first ticket's left edge"));
-    top_->setToolTip(tr("From the top edge of the printer's printable area to the first ticket's top edge"));
-    width_->setToolTip(tr("One ticket's width; 0: the printable area's width, less Left and the gaps, shared by the tickets across"));
-    height_->setToolTip(tr("One ticket's height; 0: the printable area's height, less Top and the gaps, shared by the tickets down"));
+    gridForm->addRow(tr("&Measured from:"), origin_);
     gridForm->addRow(tr("&Left:"), left_);
     gridForm->addRow(tr("&Top:"), top_);
     gridForm->addRow(tr("&Width:"), width_);
@@ -152,12 +186,52 @@ TSheetLayoutDialog::TSheetLayoutDialog(const ticket::TSheetLayout& layout, std::
     for (QDoubleSpinBox* box : { left_, top_, width_, height_, gapX_, gapY_ })
         connect(box, &QDoubleSpinBox::valueChanged, this, [this] { Changed(); });
     connect(order_, &QComboBox::currentIndexChanged, this, [this] { Changed(); });
+    connect(origin_, &QComboBox::currentIndexChanged, this, [this] { OriginChanged(); });
     connect(reverse_, &QCheckBox::toggled, this, [this] { Changed(); });
     connect(cutMarks_, &QCheckBox::toggled, this, [this] { Changed(); });
+    Changed();
+    // As the fields hold it, rounded as they round.
+    shown_ = Typed();
+}
+
+void TSheetLayoutDialog::ShowTips()
+{
+    // Where the grid is measured from, said where it is typed.
+    if (ticket::TOrigin(origin_->currentData().toInt()) == ticket::TOrigin::Paper) {
+        left_->setToolTip(tr("From the left edge of the paper to the first ticket's left edge"));
+        top_->setToolTip(tr("From the top edge of the paper to the first ticket's top edge"));
+        width_->setToolTip(tr("One ticket's width; 0: the paper's width, less Left and the gaps, shared by the tickets across"));
+        height_->setToolTip(tr("One ticket's height; 0: the paper's height, less Top and the gaps, shared by the tickets down"));
+        return;
+    }
+    left_->setToolTip(tr("From the left edge of the printer's printable area to the first ticket's left edge"));
+    top_->setToolTip(tr("From the top edge of the printer's printable area to the first ticket's top edge"));
+    width_->setToolTip(tr("One ticket's width; 0: the printable area's width, less Left and the gaps, shared by the tickets across"));
+    height_->setToolTip(tr("One ticket's height; 0: the printable area's height, less Top and the gaps, shared by the tickets down"));
+}
+
+void TSheetLayoutDialog::OriginChanged()
+{
+    // The first ticket's corner stays where it is on this printer.
+    const QPointF corner = area_.paper.isEmpty() ? QPointF() : area_.printable.topLeft();
+    const double sign = ticket::TOrigin(origin_->currentData().toInt()) == ticket::TOrigin::Paper ? 1 : -1;
+    const QSignalBlocker leftQuiet(left_);
+    const QSignalBlocker topQuiet(top_);
+    left_->setValue(left_->value() + sign * corner.x());
+    top_->setValue(top_->value() + sign * corner.y());
     Changed();
 }
 
 ticket::TSheetLayout TSheetLayoutDialog::Layout() const
+{
+    const ticket::TSheetLayout typed = Typed();
+    // Shown as it was and left so: the layout the window had, as its file has it.
+    if (typed == shown_)
+        return given_;
+    return typed;
+}
+
+ticket::TSheetLayout TSheetLayoutDialog::Typed() const
 {
     ticket::TSheetLayout layout;
     layout.Columns = columns_->value();
@@ -174,6 +248,7 @@ ticket::TSheetLayout TSheetLayoutDialog::Layout() const
     layout.Copies = copies_->value();
     layout.Reverse = reverse_->isChecked();
     layout.CutMarks = cutMarks_->isChecked();
+    layout.Origin = ticket::TOrigin(origin_->currentData().toInt());
     return layout;
 }
 
@@ -181,7 +256,8 @@ QStringList TSheetLayoutDialog::FirstSheet() const { return drawing_->texts; }
 
 void TSheetLayoutDialog::Changed()
 {
-    const ticket::TSheetLayout layout = Layout();
+    const ticket::TSheetLayout layout = Typed();
+    ShowTips();
     // What applies only to some orders is offered only there.
     stackDepth_->setEnabled(layout.Order == ticket::TOrder::Stack);
     firstSlot_->setEnabled(layout.Order != ticket::TOrder::Stack);
@@ -191,7 +267,7 @@ void TSheetLayoutDialog::Changed()
     for (const qint64 ticket : plan.OnSheet(0))
         texts << (ticket >= 0 ? serialText_(ticket) : QString());
     drawing_->layout = layout;
-    drawing_->printable = printable_;
+    drawing_->area = area_;
     drawing_->texts = texts;
     drawing_->update();
 }

@@ -14,25 +14,37 @@ class TSheetDrawing;
 
 // Options > Sheet Layout: the grid of tickets on a sheet, the gaps, the order (rows,
 // columns, cut and stack with its pile depth), copies, reverse, the first slot and cut
-// marks, with a small drawing of the sheet and the serials of its first sheet.
+// marks, what Left, Top and the tickets' default size are measured from (the paper's
+// edges or the printable area), with a small drawing of the sheet and the serials of its
+// first sheet.
 class TSheetLayoutDialog : public QDialog {
     Q_OBJECT
 public:
-    // serialText: the serial text of ticket t of the next run; printable: the printable
-    // area in inches, which sizes tickets whose width or height is 0.
+    // serialText: the serial text of ticket t of the next run; area: the current
+    // printer's paper and printable area, inches, on which the grid is drawn. A new
+    // layout is measured from the paper. One measured from the printable area is shown
+    // measured from the paper, at the same places on this printer: unchanged, it stays
+    // as it was; changed, it is the paper's.
     TSheetLayoutDialog(const ticket::TSheetLayout& layout, std::function<QString(qint64 ticket)> serialText,
-                       QSizeF printable, qint64 tickets, QWidget* parent = nullptr);
+                       const ticket::TPageArea& area, qint64 tickets, QWidget* parent = nullptr);
 
     ticket::TSheetLayout Layout() const;
 
     QSpinBox* ColumnsEdit() const { return columns_; }
     QSpinBox* RowsEdit() const { return rows_; }
     QComboBox* OrderBox() const { return order_; }
+    QComboBox* OriginBox() const { return origin_; }
+    QDoubleSpinBox* LeftEdit() const { return left_; }
     // The serial texts the drawing shows in each slot of the first sheet.
     QStringList FirstSheet() const;
 
 private:
     void Changed();
+    // The values typed, the origin chosen.
+    ticket::TSheetLayout Typed() const;
+    // Left and Top moved so that the grid stays where it is when the origin changes.
+    void OriginChanged();
+    void ShowTips();
 
     QSpinBox* columns_ = nullptr;
     QSpinBox* rows_ = nullptr;
@@ -43,6 +55,7 @@ private:
     QDoubleSpinBox* gapX_ = nullptr;
     QDoubleSpinBox* gapY_ = nullptr;
     QComboBox* order_ = nullptr;
+    QComboBox* origin_ = nullptr;
     QSpinBox* stackDepth_ = nullptr;
     QSpinBox* copies_ = nullptr;
     QSpinBox* firstSlot_ = nullptr;
@@ -50,6 +63,8 @@ private:
     QCheckBox* cutMarks_ = nullptr;
     TSheetDrawing* drawing_ = nullptr;
     std::function<QString(qint64)> serialText_;
-    QSizeF printable_;
+    ticket::TPageArea area_;
     qint64 tickets_ = 1;
+    ticket::TSheetLayout given_; // as the window had it
+    ticket::TSheetLayout shown_; // as the dialog first showed it
 };

@@ -109,6 +109,32 @@ void outlineOutside(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const 
     painter->restore();
 }
 
+// Each ticket of a sheet is outlined, thin and dashed, where the calibrated printer puts
+// it, so the preview shows the sheet the guillotine cuts; one off the printable area is
+// outlined in the colour of texts off it. Only the preview gets these.
+const QColor kTicketColor(96, 128, 176);
+
+void outlineTickets(TCanvas& canvas, const ticket::TSheetLayout& layout, const QPointF& offset)
+{
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    const ticket::TPageArea area = serial::PageArea();
+    if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0 || area.printable.isEmpty())
+        return;
+    QPainter* painter = canvas.Painter();
+    painter->save();
+    painter->setBrush(Qt::NoBrush);
+    for (int slot = 0; slot < layout.Slots(); ++slot) {
+        const QRectF inches = ticket::SlotRect(layout, slot, area);
+        QPen pen(OffPrintable(inches, area.printable.size()) ? kOutsideColor : kTicketColor, 1, Qt::DashLine);
+        pen.setCosmetic(true);
+        painter->setPen(pen);
+        const QRectF at = inches.translated(offset);
+        painter->drawRect(QRect(serial::DevicePoint(at.left() * caps.LogPixelsX, at.top() * caps.LogPixelsY),
+                                serial::DevicePoint(at.right() * caps.LogPixelsX, at.bottom() * caps.LogPixelsY)));
+    }
+    painter->restore();
+}
+
 // The second number lies on the first: it is outlined, a little outside its text, so
 // the user sees that there are two and that the second one can be placed.
 const QColor kSamePlaceColor(0, 96, 255);
@@ -511,12 +537,15 @@ void TfrmTallyforge::pjSNDraw(TCustomPrintJob*, TCanvas* TheCanvas, int PageInde
         run_->DrawPage(*TheCanvas, PageIndex, Area, page);
     } else if (!sheetLayout_.IsDefault()) {
         const ticket::TSheetPlan plan(sheetLayout_, std::max(1, txtPageCount->AsInteger()));
-        serial::DrawSerialSheet(*pjSN, *TheCanvas, PageIndex - 1, Area, page, sheetLayout_, plan, serial::PrintableInches());
+        serial::DrawSerialSheet(*pjSN, *TheCanvas, PageIndex - 1, Area, page, sheetLayout_, plan, serial::PageArea());
     } else {
         serial::DrawSerialPage(*pjSN, *TheCanvas, PageIndex, Area, page);
     }
-    // The outlines are a single ticket's page.
-    if (Target == dtPreview && Area == daBody && (running ? run_->Layout() : sheetLayout_).IsDefault()) {
+    const ticket::TSheetLayout& layout = running ? run_->Layout() : sheetLayout_;
+    if (Target == dtPreview && Area == daBody && !layout.IsDefault())
+        outlineTickets(*TheCanvas, layout, page.Offset);
+    // The texts' outlines are a single ticket's page.
+    if (Target == dtPreview && Area == daBody && layout.IsDefault()) {
         outlineOutside(*pjSN, *TheCanvas, PageIndex, page);
         if (SecondOnFirst(page))
             outlineSecondOnFirst(*pjSN, *TheCanvas, PageIndex, page);
@@ -611,6 +640,10 @@ void TfrmTallyforge::ApplyPageCount()
 
 void TfrmTallyforge::SetSheetLayout(const ticket::TSheetLayout& layout)
 {
+    // Another layout ends the last print's report, as an edit does: what it would print
+    // (and what is wrong with it) is news now.
+    if (ticket::Bounded(layout) != sheetLayout_)
+        report_.clear();
     sheetLayout_ = ticket::Bounded(layout);
     ApplyPageCount();
     txtStartingSNChange();
@@ -665,7 +698,6 @@ void TfrmTallyforge::DrawArtwork(QPainter& painter, const QRect& paper, int page
     const bool running = run_ && run_->Running();
     const ticket::TSheetLayout& layout = running ? run_->Layout() : sheetLayout_;
     const ticket::TSheetPlan plan = running ? run_->Plan() : ticket::TSheetPlan(sheetLayout_, std::max(1, txtPageCount->AsInteger()));
-    const QPointF offset(double(caps.PhysicalOffsetX) / caps.LogPixelsX, double(caps.PhysicalOffsetY) / caps.LogPixelsY);
     // Target pixels per inch of paper.
     const double scaleX = paper.width() * double(caps.LogPixelsX) / caps.PhysicalWidth;
     const double scaleY = paper.height() * double(caps.LogPixelsY) / caps.PhysicalHeight;
@@ -678,10 +710,10 @@ void TfrmTallyforge::DrawArtwork(QPainter& painter, const QRect& paper, int page
     // A ticket's artwork shows only as far as its ticket, as it prints.
     QRect shown = image.rect();
     if (template_.Scope == ticket::TTemplateScope::Ticket) {
-        const QSizeF ticketInches = ticket::SlotRect(layout, 0, serial::PrintableInches()).size();
+        const QSizeF ticketInches = ticket::SlotRect(layout, 0, serial::PageArea()).size();
         shown &= QRect(0, 0, qRound(ticketInches.width() * scaleX), qRound(ticketInches.height() * scaleY));
     }
-    for (const QPointF& corner : ticket::TemplateCorners(template_.Scope, layout, plan, pageIndex - 1, serial::PrintableInches(), offset))
+    for (const QPointF& corner : ticket::TemplateCorners(template_.Scope, layout, plan, pageIndex - 1, serial::PageArea()))
         painter.drawImage(QPoint(paper.left() + qRound(corner.x() * scaleX), paper.top() + qRound(corner.y() * scaleY)), image, shown);
 }
 
@@ -689,7 +721,7 @@ QString TfrmTallyforge::ArtworkCut() const
 {
     if (!template_.IsSet() || template_.Scope != ticket::TTemplateScope::Ticket || !TemplateProblem().isEmpty())
         return {};
-    return ticket::ArtworkCutText(artworkView_->SizeInches(), ticket::SlotRect(sheetLayout_, 0, serial::PrintableInches()).size());
+    return ticket::ArtworkCutText(artworkView_->SizeInches(), ticket::SlotRect(sheetLayout_, 0, serial::PageArea()).size());
 }
 
 void TfrmTallyforge::Preview1PageChanged()

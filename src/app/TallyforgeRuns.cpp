@@ -634,7 +634,7 @@ void TfrmTallyforge::mnuSheetLayoutClick()
     const auto serialText = [page](qint64 ticket) {
         return serial::SerialText(page, qint32(ticket + 1));
     };
-    TSheetLayoutDialog dialog(sheetLayout_, serialText, serial::PrintableInches(), std::max(1, txtPageCount->AsInteger()), this);
+    TSheetLayoutDialog dialog(sheetLayout_, serialText, serial::PageArea(), std::max(1, txtPageCount->AsInteger()), this);
     if (dialog.exec() == QDialog::Accepted) {
         ForgetUnknown({ QStringLiteral("[Sheet] ") });
         SetSheetLayout(dialog.Layout());

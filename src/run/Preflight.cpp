@@ -92,6 +92,23 @@ QList<std::pair<qint64, qint64>> UnprintedSteps(const QList<TJournalRecord>& run
 
 } // namespace
 
+bool OffPrintable(const QRectF& ticket, const QSizeF& printable)
+{
+    constexpr double kSlack = 1e-6; // inches: a grid that fills the area exactly fits
+    const QRectF area = QRectF(QPointF(0, 0), printable).adjusted(-kSlack, -kSlack, kSlack, kSlack);
+    return ticket.width() <= 0 || ticket.height() <= 0 || !area.contains(ticket);
+}
+
+bool CutMarksOff(const ticket::TSheetLayout& layout, const ticket::TPageArea& area, const QPointF& offset)
+{
+    constexpr double kSlack = 1e-6;
+    const QRectF printable = QRectF(QPointF(0, 0), area.printable.size()).adjusted(-kSlack, -kSlack, kSlack, kSlack);
+    const QList<QLineF> marks = ticket::CutMarkLines(layout, area);
+    return std::any_of(marks.begin(), marks.end(), [&](const QLineF& mark) {
+        return !printable.contains(mark.p1() + offset) || !printable.contains(mark.p2() + offset);
+    });
+}
+
 QList<TOverlap> Overlapping(const QList<TJournalRecord>& runs, const serial::SerialPage& page, qint64 count, bool anyText)
 {
     // Serials on the 32-bit circle the serials wrap around: a run from 2147483600 on goes
@@ -150,26 +167,40 @@ void CheckSheet(TCustomPrintJob& job, const serial::SerialPage& page, const tick
     const TDeviceCaps caps = Printer().DeviceCaps();
     if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0)
         return;
-    const QSizeF printable = serial::PrintableInches();
-    constexpr double kSlack = 1e-6; // inches: a grid that fills the area exactly fits
-    const QRectF area = QRectF(QPointF(0, 0), printable).adjusted(-kSlack, -kSlack, kSlack, kSlack);
+    const ticket::TPageArea pageArea = serial::PageArea();
+    const QSizeF printable = pageArea.printable.size();
+    const bool onPaper = layout.Origin == ticket::TOrigin::Paper;
+    const QPointF corner = pageArea.printable.topLeft();
     for (int slot = 0; slot < layout.Slots(); ++slot) {
-        const QRectF rect = ticket::SlotRect(layout, slot, printable);
-        if (rect.width() <= 0 || rect.height() <= 0 || !area.contains(rect)) {
-            result.warnings << TPreflightWarning { TPreflightWarning::Kind::TicketOutside,
-                                                   QCoreApplication::translate("Preflight", "Ticket %1 of the sheet (%2 x %3 in at %4, %5 in) does not fit on the printable area of the page (%6 x %7 in)")
-                                                       .arg(slot + 1)
-                                                       .arg(inches(rect.width()), inches(rect.height()), inches(rect.left()), inches(rect.top()),
-                                                            inches(printable.width()), inches(printable.height())) };
-            break;
-        }
+        const QRectF rect = ticket::SlotRect(layout, slot, pageArea);
+        if (!OffPrintable(rect, printable))
+            continue;
+        // Said as the layout measures: from the paper's corner or the printable area's.
+        const QRectF paperRect = rect.translated(corner);
+        result.warnings << TPreflightWarning {
+            TPreflightWarning::Kind::TicketOutside,
+            onPaper ? QCoreApplication::translate("Preflight", "Ticket %1 of the sheet (%2 x %3 in at %4, %5 in from the paper's corner) does not fit on the printable area of the page (%6 x %7 in at %8, %9 in)")
+                          .arg(slot + 1)
+                          .arg(inches(paperRect.width()), inches(paperRect.height()), inches(paperRect.left()), inches(paperRect.top()),
+                               inches(printable.width()), inches(printable.height()), inches(corner.x()), inches(corner.y()))
+                    : QCoreApplication::translate("Preflight", "Ticket %1 of the sheet (%2 x %3 in at %4, %5 in) does not fit on the printable area of the page (%6 x %7 in)")
+                          .arg(slot + 1)
+                          .arg(inches(rect.width()), inches(rect.height()), inches(rect.left()), inches(rect.top()),
+                               inches(printable.width()), inches(printable.height()))
+        };
+        break;
     }
+    // The guillotine goes by the marks: one the printer cannot print is a cut nobody sees.
+    if (CutMarksOff(layout, pageArea, page.Offset))
+        result.warnings << TPreflightWarning { TPreflightWarning::Kind::CutMarksOutside,
+                                               QCoreApplication::translate("Preflight", "Cut marks fall off the printable area of the page (%1 x %2 in at %3, %4 in from the paper's corner): those outside it do not print")
+                                                   .arg(inches(printable.width()), inches(printable.height()), inches(corner.x()), inches(corner.y())) };
     // The serial's boxes with the ticket's corner as origin, against the ticket.
     QImage scratch(1, 1, QImage::Format_RGB32);
     QPainter painter(&scratch);
     TCanvas canvas(&painter);
     canvas.Font().SetPixelsPerInch(job.PrinterPixelsPerInchY());
-    const QRectF first = ticket::SlotRect(layout, 0, printable);
+    const QRectF first = ticket::SlotRect(layout, 0, pageArea);
     const QRect ticketBox(0, 0, qRound(first.width() * caps.LogPixelsX), qRound(first.height() * caps.LogPixelsY));
     const QList<QRect> boxes = serial::SerialBoxes(job, canvas, 1, page);
     for (const QRect& box : boxes)
@@ -183,7 +214,7 @@ void CheckSheet(TCustomPrintJob& job, const serial::SerialPage& page, const tick
         }
     const QRect printableBox(0, 0, caps.HorzRes, caps.VertRes);
     for (int slot = 0; slot < layout.Slots(); ++slot) {
-        const QRectF rect = ticket::SlotRect(layout, slot, printable);
+        const QRectF rect = ticket::SlotRect(layout, slot, pageArea);
         const QPoint offset = serial::DevicePoint(rect.left() * caps.LogPixelsX, rect.top() * caps.LogPixelsY);
         for (const QRect& box : boxes)
             if (!printableBox.contains(box.translated(offset)))
@@ -199,10 +230,11 @@ void CheckCodesFit(TCustomPrintJob& job, const serial::SerialPage& page, const t
 {
     if (page.Items.isEmpty() || !job.PrinterInstalled())
         return;
-    const QSizeF printable = serial::PrintableInches();
+    const ticket::TPageArea pageArea = serial::PageArea();
+    const QSizeF printable = pageArea.printable.size();
     if (printable.isEmpty())
         return;
-    const QSizeF ticketSize = layout.IsDefault() ? printable : ticket::SlotRect(layout, 0, printable).size();
+    const QSizeF ticketSize = layout.IsDefault() ? printable : ticket::SlotRect(layout, 0, pageArea).size();
     constexpr double kSlack = 1e-6;
     const QRectF ticketBox = QRectF(QPointF(0, 0), ticketSize).adjusted(-kSlack, -kSlack, kSlack, kSlack);
     const auto inches = [](double value) { return QString::number(value, 'f', 2); };

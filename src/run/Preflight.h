@@ -17,7 +17,9 @@ struct TPreflightWarning {
     // Unencodable: a barcode item that cannot encode some serial of the run; a print
     // refuses it (see UnencodableItem).
     // ArtworkCut: artwork placed per ticket that is larger than the ticket.
-    enum class Kind { Outside, Wrap, WidthChange, Overlap, TicketOutside, TicketsOverlap, OffTicket, Unencodable, ArtworkCut };
+    // CutMarksOutside: cut marks the printer cannot print, off its printable area.
+    enum class Kind { Outside, Wrap, WidthChange, Overlap, TicketOutside, TicketsOverlap, OffTicket, Unencodable, ArtworkCut,
+                      CutMarksOutside };
     Kind kind;
     QString text;
     // Worth knowing, not worth asking about: numbers that change width where nothing
@@ -31,6 +33,13 @@ struct TPreflight {
     // that do not fit on the printable area, for the preview to outline.
     QList<QRect> outside;
 };
+
+// Whether a ticket (inches from the printable corner, as ticket::SlotRect gives it) lies
+// off a printable area of `printable` inches, or is no ticket at all (no width or height).
+bool OffPrintable(const QRectF& ticket, const QSizeF& printable);
+// Whether some of the layout's cut marks on `area`, out by the calibration `offset`
+// (inches), lie off the printable area.
+bool CutMarksOff(const ticket::TSheetLayout& layout, const ticket::TPageArea& area, const QPointF& offset);
 
 // Serials of a run that an earlier run printed already, as the same text (prefix, number,
 // suffix): from..to of this run's numbers (to may have wrapped below from).

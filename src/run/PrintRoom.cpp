@@ -246,7 +246,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
     QList<TPreflightWarning> misprints = Misprints(request, plan.count);
     if (plan.artwork && request.artwork.Scope == ticket::TTemplateScope::Ticket)
         if (const QString cut = ticket::ArtworkCutText(plan.artwork->sizeInches,
-                                                       ticket::SlotRect(request.layout, 0, serial::PrintableInches()).size());
+                                                       ticket::SlotRect(request.layout, 0, serial::PageArea()).size());
             !cut.isEmpty())
             misprints << TPreflightWarning { TPreflightWarning::Kind::ArtworkCut, cut };
     if (!reprint)
@@ -768,7 +768,7 @@ ticket::TTicketDesign DesignOf(const TPrintRequest& request, const QString& artw
     design.Page.Offset = QPointF();
     design.Page.MarkUnencodable = false;
     design.Page.OnArtwork = false;
-    design.Sheet = ticket::Resolved(request.layout, design.Printable.size());
+    design.Sheet = ticket::Resolved(request.layout, ticket::TPageArea { design.PaperSize, design.Printable });
     if (request.artwork.IsSet() && request.artwork.Print) {
         design.Artwork = request.artwork;
         design.ArtworkSha256 = artworkSha256;
@@ -805,7 +805,15 @@ void TPrintRoom::Replay(TPrintPlan& plan, TPrintRequest& request, const TJournal
         request.page.Mark = mark;
     request.layout = design->Sheet;
     request.artwork = design->Artwork;
-    if (const QRectF now = PrintableOnPaper(Printer().DeviceCaps()); !now.isEmpty()) {
+    // A grid measured from the paper prints at the same places on the same paper whatever
+    // the printable area; what it cannot reach the preflight tells.
+    const TDeviceCaps caps = Printer().DeviceCaps();
+    const QSizeF paper = ticket::PaperInches(caps.PhysicalWidth, caps.PhysicalHeight, caps.LogPixelsX, caps.LogPixelsY);
+    const bool samePaper = std::abs(paper.width() - design->PaperSize.width()) < 0.01
+        && std::abs(paper.height() - design->PaperSize.height()) < 0.01;
+    if (design->Sheet.Origin == ticket::TOrigin::Paper && samePaper)
+        return;
+    if (const QRectF now = PrintableOnPaper(caps); !now.isEmpty()) {
         if (const QString difference = ticket::PrintableDifference(design->Printable, now); !difference.isEmpty())
             plan.questions << TPrintQuestion { TPrintQuestion::Kind::PrintableChanged,
                                                QCoreApplication::translate("TPrintRoom", "These serials were printed on another printable area: %1").arg(difference),

@@ -29,7 +29,7 @@ void TSerialRun::Stop()
 
 void TSerialRun::DrawPage(TCanvas& canvas, int pageIndex, TDrawArea area, const serial::SerialPage& page) const
 {
-    serial::DrawSerialSheet(job_, canvas, fromSheet_ + pageIndex - 1, area, page, layout_, plan_, printable_, ahead_.get());
+    serial::DrawSerialSheet(job_, canvas, fromSheet_ + pageIndex - 1, area, page, layout_, plan_, pageArea_, ahead_.get());
 }
 
 QList<TSerialRange> TSerialRun::NotPrinted(qint32 first, int step, qint64 sheets) const
@@ -81,7 +81,7 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
         throw Exception(QCoreApplication::translate("TSerialRun", "%1 sheets are more than one run can print").arg(plan_.PrintedSheets()));
     resuming_ = kind == TRunKind::Resume;
     fromSheet_ = kind == TRunKind::Resume ? std::clamp<qint64>(fromSheet, 0, plan_.PrintedSheets() - 1) : 0;
-    printable_ = sheets ? serial::PrintableInches() : QSizeF();
+    pageArea_ = sheets ? serial::PageArea() : ticket::TPageArea();
     if (!AllowUnrecordable)
         store_->CheckRecordable();
     job_.SetPageCount(sheets ? int(plan_.PrintedSheets() - fromSheet_) : count);
@@ -238,26 +238,23 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     Printer().NewRun();
     followed_.reset();
     if (Artwork) {
-        // Where each sheet's artwork goes: the grid the numbers are drawn on, from the
-        // printable area's corner, which lies this far from the paper's.
-        const TDeviceCaps caps = Printer().DeviceCaps();
-        const QPointF offset(caps.LogPixelsX > 0 ? double(caps.PhysicalOffsetX) / caps.LogPixelsX : 0.0,
-                             caps.LogPixelsY > 0 ? double(caps.PhysicalOffsetY) / caps.LogPixelsY : 0.0);
+        // Where each sheet's artwork goes: the grid the numbers are drawn on, on the
+        // paper and its printable area.
         pdftemplate::TUnderlay underlay;
         underlay.pdf = Artwork->artwork.bytes;
         underlay.page = Artwork->artwork.page;
-        underlay.corners = [scope = Artwork->scope, layout = layout_, plan = plan_, printable = serial::PrintableInches(),
-                            offset, from = fromSheet_, calibration = Artwork->calibration](int pageIndex) {
+        underlay.corners = [scope = Artwork->scope, layout = layout_, plan = plan_, area = serial::PageArea(),
+                            from = fromSheet_, calibration = Artwork->calibration](int pageIndex) {
             // A resume's document begins at the plan's sheet `from`; the calibrated printer
             // puts everything out by the same amount, the artwork with the numbers.
-            QList<QPointF> corners = ticket::TemplateCorners(scope, layout, plan, from + pageIndex, printable, offset);
+            QList<QPointF> corners = ticket::TemplateCorners(scope, layout, plan, from + pageIndex, area);
             for (QPointF& corner : corners)
                 corner += calibration;
             return corners;
         };
         // A ticket's artwork stays on its ticket, whatever its size.
         if (Artwork->scope == ticket::TTemplateScope::Ticket)
-            underlay.clip = ticket::SlotRect(layout_, 0, serial::PrintableInches()).size();
+            underlay.clip = ticket::SlotRect(layout_, 0, serial::PageArea()).size();
         Printer().SetUnderlay(std::move(underlay));
     }
     struct UnderlayEnd {

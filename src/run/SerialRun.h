@@ -89,8 +89,8 @@ public:
     std::optional<Outcome> Print(serial::SerialPage page, int count, TRunKind kind, QString knownLastNumber,
                                  const ticket::TSheetLayout& layout = {}, qint64 fromSheet = 0);
 
-    // The running print's layout and plan (the one-ticket page between runs), and its
-    // printable area in inches, for the job's drawing handler.
+    // The running print's layout and plan (the one-ticket page between runs), for the
+    // job's drawing handler.
     const ticket::TSheetLayout& Layout() const { return layout_; }
     const ticket::TSheetPlan& Plan() const { return plan_; }
     // Draws page pageIndex (from 1) of the running print: `page` (the running page, with
@@ -140,7 +140,7 @@ private:
     serial::SerialPage page_;
     ticket::TSheetLayout layout_;
     ticket::TSheetPlan plan_ { ticket::TSheetLayout(), 1 };
-    QSizeF printable_;
+    ticket::TPageArea pageArea_;
     qint64 fromSheet_ = 0;
     bool resuming_ = false; // the running or last run prints a stopped run's rest
     bool running_ = false;

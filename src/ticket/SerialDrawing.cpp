@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QPainter>
 
-#include <set>
 
 namespace serial {
 
@@ -221,17 +220,20 @@ void DrawSerialPage(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, TDrawA
     drawItems(job, canvas, pageIndex, page, 0, 0, ahead);
 }
 
-QSizeF PrintableInches()
+ticket::TPageArea PageArea()
 {
     const TDeviceCaps caps = Printer().DeviceCaps();
     if (caps.LogPixelsX <= 0 || caps.LogPixelsY <= 0)
         return {};
-    return QSizeF(double(caps.HorzRes) / caps.LogPixelsX, double(caps.VertRes) / caps.LogPixelsY);
+    const double x = caps.LogPixelsX;
+    const double y = caps.LogPixelsY;
+    return { QSizeF(caps.PhysicalWidth / x, caps.PhysicalHeight / y),
+             QRectF(caps.PhysicalOffsetX / x, caps.PhysicalOffsetY / y, caps.HorzRes / x, caps.VertRes / y) };
 }
 
 void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet, TDrawArea area,
                      const SerialPage& page, const ticket::TSheetLayout& layout, const ticket::TSheetPlan& plan,
-                     const QSizeF& printableInches, ticket::TBarcodeAhead* ahead)
+                     const ticket::TPageArea& pageArea, ticket::TBarcodeAhead* ahead)
 {
     if (area != daBody)
         return;
@@ -250,7 +252,7 @@ void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet,
     for (int slot = 0; slot < tickets.size(); ++slot) {
         if (tickets[slot] < 0)
             continue;
-        const QRectF rect = ticket::SlotRect(layout, slot, printableInches);
+        const QRectF rect = ticket::SlotRect(layout, slot, pageArea);
         // The ticket counts as page ticket + 1 of the run: its serial is start + ticket.
         const int pageIndex = int(qint32(tickets[slot] + 1));
         drawOnce(job, canvas, pageIndex, page, rect.left() + page.HorizontalIndent, rect.top() + page.VerticalIndent);
@@ -261,44 +263,12 @@ void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet,
         for (const qint64 next : plan.OnSheet(plan.LogicalSheet(printedSheet + 1)))
             if (next >= 0)
                 queueCodes(ahead, page, int(qint32(next + 1)));
-    if (!layout.CutMarks)
-        return;
-    // Where the guillotine cuts: every ticket's edges. The marks stand beside the grid, so
-    // none of them runs into a ticket whatever the gaps.
-    constexpr double kMarkGap = 0.0625; // inches between the grid and a mark
-    constexpr double kMarkLength = 0.1875;
-    const int slotCount = layout.Slots();
-    const QRectF firstRect = ticket::SlotRect(layout, 0, printableInches);
-    const QRectF lastRect = ticket::SlotRect(layout, slotCount - 1, printableInches);
-    const double gridLeft = std::min(firstRect.left(), lastRect.left());
-    const double gridRight = std::max(firstRect.right(), lastRect.right());
-    const double gridTop = std::min(firstRect.top(), lastRect.top());
-    const double gridBottom = std::max(firstRect.bottom(), lastRect.bottom());
-    std::set<double> xs, ys;
-    for (int column = 0; column < layout.Columns; ++column) {
-        const QRectF r = ticket::SlotRect(layout, column, printableInches);
-        xs.insert(r.left());
-        xs.insert(r.right());
-    }
-    for (int row = 0; row < layout.Rows; ++row) {
-        const QRectF r = ticket::SlotRect(layout, row * layout.Columns, printableInches);
-        ys.insert(r.top());
-        ys.insert(r.bottom());
-    }
-    const auto line = [&](double x1, double y1, double x2, double y2) {
-        // Where the calibrated printer puts the grid, as it puts the numbers.
-        const QPoint from = TextPoint(job, x1 + page.Offset.x(), y1 + page.Offset.y());
-        const QPoint to = TextPoint(job, x2 + page.Offset.x(), y2 + page.Offset.y());
+    // Where the calibrated printer puts the grid, as it puts the numbers.
+    for (const QLineF& mark : ticket::CutMarkLines(layout, pageArea)) {
+        const QPoint from = TextPoint(job, mark.x1() + page.Offset.x(), mark.y1() + page.Offset.y());
+        const QPoint to = TextPoint(job, mark.x2() + page.Offset.x(), mark.y2() + page.Offset.y());
         canvas.MoveTo(from.x(), from.y());
         canvas.LineTo(to.x(), to.y());
-    };
-    for (const double x : xs) {
-        line(x, gridTop - kMarkGap - kMarkLength, x, gridTop - kMarkGap);
-        line(x, gridBottom + kMarkGap, x, gridBottom + kMarkGap + kMarkLength);
-    }
-    for (const double y : ys) {
-        line(gridLeft - kMarkGap - kMarkLength, y, gridLeft - kMarkGap, y);
-        line(gridRight + kMarkGap, y, gridRight + kMarkGap + kMarkLength, y);
     }
 }
 

@@ -116,9 +116,10 @@ void ApplySerialFont(TFont& font, const SerialFont& serialFont);
 // Sets a job up as the serial pages are designed: one document, the printer's paper,
 // margins of 0.158 in that the printable area may fix, no header or footer, and the
 // drawing handler given.
-// The current printer's printable area in inches, which sizes tickets of width or
-// height 0 (see ticket::SlotRect).
-QSizeF PrintableInches();
+// The current printer's paper and the printable area on it, inches, which place and
+// size a sheet's tickets (see ticket::SlotRect); empty when the printer reports no
+// resolution.
+ticket::TPageArea PageArea();
 
 // Printed sheet `printedSheet` (counted from 0) of a plan: every slot's ticket as
 // DrawSerialPage draws a page, its two positions measured from the ticket's top-left
@@ -128,7 +129,7 @@ QSizeF PrintableInches();
 // the codes come from it, and the next sheet's are queued on it.
 void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet, TDrawArea area,
                      const SerialPage& page, const ticket::TSheetLayout& layout, const ticket::TSheetPlan& plan,
-                     const QSizeF& printableInches, ticket::TBarcodeAhead* ahead = nullptr);
+                     const ticket::TPageArea& pageArea, ticket::TBarcodeAhead* ahead = nullptr);
 
 void ConfigureJob(TPrintJob& job, TDrawEvent onDraw);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <vector>
 
 #include <QStringList>
@@ -29,6 +30,19 @@ std::optional<TOrder> ParseOrder(const QString& text)
     for (const TOrder order : { TOrder::Rows, TOrder::Columns, TOrder::Stack })
         if (text.trimmed().compare(OrderName(order), Qt::CaseInsensitive) == 0)
             return order;
+    return std::nullopt;
+}
+
+QString OriginName(TOrigin origin)
+{
+    return origin == TOrigin::Paper ? QStringLiteral("paper") : QStringLiteral("printable");
+}
+
+std::optional<TOrigin> ParseOrigin(const QString& text)
+{
+    for (const TOrigin origin : { TOrigin::Printable, TOrigin::Paper })
+        if (text.trimmed().compare(OriginName(origin), Qt::CaseInsensitive) == 0)
+            return origin;
     return std::nullopt;
 }
 
@@ -68,6 +82,8 @@ const QList<TSheetField>& SheetFields()
         { "Reverse", "reverse", 3, K::Bool, nullptr, nullptr, &TSheetLayout::Reverse },
         { "FirstSlot", "first", 4, K::Integer, &TSheetLayout::FirstSlot },
         { "CutMarks", "marks", 5, K::Bool, nullptr, nullptr, &TSheetLayout::CutMarks },
+        // Last, and only where it is the paper: every text made before it stays as it was.
+        { "Origin", "origin", 12, K::Origin },
     };
     return fields;
 }
@@ -100,6 +116,10 @@ QString LayoutText(const TSheetLayout& l)
         case TSheetField::Kind::Order:
             if (l.Order != d.Order)
                 parts << word + QLatin1Char('=') + OrderName(l.Order);
+            break;
+        case TSheetField::Kind::Origin:
+            if (l.Origin != d.Origin)
+                parts << word + QLatin1Char('=') + OriginName(l.Origin);
             break;
         }
     }
@@ -141,6 +161,12 @@ std::optional<TSheetLayout> ParseLayoutText(const QString& text)
             const std::optional<TOrder> order = ParseOrder(value);
             ok = order.has_value();
             l.Order = order.value_or(TOrder::Rows);
+            break;
+        }
+        case TSheetField::Kind::Origin: {
+            const std::optional<TOrigin> origin = ParseOrigin(value);
+            ok = origin.has_value();
+            l.Origin = origin.value_or(TOrigin::Printable);
             break;
         }
         }
@@ -250,15 +276,56 @@ QList<std::pair<qint64, qint64>> TSheetPlan::NotOut(qint64 printedSheets) const
     return ranges;
 }
 
-QRectF SlotRect(const TSheetLayout& layout, int slot, const QSizeF& printable)
+QRectF SlotRect(const TSheetLayout& layout, int slot, const TPageArea& area)
 {
+    // A paper of unknown size leaves the printable area to stand for it.
+    const bool onPaper = layout.Origin == TOrigin::Paper && !area.paper.isEmpty();
+    const QSizeF room = onPaper ? area.paper : area.printable.size();
     const int columns = std::max(1, layout.Columns);
     const int rows = std::max(1, layout.Rows);
-    const double width = layout.Width > 0 ? layout.Width : (printable.width() - layout.Left - layout.GapX * (columns - 1)) / columns;
-    const double height = layout.Height > 0 ? layout.Height : (printable.height() - layout.Top - layout.GapY * (rows - 1)) / rows;
+    const double width = layout.Width > 0 ? layout.Width : (room.width() - layout.Left - layout.GapX * (columns - 1)) / columns;
+    const double height = layout.Height > 0 ? layout.Height : (room.height() - layout.Top - layout.GapY * (rows - 1)) / rows;
     const int row = slot / columns;
     const int column = slot % columns;
-    return QRectF(layout.Left + column * (width + layout.GapX), layout.Top + row * (height + layout.GapY), width, height);
+    const QRectF rect(layout.Left + column * (width + layout.GapX), layout.Top + row * (height + layout.GapY), width, height);
+    return onPaper ? rect.translated(-area.printable.topLeft()) : rect;
+}
+
+QList<QLineF> CutMarkLines(const TSheetLayout& layout, const TPageArea& area)
+{
+    if (!layout.CutMarks)
+        return {};
+    // Where the guillotine cuts: every ticket's edges. The marks stand beside the grid, so
+    // none of them runs into a ticket whatever the gaps.
+    constexpr double kMarkGap = 0.0625; // inches between the grid and a mark
+    constexpr double kMarkLength = 0.1875;
+    const QRectF firstRect = SlotRect(layout, 0, area);
+    const QRectF lastRect = SlotRect(layout, layout.Slots() - 1, area);
+    const double gridLeft = std::min(firstRect.left(), lastRect.left());
+    const double gridRight = std::max(firstRect.right(), lastRect.right());
+    const double gridTop = std::min(firstRect.top(), lastRect.top());
+    const double gridBottom = std::max(firstRect.bottom(), lastRect.bottom());
+    std::set<double> xs, ys;
+    for (int column = 0; column < layout.Columns; ++column) {
+        const QRectF r = SlotRect(layout, column, area);
+        xs.insert(r.left());
+        xs.insert(r.right());
+    }
+    for (int row = 0; row < layout.Rows; ++row) {
+        const QRectF r = SlotRect(layout, row * layout.Columns, area);
+        ys.insert(r.top());
+        ys.insert(r.bottom());
+    }
+    QList<QLineF> lines;
+    for (const double x : xs) {
+        lines << QLineF(x, gridTop - kMarkGap - kMarkLength, x, gridTop - kMarkGap);
+        lines << QLineF(x, gridBottom + kMarkGap, x, gridBottom + kMarkGap + kMarkLength);
+    }
+    for (const double y : ys) {
+        lines << QLineF(gridLeft - kMarkGap - kMarkLength, y, gridLeft - kMarkGap, y);
+        lines << QLineF(gridRight + kMarkGap, y, gridRight + kMarkGap + kMarkLength, y);
+    }
+    return lines;
 }
 
 } // namespace ticket

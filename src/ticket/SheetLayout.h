@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLineF>
 #include <QList>
 #include <QPointF>
 #include <QRectF>
@@ -18,12 +19,18 @@ namespace ticket {
 
 enum class TOrder { Rows, Columns, Stack };
 
+// What the grid is measured from. Printable: Left, Top and the tickets' default size
+// from the printable area, which differs from printer to printer (the layouts made
+// before there was a choice). Paper: from the paper's edges, so the grid and the
+// guillotine's cuts fall at the same places whatever the printer.
+enum class TOrigin { Printable, Paper };
+
 struct TSheetLayout {
     int Columns = 1;
     int Rows = 1;
-    double Left = 0; // the first ticket's corner, inches from the printable corner
+    double Left = 0; // the first ticket's corner, inches from the origin's corner
     double Top = 0;
-    double Width = 0; // one ticket, inches; 0: the printable area divided by the grid
+    double Width = 0; // one ticket, inches; 0: the origin's area divided by the grid
     double Height = 0;
     double GapX = 0;
     double GapY = 0;
@@ -33,6 +40,7 @@ struct TSheetLayout {
     bool Reverse = false; // the sheets come out last first
     int FirstSlot = 1;  // Rows and Columns: the first ticket's slot on the first sheet
     bool CutMarks = false;
+    TOrigin Origin = TOrigin::Printable;
 
     int Slots() const { return Columns * Rows; }
     bool IsDefault() const { return *this == TSheetLayout(); }
@@ -48,6 +56,9 @@ inline constexpr double kMaxSize = 100.0; // inches, either way: corner, ticket,
 // "rows", "columns", "stack", as the settings file and the command line spell them.
 QString OrderName(TOrder order);
 std::optional<TOrder> ParseOrder(const QString& text);
+// "printable", "paper".
+QString OriginName(TOrigin origin);
+std::optional<TOrigin> ParseOrigin(const QString& text);
 // The layout with every value held within the limits above.
 TSheetLayout Bounded(TSheetLayout layout);
 
@@ -58,7 +69,7 @@ struct TSheetField {
     const char* key;
     const char* word;
     int textOrder;
-    enum class Kind { Integer, Inches, Bool, Order } kind;
+    enum class Kind { Integer, Inches, Bool, Order, Origin } kind;
     int TSheetLayout::*integer = nullptr;
     double TSheetLayout::*inches = nullptr;
     bool TSheetLayout::*flag = nullptr;
@@ -107,8 +118,24 @@ private:
     qint64 blockSheets_ = 0; // Stack: sheets per full block
 };
 
-// A slot's ticket rectangle, inches from the printable corner, on a printable area of
-// `printable` inches (which sizes tickets of width or height 0).
-QRectF SlotRect(const TSheetLayout& layout, int slot, const QSizeF& printable);
+// The paper a sheet is printed on and the printer's printable area on it, inches from
+// the paper's top-left corner.
+struct TPageArea {
+    QSizeF paper;
+    QRectF printable;
+    // A printable area of that size filling its paper (what a layout measured from the
+    // printable area sees).
+    static TPageArea Printable(const QSizeF& size) { return { size, QRectF(QPointF(0, 0), size) }; }
+    friend bool operator==(const TPageArea&, const TPageArea&) = default;
+};
+
+// A slot's ticket rectangle, inches from the printable corner (where the drawing's origin
+// is), on `area`: the layout's Left, Top and the size of tickets of width or height 0
+// from the printable area or from the paper, as its Origin says.
+QRectF SlotRect(const TSheetLayout& layout, int slot, const TPageArea& area);
+
+// Where the layout's cut marks go, inches from the printable corner: short lines beside
+// the grid at every ticket edge, outside the tickets. None without CutMarks.
+QList<QLineF> CutMarkLines(const TSheetLayout& layout, const TPageArea& area);
 
 } // namespace ticket

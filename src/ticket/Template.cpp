@@ -29,7 +29,7 @@ QString TemplatePath(const QString& file, const QString& settingsPath)
 }
 
 QList<QPointF> TemplateCorners(TTemplateScope scope, const TSheetLayout& layout, const TSheetPlan& plan,
-                               qint64 printedSheet, const QSizeF& printable, const QPointF& printableOffset)
+                               qint64 printedSheet, const TPageArea& area)
 {
     if (scope == TTemplateScope::Sheet)
         return { QPointF(0, 0) };
@@ -37,7 +37,7 @@ QList<QPointF> TemplateCorners(TTemplateScope scope, const TSheetLayout& layout,
     const QList<qint64> tickets = plan.OnSheet(plan.LogicalSheet(printedSheet));
     for (int slot = 0; slot < tickets.size(); ++slot)
         if (tickets[slot] >= 0)
-            corners << SlotRect(layout, slot, printable).topLeft() + printableOffset;
+            corners << SlotRect(layout, slot, area).topLeft() + area.printable.topLeft();
     return corners;
 }
 

@@ -47,9 +47,9 @@ QString ArtworkCutText(const QSizeF& artwork, const QSizeF& ticket);
 // Where the artwork's top-left corner goes on printed sheet `printedSheet` of a plan, in
 // inches from the paper's top-left corner: once at the paper's corner for a sheet, else
 // at the corner of every slot that holds a ticket (an empty slot gets no artwork, so no
-// unnumbered ticket comes out). `printableOffset` is the printable area's corner on the
-// paper, `printable` its size, both inches, as the numbers are drawn.
+// unnumbered ticket comes out). `area` is the paper and its printable area the numbers
+// are drawn on.
 QList<QPointF> TemplateCorners(TTemplateScope scope, const TSheetLayout& layout, const TSheetPlan& plan,
-                               qint64 printedSheet, const QSizeF& printable, const QPointF& printableOffset);
+                               qint64 printedSheet, const TPageArea& area);
 
 } // namespace ticket

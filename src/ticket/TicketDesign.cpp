@@ -169,6 +169,7 @@ void WriteItemKeys(TIniFile& ini, const QList<TTicketItem>& items, const QString
 void ReadSheetKeys(const TIniFile& ini, const QString& section, TSheetLayout& l, QStringList* unknown)
 {
     Check(ini, section, QStringLiteral("Order"), [](const QString& v) { return ParseOrder(v).has_value(); }, unknown);
+    Check(ini, section, QStringLiteral("Origin"), [](const QString& v) { return ParseOrigin(v).has_value(); }, unknown);
     for (const TSheetField& k : SheetFields()) {
         const QString key = QLatin1String(k.key);
         switch (k.kind) {
@@ -176,6 +177,7 @@ void ReadSheetKeys(const TIniFile& ini, const QString& section, TSheetLayout& l,
         case TSheetField::Kind::Inches: l.*k.inches = ini.ReadFloat(section, key, l.*k.inches); break;
         case TSheetField::Kind::Bool: l.*k.flag = ini.ReadBool(section, key, l.*k.flag); break;
         case TSheetField::Kind::Order: l.Order = ParseOrder(ini.ReadString(section, key, QString())).value_or(l.Order); break;
+        case TSheetField::Kind::Origin: l.Origin = ParseOrigin(ini.ReadString(section, key, QString())).value_or(l.Origin); break;
         }
     }
 }
@@ -205,6 +207,12 @@ void WriteSheet(TIniFile& ini, const QString& section, const TSheetLayout& l, bo
             break;
         case TSheetField::Kind::Bool: ini.WriteBool(section, key, l.*k.flag); break;
         case TSheetField::Kind::Order: ini.WriteString(section, key, OrderName(l.Order)); break;
+        case TSheetField::Kind::Origin:
+            // Written for the paper; the printable area, everybody's before there was a
+            // choice, is left out, unless a settings file says so itself.
+            if (l.Origin != TOrigin::Printable || (!exact && ini.ValueExists(section, key)))
+                ini.WriteString(section, key, OriginName(l.Origin));
+            break;
         }
     }
 }
@@ -216,12 +224,12 @@ void WriteSheetKeys(TIniFile& ini, const QString& section, const TSheetLayout& l
     WriteSheet(ini, section, layout, false, keep);
 }
 
-TSheetLayout Resolved(TSheetLayout layout, const QSizeF& printable)
+TSheetLayout Resolved(TSheetLayout layout, const TPageArea& area)
 {
     if (layout.IsDefault() || (layout.Width > 0 && layout.Height > 0))
         return layout;
     // The slot rectangle of the first slot has the size every ticket gets.
-    const QRectF slot = SlotRect(layout, 0, printable);
+    const QRectF slot = SlotRect(layout, 0, area);
     if (layout.Width <= 0)
         layout.Width = slot.width();
     if (layout.Height <= 0)

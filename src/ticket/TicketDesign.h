@@ -44,7 +44,8 @@ struct TTicketDesign {
     // MarkUnencodable and OnArtwork belong to a run and a printer, not to the design.
     serial::SerialPage Page;
     // The sheet layout; a ticket of width or height 0 is given the size it came to on
-    // the printable area above, so the grid prints the same on any printer.
+    // the paper and printable area above, so the grid prints the same on any printer.
+    // Its Origin is in the text only when it is the paper.
     TSheetLayout Sheet;
     // The artwork: file (absolute), page, scope and whether it prints, with the SHA-256
     // of the bytes it was printed from (empty: none read).
@@ -88,9 +89,9 @@ void WriteItemKeys(TIniFile& ini, const QList<TTicketItem>& items, const QString
 void ReadSheetKeys(const TIniFile& ini, const QString& section, TSheetLayout& layout, QStringList* unknown = nullptr);
 void WriteSheetKeys(TIniFile& ini, const QString& section, const TSheetLayout& layout, const QStringList& keep = {});
 
-// Tickets of width or height 0 sized as they come out on a printable area of
-// `printable` inches; other layouts as they are.
-TSheetLayout Resolved(TSheetLayout layout, const QSizeF& printable);
+// Tickets of width or height 0 sized as they come out on `area` (from its printable
+// area or its paper, as the layout's Origin says); other layouts as they are.
+TSheetLayout Resolved(TSheetLayout layout, const TPageArea& area);
 
 // What differs between the printable area a design was drawn for and `now` (inches,
 // from the paper's corner), in words ("8.00 x 10.50 in at 0.25, 0.25 in against ...");

@@ -124,7 +124,7 @@ protected:
         const QPointF corner = apptest::PrintableOriginPoints() / 72.0;
         QStringList files;
         for (int slot = 0; slot < layout.Slots(); ++slot) {
-            const QPointF ticket = corner + ticket::SlotRect(layout, slot, serial::PrintableInches()).topLeft();
+            const QPointF ticket = corner + ticket::SlotRect(layout, slot, serial::PageArea()).topLeft();
             for (int i = 0; i < codes.size(); ++i) {
                 // A little room around the code: its quiet zones, and the paper's own.
                 const QRectF inches = codes[i].box.translated(ticket).adjusted(-0.12, -0.12, 0.12, 0.12);

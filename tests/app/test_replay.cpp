@@ -180,6 +180,31 @@ TEST_F(ReplayTest, AReplayAsksWhenTheDesignIsGoneOrThePrintableAreaDiffers)
     EXPECT_EQ(plan.request.page.Prefix, QStringLiteral("T")); // what the record itself holds
 }
 
+// A grid measured from the paper: its rest on a printer with other margins is asked
+// nothing about the printable area and prints at the places on the paper the run had.
+TEST_F(ReplayTest, TheRestOfAPaperGridKeepsItsPlacesOnAnotherPrinter)
+{
+    TPrinter::InstallTestDevice({ 600, 600, 5100, 6600, 75, 100, 4950, 6400 }); // margins of whole points
+    TPrintRequest run = Designed(TRunKind::Print, 101, 40);
+    run.layout.Origin = ticket::TOrigin::Paper;
+    run.layout.Left = run.layout.Top = 0.5;
+    run.layout.Width = 3.5;
+    run.layout.Height = 4.5;
+    ASSERT_TRUE(Carry(run, QStringLiteral("run.pdf"), 3));
+    TPrinter::InstallTestDevice({ 600, 600, 5100, 6600, 150, 175, 4800, 6250 });
+    const TPrintPlan plan = PrepareRest();
+    EXPECT_TRUE(plan.questions.isEmpty()) << plan.questions.value(0).text.toStdString();
+    ASSERT_TRUE(room_->Carry(plan));
+    const QList<apptest::PdfWord> stopped = WordsOn(QStringLiteral("run.pdf"), 3);
+    const QList<apptest::PdfWord> rest = WordsOn(QStringLiteral("rest.pdf"), 1);
+    ASSERT_EQ(stopped.size(), 8);
+    ASSERT_EQ(rest.size(), 8);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_NEAR(rest[i].xMin, stopped[i].xMin, 0.2) << rest[i].text.toStdString();
+        EXPECT_NEAR(rest[i].yMin, stopped[i].yMin, 0.2) << rest[i].text.toStdString();
+    }
+}
+
 // The rest prints on the artwork the run began on: its page and its scope, whatever
 // the settings say since (a rest on page 1 at sheet scope was printed before).
 TEST_F(ReplayTest, TheRestKeepsTheRunsArtworkPageAndScope)

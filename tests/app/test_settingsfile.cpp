@@ -250,6 +250,26 @@ TEST_F(SettingsFile, ValuesItDoesNotKnowAreNamedAndKept)
     EXPECT_EQ(LoadSettingsFile(Path()).Unknown.size(), 5);
 }
 
+// [Sheet] Origin is written for a grid measured from the paper only: a file that does
+// not name it keeps its bytes, one that says printable keeps saying so.
+TEST_F(SettingsFile, SheetOriginIsWrittenForThePaperOnly)
+{
+    TallyforgeSettings s;
+    s.Sheet.Columns = 2;
+    SaveSettingsFile(Path(), s);
+    const QByteArray before = ReadAll(Path());
+    SaveSettingsFile(Path(), LoadSettingsFile(Path()));
+    EXPECT_EQ(ReadAll(Path()), before);
+    EXPECT_FALSE(before.contains("Origin"));
+    s.Sheet.Origin = ticket::TOrigin::Paper;
+    SaveSettingsFile(Path(), s);
+    EXPECT_TRUE(ReadAll(Path()).contains("CutMarks=0\r\nOrigin=paper\r\n"));
+    EXPECT_EQ(LoadSettingsFile(Path()).Sheet, s.Sheet);
+    WriteBytes(Path(), "[Sheet]\r\nColumns=2\r\nOrigin=printable\r\n");
+    SaveSettingsFile(Path(), LoadSettingsFile(Path()));
+    EXPECT_TRUE(ReadAll(Path()).contains("\r\nOrigin=printable\r\n"));
+}
+
 TEST_F(SettingsFile, FileThatCannotBeReadIsReportedAndLeftAlone)
 {
     ASSERT_TRUE(QDir().mkdir(Path())); // exists, but no file can be read from it

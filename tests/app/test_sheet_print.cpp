@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -91,7 +92,7 @@ protected:
 // where its words lie on the page; both of a ticket's texts must say the same serial.
 QList<QList<int>> ReadSheets(const QString& pdf, const TSheetLayout& layout)
 {
-    const QSizeF printable = serial::PrintableInches();
+    const ticket::TPageArea printable = serial::PageArea();
     const QPointF origin = apptest::PrintableOriginPoints();
     const int pages = apptest::PdfPageCount(pdf);
     QList<QList<int>> sheets(pages, QList<int>(layout.Slots(), 0));
@@ -374,18 +375,86 @@ TEST_F(SheetPrintTest, SettingsWithoutSheetStayAsTheyWere)
     EXPECT_EQ(apptest::IniValue(path, QStringLiteral("Sheet"), QStringLiteral("GapX")), QStringLiteral("0"));
 }
 
+
+// Letter paper at 600 dpi with margins of 1/8 and 1/6 in, and of 1/4 and 7/24 in: whole
+// points, as the test device lays its PDF's printable area out.
+constexpr TDeviceCaps kNarrowMargins { 600, 600, 5100, 6600, 75, 100, 4950, 6400 };
+constexpr TDeviceCaps kWideMargins { 600, 600, 5100, 6600, 150, 175, 4800, 6250 };
+const QString kPaperGrid = QStringLiteral("2x3 marks left=0.6 top=0.7 width=3.5 height=2.9 gapx=0.2 gapy=0.3 origin=paper");
+
+// A grid measured from the paper prints at the same places on the paper whatever the
+// printer's margins: every serial, and the cut marks, where the layout puts them.
+TEST_F(SheetPrintTest, APaperGridPrintsAtTheSamePlacesWhateverTheMargins)
+{
+    QList<QList<apptest::PdfWord>> words;
+    for (const TDeviceCaps& caps : { kNarrowMargins, kWideMargins }) {
+        TPrinter::InstallTestDevice(caps);
+        const QString pdf = Print(*ticket::ParseLayoutText(kPaperGrid), 101, 6, QStringLiteral("margins%1").arg(caps.PhysicalOffsetX));
+        ASSERT_FALSE(pdf.isEmpty());
+        words << apptest::PdfWords(pdf);
+        // The cut marks above the grid's left edge and right of its bottom edge.
+        const QString png = dir_.filePath(QStringLiteral("render%1").arg(caps.PhysicalOffsetX));
+        apptest::Run(QStringLiteral("pdftoppm"), { "-r", "100", "-gray", "-singlefile", "-png", pdf, png });
+        const QImage page(png + QStringLiteral(".png"));
+        for (const QPoint mark : { QPoint(60, 55), QPoint(796, 1000) })
+            EXPECT_LT(std::min({ qGray(page.pixel(mark)), qGray(page.pixel(mark + QPoint(1, 0))), qGray(page.pixel(mark - QPoint(1, 0))) }), 128);
+    }
+    ASSERT_EQ(words[0].size(), 12); // two serials on each of six tickets
+    ASSERT_EQ(words[1].size(), 12);
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(words[1][i].text, words[0][i].text);
+        EXPECT_NEAR(words[1][i].xMin, words[0][i].xMin, 0.2) << words[0][i].text.toStdString();
+        EXPECT_NEAR(words[1][i].yMin, words[0][i].yMin, 0.2) << words[0][i].text.toStdString();
+    }
+    // T106 0.1 in into the last ticket, at 4.3, 7.1 in on the paper.
+    const apptest::PdfWord last = apptest::PdfWordsOnPage(words[0], 1, QStringLiteral("T106")).value(0);
+    EXPECT_NEAR(last.xMin, 4.4 * 72, 2.0);
+    EXPECT_NEAR(last.yMin, 7.2 * 72, 3.0);
+}
+
+TEST_F(SheetPrintTest, TicketsAndCutMarksOffThePrintableAreaAreWarnings)
+{
+    TPrinter::InstallTestDevice(kWideMargins); // printable from 0.25, 0.29 in, 8.00 x 10.42 in
+    TPrintJob job;
+    serial::ConfigureJob(job, {});
+    using K = TPreflightWarning::Kind;
+    const std::pair<QString, QList<K>> cases[] = {
+        { kPaperGrid, {} },
+        { QStringLiteral("2x1 origin=paper"), { K::TicketOutside } }, // from the paper's corner
+        { QString(kPaperGrid).replace(QStringLiteral("left=0.6"), QStringLiteral("left=0.3")), { K::CutMarksOutside } },
+        { QStringLiteral("2x1 marks"), { K::CutMarksOutside } }, // beside a grid filling the area
+        { QStringLiteral("2x1"), {} },
+    };
+    for (const auto& [layout, kinds] : cases) {
+        const TPreflight result = CheckRun(job, serial::SerialPage(), 6, {}, *ticket::ParseLayoutText(layout));
+        QList<K> found;
+        for (const TPreflightWarning& warning : result.warnings)
+            if (warning.kind == K::TicketOutside || warning.kind == K::CutMarksOutside)
+                found << warning.kind;
+        EXPECT_EQ(found, kinds) << layout.toStdString();
+        if (kinds == QList<K> { K::TicketOutside })
+            EXPECT_TRUE(std::any_of(result.warnings.begin(), result.warnings.end(), [](const TPreflightWarning& w) {
+                return w.text == QStringLiteral("Ticket 1 of the sheet (4.25 x 11.00 in at 0.00, 0.00 in from the paper's corner) does not "
+                                                "fit on the printable area of the page (8.00 x 10.42 in at 0.25, 0.29 in)");
+            }));
+    }
+}
 } // namespace
 
 #include "app/SheetLayoutDialog.h"
 #include "app/Tallyforge.h"
+#include "preview/Preview.h"
 #include "preview/PreviewStatusBar.h"
 #include "support_window.h"
 #include "widgets/HistoryEdit.h"
 
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QMenu>
 #include <QSpinBox>
 #include <QTest>
+
+#include <tuple>
 
 namespace {
 
@@ -412,11 +481,98 @@ TEST_F(SheetLayoutWindowTest, ChosenInTheDialogReachesThePreviewAndTheSettingsFi
     EXPECT_EQ(firstSheet, QStringList({ "N101", "N103", "N105", "N107" }));
     EXPECT_EQ(window->SheetLayout().Columns, 2);
     EXPECT_EQ(window->SheetLayout().Order, ticket::TOrder::Stack);
-    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral("2 sheets")))
+    // Measured from the paper, the tickets fit the grid to the paper's edges, past the
+    // printable area: the bar warns of that instead of counting the sheets.
+    EXPECT_EQ(window->Preview1->PageText(), QStringLiteral("Sheet 1 of 2"));
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral("does not fit on the printable area")))
         << window->PreviewStatusBar1->UserText().toStdString();
     window->close();
     EXPECT_EQ(Setting("Sheet", "Columns"), QStringLiteral("2"));
+    // Beginning where the printable area does on the test device (100 and 150 pixels in).
+    EXPECT_EQ(Setting("Sheet", "Left"), QStringLiteral("0.167"));
+    EXPECT_EQ(Setting("Sheet", "Top"), QStringLiteral("0.25"));
     EXPECT_EQ(Setting("Sheet", "Order"), QStringLiteral("stack"));
+    // A layout made in the dialog is measured from the paper.
+    EXPECT_EQ(Setting("Sheet", "Origin"), QStringLiteral("paper"));
+}
+
+// The outline colour of a ticket in the preview, give or take the screen's rounding.
+bool TicketBlue(const QColor& c)
+{
+    return std::abs(c.red() - 96) < 24 && std::abs(c.green() - 128) < 24 && std::abs(c.blue() - 176) < 24;
+}
+
+TEST_F(SheetLayoutWindowTest, TheDialogWritesThePaperForAChangedLayoutOnly)
+{
+    // Measured from the printable area, which begins 1/6 and 1/4 in into the test paper.
+    WriteSettings("[SN]\r\nLastNumber=100\r\n\r\n[Sheet]\r\nColumns=2\r\nRows=2\r\nLeft=0.1\r\nTop=0.2\r\nWidth=3\r\nHeight=4\r\n");
+    auto window = MakeWindow();
+    const ticket::TSheetLayout before = window->SheetLayout();
+    for (const bool change : { false, true }) {
+        WhenModal<TSheetLayoutDialog>([&](TSheetLayoutDialog* dialog) {
+            // Shown from the paper, at the place it has on this printer, and said so.
+            EXPECT_EQ(dialog->OriginBox()->currentText(), QStringLiteral("The paper's edges"));
+            EXPECT_NEAR(dialog->LeftEdit()->value(), 0.1 + 1.0 / 6, 0.0005);
+            EXPECT_EQ(dialog->LeftEdit()->toolTip(), QStringLiteral("From the left edge of the paper to the first ticket's left edge"));
+            if (change)
+                Retype(dialog->RowsEdit(), QStringLiteral("1"));
+            QTest::keyClick(dialog->RowsEdit(), Qt::Key_Return);
+        });
+        window->mnuSheetLayout->trigger();
+        if (!change)
+            EXPECT_EQ(window->SheetLayout(), before); // unchanged: as the file has it
+    }
+    EXPECT_EQ(window->SheetLayout().Origin, ticket::TOrigin::Paper);
+    EXPECT_NEAR(window->SheetLayout().Left, 0.267, 0.0005);
+    EXPECT_NEAR(window->SheetLayout().Top, 0.45, 0.0005);
+    window->close();
+    EXPECT_EQ(Setting("Sheet", "Origin"), QStringLiteral("paper"));
+}
+
+TEST_F(SheetLayoutWindowTest, ThePreviewOutlinesTheTicketsDashedAndThePrintDoesNot)
+{
+    WriteSettings("[SN]\r\nLastNumber=100\r\nPageCount=4\r\nPrefix=T\r\n\r\n[Paper]\r\nHorizontalIndent=0.5\r\nVerticalIndent=0.5\r\n"
+                  "HorizontalIndent2=1\r\nVerticalIndent2=2\r\n\r\n[Font]\r\nSize=10\r\n\r\n[Sheet]\r\nColumns=2\r\nRows=2\r\n"
+                  "Left=0.5\r\nTop=0.5\r\nWidth=3.5\r\nHeight=4.5\r\nGapX=0.25\r\nGapY=0.25\r\nOrigin=paper\r\n");
+    auto window = MakeWindow();
+    ASSERT_TRUE(ShowLarge(*window));
+    const QImage preview = PreviewImage(*window);
+    EXPECT_GT(apptest::CountPixels(preview, TicketBlue), 100);
+    EXPECT_EQ(apptest::RedPixels(preview), 0);
+    // Dashed: along the row where the outline runs farthest, it comes in many pieces.
+    int most = 0;
+    int pieces = 0;
+    for (int y = 0; y < preview.height(); ++y) {
+        int count = 0;
+        int starts = 0;
+        for (int x = 0; x < preview.width(); ++x) {
+            const bool on = TicketBlue(preview.pixelColor(x, y));
+            count += on;
+            starts += on && (x == 0 || !TicketBlue(preview.pixelColor(x - 1, y)));
+        }
+        if (count > most)
+            std::tie(most, pieces) = std::make_pair(count, starts);
+    }
+    EXPECT_GT(pieces, 10);
+
+    answer_ = true;
+    window->ToolButton1->trigger();
+    ASSERT_TRUE(QFile::exists(OutputPdf()));
+    EXPECT_TRUE(apptest::PdfText(OutputPdf(), 1).contains(QStringLiteral("T101")));
+    const QString stem = dir_.filePath(QStringLiteral("printed"));
+    apptest::Run(QStringLiteral("pdftoppm"), { QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-singlefile"),
+                                               QStringLiteral("-png"), OutputPdf(), stem });
+    const QImage printed(stem + QStringLiteral(".png"));
+    ASSERT_FALSE(printed.isNull());
+    EXPECT_EQ(apptest::CountPixels(printed, TicketBlue), 0);
+
+    // Tickets off the printable area: outlined in red, and the bar says why.
+    ticket::TSheetLayout off = window->SheetLayout();
+    off.Left = 0;
+    window->SetSheetLayout(off);
+    EXPECT_GT(apptest::RedPixels(PreviewImage(*window)), 0);
+    EXPECT_TRUE(window->PreviewStatusBar1->UserText().contains(QStringLiteral("from the paper's corner) does not fit on the printable area")))
+        << window->PreviewStatusBar1->UserText().toStdString();
 }
 
 } // namespace

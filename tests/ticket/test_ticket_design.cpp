@@ -93,12 +93,13 @@ TEST(TicketDesign, TicketsOfNoSizeAreGivenTheSizeTheyCameTo)
     layout.Columns = 2;
     layout.Rows = 4;
     layout.GapX = 0.5;
-    const ticket::TSheetLayout resolved = ticket::Resolved(layout, QSizeF(8.0, 10.0));
+    const ticket::TSheetLayout resolved = ticket::Resolved(layout, ticket::TPageArea::Printable(QSizeF(8.0, 10.0)));
     EXPECT_DOUBLE_EQ(resolved.Width, 3.75);
     EXPECT_DOUBLE_EQ(resolved.Height, 2.5);
     // The same tickets on a smaller printable area, where 0 would have shrunk them.
-    EXPECT_EQ(ticket::SlotRect(resolved, 7, QSizeF(7.5, 9.5)), ticket::SlotRect(layout, 7, QSizeF(8.0, 10.0)));
-    EXPECT_EQ(ticket::Resolved(ticket::TSheetLayout(), QSizeF(8.0, 10.0)), ticket::TSheetLayout());
+    EXPECT_EQ(ticket::SlotRect(resolved, 7, ticket::TPageArea::Printable(QSizeF(7.5, 9.5))),
+              ticket::SlotRect(layout, 7, ticket::TPageArea::Printable(QSizeF(8.0, 10.0))));
+    EXPECT_EQ(ticket::Resolved(ticket::TSheetLayout(), ticket::TPageArea::Printable(QSizeF(8.0, 10.0))), ticket::TSheetLayout());
 }
 
 TEST(TicketDesign, PrintableAreasDifferFromAHundredthOfAnInch)
