@@ -105,6 +105,7 @@ Request Run()
         { QStringLiteral("serial"), QCoreApplication::translate("CommandLine", "log: only the runs that printed this serial (as printed, e.g. SC-000017, or a number)."), QCoreApplication::translate("CommandLine", "SERIAL") },
         { QStringLiteral("csv"), QCoreApplication::translate("CommandLine", "log: the records as CSV.") },
         { QStringLiteral("quiet"), QCoreApplication::translate("CommandLine", "print, reprint: no progress and no report.") },
+        { QStringLiteral("wait"), QCoreApplication::translate("CommandLine", "print, reprint, resume: wait until the printer has finished the print jobs; the exit status is 0 only when they completed, 3 otherwise.") },
         { QStringLiteral("no-calibration"), QCoreApplication::translate("CommandLine", "print, reprint: ignore the printer's calibration ([Calibration] in the settings file).") },
         { QStringLiteral("sheet"), QCoreApplication::translate("CommandLine", "print, reprint: this many tickets across and down each sheet, e.g. 2x4 (default: [Sheet] in the settings file)."), QCoreApplication::translate("CommandLine", "COLSxROWS") },
         { QStringLiteral("order"), QCoreApplication::translate("CommandLine", "print, reprint: the tickets' order on the sheets: rows, columns, or stack (cut and stacked, each pile in order)."), QCoreApplication::translate("CommandLine", "ORDER") },
@@ -135,7 +136,7 @@ Request Run()
     request.settingsPath = parser.value(QStringLiteral("settings"));
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "step", "check", "force", "mark", "serial", "csv", "series-server", "series", "no-calibration",
+        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "step", "check", "force", "wait", "mark", "serial", "csv", "series-server", "series", "no-calibration",
                                       "sheet", "order", "stack-depth", "copies", "reverse", "first-slot", "cut-marks",
                                       "template", "template-page", "no-template" })
             if (parser.isSet(QLatin1String(printOnly))) {

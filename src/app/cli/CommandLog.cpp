@@ -1,8 +1,10 @@
 #include "app/cli/CommandLine.h"
 #include "app/cli/Commands.h"
 
+#include "platform/Exception.h"
 #include "run/Journal.h"
 #include "run/PrintedSerial.h"
+#include "run/SpoolerJobs.h"
 
 #include <QCoreApplication>
 
@@ -40,7 +42,9 @@ QString LogTable(const QList<TJournalRecord>& runs)
                               QString::number(run.pages),
                               sheets ? QString::number(*sheets) : QStringLiteral("-"),
                               run.printer,
-                              run.job > 0 ? QStringLiteral("job %1").arg(run.job) : run.output };
+                              run.jobs.size() > 1 ? QStringLiteral("jobs %1-%2").arg(run.jobs.front().id).arg(run.jobs.back().id)
+                              : run.job > 0       ? QStringLiteral("job %1").arg(run.job)
+                                                  : run.output };
     }
     constexpr int kTickets = 6;
     constexpr int kSheets = 7;
@@ -77,6 +81,12 @@ int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
         runs = printedserial::RunsNaming(serial, store->RunsHolding(printedserial::NumbersIn(serial)));
     } else {
         runs = store->Runs();
+    }
+    // Jobs still with the spooler at the last look: its word on them now goes on record.
+    try {
+        spooler::FollowRuns(*store, runs, 5000);
+    } catch (const Exception& e) {
+        Say(QStringLiteral("tallyforge: %1").arg(e.Message()));
     }
     QByteArray out;
     if (parser.isSet(QStringLiteral("csv"))) {
