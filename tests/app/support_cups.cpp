@@ -286,7 +286,6 @@ bool PrivateCups::waitUntilListening(int timeoutMs)
 
 void PrivateCups::Stop()
 {
-    KillIppPrinter();
     if (scheduler_.state() != QProcess::NotRunning) {
         scheduler_.terminate();
         if (!scheduler_.waitForFinished(10000)) {
@@ -325,59 +324,16 @@ bool PrivateCups::WaitForJobs(int timeoutMs)
     return false;
 }
 
-QString PrivateCups::HoldFile() const { return dir_ ? dir_->filePath(QStringLiteral("out/hold")) : QString(); }
-
-bool PrivateCups::AddIppPrinterQueue(const QString& name)
+bool PrivateCups::AddGoneIppPrinterQueue(const QString& name)
 {
-    // The printer's print command: it holds the job while the hold file is there.
-    const QString command = dir_->filePath(QStringLiteral("ipp-print.sh"));
-    const QByteArray script = QStringLiteral("#!/bin/sh\nwhile [ -e '%1' ]; do sleep 0.05; done\nexit 0\n").arg(HoldFile()).toUtf8();
-    if (!writeFile(command, script)) {
-        error_ = QStringLiteral("cannot write the printer's command");
-        return false;
-    }
-    openUp(command);
-    const QString spool = dir_->filePath(QStringLiteral("ipp-spool"));
-    QDir().mkpath(spool);
-    const int port = apptest::FreePort();
-    ippPrinter_ = std::make_unique<QProcess>();
-    ippPrinter_->setProcessChannelMode(QProcess::MergedChannels);
-    ippPrinter_->setStandardOutputFile(dir_->filePath(QStringLiteral("log/ippeveprinter.out")));
-    apptest::EndWithTest(*ippPrinter_);
-    ippPrinter_->start(QStringLiteral("ippeveprinter"),
-                       { QStringLiteral("-p"), QString::number(port), QStringLiteral("-n"), QStringLiteral("127.0.0.1"),
-                         QStringLiteral("-f"), QStringLiteral("application/pdf"), QStringLiteral("-c"), command,
-                         QStringLiteral("-d"), spool, QStringLiteral("-r"), QStringLiteral("off"), QStringLiteral("TF IPP Printer") });
-    if (!ippPrinter_->waitForStarted(5000)) {
-        error_ = QStringLiteral("ippeveprinter did not start: ") + ippPrinter_->errorString();
-        return false;
-    }
-    QElapsedTimer timer;
-    timer.start();
-    while (!canConnect(port)) {
-        if (ippPrinter_->state() != QProcess::Running || timer.elapsed() > 15000) {
-            error_ = QStringLiteral("ippeveprinter is not listening on port %1").arg(port);
-            return false;
-        }
-        QThread::msleep(50);
-    }
     int code = -1;
     const QString out = RunTool(QStringLiteral("lpadmin"),
                                 { QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
-                                  QStringLiteral("ipp://127.0.0.1:%1/ipp/print").arg(port), QStringLiteral("-P"),
-                                  dir_->filePath(QStringLiteral("tfraw.ppd")), QStringLiteral("-o"),
-                                  QStringLiteral("printer-error-policy=abort-job") }, &code);
+                                  QStringLiteral("ipp://127.0.0.1:%1/ipp/print").arg(apptest::FreePort()), QStringLiteral("-P"),
+                                  dir_->filePath(QStringLiteral("tfraw.ppd")) }, &code);
     if (code != 0)
         error_ = QStringLiteral("lpadmin failed: ") + out;
     return code == 0;
-}
-
-void PrivateCups::KillIppPrinter()
-{
-    if (ippPrinter_ && ippPrinter_->state() != QProcess::NotRunning) {
-        ippPrinter_->kill();
-        ippPrinter_->waitForFinished(5000);
-    }
 }
 
 QString PrivateCups::PendingJobs(const QString& queue) { return RunTool(QStringLiteral("lpstat"), { QStringLiteral("-o"), queue }); }

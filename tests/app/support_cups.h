@@ -47,14 +47,9 @@ public:
     // Runs a CUPS command-line tool against this scheduler; returns its standard output.
     QString RunTool(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
 
-    // A queue `name` behind a real IPP printer (ippeveprinter on a free port of 127.0.0.1)
-    // that takes PDF as it comes. The printer holds each job it prints while the file
-    // HoldFile() exists, and ends it when that goes. The queue aborts a job its printer
-    // fails rather than stopping. False with Error() set on failure.
-    bool AddIppPrinterQueue(const QString& name);
-    QString HoldFile() const;
-    // Kills the IPP printer: the printer is gone.
-    void KillIppPrinter();
+    // A queue `name` for an IPP printer that is gone: its address is a free port of
+    // 127.0.0.1 where nothing answers, so a job sent to it never prints.
+    bool AddGoneIppPrinterQueue(const QString& name);
     // The jobs of a queue the scheduler has not ended, by lpstat.
     QString PendingJobs(const QString& queue);
 
@@ -64,7 +59,6 @@ private:
 
     std::unique_ptr<QTemporaryDir> dir_;
     QProcess scheduler_;
-    std::unique_ptr<QProcess> ippPrinter_;
     int port_ = 0;
     QString error_;
 };
