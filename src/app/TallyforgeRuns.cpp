@@ -63,7 +63,13 @@ void TfrmTallyforge::OpenRoom(std::shared_ptr<TSeriesStore> store)
     run_->SheetsPerJob = sheetsPerJob_;
     // What the journal left with the spooler at its last look: brought up to date.
     waitingRuns_.clear();
-    QTimer::singleShot(0, this, [this] { app::Guard([this] { FollowStoredJobs(); }); });
+    QTimer::singleShot(0, this, [this] {
+        try {
+            FollowStoredJobs();
+        } catch (const Exception&) {
+            // A journal or series that cannot be read now is reported when it is used.
+        }
+    });
 }
 
 void TfrmTallyforge::FollowStoredJobs()
@@ -74,7 +80,7 @@ void TfrmTallyforge::FollowStoredJobs()
     spooler::FollowRuns(room_->Store(), runs, 0);
     waitingRuns_.clear();
     for (const TJournalRecord& run : runs)
-        if (run.JobsPending())
+        if (spooler::Awaits(run))
             waitingRuns_ << run;
     journalSize_ = -2;
     if (printLog_)
@@ -259,7 +265,7 @@ void TfrmTallyforge::FollowJobs()
                         spooler::FollowRuns(room_->Store(), waitingRuns_, 0);
                         for (qsizetype i = 0; i < was.size(); ++i)
                             changed = changed || was[i].jobs != waitingRuns_[i].jobs || was[i].status != waitingRuns_[i].status;
-                        waitingRuns_.removeIf([](const TJournalRecord& run) { return !run.JobsPending(); });
+                        waitingRuns_.removeIf([](const TJournalRecord& run) { return !spooler::Awaits(run); });
                     }
                     if (changed) {
                         journalSize_ = -2;

@@ -108,9 +108,15 @@ spooler::TSheetsOut spooler::SheetsOut(const QList<TSpoolJob>& jobs)
     return out;
 }
 
+bool spooler::Awaits(const TJournalRecord& record)
+{
+    // A run that never ended (killed between its jobs) keeps its range as interrupted.
+    return record.JobsPending() && !record.jobServer.isEmpty() && record.status != TRunStatus::Interrupted;
+}
+
 bool spooler::Follow(TJournalRecord& record, qint64 fromSheet, int waitMs)
 {
-    if (!record.JobsPending() || record.jobServer.isEmpty())
+    if (!Awaits(record))
         return false;
     const QList<TSpoolJob> before = record.jobs;
     const TRunStatus statusBefore = record.status;
@@ -157,7 +163,7 @@ int spooler::FollowRuns(TSeriesStore& store, QList<TJournalRecord>& runs, int wa
     int pending = 0;
     for (qsizetype i = 0; i < runs.size(); ++i) {
         TJournalRecord& run = runs[i];
-        if (!run.JobsPending())
+        if (!Awaits(run))
             continue;
         qint64 fromSheet = 0;
         if (run.resumes != 0 || run.kind == TRunKind::Resume) {
@@ -171,7 +177,7 @@ int spooler::FollowRuns(TSeriesStore& store, QList<TJournalRecord>& runs, int wa
         }
         if (Follow(run, fromSheet, int(qMax<qint64>(0, deadline.remainingTime()))))
             store.Settle(run);
-        pending += run.JobsPending();
+        pending += Awaits(run);
     }
     return pending;
 }

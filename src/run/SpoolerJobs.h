@@ -29,6 +29,9 @@ qint64 TicketsOut(const ticket::TSheetPlan& plan, qint64 from, qint64 to);
 // ones after it are cancelled, so what came out is always the run's first sheets.
 namespace spooler {
 
+// Whether the record's jobs are followed: some are with the spooler and the run ended.
+bool Awaits(const TJournalRecord& record);
+
 // Asks the record's print server about its jobs still sent, waiting up to `waitMs` for
 // them to end (0: asks once), and brings the record up to date: its status, and for a job
 // that ended early the sheets out, the tickets on them and the serials not out, which
