@@ -74,6 +74,7 @@ public:
         ms += timer.nsecsElapsed() / 1e6;
         return known;
     }
+    void Settle(const TJournalRecord& record) override { store_->Settle(record); }
     QString Problem() const override { return store_->Problem(); }
     QList<TJournalRecord> Runs(std::optional<qint64> serial) override { return store_->Runs(serial); }
     void KeepDesign(const QString& hash, const QString& text) override { store_->KeepDesign(hash, text); }

@@ -117,10 +117,6 @@
         <translation>Die letzte Nummer in %1 ist nicht lesbar: „%2“</translation>
     </message>
     <message>
-        <source>Printed %1 to %2 on %3 as job %4</source>
-        <translation>%1 bis %2 auf %3 als Auftrag %4 gedruckt</translation>
-    </message>
-    <message>
         <source>Printed %1 to %2 into %3</source>
         <translation>%1 bis %2 in %3 gedruckt</translation>
     </message>
@@ -451,6 +447,46 @@
     <message>
         <source>tallyforge: note: %1</source>
         <translation>tallyforge: Hinweis: %1</translation>
+    </message>
+    <message>
+        <source>print, reprint, resume: wait until the printer has finished the print jobs; the exit status is 0 only when they completed, 3 otherwise.</source>
+        <translation>print, reprint, resume: warten, bis der Drucker die Druckaufträge beendet hat; der Rückgabewert ist nur dann 0, wenn sie abgeschlossen wurden, sonst 3.</translation>
+    </message>
+    <message>
+        <source>Job %1 on %2 was cancelled</source>
+        <translation>Auftrag %1 auf %2 wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>Job %1 on %2 was aborted by the printer</source>
+        <translation>Auftrag %1 auf %2 wurde vom Drucker abgebrochen</translation>
+    </message>
+    <message>
+        <source>%1 after %2 of its %3 sheets; the serials not printed stay used, and &apos;tallyforge resume %4&apos; prints them</source>
+        <translation>%1 nach %2 von %3 Bögen; die nicht gedruckten Seriennummern bleiben vergeben, und „tallyforge resume %4“ druckt sie</translation>
+    </message>
+    <message>
+        <source>%1; the print server cannot say how many of its %2 sheets came out, and &apos;tallyforge resume --force %3&apos; prints them all</source>
+        <translation>%1; der Druckserver kann nicht sagen, wie viele seiner %2 Bögen gedruckt wurden, und „tallyforge resume --force %3“ druckt sie alle</translation>
+    </message>
+    <message>
+        <source>jobs %1 to %2</source>
+        <translation>Aufträge %1 bis %2</translation>
+    </message>
+    <message>
+        <source>job %1</source>
+        <translation>Auftrag %1</translation>
+    </message>
+    <message>
+        <source>Sent the last %1 sheets of %2 to %3 to %4 as %5; not yet printed</source>
+        <translation>Die letzten %1 Bögen von %2 bis %3 an %4 gesendet als %5; noch nicht gedruckt</translation>
+    </message>
+    <message>
+        <source>Sent %1 to %2 to %3 as %4; not yet printed</source>
+        <translation>%1 bis %2 an %3 gesendet als %4; noch nicht gedruckt</translation>
+    </message>
+    <message>
+        <source>Printed %1 to %2 on %3 as %4</source>
+        <translation>%1 bis %2 auf %3 gedruckt als %4</translation>
     </message>
     <message>
         <source>&apos;print&apos; prints the next run without a window, &apos;reprint FIRST LAST&apos; prints those serials again, &apos;resume [RUN]&apos; prints the sheets a stopped run did not (the newest such run, or the one with this id in the log), &apos;void FIRST [LAST]&apos; records spoiled serials as void, &apos;log&apos; lists the runs (&apos;log --summary&apos; accounts for every number), &apos;series show&apos; and &apos;series set-next N&apos; show and move a shared series; without a command the window opens.</source>
@@ -1189,6 +1225,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <translation>Ungültig</translation>
     </message>
     <message>
+        <source>Cancelled at the printer</source>
+        <translation>Am Drucker abgebrochen</translation>
+    </message>
+    <message>
         <source>Sent, not yet printed</source>
         <translation>Gesendet, noch nicht gedruckt</translation>
     </message>
@@ -1461,6 +1501,14 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>The settings file holds %1, which this program does not know: nothing prints until it is changed</source>
         <translation>Die Einstellungsdatei enthält %1, das dieses Programm nicht kennt: Nichts wird gedruckt, bis es geändert ist</translation>
+    </message>
+    <message>
+        <source>The print server could not say how many sheets of this run came out: the rest prints all that may not have, and some of them may have printed</source>
+        <translation>Der Druckserver konnte nicht sagen, wie viele Bögen dieses Laufs gedruckt wurden: der Rest druckt alle, die womöglich fehlen, und einige davon sind vielleicht schon gedruckt</translation>
+    </message>
+    <message>
+        <source>Print them all the same?</source>
+        <translation>Trotzdem alle drucken?</translation>
     </message>
     <message>
         <source>%1 comes before %2: nothing to void</source>
@@ -2427,6 +2475,30 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>Note: %1</source>
         <translation>Hinweis: %1</translation>
+    </message>
+    <message>
+        <source>jobs %1 to %2</source>
+        <translation>Aufträge %1 bis %2</translation>
+    </message>
+    <message>
+        <source>job %1</source>
+        <translation>Auftrag %1</translation>
+    </message>
+    <message>
+        <source>Job %1 on %2 was cancelled. File &gt; Print Log &gt; Print the Rest prints what did not come out.</source>
+        <translation>Auftrag %1 auf %2 wurde abgebrochen. Datei &gt; Druckprotokoll &gt; Rest drucken druckt, was nicht gedruckt wurde.</translation>
+    </message>
+    <message>
+        <source>Job %1 on %2 was aborted by the printer. File &gt; Print Log &gt; Print the Rest prints what did not come out.</source>
+        <translation>Auftrag %1 auf %2 wurde vom Drucker abgebrochen. Datei &gt; Druckprotokoll &gt; Rest drucken druckt, was nicht gedruckt wurde.</translation>
+    </message>
+    <message>
+        <source>Sent to %1 as %2, not yet printed</source>
+        <translation>An %1 gesendet als %2, noch nicht gedruckt</translation>
+    </message>
+    <message>
+        <source>Printed on %1 as %2</source>
+        <translation>Auf %1 gedruckt als %2</translation>
     </message>
     <message>
         <source>the print server %1 cannot be reached: prints go to PDF, and %2 stays the chosen printer</source>

@@ -7,6 +7,8 @@
 
 #include "platform/Application.h"
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QHBoxLayout>
@@ -47,9 +49,13 @@ QString kindText(TRunKind kind)
     return {};
 }
 
-QString statusText(TRunStatus status)
+QString statusText(const TJournalRecord& run)
 {
-    switch (status) {
+    // A job cancelled at the print server or the printer is not a run stopped here.
+    if (run.status == TRunStatus::Cancelled
+        && std::any_of(run.jobs.begin(), run.jobs.end(), [](const TSpoolJob& job) { return job.state == TRunStatus::Cancelled; }))
+        return TPrintLog::tr("Cancelled at the printer");
+    switch (run.status) {
     case TRunStatus::Completed:
         return TPrintLog::tr("Completed");
     case TRunStatus::Cancelled:
@@ -261,7 +267,7 @@ void TPrintLog::Reload()
         QString output = QDir::toNativeSeparators(run.output);
         if (run.job > 0)
             output = tr("job %1").arg(run.job);
-        model_->appendRow({ started, textItem(kindText(run.kind)), textItem(statusText(run.status)),
+        model_->appendRow({ started, textItem(kindText(run.kind)), textItem(statusText(run)),
                             numberItem(run.first ? std::optional<qint64>(*run.first) : std::nullopt),
                             numberItem(run.last ? std::optional<qint64>(*run.last) : std::nullopt), numberItem(run.pages),
                             numberItem(run.SheetsOut()),

@@ -778,6 +778,7 @@ void TfrmTallyforge::LoadSettings()
     check_ = settings.Check;
     checkSeparator_ = settings.CheckSeparator;
     confirmAbove_ = settings.ConfirmAbove;
+    sheetsPerJob_ = settings.SheetsPerJob;
     UseSeries(SeriesChoice(settings.SeriesServer, settings.SeriesName));
     printerChoice_ = settings.PrinterChoice;
     if (printerChoice_)

@@ -204,6 +204,10 @@ private:
     std::optional<TSerialRun::Outcome> PrintPages(const TPrintPlan& plan);
     // Follows the last run's queue jobs on a timer until they end (TSerialRun::FollowUp).
     void FollowJobs();
+    // The store's runs whose jobs were sent and not yet ended: their end goes on record.
+    void FollowStoredJobs();
+    // The status bar's word on the last run's print jobs.
+    QString JobsReport(const TJournalRecord& record) const;
     // Asks the plan's questions one by one; true to print.
     bool Confirm(const TPrintPlan& plan) { return Confirm(plan.questions); }
     bool Confirm(const QList<TPrintQuestion>& questions);
@@ -286,6 +290,10 @@ private:
     QStringList unknownSettings_;
     QTimer* followTimer_ = nullptr;
     int followTicks_ = 0;
+    // Runs of the journal whose print jobs were still with the spooler when it was
+    // read, followed with this window's own last run; [Printer] SheetsPerJob.
+    QList<TJournalRecord> waitingRuns_;
+    int sheetsPerJob_ = 1000;
     // Print Setup's choice, kept in the settings file once made.
     std::optional<TPrinterChoice> printerChoice_;
 };

@@ -15,6 +15,7 @@
 #include "run/PrintedSerial.h"
 #include "run/PrintRoom.h"
 #include "run/SettingsFile.h"
+#include "run/SpoolerJobs.h"
 #include "platform/Application.h"
 #include "platform/Exception.h"
 #include "platform/Printer.h"
@@ -59,6 +60,51 @@ void TfrmTallyforge::OpenRoom(std::shared_ptr<TSeriesStore> store)
     // The window does not sit waiting for a queue's job to end after each print: that
     // would hold it for seconds; a job already aborted by then is still recorded.
     run_->FollowJobsMs = 0;
+    run_->SheetsPerJob = sheetsPerJob_;
+    // What the journal left with the spooler at its last look: brought up to date.
+    waitingRuns_.clear();
+    QTimer::singleShot(0, this, [this] {
+        try {
+            FollowStoredJobs();
+        } catch (const Exception&) {
+            // A journal or series that cannot be read now is reported when it is used.
+        }
+    });
+}
+
+void TfrmTallyforge::FollowStoredJobs()
+{
+    if (!room_)
+        return;
+    QList<TJournalRecord> runs = room_->Store().Runs();
+    spooler::FollowRuns(room_->Store(), runs, 0);
+    waitingRuns_.clear();
+    for (const TJournalRecord& run : runs)
+        if (spooler::Awaits(run))
+            waitingRuns_ << run;
+    journalSize_ = -2;
+    if (printLog_)
+        printLog_->Reload();
+    if (!waitingRuns_.isEmpty())
+        FollowJobs();
+}
+
+QString TfrmTallyforge::JobsReport(const TJournalRecord& record) const
+{
+    const QList<TSpoolJob>& jobs = record.jobs;
+    if (jobs.isEmpty())
+        return {};
+    const QString printer = record.printer;
+    const QString ids = jobs.size() > 1 ? tr("jobs %1 to %2").arg(jobs.front().id).arg(jobs.back().id) : tr("job %1").arg(jobs.front().id);
+    for (const TSpoolJob& job : jobs) {
+        if (job.state == TRunStatus::Cancelled)
+            return tr("Job %1 on %2 was cancelled. File > Print Log > Print the Rest prints what did not come out.").arg(job.id).arg(printer);
+        if (job.state == TRunStatus::Aborted)
+            return tr("Job %1 on %2 was aborted by the printer. File > Print Log > Print the Rest prints what did not come out.").arg(job.id).arg(printer);
+    }
+    if (record.JobsPending())
+        return tr("Sent to %1 as %2, not yet printed").arg(printer, ids);
+    return tr("Printed on %1 as %2").arg(printer, ids);
 }
 
 TSharedSeries* TfrmTallyforge::Shared() const { return dynamic_cast<TSharedSeries*>(store_.get()); }
@@ -203,14 +249,31 @@ void TfrmTallyforge::FollowJobs()
         followTimer_ = new QTimer(this);
         followTimer_->setInterval(2000);
         connect(followTimer_, &QTimer::timeout, this, [this] {
-            // Half an hour is as long as anyone waits for a job at the printer.
+            // Half an hour is as long as anyone waits for a job at the printer; a run left
+            // with the spooler then is followed again at the next start.
             if (++followTicks_ > 900 || !app::Guard([this] {
-                    if (!run_->FollowUp()) {
-                        followTimer_->stop();
+                    const std::optional<TJournalRecord> before = run_->LastRecord();
+                    const bool running = run_->FollowUp();
+                    const std::optional<TJournalRecord> after = run_->LastRecord();
+                    bool changed = after && before && (after->jobs != before->jobs || after->status != before->status);
+                    if (changed && !report_.isEmpty() && report_ == JobsReport(*before)) {
+                        report_ = JobsReport(*after);
+                        PreviewStatusBar1->SetUserText(report_);
+                    }
+                    if (!waitingRuns_.isEmpty()) {
+                        const QList<TJournalRecord> was = waitingRuns_;
+                        spooler::FollowRuns(room_->Store(), waitingRuns_, 0);
+                        for (qsizetype i = 0; i < was.size(); ++i)
+                            changed = changed || was[i].jobs != waitingRuns_[i].jobs || was[i].status != waitingRuns_[i].status;
+                        waitingRuns_.removeIf([](const TJournalRecord& run) { return !spooler::Awaits(run); });
+                    }
+                    if (changed) {
                         journalSize_ = -2;
                         if (printLog_)
                             printLog_->Reload();
                     }
+                    if (!running && waitingRuns_.isEmpty())
+                        followTimer_->stop();
                 }))
                 followTimer_->stop();
         });
@@ -388,6 +451,8 @@ void TfrmTallyforge::ReportOutput(int delivered, int total, bool restLeft, bool 
     QString text;
     if (Printer().IsPdfPrinter() && !Printer().LastOutputFile().isEmpty())
         text = tr("Printed to %1").arg(Printer().LastOutputFile());
+    else if (run_ && run_->LastRecord() && !run_->LastRecord()->jobs.isEmpty())
+        text = JobsReport(*run_->LastRecord());
     else if (Printer().LastJobId() > 0)
         text = tr("Sent to %1 as job %2").arg(Printer().PrinterName()).arg(Printer().LastJobId());
     if (delivered < total)

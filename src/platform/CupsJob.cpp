@@ -120,13 +120,20 @@ bool Ended(ipp_jstate_t state)
     return state == IPP_JSTATE_CANCELED || state == IPP_JSTATE_ABORTED || state == IPP_JSTATE_COMPLETED;
 }
 
-bool CancelJob(const QString& server, const QString& queue, int job)
+bool Cancel(const QString& server, int job)
 {
     Http http = Connect(server, 5000, 5.0);
     if (!http)
         return false;
-    cupsCancelJob2(http.get(), queue.toUtf8().constData(), job, 0);
-    return cupsLastError() <= IPP_STATUS_OK_CONFLICTING;
+    ipp_t* request = ippNewRequest(IPP_OP_CANCEL_JOB);
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof(uri), "ipp", nullptr, "localhost", 0, "/jobs/%d", job);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    const std::unique_ptr<ipp_t, IppDeleter> response(cupsDoRequest(http.get(), request, "/jobs/"));
+    const ipp_status_t status = cupsLastError();
+    // A job that ended already cannot be cancelled, and needs not be.
+    return response && (status <= IPP_STATUS_OK_CONFLICTING || status == IPP_STATUS_ERROR_NOT_POSSIBLE);
 }
 
 } // namespace
@@ -240,7 +247,7 @@ cups::Submission cups::SubmitPdf(const QString& server, const QString& queue, co
         result.reason = problem;
         return result;
     }
-    if (status.state != IPP_JSTATE_COMPLETED && CancelJob(server, queue, job)) {
+    if (status.state != IPP_JSTATE_COMPLETED && Cancel(server, job)) {
         result.reason = problem;
         return result;
     }
@@ -256,7 +263,7 @@ cups::JobEnd cups::FollowJob(const QString& server, int jobId, int timeoutMs)
     for (;;) {
         // Each question is bounded by what is left of the time, so a stopped scheduler
         // does not hold the caller up.
-        const qint64 left = std::clamp<qint64>(deadline.remainingTime(), 100, 2000);
+        const qint64 left = std::clamp<qint64>(deadline.remainingTime(), 1000, 2000);
         const JobStatus status = QueryJob(server, jobId, int(left), double(left) / 1000.0);
         if (status.known) {
             end.sheets = status.sheets;
@@ -271,4 +278,9 @@ cups::JobEnd cups::FollowJob(const QString& server, int jobId, int timeoutMs)
             return end;
         QThread::msleep(100);
     }
+}
+
+bool cups::CancelJob(const QString& server, int jobId)
+{
+    return Cancel(server, jobId);
 }

@@ -38,6 +38,11 @@ struct JobEnd {
 
 // Follows an accepted job until it ends or `timeoutMs` passes. Unknown: the scheduler
 // could not be asked at all.
+// A timeout of 0 asks once.
 JobEnd FollowJob(const QString& server, int jobId, int timeoutMs);
+
+// Cancels a job that has not ended; true when the scheduler took the cancel (or the job
+// had ended already).
+bool CancelJob(const QString& server, int jobId);
 
 } // namespace cups

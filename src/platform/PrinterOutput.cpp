@@ -133,9 +133,23 @@ void TPrinter::EndDoc()
         // The painter reports neither a full disk nor a refused job: only a synced,
         // published file or a job the queue took counts as output.
         // Qt's document under an underlay is only read back: the placed one is synced.
-        if (d->underlay)
+        if (d->underlay) {
+            // A run that goes to a queue as several documents: each one's pages go on
+            // from the pages of the run's documents before it.
+            int before = 0;
+            for (const TQueuedJob& job : runJobs_)
+                before += job.pages;
+            pdftemplate::TUnderlay& underlay = *d->underlay;
+            const auto whole = underlay.corners;
+            if (before > 0 && whole)
+                underlay.corners = [whole, before](int pageIndex) { return whole(before + pageIndex); };
+            struct Restore {
+                pdftemplate::TUnderlay& underlay;
+                std::function<QList<QPointF>(int)> corners;
+                ~Restore() { underlay.corners = std::move(corners); }
+            } restore { underlay, whole };
             d->PlaceUnderlay();
-        else
+        } else
             d->output->Finish();
         if (IsPdfPrinter() && !outputFileName_.isEmpty() && !d->chosenFileUsed
             && outputFileMode_ == TOutputFileMode::Exact) {

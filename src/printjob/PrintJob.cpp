@@ -517,6 +517,9 @@ void TCustomPrintJob::PrintPages(int FromPage, int ToPage, bool OneDocumentPerPa
     // refused by a busy printer must not take the outer run's document down.
     bool documentOpen = false;
     int pagesInDocument = 0;
+    // A queue starts printing a job only once it holds the whole document: a long run
+    // goes as several, so the first sheets come out while the rest are drawn.
+    const int perDocument = OneDocumentPerPage || printer.IsPdfPrinter() ? 0 : pagesPerDocument_;
     try {
         if (!OneDocumentPerPage) {
             printer.BeginDoc();
@@ -531,7 +534,7 @@ void TCustomPrintJob::PrintPages(int FromPage, int ToPage, bool OneDocumentPerPa
                 break;
             }
             const int p = int(page);
-            if (OneDocumentPerPage) {
+            if (OneDocumentPerPage || !documentOpen) {
                 printer.BeginDoc();
                 documentOpen = true;
             }
@@ -539,21 +542,24 @@ void TCustomPrintJob::PrintPages(int FromPage, int ToPage, bool OneDocumentPerPa
             DrawPage(printer.Canvas(), p, dtPrinter);
             DoEndPrintPage(p);
             ++pagesInDocument;
-            if (OneDocumentPerPage) {
+            if (OneDocumentPerPage || (perDocument > 0 && pagesInDocument >= perDocument && p != ToPage)) {
                 documentOpen = false;
                 printer.EndDoc();
                 pagesDelivered_ += std::exchange(pagesInDocument, 0);
+                if (!OneDocumentPerPage && OnDocumentDelivered)
+                    OnDocumentDelivered();
             } else if (p != ToPage) {
                 printer.NewPage();
             }
             DoPrintProgress(ClampToInt(page - FromPage + 1), 1, pagesInRun);
             app::ProcessMessages();
         }
-        if (!OneDocumentPerPage) {
+        if (!OneDocumentPerPage && documentOpen) {
             documentOpen = false;
             // A file keeps the pages printed before the stop; a queue gets all of its
-            // document or nothing, so a stopped run sends nothing. A run stopped before
-            // its first page has nothing to keep: a blank sheet is no output.
+            // document or nothing, so a stopped run sends nothing of the document it was
+            // drawing. A run stopped before its first page has nothing to keep: a blank
+            // sheet is no output.
             if (cancelled && (!printer.IsPdfPrinter() || pagesInDocument == 0)) {
                 printer.Abort();
             } else {

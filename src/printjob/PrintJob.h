@@ -186,6 +186,13 @@ public:
     // --- properties
     int PageCount() const { return pageCount_; }
     void SetPageCount(int value);
+    // A run on a queue goes as documents of at most this many pages, in order (0: one
+    // document); the PDF printer always writes one.
+    int PagesPerDocument() const { return pagesPerDocument_; }
+    void SetPagesPerDocument(int value) { pagesPerDocument_ = qMax(0, value); }
+    // After each document of a run that goes as several is delivered, before the next
+    // one begins (PagesDelivered() counts it).
+    std::function<void()> OnDocumentDelivered;
     bool MultiDoc() const { return multiDoc_; }
     void SetMultiDoc(bool value) { multiDoc_ = value; }
     const QString& Title() const { return title_; }
@@ -246,6 +253,7 @@ private:
 
     int pageCount_ = 1;
     bool multiDoc_ = false;
+    int pagesPerDocument_ = 0;
     QString title_;
     bool relativeCoords_ = false;
     TMarginsError marginsError_ = meNone;

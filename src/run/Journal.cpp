@@ -33,10 +33,7 @@ namespace {
 const QStringList kColumns { "started", "finished", "kind", "status", "first", "last", "pages", "prefix",
                              "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last", "digits",
                              "sheets", "layout", "not_printed", "step", "check", "template", "template_sha256", "design", "resumes", "check_separator",
-                             "jobs", "reason" };
-// The jobs column is written by the spooler's bookkeeping; a record without it leaves it
-// empty, and reason stays after it, so a journal reads alike with either or both.
-constexpr qsizetype kJobsColumn = 28;
+                             "jobs", "print_server", "reason" };
 // Journals written before the run and void columns.
 constexpr qsizetype kOlderColumnCount = 14;
 // Journals written before the sheets column. Each later version added columns at the end;
@@ -355,6 +352,54 @@ std::optional<QList<TSerialRange>> ParseNotPrinted(const QString& text)
 
 namespace {
 
+const QList<std::pair<TRunStatus, QLatin1String>> kJobStates { { TRunStatus::Sent, QLatin1String("sent") },
+                                                               { TRunStatus::Completed, QLatin1String("completed") },
+                                                               { TRunStatus::Cancelled, QLatin1String("cancelled") },
+                                                               { TRunStatus::Aborted, QLatin1String("aborted") } };
+
+} // namespace
+
+QString JobsText(const QList<TSpoolJob>& jobs)
+{
+    QStringList parts;
+    for (const TSpoolJob& job : jobs) {
+        QString part = QStringLiteral("%1:%2:").arg(job.id).arg(job.sheets);
+        for (const auto& [state, name] : kJobStates)
+            if (state == job.state)
+                part += name;
+        if (job.done)
+            part += QStringLiteral(":%1").arg(*job.done);
+        parts << part;
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+std::optional<QList<TSpoolJob>> ParseJobs(const QString& text)
+{
+    QList<TSpoolJob> jobs;
+    for (const QString& part : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QStringList fields = part.split(QLatin1Char(':'));
+        if (fields.size() < 3 || fields.size() > 4)
+            return std::nullopt;
+        TSpoolJob job;
+        bool idOk = false;
+        bool sheetsOk = false;
+        bool doneOk = true;
+        job.id = fields[0].toInt(&idOk);
+        job.sheets = fields[1].toInt(&sheetsOk);
+        if (fields.size() == 4)
+            job.done = fields[3].toInt(&doneOk);
+        const auto state = std::find_if(kJobStates.begin(), kJobStates.end(), [&](const auto& s) { return s.second == fields[2]; });
+        if (!idOk || !sheetsOk || !doneOk || job.id <= 0 || job.sheets < 0 || (job.done && *job.done < 0) || state == kJobStates.end())
+            return std::nullopt;
+        job.state = state->first;
+        jobs << job;
+    }
+    return jobs;
+}
+
+namespace {
+
 // A record's fields, quoted as the journal writes them; the columns after the sheets one
 // only as far as the record uses them.
 QStringList QuotedFields(const TJournalRecord& r)
@@ -369,7 +414,7 @@ QStringList QuotedFields(const TJournalRecord& r)
                                r.layout, NotPrintedText(r.notPrinted), r.step != 1 ? QString::number(r.step) : QString(),
                                r.check, r.templateName, r.templateSha256, r.design,
                                r.resumes ? QStringLiteral("%1").arg(r.resumes, 16, 16, QLatin1Char('0')) : QString(),
-                               r.checkSeparator, QString(), r.reason };
+                               r.checkSeparator, JobsText(r.jobs), r.jobServer, r.reason };
     QStringList quoted;
     for (const QString& field : fields)
         quoted << Quoted(field);
@@ -412,6 +457,8 @@ void TJournal::ReadDetails(const QString& text, TJournalRecord& record)
     record.design = read->design;
     record.resumes = read->resumes;
     record.checkSeparator = read->checkSeparator;
+    record.jobs = read->jobs;
+    record.jobServer = read->jobServer;
     record.reason = read->reason;
 }
 
@@ -481,7 +528,12 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
         if (!field(26).isEmpty())
             r.resumes = field(26).toULongLong(&ok, 16);
         r.checkSeparator = Unquoted(field(27), true);
-        r.reason = Unquoted(field(kJobsColumn + 1), true);
+        if (const std::optional<QList<TSpoolJob>> jobs = ParseJobs(field(28)))
+            r.jobs = *jobs;
+        else
+            ok = false;
+        r.jobServer = Unquoted(field(29), true);
+        r.reason = Unquoted(field(30), true);
     }
     if (!ok)
         return std::nullopt;

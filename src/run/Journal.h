@@ -33,6 +33,22 @@ struct TSerialRange {
 QString NotPrintedText(const QList<TSerialRange>& ranges);
 std::optional<QList<TSerialRange>> ParseNotPrinted(const QString& text);
 
+// One CUPS job of a run as the journal's jobs column holds it: its id, the sheets its
+// document holds, how it stands (Sent until the spooler says how it ended, then
+// Completed, Cancelled or Aborted) and, for a job that ended early, the sheets the
+// spooler reported done (none: it could not say, so any of them may have printed).
+struct TSpoolJob {
+    int id = 0;
+    int sheets = 0;
+    TRunStatus state = TRunStatus::Sent;
+    std::optional<int> done;
+    bool operator==(const TSpoolJob&) const = default;
+};
+// Jobs as the jobs column holds them: "17:1000:completed 18:1000:cancelled:250 19:40:sent",
+// and back; nullopt for text that is not such a list.
+QString JobsText(const QList<TSpoolJob>& jobs);
+std::optional<QList<TSpoolJob>> ParseJobs(const QString& text);
+
 // One run as the journal records it.
 struct TJournalRecord {
     QDateTime started;  // UTC, to the millisecond; with user and host it names the run
@@ -86,6 +102,15 @@ struct TJournalRecord {
     QString checkSeparator;
     // Why the serials of a void record were spoiled, as the user gave it; empty: not said.
     QString reason;
+    // The CUPS jobs the run went as, in the order of their sheets, and the print server
+    // that holds them ("host:port"); none for a PDF and in older journals.
+    QList<TSpoolJob> jobs;
+    QString jobServer;
+    // Whether a job of the run is still with the spooler, its end not yet on record.
+    bool JobsPending() const
+    {
+        return std::any_of(jobs.begin(), jobs.end(), [](const TSpoolJob& j) { return j.state == TRunStatus::Sent; });
+    }
 
     bool SameRun(const TJournalRecord& other) const
     {

@@ -1,5 +1,7 @@
 #include "run/PrintRoom.h"
 
+#include "run/SpoolerJobs.h"
+
 #include "platform/Printer.h"
 #include "run/PrintedSerial.h"
 #include "run/SettingsFile.h"
@@ -120,12 +122,17 @@ std::optional<TRunRest> RestOf(const QList<TJournalRecord>& runs, const TJournal
         if (theRun && (!stopped || r.started > stopped->started))
             stopped = &r;
     }
-    if (!stopped || stopped->layout.isEmpty() || !stopped->first || stopped->status == TRunStatus::Interrupted)
+    // A run of the one-ticket page has a rest when its print job ended early.
+    if (!stopped || (stopped->layout.isEmpty() && stopped->notPrinted.isEmpty()) || !stopped->first
+        || stopped->status == TRunStatus::Interrupted)
         return std::nullopt;
-    const std::optional<ticket::TSheetLayout> layout = ticket::ParseLayoutText(stopped->layout);
+    const std::optional<ticket::TSheetLayout> layout = stopped->layout.isEmpty() ? std::optional<ticket::TSheetLayout>(ticket::TSheetLayout())
+                                                                                 : ticket::ParseLayoutText(stopped->layout);
     if (!layout)
         return std::nullopt;
-    TRunRest rest { *stopped, *layout, Tickets(*stopped), stopped->sheets.value_or(0), stopped->notPrinted };
+    TRunRest rest { *stopped, *layout, Tickets(*stopped), stopped->SheetsOut().value_or(0), stopped->notPrinted };
+    // Of the newest record that sheets came out by.
+    rest.uncertain = spooler::SheetsOut(stopped->jobs).uncertain;
     QDateTime newest = stopped->started;
     const auto restOf = [&](const TJournalRecord& r) {
         return r.resumes != 0 ? r.resumes == stopped->run : r.kind == TRunKind::Resume && sameSerials(r);
@@ -136,6 +143,7 @@ std::optional<TRunRest> RestOf(const QList<TJournalRecord>& runs, const TJournal
             if (r.started > newest) {
                 newest = r.started;
                 rest.notPrinted = r.notPrinted;
+                rest.uncertain = spooler::SheetsOut(r.jobs).uncertain;
             }
         }
     if (rest.notPrinted.isEmpty() || rest.fromSheet >= ticket::TSheetPlan(rest.layout, rest.tickets).PrintedSheets())
@@ -628,6 +636,10 @@ void TPrintRoom::PlanResume(TPrintPlan& plan, TPrintRequest& request)
     request.count = rest->tickets;
     plan.count = int(rest->tickets);
     plan.fromSheet = rest->fromSheet;
+    if (rest->uncertain)
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::MayHavePrinted,
+                                           QCoreApplication::translate("TPrintRoom", "The print server could not say how many sheets of this run came out: the rest prints all that may not have, and some of them may have printed"),
+                                           QCoreApplication::translate("TPrintRoom", "Print them all the same?") };
 }
 
 void TPrintRoom::AskAboutSize(TPrintPlan& plan, const TPrintRequest& request)

@@ -65,6 +65,9 @@ struct TRunRest {
     qint64 tickets = 0;          // the whole run's
     qint64 fromSheet = 0;        // the printed sheets out so far, by it and its resumes
     QList<TSerialRange> notPrinted;
+    // A print job of the run ended early and the spooler could not say how many of its
+    // sheets came out: the rest prints them all, though some may be out already.
+    bool uncertain = false;
 };
 // The rest of `run` among `runs` (a store's, newest first), by the run's record and those
 // of its resumes; nullopt when nothing of it is left (or it is no such run).
@@ -87,6 +90,7 @@ struct TPrintQuestion {
         PrintableChanged, // the printer's printable area is not the one the design was drawn for
         MovesSeries,    // a typed start on a shared series: the series is set to go on from it
         Ambiguous,      // a reprint's serial names serials of runs printed in different ways
+        MayHavePrinted, // a rest whose sheets the spooler could not count: some may be out
     };
     Kind kind;
     QString text; // what is the matter, without a closing stop

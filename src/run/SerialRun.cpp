@@ -2,6 +2,7 @@
 
 #include "platform/Exception.h"
 #include "platform/Printer.h"
+#include "run/SpoolerJobs.h"
 #include "ticket/TicketDesign.h"
 
 #include <QCoreApplication>
@@ -34,36 +35,17 @@ void TSerialRun::DrawPage(TCanvas& canvas, int pageIndex, TDrawArea area, const 
 
 QList<TSerialRange> TSerialRun::NotPrinted(qint32 first, int step, qint64 sheets) const
 {
-    QList<TSerialRange> serials;
-    for (const auto& [from, to] : plan_.NotOut(sheets))
-        serials.append({ serial::SerialNumber(first, int(from + 1), step), serial::SerialNumber(first, int(to + 1), step) });
-    return serials;
+    return sheetsout::NotPrinted(plan_, first, step, sheets);
 }
 
 qint64 TSerialRun::TicketsOut(qint64 from, qint64 to) const
 {
-    const auto notOut = [this](qint64 sheets) {
-        qint64 tickets = 0;
-        for (const auto& [first, last] : plan_.NotOut(sheets))
-            tickets += last - first + 1;
-        return tickets;
-    };
-    return to > from ? qMax<qint64>(0, notOut(from) - notOut(to)) : 0;
+    return sheetsout::TicketsOut(plan_, from, to);
 }
 
 std::optional<qint64> TSerialRun::TicketsInOrder(qint64 sheets) const
 {
-    if (sheets <= 0)
-        return 0;
-    if (sheets >= plan_.PrintedSheets())
-        return plan_.Tickets();
-    // Each sheet once, first first, filled in turn: the sheets out are the run's first
-    // tickets. A stack of one sheet a pile is such a run too.
-    const bool inTurn = layout_.Order != ticket::TOrder::Stack || layout_.StackDepth == 1;
-    if (layout_.Copies != 1 || layout_.Reverse || !inTurn)
-        return std::nullopt;
-    const qint64 before = layout_.Order == ticket::TOrder::Stack ? 0 : layout_.FirstSlot - 1;
-    return std::clamp<qint64>(sheets * layout_.Slots() - before, 0, plan_.Tickets());
+    return sheetsout::TicketsInOrder(layout_, plan_, sheets);
 }
 
 std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, int count, TRunKind kind,
@@ -75,7 +57,8 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     const bool advance = kind == TRunKind::Print;
     journalProblem_.clear();
     layout_ = ticket::Bounded(layout);
-    const bool sheets = !layout_.IsDefault();
+    // A rest prints the sheets left of its plan, one ticket a sheet or several.
+    const bool sheets = !layout_.IsDefault() || kind == TRunKind::Resume;
     plan_ = ticket::TSheetPlan(layout_, std::max(1, count));
     if (sheets && plan_.PrintedSheets() > std::numeric_limits<int>::max())
         throw Exception(QCoreApplication::translate("TSerialRun", "%1 sheets are more than one run can print").arg(plan_.PrintedSheets()));
@@ -227,7 +210,18 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
             record.output = outcome.delivered > 0 ? Printer().LastOutputFile() : QString();
             record.job = outcome.delivered > 0 ? Printer().LastJobId() : 0;
         }
+        // The jobs the spooler holds whole: the run is sent, its end the spooler's word.
+        record.jobs.clear();
+        for (const TQueuedJob& job : Printer().RunJobs())
+            record.jobs << TSpoolJob { job.id, job.pages, TRunStatus::Sent, std::nullopt };
+        record.jobServer = record.jobs.isEmpty() ? QString() : Printer().JobServer();
+        if (!record.jobs.isEmpty() && status != TRunStatus::Unknown)
+            record.job = record.jobs.front().id;
+        if (!record.jobs.isEmpty() && record.status == TRunStatus::Completed)
+            record.status = TRunStatus::Sent;
         outcome.status = record.status;
+        outcome.jobs = record.jobs;
+        lastRecord_ = record;
         const std::optional<QString> known = store_->End(record);
         if (journalProblem_.isEmpty())
             journalProblem_ = store_->Problem();
@@ -237,6 +231,26 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     // What an earlier run left on the printer is not this run's.
     Printer().NewRun();
     followed_.reset();
+    lastRecord_.reset();
+    // Each job the spooler takes whole is on record at once, so a run killed between its
+    // jobs leaves them to be followed.
+    job_.SetPagesPerDocument(qMax(1, SheetsPerJob));
+    job_.OnDocumentDelivered = [this, &record] {
+        TJournalRecord noted = record;
+        for (const TQueuedJob& job : Printer().RunJobs())
+            noted.jobs << TSpoolJob { job.id, job.pages, TRunStatus::Sent, std::nullopt };
+        noted.jobServer = Printer().JobServer();
+        noted.job = noted.jobs.isEmpty() ? 0 : noted.jobs.front().id;
+        store_->Note(noted);
+    };
+    struct DocumentsEnd {
+        TCustomPrintJob& job;
+        ~DocumentsEnd()
+        {
+            job.OnDocumentDelivered = nullptr;
+            job.SetPagesPerDocument(0);
+        }
+    } documentsEnd { job_ };
     if (Artwork) {
         // Where each sheet's artwork goes: the grid the numbers are drawn on, on the
         // paper and its printable area.
@@ -281,81 +295,42 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
         std::rethrow_exception(error);
     }
     finish(TRunStatus::Completed);
-    // The counter stays where the run left it: an aborted job's numbers were used, and
-    // the record tells which may be missing.
-    const JobsEnd jobs = FollowJobs(record, FollowJobsMs);
-    if (jobs.aborted) {
-        outcome.status = jobs.aborted->status;
-        RecordAborted(*jobs.aborted);
-    } else if (jobs.pending) {
-        followed_ = record;
+    // The counter stays where the run left it: the numbers of a job the spooler took
+    // stay used however it ends, and the record tells which did not come out.
+    FollowJobs(record, FollowJobsMs);
+    outcome.status = record.status;
+    outcome.jobs = record.jobs;
+    if (record.status != TRunStatus::Sent && !record.JobsPending()) {
+        // What the jobs did not print, as Print the Rest prints it.
+        if (record.status == TRunStatus::Cancelled || record.status == TRunStatus::Aborted)
+            outcome.notPrinted = record.notPrinted;
     }
+    if (record.JobsPending())
+        followed_ = record;
     return outcome;
 }
 
-bool TSerialRun::FollowUp()
+bool TSerialRun::FollowUp(int waitMs)
 {
     if (!followed_ || running_)
         return false;
-    const JobsEnd jobs = FollowJobs(*followed_, 0);
-    if (jobs.aborted)
-        RecordAborted(*jobs.aborted);
-    if (jobs.aborted || !jobs.pending)
+    FollowJobs(*followed_, waitMs);
+    if (!followed_->JobsPending())
         followed_.reset();
     return followed_.has_value();
 }
 
-void TSerialRun::RecordAborted(const TJournalRecord& aborted)
+void TSerialRun::FollowJobs(TJournalRecord& record, int waitMs)
 {
+    if (!spooler::Follow(record, fromSheet_, waitMs))
+        return;
+    lastRecord_ = record;
     // The store has the run's final record already; this one replaces it.
     try {
-        store_->End(aborted);
-        if (journalProblem_.isEmpty())
-            journalProblem_ = store_->Problem();
+        store_->Settle(record);
     } catch (const Exception& e) {
         // The pages went out; only their record is late.
         if (journalProblem_.isEmpty())
             journalProblem_ = e.Message();
     }
-}
-
-TSerialRun::JobsEnd TSerialRun::FollowJobs(const TJournalRecord& record, int waitMs) const
-{
-    const TPrinter& printer = Printer();
-    JobsEnd result;
-    // A run of sheets may have sheets out and not one ticket whole (copies).
-    if (printer.RunJobs().isEmpty() || record.sheets.value_or(record.pages) < 1)
-        return result;
-    const QDeadlineTimer deadline(qMax(0, waitMs));
-    int pagesDone = 0;
-    bool aborted = false;
-    for (const TQueuedJob& job : printer.RunJobs()) {
-        const cups::JobEnd end = cups::FollowJob(printer.JobServer(), job.id, int(qMax<qint64>(0, deadline.remainingTime())));
-        if (end.state == cups::JobState::Aborted || end.state == cups::JobState::Cancelled) {
-            aborted = true;
-            pagesDone += qBound(0, end.sheets.value_or(0), job.pages);
-        } else {
-            // Completed, still pending, or not to be asked: printed as far as anyone knows.
-            result.pending = result.pending || end.state == cups::JobState::Pending;
-            pagesDone += job.pages;
-        }
-    }
-    if (!aborted)
-        return result;
-    TJournalRecord final = record;
-    final.status = TRunStatus::Aborted;
-    final.finished = QDateTime::currentDateTimeUtc();
-    final.pages = qMin(pagesDone, record.pages);
-    if (!layout_.IsDefault()) {
-        // The printer counts sheets: the tickets on them, or the whole run when they are
-        // not its first ones.
-        final.sheets = pagesDone;
-        // A rest (a rest of a reprint is journaled as a reprint) is never the run's first tickets.
-        const std::optional<qint64> inOrder = !resuming_ ? TicketsInOrder(pagesDone) : std::nullopt;
-        final.pages = inOrder ? qMin(int(*inOrder), record.pages) : int(TicketsOut(fromSheet_, fromSheet_ + pagesDone));
-        if (!inOrder && record.first)
-            final.notPrinted = NotPrinted(*record.first, record.step, fromSheet_ + pagesDone);
-    }
-    result.aborted = final;
-    return result;
 }

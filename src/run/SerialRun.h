@@ -36,9 +36,13 @@ public:
     QString DocumentName;
     // After each page: pages done, of the run's total.
     std::function<void(int done, int total)> OnProgress;
-    // How long a run waits for the jobs a queue accepted to end, so a printer that
-    // aborts one is journaled; a job still pending then counts as printed.
+    // How long a run waits for the jobs a queue accepted to end before it returns; a job
+    // still with the spooler then is journaled sent, and FollowUp (or whoever reads the
+    // journal next, spooler::FollowRuns) records its end.
     int FollowJobsMs = 2000;
+    // A run on a queue goes as jobs of at most this many sheets, in order: the printer
+    // starts on the first while the rest are drawn ([Printer] SheetsPerJob).
+    int SheetsPerJob = 1000;
     // A run is refused before it takes any numbers when its record could not be kept
     // (a journal this program may not write, full, or past a file size limit); true
     // prints all the same, and JournalProblem says why it went unrecorded.
@@ -69,8 +73,11 @@ public:
         qint64 sheets = 0;  // the sheets the run was to print (its job's pages)
         qint64 sheetsDelivered = 0;
         QString knownLastNumber; // the last number as this run leaves it known
-        // As journaled: Aborted when a queue's printer ended a job of the run early.
+        // As journaled: Sent while a queue's job of the run is with the spooler, then how
+        // the jobs ended (Aborted, Cancelled when one ended early).
         TRunStatus status = TRunStatus::Completed;
+        // The queue's jobs the run went as, as journaled.
+        QList<TSpoolJob> jobs;
         // A run of several tickets a sheet stopped part way whose sheets held its serials
         // out of order: the serials that did not come out (kept for Print the rest).
         QList<TSerialRange> notPrinted;
@@ -109,21 +116,17 @@ public:
     void Stop();
 
     // The last run's queue jobs may still be printing when Print returns (a window does
-    // not wait for them). Asked again later, on a timer, this records a job the printer
-    // aborted as Print would have, and returns true while one is still pending. Nothing
-    // left to follow (or another run began, whose jobs are its own): false.
-    bool FollowUp();
+    // not wait for them). Asked again later, on a timer, this records how they ended as
+    // Print would have (waiting up to `waitMs` for them), and returns true while one is
+    // still with the spooler. Nothing left to follow (or another run began, whose jobs
+    // are its own): false.
+    bool FollowUp(int waitMs = 0);
+    // The last run's record as last journaled; none before a run.
+    const std::optional<TJournalRecord>& LastRecord() const { return lastRecord_; }
 
 private:
-    // How the run's queue jobs ended within `waitMs`: the record of a run whose jobs a
-    // printer aborted, when one did, and whether one is still pending.
-    struct JobsEnd {
-        std::optional<TJournalRecord> aborted;
-        bool pending = false;
-    };
-    JobsEnd FollowJobs(const TJournalRecord& record, int waitMs) const;
-    // Records a run whose jobs the printer aborted.
-    void RecordAborted(const TJournalRecord& aborted);
+    // Follows the record's jobs for up to `waitMs` and records a change.
+    void FollowJobs(TJournalRecord& record, int waitMs);
 
     // The tickets that are the run's first ones on the first `sheets` printed sheets, or
     // nullopt when those sheets hold others too (another order, copies, reversed).
@@ -146,5 +149,6 @@ private:
     bool running_ = false;
     QString journalProblem_;
     std::optional<TJournalRecord> followed_; // the last run's record while its jobs are pending
+    std::optional<TJournalRecord> lastRecord_;
     std::unique_ptr<ticket::TBarcodeAhead> ahead_; // while a run with codes prints
 };

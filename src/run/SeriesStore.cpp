@@ -119,6 +119,12 @@ std::optional<QString> TLocalSeries::End(const TJournalRecord& record)
     }
 }
 
+void TLocalSeries::Note(const TJournalRecord& record)
+{
+    if (problem_.isEmpty())
+        Write(record);
+}
+
 QList<TJournalRecord> TLocalSeries::Runs(std::optional<qint64> serial) { return journal_.Runs(serial); }
 
 std::unique_ptr<TRestClaim> TLocalSeries::ClaimRest(const TJournalRecord& run) { return ClaimRestBeside(journal_.Path(), run); }

@@ -53,6 +53,15 @@ public:
     // known, when it reserved.
     virtual std::optional<QString> End(const TJournalRecord& record) = 0;
 
+    // A later word on a run that ended (its CUPS jobs' ends, see spooler::Follow): the
+    // record replaces the run's, which must have its final record already; no numbers
+    // move. Raises when it cannot be written.
+    virtual void Settle(const TJournalRecord& record) = 0;
+    // While a run prints: the record as it stands (still interrupted, with the jobs sent
+    // so far), so a run that is killed leaves them on record. Never raises; a store that
+    // keeps nothing between a run's first and final record keeps nothing.
+    virtual void Note(const TJournalRecord& record) { (void)record; }
+
     // Why the last run's record did not reach its place (or is late); empty when it did.
     virtual QString Problem() const = 0;
 
@@ -85,6 +94,8 @@ public:
     void CheckRecordable() override;
     Begun Begin(TJournalRecord& record, int count, bool advance, const QString& expectedText) override;
     std::optional<QString> End(const TJournalRecord& record) override;
+    void Settle(const TJournalRecord& record) override { journal_.Append(record); }
+    void Note(const TJournalRecord& record) override;
     QString Problem() const override { return problem_; }
     QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) override;
     QList<TJournalRecord> RunsHolding(const QList<qint64>& numbers) override { return journal_.RunsHolding(numbers); }

@@ -98,6 +98,7 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
         choice.PdfFile = ini.ReadString(kPrinter, QStringLiteral("PdfFile"), QString());
         s.PrinterChoice = choice;
     }
+    s.SheetsPerJob = qMax(1, ini.ReadInteger(kPrinter, QStringLiteral("SheetsPerJob"), d.SheetsPerJob));
     if (ini.SectionExists(kSheet)) {
         ticket::TSheetLayout layout;
         ticket::ReadSheetKeys(ini, kSheet, layout, &s.Unknown);

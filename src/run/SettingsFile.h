@@ -76,6 +76,9 @@ struct TallyforgeSettings {
     calibration::TCalibrations Calibrations;
     // [Printer]: what Print Setup chose (see printerchoice); written only once chosen.
     std::optional<TPrinterChoice> PrinterChoice;
+    // [Printer] SheetsPerJob: a run on a queue goes as jobs of at most this many sheets.
+    // Only read: a file without it keeps its bytes.
+    int SheetsPerJob = 1000;
     // [Sheet]: several tickets on a sheet. Written only when not the one-ticket page, or
     // when the file has the section already (a save never removes it).
     ticket::TSheetLayout Sheet;

@@ -125,6 +125,13 @@ UPDATE tallyforge_runs
        output = $7, job = $8::integer, void_first = $9::integer, void_last = $10::integer, details = $11
  WHERE id = $1::bigint)";
 
+// A later word on a run that ended (its print jobs' ends): never on a run still printing.
+const char* const kSettle = R"(
+UPDATE tallyforge_runs
+   SET finished = $3::timestamptz, status = $4, first = $5::integer, last = $6::integer, pages = $7::integer,
+       job = $8::integer, details = $9
+ WHERE id = $1::bigint AND series = $2 AND status <> 'interrupted')";
+
 const char* const kRuns = R"(
 SELECT (extract(epoch FROM started) * 1000)::bigint, (extract(epoch FROM finished) * 1000)::bigint, kind, status,
        first, last, pages, prefix, suffix, printer, output, job, "user", host, id, void_first, void_last, details
@@ -523,6 +530,7 @@ TSeriesStore::Begun TSharedSeries::Begin(TJournalRecord& record, int count, bool
                                         Number(record.first), Number(record.last), Text(record.prefix), Text(record.suffix),
                                         Text(record.printer), Text(record.user) });
         runId_ = QByteArray(PQgetvalue(result.get(), 0, 0)).toLongLong();
+        record.run = quint64(runId_);
         return begun;
     }
     std::optional<QByteArray> expected;
@@ -542,6 +550,8 @@ TSeriesStore::Begun TSharedSeries::Begin(TJournalRecord& record, int count, bool
         return begun;
     }
     runId_ = QByteArray(PQgetvalue(result.get(), 0, 0)).toLongLong();
+    // The row's id names the run, as the records read back from the server do.
+    record.run = quint64(runId_);
     Reservation reservation;
     reservation.first = IntValue(result.get(), 0, 1).value_or(0);
     reservation.last = IntValue(result.get(), 0, 2).value_or(0);
@@ -602,6 +612,15 @@ std::optional<QString> TSharedSeries::End(const TJournalRecord& record)
     if (givenBack)
         return QString::number(serial::AddWrapping(reservation->first, qint32(record.TakenNumbers() - 1)));
     return reservation->text;
+}
+
+void TSharedSeries::Settle(const TJournalRecord& record)
+{
+    if (record.run == 0)
+        return;
+    Exec(kSettle, { QByteArray::number(record.run), Text(name_), Time(record.finished), Text(TJournal::StatusText(record.status)),
+                    record.first ? Param(Number(*record.first)) : std::nullopt, record.last ? Param(Number(*record.last)) : std::nullopt,
+                    Number(record.pages), Number(record.job), Text(TJournal::DetailsText(record)) });
 }
 
 bool TSharedSeries::Send(const QJsonObject& final, bool retry)

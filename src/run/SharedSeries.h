@@ -42,6 +42,7 @@ public:
     Reading Read() override;
     Begun Begin(TJournalRecord& record, int count, bool advance, const QString& expectedText) override;
     std::optional<QString> End(const TJournalRecord& record) override;
+    void Settle(const TJournalRecord& record) override;
     QString Problem() const override { return problem_; }
     QList<TJournalRecord> Runs(std::optional<qint64> serial = std::nullopt) override;
     // Designs are kept on the server, so any station can print any station's run again.

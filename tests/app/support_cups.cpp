@@ -358,3 +358,17 @@ bool PrivateCups::AddLoginQueue(const QString& name)
     error_ = QStringLiteral("lpadmin failed: ") + out;
     return false;
 }
+
+bool PrivateCups::AddGoneIppPrinterQueue(const QString& name)
+{
+    int code = -1;
+    const QString out = RunTool(QStringLiteral("lpadmin"),
+                                { QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                                  QStringLiteral("ipp://127.0.0.1:%1/ipp/print").arg(apptest::FreePort()), QStringLiteral("-P"),
+                                  dir_->filePath(QStringLiteral("tfraw.ppd")) }, &code);
+    if (code != 0)
+        error_ = QStringLiteral("lpadmin failed: ") + out;
+    return code == 0;
+}
+
+QString PrivateCups::PendingJobs(const QString& queue) { return RunTool(QStringLiteral("lpstat"), { QStringLiteral("-o"), queue }); }

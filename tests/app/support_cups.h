@@ -47,6 +47,12 @@ public:
     // Runs a CUPS command-line tool against this scheduler; returns its standard output.
     QString RunTool(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
 
+    // A queue `name` for an IPP printer that is gone: its address is a free port of
+    // 127.0.0.1 where nothing answers, so a job sent to it never prints.
+    bool AddGoneIppPrinterQueue(const QString& name);
+    // The jobs of a queue the scheduler has not ended, by lpstat.
+    QString PendingJobs(const QString& queue);
+
 private:
     bool startScheduler();
     bool waitUntilListening(int timeoutMs);

@@ -46,7 +46,7 @@ TEST(ManualTest, DocumentsEveryOptionCommandAndExitStatus)
         EXPECT_TRUE(entry.match(manual).hasMatch()) << command << " has no entry";
     }
     const QString exitStatus = manual.section(QStringLiteral(".SH EXIT STATUS"), 1).section(QStringLiteral(".SH "), 0, 0);
-    for (int code : { cli::kDone, cli::kFailed, cli::kUsage, cli::kStopped })
+    for (int code : { cli::kDone, cli::kFailed, cli::kUsage, cli::kNotCompleted, cli::kStopped })
         EXPECT_TRUE(exitStatus.contains(QStringLiteral(".TP\n.B %1\n").arg(code))) << "exit status " << code;
 }
 

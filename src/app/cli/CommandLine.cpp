@@ -131,6 +131,7 @@ Request Run(const QStringList& arguments)
         { QStringLiteral("summary"), QCoreApplication::translate("CommandLine", "log: where every number of the series went (printed, void, given back, held, sent, skipped, unaccounted); exit status 1 when some are unaccounted.") },
         { QStringLiteral("reason"), QCoreApplication::translate("CommandLine", "void: why the serials were spoiled, for the record."), QCoreApplication::translate("CommandLine", "TEXT") },
         { QStringLiteral("quiet"), QCoreApplication::translate("CommandLine", "print, reprint: no progress and no report.") },
+        { QStringLiteral("wait"), QCoreApplication::translate("CommandLine", "print, reprint, resume: wait until the printer has finished the print jobs; the exit status is 0 only when they completed, 3 otherwise.") },
         { QStringLiteral("no-calibration"), QCoreApplication::translate("CommandLine", "print, reprint: ignore the printer's calibration ([Calibration] in the settings file).") },
         { QStringLiteral("sheet"), QCoreApplication::translate("CommandLine", "print, reprint: this many tickets across and down each sheet, e.g. 2x4 (default: [Sheet] in the settings file)."), QCoreApplication::translate("CommandLine", "COLSxROWS") },
         { QStringLiteral("order"), QCoreApplication::translate("CommandLine", "print, reprint: the tickets' order on the sheets: rows, columns, or stack (cut and stacked, each pile in order)."), QCoreApplication::translate("CommandLine", "ORDER") },
@@ -162,7 +163,7 @@ Request Run(const QStringList& arguments)
     request.settingsPath = parser.value(QStringLiteral("settings"));
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "step", "check", "force", "mark", "serial", "csv", "summary", "reason", "series-server", "series", "no-calibration",
+        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "step", "check", "force", "wait", "mark", "serial", "csv", "summary", "reason", "series-server", "series", "no-calibration",
                                       "sheet", "order", "stack-depth", "copies", "reverse", "first-slot", "cut-marks",
                                       "template", "template-page", "no-template" })
             if (parser.isSet(QLatin1String(printOnly))) {

@@ -14,6 +14,7 @@ namespace cli {
 inline constexpr int kDone = 0;
 inline constexpr int kFailed = 1;
 inline constexpr int kUsage = 2;
+inline constexpr int kNotCompleted = 3; // a print job was cancelled or aborted (--wait: or did not complete)
 inline constexpr int kStopped = 130; // SIGINT or SIGTERM, after the current page
 
 // Whether these arguments run without a window (a command, --help, --version), so the

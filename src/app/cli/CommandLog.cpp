@@ -5,6 +5,7 @@
 #include "run/Journal.h"
 #include "run/PrintedSerial.h"
 #include "run/SeriesSummary.h"
+#include "run/SpoolerJobs.h"
 
 #include <QCoreApplication>
 
@@ -42,7 +43,9 @@ QString LogTable(const QList<TJournalRecord>& runs)
                               QString::number(run.pages),
                               sheets ? QString::number(*sheets) : QStringLiteral("-"),
                               run.printer,
-                              run.job > 0 ? QStringLiteral("job %1").arg(run.job) : run.output };
+                              run.jobs.size() > 1 ? QStringLiteral("jobs %1-%2").arg(run.jobs.front().id).arg(run.jobs.back().id)
+                              : run.job > 0       ? QStringLiteral("job %1").arg(run.job)
+                                                  : run.output };
     }
     constexpr int kTickets = 6;
     constexpr int kSheets = 7;
@@ -96,6 +99,12 @@ int LogCommand(const QCommandLineParser& parser, const QString& settingsPath)
         runs = printedserial::RunsNaming(serial, store->RunsHolding(printedserial::NumbersIn(serial)));
     } else {
         runs = store->Runs();
+    }
+    // Jobs still with the spooler at the last look: its word on them now goes on record.
+    try {
+        spooler::FollowRuns(*store, runs, 5000);
+    } catch (const Exception& e) {
+        Say(QStringLiteral("tallyforge: %1").arg(e.Message()));
     }
     QByteArray out;
     if (parser.isSet(QStringLiteral("csv"))) {

@@ -305,6 +305,7 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
                                                      : TRunKind::Print;
     const bool quiet = parser.isSet(QStringLiteral("quiet"));
     const bool force = parser.isSet(QStringLiteral("force"));
+    const bool wait = parser.isSet(QStringLiteral("wait"));
 
     const TallyforgeSettings settings = LoadSettingsFile(settingsPath);
     QString sheetError;
@@ -379,6 +380,7 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
     TPrintJob job;
     TPrintRoom room(job, store);
     TSerialRun& run = room.Run();
+    run.SheetsPerJob = settings.SheetsPerJob;
     serial::ConfigureJob(job, [&](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
         run.DrawPage(*canvas, pageIndex, area, calibration::Apply(run.Page() ? *run.Page() : request.page, request.offset));
     });
@@ -428,9 +430,44 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
             throw Exception(QCoreApplication::translate("CommandLine", "The counter in %1 keeps moving; nothing was printed").arg(store->Where()));
     }
     progress.End();
+    // --wait: the spooler's word on every job of the run, however long the printer takes.
+    // A stop (Ctrl+C) ends the wait between two questions; the jobs stay with the spooler.
+    while (wait && !stopped && run.FollowUp(1000))
+        app::ProcessMessages();
+    if (wait && stopped)
+        return kStopped;
     if (!run.JournalProblem().isEmpty())
         Say(QStringLiteral("tallyforge: %1").arg(app::ErrorBoxText(run.JournalProblem())));
     const serial::SerialPage& page = plan.request.page;
+    const TJournalRecord record = run.LastRecord().value_or(TJournalRecord());
+    const QList<TSpoolJob>& jobs = record.jobs;
+    const auto ended = std::find_if(jobs.begin(), jobs.end(), [](const TSpoolJob& job) {
+        return job.state == TRunStatus::Cancelled || job.state == TRunStatus::Aborted;
+    });
+    if (ended != jobs.end()) {
+        // The spooler ended a job early: its numbers stay used, and the rest is printable.
+        if (!quiet) {
+            const QString runId = QStringLiteral("%1").arg(record.run, 16, 16, QLatin1Char('0'));
+            const QString how = ended->state == TRunStatus::Cancelled ? QCoreApplication::translate("CommandLine", "Job %1 on %2 was cancelled").arg(ended->id).arg(printer.PrinterName())
+                                                                      : QCoreApplication::translate("CommandLine", "Job %1 on %2 was aborted by the printer").arg(ended->id).arg(printer.PrinterName());
+            if (ended->done)
+                Say(QCoreApplication::translate("CommandLine", "%1 after %2 of its %3 sheets; the serials not printed stay used, and 'tallyforge resume %4' prints them")
+                        .arg(how)
+                        .arg(*ended->done)
+                        .arg(ended->sheets)
+                        .arg(runId));
+            else
+                Say(QCoreApplication::translate("CommandLine", "%1; the print server cannot say how many of its %2 sheets came out, and 'tallyforge resume --force %3' prints them all")
+                        .arg(how)
+                        .arg(ended->sheets)
+                        .arg(runId));
+        }
+        return kNotCompleted;
+    }
+    const QString jobText = jobs.size() > 1
+        ? QCoreApplication::translate("CommandLine", "jobs %1 to %2").arg(jobs.front().id).arg(jobs.back().id)
+        : QCoreApplication::translate("CommandLine", "job %1").arg(jobs.isEmpty() ? printer.LastJobId() : jobs.front().id);
+    const bool sent = record.JobsPending();
     if (outcome->sheetsDelivered < outcome->sheets && outcome->delivered == outcome->count && !quiet) {
         // Stopped with sheets out of order: the whole range stays used (see TSerialRun).
         Say(QCoreApplication::translate("CommandLine", "Stopped after %1 of %2 sheets; %3 to %4 stay used, and 'tallyforge resume' prints the rest")
@@ -438,19 +475,28 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
                 .arg(outcome->sheets)
                 .arg(serial::SerialText(page, outcome->first, 1), serial::SerialText(page, outcome->first, outcome->count)));
     } else if (resume && !quiet) {
-        Say(QCoreApplication::translate("CommandLine", "Printed the last %1 sheets of %2 to %3")
-                .arg(outcome->sheetsDelivered)
-                .arg(serial::SerialText(page, outcome->first, 1), serial::SerialText(page, outcome->first, outcome->count)));
+        if (sent)
+            Say(QCoreApplication::translate("CommandLine", "Sent the last %1 sheets of %2 to %3 to %4 as %5; not yet printed")
+                    .arg(outcome->sheetsDelivered)
+                    .arg(serial::SerialText(page, outcome->first, 1), serial::SerialText(page, outcome->first, outcome->count), printer.PrinterName(), jobText));
+        else
+            Say(QCoreApplication::translate("CommandLine", "Printed the last %1 sheets of %2 to %3")
+                    .arg(outcome->sheetsDelivered)
+                    .arg(serial::SerialText(page, outcome->first, 1), serial::SerialText(page, outcome->first, outcome->count)));
     } else if (outcome->delivered > 0 && !quiet) {
         const QString from = serial::SerialText(page, outcome->first, 1);
         const QString to = serial::SerialText(page, outcome->first, outcome->delivered);
-        if (printer.LastJobId() > 0)
-            Say(QCoreApplication::translate("CommandLine", "Printed %1 to %2 on %3 as job %4").arg(from, to, printer.PrinterName()).arg(printer.LastJobId()));
+        if (sent)
+            Say(QCoreApplication::translate("CommandLine", "Sent %1 to %2 to %3 as %4; not yet printed").arg(from, to, printer.PrinterName(), jobText));
+        else if (!jobs.isEmpty() || printer.LastJobId() > 0)
+            Say(QCoreApplication::translate("CommandLine", "Printed %1 to %2 on %3 as %4").arg(from, to, printer.PrinterName(), jobText));
         else
             Say(QCoreApplication::translate("CommandLine", "Printed %1 to %2 into %3").arg(from, to, QDir::toNativeSeparators(printer.LastOutputFile())));
     }
     if (stopped || outcome->delivered < outcome->count || outcome->sheetsDelivered < outcome->sheets)
         return kStopped;
+    if (wait && sent)
+        return kNotCompleted;
     return kDone;
 }
 
