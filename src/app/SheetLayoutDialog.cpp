@@ -270,4 +270,6 @@ void TSheetLayoutDialog::Changed()
     drawing_->area = area_;
     drawing_->texts = texts;
     drawing_->update();
+    if (OnChange)
+        OnChange(Layout());
 }

@@ -29,6 +29,8 @@ public:
                        const ticket::TPageArea& area, qint64 tickets, QWidget* parent = nullptr);
 
     ticket::TSheetLayout Layout() const;
+    // Called with Layout() whenever a value changes, so the preview can follow.
+    std::function<void(const ticket::TSheetLayout&)> OnChange;
 
     QSpinBox* ColumnsEdit() const { return columns_; }
     QSpinBox* RowsEdit() const { return rows_; }

@@ -699,10 +699,18 @@ void TfrmTallyforge::mnuSheetLayoutClick()
     const auto serialText = [page](qint64 ticket) {
         return serial::SerialText(page, qint32(ticket + 1));
     };
+    const ticket::TSheetLayout before = sheetLayout_;
+    const auto report = report_;
     TSheetLayoutDialog dialog(sheetLayout_, serialText, serial::PageArea(), std::max(1, txtPageCount->AsInteger()), this);
+    // The preview follows every change; Cancel puts back what was there.
+    dialog.OnChange = [this](const ticket::TSheetLayout& layout) { app::Guard([&] { SetSheetLayout(layout); }); };
     if (dialog.exec() == QDialog::Accepted) {
         ForgetUnknown({ QStringLiteral("[Sheet] ") });
         SetSheetLayout(dialog.Layout());
+    } else if (sheetLayout_ != before) {
+        SetSheetLayout(before);
+        report_ = report;
+        txtStartingSNChange();
     }
 }
 

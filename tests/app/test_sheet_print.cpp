@@ -432,11 +432,12 @@ TEST_F(SheetPrintTest, TicketsAndCutMarksOffThePrintableAreaAreWarnings)
             if (warning.kind == K::TicketOutside || warning.kind == K::CutMarksOutside)
                 found << warning.kind;
         EXPECT_EQ(found, kinds) << layout.toStdString();
-        if (kinds == QList<K> { K::TicketOutside })
+        if (kinds == QList<K> { K::TicketOutside }) {
             EXPECT_TRUE(std::any_of(result.warnings.begin(), result.warnings.end(), [](const TPreflightWarning& w) {
                 return w.text == QStringLiteral("Ticket 1 of the sheet (4.25 x 11.00 in at 0.00, 0.00 in from the paper's corner) does not "
                                                 "fit on the printable area of the page (8.00 x 10.42 in at 0.25, 0.29 in)");
             }));
+        }
     }
 }
 } // namespace
@@ -496,6 +497,27 @@ TEST_F(SheetLayoutWindowTest, ChosenInTheDialogReachesThePreviewAndTheSettingsFi
     EXPECT_EQ(Setting("Sheet", "Origin"), QStringLiteral("paper"));
 }
 
+// The preview follows the dialog as values are typed; Cancel puts the window's layout back.
+TEST_F(SheetLayoutWindowTest, PreviewFollowsTheDialogUntilCancel)
+{
+    WriteSettings("[SN]\r\nLastNumber=100\r\nPageCount=8\r\n");
+    auto window = MakeWindow();
+    const QString pageBefore = window->Preview1->PageText();
+    int columnsWhileOpen = 0;
+    QString pageWhileOpen;
+    WhenModal<TSheetLayoutDialog>([&](TSheetLayoutDialog* dialog) {
+        Retype(dialog->ColumnsEdit(), QStringLiteral("4"));
+        columnsWhileOpen = window->SheetLayout().Columns;
+        pageWhileOpen = window->Preview1->PageText();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    ChooseFromMenu(window->mnuOptions, { Qt::Key_L });
+    EXPECT_EQ(columnsWhileOpen, 4);
+    EXPECT_EQ(pageWhileOpen, QStringLiteral("Sheet 1 of 2"));
+    EXPECT_TRUE(window->SheetLayout().IsDefault());
+    EXPECT_EQ(window->Preview1->PageText(), pageBefore);
+}
+
 // The outline colour of a ticket in the preview, give or take the screen's rounding.
 bool TicketBlue(const QColor& c)
 {
@@ -519,8 +541,9 @@ TEST_F(SheetLayoutWindowTest, TheDialogWritesThePaperForAChangedLayoutOnly)
             QTest::keyClick(dialog->RowsEdit(), Qt::Key_Return);
         });
         window->mnuSheetLayout->trigger();
-        if (!change)
+        if (!change) {
             EXPECT_EQ(window->SheetLayout(), before); // unchanged: as the file has it
+        }
     }
     EXPECT_EQ(window->SheetLayout().Origin, ticket::TOrigin::Paper);
     EXPECT_NEAR(window->SheetLayout().Left, 0.267, 0.0005);
