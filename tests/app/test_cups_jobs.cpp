@@ -5,16 +5,22 @@
 #include "support_cups.h"
 #include "support_program.h"
 
+#include "app/Tallyforge.h"
+#include "platform/Application.h"
 #include "platform/Printer.h"
+#include "preview/PreviewStatusBar.h"
+#include "widgets/HistoryEdit.h"
 #include "printjob/PrintJob.h"
 #include "run/PrintRoom.h"
 #include "run/SpoolerJobs.h"
 #include "ticket/SerialDrawing.h"
 
 #include <QDeadlineTimer>
+#include <QRegularExpression>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 
 #include <cups/cups.h>
@@ -172,6 +178,29 @@ TEST_F(CupsJobsTest, JobInAStoppedQueueIsSentUntilTheOperatorCancelsIt)
     ASSERT_TRUE(rest);
     EXPECT_EQ(rest->fromSheet, 0);
     EXPECT_EQ(rest->notPrinted, (QList<TSerialRange> { { 101, 103 } }));
+}
+
+// The window says a job the stopped queue holds is sent, not printed, and follows it while
+// it runs: the operator's cancel reaches its status bar without anybody asking.
+TEST_F(CupsJobsTest, WindowFollowsItsJobToTheOperatorsCancel)
+{
+    QStringList errors;
+    app::SetErrorHandler([&errors](const QString&, const QString& text) { errors << text; });
+    Tool(QStringLiteral("cupsdisable"), { cups_.QueueName() });
+    TfrmTallyforge window(nullptr, settings_);
+    ASSERT_EQ(Printer().PrinterName(), cups_.QueueName());
+    window.txtPageCount->SetText(QStringLiteral("2"));
+    window.ToolButton1->trigger();
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+    const QString sent = window.PreviewStatusBar1->UserText();
+    const QRegularExpressionMatch job = QRegularExpression(QStringLiteral("^Sent to tfq as job (\\d+), not yet printed$")).match(sent);
+    ASSERT_TRUE(job.hasMatch()) << sent.toStdString();
+
+    Tool(QStringLiteral("cancel"), { job.captured(1) });
+    const QString cancelled = QStringLiteral("Job %1 on tfq was cancelled.").arg(job.captured(1));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.PreviewStatusBar1->UserText().startsWith(cancelled); }, 30000))
+        << window.PreviewStatusBar1->UserText().toStdString();
+    app::SetErrorHandler(nullptr);
 }
 
 // The queue's IPP printer is gone: the job never completes, and stays sent (its numbers
