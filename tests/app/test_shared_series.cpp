@@ -570,6 +570,23 @@ TEST_F(SharedSeriesTest, FinalRecordSentTwiceChangesNothing)
               QStringLiteral("a|cancelled|1|3|3||\nb|interrupted|4|10|0||\nc|interrupted|11|17|0||"));
 }
 
+// The spooler's later word on a run that has ended (a job the printer cancelled part way)
+// replaces the run's record on the server, as it does in a local journal.
+TEST_F(SharedSeriesTest, SpoolersLaterWordReplacesTheEndedRecord)
+{
+    TSharedSeries station(server_->Uri(), series_, Spool());
+    TJournalRecord a = Record(QStringLiteral("a"));
+    ASSERT_EQ(Reserve(station, a, 5), std::make_pair(1, 5));
+    Ended(a, 5, TRunStatus::Sent);
+    station.End(a);
+    a.status = TRunStatus::Cancelled;
+    a.pages = 2;
+    station.Settle(a);
+    EXPECT_EQ(server_->Query(QStringLiteral("SELECT status, first, last, pages FROM tallyforge_runs WHERE series = '%1'").arg(series_)),
+              QStringLiteral("cancelled|1|5|2"));
+    EXPECT_EQ(SeriesLast(), 5); // the numbers of a job that went stay used
+}
+
 // A series server that takes a connection and never answers (a table lock held by
 // another session, a hung server) holds no station: Begin raises and End sends the
 // record to the spool, as with a lost server, after the station's time limit.
