@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
+
+#include <cups/cups.h>
 
 #include <arpa/inet.h>
 #include <csignal>
@@ -372,3 +375,12 @@ bool PrivateCups::AddGoneIppPrinterQueue(const QString& name)
 }
 
 QString PrivateCups::PendingJobs(const QString& queue) { return RunTool(QStringLiteral("lpstat"), { QStringLiteral("-o"), queue }); }
+
+void PrivateCups::ServeThisProcess() const
+{
+    qputenv("CUPS_SERVER", Server().toLocal8Bit());
+    cupsSetServer(nullptr);
+    static QTemporaryDir home;
+    apptest::UseHome(home.path());
+    apptest::EnsureApplication();
+}

@@ -26,6 +26,10 @@ public:
     bool Start();
     void Stop();
     QString Error() const { return error_; }
+    // Makes this scheduler the process's print server (CUPS_SERVER, read again by libcups)
+    // with a home folder of the tests' own and the test application; before the first
+    // printer look-up.
+    void ServeThisProcess() const;
 
     // "127.0.0.1:port", for CUPS_SERVER.
     QString Server() const;

@@ -34,14 +34,10 @@ protected:
         const QString reason = PrivateCups::UnavailableReason();
         if (!reason.isEmpty())
             GTEST_SKIP() << reason.toStdString();
-        static QTemporaryDir home;
-        apptest::UseHome(home.path());
-        apptest::EnsureApplication();
         ASSERT_TRUE(cups_.Start()) << cups_.Error().toStdString();
         // The printer and the scheduler connection are the process's; each test has its
         // own scheduler.
-        qputenv("CUPS_SERVER", cups_.Server().toLocal8Bit());
-        cupsSetServer(nullptr);
+        cups_.ServeThisProcess();
         TPrinter::ResetForTests();
         settings_ = dir_.filePath(QStringLiteral("Tallyforge.ini"));
         QFile file(settings_);

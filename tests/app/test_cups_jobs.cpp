@@ -68,12 +68,8 @@ protected:
         const QString reason = PrivateCups::UnavailableReason();
         if (!reason.isEmpty())
             GTEST_SKIP() << reason.toStdString();
-        static QTemporaryDir home;
-        apptest::UseHome(home.path());
-        apptest::EnsureApplication();
         ASSERT_TRUE(cups_.Start()) << cups_.Error().toStdString();
-        qputenv("CUPS_SERVER", cups_.Server().toLocal8Bit());
-        cupsSetServer(nullptr);
+        cups_.ServeThisProcess();
         TPrinter::ResetForTests();
         settings_ = dir_.filePath(QStringLiteral("Tallyforge.ini"));
         QFile file(settings_);

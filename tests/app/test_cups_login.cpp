@@ -45,10 +45,7 @@ protected:
             startError_ = cups_->Error();
             return;
         }
-        qputenv("CUPS_SERVER", cups_->Server().toLocal8Bit());
-        static QTemporaryDir home;
-        apptest::UseHome(home.path());
-        apptest::EnsureApplication();
+        cups_->ServeThisProcess();
     }
 
     static void TearDownTestSuite()

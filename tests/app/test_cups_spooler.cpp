@@ -35,10 +35,7 @@ protected:
             return;
         }
         // Before the first printer look-up: the program finds its queues through this.
-        qputenv("CUPS_SERVER", cups_->Server().toLocal8Bit());
-        static QTemporaryDir home;
-        apptest::UseHome(home.path());
-        apptest::EnsureApplication();
+        cups_->ServeThisProcess();
     }
 
     static void TearDownTestSuite()
