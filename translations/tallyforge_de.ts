@@ -532,6 +532,14 @@
         <source>Void: %1 to %2</source>
         <translation>Ungültig: %1 bis %2</translation>
     </message>
+    <message>
+        <source>--letters takes 0 to %1 letters, not %2</source>
+        <translation>--letters erwartet 0 bis %1 Buchstaben, nicht %2</translation>
+    </message>
+    <message>
+        <source>print: a letter series of this many letters (0 to 4) before the digits, AA0000 to ZZ9999 with 2 letters and 4 digits (default: [SN] Letters in the settings file).</source>
+        <translation>print: eine Buchstabenserie mit so vielen Buchstaben (0 bis 4) vor den Ziffern, AA0000 bis ZZ9999 bei 2 Buchstaben und 4 Ziffern (Vorgabe: [SN] Letters in der Einstellungsdatei).</translation>
+    </message>
 </context>
 <context>
     <name>CupsJob</name>
@@ -1067,8 +1075,24 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <translation>Wird zwischen der Nummer und ihrem Prüfzeichen gedruckt, etwa ein Bindestrich; leer: nichts</translation>
     </message>
     <message>
-        <source>Check &amp;separator:</source>
+        <source>Letters before the digits: with 2 letters and 4 digits the series runs AA0000 to AA9999, AB0000 ... ZZ9999</source>
+        <translation>Buchstaben vor den Ziffern: bei 2 Buchstaben und 4 Ziffern läuft die Serie AA0000 bis AA9999, AB0000 ... ZZ9999</translation>
+    </message>
+    <message>
+        <source>Printed between the letters and the digits, such as a hyphen; empty: nothing</source>
+        <translation>Wird zwischen den Buchstaben und den Ziffern gedruckt, etwa ein Bindestrich; leer: nichts</translation>
+    </message>
+    <message>
+        <source>Check sepa&amp;rator:</source>
         <translation>Prüfzeichen-&amp;Trenner:</translation>
+    </message>
+    <message>
+        <source>&amp;Letters before the digits:</source>
+        <translation>&amp;Buchstaben vor den Ziffern:</translation>
+    </message>
+    <message>
+        <source>Letter separa&amp;tor:</source>
+        <translation>Buchstaben-Tre&amp;nner:</translation>
     </message>
 </context>
 <context>
@@ -1529,6 +1553,10 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>Void them all the same?</source>
         <translation>Trotzdem für ungültig erklären?</translation>
+    </message>
+    <message>
+        <source>Serials %1 to %2 lie outside the letter series, which numbers 0 to %3 (%4 to %5)</source>
+        <translation>Die Seriennummern %1 bis %2 liegen außerhalb der Buchstabenserie, die 0 bis %3 nummeriert (%4 bis %5)</translation>
     </message>
 </context>
 <context>

@@ -11,7 +11,7 @@
 #include <QSpinBox>
 
 TNumberFormatDialog::TNumberFormatDialog(int digits, int sampleNumber, QWidget* parent, int step, ticket::TCheck check,
-                                         const QString& checkSeparator)
+                                         const QString& checkSeparator, int letters, const QString& letterSeparator)
     : QDialog(parent)
     , sampleNumber_(sampleNumber)
 {
@@ -41,6 +41,15 @@ TNumberFormatDialog::TNumberFormatDialog(int digits, int sampleNumber, QWidget* 
     separator_ = new QLineEdit(checkSeparator, this);
     separator_->setObjectName(QStringLiteral("NumberCheckSeparator"));
     separator_->setToolTip(tr("Printed between the number and its check character, such as a hyphen; empty: nothing"));
+    letters_ = new QSpinBox(this);
+    letters_->setObjectName(QStringLiteral("NumberLetters"));
+    letters_->setRange(0, ticket::kMaxLetters);
+    letters_->setSpecialValueText(tr("none"));
+    letters_->setValue(qBound(0, letters, ticket::kMaxLetters));
+    letters_->setToolTip(tr("Letters before the digits: with 2 letters and 4 digits the series runs AA0000 to AA9999, AB0000 ... ZZ9999"));
+    letterSeparator_ = new QLineEdit(letterSeparator, this);
+    letterSeparator_->setObjectName(QStringLiteral("NumberLetterSeparator"));
+    letterSeparator_->setToolTip(tr("Printed between the letters and the digits, such as a hyphen; empty: nothing"));
     sample_ = new QLabel(this);
     sample_->setObjectName(QStringLiteral("NumberSample"));
 
@@ -48,7 +57,9 @@ TNumberFormatDialog::TNumberFormatDialog(int digits, int sampleNumber, QWidget* 
     form->addRow(tr("&Digits (padded with zeros):"), digits_);
     form->addRow(tr("&Step from one serial to the next:"), step_);
     form->addRow(tr("&Check character:"), check_);
-    form->addRow(tr("Check &separator:"), separator_);
+    form->addRow(tr("Check sepa&rator:"), separator_);
+    form->addRow(tr("&Letters before the digits:"), letters_);
+    form->addRow(tr("Letter separa&tor:"), letterSeparator_);
     form->addRow(tr("Example:"), sample_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     form->addRow(buttons);
@@ -58,6 +69,8 @@ TNumberFormatDialog::TNumberFormatDialog(int digits, int sampleNumber, QWidget* 
     connect(step_, &QSpinBox::valueChanged, this, [this] { UpdateSample(); });
     connect(check_, &QComboBox::currentIndexChanged, this, [this] { UpdateSample(); });
     connect(separator_, &QLineEdit::textChanged, this, [this] { UpdateSample(); });
+    connect(letters_, &QSpinBox::valueChanged, this, [this] { UpdateSample(); });
+    connect(letterSeparator_, &QLineEdit::textChanged, this, [this] { UpdateSample(); });
     UpdateSample();
 }
 
@@ -69,6 +82,10 @@ ticket::TCheck TNumberFormatDialog::Check() const { return ticket::TCheck(check_
 
 QString TNumberFormatDialog::CheckSeparator() const { return separator_->text(); }
 
+int TNumberFormatDialog::Letters() const { return letters_->value(); }
+
+QString TNumberFormatDialog::LetterSeparator() const { return letterSeparator_->text(); }
+
 void TNumberFormatDialog::UpdateSample()
 {
     // The first two serials as a run prints them, without prefix and suffix.
@@ -78,6 +95,8 @@ void TNumberFormatDialog::UpdateSample()
     page.Step = Step();
     page.Check = Check();
     page.CheckSeparator = CheckSeparator();
+    page.Letters = Letters();
+    page.LetterSeparator = LetterSeparator();
     sample_->setText(Step() == 1 && Check() == ticket::TCheck::None
                          ? serial::SerialText(page, 1)
                          : tr("%1, %2, ...").arg(serial::SerialText(page, 1), serial::SerialText(page, 2)));

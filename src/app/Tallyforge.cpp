@@ -461,6 +461,8 @@ serial::SerialPage TfrmTallyforge::CurrentPage() const
     page.Step = step_;
     page.Check = check_;
     page.CheckSeparator = checkSeparator_;
+    page.Letters = letters_;
+    page.LetterSeparator = letterSeparator_;
     page.Items = items_;
     // The artwork the preview shows lies under the numbers: their width is fixed then.
     page.OnArtwork = template_.IsSet() && TemplateProblem().isEmpty();
@@ -777,6 +779,8 @@ void TfrmTallyforge::LoadSettings()
     step_ = settings.Step;
     check_ = settings.Check;
     checkSeparator_ = settings.CheckSeparator;
+    letters_ = settings.Letters;
+    letterSeparator_ = settings.LetterSeparator;
     confirmAbove_ = settings.ConfirmAbove;
     sheetsPerJob_ = settings.SheetsPerJob;
     UseSeries(SeriesChoice(settings.SeriesServer, settings.SeriesName));
@@ -814,6 +818,8 @@ void TfrmTallyforge::SaveSettings()
     settings.Step = step_;
     settings.Check = check_;
     settings.CheckSeparator = checkSeparator_;
+    settings.Letters = letters_;
+    settings.LetterSeparator = letterSeparator_;
     settings.ConfirmAbove = confirmAbove_;
     settings.Calibrations = calibrations_;
     settings.WholePage = mnuWholePage->isChecked();

@@ -255,6 +255,8 @@ private:
     int step_ = 1; // [SN] Step and Check
     ticket::TCheck check_ = ticket::TCheck::None;
     QString checkSeparator_;
+    int letters_ = 0; // a letter series' letters before the digits; 0: none
+    QString letterSeparator_;
     ticket::TSheetLayout sheetLayout_;
     QList<ticket::TTicketItem> items_;
     ticket::TTemplate template_;

@@ -609,14 +609,18 @@ QString TfrmTallyforge::RestText(const TRunRest& rest)
 
 void TfrmTallyforge::mnuNumberFormatClick()
 {
-    TNumberFormatDialog dialog(digits_, txtStartingSN->AsInteger(), this, step_, check_, checkSeparator_);
+    TNumberFormatDialog dialog(digits_, txtStartingSN->AsInteger(), this, step_, check_, checkSeparator_, letters_,
+                               letterSeparator_);
     if (dialog.exec() == QDialog::Accepted
         && (dialog.Digits() != digits_ || dialog.Step() != step_ || dialog.Check() != check_
-            || dialog.CheckSeparator() != checkSeparator_)) {
+            || dialog.CheckSeparator() != checkSeparator_ || dialog.Letters() != letters_
+            || dialog.LetterSeparator() != letterSeparator_)) {
         digits_ = dialog.Digits();
         step_ = dialog.Step();
         check_ = dialog.Check();
         checkSeparator_ = dialog.CheckSeparator();
+        letters_ = dialog.Letters();
+        letterSeparator_ = dialog.LetterSeparator();
         report_.clear();
     }
     if (dialog.result() == QDialog::Accepted)

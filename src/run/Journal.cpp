@@ -3,6 +3,7 @@
 #include "platform/Exception.h"
 #include "platform/FileLock.h"
 #include "platform/RegularFile.h"
+#include "ticket/SerialText.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -33,7 +34,7 @@ namespace {
 const QStringList kColumns { "started", "finished", "kind", "status", "first", "last", "pages", "prefix",
                              "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last", "digits",
                              "sheets", "layout", "not_printed", "step", "check", "template", "template_sha256", "design", "resumes", "check_separator",
-                             "jobs", "print_server", "reason" };
+                             "jobs", "print_server", "reason", "letters", "letter_separator" };
 // Journals written before the run and void columns.
 constexpr qsizetype kOlderColumnCount = 14;
 // Journals written before the sheets column. Each later version added columns at the end;
@@ -414,7 +415,8 @@ QStringList QuotedFields(const TJournalRecord& r)
                                r.layout, NotPrintedText(r.notPrinted), r.step != 1 ? QString::number(r.step) : QString(),
                                r.check, r.templateName, r.templateSha256, r.design,
                                r.resumes ? QStringLiteral("%1").arg(r.resumes, 16, 16, QLatin1Char('0')) : QString(),
-                               r.checkSeparator, JobsText(r.jobs), r.jobServer, r.reason };
+                               r.checkSeparator, JobsText(r.jobs), r.jobServer, r.reason,
+                               r.letters > 0 ? QString::number(r.letters) : QString(), r.letterSeparator };
     QStringList quoted;
     for (const QString& field : fields)
         quoted << Quoted(field);
@@ -460,6 +462,8 @@ void TJournal::ReadDetails(const QString& text, TJournalRecord& record)
     record.jobs = read->jobs;
     record.jobServer = read->jobServer;
     record.reason = read->reason;
+    record.letters = read->letters;
+    record.letterSeparator = read->letterSeparator;
 }
 
 std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
@@ -534,6 +538,8 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
             ok = false;
         r.jobServer = Unquoted(field(29), true);
         r.reason = Unquoted(field(30), true);
+        r.letters = qBound(0, NumberField(field(31), &ok).value_or(0), ticket::kMaxLetters);
+        r.letterSeparator = Unquoted(field(32), true);
     }
     if (!ok)
         return std::nullopt;

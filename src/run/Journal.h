@@ -100,6 +100,9 @@ struct TJournalRecord {
     quint64 resumes = 0;
     // Between the number and its check character, as printed; empty: nothing.
     QString checkSeparator;
+    // A letter series' letters and separator (0 and empty: none).
+    int letters = 0;
+    QString letterSeparator;
     // Why the serials of a void record were spoiled, as the user gave it; empty: not said.
     QString reason;
     // The CUPS jobs the run went as, in the order of their sheets, and the print server

@@ -202,6 +202,21 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
                                 .arg(request.page.Step)
                                 .arg(std::numeric_limits<int>::max()),
                             TRequestInput::Count);
+    // A letter series prints from AA0 to its last number (ZZ99...9): a serial beyond
+    // either end has no text of its own.
+    if (request.page.Letters > 0) {
+        const qint64 first = request.page.StartingNumber;
+        const qint64 last = first + (qMax<qint64>(1, request.count) - 1) * qMax(1, request.page.Step);
+        const qint64 end = ticket::LastLettered(request.page.Letters, request.page.Digits);
+        if (first < 0 || last > end)
+            throw EPrintRequest(QCoreApplication::translate("TPrintRoom", "Serials %1 to %2 lie outside the letter series, which numbers 0 to %3 (%4 to %5)")
+                                    .arg(first)
+                                    .arg(last)
+                                    .arg(end)
+                                    .arg(*ticket::LetteredText(0, request.page.Letters, request.page.LetterSeparator, request.page.Digits),
+                                         *ticket::LetteredText(end, request.page.Letters, request.page.LetterSeparator, request.page.Digits)),
+                                TRequestInput::Count);
+    }
     CheckLayout(request.layout);
     request.layout = ticket::Bounded(request.layout);
     if (const ticket::TSheetPlan sheets(request.layout, request.count); sheets.PrintedSheets() > std::numeric_limits<int>::max())
@@ -468,7 +483,8 @@ TPrintRoom::TNamedReprint TPrintRoom::NameReprint(TPrintPlan& plan, TPrintReques
     prints.removeIf([](const TJournalRecord& run) {
         return run.kind == TRunKind::Reprint || run.kind == TRunKind::Calibration || run.kind == TRunKind::Void;
     });
-    const TSerialFormat today { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check, request.page.CheckSeparator };
+    const TSerialFormat today { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check, request.page.CheckSeparator,
+                                   request.page.Letters, request.page.LetterSeparator };
     const auto readings = [&prints](const QString& text) {
         const QList<TNamed> named = Named(text, prints);
         return named.isEmpty() && text.trimmed() != text ? Named(text.trimmed(), prints) : named;
@@ -551,7 +567,8 @@ std::optional<TJournalRecord> TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRe
             printedBy = &run;
     }
     std::optional<TJournalRecord> found;
-    printedserial::TSerialFormat format { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check, request.page.CheckSeparator };
+    printedserial::TSerialFormat format { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check, request.page.CheckSeparator,
+                                   request.page.Letters, request.page.LetterSeparator };
     if (printedBy) {
         found = *printedBy;
         format = printedserial::FormatOf(*printedBy);
@@ -566,6 +583,8 @@ std::optional<TJournalRecord> TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRe
         request.page.Step = qMax(1, printedBy->step);
         request.page.Check = format.check;
         request.page.CheckSeparator = format.checkSeparator;
+        request.page.Letters = format.letters;
+        request.page.LetterSeparator = format.letterSeparator;
     }
     request.page.Step = qMax(1, request.page.Step);
     const qint64 last = qint64(request.page.StartingNumber) + plan.count - 1;
@@ -629,6 +648,8 @@ void TPrintRoom::PlanResume(TPrintPlan& plan, TPrintRequest& request)
     request.page.Step = qMax(1, rest->run.step);
     request.page.Check = ticket::ParseCheck(rest->run.check).value_or(ticket::TCheck::None);
     request.page.CheckSeparator = rest->run.checkSeparator;
+    request.page.Letters = rest->run.letters;
+    request.page.LetterSeparator = rest->run.letterSeparator;
     request.layout = rest->layout;
     // On the artwork the run began on (none: none).
     request.artwork.File = rest->run.templateName;
@@ -878,7 +899,7 @@ TVoidPlan TPrintRoom::PlanVoid(const QList<TJournalRecord>& runs, std::optional<
         }
     TJournalRecord& record = result.record;
     const printedserial::TSerialFormat today { request.page.Prefix, request.page.Suffix, request.page.Digits, request.page.Check,
-                                               request.page.CheckSeparator };
+                                               request.page.CheckSeparator, request.page.Letters, request.page.LetterSeparator };
     // A number no run printed may be one a stopped run keeps for its rest: that run's
     // text, today's first.
     const TJournalRecord* takenBy = found.run ? &*found.run : nullptr;

@@ -34,7 +34,8 @@ std::optional<qint32> NumberOf(QStringView text, std::optional<int> digits)
 
 TSerialFormat FormatOf(const TJournalRecord& run)
 {
-    return { run.prefix, run.suffix, run.digits, ticket::ParseCheck(run.check).value_or(ticket::TCheck::None), run.checkSeparator };
+    return { run.prefix, run.suffix, run.digits, ticket::ParseCheck(run.check).value_or(ticket::TCheck::None), run.checkSeparator,
+             run.letters, run.letterSeparator };
 }
 
 bool SameText(const TSerialFormat& a, const TSerialFormat& b)
@@ -42,12 +43,14 @@ bool SameText(const TSerialFormat& a, const TSerialFormat& b)
     // Widths of 0 and 1 pad no number.
     const bool sameWidth = !a.digits || !b.digits || *a.digits == *b.digits || qMax(*a.digits, *b.digits) <= 1;
     return a.prefix == b.prefix && a.suffix == b.suffix && a.check == b.check
-        && (a.check == ticket::TCheck::None || a.checkSeparator == b.checkSeparator) && sameWidth;
+        && (a.check == ticket::TCheck::None || a.checkSeparator == b.checkSeparator) && sameWidth && a.letters == b.letters
+        && (a.letters == 0 || a.letterSeparator == b.letterSeparator);
 }
 
 QString Text(const TSerialFormat& format, qint32 number)
 {
-    return ticket::SerialParts(format.prefix, number, format.suffix, format.digits.value_or(0), format.check, format.checkSeparator).text;
+    return ticket::SerialParts(format.prefix, number, format.suffix, format.digits.value_or(0), format.check, format.checkSeparator,
+                              format.letters, format.letterSeparator).text;
 }
 
 QString Text(const TJournalRecord& run, qint32 number)
@@ -71,6 +74,13 @@ std::optional<qint32> Parse(const QString& text, const TSerialFormat& format)
         if (!middle.endsWith(format.checkSeparator))
             return std::nullopt;
         middle.chop(format.checkSeparator.size());
+    }
+    if (format.letters > 0) {
+        // Letters, then digits; the check is over the digits.
+        const std::optional<qint32> number = ticket::ParseLettered(middle, format.letters, format.letterSeparator, format.digits.value_or(1));
+        if (!number || ticket::CheckCharacter(format.check, middle.last(qMax(1, format.digits.value_or(1)))) != check)
+            return std::nullopt;
+        return number;
     }
     const std::optional<qint32> number = NumberOf(middle, format.digits);
     if (!number || ticket::CheckCharacter(format.check, middle) != check)

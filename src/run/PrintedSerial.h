@@ -21,6 +21,8 @@ struct TSerialFormat {
     std::optional<int> digits;
     ticket::TCheck check = ticket::TCheck::None;
     QString checkSeparator;
+    int letters = 0;
+    QString letterSeparator;
 };
 TSerialFormat FormatOf(const TJournalRecord& run);
 

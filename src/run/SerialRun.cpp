@@ -99,6 +99,10 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     record.check = page.Check == ticket::TCheck::None ? QString() : ticket::CheckName(page.Check);
     if (page.Check != ticket::TCheck::None)
         record.checkSeparator = page.CheckSeparator;
+    if (page.Letters > 0) {
+        record.letters = page.Letters;
+        record.letterSeparator = page.LetterSeparator;
+    }
     const int step = page.Step;
     // The counter counts numbers: every serial and the ones the step passes over.
     const qint64 numbers = serial::RunNumbers(page, outcome.count);

@@ -73,6 +73,8 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     // A scheme this version does not know prints no check rather than a wrong one.
     s.Check = ticket::ParseCheck(ini.ReadString(kSN, QStringLiteral("Check"), QString())).value_or(d.Check);
     s.CheckSeparator = ticket::UnquotedValue(ini.ReadString(kSN, QStringLiteral("CheckSeparator"), d.CheckSeparator));
+    s.Letters = qBound(0, ini.ReadInteger(kSN, QStringLiteral("Letters"), d.Letters), ticket::kMaxLetters);
+    s.LetterSeparator = ticket::UnquotedValue(ini.ReadString(kSN, QStringLiteral("LetterSeparator"), d.LetterSeparator));
     s.HorizontalIndent = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent), kMaxIndent);
     s.VerticalIndent = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent), kMaxIndent);
     s.HorizontalIndent2 = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent2"), d.HorizontalIndent2), kMaxIndent);
@@ -156,6 +158,14 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         ini.WriteString(kSN, QStringLiteral("CheckSeparator"), ticket::QuotedValue(s.CheckSeparator));
     else if (ini.ValueExists(kSN, QStringLiteral("CheckSeparator")))
         ini.DeleteKey(kSN, QStringLiteral("CheckSeparator"));
+    for (const auto& [key, value] : { std::pair { QStringLiteral("Letters"), s.Letters > 0 ? QString::number(s.Letters) : QString() },
+                                      std::pair { QStringLiteral("LetterSeparator"),
+                                                  s.Letters > 0 && !s.LetterSeparator.isEmpty() ? ticket::QuotedValue(s.LetterSeparator) : QString() } }) {
+        if (!value.isEmpty())
+            ini.WriteString(kSN, key, value);
+        else if (ini.ValueExists(kSN, key))
+            ini.DeleteKey(kSN, key);
+    }
     if (s.ConfirmAbove != TallyforgeSettings::kDefaultConfirmAbove)
         ini.WriteInteger(kSN, QStringLiteral("ConfirmAbove"), s.ConfirmAbove);
     ini.WriteString(kFont, QStringLiteral("Name"), s.Font.Name);

@@ -53,6 +53,10 @@ struct TallyforgeSettings {
     ticket::TCheck Check = ticket::TCheck::None;
     // Between the number and its check character; written only when not empty.
     QString CheckSeparator;
+    // A letter series: letters before the digits (0 to 4; 0, the default, none) and the
+    // text between them; each written only when the series has letters.
+    int Letters = 0;
+    QString LetterSeparator;
     // A window's print of more pages than this asks first; 0: never asks. Written only
     // when not the default, and a default never removes what the file holds.
     static constexpr int kDefaultConfirmAbove = 1000;

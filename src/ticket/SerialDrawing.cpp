@@ -36,7 +36,8 @@ QString SerialText(const SerialPage& page, qint32 pageIndex) { return SerialText
 
 QString SerialText(const SerialPage& page, qint32 start, qint32 pageIndex)
 {
-    return ticket::SerialParts(page.Prefix, SerialNumber(start, pageIndex, page.Step), page.Suffix, page.Digits, page.Check, page.CheckSeparator).text;
+    return ticket::SerialParts(page.Prefix, SerialNumber(start, pageIndex, page.Step), page.Suffix, page.Digits, page.Check, page.CheckSeparator,
+                               page.Letters, page.LetterSeparator).text;
 }
 
 qint64 RunNumbers(const SerialPage& page, qint64 count) { return qMax<qint64>(1, count) * qMax(1, page.Step); }
@@ -45,7 +46,8 @@ QString ItemValue(const SerialPage& page, const ticket::TTicketItem& item, int p
 {
     // {serial} is the serial as the two positions print it.
     const ticket::TSerialParts parts
-        = ticket::SerialParts(page.Prefix, SerialNumber(page.StartingNumber, pageIndex, page.Step), page.Suffix, page.Digits, page.Check, page.CheckSeparator);
+        = ticket::SerialParts(page.Prefix, SerialNumber(page.StartingNumber, pageIndex, page.Step), page.Suffix, page.Digits, page.Check, page.CheckSeparator,
+                               page.Letters, page.LetterSeparator);
     return ticket::ItemText(item.Text, parts.text, parts.number, parts.check);
 }
 

@@ -61,6 +61,8 @@ struct SerialPage {
     int Step = 1;     // the difference between one page's serial and the next (1 and above)
     ticket::TCheck Check = ticket::TCheck::None; // the check character after the number
     QString CheckSeparator; // between the number and its check character
+    int Letters = 0;        // a letter series' letters before the digits; 0: none
+    QString LetterSeparator; // between the letters and the digits
     // The printer's calibration, inches, which the indents above include already: what
     // else goes on a sheet (cut marks) moves by it too.
     QPointF Offset;

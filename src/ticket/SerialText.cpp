@@ -2,6 +2,7 @@
 
 #include <QList>
 
+#include <limits>
 #include <numeric>
 
 namespace ticket {
@@ -126,12 +127,79 @@ QString NumberText(qint32 number, int digits)
     return number < 0 ? QLatin1Char('-') + padded : padded;
 }
 
+qint64 LastLettered(int letters, int digits)
+{
+    if (letters <= 0)
+        return -1;
+    qint64 last = 1;
+    for (int i = 0; i < qMin(letters, kMaxLetters); ++i)
+        last *= 26;
+    for (int i = 0; i < qMax(1, digits) && last <= std::numeric_limits<qint32>::max(); ++i)
+        last *= 10;
+    return qMin<qint64>(last, qint64(std::numeric_limits<qint32>::max()) + 1) - 1;
+}
+
+namespace {
+
+qint64 PowerOfTen(int digits)
+{
+    qint64 power = 1;
+    for (int i = 0; i < digits && power <= std::numeric_limits<qint32>::max(); ++i)
+        power *= 10;
+    return power;
+}
+
+} // namespace
+
+std::optional<QString> LetteredText(qint64 number, int letters, const QString& separator, int digits)
+{
+    if (letters <= 0 || number < 0 || number > LastLettered(letters, digits))
+        return std::nullopt;
+    const int width = qMax(1, digits);
+    const qint64 power = PowerOfTen(width);
+    qint64 head = number / power;
+    QString text(qMin(letters, kMaxLetters), QLatin1Char('A'));
+    for (qsizetype i = text.size() - 1; i >= 0; --i, head /= 26)
+        text[i] = QLatin1Char(char('A' + head % 26));
+    return text + separator + QStringLiteral("%1").arg(number % power, width, 10, QLatin1Char('0'));
+}
+
+std::optional<qint32> ParseLettered(QStringView text, int letters, const QString& separator, int digits)
+{
+    const int count = qMin(letters, kMaxLetters);
+    const int width = qMax(1, digits);
+    if (count <= 0 || text.size() != count + separator.size() + width || text.mid(count, separator.size()) != separator)
+        return std::nullopt;
+    qint64 head = 0;
+    for (const QChar c : text.first(count)) {
+        if (c < QLatin1Char('A') || c > QLatin1Char('Z'))
+            return std::nullopt;
+        head = head * 26 + (c.unicode() - 'A');
+    }
+    qint64 tail = 0;
+    for (const QChar c : text.last(width)) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        tail = tail * 10 + (c.unicode() - '0');
+    }
+    const qint64 number = head * PowerOfTen(width) + tail;
+    if (number > LastLettered(letters, digits))
+        return std::nullopt;
+    return qint32(number);
+}
+
 TSerialParts SerialParts(const QString& prefix, qint32 number, const QString& suffix, int digits, TCheck check,
-                         const QString& checkSeparator)
+                         const QString& checkSeparator, int letters, const QString& letterSeparator)
 {
     TSerialParts parts;
-    parts.number = NumberText(number, digits);
-    parts.check = CheckCharacter(check, parts.number);
+    if (const std::optional<QString> lettered = LetteredText(number, letters, letterSeparator, digits)) {
+        parts.number = *lettered;
+        // Over the digits alone: a separator's own digits are not the number's.
+        parts.check = CheckCharacter(check, QStringView(parts.number).last(qMax(1, digits)));
+    } else {
+        parts.number = NumberText(number, digits);
+        parts.check = CheckCharacter(check, parts.number);
+    }
     parts.text = prefix + parts.number + (parts.check.isEmpty() ? QString() : checkSeparator + parts.check) + suffix;
     return parts;
 }

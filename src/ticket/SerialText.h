@@ -33,6 +33,18 @@ QString CheckCharacter(TCheck check, QStringView digits);
 // its length; a minus sign stays in front and counts in the width (-7 at 5 is "-0007").
 QString NumberText(qint32 number, int digits = 0);
 
+// Letter series: `letters` letters (A for 0 ... Z for 25, the leftmost the most
+// significant) for number div 10^digits, the separator, then number mod 10^digits in
+// `digits` digits (at least 1). With 2 letters and 4 digits 9999 is AA9999, 10000 AB0000.
+inline constexpr int kMaxLetters = 4;
+// The last number such a series prints (ZZ9999 above: 6,759,999); -1 without letters.
+qint64 LastLettered(int letters, int digits);
+// The number as a letter series prints it, or nothing for a number it cannot print
+// (below 0 or past the last).
+std::optional<QString> LetteredText(qint64 number, int letters, const QString& separator, int digits);
+// The number `text` is, when it is exactly what the series prints for it.
+std::optional<qint32> ParseLettered(QStringView text, int letters, const QString& separator, int digits);
+
 // One serial as printed: the padded number, its check character, and prefix + number +
 // check + suffix.
 struct TSerialParts {
@@ -41,8 +53,11 @@ struct TSerialParts {
     QString text;
 };
 // `checkSeparator` stands between the number and its check character (none without one).
+// With letters, the number is the letter series' text and the check is over its digits;
+// a number the series cannot print is shown plain (a print of it is refused beforehand).
 TSerialParts SerialParts(const QString& prefix, qint32 number, const QString& suffix, int digits, TCheck check,
-                         const QString& checkSeparator = QString());
+                         const QString& checkSeparator = QString(), int letters = 0,
+                         const QString& letterSeparator = QString());
 
 // first + index * step, wrapping as a signed 32-bit value.
 qint32 NthSerial(qint32 first, qint64 index, qint64 step);

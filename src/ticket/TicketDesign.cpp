@@ -273,6 +273,10 @@ QString DesignText(const TTicketDesign& d)
     ini.WriteString(kSN, QStringLiteral("Check"), CheckName(p.Check));
     if (!p.CheckSeparator.isEmpty()) // absent from every design made before it was known
         ini.WriteString(kSN, QStringLiteral("CheckSeparator"), QuotedValue(p.CheckSeparator));
+    if (p.Letters > 0) {
+        ini.WriteInteger(kSN, QStringLiteral("Letters"), p.Letters);
+        ini.WriteString(kSN, QStringLiteral("LetterSeparator"), QuotedValue(p.LetterSeparator));
+    }
     ini.WriteString(kSN, QStringLiteral("Mark"), QuotedValue(p.Mark));
     ini.WriteString(kFont, QStringLiteral("Name"), QuotedValue(p.Font.Name));
     ini.WriteInteger(kFont, QStringLiteral("Size"), p.Font.Size);
@@ -320,6 +324,8 @@ std::optional<TTicketDesign> ParseDesign(const QString& text)
         return std::nullopt; // a scheme this version does not know: not its design
     p.Check = *check;
     p.CheckSeparator = UnquotedValue(ini.ReadString(kSN, QStringLiteral("CheckSeparator"), QString()));
+    p.Letters = qBound(0, ini.ReadInteger(kSN, QStringLiteral("Letters"), 0), kMaxLetters);
+    p.LetterSeparator = UnquotedValue(ini.ReadString(kSN, QStringLiteral("LetterSeparator"), QString()));
     p.Mark = UnquotedValue(ini.ReadString(kSN, QStringLiteral("Mark"), QString()));
     p.Font.Name = UnquotedValue(ini.ReadString(kFont, QStringLiteral("Name"), p.Font.Name));
     p.Font.Size = qBound(kMinFontSize, ini.ReadInteger(kFont, QStringLiteral("Size"), p.Font.Size), kMaxFontSize);

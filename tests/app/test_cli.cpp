@@ -332,7 +332,7 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
     reader.closeWriteChannel();
     ASSERT_TRUE(reader.waitForFinished(30000));
     EXPECT_EQ(QString::fromUtf8(reader.readAllStandardOutput()),
-              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits,sheets,layout,not_printed,step,check,template,template_sha256,design,resumes,check_separator,jobs,print_server,reason\n"
+              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits,sheets,layout,not_printed,step,check,template,template_sha256,design,resumes,check_separator,jobs,print_server,reason,letters,letter_separator\n"
                              "reprint completed 101 102 2 S- True\n"
                              "print completed 100 104 5 S- True\n"));
 
@@ -609,6 +609,33 @@ TEST_F(CommandLineTest, VoidAndSummaryAccountForEveryNumber)
     // The reason is the journal's last column.
     const QString csv = out({ QStringLiteral("log"), QStringLiteral("--csv") }, &code);
     EXPECT_TRUE(csv.contains(QStringLiteral(",void,completed,5,7,0,S-,")) && csv.contains(QStringLiteral(",\"jammed, torn\"\r\n"))) << csv.toStdString();
+}
+
+// A letter series rolls from AZ-9999 to BA-0000, is found by its printed text, and a run
+// past its last serial is refused before a number is taken.
+TEST_F(CommandLineTest, LetterSeriesRollsOverAndStopsAtItsLast)
+{
+    Write("[SN]\r\nLastNumber=259997\r\nDigits=4\r\nLetterSeparator=-\r\n\r\n[Paper]\r\nVerticalIndent2=5\r\n");
+    auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--letters"),
+                               QStringLiteral("2"), QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("run.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    const QStringList serials { QStringLiteral("AZ-9998"), QStringLiteral("AZ-9999"), QStringLiteral("BA-0000") };
+    for (int page = 1; page <= 3; ++page)
+        EXPECT_EQ(apptest::PdfText(Pdf(QStringLiteral("run.pdf")), page).count(serials[page - 1]), 2) << page;
+    EXPECT_EQ(LastNumber(), QStringLiteral("260000"));
+    std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("AZ-9999"), QStringLiteral("BA-0000"), QStringLiteral("--quiet"),
+                                  QStringLiteral("--output"), Pdf(QStringLiteral("again.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("again.pdf")), 2).contains(QStringLiteral("BA-0000 REPRINT")));
+
+    Write("[SN]\r\nLastNumber=6759998\r\nDigits=4\r\nLetters=2\r\n");
+    const QByteArray before = Bytes();
+    std::tie(code, error) = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--output"),
+                                  Pdf(QStringLiteral("past.pdf")) });
+    EXPECT_EQ(code, 2); // the count asked for is more than the series has left
+    EXPECT_TRUE(error.contains(QStringLiteral("(AA0000 to ZZ9999)"))) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(Pdf(QStringLiteral("past.pdf"))));
+    EXPECT_EQ(Bytes(), before);
 }
 
 } // namespace

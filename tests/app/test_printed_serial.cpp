@@ -39,7 +39,7 @@ class ParseTest : public testing::TestWithParam<ParseRow> { };
 TEST_P(ParseTest, ReadsExactlyWhatTheFormatPrints)
 {
     const ParseRow& row = GetParam();
-    TSerialFormat format { QString::fromUtf8(row.prefix), QString::fromUtf8(row.suffix), std::nullopt, row.check, QString() };
+    TSerialFormat format { QString::fromUtf8(row.prefix), QString::fromUtf8(row.suffix), std::nullopt, row.check, QString(), 0, QString() };
     if (row.digits != kUnknownWidth)
         format.digits = row.digits;
     const QString text = QString::fromUtf8(row.text);

@@ -106,3 +106,34 @@ TEST(NumberText, PadsToTheWidthWithTheSignInFront)
 }
 
 } // namespace
+
+namespace {
+
+// A letter series at its edges: two letters and four digits, "-" between them, count
+// from AA-0000 up to ZZ-9999 (6,759,999); the check is over the digits alone.
+TEST(LetterSeries, PrintsAndReadsBackAtItsEdges)
+{
+    const QString sep = QStringLiteral("-");
+    const std::pair<qint64, const char*> rows[] = {
+        { 0, "AA-0000" }, { 9999, "AA-9999" }, { 10000, "AB-0000" }, { 259999, "AZ-9999" },
+        { 260000, "BA-0000" }, { 6759999, "ZZ-9999" }, { 6760000, nullptr }, { -1, nullptr },
+    };
+    for (const auto& [number, text] : rows) {
+        const std::optional<QString> printed = ticket::LetteredText(number, 2, sep, 4);
+        ASSERT_EQ(printed.has_value(), text != nullptr) << number;
+        if (!text)
+            continue;
+        EXPECT_EQ(*printed, QLatin1String(text)) << number;
+        EXPECT_EQ(ticket::ParseLettered(*printed, 2, sep, 4), qint32(number)) << text;
+    }
+    EXPECT_EQ(ticket::LastLettered(2, 4), 6759999);
+    EXPECT_EQ(ticket::LastLettered(4, 10), std::numeric_limits<qint32>::max()); // as far as the counter goes
+    for (const char* text : { "aa-0000", "AA-000", "AA0000", "AA-00000", "A1-0000" })
+        EXPECT_FALSE(ticket::ParseLettered(QString::fromLatin1(text), 2, sep, 4)) << text;
+    const ticket::TSerialParts parts = ticket::SerialParts(QStringLiteral("T"), 10017, QString(), 4, ticket::TCheck::Luhn, QString(), 2, sep);
+    EXPECT_EQ(parts.number, QStringLiteral("AB-0017"));
+    EXPECT_EQ(parts.check, ticket::CheckCharacter(ticket::TCheck::Luhn, u"0017"));
+    EXPECT_EQ(parts.text, QStringLiteral("TAB-0017") + parts.check);
+}
+
+} // namespace

@@ -264,14 +264,14 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
         if (count || start || parser.isSet(QStringLiteral("no-advance")))
             return Usage(QCoreApplication::translate("CommandLine", "reprint takes its serials from FIRST and LAST alone"));
         // The serials are reprinted as the journal recorded their run.
-        for (const char* printOnly : { "step", "check" })
+        for (const char* printOnly : { "step", "check", "letters" })
             if (parser.isSet(QLatin1String(printOnly)))
                 return Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the print command: a reprint steps and checks its serials as their run did").arg(QLatin1String(printOnly)));
     } else if (resume) {
         if (positional.size() > 2)
             return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(positional.value(2)));
         for (const char* option : { "count", "start", "no-advance", "digits", "mark", "sheet", "order", "stack-depth", "copies",
-                                    "reverse", "first-slot", "cut-marks", "step", "check" })
+                                    "reverse", "first-slot", "cut-marks", "step", "check", "letters" })
             if (parser.isSet(QLatin1String(option)))
                 return Usage(QCoreApplication::translate("CommandLine", "resume prints the rest of a run as it began, without --%1").arg(QLatin1String(option)));
     } else {
@@ -291,6 +291,11 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
         TPrintRoom::Checked(TRequestInput::Step, *step);
     if (count)
         TPrintRoom::Checked(TRequestInput::Count, *count);
+    const std::optional<qint64> letters = IntegerOption(parser, QStringLiteral("letters"), &error);
+    if (!error.isEmpty())
+        return Usage(error);
+    if (letters && (*letters < 0 || *letters > ticket::kMaxLetters))
+        return Usage(QCoreApplication::translate("CommandLine", "--letters takes 0 to %1 letters, not %2").arg(ticket::kMaxLetters).arg(*letters));
     std::optional<ticket::TCheck> check;
     if (parser.isSet(QStringLiteral("check"))) {
         check = ticket::ParseCheck(parser.value(QStringLiteral("check")));
@@ -337,6 +342,8 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
     request.page.Step = int(step.value_or(settings.Step));
     request.page.Check = check.value_or(settings.Check);
     request.page.CheckSeparator = settings.CheckSeparator;
+    request.page.Letters = int(letters.value_or(settings.Letters));
+    request.page.LetterSeparator = settings.LetterSeparator;
     request.page.Items = settings.Items;
     if (reprint)
         request.page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark")) : QCoreApplication::translate("CommandLine", "REPRINT");
