@@ -540,6 +540,14 @@
         <source>print: a letter series of this many letters (0 to 4) before the digits, AA0000 to ZZ9999 with 2 letters and 4 digits (default: [SN] Letters in the settings file).</source>
         <translation>print: eine Buchstabenserie mit so vielen Buchstaben (0 bis 4) vor den Ziffern, AA0000 bis ZZ9999 bei 2 Buchstaben und 4 Ziffern (Vorgabe: [SN] Letters in der Einstellungsdatei).</translation>
     </message>
+    <message>
+        <source>print: books of this many tickets, for {book} and {inbook} in items (0: none; default: [Book] Size in the settings file).</source>
+        <translation>print: Blöcke mit so vielen Tickets, für {book} und {inbook} in Elementen (0: keine; Vorgabe: [Book] Size in der Einstellungsdatei).</translation>
+    </message>
+    <message>
+        <source>--book-size takes 0 (no books) or more tickets, not %1</source>
+        <translation>--book-size erwartet 0 (keine Blöcke) oder mehr Tickets, nicht %1</translation>
+    </message>
 </context>
 <context>
     <name>CupsJob</name>
@@ -654,6 +662,10 @@
     <message>
         <source>Cut marks fall off the printable area of the page (%1 x %2 in at %3, %4 in from the paper&apos;s corner): those outside it do not print</source>
         <translation>Schnittmarken liegen außerhalb des bedruckbaren Bereichs der Seite (%1 x %2 in bei %3, %4 in ab der Papierecke): die außerhalb werden nicht gedruckt</translation>
+    </message>
+    <message>
+        <source>The piles are not whole books: a pile of %1 sheets from %2 against books of %3 from %4</source>
+        <translation>Die Stapel sind keine ganzen Blöcke: ein Stapel von %1 Bögen ab %2 gegen Blöcke zu %3 ab %4</translation>
     </message>
 </context>
 <context>

@@ -463,6 +463,8 @@ serial::SerialPage TfrmTallyforge::CurrentPage() const
     page.CheckSeparator = checkSeparator_;
     page.Letters = letters_;
     page.LetterSeparator = letterSeparator_;
+    page.BookSize = bookSize_;
+    page.BookFirst = bookFirst_;
     page.Items = items_;
     // The artwork the preview shows lies under the numbers: their width is fixed then.
     page.OnArtwork = template_.IsSet() && TemplateProblem().isEmpty();
@@ -781,6 +783,8 @@ void TfrmTallyforge::LoadSettings()
     checkSeparator_ = settings.CheckSeparator;
     letters_ = settings.Letters;
     letterSeparator_ = settings.LetterSeparator;
+    bookSize_ = settings.BookSize;
+    bookFirst_ = settings.BookFirst;
     confirmAbove_ = settings.ConfirmAbove;
     sheetsPerJob_ = settings.SheetsPerJob;
     UseSeries(SeriesChoice(settings.SeriesServer, settings.SeriesName));
@@ -820,6 +824,8 @@ void TfrmTallyforge::SaveSettings()
     settings.CheckSeparator = checkSeparator_;
     settings.Letters = letters_;
     settings.LetterSeparator = letterSeparator_;
+    settings.BookSize = bookSize_;
+    settings.BookFirst = bookFirst_;
     settings.ConfirmAbove = confirmAbove_;
     settings.Calibrations = calibrations_;
     settings.WholePage = mnuWholePage->isChecked();

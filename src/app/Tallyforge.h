@@ -257,6 +257,8 @@ private:
     QString checkSeparator_;
     int letters_ = 0; // a letter series' letters before the digits; 0: none
     QString letterSeparator_;
+    int bookSize_ = 0; // [Book], kept as the file has it
+    int bookFirst_ = 1;
     ticket::TSheetLayout sheetLayout_;
     QList<ticket::TTicketItem> items_;
     ticket::TTemplate template_;

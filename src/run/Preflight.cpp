@@ -273,6 +273,17 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
                                                    QCoreApplication::translate("Preflight", "%1 does not fit on the printable area of the page")
                                                        .arg(serial::SerialText(page, 1)) };
     }
+    // Cut and stacked, each pile is a book only when it holds a book's tickets from the
+    // book's first number on.
+    if (page.BookSize > 0 && layout.Order == ticket::TOrder::Stack
+        && (layout.StackDepth != page.BookSize || !ticket::BookPlace(page.StartingNumber, page.BookSize, page.BookFirst)
+            || ticket::BookPlace(page.StartingNumber, page.BookSize, page.BookFirst)->inBook != 1))
+        result.warnings << TPreflightWarning { TPreflightWarning::Kind::BooksAndPiles,
+                                               QCoreApplication::translate("Preflight", "The piles are not whole books: a pile of %1 sheets from %2 against books of %3 from %4")
+                                                   .arg(layout.StackDepth)
+                                                   .arg(serial::SerialText(page, 1))
+                                                   .arg(page.BookSize)
+                                                   .arg(page.BookFirst) };
     count = std::max(1, count);
     const qint64 first = page.StartingNumber;
     const qint64 last = first + qint64(count - 1) * qMax(1, page.Step);

@@ -18,8 +18,9 @@ struct TPreflightWarning {
     // refuses it (see UnencodableItem).
     // ArtworkCut: artwork placed per ticket that is larger than the ticket.
     // CutMarksOutside: cut marks the printer cannot print, off its printable area.
+    // BooksAndPiles: books in stack order whose piles are not whole books.
     enum class Kind { Outside, Wrap, WidthChange, Overlap, TicketOutside, TicketsOverlap, OffTicket, Unencodable, ArtworkCut,
-                      CutMarksOutside };
+                      CutMarksOutside, BooksAndPiles };
     Kind kind;
     QString text;
     // Worth knowing, not worth asking about: numbers that change width where nothing

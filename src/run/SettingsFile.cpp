@@ -25,6 +25,7 @@ const QString kSeries = QStringLiteral("Series");
 const QString kPrinter = QStringLiteral("Printer");
 const QString kSheet = QStringLiteral("Sheet");
 const QString kTemplate = QStringLiteral("Template");
+const QString kBook = QStringLiteral("Book");
 
 } // namespace
 
@@ -75,6 +76,8 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     s.CheckSeparator = ticket::UnquotedValue(ini.ReadString(kSN, QStringLiteral("CheckSeparator"), d.CheckSeparator));
     s.Letters = qBound(0, ini.ReadInteger(kSN, QStringLiteral("Letters"), d.Letters), ticket::kMaxLetters);
     s.LetterSeparator = ticket::UnquotedValue(ini.ReadString(kSN, QStringLiteral("LetterSeparator"), d.LetterSeparator));
+    s.BookSize = qMax(0, ini.ReadInteger(kBook, QStringLiteral("Size"), d.BookSize));
+    s.BookFirst = ini.ReadInteger(kBook, QStringLiteral("FirstNumber"), d.BookFirst);
     s.HorizontalIndent = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent), kMaxIndent);
     s.VerticalIndent = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent), kMaxIndent);
     s.HorizontalIndent2 = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent2"), d.HorizontalIndent2), kMaxIndent);
@@ -166,6 +169,10 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         else if (ini.ValueExists(kSN, key))
             ini.DeleteKey(kSN, key);
     }
+    if (s.BookSize > 0 || ini.ValueExists(kBook, QStringLiteral("Size")))
+        ini.WriteInteger(kBook, QStringLiteral("Size"), s.BookSize);
+    if (s.BookFirst != TallyforgeSettings().BookFirst || ini.ValueExists(kBook, QStringLiteral("FirstNumber")))
+        ini.WriteInteger(kBook, QStringLiteral("FirstNumber"), s.BookFirst);
     if (s.ConfirmAbove != TallyforgeSettings::kDefaultConfirmAbove)
         ini.WriteInteger(kSN, QStringLiteral("ConfirmAbove"), s.ConfirmAbove);
     ini.WriteString(kFont, QStringLiteral("Name"), s.Font.Name);

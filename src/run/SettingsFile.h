@@ -57,6 +57,10 @@ struct TallyforgeSettings {
     // text between them; each written only when the series has letters.
     int Letters = 0;
     QString LetterSeparator;
+    // [Book]: tickets a book (0, the default: no books) and the number that opens book 1;
+    // written only for books.
+    int BookSize = 0;
+    int BookFirst = 1;
     // A window's print of more pages than this asks first; 0: never asks. Written only
     // when not the default, and a default never removes what the file holds.
     static constexpr int kDefaultConfirmAbove = 1000;

@@ -48,7 +48,8 @@ QString ItemValue(const SerialPage& page, const ticket::TTicketItem& item, int p
     const ticket::TSerialParts parts
         = ticket::SerialParts(page.Prefix, SerialNumber(page.StartingNumber, pageIndex, page.Step), page.Suffix, page.Digits, page.Check, page.CheckSeparator,
                                page.Letters, page.LetterSeparator);
-    return ticket::ItemText(item.Text, parts.text, parts.number, parts.check);
+    return ticket::ItemText(item.Text, parts.text, parts.number, parts.check,
+                            ticket::BookPlace(SerialNumber(page.StartingNumber, pageIndex, page.Step), page.BookSize, page.BookFirst));
 }
 
 QString ItemError(int index, const QString& problem)

@@ -63,6 +63,10 @@ struct SerialPage {
     QString CheckSeparator; // between the number and its check character
     int Letters = 0;        // a letter series' letters before the digits; 0: none
     QString LetterSeparator; // between the letters and the digits
+    // Books of BookSize tickets (0: none), the first opening with BookFirst; items show
+    // the book and the place in it.
+    int BookSize = 0;
+    qint32 BookFirst = 1;
     // The printer's calibration, inches, which the indents above include already: what
     // else goes on a sheet (cut marks) moves by it too.
     QPointF Offset;

@@ -277,6 +277,10 @@ QString DesignText(const TTicketDesign& d)
         ini.WriteInteger(kSN, QStringLiteral("Letters"), p.Letters);
         ini.WriteString(kSN, QStringLiteral("LetterSeparator"), QuotedValue(p.LetterSeparator));
     }
+    if (p.BookSize > 0) {
+        ini.WriteInteger(QStringLiteral("Book"), QStringLiteral("Size"), p.BookSize);
+        ini.WriteInteger(QStringLiteral("Book"), QStringLiteral("FirstNumber"), p.BookFirst);
+    }
     ini.WriteString(kSN, QStringLiteral("Mark"), QuotedValue(p.Mark));
     ini.WriteString(kFont, QStringLiteral("Name"), QuotedValue(p.Font.Name));
     ini.WriteInteger(kFont, QStringLiteral("Size"), p.Font.Size);
@@ -326,6 +330,8 @@ std::optional<TTicketDesign> ParseDesign(const QString& text)
     p.CheckSeparator = UnquotedValue(ini.ReadString(kSN, QStringLiteral("CheckSeparator"), QString()));
     p.Letters = qBound(0, ini.ReadInteger(kSN, QStringLiteral("Letters"), 0), kMaxLetters);
     p.LetterSeparator = UnquotedValue(ini.ReadString(kSN, QStringLiteral("LetterSeparator"), QString()));
+    p.BookSize = qMax(0, ini.ReadInteger(QStringLiteral("Book"), QStringLiteral("Size"), 0));
+    p.BookFirst = ini.ReadInteger(QStringLiteral("Book"), QStringLiteral("FirstNumber"), 1);
     p.Mark = UnquotedValue(ini.ReadString(kSN, QStringLiteral("Mark"), QString()));
     p.Font.Name = UnquotedValue(ini.ReadString(kFont, QStringLiteral("Name"), p.Font.Name));
     p.Font.Size = qBound(kMinFontSize, ini.ReadInteger(kFont, QStringLiteral("Size"), p.Font.Size), kMaxFontSize);

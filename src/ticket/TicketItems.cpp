@@ -71,14 +71,33 @@ std::optional<int> ParseRotation(int degrees)
     return turned;
 }
 
-QString ItemText(const QString& templateText, const QString& serial, const QString& number, const QString& check)
+std::optional<TBookPlace> BookPlace(qint64 number, int size, qint64 first)
 {
-    static const std::array<std::pair<QLatin1String, int>, 3> kFields { {
+    if (size <= 0)
+        return std::nullopt;
+    const qint64 offset = number - first;
+    qint64 book = offset / size;
+    qint64 place = offset % size;
+    if (place < 0) { // numbers below the first book's are in books 0, -1, ...
+        place += size;
+        --book;
+    }
+    return TBookPlace { book + 1, place + 1 };
+}
+
+QString ItemText(const QString& templateText, const QString& serial, const QString& number, const QString& check,
+                 const std::optional<TBookPlace>& book)
+{
+    static const std::array<std::pair<QLatin1String, int>, 5> kFields { {
         { QLatin1String("{serial}"), 0 },
         { QLatin1String("{number}"), 1 },
         { QLatin1String("{check}"), 2 },
+        { QLatin1String("{book}"), 3 },
+        { QLatin1String("{inbook}"), 4 },
     } };
-    const QString* values[] = { &serial, &number, &check };
+    const QString bookText = book ? QString::number(book->book) : QString();
+    const QString inBookText = book ? QString::number(book->inBook) : QString();
+    const QString* values[] = { &serial, &number, &check, &bookText, &inBookText };
     QString result;
     result.reserve(templateText.size() + serial.size());
     qsizetype from = 0;
@@ -90,7 +109,7 @@ QString ItemText(const QString& templateText, const QString& serial, const QStri
         from = brace + 1;
         bool replaced = false;
         for (const auto& [field, index] : kFields)
-            if (QStringView(templateText).mid(brace).startsWith(field)) {
+            if ((index < 3 || book) && QStringView(templateText).mid(brace).startsWith(field)) {
                 result += *values[index];
                 from = brace + field.size();
                 replaced = true;

@@ -61,7 +61,17 @@ std::optional<int> ParseRotation(int degrees);
 
 // The item's text for one serial: {serial}, {number} and {check} replaced in one pass,
 // so braces inside a replacement (a prefix "{number}") stay as they are.
-QString ItemText(const QString& templateText, const QString& serial, const QString& number, const QString& check);
+// With a book, {book} and {inbook} are its number and the ticket's place in it; without
+// one they stay as typed.
+struct TBookPlace {
+    qint64 book = 1;
+    qint64 inBook = 1;
+};
+// The book of number n and its place there: book (n - first) div size + 1, place
+// (n - first) mod size + 1; nothing without books (size 0).
+std::optional<TBookPlace> BookPlace(qint64 number, int size, qint64 first);
+QString ItemText(const QString& templateText, const QString& serial, const QString& number, const QString& check,
+                 const std::optional<TBookPlace>& book = std::nullopt);
 
 // The item with its position, size and rotation held within the limits above.
 TTicketItem Bounded(TTicketItem item);

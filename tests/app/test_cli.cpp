@@ -638,4 +638,22 @@ TEST_F(CommandLineTest, LetterSeriesRollsOverAndStopsAtItsLast)
     EXPECT_EQ(Bytes(), before);
 }
 
+// Books of 50: items show the book and the place in it across a book's end, and piles
+// that are not whole books are a warning.
+TEST_F(CommandLineTest, BooksNumberTheirTicketsAcrossABooksEnd)
+{
+    Write("[SN]\r\nLastNumber=48\r\n\r\n[Book]\r\nSize=50\r\n\r\n[Item3]\r\nKind=text\r\nLeft=1\r\nTop=3\r\nText=book {book} no {inbook}\r\n");
+    auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--quiet"),
+                               QStringLiteral("--output"), Pdf(QStringLiteral("books.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    const QStringList places { QStringLiteral("book 1 no 49"), QStringLiteral("book 1 no 50"), QStringLiteral("book 2 no 1") };
+    for (int page = 1; page <= 3; ++page)
+        EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("books.pdf")), page).contains(places[page - 1])) << page;
+    std::tie(code, error) = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("40"), QStringLiteral("--sheet"),
+                                  QStringLiteral("2x2"), QStringLiteral("--order"), QStringLiteral("stack"), QStringLiteral("--stack-depth"),
+                                  QStringLiteral("10"), QStringLiteral("--output"), Pdf(QStringLiteral("piles.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("The piles are not whole books"))) << error.toStdString();
+}
+
 } // namespace

@@ -137,3 +137,27 @@ TEST(LetterSeries, PrintsAndReadsBackAtItsEdges)
 }
 
 } // namespace
+
+namespace {
+
+// Books of 50 from 1: 49 and 50 close book 1, 51 opens book 2; numbers below the first
+// book's are in book 0; {book} and {inbook} stay as typed without books.
+TEST(Books, PlaceEachNumberInItsBook)
+{
+    const std::tuple<qint64, qint64, qint64, qint64> rows[] = {
+        { 49, 1, 1, 49 }, { 50, 1, 1, 50 }, { 51, 1, 2, 1 }, { 1000, 1001, 0, 50 }, { 1001, 1001, 1, 1 },
+    };
+    for (const auto& [number, first, book, place] : rows) {
+        const std::optional<ticket::TBookPlace> at = ticket::BookPlace(number, 50, first);
+        ASSERT_TRUE(at) << number;
+        EXPECT_EQ(at->book, book) << number;
+        EXPECT_EQ(at->inBook, place) << number;
+    }
+    EXPECT_FALSE(ticket::BookPlace(51, 0, 1));
+    const QString text = QStringLiteral("Book {book}, ticket {inbook} of {serial}");
+    EXPECT_EQ(ticket::ItemText(text, QStringLiteral("S-51"), QStringLiteral("51"), QString(), ticket::BookPlace(51, 50, 1)),
+              QStringLiteral("Book 2, ticket 1 of S-51"));
+    EXPECT_EQ(ticket::ItemText(text, QStringLiteral("S-51"), QStringLiteral("51"), QString()), QStringLiteral("Book {book}, ticket {inbook} of S-51"));
+}
+
+} // namespace

@@ -124,6 +124,7 @@ Request Run(const QStringList& arguments)
         { QStringLiteral("digits"), QCoreApplication::translate("CommandLine", "print, reprint: pad the numbers with zeros to this width."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("step"), QCoreApplication::translate("CommandLine", "print: the difference between one serial and the next, 1 or more (default: [SN] Step in the settings file)."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("check"), QCoreApplication::translate("CommandLine", "print: the check character after each number: none, luhn, mod10, mod11 or mod7 (default: [SN] Check in the settings file)."), QCoreApplication::translate("CommandLine", "SCHEME") },
+        { QStringLiteral("book-size"), QCoreApplication::translate("CommandLine", "print: books of this many tickets, for {book} and {inbook} in items (0: none; default: [Book] Size in the settings file)."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("letters"), QCoreApplication::translate("CommandLine", "print: a letter series of this many letters (0 to 4) before the digits, AA0000 to ZZ9999 with 2 letters and 4 digits (default: [SN] Letters in the settings file)."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("force"), QCoreApplication::translate("CommandLine", "print: print serials the journal shows as printed, or set a shared series to --start; reprint: serials it does not; void: serials no run printed or took, up to the last number.") },
         { QStringLiteral("mark"), QCoreApplication::translate("CommandLine", "reprint: the text beside each number (default REPRINT)."), QCoreApplication::translate("CommandLine", "TEXT") },
@@ -164,7 +165,7 @@ Request Run(const QStringList& arguments)
     request.settingsPath = parser.value(QStringLiteral("settings"));
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty()) {
-        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "step", "check", "letters", "force", "wait", "mark", "serial", "csv", "summary", "reason", "series-server", "series", "no-calibration",
+        for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "step", "check", "letters", "book-size", "force", "wait", "mark", "serial", "csv", "summary", "reason", "series-server", "series", "no-calibration",
                                       "sheet", "order", "stack-depth", "copies", "reverse", "first-slot", "cut-marks",
                                       "template", "template-page", "no-template" })
             if (parser.isSet(QLatin1String(printOnly))) {

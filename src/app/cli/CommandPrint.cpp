@@ -264,14 +264,14 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
         if (count || start || parser.isSet(QStringLiteral("no-advance")))
             return Usage(QCoreApplication::translate("CommandLine", "reprint takes its serials from FIRST and LAST alone"));
         // The serials are reprinted as the journal recorded their run.
-        for (const char* printOnly : { "step", "check", "letters" })
+        for (const char* printOnly : { "step", "check", "letters", "book-size" })
             if (parser.isSet(QLatin1String(printOnly)))
                 return Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the print command: a reprint steps and checks its serials as their run did").arg(QLatin1String(printOnly)));
     } else if (resume) {
         if (positional.size() > 2)
             return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(positional.value(2)));
         for (const char* option : { "count", "start", "no-advance", "digits", "mark", "sheet", "order", "stack-depth", "copies",
-                                    "reverse", "first-slot", "cut-marks", "step", "check", "letters" })
+                                    "reverse", "first-slot", "cut-marks", "step", "check", "letters", "book-size" })
             if (parser.isSet(QLatin1String(option)))
                 return Usage(QCoreApplication::translate("CommandLine", "resume prints the rest of a run as it began, without --%1").arg(QLatin1String(option)));
     } else {
@@ -296,6 +296,11 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
         return Usage(error);
     if (letters && (*letters < 0 || *letters > ticket::kMaxLetters))
         return Usage(QCoreApplication::translate("CommandLine", "--letters takes 0 to %1 letters, not %2").arg(ticket::kMaxLetters).arg(*letters));
+    const std::optional<qint64> bookSize = IntegerOption(parser, QStringLiteral("book-size"), &error);
+    if (!error.isEmpty())
+        return Usage(error);
+    if (bookSize && (*bookSize < 0 || *bookSize > std::numeric_limits<int>::max()))
+        return Usage(QCoreApplication::translate("CommandLine", "--book-size takes 0 (no books) or more tickets, not %1").arg(*bookSize));
     std::optional<ticket::TCheck> check;
     if (parser.isSet(QStringLiteral("check"))) {
         check = ticket::ParseCheck(parser.value(QStringLiteral("check")));
@@ -344,6 +349,8 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
     request.page.CheckSeparator = settings.CheckSeparator;
     request.page.Letters = int(letters.value_or(settings.Letters));
     request.page.LetterSeparator = settings.LetterSeparator;
+    request.page.BookSize = int(bookSize.value_or(settings.BookSize));
+    request.page.BookFirst = settings.BookFirst;
     request.page.Items = settings.Items;
     if (reprint)
         request.page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark")) : QCoreApplication::translate("CommandLine", "REPRINT");
