@@ -465,6 +465,8 @@ serial::SerialPage TfrmTallyforge::CurrentPage() const
     page.LetterSeparator = letterSeparator_;
     page.BookSize = bookSize_;
     page.BookFirst = bookFirst_;
+    if (!partNames_.isEmpty())
+        page.PartNames = partNames_.split(QLatin1Char('|'));
     page.Items = items_;
     // The artwork the preview shows lies under the numbers: their width is fixed then.
     page.OnArtwork = template_.IsSet() && TemplateProblem().isEmpty();
@@ -785,6 +787,7 @@ void TfrmTallyforge::LoadSettings()
     letterSeparator_ = settings.LetterSeparator;
     bookSize_ = settings.BookSize;
     bookFirst_ = settings.BookFirst;
+    partNames_ = settings.PartNames;
     confirmAbove_ = settings.ConfirmAbove;
     sheetsPerJob_ = settings.SheetsPerJob;
     UseSeries(SeriesChoice(settings.SeriesServer, settings.SeriesName));
@@ -826,6 +829,7 @@ void TfrmTallyforge::SaveSettings()
     settings.LetterSeparator = letterSeparator_;
     settings.BookSize = bookSize_;
     settings.BookFirst = bookFirst_;
+    settings.PartNames = partNames_;
     settings.ConfirmAbove = confirmAbove_;
     settings.Calibrations = calibrations_;
     settings.WholePage = mnuWholePage->isChecked();

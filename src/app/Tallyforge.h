@@ -259,6 +259,7 @@ private:
     QString letterSeparator_;
     int bookSize_ = 0; // [Book], kept as the file has it
     int bookFirst_ = 1;
+    QString partNames_; // [Sheet] PartNames, kept as the file has it
     ticket::TSheetLayout sheetLayout_;
     QList<ticket::TTicketItem> items_;
     ticket::TTemplate template_;

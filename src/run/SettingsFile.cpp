@@ -77,6 +77,7 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     s.Letters = qBound(0, ini.ReadInteger(kSN, QStringLiteral("Letters"), d.Letters), ticket::kMaxLetters);
     s.LetterSeparator = ticket::UnquotedValue(ini.ReadString(kSN, QStringLiteral("LetterSeparator"), d.LetterSeparator));
     s.BookSize = qMax(0, ini.ReadInteger(kBook, QStringLiteral("Size"), d.BookSize));
+    s.PartNames = ticket::UnquotedValue(ini.ReadString(kSheet, QStringLiteral("PartNames"), d.PartNames));
     s.BookFirst = ini.ReadInteger(kBook, QStringLiteral("FirstNumber"), d.BookFirst);
     s.HorizontalIndent = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent), kMaxIndent);
     s.VerticalIndent = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent), kMaxIndent);
@@ -169,6 +170,8 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         else if (ini.ValueExists(kSN, key))
             ini.DeleteKey(kSN, key);
     }
+    if (!s.PartNames.isEmpty() || ini.ValueExists(kSheet, QStringLiteral("PartNames")))
+        ini.WriteString(kSheet, QStringLiteral("PartNames"), ticket::QuotedValue(s.PartNames));
     if (s.BookSize > 0 || ini.ValueExists(kBook, QStringLiteral("Size")))
         ini.WriteInteger(kBook, QStringLiteral("Size"), s.BookSize);
     if (s.BookFirst != TallyforgeSettings().BookFirst || ini.ValueExists(kBook, QStringLiteral("FirstNumber")))

@@ -61,6 +61,8 @@ struct TallyforgeSettings {
     // written only for books.
     int BookSize = 0;
     int BookFirst = 1;
+    // [Sheet] PartNames: the copies' names, "|" between them; written only when set.
+    QString PartNames;
     // A window's print of more pages than this asks first; 0: never asks. Written only
     // when not the default, and a default never removes what the file holds.
     static constexpr int kDefaultConfirmAbove = 1000;

@@ -42,14 +42,17 @@ QString SerialText(const SerialPage& page, qint32 start, qint32 pageIndex)
 
 qint64 RunNumbers(const SerialPage& page, qint64 count) { return qMax<qint64>(1, count) * qMax(1, page.Step); }
 
-QString ItemValue(const SerialPage& page, const ticket::TTicketItem& item, int pageIndex)
+QString ItemValue(const SerialPage& page, const ticket::TTicketItem& item, int pageIndex, int copy)
 {
+    std::optional<ticket::TCopyPart> part;
+    if (copy > 0 || !page.PartNames.isEmpty())
+        part = ticket::TCopyPart { qMax(1, copy), page.PartNames.value(qMax(1, copy) - 1) };
     // {serial} is the serial as the two positions print it.
     const ticket::TSerialParts parts
         = ticket::SerialParts(page.Prefix, SerialNumber(page.StartingNumber, pageIndex, page.Step), page.Suffix, page.Digits, page.Check, page.CheckSeparator,
                                page.Letters, page.LetterSeparator);
     return ticket::ItemText(item.Text, parts.text, parts.number, parts.check,
-                            ticket::BookPlace(SerialNumber(page.StartingNumber, pageIndex, page.Step), page.BookSize, page.BookFirst));
+                            ticket::BookPlace(SerialNumber(page.StartingNumber, pageIndex, page.Step), page.BookSize, page.BookFirst), part);
 }
 
 QString ItemError(int index, const QString& problem)
@@ -113,7 +116,7 @@ void drawOnce(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const Serial
 
 // The items of one ticket whose top-left corner is at (ticketLeft, ticketTop) inches.
 void drawItems(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const SerialPage& page, double ticketLeft,
-               double ticketTop, ticket::TBarcodeAhead* ahead)
+               double ticketTop, ticket::TBarcodeAhead* ahead, int copy = 0)
 {
     if (page.Items.isEmpty())
         return;
@@ -121,7 +124,7 @@ void drawItems(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const Seria
     const TBrushStyle cell = canvas.Brush().Style();
     for (int index = 0; index < page.Items.size(); ++index) {
         const ticket::TTicketItem& item = page.Items[index];
-        const QString text = ItemValue(page, item, pageIndex);
+        const QString text = ItemValue(page, item, pageIndex, copy);
         // The items stand on the same paper as the numbers, out by the same calibration.
         const QPoint at = TextPoint(job, ticketLeft + item.Left + page.Offset.x(), ticketTop + item.Top + page.Offset.y());
         if (item.Kind == ticket::TItemKind::Barcode) {
@@ -186,13 +189,13 @@ void drawItems(TCustomPrintJob& job, TCanvas& canvas, int pageIndex, const Seria
 }
 
 // The codes of ticket `pageIndex`, to be encoded while the page before it is written.
-void queueCodes(ticket::TBarcodeAhead* ahead, const SerialPage& page, int pageIndex)
+void queueCodes(ticket::TBarcodeAhead* ahead, const SerialPage& page, int pageIndex, int copy = 0)
 {
     if (!ahead)
         return;
     for (const ticket::TTicketItem& item : page.Items)
         if (item.Kind == ticket::TItemKind::Barcode)
-            ahead->Ahead(item.Symbology, ItemValue(page, item, pageIndex), item.HumanReadable);
+            ahead->Ahead(item.Symbology, ItemValue(page, item, pageIndex, copy), item.HumanReadable);
 }
 
 } // namespace
@@ -251,6 +254,8 @@ void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet,
         return;
     }
     ApplySerialFont(canvas.Font(), page.Font);
+    // Copies of a sheet follow each other: the parts of a set, in order.
+    const auto copyOf = [&layout](qint64 sheet) { return layout.Copies > 1 ? int(sheet % layout.Copies) + 1 : 0; };
     const QList<qint64> tickets = plan.OnSheet(plan.LogicalSheet(printedSheet));
     for (int slot = 0; slot < tickets.size(); ++slot) {
         if (tickets[slot] < 0)
@@ -260,12 +265,12 @@ void DrawSerialSheet(TCustomPrintJob& job, TCanvas& canvas, qint64 printedSheet,
         const int pageIndex = int(qint32(tickets[slot] + 1));
         drawOnce(job, canvas, pageIndex, page, rect.left() + page.HorizontalIndent, rect.top() + page.VerticalIndent);
         drawOnce(job, canvas, pageIndex, page, rect.left() + page.HorizontalIndent2, rect.top() + page.VerticalIndent2);
-        drawItems(job, canvas, pageIndex, page, rect.left(), rect.top(), ahead);
+        drawItems(job, canvas, pageIndex, page, rect.left(), rect.top(), ahead, copyOf(printedSheet));
     }
     if (ahead && !page.Items.isEmpty() && printedSheet + 1 < plan.PrintedSheets())
         for (const qint64 next : plan.OnSheet(plan.LogicalSheet(printedSheet + 1)))
             if (next >= 0)
-                queueCodes(ahead, page, int(qint32(next + 1)));
+                queueCodes(ahead, page, int(qint32(next + 1)), copyOf(printedSheet + 1));
     // Where the calibrated printer puts the grid, as it puts the numbers.
     for (const QLineF& mark : ticket::CutMarkLines(layout, pageArea)) {
         const QPoint from = TextPoint(job, mark.x1() + page.Offset.x(), mark.y1() + page.Offset.y());

@@ -67,6 +67,9 @@ struct SerialPage {
     // the book and the place in it.
     int BookSize = 0;
     qint32 BookFirst = 1;
+    // The names of the copies of each sheet, a multi-part set's parts ("Customer",
+    // "Office", ...); items show the copy and its name.
+    QStringList PartNames;
     // The printer's calibration, inches, which the indents above include already: what
     // else goes on a sheet (cut marks) moves by it too.
     QPointF Offset;
@@ -106,7 +109,8 @@ qint64 RunNumbers(const SerialPage& page, qint64 count);
 
 // What item `item` of the ticket with the serial of page pageIndex shows: its text with
 // {serial}, {number} and {check} filled in.
-QString ItemValue(const SerialPage& page, const ticket::TTicketItem& item, int pageIndex);
+// copy: the copy of its sheet the ticket is on (from 1); 0 where copies are not made.
+QString ItemValue(const SerialPage& page, const ticket::TTicketItem& item, int pageIndex, int copy = 0);
 
 // "Item 3: EAN-13 takes 12 or 13 digits, not 'A-0001'" for the item at `index` of
 // page.Items (item 3 is index 0).

@@ -277,6 +277,8 @@ QString DesignText(const TTicketDesign& d)
         ini.WriteInteger(kSN, QStringLiteral("Letters"), p.Letters);
         ini.WriteString(kSN, QStringLiteral("LetterSeparator"), QuotedValue(p.LetterSeparator));
     }
+    if (!p.PartNames.isEmpty())
+        ini.WriteString(kSheetSection, QStringLiteral("PartNames"), QuotedValue(p.PartNames.join(QLatin1Char('|'))));
     if (p.BookSize > 0) {
         ini.WriteInteger(QStringLiteral("Book"), QStringLiteral("Size"), p.BookSize);
         ini.WriteInteger(QStringLiteral("Book"), QStringLiteral("FirstNumber"), p.BookFirst);
@@ -331,6 +333,8 @@ std::optional<TTicketDesign> ParseDesign(const QString& text)
     p.Letters = qBound(0, ini.ReadInteger(kSN, QStringLiteral("Letters"), 0), kMaxLetters);
     p.LetterSeparator = UnquotedValue(ini.ReadString(kSN, QStringLiteral("LetterSeparator"), QString()));
     p.BookSize = qMax(0, ini.ReadInteger(QStringLiteral("Book"), QStringLiteral("Size"), 0));
+    if (const QString parts = UnquotedValue(ini.ReadString(kSheetSection, QStringLiteral("PartNames"), QString())); !parts.isEmpty())
+        p.PartNames = parts.split(QLatin1Char('|'));
     p.BookFirst = ini.ReadInteger(QStringLiteral("Book"), QStringLiteral("FirstNumber"), 1);
     p.Mark = UnquotedValue(ini.ReadString(kSN, QStringLiteral("Mark"), QString()));
     p.Font.Name = UnquotedValue(ini.ReadString(kFont, QStringLiteral("Name"), p.Font.Name));

@@ -86,18 +86,22 @@ std::optional<TBookPlace> BookPlace(qint64 number, int size, qint64 first)
 }
 
 QString ItemText(const QString& templateText, const QString& serial, const QString& number, const QString& check,
-                 const std::optional<TBookPlace>& book)
+                 const std::optional<TBookPlace>& book, const std::optional<TCopyPart>& part)
 {
-    static const std::array<std::pair<QLatin1String, int>, 5> kFields { {
+    static const std::array<std::pair<QLatin1String, int>, 7> kFields { {
         { QLatin1String("{serial}"), 0 },
         { QLatin1String("{number}"), 1 },
         { QLatin1String("{check}"), 2 },
         { QLatin1String("{book}"), 3 },
         { QLatin1String("{inbook}"), 4 },
+        { QLatin1String("{copy}"), 5 },
+        { QLatin1String("{part}"), 6 },
     } };
     const QString bookText = book ? QString::number(book->book) : QString();
     const QString inBookText = book ? QString::number(book->inBook) : QString();
-    const QString* values[] = { &serial, &number, &check, &bookText, &inBookText };
+    const QString copyText = part ? QString::number(part->copy) : QString();
+    const QString partText = part ? part->name : QString();
+    const QString* values[] = { &serial, &number, &check, &bookText, &inBookText, &copyText, &partText };
     QString result;
     result.reserve(templateText.size() + serial.size());
     qsizetype from = 0;
@@ -109,7 +113,7 @@ QString ItemText(const QString& templateText, const QString& serial, const QStri
         from = brace + 1;
         bool replaced = false;
         for (const auto& [field, index] : kFields)
-            if ((index < 3 || book) && QStringView(templateText).mid(brace).startsWith(field)) {
+            if ((index < 3 || (index < 5 ? book.has_value() : part.has_value())) && QStringView(templateText).mid(brace).startsWith(field)) {
                 result += *values[index];
                 from = brace + field.size();
                 replaced = true;

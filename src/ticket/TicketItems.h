@@ -70,8 +70,14 @@ struct TBookPlace {
 // The book of number n and its place there: book (n - first) div size + 1, place
 // (n - first) mod size + 1; nothing without books (size 0).
 std::optional<TBookPlace> BookPlace(qint64 number, int size, qint64 first);
+// A part of a multi-part set: the copy of its sheet (from 1) and its name, for {copy} and
+// {part}; without one they stay as typed.
+struct TCopyPart {
+    int copy = 1;
+    QString name;
+};
 QString ItemText(const QString& templateText, const QString& serial, const QString& number, const QString& check,
-                 const std::optional<TBookPlace>& book = std::nullopt);
+                 const std::optional<TBookPlace>& book = std::nullopt, const std::optional<TCopyPart>& part = std::nullopt);
 
 // The item with its position, size and rotation held within the limits above.
 TTicketItem Bounded(TTicketItem item);

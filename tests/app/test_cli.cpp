@@ -656,4 +656,21 @@ TEST_F(CommandLineTest, BooksNumberTheirTicketsAcrossABooksEnd)
     EXPECT_TRUE(error.contains(QStringLiteral("The piles are not whole books"))) << error.toStdString();
 }
 
+// A three-part set: each sheet three times in a row, each copy saying which part it is.
+TEST_F(CommandLineTest, PartsOfASetSayWhichPartTheyAre)
+{
+    Write("[SN]\r\nLastNumber=6\r\n\r\n[Sheet]\r\nCopies=3\r\nPartNames=Customer|Office|File\r\n\r\n"
+          "[Item3]\r\nKind=text\r\nLeft=1\r\nTop=3\r\nText=part {copy}: {part}\r\n");
+    const auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("2"), QStringLiteral("--quiet"),
+                                     QStringLiteral("--output"), Pdf(QStringLiteral("parts.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    ASSERT_EQ(apptest::PdfPageCount(Pdf(QStringLiteral("parts.pdf"))), 6);
+    const QStringList parts { QStringLiteral("part 1: Customer"), QStringLiteral("part 2: Office"), QStringLiteral("part 3: File") };
+    for (int page = 1; page <= 6; ++page) {
+        const QString text = apptest::PdfText(Pdf(QStringLiteral("parts.pdf")), page);
+        EXPECT_TRUE(text.contains(parts[(page - 1) % 3]) && text.contains(page <= 3 ? QStringLiteral("7") : QStringLiteral("8")))
+            << page << ": " << text.toStdString();
+    }
+}
+
 } // namespace

@@ -351,6 +351,8 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
     request.page.LetterSeparator = settings.LetterSeparator;
     request.page.BookSize = int(bookSize.value_or(settings.BookSize));
     request.page.BookFirst = settings.BookFirst;
+    if (!settings.PartNames.isEmpty())
+        request.page.PartNames = settings.PartNames.split(QLatin1Char('|'));
     request.page.Items = settings.Items;
     if (reprint)
         request.page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark")) : QCoreApplication::translate("CommandLine", "REPRINT");
