@@ -164,7 +164,7 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         ini.DeleteKey(kSN, QStringLiteral("CheckSeparator"));
     for (const auto& [key, value] : { std::pair { QStringLiteral("Letters"), s.Letters > 0 ? QString::number(s.Letters) : QString() },
                                       std::pair { QStringLiteral("LetterSeparator"),
-                                                  s.Letters > 0 && !s.LetterSeparator.isEmpty() ? ticket::QuotedValue(s.LetterSeparator) : QString() } }) {
+                                                  !s.LetterSeparator.isEmpty() ? ticket::QuotedValue(s.LetterSeparator) : QString() } }) {
         if (!value.isEmpty())
             ini.WriteString(kSN, key, value);
         else if (ini.ValueExists(kSN, key))

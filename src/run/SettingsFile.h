@@ -54,7 +54,7 @@ struct TallyforgeSettings {
     // Between the number and its check character; written only when not empty.
     QString CheckSeparator;
     // A letter series: letters before the digits (0 to 4; 0, the default, none) and the
-    // text between them; each written only when the series has letters.
+    // text between them; each written only when not the default.
     int Letters = 0;
     QString LetterSeparator;
     // [Book]: tickets a book (0, the default: no books) and the number that opens book 1;
