@@ -136,6 +136,35 @@ TEST_F(ReplayTest, TheRestOfAStoppedRunPrintsTheRunsDesign)
     EXPECT_EQ(resumed.design, Runs().value(1).design);
 }
 
+// A letter series with books: the rest prints the run's letters and book places, though
+// today's settings have neither.
+TEST_F(ReplayTest, TheRestOfALetteredRunInBooksKeepsItsTexts)
+{
+    // Piles of ten sheets from a book's first number: each pile a book.
+    TPrintRequest request = Designed(TRunKind::Print, 259991, 40);
+    request.layout.StackDepth = 10;
+    request.page.Letters = 2;
+    request.page.LetterSeparator = QStringLiteral("-");
+    request.page.Digits = 4;
+    request.page.BookSize = 10;
+    ticket::TTicketItem place;
+    place.Left = 0.1;
+    place.Top = 0.8;
+    place.Text = QStringLiteral("book {book}.{inbook}");
+    request.page.Items = { place };
+    ASSERT_TRUE(Carry(request, QStringLiteral("run.pdf"), 3));
+    ASSERT_EQ(Runs().value(0).letters, 2);
+
+    const TPrintPlan plan = PrepareRest();
+    ASSERT_TRUE(room_->Carry(plan));
+    // Sheet 4 of the piles of ten: tickets 3, 13, 23 and 33 of the run.
+    const QString text = apptest::PdfText(dir_.filePath(QStringLiteral("rest.pdf")), 1);
+    for (const char* expected : { "TAZ-9994", "TBA-0004", "TBA-0024", "book 26000.4", "book 26001.4" })
+        EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected << " in " << text.toStdString();
+    EXPECT_EQ(Runs().value(0).letters, 2);
+    EXPECT_EQ(Runs().value(0).letterSeparator, QStringLiteral("-"));
+}
+
 TEST_F(ReplayTest, TheRestOfAReprintIsAMarkedReprint)
 {
     ASSERT_TRUE(Carry(Designed(TRunKind::Print, 101, 40), QStringLiteral("run.pdf")));
