@@ -108,6 +108,19 @@ protected:
         return run.Print(page, count, TRunKind::Print, QString::number(start - 1));
     }
 
+    // Prints `count` serials on the chosen queue, which holds the job: the run and the
+    // journal say sent, with the one job; the newest run as the journal has it.
+    std::optional<TJournalRecord> SentRun(int count)
+    {
+        const std::optional<TSerialRun::Outcome> outcome = Run(count);
+        EXPECT_TRUE(outcome && outcome->status == TRunStatus::Sent);
+        const QList<TJournalRecord> runs = FollowedRuns();
+        if (runs.isEmpty())
+            return std::nullopt;
+        EXPECT_EQ(runs.front().status, TRunStatus::Sent);
+        EXPECT_EQ(runs.front().jobs.size(), 1);
+        return runs.front().jobs.size() == 1 ? std::optional(runs.front()) : std::nullopt;
+    }
     // The journal's runs after whoever reads it next followed their jobs.
     QList<TJournalRecord> FollowedRuns()
     {
@@ -152,15 +165,10 @@ TEST_F(CupsJobsTest, JobInAStoppedQueueIsSentUntilTheOperatorCancelsIt)
 {
     UseQueue(cups_.QueueName());
     Tool(QStringLiteral("cupsdisable"), { cups_.QueueName() });
-    const std::optional<TSerialRun::Outcome> outcome = Run(3);
-    ASSERT_TRUE(outcome);
-    EXPECT_EQ(outcome->status, TRunStatus::Sent);
-    QList<TJournalRecord> runs = FollowedRuns();
-    ASSERT_FALSE(runs.isEmpty());
-    EXPECT_EQ(runs.front().status, TRunStatus::Sent);
-    ASSERT_EQ(runs.front().jobs.size(), 1);
-    const int job = runs.front().jobs.front().id;
-    EXPECT_EQ(runs.front().job, job);
+    const std::optional<TJournalRecord> sent = SentRun(3);
+    ASSERT_TRUE(sent);
+    const int job = sent->jobs.front().id;
+    EXPECT_EQ(sent->job, job);
 
     Tool(QStringLiteral("cancel"), { QString::number(job) });
     const std::optional<TJournalRecord> ended = NewestEnded();
@@ -205,14 +213,9 @@ TEST_F(CupsJobsTest, JobForAPrinterThatIsGoneIsNeverCompleted)
 {
     ASSERT_TRUE(cups_.AddGoneIppPrinterQueue(QStringLiteral("gone"))) << cups_.Error().toStdString();
     UseQueue(QStringLiteral("gone"));
-    const std::optional<TSerialRun::Outcome> outcome = Run(2);
-    ASSERT_TRUE(outcome);
-    EXPECT_EQ(outcome->status, TRunStatus::Sent);
-    QList<TJournalRecord> runs = FollowedRuns();
-    ASSERT_FALSE(runs.isEmpty());
-    EXPECT_EQ(runs.front().status, TRunStatus::Sent);
-    ASSERT_EQ(runs.front().jobs.size(), 1);
-    Tool(QStringLiteral("cancel"), { QString::number(runs.front().jobs.front().id) });
+    const std::optional<TJournalRecord> sent = SentRun(2);
+    ASSERT_TRUE(sent);
+    Tool(QStringLiteral("cancel"), { QString::number(sent->jobs.front().id) });
     const std::optional<TJournalRecord> ended = NewestEnded();
     ASSERT_TRUE(ended);
     EXPECT_EQ(ended->status, TRunStatus::Cancelled);
