@@ -601,16 +601,16 @@
         <translation>Die Vorlage %1 ist kein lesbares PDF: %2</translation>
     </message>
     <message>
-        <source>Cannot place the template under %1: %2</source>
-        <translation>Die Vorlage kann nicht unter %1 gelegt werden: %2</translation>
-    </message>
-    <message>
         <source>The template %1 cannot be shown</source>
         <translation>Die Vorlage %1 kann nicht angezeigt werden</translation>
     </message>
     <message>
         <source>The template %1 is damaged: %2</source>
         <translation>Die Vorlage %1 ist beschädigt: %2</translation>
+    </message>
+    <message>
+        <source>Cannot place the template under the document: %1</source>
+        <translation>Die Vorlage kann nicht unter das Dokument gelegt werden: %1</translation>
     </message>
 </context>
 <context>

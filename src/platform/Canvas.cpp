@@ -348,6 +348,16 @@ void TCanvas::LineTo(int x, int y)
     penPos_ = QPoint(x, y);
 }
 
+void TCanvas::Rebind()
+{
+    appliedFont_ = appliedPen_ = appliedBrush_ = 0;
+    appliedFace_.reset();
+    textPen_.reset();
+    metrics_.reset();
+    opaqueText_ = painter_->backgroundMode() == Qt::OpaqueMode;
+    ApplyTransform();
+}
+
 void TCanvas::ExcludeClipRect(const TRect& rect)
 {
     const QRegion current = painter_->hasClipping() ? painter_->clipRegion() : QRegion(kUnclipped);

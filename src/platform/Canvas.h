@@ -130,6 +130,10 @@ public:
     void LineTo(int x, int y);
     QPoint PenPos();
 
+    // The painter began again on another device (the next part of a document): what the
+    // canvas set on the old one is set again as it is next needed, and its mapping now.
+    void Rebind();
+
     void ExcludeClipRect(const TRect& rect);
     void IntersectClipRect(const TRect& rect);
     void RemoveClip();

@@ -155,19 +155,9 @@ QIODevice& TOutputFile::Device() { return *sink_; }
 
 void TOutputFile::Finish()
 {
-    Finish(true);
-}
-
-void TOutputFile::Check()
-{
-    Finish(false);
-}
-
-void TOutputFile::Finish(bool sync)
-{
     sink_->Drain();
     int error = sink_->Error();
-    if (error == 0 && sync && ::fsync(fd_) != 0)
+    if (error == 0 && ::fsync(fd_) != 0)
         error = errno;
     if (error != 0)
         throw Exception(QCoreApplication::translate("TOutputFile", "Cannot write file %1: %2")

@@ -32,9 +32,6 @@ public:
     // write so far failed (a full disk, a file size limit) or the sync fails. The name
     // is the one the file is meant to get, when set, else the temporary one.
     void Finish();
-    // Raises as Finish() does, without the sync: for a document that only passes through
-    // on its way into another file, which is the one synced.
-    void Check();
     void SetIntendedPath(const QString& path) { intended_ = path; }
 
     // Gives the finished file the name "<stem>.pdf" in its folder, or "<stem> (2).pdf"
@@ -53,7 +50,6 @@ public:
     static void RemoveLeftovers(const QString& folder);
 
 private:
-    void Finish(bool sync);
 
     class Sink;
     QString folder_;

@@ -1,6 +1,7 @@
 #include "platform/PdfTemplate.h"
 
 #include "platform/Exception.h"
+#include "platform/PdfWriter.h"
 #include "platform/RegularFile.h"
 
 #include <QCoreApplication>
@@ -10,15 +11,19 @@
 #include <QHash>
 
 #include <qpdf/Pl_Discard.hh>
-#include <qpdf/Pl_Function.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFMatrix.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
-#include <qpdf/QPDFWriter.hh>
+#include <qpdf/QPDFXRefEntry.hh>
 
 #include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -140,107 +145,305 @@ TArtwork Load(const QString& path, int page)
     return artwork;
 }
 
-void Apply(const QString& document, const TUnderlay& underlay, QIODevice& out)
-{
-    try {
-        // Read whole: qpdf reading a file seeks for every object, which costs more than
-        // the document's bytes in memory.
-        QFile file(document);
-        if (!file.open(QIODevice::ReadOnly))
-            throw Exception(QCoreApplication::translate("PdfTemplate", "Cannot place the template under %1: %2").arg(Native(document), file.errorString()));
-        const QByteArray bytes = file.readAll();
-        QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        const std::string name = document.toStdString();
-        pdf.processMemoryFile(name.c_str(), bytes.constData(), size_t(bytes.size()));
-        const std::unique_ptr<QPDF> artwork = Open(underlay.pdf, QStringLiteral("template"));
-        const Form form = PageForm(*artwork, underlay.page);
-        // One copy of the artwork, drawn by every page.
-        const QPDFObjectHandle xobject = pdf.copyForeignObject(form.object);
+namespace {
 
-        // Pages that place the artwork alike share one content stream. Qt gives every page
-        // resources of its own, all alike: pages whose resources read the same share one
-        // copy, which names the artwork once, and an empty list of annotations goes. Fewer
-        // objects make the file smaller and its writing faster.
-        std::map<std::string, QPDFObjectHandle> streams;
-        struct Shared {
-            QPDFObjectHandle resources;
-            std::string name;
-        };
-        std::map<std::string, Shared> sharedResources;
-        std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
-        for (size_t index = 0; index < pages.size(); ++index) {
-            QPDFPageObjectHelper& page = pages[index];
-            const QList<QPointF> corners = underlay.corners ? underlay.corners(int(index)) : QList<QPointF>();
-            if (corners.isEmpty())
+// A part's pages. Qt writes one level of pages that carry all their attributes; any other
+// tree has what its pages inherit brought onto them first.
+std::vector<QPDFObjectHandle> PartPages(QPDF& part)
+{
+    QPDFObjectHandle tree = part.getRoot().getKey("/Pages");
+    bool flat = tree.isDictionary() && tree.getKey("/Kids").isArray();
+    for (const char* key : { "/Resources", "/MediaBox", "/CropBox", "/Rotate" })
+        flat = flat && !tree.hasKey(key);
+    std::vector<QPDFObjectHandle> pages;
+    if (flat)
+        pages = tree.getKey("/Kids").getArrayAsVector();
+    for (QPDFObjectHandle& page : pages)
+        flat = flat && page.isDictionary() && page.getKey("/Type").isNameAndEquals("/Page");
+    if (flat)
+        return pages;
+    part.pushInheritedAttributesToPage();
+    return part.getAllPages();
+}
+
+// What tells a page's resources from another's: the text of their object as the part
+// stores it (the same text in one file is the same value), read without parsing it; or,
+// for resources not stored so, their value.
+std::string ResourcesKey(const QByteArray& bytes, const std::map<QPDFObjGen, QPDFXRefEntry>& xref, QPDFObjectHandle resources)
+{
+    if (const auto entry = resources.isIndirect() ? xref.find(resources.getObjGen()) : xref.end();
+        entry != xref.end() && entry->second.getType() == 1) {
+        const qsizetype from = bytes.indexOf("obj", qsizetype(entry->second.getOffset()));
+        const qsizetype end = from >= 0 ? bytes.indexOf("endobj", from) : -1;
+        if (end > from)
+            return "stored " + std::string(bytes.constData() + from, size_t(end - from));
+    }
+    return resources.isDictionary() ? "value " + resources.unparse() : std::string();
+}
+
+bool SameRectangle(const QPDFObjectHandle::Rectangle& a, const QPDFObjectHandle::Rectangle& b)
+{
+    return a.llx == b.llx && a.lly == b.lly && a.urx == b.urx && a.ury == b.ury;
+}
+
+Exception CannotPlace(const std::exception& e)
+{
+    if (const auto* own = dynamic_cast<const Exception*>(&e))
+        return *own;
+    return Exception(QCoreApplication::translate("PdfTemplate", "Cannot place the template under the document: %1").arg(QString::fromLocal8Bit(e.what())));
+}
+
+} // namespace
+
+struct TPlacement::Impl {
+    explicit Impl(QIODevice& out)
+        : writer(out)
+    {
+    }
+    TUnderlay underlay;
+    std::unique_ptr<QPDF> artwork;
+    Form form;
+    TPdfWriter writer;
+    int xobject = 0;            // the artwork's number
+    int root = 0;               // the catalog's, written last
+    int tree = 0;               // the one node of pages'
+    int info = 0;
+    std::string rootEntries;    // what the catalog holds besides its pages
+    std::vector<int> kids;
+    std::optional<QPDFObjectHandle::Rectangle> paper; // the first page's, which the tree hands down
+    std::map<std::string, int> placements; // pages that place the artwork alike share one
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<QByteArray> waiting;
+    bool busy = false;
+    bool closing = false;
+    std::exception_ptr error;
+    std::thread worker;
+
+    void Work();
+    void Take(const QByteArray& bytes);
+    int Placement(const QPDFObjectHandle::Rectangle& media, int pageIndex, const std::string& name);
+    int Resources(QPDFObjectHandle resources, std::string& name);
+};
+
+TPlacement::TPlacement(TUnderlay underlay, QIODevice& out)
+    : d(std::make_unique<Impl>(out))
+{
+    d->underlay = std::move(underlay);
+    try {
+        d->artwork = Open(d->underlay.pdf, QStringLiteral("template"));
+        d->form = PageForm(*d->artwork, d->underlay.page);
+        d->root = d->writer.Reserve();
+        d->tree = d->writer.Reserve();
+        d->xobject = d->writer.Written(d->form.object);
+    } catch (const std::exception& e) {
+        throw CannotPlace(e);
+    }
+    d->worker = std::thread([impl = d.get()] { impl->Work(); });
+}
+
+TPlacement::~TPlacement()
+{
+    {
+        const std::lock_guard lock(d->mutex);
+        d->closing = true;
+        d->waiting.clear();
+    }
+    d->changed.notify_all();
+    d->worker.join();
+}
+
+void TPlacement::Add(QByteArray part)
+{
+    std::unique_lock lock(d->mutex);
+    d->changed.wait(lock, [this] { return d->waiting.size() < 2 || d->error; });
+    if (d->error)
+        std::rethrow_exception(d->error);
+    d->waiting.push_back(std::move(part));
+    lock.unlock();
+    d->changed.notify_all();
+}
+
+void TPlacement::Impl::Work()
+{
+    for (;;) {
+        QByteArray part;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [this] { return closing || (!waiting.empty() && !error); });
+            if (closing)
+                return;
+            part = std::move(waiting.front());
+            waiting.pop_front();
+            busy = true;
+        }
+        std::exception_ptr failure;
+        try {
+            Take(part);
+        } catch (const std::exception& e) {
+            failure = std::make_exception_ptr(CannotPlace(e));
+        }
+        {
+            const std::lock_guard lock(mutex);
+            busy = false;
+            if (failure && !error)
+                error = failure;
+        }
+        changed.notify_all();
+    }
+}
+
+int TPlacement::Impl::Placement(const QPDFObjectHandle::Rectangle& media, int pageIndex, const std::string& name)
+{
+    const QList<QPointF> corners = underlay.corners ? underlay.corners(pageIndex) : QList<QPointF>();
+    if (corners.isEmpty())
+        return 0;
+    std::string content;
+    for (const QPointF& corner : corners) {
+        // PDF measures up from the paper's lower-left corner; the corner is the artwork's
+        // top-left, measured down from the paper's top.
+        const double x = media.llx + corner.x() * kPointsPerInch - form.box.llx;
+        const double y = media.ury - corner.y() * kPointsPerInch - (form.box.ury - form.box.lly) - form.box.lly;
+        char line[256];
+        if (underlay.clip.isEmpty()) {
+            std::snprintf(line, sizeof line, "q 1 0 0 1 %.4f %.4f cm %s Do Q\n", x, y, name.c_str());
+        } else {
+            // Cut to the box below and right of the corner.
+            const double left = media.llx + corner.x() * kPointsPerInch;
+            const double top = media.ury - corner.y() * kPointsPerInch;
+            const double width = underlay.clip.width() * kPointsPerInch;
+            const double height = underlay.clip.height() * kPointsPerInch;
+            std::snprintf(line, sizeof line, "q %.4f %.4f %.4f %.4f re W n 1 0 0 1 %.4f %.4f cm %s Do Q\n", left, top - height,
+                          width, height, x, y, name.c_str());
+        }
+        content += line;
+    }
+    int& stream = placements[content];
+    if (stream == 0) {
+        stream = writer.Reserve();
+        writer.WriteStream(stream, "<<>>", content);
+    }
+    return stream;
+}
+
+int TPlacement::Impl::Resources(QPDFObjectHandle resources, std::string& name)
+{
+    // Written as the page had them, with the artwork under a name of its own.
+    QPDFObjectHandle own = resources.isDictionary() ? resources.shallowCopy() : QPDFObjectHandle::newDictionary();
+    QPDFObjectHandle xobjects = own.getKey("/XObject");
+    xobjects = xobjects.isDictionary() ? xobjects.shallowCopy() : QPDFObjectHandle::newDictionary();
+    int n = 1;
+    while (xobjects.hasKey("/Tpl" + std::to_string(n)))
+        ++n;
+    name = "/Tpl" + std::to_string(n);
+    own.removeKey("/XObject");
+    std::string text = writer.Text(own);
+    std::string entries = writer.Text(xobjects);
+    entries.insert(entries.size() - 2, name + ' ' + std::to_string(xobject) + " 0 R");
+    text.insert(text.size() - 2, "/XObject " + entries);
+    const int number = writer.Reserve();
+    writer.WriteObject(number, text);
+    return number;
+}
+
+void TPlacement::Impl::Take(const QByteArray& bytes)
+{
+    QPDF part;
+    part.setSuppressWarnings(true);
+    part.processMemoryFile("part", bytes.constData(), size_t(bytes.size()));
+    const std::vector<QPDFObjectHandle> drawn = PartPages(part);
+    // Whatever the part's pages are written with, its own objects go with it.
+    struct Forget {
+        TPdfWriter& writer;
+        const QPDF* part;
+        ~Forget() { writer.Forget(part); }
+    } forget { writer, &part };
+
+    // The pages are numbered first, so what refers to a page finds it.
+    std::vector<int> numbers;
+    numbers.reserve(drawn.size());
+    for (const QPDFObjectHandle& page : drawn) {
+        numbers.push_back(writer.Reserve());
+        writer.Map(page, numbers.back());
+    }
+    if (kids.empty()) {
+        // The document's own entries (its information, its metadata) come from its first part.
+        for (auto& [key, value] : part.getRoot().getDictAsMap())
+            if (key != "/Type" && key != "/Pages")
+                rootEntries += TPdfWriter::Name(key) + ' ' + writer.Text(value);
+        if (QPDFObjectHandle found = part.getTrailer().getKey("/Info"); found.isDictionary()) {
+            info = found.isIndirect() ? writer.Written(found) : writer.Reserve();
+            if (!found.isIndirect())
+                writer.WriteObject(info, writer.Text(found));
+        }
+    }
+
+    // Qt gives every page resources of its own, all alike within a part: pages whose
+    // resources read the same share one copy, which names the artwork once.
+    struct Shared {
+        int number = 0;
+        std::string name;
+    };
+    std::map<std::string, Shared> shared;
+    const std::map<QPDFObjGen, QPDFXRefEntry> xref = part.getXRefTable();
+    for (size_t index = 0; index < drawn.size(); ++index) {
+        QPDFObjectHandle from = drawn[index];
+        QPDFObjectHandle box = from.getKey("/MediaBox");
+        if (!box.isRectangle())
+            throw std::runtime_error("page " + std::to_string(kids.size() + 1) + " has no size");
+        const QPDFObjectHandle::Rectangle media = box.getArrayAsRectangle();
+        if (!paper)
+            paper = media;
+        std::string page = "<</Type /Page /Parent " + std::to_string(tree) + " 0 R";
+        for (auto& [key, value] : from.getDictAsMap()) {
+            // An empty list of annotations is left out, and the paper when the tree has it.
+            if (key == "/Type" || key == "/Parent" || key == "/Contents" || key == "/Resources"
+                || (key == "/MediaBox" && SameRectangle(media, *paper)) || (key == "/Annots" && value.isArray() && value.getArrayNItems() == 0))
                 continue;
-            QPDFObjectHandle dictionary = page.getObjectHandle();
-            // A page may take its resources from the page tree above it.
-            QPDFObjectHandle resources = page.getAttribute("/Resources", false);
-            if (!resources.isDictionary())
-                resources = QPDFObjectHandle::newDictionary();
-            auto [known, added] = sharedResources.try_emplace(resources.unparseResolved());
-            Shared& shared = known->second;
-            if (added) {
-                shared.resources = resources.isIndirect() ? resources : pdf.makeIndirectObject(resources);
-                QPDFObjectHandle xobjects = shared.resources.getKey("/XObject");
-                if (!xobjects.isDictionary()) {
-                    xobjects = QPDFObjectHandle::newDictionary();
-                    shared.resources.replaceKey("/XObject", xobjects);
-                }
-                int n = 1;
-                while (xobjects.hasKey("/Tpl" + std::to_string(n)))
-                    ++n;
-                shared.name = "/Tpl" + std::to_string(n);
-                xobjects.replaceKey(shared.name, xobject);
-            }
-            dictionary.replaceKey("/Resources", shared.resources);
-            const std::string& name = shared.name;
-            if (QPDFObjectHandle annotations = dictionary.getKey("/Annots"); annotations.isArray() && annotations.getArrayNItems() == 0)
-                dictionary.removeKey("/Annots");
-            const QPDFObjectHandle::Rectangle media = page.getMediaBox().getArrayAsRectangle();
-            std::string content;
-            for (const QPointF& corner : corners) {
-                // PDF measures up from the paper's lower-left corner; the corner is the
-                // artwork's top-left, measured down from the paper's top.
-                const double x = media.llx + corner.x() * kPointsPerInch - form.box.llx;
-                const double y = media.ury - corner.y() * kPointsPerInch - (form.box.ury - form.box.lly) - form.box.lly;
-                char line[256];
-                if (underlay.clip.isEmpty()) {
-                    std::snprintf(line, sizeof line, "q 1 0 0 1 %.4f %.4f cm %s Do Q\n", x, y, name.c_str());
-                } else {
-                    // Cut to the box below and right of the corner.
-                    const double left = media.llx + corner.x() * kPointsPerInch;
-                    const double top = media.ury - corner.y() * kPointsPerInch;
-                    const double width = underlay.clip.width() * kPointsPerInch;
-                    const double height = underlay.clip.height() * kPointsPerInch;
-                    std::snprintf(line, sizeof line, "q %.4f %.4f %.4f %.4f re W n 1 0 0 1 %.4f %.4f cm %s Do Q\n", left,
-                                  top - height, width, height, x, y, name.c_str());
-                }
-                content += line;
-            }
-            QPDFObjectHandle& stream = streams[content];
-            if (!stream.isInitialized())
-                stream = QPDFObjectHandle::newStream(&pdf, content);
-            page.addPageContents(stream, true);
+            page += TPdfWriter::Name(key) + ' ' + writer.Text(value);
         }
 
-        QPDFWriter writer(pdf);
-        // A failed write (a full disk, a file size limit) is kept by the output file and
-        // reported, with its reason, when the caller finishes it.
-        Pl_Function sink("output", nullptr, [&out](unsigned char const* data, size_t length) {
-            out.write(reinterpret_cast<const char*>(data), qint64(length));
-        });
-        writer.setOutputPipeline(&sink);
-        // Qt's streams are compressed already: copied as they are, not decoded and made
-        // again; the many small page dictionaries go into compressed object streams.
-        writer.setDecodeLevel(qpdf_dl_none);
-        writer.setObjectStreamMode(qpdf_o_generate);
-        writer.write();
-    } catch (const Exception&) {
-        throw;
+        QPDFObjectHandle resources = from.getKey("/Resources");
+        auto [known, added] = shared.try_emplace(ResourcesKey(bytes, xref, resources));
+        if (added)
+            known->second.number = Resources(resources, known->second.name);
+        page += "/Resources " + std::to_string(known->second.number) + " 0 R/Contents [";
+
+        // The artwork first, then Qt's drawing as it was written.
+        if (const int placement = Placement(media, int(kids.size()), known->second.name))
+            page += std::to_string(placement) + " 0 R ";
+        QPDFObjectHandle contents = from.getKey("/Contents");
+        for (QPDFObjectHandle& stream : contents.isArray() ? contents.getArrayAsVector() : std::vector { contents })
+            if (stream.isStream())
+                page += std::to_string(writer.Written(stream)) + " 0 R ";
+        page += "]>>";
+        writer.Pack(numbers[index], std::move(page));
+        kids.push_back(numbers[index]);
+    }
+    writer.WritePack();
+}
+
+void TPlacement::Finish()
+{
+    {
+        std::unique_lock lock(d->mutex);
+        d->changed.wait(lock, [this] { return (d->waiting.empty() && !d->busy) || d->error; });
+        if (d->error)
+            std::rethrow_exception(d->error);
+    }
+    try {
+        std::string tree = "<</Type /Pages /Count " + std::to_string(d->kids.size()) + " /Kids [";
+        for (const int kid : d->kids)
+            tree += std::to_string(kid) + " 0 R ";
+        tree += ']';
+        if (d->paper)
+            tree += "/MediaBox " + d->writer.Text(QPDFObjectHandle::newFromRectangle(*d->paper));
+        d->writer.WriteObject(d->tree, tree + ">>");
+        d->writer.WriteObject(d->root, "<</Type /Catalog /Pages " + std::to_string(d->tree) + " 0 R" + d->rootEntries + ">>");
+        d->writer.Finish(d->root, d->info);
     } catch (const std::exception& e) {
-        throw Exception(QCoreApplication::translate("PdfTemplate", "Cannot place the template under %1: %2").arg(Native(document), QString::fromLocal8Bit(e.what())));
+        throw CannotPlace(e);
     }
 }
 

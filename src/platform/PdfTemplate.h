@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 // Artwork PDFs: read and checked before a run, and placed under the pages of a finished
 // document as one form XObject that every page draws, so the artwork is stored once
@@ -41,8 +42,30 @@ struct TUnderlay {
     QSizeF clip;
 };
 
-// Writes `document` (a finished PDF) with the underlay to `out`. Raises Exception when
-// either PDF cannot be read or the output cannot be written.
-void Apply(const QString& document, const TUnderlay& underlay, QIODevice& out);
+// Puts an underlay under a document that Qt draws in parts: each finished part (a whole
+// PDF of the document's next pages) is taken on a thread of its own, and written out,
+// while the next one is drawn. The document's pages are made here: each takes its part's
+// content stream as it is, after one placement of the one copy of the artwork, and the
+// resources its part shares; Qt's own page objects stay behind.
+class TPlacement {
+public:
+    // Writes the document to `out` as its parts come. Raises Exception when the artwork
+    // cannot be read.
+    TPlacement(TUnderlay underlay, QIODevice& out);
+    ~TPlacement();
+    TPlacement(const TPlacement&) = delete;
+    TPlacement& operator=(const TPlacement&) = delete;
+
+    // The next part. Waits while two are waiting already, so the drawing cannot run far
+    // ahead of the placing. Raises Exception when a part before could not be placed.
+    void Add(QByteArray part);
+    // Ends the document when its last part is written. Raises Exception when a part could
+    // not be placed; what the device could not write, it reports itself.
+    void Finish();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
 
 } // namespace pdftemplate

@@ -253,8 +253,12 @@ TCanvas* TPrinter::Canvas()
     if (!d->canvas)
         return nullptr;
     if (std::exchange(d->pageAsked, false)) {
-        if (!d->writer->newPage())
+        if (d->placement && d->pagesInPart == d->kPagesPerPart)
+            d->NextPart();
+        else if (!d->writer->newPage())
             throw Exception(QCoreApplication::translate("TPrinter", "Cannot start a new page on %1").arg(PrinterName()));
+        else
+            ++d->pagesInPart;
         ++d->pagesInDocument;
     }
     return &*d->canvas;

@@ -8,6 +8,7 @@
 #include "platform/OutputFile.h"
 #include "platform/Printer.h"
 
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -50,6 +51,13 @@ struct TPrinter::Impl {
     TOutputFile::Access outputAccess = TOutputFile::Access::Shared;
     QString intendedPath;
     std::optional<pdftemplate::TUnderlay> underlay;
+    // Under an underlay, Qt draws the document in parts of this many pages, each placed
+    // while the next is drawn; the placed document goes to `output`.
+    static constexpr int kPagesPerPart = 500;
+    std::unique_ptr<pdftemplate::TPlacement> placement;
+    std::unique_ptr<QBuffer> part;
+    int pagesInPart = 0;
+    QString documentName;
     std::unique_ptr<QPdfWriter> writer;
     int pagesInDocument = 0;
     bool pageAsked = false;       // NewPage() was called; the page begins with its drawing
@@ -60,9 +68,14 @@ struct TPrinter::Impl {
     int Resolution() const { return resolution; }
     // Drops the open document's writer and file; the file goes unless it was published.
     void CloseDocument();
-    // Puts the underlay under the finished document: a new temporary beside it takes its
-    // place, synced; the old one goes unsynced.
-    void PlaceUnderlay();
+    // Begins drawing into `device`: a writer of the page set up, with the painter on it.
+    // Returns false when the painter cannot begin.
+    bool BeginWriter(QIODevice* device);
+    // Ends the part drawn so far and hands it to the placement; the painter goes on with
+    // the next part as it was.
+    void NextPart();
+    // Ends the drawing; the last part goes to the placement, which writes the document.
+    void EndDrawing();
 
     // Sets the page up for the current printer; re-done only when the printer changed.
     void Configure();

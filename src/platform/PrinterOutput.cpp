@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPainterPath>
 
 #include <sys/stat.h>
 
@@ -35,6 +36,8 @@ void TPrinter::Impl::CloseDocument()
     if (painter.isActive())
         painter.end();
     writer.reset();
+    placement.reset();
+    part.reset();
     output.reset();
     pageAsked = false;
 }
@@ -92,12 +95,27 @@ void TPrinter::BeginDoc()
                                                     : outputFileName_;
         d->output->SetIntendedPath(d->intendedPath);
     }
-    d->writer = std::make_unique<QPdfWriter>(&d->output->Device());
-    d->writer->setResolution(d->Resolution());
-    d->writer->setPageLayout(d->Layout());
-    d->writer->setTitle(name);
-    d->writer->setCreator(kDefaultDocumentName);
-    if (!d->painter.begin(d->writer.get())) {
+    d->documentName = name;
+    if (d->underlay) {
+        // A run that goes to a queue as several documents: each one's pages go on from the
+        // pages of the run's documents before it.
+        int before = 0;
+        for (const TQueuedJob& job : runJobs_)
+            before += job.pages;
+        pdftemplate::TUnderlay underlay = *d->underlay;
+        if (before > 0 && underlay.corners)
+            underlay.corners = [whole = underlay.corners, before](int pageIndex) { return whole(before + pageIndex); };
+        try {
+            d->placement = std::make_unique<pdftemplate::TPlacement>(std::move(underlay), d->output->Device());
+        } catch (...) {
+            d->CloseDocument();
+            throw;
+        }
+        d->part = std::make_unique<QBuffer>();
+        d->part->open(QIODevice::WriteOnly);
+        d->pagesInPart = 1;
+    }
+    if (!d->BeginWriter(d->part ? static_cast<QIODevice*>(d->part.get()) : &d->output->Device())) {
         const QString file = d->output->TemporaryPath();
         d->CloseDocument();
         throw Exception(QCoreApplication::translate("TPrinter", "Cannot create file %1").arg(QDir::toNativeSeparators(file)));
@@ -124,33 +142,14 @@ void TPrinter::EndDoc()
     if (!Printing())
         throw Exception(QCoreApplication::translate("TPrinter", "Printer is not printing"));
     d->canvas.reset();
-    d->painter.end();
-    d->writer.reset();
     lastOutputFile_.clear();
     lastJobId_ = 0;
     lastDelivery_ = TDelivery::Refused;
     try {
         // The painter reports neither a full disk nor a refused job: only a synced,
         // published file or a job the queue took counts as output.
-        // Qt's document under an underlay is only read back: the placed one is synced.
-        if (d->underlay) {
-            // A run that goes to a queue as several documents: each one's pages go on
-            // from the pages of the run's documents before it.
-            int before = 0;
-            for (const TQueuedJob& job : runJobs_)
-                before += job.pages;
-            pdftemplate::TUnderlay& underlay = *d->underlay;
-            const auto whole = underlay.corners;
-            if (before > 0 && whole)
-                underlay.corners = [whole, before](int pageIndex) { return whole(before + pageIndex); };
-            struct Restore {
-                pdftemplate::TUnderlay& underlay;
-                std::function<QList<QPointF>(int)> corners;
-                ~Restore() { underlay.corners = std::move(corners); }
-            } restore { underlay, whole };
-            d->PlaceUnderlay();
-        } else
-            d->output->Finish();
+        d->EndDrawing();
+        d->output->Finish();
         if (IsPdfPrinter() && !outputFileName_.isEmpty() && !d->chosenFileUsed
             && outputFileMode_ == TOutputFileMode::Exact) {
             d->output->PublishExactly(outputFileName_);
@@ -185,14 +184,44 @@ void TPrinter::EndDoc()
         OnEvent(peEndDoc);
 }
 
-void TPrinter::Impl::PlaceUnderlay()
+bool TPrinter::Impl::BeginWriter(QIODevice* device)
 {
-    output->Check();
-    auto placed = std::make_unique<TOutputFile>(outputFolder, outputAccess);
-    placed->SetIntendedPath(intendedPath);
-    pdftemplate::Apply(output->TemporaryPath(), *underlay, placed->Device());
-    placed->Finish();
-    output = std::move(placed);
+    writer = std::make_unique<QPdfWriter>(device);
+    writer->setResolution(Resolution());
+    writer->setPageLayout(Layout());
+    writer->setTitle(documentName);
+    writer->setCreator(kDefaultDocumentName);
+    return painter.begin(writer.get());
+}
+
+void TPrinter::Impl::NextPart()
+{
+    // What the page drawing set on the painter itself goes on into the next part.
+    const QTransform transform = painter.worldTransform();
+    const std::optional<QPainterPath> clip = painter.hasClipping() ? std::optional(painter.clipPath()) : std::nullopt;
+    painter.end();
+    writer.reset();
+    placement->Add(std::exchange(part, std::make_unique<QBuffer>())->data());
+    part->open(QIODevice::WriteOnly);
+    if (!BeginWriter(part.get()))
+        throw Exception(QCoreApplication::translate("TPrinter", "Cannot create file %1").arg(QDir::toNativeSeparators(output->TemporaryPath())));
+    painter.setWorldTransform(transform);
+    if (clip)
+        painter.setClipPath(*clip);
+    canvas->Rebind();
+    pagesInPart = 1;
+}
+
+void TPrinter::Impl::EndDrawing()
+{
+    painter.end();
+    writer.reset();
+    if (!placement)
+        return;
+    placement->Add(part->data());
+    part.reset();
+    placement->Finish();
+    placement.reset();
 }
 
 void TPrinter::SetUnderlay(std::optional<pdftemplate::TUnderlay> underlay)

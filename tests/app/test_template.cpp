@@ -179,12 +179,20 @@ TEST_F(TemplateTest, ArtworkUnderAThousandSheetsIsStoredOnceAndDrawnAsQpdfUnderl
     apptest::Run(QStringLiteral("qpdf"), { plain, QStringLiteral("--underlay"), artwork, QStringLiteral("--repeat=1"),
                                            QStringLiteral("--"), reference }, &qpdfCode);
     ASSERT_EQ(qpdfCode, 0);
-    const QImage ours = Render(printed, 500, Path(QStringLiteral("ours")));
-    const QImage theirs = Render(reference, 500, Path(QStringLiteral("theirs")));
-    ASSERT_FALSE(ours.isNull());
-    EXPECT_LE(DifferentShare(ours, theirs), 0.01);
-    // The comparison sees the artwork: without it the page differs from the reference.
-    EXPECT_GT(DifferentShare(Render(plain, 500, Path(QStringLiteral("plain"))), theirs), 0.01);
+    // Pages 500 and 501 are drawn in different parts of the document: the second on a
+    // painter begun again, with the drawing state carried over.
+    for (const int page : { 500, 501 }) {
+        const QImage ours = Render(printed, page, Path(QStringLiteral("ours%1").arg(page)));
+        const QImage theirs = Render(reference, page, Path(QStringLiteral("theirs%1").arg(page)));
+        ASSERT_FALSE(ours.isNull());
+        EXPECT_LE(DifferentShare(ours, theirs), 0.01) << "page " << page;
+        // The comparison sees the artwork: without it the page differs from the reference.
+        EXPECT_GT(DifferentShare(Render(plain, page, Path(QStringLiteral("plain%1").arg(page))), theirs), 0.01);
+    }
+    // The file as the program writes it, object by object, is sound to a strict reader.
+    int checkCode = -1;
+    const QString check = apptest::Run(QStringLiteral("qpdf"), { QStringLiteral("--check"), printed }, &checkCode);
+    EXPECT_EQ(checkCode, 0) << check.toStdString();
 
     // The journal names the artwork and the bytes that were printed.
     QFile file(artwork);
