@@ -13,12 +13,6 @@ class QLineEdit;
 class QSpinBox;
 class TSheetDrawing;
 
-// Options > Sheet Layout: the grid of tickets on a sheet, the gaps, the order (rows,
-// columns, cut and stack with its pile depth), copies, reverse, the first slot and cut
-// marks, what Left, Top and the tickets' default size are measured from (the paper's
-// edges or the printable area), the names of the copies and the books the run is bound
-// in, with a small drawing of the sheet and the serials of its first sheet.
-
 // The names of a sheet's copies ([Sheet] PartNames, "|" between them) and the books
 // ([Book] Size, 0: none, and FirstNumber), as the settings file holds them.
 struct TBooksAndParts {
@@ -28,6 +22,11 @@ struct TBooksAndParts {
     friend bool operator==(const TBooksAndParts&, const TBooksAndParts&) = default;
 };
 
+// Options > Sheet Layout: the grid of tickets on a sheet, the gaps, the order (rows,
+// columns, cut and stack with its pile depth), copies, reverse, the first slot and cut
+// marks, what Left, Top and the tickets' default size are measured from (the paper's
+// edges or the printable area), the names of the copies and the books the run is bound
+// in, with a small drawing of the sheet and the serials of its first sheet.
 class TSheetLayoutDialog : public QDialog {
     Q_OBJECT
 public:
