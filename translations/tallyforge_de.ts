@@ -1965,6 +1965,38 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
         <source>One ticket&apos;s height; 0: the paper&apos;s height, less Top and the gaps, shared by the tickets down</source>
         <translation>Höhe eines Tickets; 0: die Höhe des Papiers, abzüglich Oben und der Abstände, geteilt durch die Tickets untereinander</translation>
     </message>
+    <message>
+        <source>The name of each copy of a sheet, | between them (Customer|Office|File): items show it as {part}, and the copy&apos;s number as {copy}</source>
+        <translation>Der Name jeder Kopie eines Bogens, | dazwischen (Kunde|Büro|Ablage): Elemente zeigen ihn als {part}, die Nummer der Kopie als {copy}</translation>
+    </message>
+    <message>
+        <source>no books</source>
+        <translation>keine Blöcke</translation>
+    </message>
+    <message>
+        <source>Tickets in each book: items show {book}, the number of a ticket&apos;s book, and {inbook}, the ticket&apos;s place in its book from 1 (0: no books)</source>
+        <translation>Tickets je Block: Elemente zeigen {book}, die Nummer des Blocks eines Tickets, und {inbook}, den Platz des Tickets in seinem Block ab 1 (0: keine Blöcke)</translation>
+    </message>
+    <message>
+        <source>The number that opens book 1: {inbook} is 1 there and every book&apos;s size later</source>
+        <translation>Die Nummer, mit der Block 1 beginnt: {inbook} ist dort 1 und jeweils eine Blockgröße später wieder</translation>
+    </message>
+    <message>
+        <source>Part &amp;names:</source>
+        <translation>Namen der &amp;Teile:</translation>
+    </message>
+    <message>
+        <source>Books</source>
+        <translation>Blöcke</translation>
+    </message>
+    <message>
+        <source>Tickets a &amp;book:</source>
+        <translation>T&amp;ickets je Block:</translation>
+    </message>
+    <message>
+        <source>Book 1 b&amp;egins at:</source>
+        <translation>Block 1 beginnt &amp;mit:</translation>
+    </message>
 </context>
 <context>
     <name>TTemplateDialog</name>

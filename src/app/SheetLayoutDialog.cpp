@@ -5,6 +5,7 @@
 #include "platform/FormatSettings.h"
 
 #include <cmath>
+#include <limits>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -84,12 +86,14 @@ QSpinBox* countBox(int minimum, int maximum, int value, const QString& name, QWi
 } // namespace
 
 TSheetLayoutDialog::TSheetLayoutDialog(const ticket::TSheetLayout& given, std::function<QString(qint64)> serialText,
-                                       const ticket::TPageArea& area, qint64 tickets, QWidget* parent)
+                                       const ticket::TPageArea& area, qint64 tickets, QWidget* parent,
+                                       const TBooksAndParts& books)
     : QDialog(parent)
     , serialText_(std::move(serialText))
     , area_(area)
     , tickets_(std::max<qint64>(1, tickets))
     , given_(given)
+    , books_(books)
 {
     // A new layout is measured from the paper; one measured from the printable area is
     // shown so, at the places it has on this printer, tickets that fit the grid with the
@@ -145,6 +149,18 @@ TSheetLayoutDialog::TSheetLayoutDialog(const ticket::TSheetLayout& given, std::f
     reverse_->setChecked(layout.Reverse);
     cutMarks_ = new QCheckBox(tr("C&ut marks at the ticket corners"), this);
     cutMarks_->setChecked(layout.CutMarks);
+    partNames_ = new QLineEdit(books.PartNames, this);
+    partNames_->setObjectName(QStringLiteral("SheetPartNames"));
+    partNames_->setToolTip(tr("The name of each copy of a sheet, | between them (Customer|Office|File): items show it as {part}, "
+                              "and the copy's number as {copy}"));
+    // The whole range a settings file may hold, so that a value left alone stays as it was.
+    bookSize_ = countBox(0, std::numeric_limits<int>::max(), books.BookSize, QStringLiteral("BookSize"), this);
+    bookSize_->setSpecialValueText(tr("no books"));
+    bookSize_->setToolTip(tr("Tickets in each book: items show {book}, the number of a ticket's book, and {inbook}, "
+                             "the ticket's place in its book from 1 (0: no books)"));
+    bookFirst_ = countBox(std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), books.BookFirst,
+                          QStringLiteral("BookFirst"), this);
+    bookFirst_->setToolTip(tr("The number that opens book 1: {inbook} is 1 there and every book's size later"));
 
     auto* grid = new QGroupBox(tr("Tickets on a sheet"), this);
     auto* gridForm = new QFormLayout(grid);
@@ -163,25 +179,36 @@ TSheetLayoutDialog::TSheetLayoutDialog(const ticket::TSheetLayout& given, std::f
     runForm->addRow(tr("Sheets per &pile:"), stackDepth_);
     runForm->addRow(tr("First &slot:"), firstSlot_);
     runForm->addRow(tr("&Copies:"), copies_);
+    runForm->addRow(tr("Part &names:"), partNames_);
     runForm->addRow(reverse_);
     runForm->addRow(cutMarks_);
+    auto* bound = new QGroupBox(tr("Books"), this);
+    auto* boundForm = new QFormLayout(bound);
+    boundForm->addRow(tr("Tickets a &book:"), bookSize_);
+    boundForm->addRow(tr("Book 1 b&egins at:"), bookFirst_);
     drawing_ = new TSheetDrawing(this);
     drawing_->setObjectName(QStringLiteral("SheetDrawing"));
 
     auto* fields = new QVBoxLayout;
     fields->addWidget(grid);
     fields->addWidget(run);
+    fields->addWidget(bound);
     auto* sides = new QHBoxLayout;
     sides->addLayout(fields);
     sides->addWidget(drawing_, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    // Tab goes through the fields as they are read, top to bottom, not as they were made.
+    const QList<QWidget*> reading { columns_, rows_, origin_, left_, top_, width_, height_, gapX_, gapY_, order_, stackDepth_,
+                                    firstSlot_, copies_, partNames_, reverse_, cutMarks_, bookSize_, bookFirst_, buttons };
+    for (qsizetype i = 1; i < reading.size(); ++i)
+        QWidget::setTabOrder(reading[i - 1], reading[i]);
     auto* main = new QVBoxLayout(this);
     main->addLayout(sides);
     main->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    for (QSpinBox* box : { columns_, rows_, stackDepth_, firstSlot_, copies_ })
+    for (QSpinBox* box : { columns_, rows_, stackDepth_, firstSlot_, copies_, bookSize_, bookFirst_ })
         connect(box, &QSpinBox::valueChanged, this, [this] { Changed(); });
     for (QDoubleSpinBox* box : { left_, top_, width_, height_, gapX_, gapY_ })
         connect(box, &QDoubleSpinBox::valueChanged, this, [this] { Changed(); });
@@ -189,6 +216,7 @@ TSheetLayoutDialog::TSheetLayoutDialog(const ticket::TSheetLayout& given, std::f
     connect(origin_, &QComboBox::currentIndexChanged, this, [this] { OriginChanged(); });
     connect(reverse_, &QCheckBox::toggled, this, [this] { Changed(); });
     connect(cutMarks_, &QCheckBox::toggled, this, [this] { Changed(); });
+    connect(partNames_, &QLineEdit::textChanged, this, [this] { Changed(); });
     Changed();
     // As the fields hold it, rounded as they round.
     shown_ = Typed();
@@ -252,6 +280,15 @@ ticket::TSheetLayout TSheetLayoutDialog::Typed() const
     return layout;
 }
 
+TBooksAndParts TSheetLayoutDialog::BooksAndParts() const
+{
+    TBooksAndParts books;
+    books.PartNames = partNames_->text();
+    books.BookSize = bookSize_->value();
+    books.BookFirst = books.BookSize > 0 ? bookFirst_->value() : books_.BookFirst;
+    return books;
+}
+
 QStringList TSheetLayoutDialog::FirstSheet() const { return drawing_->texts; }
 
 void TSheetLayoutDialog::Changed()
@@ -262,6 +299,7 @@ void TSheetLayoutDialog::Changed()
     stackDepth_->setEnabled(layout.Order == ticket::TOrder::Stack);
     firstSlot_->setEnabled(layout.Order != ticket::TOrder::Stack);
     firstSlot_->setMaximum(layout.Slots());
+    bookFirst_->setEnabled(bookSize_->value() > 0);
     const ticket::TSheetPlan plan(layout, tickets_);
     QStringList texts;
     for (const qint64 ticket : plan.OnSheet(0))

@@ -29,6 +29,7 @@ class THistoryEdit;
 class TPreview;
 class TPreviewStatusBar;
 class TValueEdit;
+struct TBooksAndParts;
 
 // The serial-number window: toolbar, the eight inputs, the preview of the current page
 // with its status bar, the menu, and the print job that draws the pages. It holds
@@ -271,6 +272,9 @@ private:
     QString TemplateStatus() const;
     // The job's pages for the inputs: the tickets, or the sheets that hold them.
     void ApplyPageCount();
+    // The books and the copies' names that print and the preview shows (saved with the
+    // settings); redraws the preview.
+    void SetBooksAndParts(const TBooksAndParts& books);
     // Prints of more pages ask first ([SN] ConfirmAbove); 0: never.
     int confirmAbove_ = TallyforgeSettings::kDefaultConfirmAbove;
     // The status tip the pointer rests on, shown in the status bar; empty: none.

@@ -704,18 +704,39 @@ void TfrmTallyforge::mnuSheetLayoutClick()
         return serial::SerialText(page, qint32(ticket + 1));
     };
     const ticket::TSheetLayout before = sheetLayout_;
+    const TBooksAndParts booksBefore { bookSize_, bookFirst_, partNames_ };
     const auto report = report_;
-    TSheetLayoutDialog dialog(sheetLayout_, serialText, serial::PageArea(), std::max(1, txtPageCount->AsInteger()), this);
+    TSheetLayoutDialog dialog(sheetLayout_, serialText, serial::PageArea(), std::max(1, txtPageCount->AsInteger()), this,
+                              booksBefore);
     // The preview follows every change; Cancel puts back what was there.
-    dialog.OnChange = [this](const ticket::TSheetLayout& layout) { app::Guard([&] { SetSheetLayout(layout); }); };
+    dialog.OnChange = [this, &dialog](const ticket::TSheetLayout& layout) {
+        app::Guard([&] {
+            SetBooksAndParts(dialog.BooksAndParts());
+            SetSheetLayout(layout);
+        });
+    };
     if (dialog.exec() == QDialog::Accepted) {
-        ForgetUnknown({ QStringLiteral("[Sheet] ") });
+        ForgetUnknown({ QStringLiteral("[Sheet] "), QStringLiteral("[Book] ") });
+        SetBooksAndParts(dialog.BooksAndParts());
         SetSheetLayout(dialog.Layout());
-    } else if (sheetLayout_ != before) {
+    } else if (sheetLayout_ != before || TBooksAndParts { bookSize_, bookFirst_, partNames_ } != booksBefore) {
+        SetBooksAndParts(booksBefore);
         SetSheetLayout(before);
         report_ = report;
         txtStartingSNChange();
     }
+}
+
+void TfrmTallyforge::SetBooksAndParts(const TBooksAndParts& books)
+{
+    // As a layout does, other books or names end the last print's report.
+    if (books == TBooksAndParts { bookSize_, bookFirst_, partNames_ })
+        return;
+    report_.clear();
+    bookSize_ = books.BookSize;
+    bookFirst_ = books.BookFirst;
+    partNames_ = books.PartNames;
+    txtStartingSNChange();
 }
 
 void TfrmTallyforge::mnuTicketItemsClick()

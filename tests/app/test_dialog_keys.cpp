@@ -285,6 +285,7 @@ const DialogRow kRows[] = {
       [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Return }); } },
     { "NumberFormat", "NumberFormatDialog",
       [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Return }); } },
+    { "SheetLayout", "SheetLayoutDialog", [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_L }); } },
     { "TicketItems", "TicketItemsDialog", [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_I }); } },
     { "Template", "TemplateDialog", [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_Up, Qt::Key_Return }); } },
 };

@@ -222,6 +222,7 @@ TEST_F(GermanFitTest, EveryWindowAndDialogShowsItsTextsWhole)
     misfits << DialogMisfits([&] { window->mnuAbout->trigger(); }, "About");
     misfits << DialogMisfits([&] { window->mnuFont->trigger(); }, "Font");
     misfits << DialogMisfits([&] { window->mnuTicketItems->trigger(); }, "Ticket Items");
+    misfits << DialogMisfits([&] { window->mnuSheetLayout->trigger(); }, "Sheet Layout");
     EXPECT_TRUE(misfits.isEmpty()) << misfits.join(u'\n').toStdString();
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join(u'\n').toStdString();
 

@@ -7,6 +7,7 @@
 #include "printjob/PrintJob.h"
 #include "run/Journal.h"
 #include "run/PrintRoom.h"
+#include "run/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,8 +65,10 @@ protected:
             request.page.Mark = QStringLiteral("REPRINT");
         return request;
     }
-    // Carries the request out into `name`, stopped after `sheets` sheets when given.
-    std::optional<TSerialRun::Outcome> Carry(const TPrintRequest& request, const QString& name, int sheets = 0)
+    // Carries the request out into `name`, stopped after `sheets` sheets when given; the
+    // plan asks nothing, or only the question `asked`, answered yes.
+    std::optional<TSerialRun::Outcome> Carry(const TPrintRequest& request, const QString& name, int sheets = 0,
+                                             std::optional<TPrintQuestion::Kind> asked = std::nullopt)
     {
         Printer().SetOutputFileName(dir_.filePath(name), TOutputFileMode::Exact);
         room_->Run().OnProgress = [this, sheets](int done, int) {
@@ -73,7 +76,8 @@ protected:
                 room_->Run().Stop();
         };
         TPrintPlan plan = room_->Prepare(request);
-        EXPECT_TRUE(plan.questions.isEmpty()) << plan.questions.value(0).text.toStdString();
+        EXPECT_EQ(plan.questions.size(), asked ? 1 : 0) << plan.questions.value(0).text.toStdString();
+        EXPECT_TRUE(!asked || plan.Asks(*asked));
         return room_->Carry(plan);
     }
     // The rest of the newest run into `name`, with today's settings quite unlike the run's.
@@ -89,6 +93,55 @@ protected:
         rest.page.VerticalIndent = 3;
         rest.resumeOf = Runs().value(0);
         return room_->Prepare(rest);
+    }
+    // Today's request, made as the program makes it from the settings file after
+    // `changes` were added to it: a reprint's serials from `first`, a rest of the newest
+    // run. What a replay prints must be the run's, whatever these say.
+    TPrintRequest Today(TRunKind kind, const QByteArray& changes, int first = 0, int count = 1)
+    {
+        QFile file(settings_);
+        EXPECT_TRUE(file.open(QIODevice::Append));
+        file.write(changes);
+        file.close();
+        const TallyforgeSettings today = LoadSettingsFile(settings_);
+        TPrintRequest request;
+        request.kind = kind;
+        request.page.Prefix = today.Prefix;
+        request.page.Font = today.Font;
+        request.page.HorizontalIndent = today.HorizontalIndent;
+        request.page.VerticalIndent = today.VerticalIndent;
+        request.page.BookSize = today.BookSize;
+        request.page.BookFirst = today.BookFirst;
+        if (!today.PartNames.isEmpty())
+            request.page.PartNames = today.PartNames.split(QLatin1Char('|'));
+        request.page.Items = today.Items;
+        request.layout = today.Sheet;
+        request.knownLastNumber = today.LastNumberText;
+        if (kind == TRunKind::Resume)
+            request.resumeOf = Runs().value(0);
+        request.page.StartingNumber = first;
+        request.count = count;
+        if (kind == TRunKind::Reprint)
+            request.page.Mark = QStringLiteral("REPRINT");
+        return request;
+    }
+    // Prepares and carries a replay into `name`; it asks nothing.
+    void CarryReplay(const TPrintRequest& request, const QString& name)
+    {
+        Printer().SetOutputFileName(dir_.filePath(name), TOutputFileMode::Exact);
+        room_->Run().OnProgress = nullptr;
+        const TPrintPlan plan = room_->Prepare(request);
+        EXPECT_TRUE(plan.questions.isEmpty()) << plan.questions.value(0).text.toStdString();
+        ASSERT_TRUE(room_->Carry(plan));
+    }
+    // Every page's text of a PDF in the folder.
+    QStringList PageTexts(const QString& name) const
+    {
+        const QString path = dir_.filePath(name);
+        QStringList pages;
+        for (int page = 1; page <= apptest::PdfPageCount(path); ++page)
+            pages << apptest::PdfText(path, page);
+        return pages;
     }
     QList<TJournalRecord> Runs() const { return TJournal(TJournal::PathBeside(settings_)).Runs(); }
     // The words on a page, in the order the text reads.
@@ -163,6 +216,96 @@ TEST_F(ReplayTest, TheRestOfALetteredRunInBooksKeepsItsTexts)
         EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected << " in " << text.toStdString();
     EXPECT_EQ(Runs().value(0).letters, 2);
     EXPECT_EQ(Runs().value(0).letterSeparator, QStringLiteral("-"));
+}
+
+// What today's settings file says once the runs below printed: other names and copies,
+// other books, another item.
+const QByteArray kChangedSettings = "\r\n[Sheet]\r\nCopies=2\r\nPartNames=Red|Blue\r\n\r\n[Book]\r\nSize=4\r\nFirstNumber=1\r\n"
+                                    "\r\n[Item3]\r\nKind=text\r\nLeft=0.1\r\nTop=0.8\r\nText=today {part} {book}/{inbook}\r\n";
+
+// A set of three parts: each sheet printed three times in a row, the copies named. A
+// reprint and the rest of a stopped run print each copy with the run's name for it,
+// though today's file names two other parts.
+TEST_F(ReplayTest, AReprintAndTheRestOfASetInThreePartsPrintTheRunsParts)
+{
+    TPrintRequest run = Designed(TRunKind::Print, 101, 8); // two sheets of four, three copies each
+    run.layout.Copies = 3;
+    run.page.PartNames = QStringList { QStringLiteral("Customer"), QStringLiteral("Office"), QStringLiteral("File") };
+    ticket::TTicketItem part;
+    part.Left = 0.1;
+    part.Top = 0.8;
+    part.Text = QStringLiteral("{part} {copy}/3 {serial}");
+    run.page.Items = { part };
+    // Stopped after the first sheet's three copies and the second sheet's first.
+    ASSERT_TRUE(Carry(run, QStringLiteral("run.pdf"), 4));
+    const QStringList printed = PageTexts(QStringLiteral("run.pdf"));
+    ASSERT_EQ(printed.size(), 4);
+    ASSERT_TRUE(printed[3].contains(QStringLiteral("Customer 1/3 T102"))) << printed[3].toStdString();
+
+    {
+        SCOPED_TRACE("the rest: the second sheet's copies 2 and 3");
+        CarryReplay(Today(TRunKind::Resume, kChangedSettings), QStringLiteral("rest.pdf"));
+        const QStringList rest = PageTexts(QStringLiteral("rest.pdf"));
+        ASSERT_EQ(rest.size(), 2);
+        for (const char* serial : { "T102", "T104", "T106", "T108" }) {
+            EXPECT_TRUE(rest[0].contains(QStringLiteral("Office 2/3 ") + QLatin1String(serial))) << rest[0].toStdString();
+            EXPECT_TRUE(rest[1].contains(QStringLiteral("File 3/3 ") + QLatin1String(serial))) << rest[1].toStdString();
+        }
+        for (const QString& page : rest)
+            EXPECT_FALSE(page.contains(QStringLiteral("Customer")) || page.contains(QStringLiteral("today"))) << page.toStdString();
+        EXPECT_FALSE(RestOf(Runs(), Runs().value(0)).has_value());
+    }
+    {
+        SCOPED_TRACE("a reprint of 103 and 104: every part, each named as the run named it");
+        CarryReplay(Today(TRunKind::Reprint, {}, 103, 2), QStringLiteral("again.pdf"));
+        const QStringList again = PageTexts(QStringLiteral("again.pdf"));
+        ASSERT_EQ(again.size(), 3);
+        const char* const parts[] = { "Customer 1/3 ", "Office 2/3 ", "File 3/3 " };
+        for (int copy = 0; copy < 3; ++copy) {
+            for (const char* serial : { "T103", "T104" })
+                EXPECT_TRUE(again[copy].contains(QLatin1String(parts[copy]) + QLatin1String(serial))) << again[copy].toStdString();
+            EXPECT_TRUE(again[copy].contains(QStringLiteral("REPRINT")));
+            EXPECT_FALSE(again[copy].contains(QStringLiteral("T101")) || again[copy].contains(QStringLiteral("Red"))
+                         || again[copy].contains(QStringLiteral("today")))
+                << again[copy].toStdString();
+        }
+    }
+}
+
+// A run in books of ten from 1001 that rolls from book 1 into book 2 inside a pile: the
+// rest and a reprint across the roll print the run's books and places, though today's
+// file has books of four from 1.
+TEST_F(ReplayTest, AReprintAndTheRestOfARunInBooksKeepTheRunsBooksAcrossTheRoll)
+{
+    // Four piles of four, T1009 to T1012 the second: asked about, as the piles are not
+    // whole books.
+    TPrintRequest run = Designed(TRunKind::Print, 1005, 16);
+    run.page.BookSize = 10;
+    run.page.BookFirst = 1001;
+    ticket::TTicketItem place;
+    place.Left = 0.1;
+    place.Top = 0.8;
+    place.Text = QStringLiteral("book {book}.{inbook} {serial}");
+    run.page.Items = { place };
+    ASSERT_TRUE(Carry(run, QStringLiteral("run.pdf"), 1, TPrintQuestion::Kind::Misprint)); // T1005, T1009, T1013, T1017
+
+    {
+        SCOPED_TRACE("the rest: sheets 2 to 4");
+        CarryReplay(Today(TRunKind::Resume, kChangedSettings), QStringLiteral("rest.pdf"));
+        const QString rest = PageTexts(QStringLiteral("rest.pdf")).join(QLatin1Char('\n'));
+        for (const char* expected : { "book 1.6 T1006", "book 1.10 T1010", "book 2.1 T1011", "book 2.2 T1012", "book 2.10 T1020" })
+            EXPECT_TRUE(rest.contains(QLatin1String(expected))) << expected << " in " << rest.toStdString();
+        EXPECT_FALSE(rest.contains(QStringLiteral("T1009")) || rest.contains(QStringLiteral("today"))) << rest.toStdString();
+        EXPECT_FALSE(RestOf(Runs(), Runs().value(0)).has_value());
+    }
+    {
+        SCOPED_TRACE("a reprint of T1008 to T1013");
+        CarryReplay(Today(TRunKind::Reprint, {}, 1008, 6), QStringLiteral("again.pdf"));
+        const QString again = PageTexts(QStringLiteral("again.pdf")).join(QLatin1Char('\n'));
+        for (const char* expected : { "book 1.8 T1008", "book 1.10 T1010", "book 2.1 T1011", "book 2.3 T1013" })
+            EXPECT_TRUE(again.contains(QLatin1String(expected))) << expected << " in " << again.toStdString();
+        EXPECT_FALSE(again.contains(QStringLiteral("T1014")) || again.contains(QStringLiteral("today"))) << again.toStdString();
+    }
 }
 
 TEST_F(ReplayTest, TheRestOfAReprintIsAMarkedReprint)

@@ -711,3 +711,94 @@ TEST_F(SheetLayoutWindowTest, StoppedStackRunIsCompletedByPrintTheRest)
 }
 
 } // namespace
+
+namespace {
+
+// Types into the field a label's mnemonic takes the focus to, as a person does: Alt and
+// the letter, select what is there, type.
+void TypeAt(QWidget* dialog, Qt::Key mnemonic, const QString& text)
+{
+    QTest::keyClick(dialog, mnemonic, Qt::AltModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+// Books and the names of the copies are set in Sheet Layout: the preview and the bar
+// follow while they are typed, Escape puts back what was there, OK keeps them in the
+// window and its settings file.
+TEST_F(SheetLayoutWindowTest, BooksAndPartNamesFollowTheDialogUntilCancelAndAreKeptOnOk)
+{
+    WriteSettings("[SN]\r\nLastNumber=100\r\nPageCount=8\r\n");
+    auto window = MakeWindow();
+    const QString barBefore = window->PreviewStatusBar1->UserText();
+    for (const bool ok : { false, true }) {
+        serial::SerialPage whileOpen;
+        QString barWhileOpen;
+        bool up = false;
+        WhenModal<TSheetLayoutDialog>([&](TSheetLayoutDialog* dialog) {
+            up = QTest::qWaitForWindowActive(dialog);
+            TypeAt(dialog, Qt::Key_C, QStringLiteral("3"));
+            TypeAt(dialog, Qt::Key_N, QStringLiteral("Customer|Office|File"));
+            QTest::keyClick(dialog, Qt::Key_R, Qt::AltModifier);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_End); // cut and stack
+            TypeAt(dialog, Qt::Key_P, QStringLiteral("10"));
+            TypeAt(dialog, Qt::Key_B, QStringLiteral("25"));
+            TypeAt(dialog, Qt::Key_E, QStringLiteral("1001"));
+            whileOpen = window->CurrentPage();
+            barWhileOpen = window->PreviewStatusBar1->UserText();
+            QTest::keyClick(QApplication::focusWidget(), ok ? Qt::Key_Return : Qt::Key_Escape);
+        });
+        ChooseFromMenu(window->mnuOptions, { Qt::Key_L });
+        ASSERT_TRUE(up) << "the dialog never had the keyboard";
+        EXPECT_EQ(whileOpen.BookSize, 25);
+        EXPECT_EQ(whileOpen.BookFirst, 1001);
+        EXPECT_EQ(whileOpen.PartNames, QStringList({ "Customer", "Office", "File" }));
+        // Piles of ten sheets against books of 25: warned of as the other warnings are.
+        EXPECT_TRUE(barWhileOpen.startsWith(QStringLiteral("Warning: ")) && barWhileOpen.contains(QStringLiteral("The piles are not whole books")))
+            << barWhileOpen.toStdString();
+        const serial::SerialPage after = window->CurrentPage();
+        if (!ok) {
+            EXPECT_EQ(after.BookSize, 0);
+            EXPECT_EQ(after.BookFirst, 1);
+            EXPECT_TRUE(after.PartNames.isEmpty());
+            EXPECT_TRUE(window->SheetLayout().IsDefault());
+            EXPECT_EQ(window->PreviewStatusBar1->UserText(), barBefore);
+        } else {
+            EXPECT_EQ(after.BookSize, 25);
+            EXPECT_EQ(after.BookFirst, 1001);
+            EXPECT_EQ(after.PartNames, whileOpen.PartNames);
+            EXPECT_EQ(window->SheetLayout().Copies, 3);
+        }
+    }
+    window->close();
+    EXPECT_EQ(Setting("Book", "Size"), QStringLiteral("25"));
+    EXPECT_EQ(Setting("Book", "FirstNumber"), QStringLiteral("1001"));
+    EXPECT_EQ(Setting("Sheet", "PartNames"), QStringLiteral("Customer|Office|File"));
+}
+
+// A file without books or names keeps its bytes through the dialog: a first number typed
+// and left without books writes no [Book] key.
+TEST_F(SheetLayoutWindowTest, AFileWithoutBooksOrNamesKeepsItsBytes)
+{
+    WriteSettings("[SN]\r\nLastNumber=100\r\nPageCount=8\r\n\r\n[Sheet]\r\nColumns=2\r\nCopies=2\r\nOrigin=paper\r\n");
+    auto window = MakeWindow();
+    window->SaveSettings();
+    const QByteArray before = apptest::ReadText(settingsPath_).toUtf8();
+    WhenModal<TSheetLayoutDialog>([&](TSheetLayoutDialog* dialog) {
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+        EXPECT_FALSE(dialog->BookFirstEdit()->isEnabled());
+        TypeAt(dialog, Qt::Key_B, QStringLiteral("5"));
+        TypeAt(dialog, Qt::Key_E, QStringLiteral("77"));
+        TypeAt(dialog, Qt::Key_B, QStringLiteral("0"));
+        TypeAt(dialog, Qt::Key_N, QStringLiteral("A|B"));
+        TypeAt(dialog, Qt::Key_N, QString());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    ChooseFromMenu(window->mnuOptions, { Qt::Key_L });
+    window->SaveSettings();
+    EXPECT_EQ(apptest::ReadText(settingsPath_).toUtf8(), before);
+    EXPECT_FALSE(apptest::ReadText(settingsPath_).contains(QStringLiteral("[Book]")));
+}
+
+} // namespace
