@@ -1,5 +1,7 @@
 #include "app/DataDialog.h"
 
+#include "app/FileRow.h"
+
 #include "platform/Application.h"
 #include "ticket/DataRows.h"
 
@@ -32,11 +34,7 @@ TDataDialog::TDataDialog(const QString& file, int firstNumber, std::function<QSt
     file_ = new QLineEdit(file, this);
     file_->setObjectName(QStringLiteral("txtDataFile"));
     file_->setPlaceholderText(tr("No data file"));
-    auto* browse = new QPushButton(tr("&Browse..."), this);
-    connect(browse, &QPushButton::clicked, this, &TDataDialog::Browse);
-    auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(file_, 1);
-    fileRow->addWidget(browse);
+    QHBoxLayout* fileRow = FileRow(this, file_, tr("&Browse..."), [this] { Browse(); });
     first_ = new QSpinBox(this);
     first_->setObjectName(QStringLiteral("txtDataFirst"));
     first_->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());

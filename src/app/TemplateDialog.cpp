@@ -1,5 +1,7 @@
 #include "app/TemplateDialog.h"
 
+#include "app/FileRow.h"
+
 #include "platform/Application.h"
 #include "platform/PdfTemplate.h"
 #include "preview/ArtworkView.h"
@@ -35,11 +37,7 @@ TTemplateDialog::TTemplateDialog(const ticket::TTemplate& artwork, std::function
     file_ = new QLineEdit(artwork.File, this);
     file_->setObjectName(QStringLiteral("txtTemplateFile"));
     file_->setPlaceholderText(tr("No template"));
-    auto* browse = new QPushButton(tr("&Browse..."), this);
-    connect(browse, &QPushButton::clicked, this, &TTemplateDialog::Browse);
-    auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(file_, 1);
-    fileRow->addWidget(browse);
+    QHBoxLayout* fileRow = FileRow(this, file_, tr("&Browse..."), [this] { Browse(); });
     page_ = new QSpinBox(this);
     page_->setObjectName(QStringLiteral("txtTemplatePage"));
     page_->setRange(1, 99999);

@@ -67,6 +67,15 @@ protected:
             request.page.Mark = QStringLiteral("REPRINT");
         return request;
     }
+    // A text item under the serials of each ticket.
+    static ticket::TTicketItem TextItem(const QString& text)
+    {
+        ticket::TTicketItem item;
+        item.Left = 0.1;
+        item.Top = 0.8;
+        item.Text = text;
+        return item;
+    }
     // Carries the request out into `name`, stopped after `sheets` sheets when given.
     std::optional<TSerialRun::Outcome> Carry(const TPrintRequest& request, const QString& name, int sheets = 0)
     {
@@ -150,11 +159,7 @@ TEST_F(ReplayTest, TheRestOfALetteredRunInBooksKeepsItsTexts)
     request.page.LetterSeparator = QStringLiteral("-");
     request.page.Digits = 4;
     request.page.BookSize = 10;
-    ticket::TTicketItem place;
-    place.Left = 0.1;
-    place.Top = 0.8;
-    place.Text = QStringLiteral("book {book}.{inbook}");
-    request.page.Items = { place };
+    request.page.Items = { TextItem(QStringLiteral("book {book}.{inbook}")) };
     ASSERT_TRUE(Carry(request, QStringLiteral("run.pdf"), 3));
     ASSERT_EQ(Runs().value(0).letters, 2);
 
@@ -180,11 +185,7 @@ TEST_F(ReplayTest, TheRestOfADataRunPrintsItsRowsAndAsksWhenTheFileChanged)
     TPrintRequest request = Designed(TRunKind::Print, 101, 40);
     request.page.DataFile = csv;
     request.page.DataFirst = 101;
-    ticket::TTicketItem guest;
-    guest.Left = 0.1;
-    guest.Top = 0.8;
-    guest.Text = QStringLiteral("{data:Guest}");
-    request.page.Items = { guest };
+    request.page.Items = { TextItem(QStringLiteral("{data:Guest}")) };
     ASSERT_TRUE(Carry(request, QStringLiteral("run.pdf"), 3));
     ASSERT_EQ(Runs().value(0).dataFile, csv);
     ASSERT_EQ(Runs().value(0).dataSha256, ticket::TDataTable::FromBytes(rows, csv)->Sha256());
