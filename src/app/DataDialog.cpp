@@ -34,7 +34,6 @@ TDataDialog::TDataDialog(const QString& file, int firstNumber, std::function<QSt
     file_ = new QLineEdit(file, this);
     file_->setObjectName(QStringLiteral("txtDataFile"));
     file_->setPlaceholderText(tr("No data file"));
-    QHBoxLayout* fileRow = FileRow(this, file_, tr("&Browse..."), [this] { Browse(); });
     first_ = new QSpinBox(this);
     first_->setObjectName(QStringLiteral("txtDataFirst"));
     first_->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
@@ -52,9 +51,7 @@ TDataDialog::TDataDialog(const QString& file, int firstNumber, std::function<QSt
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* form = new QFormLayout(this);
-    auto* fileLabel = new QLabel(tr("&File:"), this);
-    fileLabel->setBuddy(file_);
-    form->addRow(fileLabel, fileRow);
+    AddFileRow(form, this, tr("&File:"), file_, tr("&Browse..."), [this] { Browse(); });
     form->addRow(tr("First row's &number:"), first_);
     form->addRow(check_);
     form->addRow(rows_);
