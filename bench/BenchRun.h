@@ -30,3 +30,18 @@ private:
     TPrintJob job_;
     TSerialRun run_;
 };
+
+// The page the benchmarks of runs print: "SN-000001" on, 24 pt, at two places.
+inline serial::SerialPage BenchPage()
+{
+    serial::SerialPage page;
+    page.StartingNumber = 1;
+    page.Prefix = QStringLiteral("SN-");
+    page.Digits = 6;
+    page.Font.Size = 24;
+    page.HorizontalIndent = 1.0;
+    page.VerticalIndent = 1.0;
+    page.HorizontalIndent2 = 1.0;
+    page.VerticalIndent2 = 5.0;
+    return page;
+}

@@ -38,15 +38,7 @@ int main(int argc, char* argv[])
     TBenchRun bench;
     TSerialRun& run = bench.Run();
     TPrinter& printer = Printer();
-    serial::SerialPage plain;
-    plain.StartingNumber = 1;
-    plain.Prefix = QStringLiteral("SN-");
-    plain.Digits = 6;
-    plain.Font.Size = 24;
-    plain.HorizontalIndent = 1.0;
-    plain.VerticalIndent = 1.0;
-    plain.HorizontalIndent2 = 1.0;
-    plain.VerticalIndent2 = 5.0;
+    serial::SerialPage plain = BenchPage();
     serial::SerialPage codes = plain;
     ticket::TTicketItem code128;
     code128.Kind = ticket::TItemKind::Barcode;

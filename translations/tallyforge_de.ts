@@ -548,6 +548,22 @@
         <source>--book-size takes 0 (no books) or more tickets, not %1</source>
         <translation>--book-size erwartet 0 (keine Blöcke) oder mehr Tickets, nicht %1</translation>
     </message>
+    <message>
+        <source>print: fill {data:Column} in items from this CSV file, one row a serial (default: [Data] File in the settings file).</source>
+        <translation>print: {data:Spalte} in Elementen aus dieser CSV-Datei füllen, eine Zeile je Seriennummer (Vorgabe: [Data] File in der Einstellungsdatei).</translation>
+    </message>
+    <message>
+        <source>FILE.csv</source>
+        <translation>DATEI.csv</translation>
+    </message>
+    <message>
+        <source>--data goes with the print command: a reprint takes its rows from the data its serials were printed from</source>
+        <translation>--data gehört zum Befehl print: Ein Nachdruck nimmt seine Zeilen aus den Daten, aus denen seine Seriennummern gedruckt wurden</translation>
+    </message>
+    <message>
+        <source>--data takes the CSV file of the run&apos;s rows</source>
+        <translation>--data erwartet die CSV-Datei mit den Zeilen des Laufs</translation>
+    </message>
 </context>
 <context>
     <name>CupsJob</name>
@@ -666,6 +682,18 @@
     <message>
         <source>The piles are not whole books: a pile of %1 sheets from %2 against books of %3 from %4</source>
         <translation>Die Stapel sind keine ganzen Blöcke: ein Stapel von %1 Bögen ab %2 gegen Blöcke zu %3 ab %4</translation>
+    </message>
+    <message>
+        <source>the data file %1 has no column &apos;%2&apos;</source>
+        <translation>die Datendatei %1 hat keine Spalte „%2“</translation>
+    </message>
+    <message>
+        <source>Serial %1 has no row in the data file %2, which has none</source>
+        <translation>Seriennummer %1 hat keine Zeile in der Datendatei %2, die keine hat</translation>
+    </message>
+    <message>
+        <source>Serial %1 has no row in the data file %2, whose rows are numbers %3 to %4</source>
+        <translation>Seriennummer %1 hat keine Zeile in der Datendatei %2, deren Zeilen die Nummern %3 bis %4 sind</translation>
     </message>
 </context>
 <context>
@@ -894,6 +922,84 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>There is no printer set-up dialog without a window</source>
         <translation>Ohne Fenster gibt es keine Druckereinrichtung</translation>
+    </message>
+</context>
+<context>
+    <name>TDataDialog</name>
+    <message>
+        <source>Data</source>
+        <translation>Daten</translation>
+    </message>
+    <message>
+        <source>No data file</source>
+        <translation>Keine Datendatei</translation>
+    </message>
+    <message>
+        <source>&amp;Browse...</source>
+        <translation>Durc&amp;hsuchen...</translation>
+    </message>
+    <message>
+        <source>&amp;File:</source>
+        <translation>&amp;Datei:</translation>
+    </message>
+    <message>
+        <source>First row&apos;s &amp;number:</source>
+        <translation>&amp;Nummer der ersten Zeile:</translation>
+    </message>
+    <message>
+        <source>No data file: {data:Column} in items stays as typed.</source>
+        <translation>Keine Datendatei: {data:Spalte} in Elementen bleibt, wie eingegeben.</translation>
+    </message>
+    <message>
+        <source>Cannot be used: %1</source>
+        <translation>Nicht verwendbar: %1</translation>
+    </message>
+    <message>
+        <source>Columns %1; no rows.</source>
+        <translation>Spalten %1; keine Zeilen.</translation>
+    </message>
+    <message>
+        <source>Columns %1; %2 rows, for numbers %3 to %4.</source>
+        <translation>Spalten %1; %2 Zeilen, für die Nummern %3 bis %4.</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv);;All files (*)</source>
+        <translation>CSV-Dateien (*.csv);;Alle Dateien (*)</translation>
+    </message>
+</context>
+<context>
+    <name>TDataTable</name>
+    <message>
+        <source>The data file %1 is not a readable CSV file: line %2 %3</source>
+        <translation>Die Datendatei %1 ist keine lesbare CSV-Datei: Zeile %2 %3</translation>
+    </message>
+    <message>
+        <source>The data file %1 does not exist</source>
+        <translation>Die Datendatei %1 existiert nicht</translation>
+    </message>
+    <message>
+        <source>is not UTF-8 text</source>
+        <translation>ist kein UTF-8-Text</translation>
+    </message>
+    <message>
+        <source>opens a quoted field that never closes</source>
+        <translation>öffnet ein Feld in Anführungszeichen, das nie geschlossen wird</translation>
+    </message>
+    <message>
+        <source>has text after a closing quote</source>
+        <translation>hat Text nach einem schließenden Anführungszeichen</translation>
+    </message>
+    <message>
+        <source>The data file %1 has no header row</source>
+        <translation>Die Datendatei %1 hat keine Kopfzeile</translation>
+    </message>
+    <message>
+        <source>names the column &apos;%1&apos; twice</source>
+        <translation>nennt die Spalte „%1“ zweimal</translation>
+    </message>
+    <message>
+        <source>has %1 fields, the header %2</source>
+        <translation>hat %1 Felder, die Kopfzeile %2</translation>
     </message>
 </context>
 <context>
@@ -1569,6 +1675,18 @@ Drucken Sie auf diesem Drucker Datei &gt; Kalibrierblatt drucken. Messen Sie mit
     <message>
         <source>Serials %1 to %2 lie outside the letter series, which numbers 0 to %3 (%4 to %5)</source>
         <translation>Die Seriennummern %1 bis %2 liegen außerhalb der Buchstabenserie, die 0 bis %3 nummeriert (%4 bis %5)</translation>
+    </message>
+    <message>
+        <source>The data file %1 has changed since these serials were printed from it</source>
+        <translation>Die Datendatei %1 hat sich geändert, seit diese Seriennummern aus ihr gedruckt wurden</translation>
+    </message>
+    <message>
+        <source>Reprint them with the changed data?</source>
+        <translation>Mit den geänderten Daten nachdrucken?</translation>
+    </message>
+    <message>
+        <source>Print the rest with the changed data?</source>
+        <translation>Den Rest mit den geänderten Daten drucken?</translation>
     </message>
 </context>
 <context>
@@ -2575,6 +2693,10 @@ Beide Felder leer lassen für den eigenen Zähler dieses Arbeitsplatzes. Passwö
     <message>
         <source>the print server %1 cannot be reached: prints go to PDF, and %2 stays the chosen printer</source>
         <translation>der Druckserver %1 ist nicht erreichbar: gedruckt wird als PDF, und %2 bleibt der gewählte Drucker</translation>
+    </message>
+    <message>
+        <source>&amp;Data...</source>
+        <translation>&amp;Daten...</translation>
     </message>
 </context>
 </TS>

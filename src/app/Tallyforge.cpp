@@ -312,6 +312,7 @@ void TfrmTallyforge::CreateMenu()
     mnuSheetLayout = design::AddMenuItem(mnuOptions, "mnuSheetLayout", QT_TR_NOOP("Sheet &Layout..."));
     mnuTicketItems = design::AddMenuItem(mnuOptions, "mnuTicketItems", QT_TR_NOOP("Ticket &Items..."));
     mnuTemplate = design::AddMenuItem(mnuOptions, "mnuTemplate", QT_TR_NOOP("&Template..."));
+    mnuData = design::AddMenuItem(mnuOptions, "mnuData", QT_TR_NOOP("&Data..."));
 
     Help1 = bar->addMenu(tr("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -336,6 +337,7 @@ void TfrmTallyforge::CreateMenu()
     Wire(mnuSheetLayout, &TfrmTallyforge::mnuSheetLayoutClick);
     Wire(mnuTicketItems, &TfrmTallyforge::mnuTicketItemsClick);
     Wire(mnuTemplate, &TfrmTallyforge::mnuTemplateClick);
+    Wire(mnuData, &TfrmTallyforge::mnuDataClick);
     Wire(mnuAbout, &TfrmTallyforge::mnuAboutClick);
 }
 
@@ -468,6 +470,11 @@ serial::SerialPage TfrmTallyforge::CurrentPage() const
     if (!partNames_.isEmpty())
         page.PartNames = partNames_.split(QLatin1Char('|'));
     page.Items = items_;
+    if (!dataFile_.isEmpty()) {
+        page.DataFile = ticket::TemplatePath(dataFile_, settingsPath_);
+        page.DataFirst = dataFirst_;
+        page.Data = data_;
+    }
     // The artwork the preview shows lies under the numbers: their width is fixed then.
     page.OnArtwork = template_.IsSet() && TemplateProblem().isEmpty();
     return page;
@@ -787,6 +794,9 @@ void TfrmTallyforge::LoadSettings()
     letterSeparator_ = settings.LetterSeparator;
     bookSize_ = settings.BookSize;
     bookFirst_ = settings.BookFirst;
+    dataFile_ = settings.DataFile;
+    dataFirst_ = settings.DataFirst;
+    ReadData();
     partNames_ = settings.PartNames;
     confirmAbove_ = settings.ConfirmAbove;
     sheetsPerJob_ = settings.SheetsPerJob;
@@ -829,6 +839,8 @@ void TfrmTallyforge::SaveSettings()
     settings.LetterSeparator = letterSeparator_;
     settings.BookSize = bookSize_;
     settings.BookFirst = bookFirst_;
+    settings.DataFile = dataFile_;
+    settings.DataFirst = dataFirst_;
     settings.PartNames = partNames_;
     settings.ConfirmAbove = confirmAbove_;
     settings.Calibrations = calibrations_;

@@ -101,6 +101,10 @@ public:
     void mnuSheetLayoutClick();
     void mnuTicketItemsClick();
     void mnuTemplateClick();
+    void mnuDataClick();
+    // The data file read again for the preview (none when it cannot be read: the run
+    // says why when it starts).
+    void ReadData();
     // The reprint dialog preset to first..last; prints what it is asked for.
     void ReprintDialog(const QString& first, const QString& last);
     // Prints first..last again (serials as printed, or bare numbers) as the run that
@@ -174,6 +178,7 @@ public:
     QAction* mnuSheetLayout = nullptr;
     QAction* mnuTicketItems = nullptr;
     QAction* mnuTemplate = nullptr;
+    QAction* mnuData = nullptr;
     QMenu* Help1 = nullptr;
     QAction* mnuAbout = nullptr;
 
@@ -264,6 +269,9 @@ private:
     ticket::TSheetLayout sheetLayout_;
     QList<ticket::TTicketItem> items_;
     ticket::TTemplate template_;
+    QString dataFile_; // [Data], kept as the file has it
+    int dataFirst_ = 1;
+    std::shared_ptr<const ticket::TDataTable> data_; // as read for the preview
     std::unique_ptr<TArtworkView> artworkView_ = std::make_unique<TArtworkView>();
     // The artwork under a preview page, as the printer would place it; `paper` is the
     // paper's rectangle on the painter.

@@ -3,6 +3,7 @@
 #include "app/Tallyforge.h"
 
 #include "app/CalibrationDialog.h"
+#include "app/DataDialog.h"
 #include "app/NumberFormatDialog.h"
 #include "app/PrintLog.h"
 #include "app/PrintRestDialog.h"
@@ -692,6 +693,31 @@ void TfrmTallyforge::mnuTemplateClick()
         SetTemplate(dialog.Template());
     } else if (template_ != before) {
         SetTemplate(before);
+    }
+}
+
+void TfrmTallyforge::mnuDataClick()
+{
+    if (run_->Running() || Printer().Printing())
+        return;
+    TDataDialog dialog(dataFile_, dataFirst_, [this](const QString& file) { return ticket::TemplatePath(file, settingsPath_); }, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    dataFile_ = dialog.File();
+    dataFirst_ = dialog.FirstNumber();
+    ReadData();
+    txtStartingSNChange();
+}
+
+void TfrmTallyforge::ReadData()
+{
+    data_.reset();
+    if (dataFile_.isEmpty())
+        return;
+    try {
+        data_ = ticket::TDataTable::Load(ticket::TemplatePath(dataFile_, settingsPath_));
+    } catch (const Exception&) {
+        // The preview shows the fields as typed; a print refuses the file, saying why.
     }
 }
 

@@ -1,5 +1,7 @@
 #include "app/TemplateDialog.h"
 
+#include "app/FileRow.h"
+
 #include "platform/Application.h"
 #include "platform/PdfTemplate.h"
 #include "preview/ArtworkView.h"
@@ -35,11 +37,6 @@ TTemplateDialog::TTemplateDialog(const ticket::TTemplate& artwork, std::function
     file_ = new QLineEdit(artwork.File, this);
     file_->setObjectName(QStringLiteral("txtTemplateFile"));
     file_->setPlaceholderText(tr("No template"));
-    auto* browse = new QPushButton(tr("&Browse..."), this);
-    connect(browse, &QPushButton::clicked, this, &TTemplateDialog::Browse);
-    auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(file_, 1);
-    fileRow->addWidget(browse);
     page_ = new QSpinBox(this);
     page_->setObjectName(QStringLiteral("txtTemplatePage"));
     page_->setRange(1, 99999);
@@ -67,11 +64,7 @@ TTemplateDialog::TTemplateDialog(const ticket::TTemplate& artwork, std::function
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* form = new QFormLayout(this);
-    // A row of several widgets takes no buddy by itself: the label needs one, or it shows
-    // its "&" instead of underlining the key.
-    auto* fileLabel = new QLabel(tr("&File:"), this);
-    fileLabel->setBuddy(file_);
-    form->addRow(fileLabel, fileRow);
+    AddFileRow(form, this, tr("&File:"), file_, tr("&Browse..."), [this] { Browse(); });
     form->addRow(tr("P&age:"), page_);
     form->addRow(tr("&Under:"), scope_);
     form->addRow(print_);

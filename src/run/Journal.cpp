@@ -1,5 +1,6 @@
 #include "run/Journal.h"
 
+#include "platform/CsvScanner.h"
 #include "platform/Exception.h"
 #include "platform/FileLock.h"
 #include "platform/RegularFile.h"
@@ -34,7 +35,8 @@ namespace {
 const QStringList kColumns { "started", "finished", "kind", "status", "first", "last", "pages", "prefix",
                              "suffix", "printer", "output", "job", "user", "host", "run", "void_first", "void_last", "digits",
                              "sheets", "layout", "not_printed", "step", "check", "template", "template_sha256", "design", "resumes", "check_separator",
-                             "jobs", "print_server", "reason", "letters", "letter_separator" };
+                             "jobs", "print_server", "reason", "letters", "letter_separator", "data_file",
+                             "data_sha256" };
 // Journals written before the run and void columns.
 constexpr qsizetype kOlderColumnCount = 14;
 // Journals written before the sheets column. Each later version added columns at the end;
@@ -113,73 +115,8 @@ std::optional<int> NumberField(const QString& text, bool* ok)
     return value;
 }
 
-// One CSV record's fields as byte ranges of the file, found without copying.
-struct Field {
-    qsizetype begin = 0;
-    qsizetype end = 0;
-    bool quoted = false;
-};
-
-class RecordScanner {
-public:
-    explicit RecordScanner(const QByteArray& bytes, qsizetype from = 0)
-        : data_(bytes.constData()), size_(bytes.size()), pos_(from) { }
-
-    // The next record's fields; false at the end, or when the text is not CSV.
-    bool Next(QVarLengthArray<Field, 20>& fields)
-    {
-        fields.clear();
-        if (pos_ >= size_)
-            return false;
-        for (;;) {
-            Field field;
-            if (pos_ < size_ && data_[pos_] == '"') {
-                field.quoted = true;
-                field.begin = ++pos_;
-                for (;;) {
-                    const char* quote = static_cast<const char*>(std::memchr(data_ + pos_, '"', size_t(size_ - pos_)));
-                    if (!quote) {
-                        broken_ = true;
-                        return false;
-                    }
-                    pos_ = quote - data_ + 1;
-                    if (pos_ < size_ && data_[pos_] == '"') {
-                        ++pos_; // a doubled quote inside the field
-                        continue;
-                    }
-                    field.end = pos_ - 1;
-                    break;
-                }
-            } else {
-                field.begin = pos_;
-                while (pos_ < size_ && data_[pos_] != ',' && data_[pos_] != '\n' && data_[pos_] != '\r')
-                    ++pos_;
-                field.end = pos_;
-            }
-            fields.append(field);
-            if (pos_ >= size_)
-                return true;
-            const char c = data_[pos_++];
-            if (c == ',')
-                continue;
-            if (c == '\r' && pos_ < size_ && data_[pos_] == '\n')
-                ++pos_;
-            if (c == '\r' || c == '\n')
-                return true;
-            broken_ = true; // text after a closing quote
-            return false;
-        }
-    }
-    bool Broken() const { return broken_; }
-    qsizetype Position() const { return pos_; }
-    void Seek(qsizetype pos) { pos_ = pos; }
-
-private:
-    const char* data_;
-    qsizetype size_;
-    qsizetype pos_ = 0;
-    bool broken_ = false;
-};
+using csv::Field;
+using csv::RecordScanner;
 
 // A journal's bytes and where its records begin (after a byte-order mark and the header).
 struct JournalText {
@@ -210,7 +147,7 @@ JournalText ParseJournal(const QString& path, QByteArray bytes, bool scan)
     }
     if (scan) {
         RecordScanner scanner(bytes, text.records);
-        QVarLengthArray<Field, 20> fields;
+        csv::Fields fields;
         while (scanner.Next(fields)) { }
         if (scanner.Broken())
             throw Exception(Foreign(path));
@@ -416,7 +353,7 @@ QStringList QuotedFields(const TJournalRecord& r)
                                r.check, r.templateName, r.templateSha256, r.design,
                                r.resumes ? QStringLiteral("%1").arg(r.resumes, 16, 16, QLatin1Char('0')) : QString(),
                                r.checkSeparator, JobsText(r.jobs), r.jobServer, r.reason,
-                               r.letters > 0 ? QString::number(r.letters) : QString(), r.letterSeparator };
+                               r.letters > 0 ? QString::number(r.letters) : QString(), r.letterSeparator, r.dataFile, r.dataSha256 };
     QStringList quoted;
     for (const QString& field : fields)
         quoted << Quoted(field);
@@ -464,6 +401,8 @@ void TJournal::ReadDetails(const QString& text, TJournalRecord& record)
     record.reason = read->reason;
     record.letters = read->letters;
     record.letterSeparator = read->letterSeparator;
+    record.dataFile = read->dataFile;
+    record.dataSha256 = read->dataSha256;
 }
 
 std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
@@ -540,6 +479,8 @@ std::optional<TJournalRecord> TJournal::FromCsv(const QStringList& f)
         r.reason = Unquoted(field(30), true);
         r.letters = qBound(0, NumberField(field(31), &ok).value_or(0), ticket::kMaxLetters);
         r.letterSeparator = Unquoted(field(32), true);
+        r.dataFile = Unquoted(field(33), true);
+        r.dataSha256 = field(34);
     }
     if (!ok)
         return std::nullopt;
@@ -634,17 +575,13 @@ struct RunKeyHash {
     }
 };
 
-QString FieldText(const QByteArray& bytes, const Field& field)
-{
-    const QString text = QString::fromUtf8(bytes.constData() + field.begin, field.end - field.begin);
-    return field.quoted ? QString(text).replace(QStringLiteral("\"\""), QStringLiteral("\"")) : text;
-}
+using csv::FieldText;
 
 QStringList SplitCsvLine(const QString& line)
 {
     const QByteArray bytes = line.toUtf8();
     RecordScanner scanner(bytes);
-    QVarLengthArray<Field, 20> fields;
+    csv::Fields fields;
     QStringList texts;
     if (scanner.Next(fields))
         for (const Field& field : fields)
@@ -679,7 +616,7 @@ QList<TJournalRecord> TJournal::Read(const QList<qint64>& numbers, bool covers) 
         return {};
     const QByteArray& bytes = text->bytes;
     RecordScanner scanner(bytes, text->records);
-    QVarLengthArray<Field, 20> fields;
+    csv::Fields fields;
     // Each run by where its last record starts; the order is the order runs began.
     QList<qsizetype> lastRecord;
     std::unordered_map<RunKey, qsizetype, RunKeyHash> byRun;
@@ -764,7 +701,7 @@ std::optional<TJournalRecord> TJournal::NewestPrint() const
         // Within the file, the first line from which whole records follow (a field may
         // hold a line break, so a line start is tried until one reads as a record).
         QList<qsizetype> records;
-        QVarLengthArray<Field, 20> fields;
+        csv::Fields fields;
         for (int tries = 0; records.isEmpty() && tries < 64 && start < bytes.size(); ++tries) {
             if (from > 0) {
                 const qsizetype lineEnd = bytes.indexOf('\n', start);
@@ -787,7 +724,7 @@ std::optional<TJournalRecord> TJournal::NewestPrint() const
             if (from == 0)
                 break;
         }
-        const auto key = [&](const QVarLengthArray<Field, 20>& f) {
+        const auto key = [&](const csv::Fields& f) {
             return RunKey { view(bytes, f[0]), view(bytes, f[12]), view(bytes, f[13]),
                             f.size() > kOlderColumnCount ? view(bytes, f[14]) : std::string_view() };
         };

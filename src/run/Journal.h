@@ -103,6 +103,10 @@ struct TJournalRecord {
     // A letter series' letters and separator (0 and empty: none).
     int letters = 0;
     QString letterSeparator;
+    // The data file the run's items took their rows from: its path and SHA-256 (hex);
+    // empty: none.
+    QString dataFile;
+    QString dataSha256;
     // Why the serials of a void record were spoiled, as the user gave it; empty: not said.
     QString reason;
     // The CUPS jobs the run went as, in the order of their sheets, and the print server

@@ -3,8 +3,10 @@
 #include "platform/Canvas.h"
 #include "platform/Printer.h"
 #include "ticket/Barcode.h"
+#include "ticket/DataRows.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QImage>
 #include <QLocale>
 #include <QPainter>
@@ -389,4 +391,36 @@ QList<std::pair<qint64, qint64>> Unprinted(const QList<TJournalRecord>& runs, qi
     if (next <= last)
         gaps.append({ next, last });
     return gaps;
+}
+
+QString DataProblem(const serial::SerialPage& page, qint64 count)
+{
+    if (!page.Data)
+        return {};
+    const ticket::TDataTable& table = *page.Data;
+    const QString file = QDir::toNativeSeparators(page.DataFile);
+    for (int index = 0; index < page.Items.size(); ++index)
+        for (const QString& column : ticket::DataColumns(page.Items[index].Text))
+            if (table.Column(column) < 0)
+                return serial::ItemError(index, QCoreApplication::translate("Preflight", "the data file %1 has no column '%2'").arg(file, column));
+    // Rows stand for DataFirst .. DataFirst + rows - 1; the serials climb from the first
+    // (one past 2147483647 wraps below every row).
+    const qint64 step = qMax(1, page.Step);
+    const qint64 first = page.StartingNumber;
+    const qint64 lowest = page.DataFirst;
+    const qint64 highest = lowest + table.Rows() - 1;
+    qint64 missing = -1; // the ticket, from 0
+    if (first < lowest || first > highest)
+        missing = 0;
+    else if (first + (qMax<qint64>(1, count) - 1) * step > highest)
+        missing = (highest - first) / step + 1;
+    if (missing < 0)
+        return {};
+    const QString serial = serial::SerialText(page, qint32(missing + 1));
+    return table.Rows() == 0
+        ? QCoreApplication::translate("Preflight", "Serial %1 has no row in the data file %2, which has none").arg(serial, file)
+        : QCoreApplication::translate("Preflight", "Serial %1 has no row in the data file %2, whose rows are numbers %3 to %4")
+              .arg(serial, file)
+              .arg(lowest)
+              .arg(highest);
 }

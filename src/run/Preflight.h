@@ -73,6 +73,12 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
 // changes length or sign, and for EAN-13 the first twenty.
 QString UnencodableItem(const serial::SerialPage& page, qint64 count);
 
+// Why the items of `page` cannot take their {data:Column} fields from page.Data for a run
+// of `count` serials from page.StartingNumber: the first column an item names that the
+// file does not have, or else the first serial without a row; empty when nothing is
+// missing or the page has no data.
+QString DataProblem(const serial::SerialPage& page, qint64 count);
+
 // The parts of first..last that no print in the journal shows as printed (reprints do
 // not count), as ranges; with a step, of the serials first, first + step, ... up to last
 // (a range "105 to 125" then holds 105, 115 and 125; across the wrap, one range may end

@@ -173,6 +173,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
         Replay(plan, request, stopped);
         CheckLimits(request.page);
         CheckArtwork(plan, request, &stopped);
+        CheckData(plan, request, &stopped);
         AskAboutSize(plan, request);
         AskAboutOutput(plan);
         plan.warnings = Misprints(request, plan.count);
@@ -262,6 +263,7 @@ TPrintPlan TPrintRoom::Prepare(TPrintRequest request)
     AskAboutSize(plan, request);
     AskAboutOutput(plan);
     CheckArtwork(plan, request, printedBy ? &*printedBy : nullptr);
+    CheckData(plan, request, printedBy ? &*printedBy : nullptr);
 
     // Checked where the calibrated printer will put the numbers; the journal's part is
     // asked above. A print that moves the counter is the one that goes onto numbered
@@ -576,6 +578,8 @@ std::optional<TJournalRecord> TPrintRoom::PlanReprint(TPrintPlan& plan, TPrintRe
         request.artwork.File = printedBy->templateName;
         if (!printedBy->templateName.isEmpty())
             request.artwork.Print = true;
+        // From the data they were printed from, if any.
+        request.page.DataFile = printedBy->dataFile;
         request.page.Prefix = printedBy->prefix;
         request.page.Suffix = printedBy->suffix;
         request.page.Digits = printedBy->digits.value_or(request.page.Digits);
@@ -634,6 +638,22 @@ void TPrintRoom::CheckArtwork(TPrintPlan& plan, const TPrintRequest& request, co
     plan.artwork = std::move(artwork);
 }
 
+void TPrintRoom::CheckData(TPrintPlan& plan, TPrintRequest& request, const TJournalRecord* printedBy)
+{
+    request.page.Data.reset();
+    if (request.page.DataFile.isEmpty())
+        return;
+    request.page.Data = ticket::TDataTable::Load(request.page.DataFile);
+    if (const QString problem = DataProblem(request.page, plan.count); !problem.isEmpty())
+        throw Exception(problem);
+    if (printedBy && !printedBy->dataSha256.isEmpty() && printedBy->dataSha256.compare(request.page.Data->Sha256(), Qt::CaseInsensitive) != 0)
+        plan.questions << TPrintQuestion { TPrintQuestion::Kind::DataChanged,
+                                           QCoreApplication::translate("TPrintRoom", "The data file %1 has changed since these serials were printed from it")
+                                               .arg(QDir::toNativeSeparators(request.page.DataFile)),
+                                           request.kind == TRunKind::Reprint ? QCoreApplication::translate("TPrintRoom", "Reprint them with the changed data?")
+                                                                             : QCoreApplication::translate("TPrintRoom", "Print the rest with the changed data?") };
+}
+
 void TPrintRoom::PlanResume(TPrintPlan& plan, TPrintRequest& request)
 {
     const std::optional<TRunRest> rest = request.resumeOf ? RestOf(plan.runs, *request.resumeOf) : std::nullopt;
@@ -654,6 +674,7 @@ void TPrintRoom::PlanResume(TPrintPlan& plan, TPrintRequest& request)
     // On the artwork the run began on (none: none).
     request.artwork.File = rest->run.templateName;
     request.artwork.Print = !rest->run.templateName.isEmpty();
+    request.page.DataFile = rest->run.dataFile;
     request.count = rest->tickets;
     plan.count = int(rest->tickets);
     plan.fromSheet = rest->fromSheet;
@@ -801,6 +822,9 @@ ticket::TTicketDesign DesignOf(const TPrintRequest& request, const QString& artw
     design.Page.Offset = QPointF();
     design.Page.MarkUnencodable = false;
     design.Page.OnArtwork = false;
+    design.Page.Data.reset();
+    if (request.page.Data)
+        design.DataSha256 = request.page.Data->Sha256();
     design.Sheet = ticket::Resolved(request.layout, ticket::TPageArea { design.PaperSize, design.Printable });
     if (request.artwork.IsSet() && request.artwork.Print) {
         design.Artwork = request.artwork;

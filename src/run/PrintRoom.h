@@ -91,6 +91,7 @@ struct TPrintQuestion {
         MovesSeries,    // a typed start on a shared series: the series is set to go on from it
         Ambiguous,      // a reprint's serial names serials of runs printed in different ways
         MayHavePrinted, // a rest whose sheets the spooler could not count: some may be out
+        DataChanged,    // a reprint's or rest's data file is not the one its serials were printed from
     };
     Kind kind;
     QString text; // what is the matter, without a closing stop
@@ -223,6 +224,10 @@ private:
     static void AskAboutSize(TPrintPlan& plan, const TPrintRequest& request);
     static void AskAboutOutput(TPrintPlan& plan);
     static void CheckArtwork(TPrintPlan& plan, const TPrintRequest& request, const TJournalRecord* printedBy);
+    // The data file read (the bytes printed and recorded) and checked: every column the
+    // items name, a row for every serial. Raises for a file that cannot be read and for
+    // what is missing, before anything is reserved.
+    static void CheckData(TPrintPlan& plan, TPrintRequest& request, const TJournalRecord* printedBy);
     // A resume's claim on its rest, taken into `claim`; the printed sheet it goes on from,
     // as the store holds it under the claim.
     qint64 ClaimRest(const TPrintPlan& plan, std::unique_ptr<TRestClaim>& claim);

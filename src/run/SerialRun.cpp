@@ -1,5 +1,7 @@
 #include "run/SerialRun.h"
 
+#include "run/Preflight.h"
+
 #include "platform/Exception.h"
 #include "platform/Printer.h"
 #include "run/SpoolerJobs.h"
@@ -112,6 +114,10 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
     record.printer = Printer().PrinterName();
     record.user = CurrentUser();
     record.host = CurrentHost();
+    if (page.Data) {
+        record.dataFile = page.DataFile;
+        record.dataSha256 = page.Data->Sha256();
+    }
     if (Artwork) {
         record.templateName = Artwork->artwork.path;
         record.templateSha256 = Artwork->artwork.sha256;
@@ -288,6 +294,10 @@ std::optional<TSerialRun::Outcome> TSerialRun::Print(serial::SerialPage page, in
         ~AheadEnd() { ahead.reset(); }
     } aheadEnd { ahead_ };
     try {
+        // A shared series may hand out other numbers than the plan checked: a ticket
+        // without its data row is never printed with the fields left blank or as typed.
+        if (const QString missing = DataProblem(page_, outcome.count); !missing.isEmpty())
+            throw Exception(missing);
         job_.Print();
     } catch (...) {
         const std::exception_ptr error = std::current_exception();

@@ -26,6 +26,7 @@ const QString kPrinter = QStringLiteral("Printer");
 const QString kSheet = QStringLiteral("Sheet");
 const QString kTemplate = QStringLiteral("Template");
 const QString kBook = QStringLiteral("Book");
+const QString kData = QStringLiteral("Data");
 
 } // namespace
 
@@ -79,6 +80,8 @@ TallyforgeSettings LoadSettingsFile(const QString& path)
     s.BookSize = qMax(0, ini.ReadInteger(kBook, QStringLiteral("Size"), d.BookSize));
     s.PartNames = ticket::UnquotedValue(ini.ReadString(kSheet, QStringLiteral("PartNames"), d.PartNames));
     s.BookFirst = ini.ReadInteger(kBook, QStringLiteral("FirstNumber"), d.BookFirst);
+    s.DataFile = ticket::UnquotedValue(ini.ReadString(kData, QStringLiteral("File"), d.DataFile));
+    s.DataFirst = ini.ReadInteger(kData, QStringLiteral("FirstNumber"), d.DataFirst);
     s.HorizontalIndent = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent"), d.HorizontalIndent), kMaxIndent);
     s.VerticalIndent = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("VerticalIndent"), d.VerticalIndent), kMaxIndent);
     s.HorizontalIndent2 = ticket::Within(ini.ReadFloat(kPaper, QStringLiteral("HorizontalIndent2"), d.HorizontalIndent2), kMaxIndent);
@@ -176,6 +179,10 @@ void SaveSettingsFile(const QString& path, const TallyforgeSettings& s, bool wri
         ini.WriteInteger(kBook, QStringLiteral("Size"), s.BookSize);
     if (s.BookFirst != TallyforgeSettings().BookFirst || ini.ValueExists(kBook, QStringLiteral("FirstNumber")))
         ini.WriteInteger(kBook, QStringLiteral("FirstNumber"), s.BookFirst);
+    if (!s.DataFile.isEmpty() || ini.ValueExists(kData, QStringLiteral("File")))
+        ini.WriteString(kData, QStringLiteral("File"), ticket::QuotedValue(s.DataFile));
+    if (s.DataFirst != TallyforgeSettings().DataFirst || ini.ValueExists(kData, QStringLiteral("FirstNumber")))
+        ini.WriteInteger(kData, QStringLiteral("FirstNumber"), s.DataFirst);
     if (s.ConfirmAbove != TallyforgeSettings::kDefaultConfirmAbove)
         ini.WriteInteger(kSN, QStringLiteral("ConfirmAbove"), s.ConfirmAbove);
     ini.WriteString(kFont, QStringLiteral("Name"), s.Font.Name);

@@ -61,6 +61,11 @@ struct TallyforgeSettings {
     // written only for books.
     int BookSize = 0;
     int BookFirst = 1;
+    // [Data]: the CSV file whose rows fill {data:Column} (as the file has it: relative to
+    // the settings file's folder, or absolute; empty: none) and the number printed with its
+    // first row; written only when used.
+    QString DataFile;
+    int DataFirst = 1;
     // [Sheet] PartNames: the copies' names, "|" between them; written only when set.
     QString PartNames;
     // A window's print of more pages than this asks first; 0: never asks. Written only

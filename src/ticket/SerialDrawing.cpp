@@ -51,8 +51,10 @@ QString ItemValue(const SerialPage& page, const ticket::TTicketItem& item, int p
     const ticket::TSerialParts parts
         = ticket::SerialParts(page.Prefix, SerialNumber(page.StartingNumber, pageIndex, page.Step), page.Suffix, page.Digits, page.Check, page.CheckSeparator,
                                page.Letters, page.LetterSeparator);
-    return ticket::ItemText(item.Text, parts.text, parts.number, parts.check,
-                            ticket::BookPlace(SerialNumber(page.StartingNumber, pageIndex, page.Step), page.BookSize, page.BookFirst), part);
+    const qint32 number = SerialNumber(page.StartingNumber, pageIndex, page.Step);
+    const ticket::TDataRow row { page.Data.get(), qsizetype(qint64(number) - page.DataFirst) };
+    return ticket::ItemText(item.Text, parts.text, parts.number, parts.check, ticket::BookPlace(number, page.BookSize, page.BookFirst), part,
+                            page.Data ? &row : nullptr);
 }
 
 QString ItemError(int index, const QString& problem)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printjob/PrintJob.h"
+#include "ticket/DataRows.h"
 #include "ticket/SerialText.h"
 #include "ticket/SheetLayout.h"
 #include "ticket/TicketItems.h"
@@ -13,6 +14,8 @@
 #include <QSizeF>
 #include <QString>
 #include <QtGlobal>
+
+#include <memory>
 
 // The page drawing of the serial-number window: what goes on a page and where. The
 // window reads its inputs into SerialPage for every call, so a page always shows what
@@ -70,6 +73,12 @@ struct SerialPage {
     // The names of the copies of each sheet, a multi-part set's parts ("Customer",
     // "Office", ...); items show the copy and its name.
     QStringList PartNames;
+    // Data rows: the CSV file (absolute; empty: none) whose row n - DataFirst + 1 number n
+    // takes for {data:Column} in items, and the file as read for the run or the preview
+    // (none: the fields stay as typed).
+    QString DataFile;
+    qint32 DataFirst = 1;
+    std::shared_ptr<const ticket::TDataTable> Data;
     // The printer's calibration, inches, which the indents above include already: what
     // else goes on a sheet (cut marks) moves by it too.
     QPointF Offset;

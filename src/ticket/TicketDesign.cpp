@@ -244,6 +244,7 @@ const QString kPaper = QStringLiteral("Paper");
 const QString kSN = QStringLiteral("SN");
 const QString kFont = QStringLiteral("Font");
 const QString kTemplate = QStringLiteral("Template");
+const QString kData = QStringLiteral("Data");
 // A design text names its version; a later version's is not read as this one's.
 constexpr int kDesignVersion = 1;
 
@@ -282,6 +283,11 @@ QString DesignText(const TTicketDesign& d)
     if (p.BookSize > 0) {
         ini.WriteInteger(QStringLiteral("Book"), QStringLiteral("Size"), p.BookSize);
         ini.WriteInteger(QStringLiteral("Book"), QStringLiteral("FirstNumber"), p.BookFirst);
+    }
+    if (!p.DataFile.isEmpty()) {
+        ini.WriteString(kData, QStringLiteral("File"), QuotedValue(p.DataFile));
+        ini.WriteInteger(kData, QStringLiteral("FirstNumber"), p.DataFirst);
+        ini.WriteString(kData, QStringLiteral("SHA256"), d.DataSha256);
     }
     ini.WriteString(kSN, QStringLiteral("Mark"), QuotedValue(p.Mark));
     ini.WriteString(kFont, QStringLiteral("Name"), QuotedValue(p.Font.Name));
@@ -336,6 +342,11 @@ std::optional<TTicketDesign> ParseDesign(const QString& text)
     if (const QString parts = UnquotedValue(ini.ReadString(kSheetSection, QStringLiteral("PartNames"), QString())); !parts.isEmpty())
         p.PartNames = parts.split(QLatin1Char('|'));
     p.BookFirst = ini.ReadInteger(QStringLiteral("Book"), QStringLiteral("FirstNumber"), 1);
+    p.DataFile = UnquotedValue(ini.ReadString(kData, QStringLiteral("File"), QString()));
+    if (!p.DataFile.isEmpty()) {
+        p.DataFirst = ini.ReadInteger(kData, QStringLiteral("FirstNumber"), 1);
+        d.DataSha256 = ini.ReadString(kData, QStringLiteral("SHA256"), QString());
+    }
     p.Mark = UnquotedValue(ini.ReadString(kSN, QStringLiteral("Mark"), QString()));
     p.Font.Name = UnquotedValue(ini.ReadString(kFont, QStringLiteral("Name"), p.Font.Name));
     p.Font.Size = qBound(kMinFontSize, ini.ReadInteger(kFont, QStringLiteral("Size"), p.Font.Size), kMaxFontSize);

@@ -51,6 +51,8 @@ struct TTicketDesign {
     // of the bytes it was printed from (empty: none read).
     TTemplate Artwork;
     QString ArtworkSha256;
+    // The SHA-256 of the data file the run took its rows from (Page.DataFile; empty: none).
+    QString DataSha256;
 
     friend bool operator==(const TTicketDesign&, const TTicketDesign&) = default;
 };

@@ -1,5 +1,7 @@
 #include "ticket/TicketItems.h"
 
+#include "ticket/DataRows.h"
+
 #include <QtGlobal>
 
 #include <array>
@@ -86,8 +88,9 @@ std::optional<TBookPlace> BookPlace(qint64 number, int size, qint64 first)
 }
 
 QString ItemText(const QString& templateText, const QString& serial, const QString& number, const QString& check,
-                 const std::optional<TBookPlace>& book, const std::optional<TCopyPart>& part)
+                 const std::optional<TBookPlace>& book, const std::optional<TCopyPart>& part, const TDataRow* data)
 {
+    static const QLatin1String kData("{data:");
     static const std::array<std::pair<QLatin1String, int>, 7> kFields { {
         { QLatin1String("{serial}"), 0 },
         { QLatin1String("{number}"), 1 },
@@ -119,6 +122,15 @@ QString ItemText(const QString& templateText, const QString& serial, const QStri
                 replaced = true;
                 break;
             }
+        if (!replaced && data && data->table && QStringView(templateText).mid(brace).startsWith(kData)) {
+            const qsizetype close = templateText.indexOf(u'}', brace + kData.size());
+            const int column = close < 0 ? -1 : data->table->Column(QStringView(templateText).mid(brace + kData.size(), close - brace - kData.size()));
+            if (column >= 0 && data->row >= 0 && data->row < data->table->Rows()) {
+                result += data->table->Value(data->row, column);
+                from = close + 1;
+                replaced = true;
+            }
+        }
         if (!replaced)
             result += u'{';
     }

@@ -76,8 +76,12 @@ struct TCopyPart {
     int copy = 1;
     QString name;
 };
+struct TDataRow;
+// With a data row, {data:Column} is the row's field in that column; a column the file
+// does not have, or a number without a row, stays as typed.
 QString ItemText(const QString& templateText, const QString& serial, const QString& number, const QString& check,
-                 const std::optional<TBookPlace>& book = std::nullopt, const std::optional<TCopyPart>& part = std::nullopt);
+                 const std::optional<TBookPlace>& book = std::nullopt, const std::optional<TCopyPart>& part = std::nullopt,
+                 const TDataRow* data = nullptr);
 
 // The item with its position, size and rotation held within the limits above.
 TTicketItem Bounded(TTicketItem item);

@@ -2,6 +2,8 @@
 // exit statuses, and a run stopped by SIGINT.
 #include "support_app.h"
 
+#include "FileBytes.h"
+
 #include "ticket/SheetLayout.h"
 
 #include <QDir>
@@ -16,6 +18,8 @@
 
 #include <algorithm>
 #include <csignal>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -332,7 +336,7 @@ TEST_F(CommandLineTest, ReprintAndLogGoByTheJournal)
     reader.closeWriteChannel();
     ASSERT_TRUE(reader.waitForFinished(30000));
     EXPECT_EQ(QString::fromUtf8(reader.readAllStandardOutput()),
-              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits,sheets,layout,not_printed,step,check,template,template_sha256,design,resumes,check_separator,jobs,print_server,reason,letters,letter_separator\n"
+              QStringLiteral("started,finished,kind,status,first,last,pages,prefix,suffix,printer,output,job,user,host,run,void_first,void_last,digits,sheets,layout,not_printed,step,check,template,template_sha256,design,resumes,check_separator,jobs,print_server,reason,letters,letter_separator,data_file,data_sha256\n"
                              "reprint completed 101 102 2 S- True\n"
                              "print completed 100 104 5 S- True\n"));
 
@@ -671,6 +675,81 @@ TEST_F(CommandLineTest, PartsOfASetSayWhichPartTheyAre)
         EXPECT_TRUE(text.contains(parts[(page - 1) % 3]) && text.contains(page <= 3 ? QStringLiteral("7") : QStringLiteral("8")))
             << page << ": " << text.toStdString();
     }
+}
+
+// Data rows: {data:Seat} fills from the CSV beside the settings file, row n - 100 + 1 for
+// number n; what the run printed from is journaled, and a reprint from changed data needs
+// --force.
+TEST_F(CommandLineTest, DataRowsFillItemsAndAReprintFromChangedDataNeedsForce)
+{
+    const QString csv = dir_.filePath(QStringLiteral("seats.csv"));
+    filebytes::WriteBytes(csv, "Name,Seat\r\nAnna,\"Row 1, seat 4\"\r\nБорис,B 7\r\nChloé,C 9\r\n");
+    Write("[SN]\r\nLastNumber=99\r\nPrefix=S-\r\n\r\n[Data]\r\nFile=seats.csv\r\nFirstNumber=100\r\n\r\n"
+          "[Item3]\r\nKind=text\r\nLeft=1\r\nTop=3\r\nText=seat {data:Seat} for {data:Name}\r\n");
+    auto [code, error] = Run({ QStringLiteral("print"), QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--quiet"),
+                               QStringLiteral("--output"), Pdf(QStringLiteral("seats.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    const QStringList seats { QStringLiteral("seat Row 1, seat 4 for Anna"), QStringLiteral("seat B 7 for Борис"), QStringLiteral("seat C 9 for Chloé") };
+    for (int page = 1; page <= 3; ++page)
+        EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("seats.pdf")), page).contains(seats[page - 1]))
+            << page << apptest::PdfText(Pdf(QStringLiteral("seats.pdf")), page).toStdString();
+    const QString journal = QString::fromUtf8(filebytes::ReadAll(dir_.filePath(QStringLiteral("Tallyforge-journal.csv"))));
+    EXPECT_TRUE(journal.contains(QFileInfo(csv).absoluteFilePath())) << journal.toStdString();
+
+    // Changed since: refused, nothing written, until forced; then the new row prints.
+    filebytes::WriteBytes(csv, "Name,Seat\r\nAnna,A 1\r\nБорис,B 8\r\nChloé,C 9\r\n");
+    std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("101"), QStringLiteral("101"), QStringLiteral("--output"),
+                                  Pdf(QStringLiteral("changed.pdf")) });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(error.contains(QStringLiteral("has changed since these serials were printed from it"))) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Pdf(QStringLiteral("changed.pdf"))));
+    std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("101"), QStringLiteral("101"), QStringLiteral("--force"),
+                                  QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("changed.pdf")) });
+    ASSERT_EQ(code, 0) << error.toStdString();
+    EXPECT_TRUE(apptest::PdfText(Pdf(QStringLiteral("changed.pdf")), 1).contains(QStringLiteral("seat B 8 for Борис")));
+    // A reprint takes the data its serials were printed from, never another.
+    std::tie(code, error) = Run({ QStringLiteral("reprint"), QStringLiteral("101"), QStringLiteral("101"), QStringLiteral("--data"), csv });
+    EXPECT_EQ(code, 2) << error.toStdString();
+    EXPECT_EQ(LastNumber(), QStringLiteral("102"));
+}
+
+// What the data cannot fill stops a print before the counter moves or the journal has a
+// line: a serial past the last row, a column the header lacks, a file that is no CSV, a
+// pipe in its place.
+TEST_F(CommandLineTest, DataThatCannotFillTheRunIsRefusedBeforeANumberIsTaken)
+{
+    filebytes::WriteBytes(dir_.filePath(QStringLiteral("rows.csv")), "Seat\nA1\nA2\n");
+    Write("[SN]\r\nLastNumber=0\r\n\r\n[Data]\r\nFile=rows.csv\r\n\r\n[Item3]\r\nKind=text\r\nText={data:Seat}\r\n");
+    const QByteArray before = Bytes();
+    const auto print = [&](const QStringList& options) {
+        return Run(QStringList { QStringLiteral("print"), QStringLiteral("--quiet"), QStringLiteral("--output"), Pdf(QStringLiteral("out.pdf")) }
+                   + options);
+    };
+    auto [code, error] = print({ QStringLiteral("--count"), QStringLiteral("3") });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(error.contains(QStringLiteral("Serial 3 has no row in the data file"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("whose rows are numbers 1 to 2"))) << error.toStdString();
+
+    Write(QByteArray(before).replace("{data:Seat}", "{data:Seat} {data:Gate}"));
+    std::tie(code, error) = print({ QStringLiteral("--count"), QStringLiteral("2") });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(error.contains(QStringLiteral("Item 3: the data file"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("has no column 'Gate'"))) << error.toStdString();
+
+    filebytes::WriteBytes(dir_.filePath(QStringLiteral("broken.csv")), "Seat\nA1\n\"A2\nA3\n");
+    std::tie(code, error) = print({ QStringLiteral("--data"), dir_.filePath(QStringLiteral("broken.csv")) });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(error.contains(QStringLiteral("line 3 opens a quoted field that never closes"))) << error.toStdString();
+
+    const QString fifo = dir_.filePath(QStringLiteral("pipe.csv"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    std::tie(code, error) = print({ QStringLiteral("--data"), fifo });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(error.contains(fifo)) << error.toStdString();
+
+    EXPECT_EQ(LastNumber(), QStringLiteral("0"));
+    EXPECT_FALSE(QFileInfo::exists(Pdf(QStringLiteral("out.pdf"))));
+    EXPECT_FALSE(QFileInfo::exists(dir_.filePath(QStringLiteral("Tallyforge-journal.csv"))));
 }
 
 } // namespace

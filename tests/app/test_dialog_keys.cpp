@@ -282,12 +282,13 @@ const DialogRow kRows[] = {
     { "Reprint", "ReprintDialog", [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuFile, { Qt::Key_R }); } },
     { "CalibratePrinter", "CalibrationDialog", [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_C }); } },
     { "SharedSeries", "SharedSeriesDialog",
-      [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Return }); } },
-    { "NumberFormat", "NumberFormatDialog",
       [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Return }); } },
+    { "NumberFormat", "NumberFormatDialog",
+      [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Return }); } },
     { "SheetLayout", "SheetLayoutDialog", [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_L }); } },
     { "TicketItems", "TicketItemsDialog", [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_I }); } },
-    { "Template", "TemplateDialog", [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_Up, Qt::Key_Return }); } },
+    { "Template", "TemplateDialog", [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_T }); } },
+    { "Data", "DataDialog", [](TfrmTallyforge& w) { ChooseFromMenu(w.mnuOptions, { Qt::Key_D }); } },
 };
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, DialogKeysTest, testing::ValuesIn(kRows),

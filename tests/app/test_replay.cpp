@@ -3,11 +3,14 @@
 // rest of a reprint is a reprint. The print room as an object, into the PDF printer.
 #include "support_app.h"
 
+#include "FileBytes.h"
+
 #include "platform/Printer.h"
 #include "printjob/PrintJob.h"
 #include "run/Journal.h"
 #include "run/PrintRoom.h"
 #include "run/SettingsFile.h"
+#include "ticket/DataRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,6 +67,15 @@ protected:
         if (kind == TRunKind::Reprint)
             request.page.Mark = QStringLiteral("REPRINT");
         return request;
+    }
+    // A text item under the serials of each ticket.
+    static ticket::TTicketItem TextItem(const QString& text)
+    {
+        ticket::TTicketItem item;
+        item.Left = 0.1;
+        item.Top = 0.8;
+        item.Text = text;
+        return item;
     }
     // Carries the request out into `name`, stopped after `sheets` sheets when given; the
     // plan asks nothing, or only the question `asked`, answered yes.
@@ -200,11 +212,7 @@ TEST_F(ReplayTest, TheRestOfALetteredRunInBooksKeepsItsTexts)
     request.page.LetterSeparator = QStringLiteral("-");
     request.page.Digits = 4;
     request.page.BookSize = 10;
-    ticket::TTicketItem place;
-    place.Left = 0.1;
-    place.Top = 0.8;
-    place.Text = QStringLiteral("book {book}.{inbook}");
-    request.page.Items = { place };
+    request.page.Items = { TextItem(QStringLiteral("book {book}.{inbook}")) };
     ASSERT_TRUE(Carry(request, QStringLiteral("run.pdf"), 3));
     ASSERT_EQ(Runs().value(0).letters, 2);
 
@@ -306,6 +314,43 @@ TEST_F(ReplayTest, AReprintAndTheRestOfARunInBooksKeepTheRunsBooksAcrossTheRoll)
             EXPECT_TRUE(again.contains(QLatin1String(expected))) << expected << " in " << again.toStdString();
         EXPECT_FALSE(again.contains(QStringLiteral("T1014")) || again.contains(QStringLiteral("today"))) << again.toStdString();
     }
+}
+
+// A run from a data file: its rest prints the rows of its own serials, from the file it
+// was printed from whatever today's settings say; changed since, the rest asks first.
+TEST_F(ReplayTest, TheRestOfADataRunPrintsItsRowsAndAsksWhenTheFileChanged)
+{
+    const QString csv = dir_.filePath(QStringLiteral("guests.csv"));
+    QByteArray rows = "Guest\n";
+    for (int n = 101; n <= 180; ++n)
+        rows += "Guest-" + QByteArray::number(n * 7) + "\n";
+    filebytes::WriteBytes(csv, rows);
+    TPrintRequest request = Designed(TRunKind::Print, 101, 40);
+    request.page.DataFile = csv;
+    request.page.DataFirst = 101;
+    request.page.Items = { TextItem(QStringLiteral("{data:Guest}")) };
+    ASSERT_TRUE(Carry(request, QStringLiteral("run.pdf"), 3));
+    ASSERT_EQ(Runs().value(0).dataFile, csv);
+    ASSERT_EQ(Runs().value(0).dataSha256, ticket::TDataTable::FromBytes(rows, csv)->Sha256());
+
+    TPrintPlan plan = PrepareRest();
+    EXPECT_TRUE(plan.questions.isEmpty()) << plan.questions.value(0).text.toStdString();
+    ASSERT_TRUE(room_->Carry(plan));
+    // Sheet 4 of the stacked run: tickets 3, 13, 23 and 33, numbers 104, 114, 124 and 134.
+    const QString text = apptest::PdfText(dir_.filePath(QStringLiteral("rest.pdf")), 1);
+    for (const int n : { 104, 114, 124, 134 })
+        EXPECT_TRUE(text.contains(QStringLiteral("Guest-%1").arg(n * 7))) << n << " in " << text.toStdString();
+    EXPECT_EQ(Runs().value(0).kind, TRunKind::Resume);
+    EXPECT_EQ(Runs().value(0).dataSha256, Runs().value(1).dataSha256);
+
+    // Stopped again, the file changed under it: the rest asks before it prints.
+    request.page.StartingNumber = 141;
+    request.knownLastNumber = QStringLiteral("140");
+    ASSERT_TRUE(Carry(request, QStringLiteral("again.pdf"), 2));
+    filebytes::WriteBytes(csv, rows.replace("Guest-1050", "Guest-0"));
+    plan = PrepareRest(QStringLiteral("changed.pdf"));
+    ASSERT_EQ(plan.questions.size(), 1);
+    EXPECT_EQ(plan.questions[0].kind, TPrintQuestion::Kind::DataChanged);
 }
 
 TEST_F(ReplayTest, TheRestOfAReprintIsAMarkedReprint)

@@ -142,6 +142,7 @@ Request Run(const QStringList& arguments)
         { QStringLiteral("reverse"), QCoreApplication::translate("CommandLine", "print, reprint: the last sheet first.") },
         { QStringLiteral("first-slot"), QCoreApplication::translate("CommandLine", "print, reprint: the first ticket's place on the first sheet, counted from 1 (rows and columns)."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("cut-marks"), QCoreApplication::translate("CommandLine", "print, reprint: marks where the sheets are cut.") },
+        { QStringLiteral("data"), QCoreApplication::translate("CommandLine", "print: fill {data:Column} in items from this CSV file, one row a serial (default: [Data] File in the settings file)."), QCoreApplication::translate("CommandLine", "FILE.csv") },
         { QStringLiteral("template"), QCoreApplication::translate("CommandLine", "print, reprint: print the numbers on this artwork PDF (default: [Template] in the settings file)."), QCoreApplication::translate("CommandLine", "FILE.pdf") },
         { QStringLiteral("template-page"), QCoreApplication::translate("CommandLine", "print, reprint: the artwork's page under every sheet or ticket, counted from 1."), QCoreApplication::translate("CommandLine", "N") },
         { QStringLiteral("no-template"), QCoreApplication::translate("CommandLine", "print, reprint: no artwork, whatever the settings file says.") },
@@ -167,7 +168,7 @@ Request Run(const QStringList& arguments)
     if (positional.isEmpty()) {
         for (const char* printOnly : { "count", "start", "printer", "output", "no-advance", "quiet", "digits", "step", "check", "letters", "book-size", "force", "wait", "mark", "serial", "csv", "summary", "reason", "series-server", "series", "no-calibration",
                                       "sheet", "order", "stack-depth", "copies", "reverse", "first-slot", "cut-marks",
-                                      "template", "template-page", "no-template" })
+                                      "template", "template-page", "no-template", "data" })
             if (parser.isSet(QLatin1String(printOnly))) {
                 request.exitCode = Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the print command").arg(QLatin1String(printOnly)));
                 return request;

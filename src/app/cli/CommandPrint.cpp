@@ -264,6 +264,8 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
         if (count || start || parser.isSet(QStringLiteral("no-advance")))
             return Usage(QCoreApplication::translate("CommandLine", "reprint takes its serials from FIRST and LAST alone"));
         // The serials are reprinted as the journal recorded their run.
+        if (parser.isSet(QStringLiteral("data")))
+            return Usage(QCoreApplication::translate("CommandLine", "--data goes with the print command: a reprint takes its rows from the data its serials were printed from"));
         for (const char* printOnly : { "step", "check", "letters", "book-size" })
             if (parser.isSet(QLatin1String(printOnly)))
                 return Usage(QCoreApplication::translate("CommandLine", "--%1 goes with the print command: a reprint steps and checks its serials as their run did").arg(QLatin1String(printOnly)));
@@ -271,7 +273,7 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
         if (positional.size() > 2)
             return Usage(QCoreApplication::translate("CommandLine", "unexpected argument '%1'").arg(positional.value(2)));
         for (const char* option : { "count", "start", "no-advance", "digits", "mark", "sheet", "order", "stack-depth", "copies",
-                                    "reverse", "first-slot", "cut-marks", "step", "check", "letters", "book-size" })
+                                    "reverse", "first-slot", "cut-marks", "step", "check", "letters", "book-size", "data" })
             if (parser.isSet(QLatin1String(option)))
                 return Usage(QCoreApplication::translate("CommandLine", "resume prints the rest of a run as it began, without --%1").arg(QLatin1String(option)));
     } else {
@@ -354,6 +356,15 @@ int Print(const QCommandLineParser& parser, const QString& settingsPath, PrintVe
     if (!settings.PartNames.isEmpty())
         request.page.PartNames = settings.PartNames.split(QLatin1Char('|'));
     request.page.Items = settings.Items;
+    // The settings' data file is relative to the settings file, --data's to the current folder.
+    if (parser.isSet(QStringLiteral("data"))) {
+        if (parser.value(QStringLiteral("data")).trimmed().isEmpty())
+            return Usage(QCoreApplication::translate("CommandLine", "--data takes the CSV file of the run's rows"));
+        request.page.DataFile = QDir::cleanPath(QDir::current().absoluteFilePath(parser.value(QStringLiteral("data"))));
+    } else if (!settings.DataFile.isEmpty()) {
+        request.page.DataFile = ticket::TemplatePath(settings.DataFile, settingsPath);
+    }
+    request.page.DataFirst = settings.DataFirst;
     if (reprint)
         request.page.Mark = parser.isSet(QStringLiteral("mark")) ? parser.value(QStringLiteral("mark")) : QCoreApplication::translate("CommandLine", "REPRINT");
     request.count = count.value_or(std::max(1, settings.PageCount));
