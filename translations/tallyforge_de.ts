@@ -695,6 +695,10 @@
         <source>Serial %1 has no row in the data file %2, whose rows are numbers %3 to %4</source>
         <translation>Seriennummer %1 hat keine Zeile in der Datendatei %2, deren Zeilen die Nummern %3 bis %4 sind</translation>
     </message>
+    <message>
+        <source>There are %1 part names for %2 copies of each sheet</source>
+        <translation>Es gibt %1 Teilnamen für %2 Kopien jedes Bogens</translation>
+    </message>
 </context>
 <context>
     <name>RegularFile</name>

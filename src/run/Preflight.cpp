@@ -286,6 +286,12 @@ TPreflight CheckRun(TCustomPrintJob& job, const serial::SerialPage& page, int co
                                                    .arg(serial::SerialText(page, 1))
                                                    .arg(page.BookSize)
                                                    .arg(page.BookFirst) };
+    // A copy without a name prints an empty {part}; a name without a copy never prints.
+    if (!page.PartNames.isEmpty() && page.PartNames.size() != layout.Copies)
+        result.warnings << TPreflightWarning { TPreflightWarning::Kind::PartNames,
+                                               QCoreApplication::translate("Preflight", "There are %1 part names for %2 copies of each sheet")
+                                                   .arg(page.PartNames.size())
+                                                   .arg(layout.Copies) };
     count = std::max(1, count);
     const qint64 first = page.StartingNumber;
     const qint64 last = first + qint64(count - 1) * qMax(1, page.Step);

@@ -19,8 +19,9 @@ struct TPreflightWarning {
     // ArtworkCut: artwork placed per ticket that is larger than the ticket.
     // CutMarksOutside: cut marks the printer cannot print, off its printable area.
     // BooksAndPiles: books in stack order whose piles are not whole books.
+    // PartNames: names for the copies of a sheet that are not one a copy.
     enum class Kind { Outside, Wrap, WidthChange, Overlap, TicketOutside, TicketsOverlap, OffTicket, Unencodable, ArtworkCut,
-                      CutMarksOutside, BooksAndPiles };
+                      CutMarksOutside, BooksAndPiles, PartNames };
     Kind kind;
     QString text;
     // Worth knowing, not worth asking about: numbers that change width where nothing

@@ -238,12 +238,14 @@ TEST_F(ReplayTest, AReprintAndTheRestOfASetInThreePartsPrintTheRunsParts)
 {
     TPrintRequest run = Designed(TRunKind::Print, 101, 8); // two sheets of four, three copies each
     run.layout.Copies = 3;
-    run.page.PartNames = QStringList { QStringLiteral("Customer"), QStringLiteral("Office"), QStringLiteral("File") };
-    ticket::TTicketItem part;
-    part.Left = 0.1;
-    part.Top = 0.8;
-    part.Text = QStringLiteral("{part} {copy}/3 {serial}");
-    run.page.Items = { part };
+    run.page.PartNames = QStringList { QStringLiteral("Customer"), QStringLiteral("Office") };
+    run.page.Items = { TextItem(QStringLiteral("{part} {copy}/3 {serial}")) };
+    // Names that are not one a copy are asked about first.
+    const TPrintPlan short_ = room_->Prepare(run);
+    ASSERT_TRUE(short_.Asks(TPrintQuestion::Kind::Misprint));
+    EXPECT_TRUE(short_.questions.front().text.contains(QStringLiteral("There are 2 part names for 3 copies of each sheet")))
+        << short_.questions.front().text.toStdString();
+    run.page.PartNames << QStringLiteral("File");
     // Stopped after the first sheet's three copies and the second sheet's first.
     ASSERT_TRUE(Carry(run, QStringLiteral("run.pdf"), 4));
     const QStringList printed = PageTexts(QStringLiteral("run.pdf"));
