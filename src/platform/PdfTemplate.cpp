@@ -7,8 +7,6 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
-#include <QHash>
 
 #include <qpdf/Pl_Discard.hh>
 #include <qpdf/QPDF.hh>
@@ -20,17 +18,17 @@
 
 #include <cerrno>
 #include <condition_variable>
-#include <deque>
-#include <exception>
-#include <mutex>
-#include <thread>
 #include <cstdio>
 #include <cstring>
-#include <optional>
-#include <set>
-#include <vector>
+#include <deque>
+#include <exception>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <thread>
+#include <vector>
 
 namespace pdftemplate {
 

@@ -1,9 +1,8 @@
 #include "run/SerialRun.h"
 
-#include "run/Preflight.h"
-
 #include "platform/Exception.h"
 #include "platform/Printer.h"
+#include "run/Preflight.h"
 #include "run/SpoolerJobs.h"
 #include "ticket/TicketDesign.h"
 
