@@ -1,6 +1,6 @@
 // A run's print jobs followed to their end by the spooler's word, against a private CUPS
 // scheduler: a stopped queue, an operator's cancel, an IPP printer that is gone, a run
-// split into jobs, and the command line's --wait and log. The journal and the counter are what an operator goes by.
+// split into jobs (with artwork too), and the command line's --wait and log. The journal and the counter are what an operator goes by.
 #include "support_app.h"
 #include "support_cups.h"
 #include "support_program.h"
@@ -16,6 +16,7 @@
 #include "ticket/SerialDrawing.h"
 
 #include <QDeadlineTimer>
+#include <QImage>
 #include <QRegularExpression>
 #include <QDir>
 #include <QFile>
@@ -250,6 +251,48 @@ TEST_F(CupsJobsTest, RunSplitIntoJobsInOrderAndStoppedBetweenThem)
     EXPECT_EQ(ended->first, 106);
     EXPECT_EQ(ended->last, 107);
     EXPECT_EQ(LastNumber(), QStringLiteral("107"));
+}
+
+// An artwork run split into jobs: each job's sheets get the artwork where the run places it
+// on those sheets, not where its first sheets had it. Two tickets a sheet, three tickets,
+// a sheet a job: the last job's sheet holds one ticket and one artwork.
+TEST_F(CupsJobsTest, ArtworkRunSplitIntoJobsPlacesEachJobsOwnSheets)
+{
+    UseQueue(cups_.QueueName());
+    const QString artwork = dir_.filePath(QStringLiteral("art.pdf"));
+    apptest::WriteArtworkPdf(artwork, QSizeF(72, 72), QRectF(0, 0, 72, 72), Qt::red);
+    TPrintJob job;
+    TPrintRoom room(job, std::make_shared<TLocalSeries>(settings_));
+    serial::ConfigureJob(job, [&room](TCustomPrintJob*, TCanvas* canvas, int pageIndex, TRect, TDrawArea area, TDrawTarget) {
+        room.Run().DrawPage(*canvas, pageIndex, area, *room.Run().Page());
+    });
+    room.Run().FollowJobsMs = 0;
+    room.Run().SheetsPerJob = 1;
+    TPrintRequest request;
+    request.kind = TRunKind::Print;
+    request.page.StartingNumber = 101;
+    request.page.Prefix = QStringLiteral("T");
+    request.count = 3;
+    request.knownLastNumber = QStringLiteral("100");
+    request.layout.Columns = 2;
+    request.artwork.File = artwork;
+    request.artwork.Scope = ticket::TTemplateScope::Ticket;
+    const TPrintPlan plan = room.Prepare(request);
+    ASSERT_TRUE(plan.questions.isEmpty()) << plan.questions.value(0).text.toStdString();
+    const std::optional<TSerialRun::Outcome> outcome = room.Carry(plan);
+    ASSERT_TRUE(outcome);
+    ASSERT_EQ(outcome->jobs.size(), 2);
+    ASSERT_TRUE(NewestEnded());
+
+    // The queue's file holds its last job. At 20 dots an inch, an inch of red is 400 dots.
+    const QString stem = dir_.filePath(QStringLiteral("last"));
+    int code = -1;
+    apptest::Run(QStringLiteral("pdftoppm"), { QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-singlefile"),
+                                               cups_.OutputFile(), stem }, &code);
+    ASSERT_EQ(code, 0);
+    const int red = apptest::RedPixels(QImage(stem + QStringLiteral(".png")));
+    EXPECT_GT(red, 250);
+    EXPECT_LT(red, 550);
 }
 
 // The command line: --wait exits 0 for a completed job and 3 for a cancelled one; without
